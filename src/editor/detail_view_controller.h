@@ -1,0 +1,107 @@
+#pragma once
+
+#include "base/signal.h"
+#include "editor/split_view_controller.h"
+#include "editor/viewport.h"
+#include "scene/camera.h"
+#include "tools/operation.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// Handed to the selection function: which volume to shape and from which viewport.
+struct SelectionFunctionContext {
+    bool flag;  // true: the click box; false: the dragged rectangle
+    CameraPtr camera;
+    Viewport* view;
+};
+
+// The controller of the editing area: modes and tools, the four cameras and viewports, the
+// active tool, the point and face selections, and the input handlers.
+class DetailViewController {
+public:
+    enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
+
+    struct ToolInfo {
+        std::string name;
+        bool isAppliable;
+    };
+    struct ModeInfo {
+        std::string name;
+        std::vector<ToolInfo> tools;
+    };
+
+    explicit DetailViewController(SplitViewController& owner);
+    ~DetailViewController();
+    DetailViewController(const DetailViewController&) = delete;
+    DetailViewController& operator=(const DetailViewController&) = delete;
+
+    // View loading: fills the scene, selects the first mesh and binds the four viewports
+    // (top-left, top-right, bottom-left, bottom-right) to their cameras and selection volumes.
+    void viewDidLoad(const std::array<Viewport*, 4>& viewports);
+
+    SplitViewController& owner() const { return owner_; }
+    const ScenePtr& scene() const { return owner_.scene(); }
+    const NodePtr& selectedNode() const { return owner_.selectedNode(); }
+    void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
+    // The selected node when it is a mesh, else null.
+    MeshPtr selectedMesh() const;
+
+    // --- State ---
+    const std::vector<ModeInfo> modes;
+    const std::map<Mode, std::vector<OperationFactory>> operations;
+    const std::vector<CameraPtr> cameras;
+    // One per viewport, in viewport order.
+    std::vector<Viewport*> renderers;
+    // The viewport of the last click; before any, the first viewport.
+    Viewport& recentView();
+    Mode mode = Mode::Vertex;
+    OperationPtr op;
+    std::optional<Vec2> delta;
+    bool isDuringSelection = false;
+    std::vector<std::uint32_t> selectedFacesIds;
+    std::vector<std::int64_t> selectedPointsIds;
+
+    // --- Pickers: the state the toolbar shows ---
+    // Tag of the mode picker and of the tool picker (index into modes[modeTag].tools).
+    int modeTag() const { return static_cast<int>(mode); }
+    int toolTag() const { return toolTag_; }
+    // The rendering-options control: points, lines, filled (mirrors the last clicked viewport).
+    std::array<bool, 3> renderingOptionsControl{true, true, true};
+    // The pickers or the options control changed: the toolbar refreshes from the fields above.
+    Signal<> pickersChanged;
+    // Something visible changed: the viewports repaint.
+    Signal<> needsDisplay;
+
+    // --- Input handlers and actions ---
+    void whenKeyDown(const std::optional<std::string>& characters);
+    // True when the press went to the tool only (Polygon and Mesh modes).
+    bool whenMouseDown(Viewport& view);
+    // False exactly when the drag changed the rectangle selection.
+    bool whenMouseDragged(Viewport& view, Vec2 delta);
+    // The tool picker chose `tag` (ignored without a selected mesh or for an invalid tag).
+    void toolSelected(int tag);
+    // The mode picker chose `tag`: selections emptied, tool picker refilled showing tool 0.
+    void modeSelected(int tag);
+    // Commits the selected mesh's preview; does nothing without a selected mesh.
+    void apply();
+    bool canApply() const { return selectedMesh() != nullptr; }
+    void renderingOptionsControlClicked(int segment, bool selected);
+
+    // Shapes a selection volume from the viewport's pointer (click box or rectangle).
+    void selectionFunction(Mesh& selectionMesh, double time, const SelectionFunctionContext& context);
+
+private:
+    SplitViewController& owner_;
+    Viewport* recentView_ = nullptr;
+    int toolTag_ = 0;
+    Signal<const NodePtr&, const NodePtr&>::Connection selectionConnection_ = 0;
+};
+
+} // namespace tessel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "mesh/layer.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tessel {
+
+// Index lists of one layer for drawing, split into ordinary and selected primitives. Every entry
+// is a point id of the layer (32-bit, so layers of any size draw).
+struct IndexData {
+    std::vector<std::uint32_t> ordinary;
+    std::vector<std::uint32_t> selected;
+};
+
+// Three entries per triangle (a quad gives (A, B, C), (A, C, D)), in polygon order. A face is
+// selected when isMeshSelected and its id is in selectedFacesIds. Vertices not in the layer and
+// selection ids out of range are ignored.
+IndexData handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
+                                      std::span<const std::uint32_t> selectedFacesIds);
+// One entry per point, in order; selected when isMeshSelected and its id is in selectedPointsIds.
+IndexData handleIndexDataForPoints(const Layer& layer, bool isMeshSelected,
+                                   std::span<const std::int64_t> selectedPointsIds);
+// The positions of the layer's points, 3 floats per point, in points order.
+void fillPositions(const Layer& layer, std::vector<float>& out);
+
+} // namespace tessel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "editor/viewport.h"
+
+#include <functional>
+#include <memory>
+
+namespace tessel {
+
+class DetailViewController;
+
+// An editing tool. Created with the controller as its context when the user picks it; receives
+// the mouse gestures of whichever viewport the user works in. Positions are normalized, deltas
+// in device units.
+class Operation {
+public:
+    virtual ~Operation() = default;
+    virtual void onMouseDown(Vec2 position, Viewport& view) = 0;
+    virtual void onMouseDragged(Vec2 delta, Viewport& view) = 0;
+    virtual void onMouseUp(Vec2 position, Viewport& view) = 0;
+};
+
+using OperationPtr = std::shared_ptr<Operation>;
+using OperationFactory = std::function<OperationPtr(DetailViewController&)>;
+
+} // namespace tessel
