@@ -61,6 +61,7 @@ public:
     std::vector<Viewport*> renderers;
     // The viewport of the last click; before any, the first viewport.
     Viewport& recentView();
+    void setRecentView(Viewport& v) { recentView_ = &v; }
     Mode mode = Mode::Vertex;
     OperationPtr op;
     std::optional<Vec2> delta;

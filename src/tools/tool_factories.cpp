@@ -1,5 +1,8 @@
 #include "tools/tool_factories.h"
 
+#include "tools/vertex_translation.h"
+#include "tools/weld.h"
+
 namespace tessel {
 
 namespace {
@@ -16,7 +19,10 @@ std::map<DetailViewController::Mode, std::vector<OperationFactory>> makeOperatio
 {
     using Mode = DetailViewController::Mode;
     std::map<Mode, std::vector<OperationFactory>> table;
-    table[Mode::Vertex] = {unavailable(), unavailable()};
+    table[Mode::Vertex] = {
+        [](DetailViewController& c) -> OperationPtr { return VertexTranslation::make(c); },
+        [](DetailViewController& c) -> OperationPtr { return Weld::make(c); },
+    };
     table[Mode::Polygon] = {unavailable(), unavailable(), unavailable(),
                             unavailable(), unavailable(), unavailable()};
     table[Mode::Mesh] = {unavailable(), unavailable()};

@@ -5,6 +5,8 @@
 #include "mesh/model.h"
 #include "scene/mesh.h"
 
+#include <cstdint>
+
 namespace tessel {
 
 class DetailViewController;
@@ -15,6 +17,10 @@ class DetailViewController;
 Vector3 project(const Vector3& p, Viewport& view);
 // World point at device position (x, y) and depth z (inverse view-projection, then / w).
 Vector3 unproject(float x, float y, float z, Viewport& view);
+// The same with the viewport's view-projection (or its inverse) computed once by the caller, for
+// loops over many points.
+Vector3 project(const Vector3& p, const Matrix& viewProjection);
+Vector3 unproject(float x, float y, float z, const Matrix& inverseViewProjection);
 // (2u − 1, 2v − 1) of a normalized position.
 inline Vec2 devicePosition(Vec2 normalized) { return {2 * normalized.x - 1, 2 * normalized.y - 1}; }
 
@@ -22,5 +28,16 @@ inline Vec2 devicePosition(Vec2 normalized) { return {2 * normalized.x - 1, 2 * 
 void installPreview(Model& model, CachedModifier::Closure closure);
 // Removes any preview.
 inline void removePreview(Model& model) { model.modifier_.reset(); }
+
+// The model of the controller's selected mesh, or null when no mesh is selected.
+ModelPtr selectedModel(const DetailViewController& context);
+// The first layer a model yields (the preview's while one is installed). A model without layers
+// is a programming error; `operation` names the caller in that message.
+LayerPtr firstLayer(Model& model, const char* operation);
+// Whether a point id names a point of the layer. Selections are not renumbered when an edit
+// shifts or removes points, so tools skip ids that went stale.
+inline bool isValidPointId(std::int64_t id, const Layer& layer) {
+    return id >= 0 && static_cast<std::uint64_t>(id) < layer.points.size();
+}
 
 } // namespace tessel

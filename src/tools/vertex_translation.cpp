@@ -1,0 +1,83 @@
+#include "tools/vertex_translation.h"
+
+#include "editor/detail_view_controller.h"
+#include "tools/tool_support.h"
+
+#include <cmath>
+
+namespace tessel {
+
+std::shared_ptr<VertexTranslation> VertexTranslation::make(DetailViewController& context) {
+    std::shared_ptr<VertexTranslation> tool(new VertexTranslation(context));
+    if (const ModelPtr model = selectedModel(context)) {
+        installPreview(*model, [tool](Model& m) { return tool->preview(m); });
+    }
+    return tool;
+}
+
+void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
+    const std::vector<std::int64_t>& ids = context_.selectedPointsIds;
+    const ModelPtr model = selectedModel(context_);
+    if (ids.empty() || model == nullptr) {
+        return;
+    }
+    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    const LayerPtr layer = firstLayer(*model, "VertexTranslation.onMouseDown");
+    const Matrix viewProjection = view.node()->matrix();
+
+    std::optional<Vector3> nearest;
+    float nearestDistance = 0;
+    for (const std::int64_t id : ids) {
+        if (!isValidPointId(id, *layer)) {
+            continue;
+        }
+        const Vector3 q = project(layer->points[static_cast<size_t>(id)]->position, viewProjection);
+        // The pointer sits at device depth 0, so a nearer point can beat one closer on screen.
+        const float dx = pointer.x - q.x;
+        const float dy = pointer.y - q.y;
+        const float dz = 0 - q.z;
+        const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (!nearest || distance < nearestDistance) {
+            nearest = q;
+            nearestDistance = distance;
+        }
+    }
+    if (!nearest) {
+        return;
+    }
+    initialPosition_ = unproject(nearest->x, nearest->y, nearest->z, viewProjection.inverted());
+}
+
+void VertexTranslation::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
+
+void VertexTranslation::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+    if (const ModelPtr model = selectedModel(context_)) {
+        model->applyModifier();
+    }
+    // The preview stays installed: without a picked point it yields the committed geometry.
+    initialPosition_.reset();
+}
+
+ModifierResult VertexTranslation::preview(Model& model) const {
+    ModelPtr copy = model.copy();
+    if (!initialPosition_) {
+        return {copy, nullptr};
+    }
+    Viewport& view = context_.recentView();
+    const Matrix viewProjection = view.node()->matrix();
+    const Matrix inverse = viewProjection.inverted();
+    const Vector3 q = project(*initialPosition_, viewProjection);
+    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    // The world offset that brings the picked point under the pointer at its own depth.
+    const Vector3 offset = unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
+
+    const LayerPtr layer = firstLayer(*copy, "VertexTranslation.preview");
+    for (const std::int64_t id : context_.selectedPointsIds) {
+        if (isValidPointId(id, *layer)) {
+            layer->points[static_cast<size_t>(id)]->position += offset;
+        }
+    }
+    return {copy, nullptr};
+}
+
+} // namespace tessel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "tools/operation.h"
+
+#include <memory>
+#include <optional>
+
+namespace tessel {
+
+// Vertex "Move": drags the selected points parallel to the screen so that the selected point
+// nearest to the press follows the pointer at its own device depth.
+//
+// The preview is installed at creation and stays installed; each evaluation starts from the
+// committed geometry and moves the selection by the pointer's offset since the press. A press
+// without drag therefore still snaps the picked point under the pointer when released.
+class VertexTranslation final : public Operation,
+                                public std::enable_shared_from_this<VertexTranslation> {
+public:
+    // Creates the tool and installs its preview on the selected mesh's model (if any). The
+    // preview keeps the tool alive; the tool refers to its context without owning it.
+    static std::shared_ptr<VertexTranslation> make(DetailViewController& context);
+
+    // Picks the selected point nearest to the pointer (device depth counts: the pointer is taken
+    // at depth 0) and remembers its world position.
+    void onMouseDown(Vec2 position, Viewport& view) override;
+    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    // Commits the preview, then forgets the picked point.
+    void onMouseUp(Vec2 position, Viewport& view) override;
+
+    const std::optional<Vector3>& initialPosition() const { return initialPosition_; }
+
+private:
+    explicit VertexTranslation(DetailViewController& context) : context_(context) {}
+    ModifierResult preview(Model& model) const;
+
+    DetailViewController& context_;
+    std::optional<Vector3> initialPosition_;
+};
+
+} // namespace tessel
