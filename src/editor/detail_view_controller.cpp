@@ -1,0 +1,276 @@
+#include "editor/detail_view_controller.h"
+
+#include "base/check.h"
+#include "tools/tool_factories.h"
+
+namespace tessel {
+
+namespace {
+
+std::vector<DetailViewController::ModeInfo> makeModes() {
+    return {
+        {"Vertex", {{"Move", false}, {"Weld", false}}},
+        {"Polygon",
+         {{"Move", false},
+          {"Scale", false},
+          {"Plane cut", true},
+          {"Extrude", false},
+          {"Subdivide", false},
+          {"Delete", false}}},
+        {"Mesh", {{"Move", false}, {"Subdivide", true}}},
+    };
+}
+
+std::vector<CameraPtr> makeCameras() {
+    // Projection parameters are the Camera defaults; view loading places them.
+    return {Camera::make("Camera 1"), Camera::make("Camera 2"), Camera::make("Camera 3"),
+            Camera::make("Camera 4")};
+}
+
+// One signed step per camera key; every other string moves nothing.
+struct CameraStep {
+    float dx = 0;
+    float dy = 0;
+    float dz = 0;
+    float pitch = 0;
+    float yaw = 0;
+};
+
+CameraStep cameraStep(const std::optional<std::string>& characters) {
+    CameraStep step;
+    if (!characters || characters->size() != 1) {
+        return step;
+    }
+    constexpr float s = 0.1f;
+    switch ((*characters)[0]) {
+    case 'a': step.dx = -s; break;
+    case 'd': step.dx = s; break;
+    case 's': step.dy = -s; break;
+    case 'w': step.dy = s; break;
+    case 'q': step.dz = -s; break;
+    case 'e': step.dz = s; break;
+    case 'z': step.pitch = -s; break;
+    case 'x': step.pitch = s; break;
+    case 'c': step.yaw = -s; break;
+    case 'v': step.yaw = s; break;
+    default: break;
+    }
+    return step;
+}
+
+} // namespace
+
+DetailViewController::DetailViewController(SplitViewController& owner)
+    : modes(makeModes()), operations(makeOperations()), cameras(makeCameras()), owner_(owner) {
+    // The pickers index both tables with the same tags; they must agree.
+    for (size_t m = 0; m < modes.size(); ++m) {
+        const auto it = operations.find(static_cast<Mode>(m));
+        TESSEL_CHECK(it != operations.end(), "DetailViewController",
+                     "no tool factories for mode " << modes[m].name);
+        TESSEL_CHECK(it->second.size() == modes[m].tools.size(), "DetailViewController",
+                     "mode " << modes[m].name << " lists " << modes[m].tools.size()
+                             << " tools but has " << it->second.size() << " factories");
+    }
+}
+
+DetailViewController::~DetailViewController() {
+    if (selectionConnection_ != 0) {
+        owner_.selectedNodeChanged.disconnect(selectionConnection_);
+    }
+    // Installed previews capture their tools, and tools refer to this controller: drop them
+    // all so nothing left in the scene can call back into a dead controller.
+    const ScenePtr& currentScene = owner_.scene();
+    if (currentScene && !currentScene->nodes().empty()) {
+        for (const MeshPtr& mesh : currentScene->meshes()) {
+            if (mesh->model()) {
+                mesh->model()->modifier_.reset();
+            }
+        }
+    }
+    if (const MeshPtr mesh = selectedMesh(); mesh && mesh->model()) {
+        mesh->model()->modifier_.reset();
+    }
+    // The viewports may outlive us (the window tears down its widgets afterwards): their
+    // events must no longer reach this controller.
+    for (Viewport* view : renderers) {
+        if (view->owner() == this) {
+            view->attach(view->camera(), nullptr);
+        }
+    }
+}
+
+MeshPtr DetailViewController::selectedMesh() const { return asMesh(selectedNode()); }
+
+void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports) {
+    TESSEL_CHECK(renderers.empty() && selectionConnection_ == 0,
+                 "DetailViewController.viewDidLoad", "the views are already loaded");
+    for (size_t i = 0; i < viewports.size(); ++i) {
+        TESSEL_CHECK(viewports[i] != nullptr, "DetailViewController.viewDidLoad",
+                     "viewport " << i << " is not connected");
+    }
+
+    // Subscribed before the first selection below, so that selection builds the first tool.
+    selectionConnection_ = owner_.selectedNodeChanged.connect(
+        [this](const NodePtr&, const NodePtr&) { modeSelected(modeTag()); });
+
+    // The initial content.
+    const MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad");
+    const MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
+    const ScenePtr currentScene = scene();
+    currentScene->insert(Node::make({}, {}, {quad, cube}));
+
+    MeshPtr firstMesh;
+    for (const NodePtr& node : currentScene->nodes().front()->flat()) {
+        if ((firstMesh = asMesh(node))) {
+            break;
+        }
+    }
+    setSelectedNode(firstMesh);
+
+    for (size_t i = 0; i < viewports.size(); ++i) {
+        Viewport* view = viewports[i];
+        view->attach(cameras[i], this);
+        renderers.push_back(view);
+        view->selectionVolume = Mesh::make(Model::makeCube());
+        view->clickSelectionVolume = Mesh::make(Model::makeCube());
+        // The first camera sits close to the grid, the others further back.
+        cameras[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
+    }
+}
+
+Viewport& DetailViewController::recentView() {
+    if (!recentView_) {
+        TESSEL_CHECK(!renderers.empty(), "DetailViewController.recentView",
+                     "read before any viewport was loaded");
+        recentView_ = renderers.front();
+    }
+    return *recentView_;
+}
+
+void DetailViewController::whenKeyDown(const std::optional<std::string>& characters) {
+    const CameraStep step = cameraStep(characters);
+    Viewport& view = recentView();
+    Camera& camera = *view.camera();
+    const Vector3 position = camera.localMatrix.translationPart();
+
+    // Unprojection of a device point through the viewport's current view-projection.
+    const Matrix inverse = view.node()->matrix().inverted();
+    const auto unproject = [&inverse](float x, float y, float z) {
+        return (inverse * Vector4(x, y, z, 1)).dehomogenized();
+    };
+    const Vector3 origin = unproject(0, 0, 0);
+    const Vector3 translation = unproject(step.dx, step.dy, step.dz) - origin;
+
+    // The axes are rebuilt from the current view on every key, so rounding never accumulates
+    // into a skewed camera. Device x runs against world x (the aspect correction mirrors it),
+    // hence the sign of X.
+    Vector3 x;
+    Vector3 y;
+    Vector3 z;
+    if (step.pitch != 0) {
+        x = -(unproject(1, 0, 0) - origin).normalized();
+        z = (position - unproject(0, step.pitch, 0)).normalized();
+        y = z.cross(x);
+    } else {
+        y = (unproject(0, 1, 0) - origin).normalized();
+        z = (position - unproject(step.yaw, 0, 0)).normalized();
+        x = y.cross(z);
+    }
+    camera.localMatrix = Matrix::columns({x, y, z, position + translation});
+}
+
+bool DetailViewController::whenMouseDown(Viewport& view) {
+    // The options control follows the clicked viewport.
+    const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
+    recentView_ = &view;
+    if (options != renderingOptionsControl) {
+        renderingOptionsControl = options;
+        pickersChanged.emit();
+    }
+
+    if (mode != Mode::Vertex) {
+        // Polygon and Mesh tools do their own picking.
+        if (const OperationPtr tool = op) {
+            tool->onMouseDown(view.normalizedMouseStartLocation, view);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
+    const MeshPtr mesh = selectedMesh();
+    if (!mesh) {
+        return true;
+    }
+    // A fresh cache makes the next frame recompute the preview from the tool's current state,
+    // even when the tool changes nothing itself.
+    Model& model = *mesh->model();
+    if (model.modifier_) {
+        model.modifier_ = CachedModifier::make(model.modifier_->closure);
+    }
+    if (const OperationPtr tool = op) {
+        tool->onMouseDragged(dragDelta, view);
+    }
+    return true;
+}
+
+void DetailViewController::toolSelected(int tag) {
+    const auto it = operations.find(mode);
+    TESSEL_CHECK(it != operations.end(), "DetailViewController.toolSelected",
+                 "no tool factories for mode " << static_cast<int>(mode));
+    const std::vector<OperationFactory>& factories = it->second;
+    if (tag < 0 || static_cast<size_t>(tag) >= factories.size()) {
+        return;
+    }
+    if (tag != toolTag_) {
+        toolTag_ = tag;
+        pickersChanged.emit();
+    }
+    if (!selectedMesh()) {
+        return;
+    }
+    op = factories[static_cast<size_t>(tag)](*this);
+    needsDisplay.emit();
+}
+
+void DetailViewController::modeSelected(int tag) {
+    TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(modes.size()),
+                 "DetailViewController.modeSelected", "mode tag " << tag << " out of range");
+    selectedPointsIds.clear();
+    selectedFacesIds.clear();
+    const Mode newMode = static_cast<Mode>(tag);
+    // The tool picker now lists the new mode's tools and shows the first; re-selecting the
+    // current mode keeps the tool the user picked.
+    if (newMode != mode) {
+        toolTag_ = 0;
+    }
+    mode = newMode;
+    pickersChanged.emit();
+    toolSelected(toolTag_);
+    needsDisplay.emit();
+}
+
+void DetailViewController::apply() {
+    const MeshPtr mesh = selectedMesh();
+    if (!mesh) {
+        return;
+    }
+    mesh->model()->applyModifier();
+    needsDisplay.emit();
+}
+
+void DetailViewController::renderingOptionsControlClicked(int segment, bool selected) {
+    TESSEL_CHECK(segment >= 0 && segment < 3, "DetailViewController.renderingOptionsControlClicked",
+                 "segment " << segment << " out of range");
+    Viewport& view = recentView();
+    bool* const options[3] = {&view.renderPoints, &view.renderLines, &view.renderFilled};
+    *options[segment] = selected;
+    if (renderingOptionsControl[static_cast<size_t>(segment)] != selected) {
+        renderingOptionsControl[static_cast<size_t>(segment)] = selected;
+        pickersChanged.emit();
+    }
+    needsDisplay.emit();
+}
+
+} // namespace tessel

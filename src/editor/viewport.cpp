@@ -1,0 +1,70 @@
+#include "editor/viewport.h"
+
+#include "editor/detail_view_controller.h"
+
+namespace tessel {
+
+Viewport::Viewport() : node_(Node::make({}, [](Node&, double, const std::any&) {})) {}
+
+Viewport::~Viewport() {
+    // Picking code may still hold the node; its finalizer must not reach a dead viewport.
+    node_->finalizer = nullptr;
+}
+
+void Viewport::attach(CameraPtr camera, DetailViewController* owner) {
+    camera_ = std::move(camera);
+    owner_ = owner;
+    // Evaluated on every read, so camera moves and resizes need no notification.
+    node_->finalizer = [this, camera = camera_] {
+        return camera->projection() * Matrix::view(aspectRatio()) * camera->matrix().inverted();
+    };
+}
+
+void Viewport::mouseDown(Vec2 normalizedPosition) {
+    normalizedMouseStartLocation = normalizedPosition;
+    normalizedPointerPosition = normalizedPosition;
+    if (!owner_) {
+        return;
+    }
+    if (!owner_->whenMouseDown(*this)) {
+        isMouseDown = true;
+    }
+    owner_->needsDisplay.emit();
+}
+
+void Viewport::mouseDragged(Vec2 normalizedPosition, Vec2 deviceDelta) {
+    normalizedPointerPosition = normalizedPosition;
+    if (!owner_) {
+        return;
+    }
+    if (!owner_->whenMouseDragged(*this, deviceDelta)) {
+        isMouseDragged = true;
+    }
+    owner_->needsDisplay.emit();
+}
+
+void Viewport::mouseUp() {
+    isMouseDown = false;
+    isMouseDragged = false;
+    if (!owner_) {
+        update();
+        return;
+    }
+    // The release goes to the tool directly, in every mode; hold the tool in case the call
+    // replaces it.
+    if (const OperationPtr op = owner_->op) {
+        op->onMouseUp(normalizedPointerPosition, *this);
+    }
+    owner_->isDuringSelection = false;
+    owner_->needsDisplay.emit();
+}
+
+void Viewport::keyDown(const std::optional<std::string>& characters) {
+    if (!owner_) {
+        return;
+    }
+    owner_->whenKeyDown(characters);
+    owner_->needsDisplay.emit();
+}
+
+} // namespace tessel
