@@ -7,6 +7,7 @@
 #include "tools/tool_support.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 namespace tessel {
@@ -69,8 +70,12 @@ void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*
 }
 
 bool DetailViewController::whenMouseDown(Viewport& view) {
-    renderingOptionsControl = {view.renderPoints, view.renderLines, view.renderFilled};
-    pickersChanged.emit();
+    // The options control follows the clicked viewport.
+    const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
+    if (options != renderingOptionsControl) {
+        renderingOptionsControl = options;
+        pickersChanged.emit();
+    }
     setRecentView(view);
 
     TESSEL_CHECK(view.clickSelectionVolume != nullptr, "DetailViewController.whenMouseDown",
