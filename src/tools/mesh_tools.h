@@ -1,0 +1,66 @@
+#pragma once
+
+#include "mesh/model.h"
+#include "tools/operation.h"
+
+#include <memory>
+#include <optional>
+
+namespace tessel {
+
+// Mesh "Move": a press selects the mesh under the pointer (a press on empty space deselects)
+// and starts dragging all of its points parallel to the screen, so that the pressed point
+// follows the pointer at its own depth; the release commits and removes the preview. The
+// node's own matrix is not touched.
+//
+// Selecting a mesh makes the controller build a new tool; the gesture stays with the preview
+// this tool installed, which keeps the tool alive until the release removes it.
+class MeshTranslation final : public Operation,
+                              public std::enable_shared_from_this<MeshTranslation> {
+public:
+    // Installs nothing.
+    static std::shared_ptr<MeshTranslation> make(DetailViewController& context);
+
+    void onMouseDown(Vec2 position, Viewport& view) override;
+    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void onMouseUp(Vec2 position, Viewport& view) override;
+
+    // A copy of `model` moved by the pointer's offset since the press; no tool model.
+    ModifierResult preview(Model& model) const;
+
+    // The point of the pressed mesh that the last press hit (layer coordinates); kept after the
+    // release until the next press.
+    const std::optional<Vector3>& intersection() const { return intersection_; }
+
+private:
+    explicit MeshTranslation(DetailViewController& context) : context_(context) {}
+
+    DetailViewController& context_;
+    std::optional<Vector3> intersection_;
+    // This tool's preview function, made on first use and installed on every press. It refers
+    // to the tool weakly: the tool owns it. What gets installed holds the tool strongly.
+    CachedModifier::Closure modifier_;
+};
+
+// Mesh "Subdivide": previews every polygon of the mesh selected at creation subdivided around
+// its centroid; the apply button commits it, and as the preview stays installed every further
+// apply goes one level deeper. Mouse events do nothing.
+class MeshSubdivide final : public Operation, public std::enable_shared_from_this<MeshSubdivide> {
+public:
+    // Installs the preview on the selected mesh's model (if any).
+    static std::shared_ptr<MeshSubdivide> make(DetailViewController& context);
+
+    void onMouseDown(Vec2 position, Viewport& view) override;
+    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void onMouseUp(Vec2 position, Viewport& view) override;
+
+    // A copy of `model` with each of its polygons subdivided once.
+    static ModifierResult preview(Model& model);
+
+private:
+    explicit MeshSubdivide(DetailViewController& context) : context_(context) {}
+
+    DetailViewController& context_;
+};
+
+} // namespace tessel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "mesh/layer.h"
+
+namespace tessel {
+
+// Squared distance below which two points count as one.
+inline constexpr float coincidentDistanceSquared = 2.5e-13f;
+
+// Welds the layer's coincident points together, with exactly the result of this sequence:
+//
+//   for each point p of the layer as it is on entry, in order:
+//       Q = every point q now in the layer, q not p itself, with |p − q|² < 2.5e-13,
+//           in layer order;
+//       if Q is not empty: layer.weld(Q followed by p).
+//
+// Same final points (objects, positions, order), same faces (objects, rings, order). A point
+// already welded away still takes its turn: it pulls the merged point it went into once more,
+// so a group of k coincident points ends up as one point after several welds.
+//
+// Runs in time linear in the layer's size plus the faces around the welded points, for layers
+// of triangles without a repeated vertex (what every edit produces). Any other layer is merged
+// by running the sequence literally, which is quadratic.
+void mergeCoincidentPoints(Layer& layer);
+
+} // namespace tessel

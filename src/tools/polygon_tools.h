@@ -1,0 +1,118 @@
+#pragma once
+
+#include "mesh/model.h"
+#include "tools/operation.h"
+
+#include <memory>
+#include <optional>
+
+namespace tessel {
+
+// The Polygon-mode tools that act on the one polygon the user presses on. Each press runs the
+// face click, which makes the polygon under the pointer the face selection's only element and
+// returns the point hit on it; the edited polygon is the first selected face. Every preview
+// evaluation starts again from the committed geometry. A press that misses leaves the preview
+// an unchanged copy, and the gesture then commits that copy.
+//
+// A selected face id that is no longer valid for the layer being edited is ignored, as is a
+// face that an edit cannot take (extruding a face that is not a triangle). Events that arrive
+// while no mesh is selected change nothing but the tool's gesture state.
+class PolygonTool : public Operation, public std::enable_shared_from_this<PolygonTool> {
+public:
+    // The face click.
+    void onMouseDown(Vec2 position, Viewport& view) override;
+    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    // Commits the preview; the gesture's press point is forgotten.
+    void onMouseUp(Vec2 position, Viewport& view) override;
+
+    // A one-layer copy of `model` edited as the current gesture says; no tool model.
+    virtual ModifierResult preview(Model& model) = 0;
+
+    // The point of the pressed polygon that the current press hit (layer coordinates).
+    const std::optional<Vector3>& intersection() const { return intersection_; }
+
+protected:
+    explicit PolygonTool(DetailViewController& context) : context_(context) {}
+    // Puts this tool's preview on the selected mesh's model, replacing any other; the preview
+    // keeps the tool alive.
+    void installOwnPreview();
+
+    DetailViewController& context_;
+    std::optional<Vector3> intersection_;
+};
+
+// The tools whose drag amount is the pointer's offset since the press, kept in the controller's
+// `delta` (device units) while the button is held.
+class DraggingPolygonTool : public PolygonTool {
+public:
+    // Writes the offset of the viewport's pointer from its press position; the per-event delta
+    // is not used.
+    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    // Commits, then forgets the press point and the offset.
+    void onMouseUp(Vec2 position, Viewport& view) override;
+
+protected:
+    using PolygonTool::PolygonTool;
+};
+
+// "Move": drags the pressed polygon's vertices parallel to the screen so that the pressed point
+// stays under the pointer at its own depth; neighbouring faces stretch along.
+class PolygonTranslation final : public DraggingPolygonTool {
+public:
+    static std::shared_ptr<PolygonTranslation> make(DetailViewController& context);
+    ModifierResult preview(Model& model) override;
+
+private:
+    using DraggingPolygonTool::DraggingPolygonTool;
+};
+
+// "Scale": scales the pressed polygon about its centroid by 1 + dx + dy (unbounded: at −1 the
+// polygon collapses to its centroid, below that it turns inside out).
+class PolygonScale final : public DraggingPolygonTool {
+public:
+    static std::shared_ptr<PolygonScale> make(DetailViewController& context);
+    ModifierResult preview(Model& model) override;
+
+private:
+    using DraggingPolygonTool::DraggingPolygonTool;
+};
+
+// "Extrude": pulls the pressed triangle out along its normal by dx + dy world units (negative
+// against the normal), as one prism whatever the drag's history.
+class Extrude final : public DraggingPolygonTool {
+public:
+    static std::shared_ptr<Extrude> make(DetailViewController& context);
+    ModifierResult preview(Model& model) override;
+
+private:
+    using DraggingPolygonTool::DraggingPolygonTool;
+};
+
+// "Subdivide": splits the pressed polygon around its centroid while the button is held; the
+// release commits it. Each press subdivides once.
+class PolygonSubdivide final : public PolygonTool {
+public:
+    static std::shared_ptr<PolygonSubdivide> make(DetailViewController& context);
+    ModifierResult preview(Model& model) override;
+
+private:
+    using PolygonTool::PolygonTool;
+};
+
+// "Delete": removes the pressed polygon at the release, with those of its vertices no other
+// face uses; the face selection is empty afterwards. Nothing is previewed: creating the tool
+// removes any preview from the selected mesh's model.
+class PolygonDelete final : public PolygonTool {
+public:
+    static std::shared_ptr<PolygonDelete> make(DetailViewController& context);
+    // Installs the delete preview, commits it and removes it again.
+    void onMouseUp(Vec2 position, Viewport& view) override;
+    // Deletes the polygon and empties the controller's face selection (when there is a press
+    // point and a valid face).
+    ModifierResult preview(Model& model) override;
+
+private:
+    using PolygonTool::PolygonTool;
+};
+
+} // namespace tessel
