@@ -4,6 +4,7 @@
 #include "geometry/plane.h"
 
 #include <array>
+#include <limits>
 
 namespace tessel {
 
@@ -14,14 +15,18 @@ QuadGenerator::QuadGenerator(std::int64_t horizontalSegmentsNum, std::int64_t ve
     TESSEL_CHECK(horizontalSegmentsNum >= 1 && verticalSegmentsNum >= 1, "QuadGenerator",
                  "segment counts must be at least 1, got " << horizontalSegmentsNum << " × "
                                                            << verticalSegmentsNum);
-    // Keep the point and triangle counts (and the point ids, stored in 32 bits elsewhere) sane.
-    TESSEL_CHECK(horizontalSegmentsNum < (1 << 15) && verticalSegmentsNum < (1 << 15),
+    // (H + 1)(V + 1) points must fit the 32-bit index hints of Point (and memory).
+    constexpr std::int64_t maxPoints = std::numeric_limits<std::uint32_t>::max();
+    TESSEL_CHECK(verticalSegmentsNum < maxPoints &&
+                     horizontalSegmentsNum < maxPoints / (verticalSegmentsNum + 1),
                  "QuadGenerator",
-                 "segment counts too large: " << horizontalSegmentsNum << " × "
-                                              << verticalSegmentsNum);
+                 "too many points for " << horizontalSegmentsNum << " × " << verticalSegmentsNum
+                                        << " segments");
 }
 
-ModelPtr QuadGenerator::generate() const { return Model::make({generateLayer()}); }
+ModelPtr QuadGenerator::generate() const {
+    return Model::make({generateLayer()});
+}
 
 LayerPtr QuadGenerator::generateLayer() const {
     const std::int64_t h = horizontalSegmentsNum;
@@ -44,10 +49,10 @@ LayerPtr QuadGenerator::generateLayer() const {
     for (std::int64_t j = 0; j < v; ++j) {
         for (std::int64_t i = 0; i < h; ++i) {
             const size_t k = static_cast<size_t>(j) * row + static_cast<size_t>(i);
-            const PointPtr& p00 = points[k];         // (i, j)
-            const PointPtr& p10 = points[k + 1];     // (i + 1, j)
+            const PointPtr& p00 = points[k];           // (i, j)
+            const PointPtr& p10 = points[k + 1];       // (i + 1, j)
             const PointPtr& p11 = points[k + row + 1]; // (i + 1, j + 1)
-            const PointPtr& p01 = points[k + row];   // (i, j + 1)
+            const PointPtr& p01 = points[k + row];     // (i, j + 1)
             polygons.push_back(Triangle::make(p00, p10, p11));
             polygons.push_back(Triangle::make(p00, p11, p01));
         }

@@ -1,0 +1,224 @@
+#include "scene/camera.h"
+#include "scene/local_vector.h"
+#include "scene/mesh.h"
+#include "scene/node.h"
+
+#include <gtest/gtest.h>
+
+namespace tessel {
+namespace {
+
+Matrix rows(const std::array<float, 16>& d) {
+    return Matrix(d);
+}
+
+TEST(NodeTest, Defaults) {
+    const NodePtr node = Node::make();
+    EXPECT_EQ(node->name(), "unnamed");
+    EXPECT_EQ(node->localMatrix, Matrix());
+    EXPECT_FALSE(node->finalizer);
+    EXPECT_FALSE(node->transform);
+    EXPECT_TRUE(node->parent.expired());
+    EXPECT_TRUE(node->children().empty());
+    EXPECT_EQ(Node::make("Quad")->name(), "Quad");
+}
+
+TEST(NodeTest, MakeSetsEveryChildsParent) {
+    const NodePtr a = Node::make("A");
+    const NodePtr b = Node::make("B");
+    const NodePtr root = Node::make("root", {}, {a, b});
+    EXPECT_EQ(root->children(), (Node::Children{a, b}));
+    EXPECT_EQ(a->parent.lock(), root);
+    EXPECT_EQ(b->parent.lock(), root);
+    EXPECT_TRUE(root->parent.expired());
+}
+
+TEST(NodeTest, TransformIsStored) {
+    int calls = 0;
+    const NodePtr node = Node::make("n", [&](Node& n, double time, const std::any& context) {
+        EXPECT_EQ(n.name(), "n");
+        EXPECT_EQ(time, 1.5);
+        EXPECT_FALSE(context.has_value());
+        ++calls;
+    });
+    node->transform(*node, 1.5, {});
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(NodeTest, MatrixWithoutParentIsLocalMatrix) {
+    const NodePtr node = Node::make();
+    node->localMatrix = Matrix::translation({3, 4, 5}) * Matrix::rotationForZ(0.5f);
+    EXPECT_EQ(node->matrix(), node->localMatrix);
+}
+
+TEST(NodeTest, MatrixComposesParentOnTheLeft) {
+    const NodePtr child = Node::make("child");
+    const NodePtr root = Node::make("root", {}, {child});
+    root->localMatrix = Matrix::translation({1, 0, 0});
+    child->localMatrix = Matrix::translation({0, 2, 0});
+    EXPECT_EQ(child->matrix(), Matrix::translation({1, 2, 0}));
+
+    // Non-commuting case: parent scale-like matrix on the left of the child's translation.
+    root->localMatrix = Matrix({2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1});
+    child->localMatrix = Matrix::translation({1, 1, 1});
+    EXPECT_EQ(child->matrix(), rows({2, 0, 0, 2, 0, 3, 0, 3, 0, 0, 4, 4, 0, 0, 0, 1}));
+}
+
+TEST(NodeTest, MatrixOfAThreeLevelChain) {
+    const NodePtr leaf = Node::make("leaf");
+    const NodePtr middle = Node::make("middle", {}, {leaf});
+    const NodePtr root = Node::make("root", {}, {middle});
+    root->localMatrix = Matrix::translation({1, 0, 0});
+    middle->localMatrix = Matrix::translation({0, 10, 0});
+    leaf->localMatrix = Matrix::translation({0, 0, 100});
+    EXPECT_EQ(leaf->matrix(), Matrix::translation({1, 10, 100}));
+}
+
+TEST(NodeTest, FinalizerIsMultipliedInFront) {
+    const NodePtr child = Node::make("child");
+    const NodePtr root = Node::make("root", {}, {child});
+    root->localMatrix = Matrix::translation({1, 0, 0});
+    child->localMatrix = Matrix::translation({0, 2, 0});
+    const Matrix m({2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}); // scale by 2
+    child->finalizer = [m] { return m; };
+    // M · T(1, 2, 0): the translation is scaled too (M on the left).
+    EXPECT_EQ(child->matrix(), rows({2, 0, 0, 2, 0, 2, 0, 4, 0, 0, 2, 0, 0, 0, 0, 1}));
+    EXPECT_NE(child->matrix(), Matrix::translation({1, 2, 0}) * m);
+}
+
+TEST(NodeTest, ParentsFinalizerIsPartOfItsMatrix) {
+    const NodePtr child = Node::make("child");
+    const NodePtr root = Node::make("root", {}, {child});
+    root->finalizer = [] { return Matrix::translation({0, 0, 7}); };
+    child->localMatrix = Matrix::translation({1, 0, 0});
+    EXPECT_EQ(child->matrix(), Matrix::translation({1, 0, 7}));
+}
+
+TEST(NodeTest, ParentIsWeak) {
+    const NodePtr child = Node::make("child");
+    child->localMatrix = Matrix::translation({0, 2, 0});
+    std::weak_ptr<Node> weakRoot;
+    {
+        const NodePtr root = Node::make("root", {}, {child});
+        root->localMatrix = Matrix::translation({1, 0, 0});
+        weakRoot = root;
+        EXPECT_EQ(child->matrix(), Matrix::translation({1, 2, 0}));
+    }
+    EXPECT_TRUE(weakRoot.expired());
+    EXPECT_TRUE(child->parent.expired());
+    EXPECT_EQ(child->matrix(), child->localMatrix);
+}
+
+TEST(NodeTest, FlatIsPreOrder) {
+    const NodePtr c = Node::make("C");
+    const NodePtr a = Node::make("A", {}, {c});
+    const NodePtr b = Node::make("B");
+    const NodePtr root = Node::make("root", {}, {a, b});
+    EXPECT_EQ(root->flat(), (std::vector<NodePtr>{root, a, c, b}));
+    const NodePtr x = Node::make("X");
+    EXPECT_EQ(root->flat({x}), (std::vector<NodePtr>{x, root, a, c, b}));
+    EXPECT_EQ(a->flat(), (std::vector<NodePtr>{a, c}));
+    EXPECT_EQ(b->flat(), std::vector<NodePtr>{b});
+}
+
+TEST(NodeTest, FlatOfADeeperTree) {
+    const NodePtr e = Node::make("E");
+    const NodePtr d = Node::make("D", {}, {e});
+    const NodePtr c = Node::make("C");
+    const NodePtr b = Node::make("B", {}, {c, d});
+    const NodePtr f = Node::make("F");
+    const NodePtr a = Node::make("A", {}, {b, f});
+    EXPECT_EQ(a->flat(), (std::vector<NodePtr>{a, b, c, d, e, f}));
+}
+
+TEST(NodeTest, SetChildrenTellsOldAndNewAndLeavesParents) {
+    const NodePtr a = Node::make("A");
+    const NodePtr root = Node::make("root", {}, {a});
+    const NodePtr b = Node::make("B");
+    std::vector<std::pair<Node::Children, Node::Children>> seen;
+    root->childrenChanged.connect(
+        [&](const Node::Children& o, const Node::Children& n) { seen.emplace_back(o, n); });
+    root->setChildren({a, b});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].first, Node::Children{a});
+    EXPECT_EQ(seen[0].second, (Node::Children{a, b}));
+    EXPECT_EQ(root->children(), (Node::Children{a, b}));
+    EXPECT_TRUE(b->parent.expired()); // parents are left as they are
+    root->setChildren({});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].first, (Node::Children{a, b}));
+    EXPECT_TRUE(seen[1].second.empty());
+    EXPECT_EQ(a->parent.lock(), root);
+}
+
+TEST(NodeTest, SetNameIsAnnounced) {
+    const NodePtr node = Node::make();
+    std::vector<std::string> names;
+    node->nameChanged.connect([&](const std::string& n) { names.push_back(n); });
+    node->setName("Cube");
+    node->setName("Cube");
+    EXPECT_EQ(node->name(), "Cube");
+    EXPECT_EQ(names, (std::vector<std::string>{"Cube", "Cube"}));
+}
+
+TEST(MeshTest, ConstructionAndModelChanges) {
+    const ModelPtr first = Model::makeCube();
+    const MeshPtr mesh = Mesh::make(first, "Cube");
+    EXPECT_EQ(mesh->name(), "Cube");
+    EXPECT_EQ(mesh->model(), first);
+    ASSERT_NE(mesh->material, nullptr);
+    EXPECT_EQ(mesh->material->ambient, Vector3(1, 1, 1));
+    EXPECT_EQ(mesh->material->opacity, 1);
+    EXPECT_NE(Mesh::make(first)->material, mesh->material);
+    EXPECT_EQ(Mesh::make(first)->name(), "unnamed");
+
+    std::vector<std::pair<ModelPtr, ModelPtr>> seen;
+    mesh->modelChanged.connect(
+        [&](const ModelPtr& o, const ModelPtr& n) { seen.emplace_back(o, n); });
+    const ModelPtr second = Model::make({});
+    mesh->setModel(second);
+    EXPECT_EQ(mesh->model(), second);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].first, first);
+    EXPECT_EQ(seen[0].second, second);
+}
+
+TEST(MeshTest, AsMesh) {
+    const MeshPtr mesh = Mesh::make(Model::makeCube());
+    const NodePtr asNode = mesh;
+    EXPECT_EQ(asMesh(asNode), mesh);
+    EXPECT_EQ(asMesh(Node::make()), nullptr);
+    EXPECT_EQ(asMesh(nullptr), nullptr);
+    EXPECT_EQ(asMesh(Camera::make()), nullptr);
+}
+
+TEST(CameraTest, DefaultsAndProjection) {
+    const CameraPtr camera = Camera::make("Camera 1");
+    EXPECT_EQ(camera->name(), "Camera 1");
+    EXPECT_EQ(Camera::make()->name(), "unnamed");
+    EXPECT_EQ(camera->fov, 1.0f);
+    EXPECT_EQ(camera->zn, 0.125f);
+    EXPECT_EQ(camera->zf, 1.0f);
+    EXPECT_TRUE(camera->children().empty());
+    EXPECT_EQ(camera->projection(), Matrix::projection(0.125f, 1, 1));
+    camera->zn = 1;
+    camera->zf = 3;
+    camera->fov = 2;
+    EXPECT_EQ(camera->projection(), rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0.5f, -0.5f, 0, 0, 2, 0}));
+    camera->localMatrix = Matrix::translation({0, 0, -3});
+    EXPECT_EQ(camera->matrix(), camera->localMatrix);
+}
+
+TEST(LocalVector3fTest, HoldsOwnerAndValue) {
+    const NodePtr owner = Node::make("owner");
+    const LocalVector3f local(owner, {1, 2, 3});
+    EXPECT_EQ(local.owner(), owner);
+    EXPECT_EQ(local.value(), Vector3(1, 2, 3));
+    LocalVector3f other(Node::make(), {});
+    other = local; // a value: copyable and assignable
+    EXPECT_EQ(other.owner(), owner);
+    EXPECT_EQ(other.value(), Vector3(1, 2, 3));
+}
+
+} // namespace
+} // namespace tessel
