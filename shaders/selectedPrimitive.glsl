@@ -1,0 +1,24 @@
+#version 330 core
+// Selected points, edges and faces, and the tools' own geometry.
+
+uniform float opacity;
+
+in vec3 clipPosition;
+in vec3 baseColor;
+flat in int primitiveKind;
+
+out vec4 color;
+
+float facing() {
+    vec3 normal = normalize(cross(dFdx(clipPosition), dFdy(clipPosition)));
+    return abs(normal.z);
+}
+
+void main() {
+    if (primitiveKind == 1 && length(gl_PointCoord - vec2(0.5)) > 0.5) {
+        discard;
+    }
+    // Faces keep a little shading so a selected box still shows its shape.
+    float light = primitiveKind == 2 ? 0.7 + 0.3 * facing() : 1.0;
+    color = vec4(vec3(1.0, 0.55, 0.1) * light, opacity);
+}

@@ -1,0 +1,251 @@
+#include "render/renderer.h"
+
+#include "base/check.h"
+#include "editor/detail_view_controller.h"
+#include "editor/viewport.h"
+#include "mesh/layer.h"
+#include "scene/mesh.h"
+
+#include <QFile>
+#include <QOpenGLShader>
+#include <QOpenGLShaderProgram>
+
+#include <chrono>
+#include <cstring>
+
+namespace tessel {
+
+namespace {
+
+bool isVertexStage(const std::string& name) {
+    return name == "whiteVertexShader" || name == "vertexShader";
+}
+
+double secondsSince1970() {
+    using Seconds = std::chrono::duration<double>;
+    return std::chrono::duration_cast<Seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+Renderer::Renderer() = default;
+
+Renderer::~Renderer() = default;
+
+void Renderer::initialize() {
+    if (m_initialized) {
+        release();
+    }
+    TESSEL_CHECK(initializeOpenGLFunctions(), "Renderer.initialize",
+                 "no OpenGL 3.3 core functions in the current context");
+    for (const char* name : shaderNames) {
+        QFile file(QStringLiteral(":/shaders/%1.glsl").arg(QLatin1String(name)));
+        TESSEL_CHECK(file.open(QIODevice::ReadOnly), "Renderer.initialize",
+                     "shader stage " << name << " missing from the resources");
+        auto shader = std::make_unique<QOpenGLShader>(
+            isVertexStage(name) ? QOpenGLShader::Vertex : QOpenGLShader::Fragment);
+        TESSEL_CHECK(shader->compileSourceCode(file.readAll()), "Renderer.initialize",
+                     "shader stage " << name << " does not compile: "
+                                     << shader->log().toStdString());
+        m_shaders[name] = std::move(shader);
+    }
+
+    glGenVertexArrays(1, &m_vertexArray);
+    glGenBuffers(1, &m_positionBuffer);
+    glGenBuffers(ListCount, m_indexBuffers.data());
+    glBindVertexArray(m_vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(0);
+    glBindVertexArray(0);
+    m_initialized = true;
+}
+
+void Renderer::release() {
+    if (!m_initialized) {
+        return;
+    }
+    m_pipelines.clear();
+    m_shaders.clear();
+    glDeleteBuffers(ListCount, m_indexBuffers.data());
+    glDeleteBuffers(1, &m_positionBuffer);
+    glDeleteVertexArrays(1, &m_vertexArray);
+    m_indexBuffers.fill(0);
+    m_positionBuffer = 0;
+    m_vertexArray = 0;
+    m_initialized = false;
+}
+
+Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
+                                                const std::string& vertex) {
+    auto key = std::make_pair(fragment, vertex);
+    if (auto found = m_pipelines.find(key); found != m_pipelines.end()) {
+        found->second.program->bind();
+        return found->second;
+    }
+    auto vertexStage = m_shaders.find(vertex);
+    auto fragmentStage = m_shaders.find(fragment);
+    TESSEL_CHECK(vertexStage != m_shaders.end() && isVertexStage(vertex),
+                 "Renderer.configurePipeline", "unknown vertex stage " << vertex);
+    TESSEL_CHECK(fragmentStage != m_shaders.end() && !isVertexStage(fragment),
+                 "Renderer.configurePipeline", "unknown fragment stage " << fragment);
+
+    Pipeline pipeline;
+    pipeline.program = std::make_unique<QOpenGLShaderProgram>();
+    pipeline.program->addShader(vertexStage->second.get());
+    pipeline.program->addShader(fragmentStage->second.get());
+    pipeline.program->bindAttributeLocation("position", 0);
+    TESSEL_CHECK(pipeline.program->link(), "Renderer.configurePipeline",
+                 fragment << " with " << vertex
+                          << " does not link: " << pipeline.program->log().toStdString());
+    pipeline.matrix = pipeline.program->uniformLocation("matrix");
+    pipeline.pointSize = pipeline.program->uniformLocation("pointSize");
+    pipeline.opacity = pipeline.program->uniformLocation("opacity");
+    pipeline.drawingPoints = pipeline.program->uniformLocation("drawingPoints");
+    pipeline.program->bind();
+    return m_pipelines.emplace(std::move(key), std::move(pipeline)).first->second;
+}
+
+void Renderer::render(Viewport& view, DetailViewController& owner) {
+    TESSEL_CHECK(m_initialized, "Renderer.render", "drawing before initialize()");
+    const CameraPtr& camera = view.camera();
+    TESSEL_CHECK(camera != nullptr, "Renderer.render", "viewport without a camera");
+
+    std::vector<NodePtr> nodes;
+    if (NodePtr root = owner.scene()->root()) {
+        nodes = root->flat();
+    }
+    if (view.isMouseDragged && view.selectionVolume) {
+        nodes.push_back(view.selectionVolume);
+    }
+
+    glClearColor(0.1f, 0.5f, view.isMouseDown ? 0.9f : 0.2f, 1.0f);
+    glClearDepth(1.0);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // Callbacks may move their nodes; run them all before anything reads a matrix.
+    const double time = secondsSince1970();
+    for (const NodePtr& node : nodes) {
+        if (node->transform) {
+            node->transform(*node, time, std::any());
+        }
+    }
+
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glBindVertexArray(m_vertexArray);
+
+    const Matrix viewProjection =
+        camera->projection() * Matrix::view(view.aspectRatio()) * camera->matrix().inverted();
+    const NodePtr& selectedNode = owner.selectedNode();
+    for (const NodePtr& node : nodes) {
+        MeshPtr mesh = asMesh(node);
+        if (!mesh) {
+            continue;
+        }
+        const Matrix mvp = viewProjection * mesh->matrix();
+        const ModelPtr& model = mesh->model();
+        const std::vector<LayerPtr> layers = model->layers();
+        if (!layers.empty()) {
+            const bool isSelected = mesh == selectedNode;
+            const Layer& layer = *layers.front();
+            encodeRenderCommands(
+                view, layer, *mesh->material, mvp,
+                handleIndexDataForTriangles(layer, isSelected, owner.selectedFacesIds),
+                handleIndexDataForPoints(layer, isSelected, owner.selectedPointsIds), isSelected,
+                view.selectionVolume && model == view.selectionVolume->model());
+        }
+        const CachedModifierPtr& modifier = model->modifier_;
+        if (modifier && modifier->result && modifier->result->tool) {
+            const std::vector<LayerPtr> toolLayers = modifier->result->tool->layers();
+            TESSEL_CHECK(!toolLayers.empty(), "Renderer.render", "tool model without layers");
+            const Layer& layer = *toolLayers.front();
+            encodeRenderCommands(view, layer, *mesh->material, mvp,
+                                 handleIndexDataForTriangles(layer, true, owner.selectedFacesIds),
+                                 handleIndexDataForPoints(layer, true, owner.selectedPointsIds),
+                                 true, false);
+        }
+    }
+
+    glBindVertexArray(0);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void Renderer::encodeRenderCommands(const Viewport& view, const Layer& layer,
+                                    const Material& material, const Matrix& matrix,
+                                    const IndexData& triangles, const IndexData& points,
+                                    bool isSelected, bool isSelectionVolume) {
+    // No index can refer to a point of an empty layer: nothing to draw.
+    if (layer.points.empty()) {
+        return;
+    }
+    fillPositions(layer, m_positions);
+    const auto bytes = static_cast<GLsizeiptr>(m_positions.size() * sizeof(float));
+    glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
+    // Orphaning lets the driver hand out fresh storage while earlier draws still read the old.
+    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, m_positions.data());
+
+    m_matrix = &matrix;
+    m_pointSize = isSelected ? 10.0f : 1.0f;
+    m_opacity = isSelectionVolume ? 0.5f : material.opacity;
+    m_listUploaded.fill(false);
+
+    const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    if (view.renderLines) {
+        draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, "fragmentShader",
+             "whiteVertexShader");
+        draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive",
+             "whiteVertexShader");
+    }
+    if (view.renderPoints) {
+        draw(GL_POINTS, OrdinaryPoints, points.ordinary, layerFragment, "whiteVertexShader");
+        draw(GL_POINTS, SelectedPoints, points.selected, "selectedPrimitive", "whiteVertexShader");
+    }
+    if (!view.renderFilled) {
+        return;
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // Pushes faces back so that the edges and points drawn on them stay visible.
+    glPolygonOffset(0.0f, 10000.0f);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, layerFragment, "vertexShader");
+    draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive", "vertexShader");
+}
+
+void Renderer::bindIndexList(List list, const std::vector<std::uint32_t>& indices) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffers[list]);
+    if (m_listUploaded[list]) {
+        return;
+    }
+    const auto bytes = static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t));
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, indices.data());
+    m_listUploaded[list] = true;
+}
+
+void Renderer::draw(GLenum primitive, List list, const std::vector<std::uint32_t>& indices,
+                    const std::string& fragment, const std::string& vertex) {
+    if (indices.empty()) {
+        return;
+    }
+    bindIndexList(list, indices);
+    Pipeline& pipeline = configurePipeline(fragment, vertex);
+    glUniformMatrix4fv(pipeline.matrix, 1, GL_TRUE, m_matrix->data.data());
+    glUniform1f(pipeline.pointSize, m_pointSize);
+    glUniform1f(pipeline.opacity, m_opacity);
+    glUniform1i(pipeline.drawingPoints, primitive == GL_POINTS ? 1 : 0);
+    glDrawElements(primitive, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
+}
+
+} // namespace tessel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "editor/render_index_data.h"
+#include "geometry/matrix.h"
+
+#include <QOpenGLFunctions_3_3_Core>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QOpenGLShader;
+class QOpenGLShaderProgram;
+
+namespace tessel {
+
+class DetailViewController;
+class Layer;
+class Material;
+class Viewport;
+
+// Draws one viewport's frame with OpenGL: the scene's meshes as points, wireframe and filled
+// faces, the selection highlighted, the tool geometry of a pending preview and, during a
+// rectangle selection, the selection volume.
+//
+// All members need the viewport's GL context to be current. GL objects live from initialize()
+// to release(); buffers are reused from frame to frame.
+class Renderer : protected QOpenGLFunctions_3_3_Core {
+public:
+    // The shader stages, by the names the draw list uses.
+    static constexpr std::array<const char*, 5> shaderNames{
+        "whiteVertexShader", "vertexShader", "fragmentShader", "selectedPrimitive",
+        "cuttingPlaneFragmentShader"};
+
+    Renderer();
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Compiles the five shader stages and makes the buffers. A stage that is missing or does
+    // not compile is a programming error.
+    void initialize();
+    // Frees every GL object; initialize() may run again afterwards (new context).
+    void release();
+
+    // One frame of `view` as `owner` sees the scene, into the current framebuffer.
+    void render(Viewport& view, DetailViewController& owner);
+
+    // Linked programs so far, one per (fragment, vertex) pair used.
+    size_t pipelineCount() const { return m_pipelines.size(); }
+
+private:
+    struct Pipeline {
+        std::unique_ptr<QOpenGLShaderProgram> program;
+        int matrix = -1;
+        int pointSize = -1;
+        int opacity = -1;
+        int drawingPoints = -1;
+    };
+    // The index lists of one draw call, in buffer order.
+    enum List { OrdinaryTriangles, SelectedTriangles, OrdinaryPoints, SelectedPoints, ListCount };
+
+    Pipeline& configurePipeline(const std::string& fragment, const std::string& vertex);
+    void encodeRenderCommands(const Viewport& view, const Layer& layer, const Material& material,
+                              const Matrix& matrix, const IndexData& triangles,
+                              const IndexData& points, bool isSelected, bool isSelectionVolume);
+    // Binds the list's index buffer, filled with `indices` on first use within a draw call.
+    void bindIndexList(List list, const std::vector<std::uint32_t>& indices);
+    void draw(GLenum primitive, List list, const std::vector<std::uint32_t>& indices,
+              const std::string& fragment, const std::string& vertex);
+
+    bool m_initialized = false;
+    std::map<std::string, std::unique_ptr<QOpenGLShader>> m_shaders;
+    std::map<std::pair<std::string, std::string>, Pipeline> m_pipelines;
+    GLuint m_vertexArray = 0;
+    GLuint m_positionBuffer = 0;
+    std::array<GLuint, ListCount> m_indexBuffers{};
+    std::array<bool, ListCount> m_listUploaded{};
+    std::vector<float> m_positions;
+
+    // Per-call constants shared by its draws.
+    const Matrix* m_matrix = nullptr;
+    float m_pointSize = 1;
+    float m_opacity = 1;
+};
+
+} // namespace tessel

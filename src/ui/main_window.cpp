@@ -1,0 +1,135 @@
+#include "ui/main_window.h"
+
+#include "render/gl_view.h"
+#include "ui_main_window.h"
+
+#include <QButtonGroup>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace tessel {
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()) {
+    m_ui->setupUi(this);
+    m_ui->mainSplitter->setStretchFactor(0, 0);
+    m_ui->mainSplitter->setStretchFactor(1, 1);
+    m_ui->mainSplitter->setSizes({220, 1180});
+
+    QButtonGroup* options = m_ui->renderingOptionsControl;
+    options->setId(m_ui->pointsButton, 0);
+    options->setId(m_ui->linesButton, 1);
+    options->setId(m_ui->filledButton, 2);
+
+    for (size_t tag = 0; tag < m_detail.modes.size(); ++tag) {
+        m_ui->modeButton->addItem(QString::fromStdString(m_detail.modes[tag].name),
+                                  static_cast<int>(tag));
+    }
+
+    // Only user actions reach the controller: the refreshes below block the widgets' signals.
+    connect(m_ui->modeButton, &QComboBox::activated, this, [this](int index) {
+        m_detail.modeSelected(m_ui->modeButton->itemData(index).toInt());
+        refreshPickers();
+        updateViewports();
+    });
+    connect(m_ui->toolButton, &QComboBox::activated, this, [this](int index) {
+        m_detail.toolSelected(m_ui->toolButton->itemData(index).toInt());
+        refreshPickers();
+        updateViewports();
+    });
+    connect(m_ui->applyButton, &QPushButton::clicked, this, [this] {
+        m_detail.apply();
+        updateViewports();
+    });
+    connect(options, &QButtonGroup::idClicked, this, [this, options](int segment) {
+        m_detail.renderingOptionsControlClicked(segment, options->button(segment)->isChecked());
+        refreshPickers();
+        updateViewports();
+    });
+    connect(m_ui->topSplitView, &QSplitter::splitterMoved, this, [this](int, int index) {
+        followDivider(m_ui->topSplitView, m_ui->bottomSplitView, index);
+    });
+    connect(m_ui->bottomSplitView, &QSplitter::splitterMoved, this, [this](int, int index) {
+        followDivider(m_ui->bottomSplitView, m_ui->topSplitView, index);
+    });
+
+    m_needsDisplayConnection = m_detail.needsDisplay.connect([this] { updateViewports(); });
+    m_pickersConnection = m_detail.pickersChanged.connect([this] { refreshPickers(); });
+    m_selectionConnection = m_split.selectedNodeChanged.connect([this](const NodePtr&, const NodePtr&) {
+        refreshApplyButton();
+        updateViewports();
+    });
+
+    m_detail.viewDidLoad({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
+                          m_ui->bottomRightView});
+    refreshPickers();
+}
+
+MainWindow::~MainWindow() {
+    m_split.selectedNodeChanged.disconnect(m_selectionConnection);
+    m_detail.pickersChanged.disconnect(m_pickersConnection);
+    m_detail.needsDisplay.disconnect(m_needsDisplayConnection);
+}
+
+std::array<GLView*, 4> MainWindow::viewports() const {
+    return {m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView, m_ui->bottomRightView};
+}
+
+void MainWindow::refreshPickers() {
+    const int modeTag = m_detail.modeTag();
+    {
+        const QSignalBlocker blocker(m_ui->modeButton);
+        m_ui->modeButton->setCurrentIndex(m_ui->modeButton->findData(modeTag));
+    }
+    {
+        const QSignalBlocker blocker(m_ui->toolButton);
+        const auto& tools = m_detail.modes.at(static_cast<size_t>(modeTag)).tools;
+        // Refill only when the list differs, so an open pop-up is not rebuilt under the user.
+        bool same = m_ui->toolButton->count() == static_cast<int>(tools.size());
+        for (int i = 0; same && i < m_ui->toolButton->count(); ++i) {
+            same = m_ui->toolButton->itemText(i).toStdString() == tools[static_cast<size_t>(i)].name;
+        }
+        if (!same) {
+            m_ui->toolButton->clear();
+            for (size_t tag = 0; tag < tools.size(); ++tag) {
+                m_ui->toolButton->addItem(QString::fromStdString(tools[tag].name),
+                                          static_cast<int>(tag));
+            }
+        }
+        m_ui->toolButton->setCurrentIndex(m_ui->toolButton->findData(m_detail.toolTag()));
+    }
+    QAbstractButton* buttons[] = {m_ui->pointsButton, m_ui->linesButton, m_ui->filledButton};
+    for (int segment = 0; segment < 3; ++segment) {
+        const QSignalBlocker blocker(buttons[segment]);
+        buttons[segment]->setChecked(m_detail.renderingOptionsControl[static_cast<size_t>(segment)]);
+    }
+    refreshApplyButton();
+}
+
+void MainWindow::refreshApplyButton() { m_ui->applyButton->setEnabled(m_detail.canApply()); }
+
+void MainWindow::updateViewports() {
+    for (GLView* view : viewports()) {
+        view->update();
+    }
+}
+
+void MainWindow::followDivider(QSplitter* moved, QSplitter* other, int index) {
+    // Handle i of a QSplitter sits before widget i, so the first divider has index 1.
+    QList<int> sizes = other->sizes();
+    if (index < 1 || index >= sizes.size() || moved->count() == 0) {
+        return;
+    }
+    int before = 0;
+    for (int i = 0; i + 1 < index; ++i) {
+        before += sizes[i] + other->handleWidth();
+    }
+    const int pair = sizes[index - 1] + sizes[index];
+    const int left = std::clamp(moved->widget(0)->width() - before, 0, pair);
+    sizes[index - 1] = left;
+    sizes[index] = pair - left;
+    other->setSizes(sizes);
+}
+
+} // namespace tessel

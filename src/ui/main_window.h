@@ -1,0 +1,53 @@
+#pragma once
+
+#include "editor/detail_view_controller.h"
+#include "editor/split_view_controller.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QSplitter;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace tessel {
+
+class GLView;
+
+// The modeller's window: the scene panel beside the editing area, whose toolbar holds the mode
+// and tool pickers, the apply button and the rendering options, above four viewports in two
+// rows. It owns the shared editing state and the editor controller, and keeps the toolbar and
+// the viewports in step with them.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    SplitViewController& splitViewController() { return m_split; }
+    DetailViewController& detailViewController() { return m_detail; }
+    // Top-left, top-right, bottom-left, bottom-right.
+    std::array<GLView*, 4> viewports() const;
+
+private:
+    // Shows the controller's picker state without sending it back as user actions.
+    void refreshPickers();
+    void refreshApplyButton();
+    void updateViewports();
+    // The user moved divider `index` of `moved`: the other row's divider follows.
+    void followDivider(QSplitter* moved, QSplitter* other, int index);
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    SplitViewController m_split;
+    DetailViewController m_detail{m_split};
+    Signal<>::Connection m_needsDisplayConnection = 0;
+    Signal<>::Connection m_pickersConnection = 0;
+    Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
+};
+
+} // namespace tessel

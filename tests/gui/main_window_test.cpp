@@ -1,0 +1,291 @@
+// The real window under a display: widgets, OpenGL frames read back from the viewports, and
+// the toolbar wired to the editor.
+#include "editor/detail_view_controller.h"
+#include "render/gl_view.h"
+#include "ui/main_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QOpenGLContext>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QTest>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+using namespace tessel;
+
+namespace {
+
+// The clear colour (0.1, 0.5, 0.2) as 8-bit channels.
+bool isBackground(QRgb pixel) {
+    return std::abs(qRed(pixel) - 26) <= 2 && std::abs(qGreen(pixel) - 128) <= 2 &&
+           std::abs(qBlue(pixel) - 51) <= 2;
+}
+
+int foregroundCount(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += !isBackground(image.pixel(x, y));
+        }
+    }
+    return count;
+}
+
+// Whether any pixel within `radius` of `centre` passes `test`.
+template <class Test> bool anyNear(const QImage& image, QPoint centre, int radius, Test test) {
+    for (int y = centre.y() - radius; y <= centre.y() + radius; ++y) {
+        for (int x = centre.x() - radius; x <= centre.x() + radius; ++x) {
+            if (image.valid(x, y) && test(image.pixel(x, y))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Where the viewport's camera puts a world position in its framebuffer image, worked out from
+// the camera alone (not from the viewport's node).
+QPoint project(const GLView& view, const Vector3& position, QSize imageSize) {
+    const Camera& camera = *view.camera();
+    const Matrix viewProjection =
+        camera.projection() * Matrix::view(view.aspectRatio()) * camera.matrix().inverted();
+    const Vector4 clip = viewProjection * Vector4(position, 1);
+    const double x = clip[0] / clip[3];
+    const double y = clip[1] / clip[3];
+    return {static_cast<int>(std::floor((x + 1) / 2 * imageSize.width())),
+            static_cast<int>(std::floor((1 - y) / 2 * imageSize.height()))};
+}
+
+std::array<Vector3, 8> cubeCorners() {
+    std::array<Vector3, 8> corners;
+    for (int i = 0; i < 8; ++i) {
+        corners[static_cast<size_t>(i)] = {i & 1 ? 1.f : -1.f, i & 2 ? 1.f : -1.f,
+                                           i & 4 ? 1.f : -1.f};
+    }
+    return corners;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void opensWithFourViewportsAndTheToolbar();
+    void topRightFrameShowsBackgroundAroundTheCube();
+    void pointsOnlyInOneViewportLeavesTheOthersAlone();
+    void keyMovesTheCameraOfTheClickedViewportOnly();
+    void modeChangeRefillsTheToolPicker();
+    void applyIsDisabledWithoutSelectedMesh();
+    void draggedRowDividerMovesTheOtherRow();
+
+private:
+    template <class T> T* child(const char* name) {
+        T* found = m_window->findChild<T*>(QLatin1String(name));
+        if (found == nullptr) {
+            qFatal("no widget named %s", name);
+        }
+        return found;
+    }
+    GLView* view(int index) { return m_window->viewports()[static_cast<size_t>(index)]; }
+    // A finished frame of the viewport as it stands now.
+    QImage frame(int index) {
+        QApplication::processEvents();
+        return view(index)->grabFramebuffer();
+    }
+    // A left click near the viewport's top-left corner, where no point of the scene lies.
+    void clickEmptySpot(int index) {
+        QTest::mouseClick(view(index), Qt::LeftButton, {}, QPoint(4, 4));
+        QApplication::processEvents();
+    }
+
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void MainWindowTest::init() {
+    m_window = std::make_unique<MainWindow>();
+    m_window->resize(1200, 800);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QApplication::processEvents();
+}
+
+void MainWindowTest::cleanup() { m_window.reset(); }
+
+void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
+    QCOMPARE(m_window->findChildren<GLView*>().size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(view(i)->isVisible());
+        QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
+        QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
+        QCOMPARE(view(i)->camera(), m_window->detailViewController().cameras[static_cast<size_t>(i)]);
+    }
+    // Two rows of two: the top row above the bottom one, left before right.
+    QCOMPARE(view(0)->mapTo(m_window.get(), QPoint()).y(), view(1)->mapTo(m_window.get(), QPoint()).y());
+    QVERIFY(view(2)->mapTo(m_window.get(), QPoint()).y() > view(0)->mapTo(m_window.get(), QPoint()).y());
+    QVERIFY(view(1)->mapTo(m_window.get(), QPoint()).x() > view(0)->mapTo(m_window.get(), QPoint()).x());
+
+    auto* modes = child<QComboBox>("modeButton");
+    QCOMPARE(modes->count(), 3);
+    QCOMPARE(modes->itemText(0), QStringLiteral("Vertex"));
+    QCOMPARE(modes->itemText(2), QStringLiteral("Mesh"));
+    QCOMPARE(modes->itemData(2).toInt(), 2);
+    QCOMPARE(modes->currentIndex(), 0);
+    auto* tools = child<QComboBox>("toolButton");
+    QCOMPARE(tools->count(), 2);
+    QCOMPARE(tools->itemText(1), QStringLiteral("Weld"));
+    QCOMPARE(tools->currentData().toInt(), 0);
+    for (const char* name : {"pointsButton", "linesButton", "filledButton"}) {
+        QVERIFY(child<QAbstractButton>(name)->isCheckable());
+        QVERIFY(child<QAbstractButton>(name)->isChecked());
+    }
+}
+
+void MainWindowTest::topRightFrameShowsBackgroundAroundTheCube() {
+    const QImage image = frame(1);
+    QVERIFY(!image.isNull());
+    const int w = image.width();
+    const int h = image.height();
+    for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
+        QVERIFY2(isBackground(image.pixel(corner)),
+                 qPrintable(QStringLiteral("corner %1,%2 is %3")
+                                .arg(corner.x())
+                                .arg(corner.y())
+                                .arg(image.pixel(corner), 8, 16)));
+    }
+    // Every corner of the cube lands on drawn geometry; the back ones lie behind the front
+    // face, which covers them.
+    for (const Vector3& corner : cubeCorners()) {
+        const QPoint pixel = project(*view(1), corner, image.size());
+        QVERIFY(pixel.x() > 2 && pixel.x() < w - 3 && pixel.y() > 2 && pixel.y() < h - 3);
+        QVERIFY2(anyNear(image, pixel, 2, [](QRgb p) { return !isBackground(p); }),
+                 qPrintable(QStringLiteral("nothing drawn at %1,%2").arg(pixel.x()).arg(pixel.y())));
+    }
+    // Halfway between the front face's edge and the viewport's edge there is only background.
+    const QPoint frontRight = project(*view(1), {-1, 0, 1}, image.size());
+    const QPoint frontLeft = project(*view(1), {1, 0, 1}, image.size());
+    const int outside = std::max(frontRight.x(), frontLeft.x()) / 2 + w / 2;
+    QVERIFY(isBackground(image.pixel(outside, h / 2)));
+}
+
+void MainWindowTest::pointsOnlyInOneViewportLeavesTheOthersAlone() {
+    std::array<QImage, 4> before;
+    for (int i = 0; i < 4; ++i) {
+        before[static_cast<size_t>(i)] = frame(i);
+    }
+    clickEmptySpot(1);
+    QTest::mouseClick(child<QAbstractButton>("linesButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>("filledButton"), Qt::LeftButton);
+    QVERIFY(child<QAbstractButton>("pointsButton")->isChecked());
+    QVERIFY(!child<QAbstractButton>("linesButton")->isChecked());
+    QVERIFY(!view(1)->renderLines && !view(1)->renderFilled && view(1)->renderPoints);
+
+    const QImage pointsOnly = frame(1);
+    const int all = foregroundCount(before[1]);
+    const int points = foregroundCount(pointsOnly);
+    QVERIFY2(points > 0 && points * 10 < all,
+             qPrintable(QStringLiteral("%1 pixels with points only, %2 with everything")
+                            .arg(points)
+                            .arg(all)));
+    // With the faces gone, the cube's back corners show as white points too.
+    for (const Vector3& corner : cubeCorners()) {
+        const QPoint pixel = project(*view(1), corner, pointsOnly.size());
+        QVERIFY(anyNear(pointsOnly, pixel, 1, [](QRgb p) {
+            return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200;
+        }));
+    }
+    for (int i : {0, 2, 3}) {
+        QCOMPARE(frame(i), before[static_cast<size_t>(i)]);
+    }
+
+    // Clicking another viewport shows its own options again.
+    clickEmptySpot(3);
+    QVERIFY(child<QAbstractButton>("linesButton")->isChecked());
+    QVERIFY(child<QAbstractButton>("filledButton")->isChecked());
+}
+
+void MainWindowTest::keyMovesTheCameraOfTheClickedViewportOnly() {
+    clickEmptySpot(2);
+    std::array<QImage, 4> before;
+    for (int i = 0; i < 4; ++i) {
+        before[static_cast<size_t>(i)] = frame(i);
+    }
+    QTest::keyClick(view(2), Qt::Key_D);
+    for (int i = 0; i < 4; ++i) {
+        const QImage after = frame(i);
+        if (i == 2) {
+            QVERIFY(after != before[2]);
+        } else {
+            QCOMPARE(after, before[static_cast<size_t>(i)]);
+        }
+    }
+}
+
+void MainWindowTest::modeChangeRefillsTheToolPicker() {
+    auto* modes = child<QComboBox>("modeButton");
+    auto* tools = child<QComboBox>("toolButton");
+    // Picks "Weld", then "Polygon" with the keyboard: the tool picker lists the polygon tools
+    // from the first one.
+    tools->setFocus();
+    QTest::keyClick(tools, Qt::Key_Down);
+    QCOMPARE(m_window->detailViewController().toolTag(), 1);
+    modes->setFocus();
+    QTest::keyClick(modes, Qt::Key_Down);
+    QCOMPARE(m_window->detailViewController().mode, DetailViewController::Mode::Polygon);
+    QCOMPARE(tools->count(), 6);
+    QCOMPARE(tools->itemText(2), QStringLiteral("Plane cut"));
+    QCOMPARE(tools->currentIndex(), 0);
+    QCOMPARE(m_window->detailViewController().toolTag(), 0);
+}
+
+void MainWindowTest::applyIsDisabledWithoutSelectedMesh() {
+    auto* apply = child<QPushButton>("applyButton");
+    SplitViewController& split = m_window->splitViewController();
+    QVERIFY(apply->isEnabled());
+    split.setSelectedNode(nullptr);
+    QVERIFY(!apply->isEnabled());
+    // A plain node is not something to apply to either.
+    split.setSelectedNode(split.scene()->root());
+    QVERIFY(!apply->isEnabled());
+    split.setSelectedNode(split.scene()->meshes().back());
+    QVERIFY(apply->isEnabled());
+}
+
+void MainWindowTest::draggedRowDividerMovesTheOtherRow() {
+    auto* top = child<QSplitter>("topSplitView");
+    auto* bottom = child<QSplitter>("bottomSplitView");
+    QSplitterHandle* handle = top->handle(1);
+    const QPoint start = handle->rect().center();
+    const QPoint end = start - QPoint(150, 0);
+    QTest::mousePress(handle, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, end, handle->mapToGlobal(end), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(handle, &move);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, end);
+    QApplication::processEvents();
+
+    const int moved = top->widget(0)->width();
+    QVERIFY(moved < top->widget(1)->width());
+    QCOMPARE(bottom->widget(0)->width(), moved);
+}
+
+int main(int argc, char* argv[]) {
+    GLView::setDefaultFormat();
+    QApplication app(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"
