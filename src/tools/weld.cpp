@@ -22,8 +22,10 @@ void Weld::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     if (model == nullptr) {
         return;
     }
+    welding_ = context_.selectedPointsIds;
     installPreview(*model, [tool = shared_from_this()](Model& m) { return tool->preview(m); });
     model->applyModifier();
+    welding_.reset();
 }
 
 ModifierResult Weld::preview(Model& model) const {
@@ -32,7 +34,7 @@ ModifierResult Weld::preview(Model& model) const {
 
     // The welded points in layer order, whatever the selection's order; stale ids name nothing.
     std::vector<bool> selected(layer->points.size(), false);
-    for (const std::int64_t id : context_.selectedPointsIds) {
+    for (const std::int64_t id : welding_ ? *welding_ : context_.selectedPointsIds) {
         if (isValidPointId(id, *layer)) {
             selected[static_cast<size_t>(id)] = true;
         }

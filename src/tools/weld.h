@@ -2,14 +2,17 @@
 
 #include "tools/operation.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace tessel {
 
 // Vertex "Weld": on release, merges the selected points into one at their mean position and
 // commits. The weld preview makes the merged point the whole point selection (or empties the
 // selection when the weld removed that point again); it stays installed after the commit until
-// the next press.
+// the next press, then welding the selection as it stands (the merged point alone: no change).
 class Weld final : public Operation, public std::enable_shared_from_this<Weld> {
 public:
     static std::shared_ptr<Weld> make(DetailViewController& context);
@@ -25,6 +28,10 @@ private:
     ModifierResult preview(Model& model) const;
 
     DetailViewController& context_;
+    // The selection being welded while the release commits. The commit evaluates the preview
+    // twice from the same geometry, and the first evaluation already replaces the selection
+    // with the merged point; both must weld the points the user selected.
+    std::optional<std::vector<std::int64_t>> welding_;
 };
 
 } // namespace tessel
