@@ -179,42 +179,6 @@ void DetailViewController::whenKeyDown(const std::optional<std::string>& charact
     camera.localMatrix = Matrix::columns({x, y, z, position + translation});
 }
 
-bool DetailViewController::whenMouseDown(Viewport& view) {
-    // The options control follows the clicked viewport.
-    const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
-    recentView_ = &view;
-    if (options != renderingOptionsControl) {
-        renderingOptionsControl = options;
-        pickersChanged.emit();
-    }
-
-    if (mode != Mode::Vertex) {
-        // Polygon and Mesh tools do their own picking.
-        if (const OperationPtr tool = op) {
-            tool->onMouseDown(view.normalizedMouseStartLocation, view);
-        }
-        return true;
-    }
-    return false;
-}
-
-bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
-    const MeshPtr mesh = selectedMesh();
-    if (!mesh) {
-        return true;
-    }
-    // A fresh cache makes the next frame recompute the preview from the tool's current state,
-    // even when the tool changes nothing itself.
-    Model& model = *mesh->model();
-    if (model.modifier_) {
-        model.modifier_ = CachedModifier::make(model.modifier_->closure);
-    }
-    if (const OperationPtr tool = op) {
-        tool->onMouseDragged(dragDelta, view);
-    }
-    return true;
-}
-
 void DetailViewController::toolSelected(int tag) {
     const auto it = operations.find(mode);
     TESSEL_CHECK(it != operations.end(), "DetailViewController.toolSelected",
