@@ -43,10 +43,16 @@ void PolygonTool::installOwnPreview() {
 }
 
 void PolygonTool::onMouseDown(Vec2 position, Viewport& view) {
-    if (!selectedModel(context_)) {
+    const ModelPtr model = selectedModel(context_);
+    if (!model) {
         return;
     }
     intersection_ = onPolygonMouseDown(context_, position, view);
+    // Picking read the preview as it was before this press; without a fresh cache the press
+    // would only show up once the pointer moves.
+    if (model->modifier_) {
+        model->modifier_->result.reset();
+    }
 }
 
 void PolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
