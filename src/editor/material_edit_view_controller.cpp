@@ -1,0 +1,35 @@
+#include "editor/material_edit_view_controller.h"
+
+#include "base/check.h"
+
+namespace tessel {
+
+namespace {
+
+MaterialPtr materialOf(const MeshProvider* provider) {
+    if (provider == nullptr) {
+        return nullptr;
+    }
+    const MeshPtr mesh = provider->mesh();
+    return mesh ? mesh->material : nullptr;
+}
+
+} // namespace
+
+std::optional<double> MaterialEditViewController::sliderValue(double maximum) const {
+    if (const MaterialPtr material = materialOf(contentProvider)) {
+        return static_cast<double>(material->opacity) * maximum;
+    }
+    return std::nullopt;
+}
+
+void MaterialEditViewController::slideAlpha(double value, double maximum) {
+    TESSEL_CHECK(maximum > 0, "MaterialEditViewController.slideAlpha",
+                 "slider maximum " << maximum << " is not positive");
+    if (const MaterialPtr material = materialOf(contentProvider)) {
+        material->opacity = static_cast<float>(value / maximum);
+        opacityChanged.emit();
+    }
+}
+
+} // namespace tessel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "base/signal.h"
+#include "editor/mesh_provider.h"
+
+#include <optional>
+
+namespace tessel {
+
+// The opacity slider of the selected mesh's material.
+class MaterialEditViewController {
+public:
+    explicit MaterialEditViewController(const MeshProvider* contentProvider = nullptr)
+        : contentProvider(contentProvider) {}
+
+    const MeshProvider* contentProvider;
+
+    // Where the slider, running from 0 to `maximum`, shows the provider's mesh's opacity;
+    // nullopt without a provider or a mesh.
+    std::optional<double> sliderValue(double maximum = 100) const;
+
+    // The slider moved to `value` of `maximum`: the mesh's opacity becomes value / maximum.
+    // Without a mesh nothing changes. A non-positive maximum is a programming error.
+    void slideAlpha(double value, double maximum = 100);
+    // The mesh's opacity was written: what shows it must be redrawn.
+    Signal<> opacityChanged;
+};
+
+} // namespace tessel

@@ -1,0 +1,60 @@
+#include "editor/outline_view_controller.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace tessel {
+
+OutlineViewController::OutlineViewController(SplitViewController& owner) : owner_(owner) {
+    const auto reselect = [this] { setSelectedNode(selectedNode()); };
+    rowsConnection_ = planeCreationViewController.rowsChanged.connect(reselect);
+    columnsConnection_ = planeCreationViewController.columnsChanged.connect(reselect);
+}
+
+OutlineViewController::~OutlineViewController() {
+    planeCreationViewController.columnsChanged.disconnect(columnsConnection_);
+    planeCreationViewController.rowsChanged.disconnect(rowsConnection_);
+}
+
+MeshPtr OutlineViewController::addNode(const std::string& title) {
+    MeshPtr mesh;
+    if (title == "Quad") {
+        planeCreationRequested.emit();
+        mesh = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
+    } else if (title == "Cube") {
+        mesh = Mesh::make(Model::makeCube(), "Cube");
+    } else {
+        return nullptr;
+    }
+    scene()->insert(mesh);
+    setSelectedNode(mesh);
+    return mesh;
+}
+
+void OutlineViewController::removeNode() {
+    const MeshPtr removed = mesh();
+    if (!removed) {
+        return;
+    }
+    const ScenePtr& current = scene();
+    const std::vector<NodePtr>& topLevel = current->nodes();
+    if (std::find(topLevel.begin(), topLevel.end(), removed) != topLevel.end()) {
+        // A mesh added to an empty scene became its root, which removal from the root's
+        // children cannot reach.
+        std::vector<NodePtr> kept;
+        std::copy_if(topLevel.begin(), topLevel.end(), std::back_inserter(kept),
+                     [&](const NodePtr& node) { return node != removed; });
+        current->setNodes(std::move(kept));
+    } else if (!topLevel.empty()) {
+        current->remove(removed);
+    }
+    setSelectedNode(nullptr);
+}
+
+void OutlineViewController::outlineSelectionChanged(const NodePtr& node) {
+    if (node) {
+        setSelectedNode(node);
+    }
+}
+
+} // namespace tessel

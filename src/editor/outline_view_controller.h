@@ -1,0 +1,62 @@
+#pragma once
+
+#include "base/signal.h"
+#include "editor/material_edit_view_controller.h"
+#include "editor/mesh_provider.h"
+#include "editor/plane_creation_view_controller.h"
+#include "editor/split_view_controller.h"
+
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// The logic of the scene panel: adding and removing meshes, the rules tying the outline's
+// selected row to the window's selected node, and the two sub-panels for the selected mesh.
+// The panel's widgets show this state and forward the user's actions here.
+class OutlineViewController : public MeshProvider {
+public:
+    explicit OutlineViewController(SplitViewController& owner);
+    ~OutlineViewController() override;
+    OutlineViewController(const OutlineViewController&) = delete;
+    OutlineViewController& operator=(const OutlineViewController&) = delete;
+
+    SplitViewController& owner() const { return owner_; }
+    const ScenePtr& scene() const { return owner_.scene(); }
+    const NodePtr& selectedNode() const { return owner_.selectedNode(); }
+    void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
+    MeshPtr mesh() const override { return asMesh(owner_.selectedNode()); }
+
+    // The entries of the add menu, in order.
+    const std::vector<std::string> addNodeMenuItems{"Quad", "Cube"};
+
+    // Adds the mesh the menu entry names below the root (or as the root of an empty scene) and
+    // selects it: "Quad" a 3 × 3 grid, "Cube" the 2-unit cube. For "Quad", planeCreationRequested
+    // is emitted first so the grid's rows and columns can be set at once. Any other title adds
+    // nothing and returns null.
+    MeshPtr addNode(const std::string& title);
+    Signal<> planeCreationRequested;
+
+    // Removal is offered exactly when the selected node is a mesh.
+    bool canRemoveNode() const { return mesh() != nullptr; }
+    // Takes the selected mesh out of the scene and selects nothing. Does nothing when removal
+    // is not offered.
+    void removeNode();
+
+    // The user selected the outline row of `node`: it becomes the selected node. Null (no row
+    // selected) leaves the selection as it is.
+    void outlineSelectionChanged(const NodePtr& node);
+
+    // The sub-panels, bound to this controller's mesh for the panel's whole life. A change of
+    // the grid's rows or columns writes the selected node again, so everything that follows the
+    // selection (the editor's tool, the viewports) picks up the regenerated grid.
+    PlaneCreationViewController planeCreationViewController{this};
+    MaterialEditViewController materialEditViewController{this};
+
+private:
+    SplitViewController& owner_;
+    Signal<>::Connection rowsConnection_ = 0;
+    Signal<>::Connection columnsConnection_ = 0;
+};
+
+} // namespace tessel

@@ -1,0 +1,51 @@
+#include "editor/plane_creation_view_controller.h"
+
+namespace tessel {
+
+Model::ParamsPtr PlaneCreationViewController::generatorContext() const {
+    if (meshProvider == nullptr) {
+        return nullptr;
+    }
+    const MeshPtr mesh = meshProvider->mesh();
+    return mesh && mesh->model() ? mesh->model()->params() : nullptr;
+}
+
+std::optional<std::int64_t> PlaneCreationViewController::rows() const {
+    if (const Model::ParamsPtr params = generatorContext()) {
+        return params->v();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> PlaneCreationViewController::columns() const {
+    if (const Model::ParamsPtr params = generatorContext()) {
+        return params->u();
+    }
+    return std::nullopt;
+}
+
+void PlaneCreationViewController::setRows(std::optional<double> value) {
+    const Model::ParamsPtr params = generatorContext();
+    if (!params) {
+        return;
+    }
+    const std::int64_t old = params->v();
+    params->setV(value.value_or(static_cast<double>(old)));
+    if (params->v() != old) {
+        rowsChanged.emit();
+    }
+}
+
+void PlaneCreationViewController::setColumns(std::optional<double> value) {
+    const Model::ParamsPtr params = generatorContext();
+    if (!params) {
+        return;
+    }
+    const std::int64_t old = params->u();
+    params->setU(value.value_or(static_cast<double>(old)));
+    if (params->u() != old) {
+        columnsChanged.emit();
+    }
+}
+
+} // namespace tessel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/signal.h"
+#include "editor/mesh_provider.h"
+#include "mesh/model.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace tessel {
+
+// The rows and columns of the selected quad grid, as the panel's fields show and edit them.
+class PlaneCreationViewController {
+public:
+    explicit PlaneCreationViewController(const MeshProvider* meshProvider = nullptr)
+        : meshProvider(meshProvider) {}
+
+    const MeshProvider* meshProvider;
+
+    // The grid parameters of the provider's mesh, or null without a provider, without a mesh,
+    // or for a mesh that is not a quad grid.
+    Model::ParamsPtr generatorContext() const;
+
+    // The grid's vertical (rows) and horizontal (columns) segment counts; nullopt without a grid.
+    std::optional<std::int64_t> rows() const;
+    std::optional<std::int64_t> columns() const;
+
+    // Stores the value through the grid parameters, which truncate and clamp it (12 stores 10).
+    // nullopt writes the current value back. The grid regenerates on its next read. Without a
+    // grid nothing changes. A write that changes the stored count emits its signal.
+    void setRows(std::optional<double> value);
+    void setColumns(std::optional<double> value);
+    Signal<> rowsChanged;
+    Signal<> columnsChanged;
+};
+
+} // namespace tessel
