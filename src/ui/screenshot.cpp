@@ -26,6 +26,26 @@ void clickCorner(GLView* view) {
     send(view, release);
 }
 
+// A left-button drag between two points given as fractions of the viewport's size.
+void drag(GLView* view, QPointF from, QPointF to) {
+    const auto at = [view](QPointF fraction) {
+        return QPointF(fraction.x() * view->width(), fraction.y() * view->height());
+    };
+    const int steps = 8;
+    QMouseEvent press(QEvent::MouseButtonPress, at(from), view->mapToGlobal(at(from)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    send(view, press);
+    for (int i = 1; i <= steps; ++i) {
+        const QPointF spot = at(from + (to - from) * (double(i) / steps));
+        QMouseEvent move(QEvent::MouseMove, spot, view->mapToGlobal(spot), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        send(view, move);
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, at(to), view->mapToGlobal(at(to)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    send(view, release);
+}
+
 void type(GLView* view, const QString& keys) {
     for (QChar key : keys) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
@@ -43,6 +63,22 @@ bool play(MainWindow& window, const QString& step) {
     if (step[1] == QLatin1Char(':')) {
         clickCorner(view);
         type(view, rest);
+        return true;
+    }
+    if (step[1] == QLatin1Char('>')) {
+        const QStringList numbers = rest.split(QLatin1Char(','));
+        if (numbers.size() != 4) {
+            return false;
+        }
+        double v[4];
+        for (int i = 0; i < 4; ++i) {
+            bool ok = false;
+            v[i] = numbers[i].toDouble(&ok);
+            if (!ok) {
+                return false;
+            }
+        }
+        drag(view, {v[0], v[1]}, {v[2], v[3]});
         return true;
     }
     if (step[1] == QLatin1Char('/')) {
