@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace tessel {
 namespace {
@@ -168,6 +169,50 @@ TEST_F(PickingTest, EyeIsTheCameraOwnTranslationNotItsWorldPosition) {
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->first, offside);
     EXPECT_NEAR(hit->second.x, 6, 1e-4);
+}
+
+TEST_F(PickingTest, NearestIntersectionAgreesWithAPlainScanOfAllHits) {
+    // A bumpy grid, and lines through random spots, through vertices and along edges, where the
+    // exact inside test decides by a hair.
+    const LayerPtr layer = QuadGenerator(24, 24).generateLayer();
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    for (const PointPtr& p : layer->points) {
+        p->position.z = 0.05f * unit(random);
+    }
+    const NodePtr node = Node::make();
+    std::vector<Line> lines;
+    for (int i = 0; i < 300; ++i) {
+        const Vector3 start{unit(random), unit(random), 2 + unit(random)};
+        lines.push_back({start, {0.6f * unit(random), 0.6f * unit(random), 0}});
+    }
+    for (size_t i = 0; i < layer->points.size(); i += 7) {
+        lines.push_back({{0, 0, 2.5f}, layer->points[i]->position});
+        const Vector3 edgeMiddle =
+            (layer->points[i]->position + layer->points[(i + 1) % layer->points.size()]->position) * 0.5f;
+        lines.push_back({{0.2f, -0.1f, 3}, edgeMiddle});
+    }
+
+    size_t hits = 0;
+    for (const Line& line : lines) {
+        std::optional<std::pair<size_t, Vector3>> expected;
+        float nearest = 0;
+        for (const auto& hit : layer->intersections(line)) {
+            const float depth = currentPosition(hit.second, view, node.get()).z;
+            if (depth > 0 && (!expected || depth < nearest)) {
+                expected = hit;
+                nearest = depth;
+            }
+        }
+        const auto actual = nearestIntersection(*layer, line, view, *node);
+        ASSERT_EQ(actual.has_value(), expected.has_value());
+        if (expected) {
+            ++hits;
+            EXPECT_EQ(actual->first, expected->first);
+            EXPECT_EQ(actual->second, expected->second);
+        }
+    }
+    EXPECT_GT(hits, lines.size() / 2);
 }
 
 } // namespace

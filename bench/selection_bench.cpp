@@ -1,0 +1,127 @@
+// Point selection, the Vertex "Move" preview and face picking on the grid layers of
+// QuadGenerator(224, 224) (50,625 points, 100,352 triangles) and QuadGenerator(317, 317)
+// (100,489 points, 200,978 triangles). Selection benchmarks take the point count as argument,
+// the others the triangle count.
+//
+// The editor is set up as at run time without a window: a controller with one viewport whose
+// camera looks at the whole grid from (0, 0, 0.75), the grid selected, Vertex mode.
+#include "editor/detail_view_controller.h"
+#include "editor/split_view_controller.h"
+#include "tools/picking.h"
+#include "tools/tool_support.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+namespace {
+
+using namespace tessel;
+
+int segmentsFor(std::int64_t count) {
+    switch (count) {
+    case 50625:
+    case 100352: return 224;
+    case 100489:
+    case 200978: return 317;
+    default: return 0;
+    }
+}
+
+class BenchViewport final : public Viewport {
+public:
+    float aspectRatio() const override { return 1.25f; }
+};
+
+struct Editor {
+    explicit Editor(std::int64_t count) : controller(window) {
+        const int n = segmentsFor(count);
+        mesh = Mesh::make(QuadGenerator(n, n).generate(), "Grid");
+        window.setSelectedNode(mesh);
+        camera->localMatrix = Matrix::translation({0, 0, 0.75f});
+        view.attach(camera, &controller);
+        view.selectionVolume = Mesh::make(Model::makeCube());
+        view.clickSelectionVolume = Mesh::make(Model::makeCube());
+        controller.renderers.push_back(&view);
+    }
+    ~Editor() { controller.op.reset(); }
+
+    void pointAt(Vec2 device) { view.normalizedPointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2}; }
+    void pressAt(Vec2 device) {
+        pointAt(device);
+        view.normalizedMouseStartLocation = view.normalizedPointerPosition;
+    }
+
+    SplitViewController window;
+    DetailViewController controller;
+    CameraPtr camera = Camera::make("camera");
+    BenchViewport view;
+    MeshPtr mesh;
+};
+
+void ClickSelect(benchmark::State& state) {
+    Editor editor(state.range(0));
+    editor.pressAt({0.013f, -0.021f});
+    for (auto _ : state) {
+        editor.controller.selectedPointsIds.clear();
+        benchmark::DoNotOptimize(editor.controller.whenMouseDown(editor.view));
+    }
+    state.counters["selected"] = static_cast<double>(editor.controller.selectedPointsIds.size());
+}
+
+void RectangleSelect(benchmark::State& state) {
+    Editor editor(state.range(0));
+    editor.pressAt({-0.3f, 0.25f});
+    editor.pointAt({0.2f, -0.35f});
+    for (auto _ : state) {
+        editor.controller.isDuringSelection = true;
+        benchmark::DoNotOptimize(editor.controller.whenMouseDragged(editor.view, {0.01f, 0}));
+    }
+    state.counters["selected"] = static_cast<double>(editor.controller.selectedPointsIds.size());
+}
+
+// One drag event of Vertex "Move" with 1,000 selected points spread over the grid: the drag
+// handler drops the cached preview, then the first reader recomputes it (a copy of the layer
+// with the points moved). Releasing the previous preview is part of each event.
+void VertexMovePreview(benchmark::State& state) {
+    Editor editor(state.range(0));
+    DetailViewController& controller = editor.controller;
+    controller.toolSelected(0);
+    const LayerPtr layer = controller.selectedMesh()->model()->_layers().front();
+    const size_t stride = layer->points.size() / 1000;
+    for (size_t i = 0; i < 1000; ++i) {
+        controller.selectedPointsIds.push_back(static_cast<std::int64_t>(i * stride));
+    }
+    controller.setRecentView(editor.view);
+    const Vector3 picked = project(layer->points[500 * stride]->position, editor.view);
+    editor.pressAt({picked.x, picked.y});
+    controller.op->onMouseDown(editor.view.normalizedMouseStartLocation, editor.view);
+
+    Model& model = *editor.mesh->model();
+    float x = picked.x;
+    for (auto _ : state) {
+        x += 1e-4f;
+        editor.pointAt({x, picked.y});
+        controller.whenMouseDragged(editor.view, {1e-4f, 0});
+        benchmark::DoNotOptimize(model.layers().front().get());
+    }
+}
+
+void PickFace(benchmark::State& state) {
+    Editor editor(state.range(0));
+    const LayerPtr layer = editor.mesh->model()->layers().front();
+    const float cell = 1.0f / static_cast<float>(segmentsFor(state.range(0)));
+    // Inside one triangle of the centre cell, clear of its edges.
+    const Line line{editor.camera->localMatrix.translationPart(), {0.3f * cell, 0.6f * cell, 0}};
+    for (auto _ : state) {
+        auto hit = nearestIntersection(*layer, line, editor.view, *editor.mesh);
+        benchmark::DoNotOptimize(hit);
+    }
+}
+
+BENCHMARK(ClickSelect)->Arg(50625)->Arg(100489)->Unit(benchmark::kMillisecond);
+BENCHMARK(RectangleSelect)->Arg(50625)->Arg(100489)->Unit(benchmark::kMillisecond);
+BENCHMARK(VertexMovePreview)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
+BENCHMARK(PickFace)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
+
+} // namespace
