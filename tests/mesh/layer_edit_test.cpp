@@ -1,0 +1,377 @@
+// Layer edits that add geometry, and the ray queries (spec Part 2.3).
+#include "mesh/layer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tessel {
+namespace {
+
+using Points = std::vector<PointPtr>;
+using Polygons = std::vector<PolygonPtr>;
+
+Points ring(const PolygonPtr& p) {
+    const auto v = p->verts();
+    return {v.begin(), v.end()};
+}
+
+Vector3 normalOf(const PolygonPtr& p) { return static_cast<const Triangle&>(*p).normal(); }
+
+void expectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-6f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance) << actual << " vs " << expected;
+    EXPECT_NEAR(actual.y, expected.y, tolerance) << actual << " vs " << expected;
+    EXPECT_NEAR(actual.z, expected.z, tolerance) << actual << " vs " << expected;
+}
+
+// Points [A(0,0,0), B(1,0,0), E(0,1,0)] and polygon 0 = (A, B, E).
+struct OneTriangle : ::testing::Test {
+    PointPtr A = Point::make(0, 0, 0);
+    PointPtr B = Point::make(1, 0, 0);
+    PointPtr E = Point::make(0, 1, 0);
+    PolygonPtr face = Triangle::make(A, B, E);
+    LayerPtr layer = Layer::make({A, B, E}, {face});
+};
+
+// A strip of `count` triangles, each with its own three points.
+LayerPtr makeStrip(int count) {
+    Points points;
+    Polygons polygons;
+    for (int k = 0; k < count; ++k) {
+        const float x = float(k);
+        const auto a = Point::make(x, 0, 0), b = Point::make(x + 1, 0, 0), c = Point::make(x, 1, 0);
+        points.insert(points.end(), {a, b, c});
+        polygons.push_back(Triangle::make(a, b, c));
+    }
+    return Layer::make(points, polygons);
+}
+
+// --- subdividePolygon ---
+
+TEST_F(OneTriangle, SubdivideTriangle) {
+    layer->subdividePolygon(0);
+    ASSERT_EQ(layer->points.size(), 4u);
+    const PointPtr C = layer->points[3];
+    EXPECT_EQ((Points{layer->points[0], layer->points[1], layer->points[2]}), (Points{A, B, E}));
+    expectNear(C->position, {1.0f / 3, 1.0f / 3, 0});
+    EXPECT_EQ(C->position, face->centroid());
+    ASSERT_EQ(layer->polygons.size(), 3u);
+    EXPECT_NE(layer->polygons[0], face);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{A, B, C}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{B, E, C}));
+    EXPECT_EQ(ring(layer->polygons[2]), (Points{E, A, C}));
+    for (const auto& p : layer->polygons) {
+        EXPECT_EQ(normalOf(p), Vector3(0, 0, 1));
+    }
+}
+
+TEST(LayerSubdivideTest, MiddleFaceOfTenKeepsEveryOtherId) {
+    const auto layer = makeStrip(10);
+    const Polygons before = layer->polygons;
+    const Points pointsBefore = layer->points;
+    layer->subdividePolygon(3);
+    ASSERT_EQ(layer->polygons.size(), 12u);
+    for (size_t k = 0; k < 10; ++k) {
+        if (k != 3) {
+            EXPECT_EQ(layer->polygons[k], before[k]) << k;
+        }
+    }
+    const PointPtr C = layer->points.back();
+    EXPECT_EQ(layer->points.size(), 31u);
+    const auto old = ring(before[3]);
+    EXPECT_EQ(ring(layer->polygons[3]), (Points{old[0], old[1], C}));
+    EXPECT_EQ(ring(layer->polygons[10]), (Points{old[1], old[2], C}));
+    EXPECT_EQ(ring(layer->polygons[11]), (Points{old[2], old[0], C}));
+    EXPECT_EQ(ring(before[3]), old); // the replaced face object is untouched
+}
+
+TEST(LayerSubdivideTest, QuadGivesFourTriangles) {
+    const auto a = Point::make(0, 0, 0), b = Point::make(2, 0, 0), c = Point::make(2, 2, 0),
+               d = Point::make(0, 2, 0);
+    const auto layer = Layer::make({a, b, c, d}, {Quad::make(a, b, c, d)});
+    layer->subdividePolygon(0);
+    ASSERT_EQ(layer->points.size(), 5u);
+    const PointPtr C = layer->points[4];
+    EXPECT_EQ(C->position, Vector3(1, 1, 0));
+    ASSERT_EQ(layer->polygons.size(), 4u);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{a, b, C}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{b, c, C}));
+    EXPECT_EQ(ring(layer->polygons[2]), (Points{c, d, C}));
+    EXPECT_EQ(ring(layer->polygons[3]), (Points{d, a, C}));
+    for (const auto& p : layer->polygons) {
+        EXPECT_TRUE(p->isTriangle());
+    }
+}
+
+TEST_F(OneTriangle, SubdivideInvalidIdStops) {
+    EXPECT_DEATH(layer->subdividePolygon(1), "Layer.subdividePolygon.*polygon id 1 out of range for 1");
+}
+
+// --- extrudeTriangle ---
+
+TEST_F(OneTriangle, ExtrudeBuildsCapAndSixSides) {
+    layer->extrudeTriangle(0, 2);
+    ASSERT_EQ(layer->points.size(), 6u);
+    const PointPtr A2 = layer->points[3], B2 = layer->points[4], E2 = layer->points[5];
+    EXPECT_EQ((Points{layer->points[0], layer->points[1], layer->points[2]}), (Points{A, B, E}));
+    EXPECT_EQ(A2->position, Vector3(0, 0, 2));
+    EXPECT_EQ(B2->position, Vector3(1, 0, 2));
+    EXPECT_EQ(E2->position, Vector3(0, 1, 2));
+    ASSERT_EQ(layer->polygons.size(), 7u);
+    const std::vector<Points> expected{{A2, B2, E2}, {A2, A, B}, {A2, B, B2}, {A, A2, E2},
+                                       {A, E2, E},   {B, E, B2}, {E, E2, B2}};
+    for (size_t k = 0; k < 7; ++k) {
+        EXPECT_EQ(ring(layer->polygons[k]), expected[k]) << "polygon " << k;
+    }
+    const float s = 1.0f / std::sqrt(2.0f);
+    const std::vector<Vector3> normals{{0, 0, 1},  {0, -1, 0}, {0, -1, 0}, {-1, 0, 0},
+                                       {-1, 0, 0}, {s, s, 0},  {s, s, 0}};
+    for (size_t k = 0; k < 7; ++k) {
+        expectNear(normalOf(layer->polygons[k]), normals[k]);
+    }
+}
+
+TEST_F(OneTriangle, ExtrudeNegativeAndZero) {
+    layer->extrudeTriangle(0, -0.5f);
+    EXPECT_EQ(layer->points[3]->position, Vector3(0, 0, -0.5f));
+    expectNear(normalOf(layer->polygons[0]), {0, 0, 1}); // the cap keeps the winding
+    expectNear(normalOf(layer->polygons[1]), {0, 1, 0}); // the sides face into the prism
+    layer->extrudeTriangle(0, 0);
+    EXPECT_EQ(layer->points.size(), 9u);
+    EXPECT_EQ(layer->polygons.size(), 13u);
+    EXPECT_EQ(layer->points[6]->position, Vector3(0, 0, -0.5f));
+    EXPECT_TRUE(std::isnan(normalOf(layer->polygons[7]).x)); // zero-area side
+}
+
+TEST_F(OneTriangle, ExtrudeDegenerateTriangleGivesNotANumberPoints) {
+    const auto same = Point::make(0, 0, 0);
+    layer->points.push_back(same);
+    layer->polygons.push_back(Triangle::make(A, same, same));
+    layer->extrudeTriangle(1, 1);
+    EXPECT_EQ(layer->polygons.size(), 8u);
+    EXPECT_TRUE(std::isnan(layer->points.back()->position.x));
+}
+
+TEST(LayerExtrudeTest, ExtrudeInAClosedMeshLeavesTheOthers) {
+    // A tetrahedron: extrude face 2; faces 0, 1, 3 are the same objects with the same rings.
+    const auto p0 = Point::make(0, 0, 0), p1 = Point::make(1, 0, 0), p2 = Point::make(0, 1, 0),
+               p3 = Point::make(0, 0, 1);
+    const Polygons faces{Triangle::make(p0, p2, p1), Triangle::make(p0, p1, p3),
+                         Triangle::make(p1, p2, p3), Triangle::make(p2, p0, p3)};
+    std::vector<Points> rings;
+    for (const auto& f : faces) {
+        rings.push_back(ring(f));
+    }
+    const auto layer = Layer::make({p0, p1, p2, p3}, faces);
+    layer->extrudeTriangle(2, 0.5f);
+    for (size_t k : {0u, 1u, 3u}) {
+        EXPECT_EQ(layer->polygons[k], faces[k]);
+        EXPECT_EQ(ring(layer->polygons[k]), rings[k]);
+    }
+    EXPECT_EQ(layer->polygons.size(), 10u);
+    // The sides attach along the old edges: every side holds two of p1, p2, p3 or one of them
+    // and two new points.
+    for (size_t k = 4; k < 10; ++k) {
+        for (const auto& v : layer->polygons[k]->verts()) {
+            EXPECT_TRUE(v == p1 || v == p2 || v == p3 || layer->indexOf(v).value() >= 4);
+        }
+    }
+    EXPECT_EQ(layer->points.size(), 7u);
+}
+
+TEST_F(OneTriangle, ExtrudeRequiresATriangleAndAValidId) {
+    EXPECT_DEATH(layer->extrudeTriangle(3, 1), "Layer.extrudeTriangle.*polygon id 3 out of range for 1");
+    const auto d = Point::make(1, 1, 0);
+    layer->points.push_back(d);
+    layer->polygons.push_back(Quad::make(A, B, d, E));
+    EXPECT_DEATH(layer->extrudeTriangle(1, 1), "Layer.extrudeTriangle.*polygon id 1 is not a triangle");
+}
+
+// --- splitTriangle(id:onEdgeId:t:) ---
+
+TEST_F(OneTriangle, SplitEdgeZero) {
+    const auto ids = layer->splitTriangle(0, 0, 0.25f);
+    EXPECT_EQ(ids, (std::pair<size_t, size_t>{0, 1}));
+    ASSERT_EQ(layer->points.size(), 4u);
+    const PointPtr P = layer->points[3];
+    EXPECT_EQ(P->position, Vector3(0.25f, 0, 0));
+    ASSERT_EQ(layer->polygons.size(), 2u);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{A, P, E}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, B, E}));
+    EXPECT_EQ(normalOf(layer->polygons[0]), Vector3(0, 0, 1));
+    EXPECT_EQ(normalOf(layer->polygons[1]), Vector3(0, 0, 1));
+}
+
+TEST_F(OneTriangle, SplitEdgeTwo) {
+    layer->splitTriangle(0, 2, 0.5f);
+    const PointPtr P = layer->points[3];
+    EXPECT_EQ(P->position, Vector3(0, 0.5f, 0));
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{E, P, B}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, A, B}));
+}
+
+TEST_F(OneTriangle, SplitEdgeOneAndUnclampedT) {
+    layer->splitTriangle(0, 1, 1.5f);
+    const PointPtr P = layer->points[3];
+    EXPECT_EQ(P->position, Vector3(-0.5f, 1.5f, 0));
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{B, P, A}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, E, A}));
+}
+
+TEST_F(OneTriangle, SplitAtAnEndMakesAZeroAreaPiece) {
+    layer->splitTriangle(0, 0, 0);
+    EXPECT_EQ(layer->points[3]->position, A->position);
+    EXPECT_NE(layer->points[3], A);
+    EXPECT_TRUE(std::isnan(normalOf(layer->polygons[0]).x));
+    EXPECT_EQ(layer->polygons.size(), 2u); // nothing removed automatically
+}
+
+TEST(LayerSplitTest, SecondPieceIsTheLastId) {
+    const auto layer = makeStrip(5);
+    const auto ids = layer->splitTriangle(2, 1, 0.5f);
+    EXPECT_EQ(ids, (std::pair<size_t, size_t>{2, 5}));
+    const auto again = layer->splitTriangle(5, 0, 0.5f);
+    EXPECT_EQ(again, (std::pair<size_t, size_t>{5, 6}));
+    EXPECT_EQ(layer->points.size(), 17u);
+}
+
+TEST(LayerSplitTest, OppositeVertexIsTheFirstOffTheEdge) {
+    // Triangle (a, a, b) (degenerate by identity): edge 0 is (a, a), the opposite vertex b.
+    const auto a = Point::make(0, 0, 0), b = Point::make(0, 1, 0);
+    const auto layer = Layer::make({a, b}, {Triangle::make(a, a, b)});
+    layer->splitTriangle(0, 0, 0.5f);
+    const PointPtr P = layer->points[2];
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{a, P, b}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, a, b}));
+}
+
+TEST(LayerSplitTest, NoOppositeVertexStops) {
+    const auto a = Point::make(0, 0, 0), b = Point::make(0, 1, 0);
+    const auto layer = Layer::make({a, b}, {Triangle::make(a, b, a)});
+    EXPECT_DEATH(layer->splitTriangle(0, 0, 0.5f), "Layer.splitTriangle\\(id:onEdgeId:t:\\).*no vertex");
+}
+
+TEST_F(OneTriangle, SplitProgrammingErrorsStop) {
+    EXPECT_DEATH(layer->splitTriangle(1, 0, 0.5f), "Layer.splitTriangle.*polygon id 1 out of range");
+    EXPECT_DEATH(layer->splitTriangle(0, 3, 0.5f), "Layer.splitTriangle.*edge index 3");
+    EXPECT_DEATH(layer->splitTriangle(0, -1, 0.5f), "Layer.splitTriangle.*edge index -1");
+    const auto d = Point::make(1, 1, 0);
+    layer->points.push_back(d);
+    layer->polygons.push_back(Quad::make(A, B, d, E));
+    EXPECT_DEATH(layer->splitTriangle(1, 0, 0.5f), "not a triangle");
+    EXPECT_DEATH(layer->splitTriangle(1, {0, 1}, {0.5f, 0.5f}), "not a triangle");
+}
+
+// --- splitTriangle(id:onEdges:t:) ---
+
+TEST_F(OneTriangle, SplitTwoEdgesSpecExample) {
+    layer->splitTriangle(0, {0, 1}, {0.5f, 0.5f});
+    ASSERT_EQ(layer->points.size(), 5u);
+    const PointPtr P = layer->points[3], Q = layer->points[4];
+    EXPECT_EQ(P->position, Vector3(0.5f, 0, 0));
+    EXPECT_EQ(Q->position, Vector3(0.5f, 0.5f, 0));
+    ASSERT_EQ(layer->polygons.size(), 3u);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{A, P, E}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{B, Q, P}));
+    EXPECT_EQ(ring(layer->polygons[2]), (Points{Q, E, P}));
+}
+
+TEST_F(OneTriangle, SplitTwoEdgesSecondEdgeInTheFirstPiece) {
+    // i = 0, j = 2: edge E–A stays in piece a = (A, P, E), as its edge 2 (E to A).
+    layer->splitTriangle(0, {0, 2}, {0.5f, 0.25f});
+    const PointPtr P = layer->points[3], Q = layer->points[4];
+    EXPECT_EQ(P->position, Vector3(0.5f, 0, 0));
+    EXPECT_EQ(Q->position, Vector3(0, 0.75f, 0)); // t measured from E towards A
+    ASSERT_EQ(layer->polygons.size(), 3u);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{E, Q, P}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, B, E}));
+    EXPECT_EQ(ring(layer->polygons[2]), (Points{Q, A, P}));
+}
+
+TEST_F(OneTriangle, SplitTwoEdgesEveryPairKeepsAreaAndWinding) {
+    const std::pair<int, int> pairs[] = {{0, 1}, {0, 2}, {1, 0}, {1, 2}, {2, 0}, {2, 1}};
+    for (const auto& edges : pairs) {
+        const auto a = Point::make(0, 0, 0), b = Point::make(2, 0, 0), e = Point::make(0, 2, 0);
+        const auto l = Layer::make({a, b, e}, {Triangle::make(a, b, e)});
+        const PointPtr verts[3] = {a, b, e};
+        l->splitTriangle(0, edges, {0.25f, 0.5f});
+        ASSERT_EQ(l->polygons.size(), 3u);
+        ASSERT_EQ(l->points.size(), 5u);
+        // P lies on edge i at 0.25, Q on edge j at 0.5 (both measured in the edge's direction).
+        const auto onEdge = [&](int k, float t) {
+            const Vector3 s = verts[k]->position, w = verts[(k + 1) % 3]->position;
+            return s + (w - s) * t;
+        };
+        EXPECT_EQ(l->points[3]->position, onEdge(edges.first, 0.25f));
+        EXPECT_EQ(l->points[4]->position, onEdge(edges.second, 0.5f));
+        float area = 0;
+        for (const auto& p : l->polygons) {
+            const auto v = p->verts();
+            const Vector3 n = (v[1]->position - v[0]->position).cross(v[2]->position - v[0]->position);
+            EXPECT_GT(n.z, 0) << edges.first << "," << edges.second;
+            area += n.z / 2;
+        }
+        EXPECT_FLOAT_EQ(area, 2.0f);
+    }
+}
+
+TEST_F(OneTriangle, SplitTwoEqualEdgesStops) {
+    EXPECT_DEATH(layer->splitTriangle(0, {1, 1}, {0.5f, 0.5f}), "Layer.splitTriangle\\(id:onEdges:t:\\).*equal edge indices \\(1, 1\\)");
+    EXPECT_DEATH(layer->splitTriangle(0, {0, 3}, {0.5f, 0.5f}), "out of range");
+    EXPECT_DEATH(layer->splitTriangle(2, {0, 1}, {0.5f, 0.5f}), "polygon id 2 out of range for 1");
+}
+
+// --- intersections ---
+
+TEST_F(OneTriangle, Intersections) {
+    const auto hits = layer->intersections({{0.25f, 0.25f, 1}, {0.25f, 0.25f, 0}});
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].first, 0u);
+    expectNear(hits[0].second, {0.25f, 0.25f, 0});
+    EXPECT_TRUE(layer->intersections({{0.25f, 0.25f, 1}, {0.25f, 0.25f, 2}}).empty());
+    EXPECT_TRUE(layer->intersections({{0, 0, 1}, {0, 0, 0}}).empty());
+}
+
+TEST(LayerIntersectionsTest, AscendingIdsAndEqualToTheSingleQuery) {
+    // Three stacked copies of the triangle at z = 0, 1, 2 and one off to the side.
+    Points points;
+    Polygons polygons;
+    for (float z : {2.0f, 0.0f, 5.0f, 1.0f}) {
+        const float x = z == 5.0f ? 10.0f : 0.0f;
+        const auto a = Point::make(x, 0, z), b = Point::make(x + 1, 0, z), c = Point::make(x, 1, z);
+        points.insert(points.end(), {a, b, c});
+        polygons.push_back(Triangle::make(a, b, c));
+    }
+    const auto layer = Layer::make(points, polygons);
+    const Line ray{{0.2f, 0.3f, -1}, {0.2f, 0.3f, 0}};
+    const auto hits = layer->intersections(ray);
+    ASSERT_EQ(hits.size(), 3u);
+    EXPECT_EQ(hits[0].first, 0u);
+    EXPECT_EQ(hits[1].first, 1u);
+    EXPECT_EQ(hits[2].first, 3u);
+    for (const auto& [id, x] : hits) {
+        EXPECT_EQ(layer->intersection(id, ray), x);
+    }
+    expectNear(hits[0].second, {0.2f, 0.3f, 2});
+    EXPECT_EQ(layer->intersection(2, ray), std::nullopt);
+    // Starting between the planes: only the ones ahead.
+    const auto ahead = layer->intersections({{0.2f, 0.3f, 0.5f}, {0.2f, 0.3f, 0.6f}});
+    ASSERT_EQ(ahead.size(), 2u);
+    EXPECT_EQ(ahead[0].first, 0u);
+    EXPECT_EQ(ahead[1].first, 3u);
+}
+
+TEST_F(OneTriangle, IntersectionQueriesRequireTriangles) {
+    EXPECT_DEATH(layer->intersection(1, {{0, 0, 1}, {0, 0, 0}}), "Layer.intersection.*polygon id 1 out of range");
+    const auto d = Point::make(1, 1, 0);
+    layer->points.push_back(d);
+    layer->polygons.push_back(Quad::make(A, B, d, E));
+    EXPECT_DEATH(layer->intersections({{0, 0, 1}, {0, 0, 0}}), "Layer.intersections.*polygon id 1 is not a triangle");
+}
+
+TEST_F(OneTriangle, IntersectionsOfAnEmptyLayer) {
+    EXPECT_TRUE(Layer::make()->intersections({{0, 0, 1}, {0, 0, 0}}).empty());
+}
+
+} // namespace
+} // namespace tessel
