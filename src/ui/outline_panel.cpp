@@ -1,0 +1,160 @@
+#include "ui/outline_panel.h"
+
+#include "ui/panel_views.h"
+#include "ui/scene_tree_model.h"
+#include "ui_outline_panel.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessel {
+
+OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::OutlinePanel>()), m_controller(owner),
+      m_model(new SceneTreeModel(owner.scene(), this)), m_popover(new QFrame(this, Qt::Popup)),
+      m_popoverView(new PlaneCreationView(m_popover)) {
+    m_ui->setupUi(this);
+    m_ui->outlineView->setModel(m_model);
+    m_ui->planeCreationView->setController(&m_controller.planeCreationViewController);
+    m_popoverView->setController(&m_controller.planeCreationViewController);
+
+    m_popover->setObjectName(QStringLiteral("planeCreationPopover"));
+    m_popover->setFrameShape(QFrame::StyledPanel);
+    auto* popoverLayout = new QVBoxLayout(m_popover);
+    popoverLayout->addWidget(new QLabel(tr("Grid"), m_popover));
+    popoverLayout->addWidget(m_popoverView);
+
+    auto* addMenu = new QMenu(m_ui->addNodeButton);
+    for (const std::string& item : m_controller.addNodeMenuItems) {
+        const QString title = QString::fromStdString(item);
+        QAction* action = addMenu->addAction(title);
+        connect(action, &QAction::triggered, this, [this, title] { addNode(title); });
+    }
+    m_ui->addNodeButton->setMenu(addMenu);
+
+    connect(m_ui->removeNodeButton, &QToolButton::clicked, this,
+            [this] { m_controller.removeNode(); });
+    connect(m_ui->visibilityButton, &QToolButton::toggled, m_ui->selectedObjectContainerView,
+            &QWidget::setHidden);
+    connect(m_ui->outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &OutlinePanel::outlineSelectionChanged);
+    connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
+        m_controller.materialEditViewController.slideAlpha(value, m_ui->slider->maximum());
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent) {
+                if (!parent.isValid()) {
+                    expandRoot();
+                }
+                showSelectedNode();
+            });
+    // A reordered tree takes rows out and puts them back, and the selected row would be lost.
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &OutlinePanel::showSelectedNode);
+
+    m_selectionConnection = owner.selectedNodeChanged.connect(
+        [this](const NodePtr&, const NodePtr&) { followSelectedNode(); });
+    m_popoverConnection =
+        m_controller.planeCreationRequested.connect([this] { m_popoverRequested = true; });
+    m_opacityConnection = m_controller.materialEditViewController.opacityChanged.connect(
+        [this] { Q_EMIT needsDisplay(); });
+
+    expandRoot();
+    followSelectedNode();
+}
+
+OutlinePanel::~OutlinePanel() {
+    m_controller.materialEditViewController.opacityChanged.disconnect(m_opacityConnection);
+    m_controller.planeCreationRequested.disconnect(m_popoverConnection);
+    m_controller.owner().selectedNodeChanged.disconnect(m_selectionConnection);
+}
+
+QTreeView* OutlinePanel::outlineView() const { return m_ui->outlineView; }
+
+QSlider* OutlinePanel::slider() const { return m_ui->slider; }
+
+PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeCreationView; }
+
+void OutlinePanel::addNode(const QString& title) {
+    m_popoverRequested = false;
+    m_controller.addNode(title.toStdString());
+    // Shown once the grid is in place and selected, so the pop-up opens on its counts.
+    if (m_popoverRequested) {
+        m_popoverRequested = false;
+        showPlaneCreationPopover();
+    }
+}
+
+void OutlinePanel::showPlaneCreationPopover() {
+    m_popoverView->refresh();
+    m_popover->adjustSize();
+    // Beside the tree's right edge, kept on the screen.
+    QTreeView* tree = m_ui->outlineView;
+    QPoint topLeft = tree->mapToGlobal(QPoint(tree->width(), 0));
+    if (const QScreen* display = screen()) {
+        const QRect available = display->availableGeometry();
+        topLeft.setX(std::max(available.left(),
+                              std::min(topLeft.x(), available.right() - m_popover->width())));
+        topLeft.setY(std::max(available.top(),
+                              std::min(topLeft.y(), available.bottom() - m_popover->height())));
+    }
+    m_popover->move(topLeft);
+    m_popover->show();
+    m_popoverView->rowsField()->setFocus(Qt::PopupFocusReason);
+    m_popoverView->rowsField()->selectAll();
+}
+
+void OutlinePanel::outlineSelectionChanged() {
+    if (m_following) {
+        return;
+    }
+    const QModelIndexList rows = m_ui->outlineView->selectionModel()->selectedRows();
+    if (!rows.isEmpty()) {
+        m_controller.outlineSelectionChanged(m_model->node(rows.first()));
+    }
+}
+
+void OutlinePanel::followSelectedNode() {
+    showSelectedNode();
+    refreshPanels();
+}
+
+void OutlinePanel::showSelectedNode() {
+    const QScopedValueRollback<bool> guard(m_following, true);
+    QItemSelectionModel* selection = m_ui->outlineView->selectionModel();
+    const QModelIndex row = m_model->indexOf(m_controller.selectedNode());
+    if (!row.isValid()) {
+        selection->clear();
+        return;
+    }
+    if (!selection->isRowSelected(row.row(), row.parent())) {
+        selection->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                            QItemSelectionModel::Rows);
+    }
+    m_ui->outlineView->scrollTo(row);
+}
+
+void OutlinePanel::refreshPanels() {
+    m_ui->removeNodeButton->setEnabled(m_controller.canRemoveNode());
+    m_ui->planeCreationView->refresh();
+    m_popoverView->refresh();
+    const std::optional<double> opacity =
+        m_controller.materialEditViewController.sliderValue(m_ui->slider->maximum());
+    m_ui->materialEditContainerView->setVisible(opacity.has_value());
+    if (opacity) {
+        const QSignalBlocker blocker(m_ui->slider);
+        m_ui->slider->setValue(static_cast<int>(std::lround(*opacity)));
+    }
+}
+
+void OutlinePanel::expandRoot() { m_ui->outlineView->expand(m_model->index(0, 0)); }
+
+} // namespace tessel

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "editor/outline_view_controller.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QFrame;
+class QSlider;
+class QTreeView;
+
+namespace Ui {
+class OutlinePanel;
+}
+
+namespace tessel {
+
+class PlaneCreationView;
+class SceneTreeModel;
+
+// The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
+// remove button, and below them the rows and columns of the selected grid and the opacity of
+// the selected mesh. The tree's selected row and the window's selected node follow each other
+// whichever side changes. Adding a "Quad" opens a pop-up with the new grid's rows and columns
+// beside the tree.
+//
+// The panel reaches the window's state through `owner`, which must outlive it: a window that
+// owns both deletes the panel before its own members go.
+class OutlinePanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit OutlinePanel(SplitViewController& owner, QWidget* parent = nullptr);
+    ~OutlinePanel() override;
+
+    OutlineViewController& controller() { return m_controller; }
+    SceneTreeModel* model() const { return m_model; }
+    QTreeView* outlineView() const;
+    QSlider* slider() const;
+    // The rows and columns beside the tree, and the pop-up that adding a "Quad" opens.
+    PlaneCreationView* planeCreationView() const;
+    QFrame* planeCreationPopover() const { return m_popover; }
+    PlaneCreationView* popoverPlaneCreationView() const { return m_popoverView; }
+
+Q_SIGNALS:
+    // Something the viewports draw changed without a change of the selected node.
+    void needsDisplay();
+
+private:
+    void addNode(const QString& title);
+    void showPlaneCreationPopover();
+    void outlineSelectionChanged();
+    // The selected node was written (by this panel or anyone else).
+    void followSelectedNode();
+    // Selects the selected node's row (or none) without writing the selection back.
+    void showSelectedNode();
+    void refreshPanels();
+    void expandRoot();
+
+    std::unique_ptr<Ui::OutlinePanel> m_ui;
+    OutlineViewController m_controller;
+    SceneTreeModel* m_model;
+    QFrame* m_popover;
+    PlaneCreationView* m_popoverView;
+    // Set while the tree is made to show the selected node, so that it is not written back.
+    bool m_following = false;
+    bool m_popoverRequested = false;
+    Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
+    Signal<>::Connection m_popoverConnection = 0;
+    Signal<>::Connection m_opacityConnection = 0;
+};
+
+} // namespace tessel

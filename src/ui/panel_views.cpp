@@ -1,0 +1,89 @@
+#include "ui/panel_views.h"
+
+#include "editor/plane_creation_view_controller.h"
+
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+#include <optional>
+
+namespace tessel {
+
+namespace {
+
+QLineEdit* makeCountField(QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    // Three digits reach past the largest count, so an over-large entry is accepted and then
+    // shown clamped rather than silently refused while typing.
+    field->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), field));
+    field->setPlaceholderText(QStringLiteral("—"));
+    return field;
+}
+
+std::optional<double> entry(const QLineEdit* field) {
+    bool ok = false;
+    const int value = field->text().toInt(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QString shown(std::optional<std::int64_t> count) {
+    return count ? QString::number(*count) : QString();
+}
+
+} // namespace
+
+PlaneCreationView::PlaneCreationView(QWidget* parent)
+    : QWidget(parent), m_rows(makeCountField(this)), m_columns(makeCountField(this)) {
+    m_rows->setObjectName(QStringLiteral("rowsField"));
+    m_columns->setObjectName(QStringLiteral("columnsField"));
+    auto* layout = new QFormLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addRow(tr("Rows"), m_rows);
+    layout->addRow(tr("Columns"), m_columns);
+    connect(m_rows, &QLineEdit::editingFinished, this, &PlaneCreationView::commitRows);
+    connect(m_columns, &QLineEdit::editingFinished, this, &PlaneCreationView::commitColumns);
+    refresh();
+}
+
+void PlaneCreationView::setController(PlaneCreationViewController* controller) {
+    m_controller = controller;
+    refresh();
+}
+
+void PlaneCreationView::refresh() {
+    const std::optional<std::int64_t> rows = m_controller ? m_controller->rows() : std::nullopt;
+    const std::optional<std::int64_t> columns =
+        m_controller ? m_controller->columns() : std::nullopt;
+    m_rows->setText(shown(rows));
+    m_columns->setText(shown(columns));
+    m_rows->setEnabled(rows.has_value());
+    m_columns->setEnabled(columns.has_value());
+}
+
+void PlaneCreationView::commitRows() {
+    if (m_controller) {
+        m_controller->setRows(entry(m_rows));
+    }
+    // A clamped or unchanged entry announces nothing, yet the field must show what is stored.
+    refresh();
+}
+
+void PlaneCreationView::commitColumns() {
+    if (m_controller) {
+        m_controller->setColumns(entry(m_columns));
+    }
+    refresh();
+}
+
+QSize SelectedObjectContainerView::sizeHint() const {
+    if (const auto* first = findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (const auto* inner = first->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            return inner->sizeHint();
+        }
+    }
+    return QWidget::sizeHint();
+}
+
+} // namespace tessel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+
+namespace tessel {
+
+class PlaneCreationViewController;
+
+// The rows and columns fields of a quad grid. They show the controller's counts (empty and
+// disabled when the selected mesh is not a grid) and hand a finished entry to it: Return or
+// leaving the field. Digits only; the grid's parameters clamp the value, and the field then
+// shows what was stored.
+class PlaneCreationView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PlaneCreationView(QWidget* parent = nullptr);
+
+    void setController(PlaneCreationViewController* controller);
+    // Shows the controller's current counts.
+    void refresh();
+
+    QLineEdit* rowsField() const { return m_rows; }
+    QLineEdit* columnsField() const { return m_columns; }
+
+    QSize sizeHint() const override { return {200, 70}; }
+
+private:
+    void commitRows();
+    void commitColumns();
+
+    PlaneCreationViewController* m_controller = nullptr;
+    QLineEdit* m_rows;
+    QLineEdit* m_columns;
+};
+
+// Holds the panels of the selected object. Its preferred size is that of the first widget
+// inside its first child widget, so the side panel sizes it by the panel it leads with.
+class SelectedObjectContainerView : public QWidget {
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+
+    QSize sizeHint() const override;
+};
+
+} // namespace tessel
