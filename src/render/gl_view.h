@@ -32,9 +32,6 @@ public:
     void update() override;
     using QOpenGLWidget::update;
 
-    // The renderer, once the GL context exists (after the first show).
-    const Renderer* renderer() const { return m_renderer.get(); }
-
 protected:
     void initializeGL() override;
     void paintGL() override;

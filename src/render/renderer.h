@@ -49,9 +49,6 @@ public:
     // One frame of `view` as `owner` sees the scene, into the current framebuffer.
     void render(Viewport& view, DetailViewController& owner);
 
-    // Linked programs so far, one per (fragment, vertex) pair used.
-    size_t pipelineCount() const { return m_pipelines.size(); }
-
 private:
     struct Pipeline {
         std::unique_ptr<QOpenGLShaderProgram> program;

@@ -56,10 +56,11 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_needsDisplayConnection = m_detail.needsDisplay.connect([this] { updateViewports(); });
     m_pickersConnection = m_detail.pickersChanged.connect([this] { refreshPickers(); });
-    m_selectionConnection = m_split.selectedNodeChanged.connect([this](const NodePtr&, const NodePtr&) {
-        refreshApplyButton();
-        updateViewports();
-    });
+    m_selectionConnection =
+        m_split.selectedNodeChanged.connect([this](const NodePtr&, const NodePtr&) {
+            refreshApplyButton();
+            updateViewports();
+        });
 
     m_detail.viewDidLoad({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
                           m_ui->bottomRightView});
@@ -88,7 +89,8 @@ void MainWindow::refreshPickers() {
         // Refill only when the list differs, so an open pop-up is not rebuilt under the user.
         bool same = m_ui->toolButton->count() == static_cast<int>(tools.size());
         for (int i = 0; same && i < m_ui->toolButton->count(); ++i) {
-            same = m_ui->toolButton->itemText(i).toStdString() == tools[static_cast<size_t>(i)].name;
+            same = m_ui->toolButton->itemText(i).toStdString() ==
+                   tools[static_cast<size_t>(i)].name;
         }
         if (!same) {
             m_ui->toolButton->clear();
@@ -102,7 +104,8 @@ void MainWindow::refreshPickers() {
     QAbstractButton* buttons[] = {m_ui->pointsButton, m_ui->linesButton, m_ui->filledButton};
     for (int segment = 0; segment < 3; ++segment) {
         const QSignalBlocker blocker(buttons[segment]);
-        buttons[segment]->setChecked(m_detail.renderingOptionsControl[static_cast<size_t>(segment)]);
+        buttons[segment]->setChecked(
+            m_detail.renderingOptionsControl[static_cast<size_t>(segment)]);
     }
     refreshApplyButton();
 }

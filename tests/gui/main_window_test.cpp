@@ -1,6 +1,7 @@
 // The real window under a display: widgets, OpenGL frames read back from the viewports, and
 // the toolbar wired to the editor.
 #include "editor/detail_view_controller.h"
+#include "tools/operation.h"
 #include "render/gl_view.h"
 #include "ui/main_window.h"
 
@@ -74,6 +75,27 @@ std::array<Vector3, 8> cubeCorners() {
     return corners;
 }
 
+// A tool that records what the viewport hands it.
+struct RecordingTool : Operation {
+    std::optional<Vec2> down;
+    Vec2 dragged;
+    int drags = 0;
+    std::optional<Vec2> up;
+    void onMouseDown(Vec2 position, Viewport&) override { down = position; }
+    void onMouseDragged(Vec2 delta, Viewport&) override {
+        dragged.x += delta.x;
+        dragged.y += delta.y;
+        ++drags;
+    }
+    void onMouseUp(Vec2 position, Viewport&) override { up = position; }
+};
+
+void moveWithButton(QWidget* widget, QPoint position) {
+    QMouseEvent move(QEvent::MouseMove, position, widget->mapToGlobal(position), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -87,6 +109,8 @@ private Q_SLOTS:
     void topRightFrameShowsBackgroundAroundTheCube();
     void pointsOnlyInOneViewportLeavesTheOthersAlone();
     void keyMovesTheCameraOfTheClickedViewportOnly();
+    void pointerPositionsAreNormalizedAndDeltasInDeviceUnits();
+    void heldButtonAndRectangleShowOnlyInTheirViewport();
     void modeChangeRefillsTheToolPicker();
     void applyIsDisabledWithoutSelectedMesh();
     void draggedRowDividerMovesTheOtherRow();
@@ -130,12 +154,15 @@ void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
         QVERIFY(view(i)->isVisible());
         QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
         QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
-        QCOMPARE(view(i)->camera(), m_window->detailViewController().cameras[static_cast<size_t>(i)]);
+        QCOMPARE(view(i)->camera(),
+                 m_window->detailViewController().cameras[static_cast<size_t>(i)]);
     }
     // Two rows of two: the top row above the bottom one, left before right.
-    QCOMPARE(view(0)->mapTo(m_window.get(), QPoint()).y(), view(1)->mapTo(m_window.get(), QPoint()).y());
-    QVERIFY(view(2)->mapTo(m_window.get(), QPoint()).y() > view(0)->mapTo(m_window.get(), QPoint()).y());
-    QVERIFY(view(1)->mapTo(m_window.get(), QPoint()).x() > view(0)->mapTo(m_window.get(), QPoint()).x());
+    const auto origin = [this](int index) { return view(index)->mapTo(m_window.get(), QPoint()); };
+    QCOMPARE(origin(0).y(), origin(1).y());
+    QVERIFY(origin(2).y() > origin(0).y());
+    QCOMPARE(origin(2).x(), origin(0).x());
+    QVERIFY(origin(1).x() > origin(0).x());
 
     auto* modes = child<QComboBox>("modeButton");
     QCOMPARE(modes->count(), 3);
@@ -158,7 +185,8 @@ void MainWindowTest::topRightFrameShowsBackgroundAroundTheCube() {
     QVERIFY(!image.isNull());
     const int w = image.width();
     const int h = image.height();
-    for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
+    for (QPoint corner :
+         {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
         QVERIFY2(isBackground(image.pixel(corner)),
                  qPrintable(QStringLiteral("corner %1,%2 is %3")
                                 .arg(corner.x())
@@ -171,7 +199,8 @@ void MainWindowTest::topRightFrameShowsBackgroundAroundTheCube() {
         const QPoint pixel = project(*view(1), corner, image.size());
         QVERIFY(pixel.x() > 2 && pixel.x() < w - 3 && pixel.y() > 2 && pixel.y() < h - 3);
         QVERIFY2(anyNear(image, pixel, 2, [](QRgb p) { return !isBackground(p); }),
-                 qPrintable(QStringLiteral("nothing drawn at %1,%2").arg(pixel.x()).arg(pixel.y())));
+                 qPrintable(
+                     QStringLiteral("nothing drawn at %1,%2").arg(pixel.x()).arg(pixel.y())));
     }
     // Halfway between the front face's edge and the viewport's edge there is only background.
     const QPoint frontRight = project(*view(1), {-1, 0, 1}, image.size());
@@ -231,6 +260,73 @@ void MainWindowTest::keyMovesTheCameraOfTheClickedViewportOnly() {
             QCOMPARE(after, before[static_cast<size_t>(i)]);
         }
     }
+}
+
+void MainWindowTest::pointerPositionsAreNormalizedAndDeltasInDeviceUnits() {
+    DetailViewController& detail = m_window->detailViewController();
+    // Outside Vertex mode every press and drag goes to the tool as it comes from the viewport.
+    detail.mode = DetailViewController::Mode::Mesh;
+    auto tool = std::make_shared<RecordingTool>();
+    detail.op = tool;
+    GLView* target = view(3);
+    const int w = target->width();
+    const int h = target->height();
+
+    QTest::mousePress(target, Qt::LeftButton, {}, QPoint(w / 4, h / 4));
+    QVERIFY(tool->down.has_value());
+    QCOMPARE(tool->down->x, float(w / 4) / w);
+    QCOMPARE(tool->down->y, 1 - float(h / 4) / h);
+    // Half the width to the right and a quarter of the height down, in four moves.
+    const QPoint start(w / 4, h / 4);
+    const QPoint end(w / 4 + w / 2, h / 4 + h / 4);
+    for (int i = 1; i <= 4; ++i) {
+        moveWithButton(target, start + (end - start) * i / 4);
+    }
+    QCOMPARE(tool->drags, 4);
+    QVERIFY(std::abs(tool->dragged.x - 2.f * float(end.x() - start.x()) / w) < 1e-5f);
+    QVERIFY(std::abs(tool->dragged.y + 2.f * float(end.y() - start.y()) / h) < 1e-5f);
+    // Across half the width is one device unit on any display.
+    QVERIFY(std::abs(tool->dragged.x - 1) < 0.01f);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, end);
+    QVERIFY(tool->up.has_value());
+    QCOMPARE(*tool->up, target->normalizedPointerPosition);
+    // The tool took the gestures: neither the held-button colour nor the rectangle appear.
+    QVERIFY(!target->isMouseDown && !target->isMouseDragged);
+
+    // Moves without a button pressed are no drags.
+    moveWithButton(target, QPoint(w / 2, h / 2));
+    QCOMPARE(tool->drags, 4);
+}
+
+void MainWindowTest::heldButtonAndRectangleShowOnlyInTheirViewport() {
+    GLView* target = view(1);
+    const int w = target->width();
+    const int h = target->height();
+    const auto isBlue = [](QRgb p) {
+        return std::abs(qRed(p) - 26) <= 2 && std::abs(qGreen(p) - 128) <= 2 &&
+               std::abs(qBlue(p) - 230) <= 2;
+    };
+
+    // A press on empty space in Vertex mode: a bluer background while the button is held.
+    QTest::mousePress(target, Qt::LeftButton, {}, QPoint(4, 4));
+    QImage image = frame(1);
+    QVERIFY(isBlue(image.pixel(image.width() - 1, image.height() - 1)));
+    QVERIFY(isBackground(frame(2).pixel(0, 0)));
+
+    // Dragging toward the middle draws the half-transparent rectangle over the background.
+    for (int i = 1; i <= 3; ++i) {
+        moveWithButton(target, QPoint(4 + i * w / 12, 4 + i * h / 12));
+    }
+    QVERIFY(target->isMouseDragged);
+    image = frame(1);
+    const double scale = double(image.width()) / w;
+    const QRgb inside = image.pixel(int(w / 8 * scale), int(h / 8 * scale));
+    QVERIFY2(!isBlue(inside), qPrintable(QString::number(inside, 16)));
+    QVERIFY(isBlue(image.pixel(image.width() - 4, int(h / 8 * scale))));
+
+    QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(4 + w / 4, 4 + h / 4));
+    image = frame(1);
+    QVERIFY(isBackground(image.pixel(image.width() / 8, image.height() / 8)));
 }
 
 void MainWindowTest::modeChangeRefillsTheToolPicker() {
