@@ -50,13 +50,12 @@ OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
     connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
         m_controller.materialEditViewController.slideAlpha(value, m_ui->slider->maximum());
     });
-    connect(m_model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex& parent) {
-                if (!parent.isValid()) {
-                    expandRoot();
-                }
-                showSelectedNode();
-            });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+        if (!parent.isValid()) {
+            expandRoot();
+        }
+        showSelectedNode();
+    });
     // A reordered tree takes rows out and puts them back, and the selected row would be lost.
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &OutlinePanel::showSelectedNode);
 
@@ -77,11 +76,17 @@ OutlinePanel::~OutlinePanel() {
     m_controller.owner().selectedNodeChanged.disconnect(m_selectionConnection);
 }
 
-QTreeView* OutlinePanel::outlineView() const { return m_ui->outlineView; }
+QTreeView* OutlinePanel::outlineView() const {
+    return m_ui->outlineView;
+}
 
-QSlider* OutlinePanel::slider() const { return m_ui->slider; }
+QSlider* OutlinePanel::slider() const {
+    return m_ui->slider;
+}
 
-PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeCreationView; }
+PlaneCreationView* OutlinePanel::planeCreationView() const {
+    return m_ui->planeCreationView;
+}
 
 void OutlinePanel::addNode(const QString& title) {
     m_popoverRequested = false;
@@ -136,8 +141,8 @@ void OutlinePanel::showSelectedNode() {
         return;
     }
     if (!selection->isRowSelected(row.row(), row.parent())) {
-        selection->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
-                                            QItemSelectionModel::Rows);
+        selection->setCurrentIndex(row,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     m_ui->outlineView->scrollTo(row);
 }
@@ -155,6 +160,8 @@ void OutlinePanel::refreshPanels() {
     }
 }
 
-void OutlinePanel::expandRoot() { m_ui->outlineView->expand(m_model->index(0, 0)); }
+void OutlinePanel::expandRoot() {
+    m_ui->outlineView->expand(m_model->index(0, 0));
+}
 
 } // namespace tessel

@@ -12,10 +12,12 @@ namespace {
 
 // The start-up window (root with "Quad" and "Cube", the grid selected) with its scene panel.
 class OutlineViewControllerTest : public ::testing::Test {
-protected:
+  protected:
     OutlineViewControllerTest() {
         editor.window.selectedNodeChanged.connect(
-            [this](const NodePtr& now, const NodePtr& before) { writes.emplace_back(now, before); });
+            [this](const NodePtr& now, const NodePtr& before) {
+                writes.emplace_back(now, before);
+            });
     }
 
     const Node::Children& rootChildren() const { return editor.window.scene()->root()->children(); }
@@ -46,7 +48,8 @@ TEST_F(OutlineViewControllerTest, AddingQuadRequestsTheGridPanelThenInsertsAndSe
     EXPECT_EQ(outline.planeCreationViewController.columns(), 3);
 }
 
-TEST_F(OutlineViewControllerTest, AddingCubeSelectsItWithoutTheGridPanelAndUnknownTitlesAddNothing) {
+TEST_F(OutlineViewControllerTest,
+       AddingCubeSelectsItWithoutTheGridPanelAndUnknownTitlesAddNothing) {
     int requests = 0;
     outline.planeCreationRequested.connect([&] { ++requests; });
 
@@ -63,7 +66,8 @@ TEST_F(OutlineViewControllerTest, AddingCubeSelectsItWithoutTheGridPanelAndUnkno
     EXPECT_FALSE(outline.planeCreationViewController.rows().has_value());
 }
 
-TEST_F(OutlineViewControllerTest, AddingDiscardsThePreviewOfThePreviouslySelectedMeshAndEmptiesSelections) {
+TEST_F(OutlineViewControllerTest,
+       AddingDiscardsThePreviewOfThePreviouslySelectedMeshAndEmptiesSelections) {
     const MeshPtr grid = editor.quad();
     grid->model()->setModifier([](Model& model) { return ModifierResult{model.copy(), nullptr}; });
     editor.controller.selectedPointsIds = {0, 1};

@@ -12,7 +12,7 @@ struct FixedProvider : MeshProvider {
 };
 
 class PanelsTest : public ::testing::Test {
-protected:
+  protected:
     FixedProvider provider;
     PlaneCreationViewController plane{&provider};
     MaterialEditViewController material{&provider};

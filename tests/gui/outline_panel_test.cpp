@@ -24,7 +24,7 @@ using namespace tessel;
 class OutlinePanelTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<testing::FakeEditor> editor;
     std::unique_ptr<OutlinePanel> panel;
     int selectionWrites = 0;
@@ -73,7 +73,7 @@ private:
         QTest::keyClick(field, Qt::Key_Return);
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() {
         editor = std::make_unique<testing::FakeEditor>();
         panel = std::make_unique<OutlinePanel>(window());
@@ -118,7 +118,8 @@ private Q_SLOTS:
 
         QFrame* popover = panel->planeCreationPopover();
         QTRY_VERIFY(popover->isVisible());
-        QVERIFY(popover->geometry().left() >= tree()->mapToGlobal(QPoint(tree()->width(), 0)).x() - 1);
+        QVERIFY(popover->geometry().left() >=
+                tree()->mapToGlobal(QPoint(tree()->width(), 0)).x() - 1);
         QLineEdit* rows = panel->popoverPlaneCreationView()->rowsField();
         QCOMPARE(rows->text(), QString("3"));
         QTRY_VERIFY(rows->hasFocus());
