@@ -245,11 +245,6 @@ class OutlinePanelTest : public QObject {
         QVERIFY(!container->isHidden());
     }
 
-    void theViewsReportTheirIntrinsicSizes() {
-        QCOMPARE(panel->planeCreationView()->sizeHint(), QSize(200, 70));
-        QCOMPARE(widget("selectedObjectContainerView")->sizeHint(), QSize(200, 70));
-    }
-
     void theTreeFollowsInsertionsRemovalsReordersAndRenamesAnywhere() {
         QAbstractItemModelTester tester(panel->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
