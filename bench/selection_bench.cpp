@@ -21,10 +21,13 @@ using namespace tessel;
 int segmentsFor(std::int64_t count) {
     switch (count) {
     case 50625:
-    case 100352: return 224;
+    case 100352:
+        return 224;
     case 100489:
-    case 200978: return 317;
-    default: return 0;
+    case 200978:
+        return 317;
+    default:
+        return 0;
     }
 }
 
@@ -46,7 +49,9 @@ struct Editor {
     }
     ~Editor() { controller.op.reset(); }
 
-    void pointAt(Vec2 device) { view.normalizedPointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2}; }
+    void pointAt(Vec2 device) {
+        view.normalizedPointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2};
+    }
     void pressAt(Vec2 device) {
         pointAt(device);
         view.normalizedMouseStartLocation = view.normalizedPointerPosition;

@@ -50,7 +50,8 @@ void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*
         y2 = std::min(start.y, pointer.y);
     }
 
-    const LayerPtr layer = firstLayer(*selectionMesh.model(), "DetailViewController.selectionFunction");
+    const LayerPtr layer =
+        firstLayer(*selectionMesh.model(), "DetailViewController.selectionFunction");
     TESSEL_CHECK(layer->points.size() >= 8, "DetailViewController.selectionFunction",
                  "a selection volume needs 8 points, got " << layer->points.size());
     const Matrix inverse = view.node()->matrix().inverted();
@@ -132,8 +133,8 @@ bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     const bool selecting = mode == Mode::Vertex && isDuringSelection;
     // The rectangle tests the layer as it is shown before this event; only that path needs it,
     // and reading it elsewhere would compute a preview only to drop it.
-    const LayerPtr layer = selecting ? firstLayer(model, "DetailViewController.whenMouseDragged")
-                                     : nullptr;
+    const LayerPtr layer =
+        selecting ? firstLayer(model, "DetailViewController.whenMouseDragged") : nullptr;
 
     // Every drag recomputes the preview on its next read, also when the tool changes nothing.
     if (model.modifier_) {

@@ -14,7 +14,8 @@ namespace {
 Matrix depthMatrix(Viewport& view, const Node* node) {
     const CameraPtr& camera = view.camera();
     TESSEL_CHECK(camera != nullptr, "currentPosition", "the viewport has no camera");
-    Matrix m = camera->projection() * Matrix::view(view.aspectRatio()) * camera->matrix().inverted();
+    Matrix m =
+        camera->projection() * Matrix::view(view.aspectRatio()) * camera->matrix().inverted();
     if (node != nullptr) {
         m = m * node->matrix();
     }
@@ -63,7 +64,8 @@ std::vector<std::pair<size_t, Vector3>> hitsOf(const Layer& layer, const Line& l
             float largest = startMagnitude;
             for (int k = 0; k < 3; ++k) {
                 const Vector3& p = verts[k]->position;
-                const double rx = double(p.x) - p0.x, ry = double(p.y) - p0.y, rz = double(p.z) - p0.z;
+                const double rx = double(p.x) - p0.x, ry = double(p.y) - p0.y,
+                             rz = double(p.z) - p0.z;
                 u[k] = rx * e1[0] + ry * e1[1] + rz * e1[2];
                 v[k] = rx * e2[0] + ry * e2[1] + rz * e2[2];
                 largest = std::max(largest, magnitude(p));
@@ -116,7 +118,7 @@ std::optional<std::pair<size_t, Vector3>> nearestIntersection(const Layer& layer
 }
 
 std::optional<std::pair<MeshPtr, Vector3>> nearestMesh(const std::vector<MeshPtr>& meshes,
-                                                        Vec2 position, Viewport& view) {
+                                                       Vec2 position, Viewport& view) {
     const CameraPtr& camera = view.camera();
     TESSEL_CHECK(camera != nullptr, "nearestMesh", "the viewport has no camera");
     // The eye is the camera's own translation, not its world position.

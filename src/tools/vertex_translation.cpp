@@ -69,7 +69,8 @@ ModifierResult VertexTranslation::preview(Model& model) const {
     const Vector3 q = project(*initialPosition_, viewProjection);
     const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
     // The world offset that brings the picked point under the pointer at its own depth.
-    const Vector3 offset = unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
+    const Vector3 offset =
+        unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
     const LayerPtr layer = firstLayer(*copy, "VertexTranslation.preview");
     for (const std::int64_t id : context_.selectedPointsIds) {

@@ -41,7 +41,9 @@ LayerPtr stack(std::initializer_list<float> zs) {
     return Layer::make(points, polygons);
 }
 
-LayerPtr triangleAt(float z) { return stack({z}); }
+LayerPtr triangleAt(float z) {
+    return stack({z});
+}
 
 class PickingTest : public ::testing::Test {
 protected:
@@ -189,7 +191,8 @@ TEST_F(PickingTest, NearestIntersectionAgreesWithAPlainScanOfAllHits) {
     for (size_t i = 0; i < layer->points.size(); i += 7) {
         lines.push_back({{0, 0, 2.5f}, layer->points[i]->position});
         const Vector3 edgeMiddle =
-            (layer->points[i]->position + layer->points[(i + 1) % layer->points.size()]->position) * 0.5f;
+            (layer->points[i]->position + layer->points[(i + 1) % layer->points.size()]->position) *
+            0.5f;
         lines.push_back({{0.2f, -0.1f, 3}, edgeMiddle});
     }
 

@@ -22,7 +22,9 @@ Vec2 deviceOf(const Vector3& p) {
     return {-p.x / (aspect * u), p.y / u};
 }
 
-Vec2 normalizedOf(Vec2 device) { return {(device.x + 1) / 2, (device.y + 1) / 2}; }
+Vec2 normalizedOf(Vec2 device) {
+    return {(device.x + 1) / 2, (device.y + 1) / 2};
+}
 
 std::vector<std::int64_t> sorted(std::vector<std::int64_t> ids) {
     std::sort(ids.begin(), ids.end());
@@ -75,8 +77,14 @@ TEST_F(SelectionTest, CornersLieUnderTheRectangleAtNearAndFarDepth) {
     // Upper-left (x1, y1) and lower-right (x2, y2), whatever the drag's direction.
     const float x1 = -0.3f, y1 = 0.4f, x2 = 0.1f, y2 = -0.2f;
     const float n = selectionNearDepth, f = selectionFarDepth;
-    const std::array<Vector3, 8> expected{{{x2, y2, f}, {x1, y2, f}, {x1, y1, f}, {x2, y1, f},
-                                           {x2, y2, n}, {x1, y2, n}, {x1, y1, n}, {x2, y1, n}}};
+    const std::array<Vector3, 8> expected{{{x2, y2, f},
+                                           {x1, y2, f},
+                                           {x1, y1, f},
+                                           {x2, y1, f},
+                                           {x2, y2, n},
+                                           {x1, y2, n},
+                                           {x1, y1, n},
+                                           {x2, y1, n}}};
     const LayerPtr corners = volume->model()->layers().front();
     for (size_t i = 0; i < 8; ++i) {
         const Vector3 device = project(corners->points[i]->position, view);
@@ -135,10 +143,10 @@ TEST(VolumeTest, PointsOnASidePlaneAreInsideAndNotANumberIsOutside) {
     planes[8] = Plane::through({0, 1, 0}, {0, -1, 0});
     planes[10] = Plane::through({0, -1, 0}, {0, 1, 0});
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const LayerPtr layer = Layer::make({Point::make(1, 0, 7), Point::make(-1, 1, -3),
-                                        Point::make(1.0001f, 0, 0), Point::make(0, -1.0001f, 0),
-                                        Point::make(nan, 0, 0), Point::make(0, 0, 0)},
-                                       {});
+    const LayerPtr layer =
+        Layer::make({Point::make(1, 0, 7), Point::make(-1, 1, -3), Point::make(1.0001f, 0, 0),
+                     Point::make(0, -1.0001f, 0), Point::make(nan, 0, 0), Point::make(0, 0, 0)},
+                    {});
     EXPECT_EQ(sorted(pointsInsideVolume(planes, *layer)), (std::vector<std::int64_t>{0, 1, 5}));
 }
 

@@ -25,7 +25,9 @@ Vector3 worldAt(Vec2 device, float z) {
     const float u = eyeZ - z;
     return {-device.x * aspect * u, device.y * u, z};
 }
-Vec2 normalizedOf(Vec2 device) { return {(device.x + 1) / 2, (device.y + 1) / 2}; }
+Vec2 normalizedOf(Vec2 device) {
+    return {(device.x + 1) / 2, (device.y + 1) / 2};
+}
 
 void expectNear(const Vector3& actual, const Vector3& expected, const char* what) {
     EXPECT_NEAR(actual.x, expected.x, 2e-5) << what;
@@ -112,7 +114,8 @@ TEST_F(VertexToolsTest, NearerPointCanWinOverOneCloserOnScreen) {
     const PointPtr pa = Point::make(a);
     const PointPtr pb = Point::make(b);
     const PointPtr pc = Point::make(1, 1, 0);
-    const MeshPtr mesh = Mesh::make(Model::make({Layer::make({pa, pb, pc}, {Triangle::make(pa, pb, pc)})}));
+    const MeshPtr mesh =
+        Mesh::make(Model::make({Layer::make({pa, pb, pc}, {Triangle::make(pa, pb, pc)})}));
     editor.window.setSelectedNode(mesh);
     auto tool = std::dynamic_pointer_cast<VertexTranslation>(controller().op);
     ASSERT_NE(tool, nullptr);
@@ -203,8 +206,8 @@ TEST_F(WeldTest, WeldThatRemovesItsOwnPointLeavesNothingSelected) {
     const PointPtr b = Point::make(1, 0, 0);
     const PointPtr c = Point::make(0, 1, 0);
     const PointPtr d = Point::make(1, 1, 0);
-    const MeshPtr mesh = Mesh::make(
-        Model::make({Layer::make({a, b, c, d}, {Triangle::make(a, b, c), Triangle::make(b, d, c)})}));
+    const MeshPtr mesh = Mesh::make(Model::make(
+        {Layer::make({a, b, c, d}, {Triangle::make(a, b, c), Triangle::make(b, d, c)})}));
     editor.window.setSelectedNode(mesh);
     controller().toolSelected(1);
     controller().selectedPointsIds = {0, 1, 2, 3};
