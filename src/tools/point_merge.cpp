@@ -56,38 +56,32 @@ void mergeLiterally(Layer& layer) {
     }
 }
 
-// Records of points by cell. A record is listed in the cell of its position; lists keep
-// records that have since been removed, and callers skip them.
+// Records of points by the cell of their position. Cells are hashed into a bucket array
+// without keys: a bucket's list may mix the records of several cells, which costs a few more
+// distance tests but keeps the array small enough to stay in cache. Lists keep records that
+// have since been removed; callers skip them.
 class CellIndex {
 public:
     explicit CellIndex(size_t expected) {
-        size_t capacity = 16;
+        size_t capacity = 1024;
         while (capacity < 2 * expected) {
             capacity *= 2;
         }
-        slots_.assign(capacity, Slot{});
+        heads_.assign(capacity, -1);
     }
 
-    // Lists `record` in the cell of `p` (which must be finite).
+    // Lists `record`, at position `p` (which must be finite).
     void insert(std::uint32_t record, const Vector3& p, std::vector<std::int32_t>& next) {
-        const Key key{cell(p.x).index, cell(p.y).index, cell(p.z).index};
-        Slot& slot = find(key);
-        if (slot.head < 0) {
-            slot.key = key;
-            ++used_;
-        }
+        const size_t b = bucket(cell(p.x).index, cell(p.y).index, cell(p.z).index);
         if (next.size() <= record) {
             next.resize(record + 1, -1);
         }
-        next[record] = slot.head;
-        slot.head = static_cast<std::int32_t>(record);
-        if (2 * used_ > slots_.size()) {
-            grow();
-        }
+        next[record] = heads_[b];
+        heads_[b] = static_cast<std::int32_t>(record);
     }
 
     // Calls f(record) for every record listed in a cell that a point within the merge distance
-    // of `p` (which must be finite) can lie in.
+    // of `p` (which must be finite) can lie in, and maybe for others. A record may come twice.
     template <class F>
     void forEachNear(const Vector3& p, const std::vector<std::int32_t>& next, F&& f) const {
         const Range rx = range(p.x);
@@ -96,8 +90,8 @@ public:
         for (std::int64_t x = rx.low; x <= rx.high; ++x) {
             for (std::int64_t y = ry.low; y <= ry.high; ++y) {
                 for (std::int64_t z = rz.low; z <= rz.high; ++z) {
-                    const Slot& slot = find(Key{x, y, z});
-                    for (std::int32_t r = slot.head; r >= 0; r = next[static_cast<size_t>(r)]) {
+                    for (std::int32_t r = heads_[bucket(x, y, z)]; r >= 0;
+                         r = next[static_cast<size_t>(r)]) {
                         f(static_cast<std::uint32_t>(r));
                     }
                 }
@@ -106,25 +100,15 @@ public:
     }
 
 private:
-    // Four merge distances: most points then need their own cell only.
-    static constexpr double kCellSize = 4 * 5e-7;
+    // Eight merge distances: most points then need their own cell only.
+    static constexpr double kCellsPerUnit = 1 / (8 * 5e-7);
     // The merge distance in cells, with a margin for the rounding of positions and distances.
-    static constexpr double kReach = 5e-7 * 1.001 / kCellSize;
+    static constexpr double kReach = 5e-7 * 1.001 * kCellsPerUnit;
     // Cells beyond this index are folded into it. Float coordinates that far out are spaced
     // much wider than the merge distance, so only equal coordinates can coincide there, and
     // equal coordinates fold alike.
     static constexpr double kLimit = 1e15;
 
-    struct Key {
-        std::int64_t x = 0;
-        std::int64_t y = 0;
-        std::int64_t z = 0;
-        bool operator==(const Key&) const = default;
-    };
-    struct Slot {
-        Key key;
-        std::int32_t head = -1;
-    };
     struct Cell {
         std::int64_t index;
         double fraction; // position within the cell, 0 … 1; -1 when folded
@@ -134,8 +118,10 @@ private:
         std::int64_t high;
     };
 
+    // Cells are centred on multiples of their size, so that round coordinates (0 above all)
+    // lie mid-cell and need no neighbour.
     static Cell cell(float coordinate) {
-        const double s = static_cast<double>(coordinate) / kCellSize;
+        const double s = static_cast<double>(coordinate) * kCellsPerUnit + 0.5;
         if (s >= kLimit) {
             return {static_cast<std::int64_t>(kLimit), -1};
         }
@@ -155,41 +141,17 @@ private:
                 c.fraction > 1 - kReach ? c.index + 1 : c.index};
     }
 
-    static size_t hash(const Key& k) {
-        std::uint64_t h = static_cast<std::uint64_t>(k.x) * 0x9E3779B97F4A7C15ull;
-        h ^= static_cast<std::uint64_t>(k.y) * 0xC2B2AE3D27D4EB4Full;
-        h ^= static_cast<std::uint64_t>(k.z) * 0x165667B19E3779F9ull;
+    size_t bucket(std::int64_t x, std::int64_t y, std::int64_t z) const {
+        std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull;
+        h ^= static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full;
+        h ^= static_cast<std::uint64_t>(z) * 0x165667B19E3779F9ull;
         h ^= h >> 29;
         h *= 0xBF58476D1CE4E5B9ull;
         h ^= h >> 32;
-        return static_cast<size_t>(h);
+        return static_cast<size_t>(h) & (heads_.size() - 1);
     }
 
-    // The slot holding `key`, or the empty slot where it would go.
-    size_t position(const Key& key) const {
-        const size_t mask = slots_.size() - 1;
-        for (size_t i = hash(key) & mask;; i = (i + 1) & mask) {
-            const Slot& slot = slots_[i];
-            if (slot.head < 0 || slot.key == key) {
-                return i;
-            }
-        }
-    }
-    Slot& find(const Key& key) { return slots_[position(key)]; }
-    const Slot& find(const Key& key) const { return slots_[position(key)]; }
-
-    void grow() {
-        std::vector<Slot> old = std::move(slots_);
-        slots_.assign(old.size() * 2, Slot{});
-        for (const Slot& slot : old) {
-            if (slot.head >= 0) {
-                find(slot.key) = slot;
-            }
-        }
-    }
-
-    std::vector<Slot> slots_;
-    size_t used_ = 0;
+    std::vector<std::int32_t> heads_;
 };
 
 class BatchMerge {
@@ -237,30 +199,36 @@ public:
         const size_t initialCount = layer_.points.size();
         points_ = std::move(layer_.points);
         alive_.assign(initialCount, 1);
+        positions_.reserve(initialCount);
+        for (const PointPtr& p : points_) {
+            positions_.push_back(p->position);
+        }
         CellIndex cells(initialCount + initialCount / 8);
         cells_ = &cells;
+        next_.assign(initialCount, -1);
         for (size_t i = 0; i < initialCount; ++i) {
-            const Vector3& p = points_[i]->position;
-            if (isFinite(p)) {
-                cells.insert(static_cast<std::uint32_t>(i), p, next_);
+            if (isFinite(positions_[i])) {
+                cells.insert(static_cast<std::uint32_t>(i), positions_[i], next_);
             }
         }
 
         std::vector<std::uint32_t> found;
         for (size_t i = 0; i < initialCount; ++i) {
-            const Vector3 p = points_[i]->position;
+            const Vector3 p = positions_[i];
             // A position with an infinite or not-a-number coordinate is near nothing.
             if (!isFinite(p)) {
                 continue;
             }
             found.clear();
             cells.forEachNear(p, next_, [&](std::uint32_t r) {
-                if (r != i && alive_[r] && isCoincident(p, points_[r]->position)) {
+                if (r != i && alive_[r] && isCoincident(p, positions_[r])) {
                     found.push_back(r);
                 }
             });
             if (!found.empty()) {
+                // Layer order; a bucket probed for two cells lists its records twice.
                 std::sort(found.begin(), found.end());
+                found.erase(std::unique(found.begin(), found.end()), found.end());
                 weld(found, static_cast<std::uint32_t>(i));
             }
         }
@@ -318,6 +286,7 @@ private:
         const auto m = static_cast<std::uint32_t>(points_.size());
         merged->indexHint_ = m;
         points_.push_back(merged);
+        positions_.push_back(merged->position);
         alive_.push_back(1);
         uses_.push_back(0);
         extraFaces_.emplace_back();
@@ -412,6 +381,8 @@ private:
     Layer& layer_;
     CellIndex* cells_ = nullptr;
     std::vector<PointPtr> points_;
+    // The records' positions, side by side for the neighbour searches.
+    std::vector<Vector3> positions_;
     std::vector<std::uint8_t> alive_;
     std::vector<std::uint32_t> uses_;
     std::vector<std::int32_t> next_;

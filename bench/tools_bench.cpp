@@ -1,0 +1,156 @@
+// Tool previews on the grid layers of QuadGenerator(224, 224) (100,352 triangles) and
+// QuadGenerator(317, 317) (200,978 triangles). Each iteration is one preview evaluation as the
+// renderer triggers it: the modifier's cache is emptied, then the model's layers are read. The
+// argument is the triangle count, so they print as e.g. ExtrudePreview/100352.
+//
+// Emptying the cache releases the previous preview (150,000–300,000 shared objects); that
+// happens with the timer paused, as it is the cost of freeing memory, not of the preview.
+#include "editor/detail_view_controller.h"
+#include "editor/split_view_controller.h"
+#include "editor/viewport.h"
+#include "geometry/plane.h"
+#include "mesh/model.h"
+#include "tools/mesh_tools.h"
+#include "tools/plane_cut.h"
+#include "tools/polygon_tools.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+namespace {
+
+using namespace tessel;
+
+int gridSegments(std::int64_t triangles) {
+    switch (triangles) {
+    case 100352: return 224;
+    case 200978: return 317;
+    default: return 0;
+    }
+}
+
+// One grid per size, built once; each editor works on its own copy.
+const Layer& gridLayer(std::int64_t triangles) {
+    static std::map<std::int64_t, LayerPtr> grids;
+    auto& layer = grids[triangles];
+    if (!layer) {
+        const int n = gridSegments(triangles);
+        layer = QuadGenerator(n, n).generateLayer();
+    }
+    return *layer;
+}
+
+class BenchViewport final : public Viewport {
+public:
+    float aspectRatio() const override { return 1; }
+};
+
+// An editor whose scene holds only the grid, selected. Viewport 0's camera sees world (x, y) of
+// the grid at the normalized position (0.5 − x, 0.5 + y).
+struct GridEditor {
+    explicit GridEditor(std::int64_t triangles) : controller(window) {
+        controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
+        mesh = Mesh::make(Model::make({gridLayer(triangles).copy()}), "Grid");
+        window.setScene(Scene::make({Node::make("Root", {}, {mesh})}));
+        controller.setSelectedNode(mesh);
+    }
+
+    Model& model() { return *mesh->model(); }
+    // Puts the pointer of viewport 0 at a normalized position, as a press there would.
+    void pointAt(Vec2 position) {
+        views[0].normalizedMouseStartLocation = position;
+        views[0].normalizedPointerPosition = position;
+    }
+
+    SplitViewController window;
+    std::array<BenchViewport, 4> views;
+    DetailViewController controller;
+    MeshPtr mesh;
+};
+
+// A point inside a grid face near the centre, off every edge at both sizes.
+constexpr Vec2 kInsideAFace{0.39f, 0.54f};
+
+void evaluatePreviews(benchmark::State& state, Model& model) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.modifier_->result.reset();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(model.layers().front().get());
+    }
+}
+
+// Press on a face, then hold a drag offset of (0.1, 0.2) device units.
+template <class Tool>
+void pressedFacePreview(benchmark::State& state) {
+    GridEditor editor(state.range(0));
+    auto tool = Tool::make(editor.controller);
+    editor.pointAt(kInsideAFace);
+    tool->onMouseDown(kInsideAFace, editor.views[0]);
+    if (editor.controller.selectedFacesIds.empty()) {
+        state.SkipWithError("the press hit no face");
+        return;
+    }
+    editor.controller.delta = Vec2{0.1f, 0.2f};
+    evaluatePreviews(state, editor.model());
+}
+
+void ExtrudePreview(benchmark::State& state) { pressedFacePreview<Extrude>(state); }
+void PolygonMovePreview(benchmark::State& state) { pressedFacePreview<PolygonTranslation>(state); }
+
+// The plane x = 0.001: it crosses one column of cells, through no vertex.
+void PlaneCutPreview(benchmark::State& state) {
+    GridEditor editor(state.range(0));
+    auto tool = PlaneCut::make(editor.controller);
+    tool->normal = {1, 0, 0};
+    tool->cuttingPlaneOrigin = {0.001f, 0, 0};
+    evaluatePreviews(state, editor.model());
+}
+
+// The plane through the middle row of grid vertices (y = 0 for 224 segments): every triangle
+// touching the row is split at t = 0 and t = 1, and the merge folds hundreds of groups of
+// coincident points back together.
+void PlaneCutPreviewOnGrid(benchmark::State& state) {
+    GridEditor editor(state.range(0));
+    const int n = gridSegments(state.range(0));
+    auto tool = PlaneCut::make(editor.controller);
+    tool->normal = {0, 1, 0};
+    tool->cuttingPlaneOrigin = {0, NormalizedRange(n + 1)[static_cast<size_t>(n / 2)] - 0.5f, 0};
+    evaluatePreviews(state, editor.model());
+}
+
+void MeshSubdividePreview(benchmark::State& state) {
+    GridEditor editor(state.range(0));
+    MeshSubdivide::make(editor.controller);
+    evaluatePreviews(state, editor.model());
+}
+
+// Pressed on the grid, the pointer then 0.1 device units further right and down.
+void MeshMovePreview(benchmark::State& state) {
+    GridEditor editor(state.range(0));
+    auto tool = MeshTranslation::make(editor.controller);
+    editor.pointAt(kInsideAFace);
+    tool->onMouseDown(kInsideAFace, editor.views[0]);
+    if (!tool->intersection()) {
+        state.SkipWithError("the press hit no mesh");
+        return;
+    }
+    editor.views[0].normalizedPointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y - 0.05f};
+    evaluatePreviews(state, editor.model());
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(ExtrudePreview)->Apply(sizes);
+BENCHMARK(PolygonMovePreview)->Apply(sizes);
+BENCHMARK(PlaneCutPreview)->Apply(sizes);
+BENCHMARK(PlaneCutPreviewOnGrid)->Apply(sizes);
+BENCHMARK(MeshSubdividePreview)->Apply(sizes);
+BENCHMARK(MeshMovePreview)->Apply(sizes);
+
+} // namespace
