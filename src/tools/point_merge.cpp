@@ -164,7 +164,8 @@ public:
     bool prepare() {
         const std::vector<PointPtr>& points = layer_.points;
         const size_t count = points.size();
-        if (count >= std::numeric_limits<std::int32_t>::max() / 2) {
+        if (count >= std::numeric_limits<std::int32_t>::max() / 2 ||
+            layer_.polygons.size() >= std::numeric_limits<std::uint32_t>::max()) {
             return false;
         }
         for (size_t i = count; i-- > 0;) {

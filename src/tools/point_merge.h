@@ -20,7 +20,8 @@ inline constexpr float coincidentDistanceSquared = 2.5e-13f;
 //
 // Runs in time linear in the layer's size plus the faces around the welded points, for layers
 // of triangles without a repeated vertex (what every edit produces). Any other layer is merged
-// by running the sequence literally, which is quadratic.
+// by running the sequence literally, which is quadratic (and, like Layer::weld, stops the
+// program on a quad once a weld happens).
 void mergeCoincidentPoints(Layer& layer);
 
 } // namespace tessel
