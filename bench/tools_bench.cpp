@@ -26,9 +26,12 @@ using namespace tessel;
 
 int gridSegments(std::int64_t triangles) {
     switch (triangles) {
-    case 100352: return 224;
-    case 200978: return 317;
-    default: return 0;
+    case 100352:
+        return 224;
+    case 200978:
+        return 317;
+    default:
+        return 0;
     }
 }
 
@@ -44,7 +47,7 @@ const Layer& gridLayer(std::int64_t triangles) {
 }
 
 class BenchViewport final : public Viewport {
-public:
+  public:
     float aspectRatio() const override { return 1; }
 };
 
@@ -84,8 +87,7 @@ void evaluatePreviews(benchmark::State& state, Model& model) {
 }
 
 // Press on a face, then hold a drag offset of (0.1, 0.2) device units.
-template <class Tool>
-void pressedFacePreview(benchmark::State& state) {
+template <class Tool> void pressedFacePreview(benchmark::State& state) {
     GridEditor editor(state.range(0));
     auto tool = Tool::make(editor.controller);
     editor.pointAt(kInsideAFace);
@@ -98,8 +100,12 @@ void pressedFacePreview(benchmark::State& state) {
     evaluatePreviews(state, editor.model());
 }
 
-void ExtrudePreview(benchmark::State& state) { pressedFacePreview<Extrude>(state); }
-void PolygonMovePreview(benchmark::State& state) { pressedFacePreview<PolygonTranslation>(state); }
+void ExtrudePreview(benchmark::State& state) {
+    pressedFacePreview<Extrude>(state);
+}
+void PolygonMovePreview(benchmark::State& state) {
+    pressedFacePreview<PolygonTranslation>(state);
+}
 
 // The plane x = 0.001: it crosses one column of cells, through no vertex.
 void PlaneCutPreview(benchmark::State& state) {

@@ -17,7 +17,7 @@ namespace tessel {
 // this tool installed, which keeps the tool alive until the release removes it.
 class MeshTranslation final : public Operation,
                               public std::enable_shared_from_this<MeshTranslation> {
-public:
+  public:
     // Installs nothing.
     static std::shared_ptr<MeshTranslation> make(DetailViewController& context);
 
@@ -32,7 +32,7 @@ public:
     // release until the next press.
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
-private:
+  private:
     explicit MeshTranslation(DetailViewController& context) : context_(context) {}
 
     DetailViewController& context_;
@@ -46,7 +46,7 @@ private:
 // its centroid; the apply button commits it, and as the preview stays installed every further
 // apply goes one level deeper. Mouse events do nothing.
 class MeshSubdivide final : public Operation, public std::enable_shared_from_this<MeshSubdivide> {
-public:
+  public:
     // Installs the preview on the selected mesh's model (if any).
     static std::shared_ptr<MeshSubdivide> make(DetailViewController& context);
 
@@ -57,7 +57,7 @@ public:
     // A copy of `model` with each of its polygons subdivided once.
     static ModifierResult preview(Model& model);
 
-private:
+  private:
     explicit MeshSubdivide(DetailViewController& context) : context_(context) {}
 
     DetailViewController& context_;

@@ -122,7 +122,8 @@ void splitAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
             continue;
         }
         const auto& triangle = static_cast<const Triangle&>(polygon);
-        const Vector3 r[3] = {triangle.a()->position, triangle.b()->position, triangle.c()->position};
+        const Vector3 r[3] = {triangle.a()->position, triangle.b()->position,
+                              triangle.c()->position};
         int crossed[3];
         float at[3];
         int crossings = 0;

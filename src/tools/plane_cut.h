@@ -18,7 +18,7 @@ namespace tessel {
 // press elsewhere turns the plane's normal about the world z axis by the angle the pointer
 // sweeps around the plane origin's screen position.
 class PlaneCut final : public Operation, public std::enable_shared_from_this<PlaneCut> {
-public:
+  public:
     // Creates the tool with the plane y = 0 through the origin, empties the face selection and
     // installs the preview on the selected mesh's model (if any). The preview keeps the tool
     // alive; the tool refers to its context without owning it.
@@ -46,7 +46,7 @@ public:
     // The normal as it was at the press.
     std::optional<Vector3> frozenNormal;
 
-private:
+  private:
     explicit PlaneCut(DetailViewController& context) : context_(context) {}
 
     DetailViewController& context_;

@@ -61,7 +61,7 @@ void mergeLiterally(Layer& layer) {
 // distance tests but keeps the array small enough to stay in cache. Lists keep records that
 // have since been removed; callers skip them.
 class CellIndex {
-public:
+  public:
     explicit CellIndex(size_t expected) {
         size_t capacity = 1024;
         while (capacity < 2 * expected) {
@@ -99,7 +99,7 @@ public:
         }
     }
 
-private:
+  private:
     // Eight merge distances: most points then need their own cell only.
     static constexpr double kCellsPerUnit = 1 / (8 * 5e-7);
     // The merge distance in cells, with a margin for the rounding of positions and distances.
@@ -155,7 +155,7 @@ private:
 };
 
 class BatchMerge {
-public:
+  public:
     explicit BatchMerge(Layer& layer) : layer_(layer) {}
 
     // Numbers the points and counts their uses. False when the layer holds something the batch
@@ -237,7 +237,7 @@ public:
         finish();
     }
 
-private:
+  private:
     // The faces around record r. Live faces in the list are exactly the live faces using r
     // while r is alive.
     std::span<const std::uint32_t> facesOf(std::uint32_t r) const {

@@ -9,7 +9,9 @@ namespace {
 
 using testing::FakeEditor;
 
-LayerPtr committed(Model& model) { return model._layers().front(); }
+LayerPtr committed(Model& model) {
+    return model._layers().front();
+}
 
 std::vector<Vector3> positions(const Layer& layer) {
     std::vector<Vector3> result;
@@ -20,7 +22,7 @@ std::vector<Vector3> positions(const Layer& layer) {
 }
 
 class MeshToolsTest : public ::testing::Test {
-protected:
+  protected:
     MeshToolsTest() { editor.controller.mode = DetailViewController::Mode::Mesh; }
 
     // A press that reaches `tool`: every selection makes the controller build a new tool, and

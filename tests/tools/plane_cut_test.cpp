@@ -17,9 +17,13 @@ using testing::FakeEditor;
 constexpr float kOnPlane = 1e-6f;
 
 // What a viewport draws: the model's layers as they are read with the preview installed.
-LayerPtr shown(Model& model) { return model.layers().front(); }
+LayerPtr shown(Model& model) {
+    return model.layers().front();
+}
 // The committed geometry, bypassing the preview.
-LayerPtr committed(Model& model) { return model._layers().front(); }
+LayerPtr committed(Model& model) {
+    return model._layers().front();
+}
 
 // Number of faces on each edge whose two ends lie in the plane y = 0.
 std::map<std::pair<const Point*, const Point*>, int> edgesOnCutLine(const Layer& layer) {
@@ -52,7 +56,7 @@ float area(const Polygon& face) {
 }
 
 class PlaneCutTest : public ::testing::Test {
-protected:
+  protected:
     // Makes the tool active in Polygon mode, as picking "Plane cut" does.
     std::shared_ptr<PlaneCut> choose() {
         auto tool = PlaneCut::make(editor.controller);
@@ -252,7 +256,8 @@ TEST_F(PlaneCutTest, PressBeforeAnyPreviewTakesTheFirstTriangleInLayerOrder) {
     // so the press picks on the mesh.
     auto a = Point::make(-0.2f, 0.1f, -0.5f), b = Point::make(0.2f, 0.1f, -0.5f),
          c = Point::make(0, 0.4f, -0.5f);
-    auto d = Point::make(-0.2f, 0.1f, 0), e = Point::make(0.2f, 0.1f, 0), f = Point::make(0, 0.4f, 0);
+    auto d = Point::make(-0.2f, 0.1f, 0), e = Point::make(0.2f, 0.1f, 0),
+         f = Point::make(0, 0.4f, 0);
     editor.quad()->setModel(Model::make(
         {Layer::make({a, b, c, d, e, f}, {Triangle::make(a, b, c), Triangle::make(d, e, f)})}));
     auto tool = choose();

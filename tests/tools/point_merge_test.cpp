@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <unordered_map>
@@ -118,11 +118,20 @@ LayerPtr randomLayer(std::mt19937& random, bool irregular) {
         for (int c = copies(random); c > 0; --c) {
             Vector3 p = base;
             switch (offsetKind(random)) {
-            case 0: break;                                                   // exactly on it
-            case 1: p += Vector3{unit(random), unit(random), unit(random)} * 1e-7f; break;
-            case 2: p += Vector3{unit(random), 0, 0} * 4.9e-7f; break;        // near the limit
-            case 3: p += Vector3{unit(random), unit(random), 0} * 4e-7f; break;
-            default: p += Vector3{1, 0, 0} * 6e-7f; break;                    // just beyond
+            case 0:
+                break; // exactly on it
+            case 1:
+                p += Vector3{unit(random), unit(random), unit(random)} * 1e-7f;
+                break;
+            case 2:
+                p += Vector3{unit(random), 0, 0} * 4.9e-7f;
+                break; // near the limit
+            case 3:
+                p += Vector3{unit(random), unit(random), 0} * 4e-7f;
+                break;
+            default:
+                p += Vector3{1, 0, 0} * 6e-7f;
+                break; // just beyond
             }
             points.push_back(Point::make(p));
         }
@@ -205,9 +214,9 @@ TEST(PointMergeTest, FarApartAndNonFinitePointsStayAlone) {
     auto e = Point::make(nan, 1, 0);
     auto f = Point::make(1e30f, 0, 0);
     auto g = Point::make(1e30f, 0, 0);
-    const LayerPtr layer = Layer::make({a, b, c, d, e, f, g}, {Triangle::make(a, b, c),
-                                                              Triangle::make(d, e, f),
-                                                              Triangle::make(a, e, g)});
+    const LayerPtr layer =
+        Layer::make({a, b, c, d, e, f, g},
+                    {Triangle::make(a, b, c), Triangle::make(d, e, f), Triangle::make(a, e, g)});
     expectSameAsWelds(*layer, "extremes");
     mergeCoincidentPoints(*layer);
     // Only the two equal huge points coincide; they become one point, appended last.

@@ -13,9 +13,13 @@ using testing::FakeEditor;
 
 // In viewport 0 the camera looks at the grid (z = 0) so that world (x, y) is seen at the
 // normalized position (0.5 − x, 0.5 + y): device x = −2·x, device y = 2·y.
-Vec2 seen(float x, float y) { return {0.5f - x, 0.5f + y}; }
+Vec2 seen(float x, float y) {
+    return {0.5f - x, 0.5f + y};
+}
 
-LayerPtr committed(Model& model) { return model._layers().front(); }
+LayerPtr committed(Model& model) {
+    return model._layers().front();
+}
 
 std::vector<Vector3> positions(const Layer& layer) {
     std::vector<Vector3> result;
@@ -61,14 +65,13 @@ void expectNear(const std::vector<Vector3>& actual, const std::vector<Vector3>& 
 }
 
 class PolygonToolsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A fixed copy of the 4 × 4 grid, so that commits are easy to compare with the start.
         editor.quad()->setModel(QuadGenerator(4, 4).generate());
     }
 
-    template <class Tool>
-    std::shared_ptr<Tool> choose() {
+    template <class Tool> std::shared_ptr<Tool> choose() {
         auto tool = Tool::make(editor.controller);
         editor.controller.mode = DetailViewController::Mode::Polygon;
         editor.controller.op = tool;
@@ -110,7 +113,8 @@ TEST_F(PolygonToolsTest, ExtrudeLiftsThePressedTriangleByDxPlusDy) {
         p.z += 0.6f;
     }
     expectNear(ring(*after->polygons[face]), lifted);
-    EXPECT_EQ(editor.controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
+    EXPECT_EQ(editor.controller.selectedFacesIds,
+              std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
     EXPECT_FALSE(editor.controller.delta.has_value());
     EXPECT_FALSE(tool->intersection().has_value());
 
@@ -198,7 +202,8 @@ TEST_F(PolygonToolsTest, SubdivideSplitsThePressedPolygonOncePerPress) {
     view.click(spot.x, spot.y);
     EXPECT_EQ(committed(model())->polygons.size(), 36u);
     EXPECT_EQ(committed(model())->points.size(), 27u);
-    EXPECT_EQ(editor.controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(piece)});
+    EXPECT_EQ(editor.controller.selectedFacesIds,
+              std::vector<std::uint32_t>{static_cast<std::uint32_t>(piece)});
 }
 
 TEST_F(PolygonToolsTest, DeleteRemovesTheFaceWithItsUnusedCornerAndShiftsIds) {
@@ -276,7 +281,8 @@ TEST_F(PolygonToolsTest, FaceIdsPast16BitsAreEdited) {
     choose<Extrude>();
 
     gesture(seen(0.3f, 0.49f), {0, -0.1f}, false);
-    EXPECT_EQ(editor.controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
+    EXPECT_EQ(editor.controller.selectedFacesIds,
+              std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
     editor.views[0].release();
     std::vector<Vector3> sunk = corners;
     for (Vector3& p : sunk) {
