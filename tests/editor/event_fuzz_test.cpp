@@ -17,7 +17,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -72,8 +74,14 @@ void installCrashNote() {
 
 // Checks every mesh of the scene as the renderer would read it: the committed layers, the layers
 // shown (the preview's while one is installed) and the tool model of a computed preview.
-std::optional<std::string> editorFault(FakeEditor& editor, size_t* polygonTotal) {
-    *polygonTotal = 0;
+// `summary` receives the committed meshes' face count and a fingerprint of their geometry.
+struct SceneSummary {
+    size_t polygons = 0;
+    double fingerprint = 0;
+};
+
+std::optional<std::string> editorFault(FakeEditor& editor, SceneSummary* summary) {
+    *summary = {};
     const ScenePtr& scene = editor.window.scene();
     if (scene->nodes().empty()) {
         return std::nullopt;
@@ -116,7 +124,15 @@ std::optional<std::string> editorFault(FakeEditor& editor, size_t* polygonTotal)
             }
         }
         for (const LayerPtr& layer : committed) {
-            *polygonTotal += layer->polygons.size();
+            summary->polygons += layer->polygons.size();
+            summary->fingerprint += 7.0 * static_cast<double>(layer->polygons.size()) +
+                                    static_cast<double>(layer->points.size());
+            for (const PointPtr& p : layer->points) {
+                const Vector3& q = p->position;
+                if (std::isfinite(q.x + q.y + q.z)) {
+                    summary->fingerprint += 1e-3 * (q.x + 2.0 * q.y + 3.0 * q.z);
+                }
+            }
         }
     }
     return std::nullopt;
@@ -144,8 +160,8 @@ public:
             if (log_.size() > 40) {
                 log_.pop_front();
             }
-            size_t polygons = 0;
-            if (auto fault = editorFault(editor_, &polygons)) {
+            SceneSummary summary;
+            if (auto fault = editorFault(editor_, &summary)) {
                 std::ostringstream report;
                 report << "seed " << seed_ << ", event " << event << " (" << what
                        << "): " << *fault << "\nlast events:";
@@ -154,7 +170,10 @@ public:
                 }
                 return report.str();
             }
-            polygons_ = polygons;
+            polygons_ = summary.polygons;
+            largest_ = std::max(largest_, summary.polygons);
+            edits_ += summary.fingerprint != fingerprint_;
+            fingerprint_ = summary.fingerprint;
         }
         crashNote[0] = '\0';
         return std::nullopt;
@@ -346,6 +365,14 @@ private:
     OutlineViewController outline_;
     FakeViewport* held_ = nullptr;
     size_t polygons_ = 0;
+    double fingerprint_ = 0;
+
+public:
+    // Events after which some committed mesh had changed, and the most faces the scene held.
+    long edits_ = 0;
+    size_t largest_ = 0;
+
+private:
     std::deque<std::string> log_;
 };
 
@@ -356,16 +383,22 @@ TEST(EventFuzzTest, RandomSessionsKeepEveryMeshWellFormed) {
     const long firstSeed = environmentNumber("TESSEL_EVENT_FUZZ_FIRST_SEED", 1);
 
     const auto start = std::chrono::steady_clock::now();
+    long edits = 0;
+    size_t largest = 0;
     for (long s = 0; s < sequences; ++s) {
         Session session(static_cast<unsigned>(firstSeed + s));
         const std::optional<std::string> fault = session.run(static_cast<int>(length));
         ASSERT_FALSE(fault.has_value()) << *fault;
+        edits += session.edits_;
+        largest = std::max(largest, session.largest_);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long events = sequences * length;
-    std::printf("event fuzzing: %ld sequences x %ld events = %ld events in %.1f s (%.0f events/s)\n",
-                sequences, length, events, seconds, seconds > 0 ? events / seconds : 0.0);
+    std::printf("event fuzzing: %ld sequences x %ld events = %ld events in %.1f s (%.0f events/s); "
+                "%ld changed a committed mesh; at most %zu faces in a scene\n",
+                sequences, length, events, seconds, seconds > 0 ? events / seconds : 0.0, edits,
+                largest);
 }
 
 } // namespace

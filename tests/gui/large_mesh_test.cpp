@@ -1,0 +1,164 @@
+// A mesh past 16-bit indices in the real window: the grid subdivided with Apply until it holds
+// more than 200,000 triangles and 100,000 points draws without a hole, and a face whose id is
+// above 65,535 is picked with the mouse, extruded, and shown selected where it is.
+#include "render/gl_view.h"
+#include "tools/tool_support.h"
+#include "ui/main_window.h"
+
+#include "../../fuzz/layer_program.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace tessel;
+
+namespace {
+
+bool isBackground(QRgb p) {
+    return std::abs(qRed(p) - 26) <= 2 && std::abs(qGreen(p) - 128) <= 2 &&
+           std::abs(qBlue(p) - 51) <= 2;
+}
+
+// The selected-primitive orange, shaded or not.
+bool isSelectedColour(QRgb p) { return qRed(p) > 150 && qBlue(p) < 60 && qGreen(p) < 160; }
+
+// Logical widget position of a layer point (the grid's node has no transform).
+QPointF widgetPosition(GLView& view, const Vector3& p) {
+    const Vector3 d = project(p, view);
+    return {(d.x + 1) / 2 * view.width(), (1 - (d.y + 1) / 2) * view.height()};
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, position, widget->mapToGlobal(position), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+float area(const Polygon& face) {
+    const auto v = face.verts();
+    return 0.5f * (v[1]->position - v[0]->position).cross(v[2]->position - v[0]->position).length();
+}
+
+} // namespace
+
+class LargeMeshTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected();
+};
+
+void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
+    MainWindow window;
+    window.resize(900, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DetailViewController& controller = window.detailViewController();
+    const MeshPtr grid = controller.selectedMesh();
+    QVERIFY(grid != nullptr);
+    Model& model = *grid->model();
+
+    // Mesh "Subdivide", applied with the button: 32 triangles become 32 · 3⁸ = 209,952.
+    controller.modeSelected(2);
+    controller.toolSelected(1);
+    auto* apply = window.findChild<QPushButton*>(QStringLiteral("applyButton"));
+    QVERIFY(apply != nullptr && apply->isEnabled());
+    for (int level = 0; level < 8; ++level) {
+        QTest::mouseClick(apply, Qt::LeftButton);
+    }
+    LayerPtr layer = model._layers().front();
+    QCOMPARE(layer->polygons.size(), size_t{209952});
+    QCOMPARE(layer->points.size(), size_t{25 + 104960});
+
+    // Polygon "Extrude"; the face: the largest of those above id 65,535 near the view's middle.
+    controller.modeSelected(1);
+    controller.toolSelected(3);
+    size_t face = 0;
+    float largest = 0;
+    for (size_t id = 65536; id < layer->polygons.size(); ++id) {
+        const Vector3 c = layer->polygons[id]->centroid();
+        const float a = area(*layer->polygons[id]);
+        if (std::abs(c.x) < 0.1f && std::abs(c.y) < 0.1f && a > largest) {
+            face = id;
+            largest = a;
+        }
+    }
+    QVERIFY(face > 65535);
+
+    // Press on the face's centroid, drag up by a tenth of the view (0.2 device units), release.
+    GLView* view = window.viewports()[0];
+    const QPointF at = widgetPosition(*view, layer->polygons[face]->centroid());
+    sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
+    const QPointF to = at - QPointF(0, view->height() / 10.0);
+    sendMouse(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+
+    layer = model._layers().front();
+    QCOMPARE(layer->polygons.size(), size_t{209952 + 6});
+    const auto cap = layer->polygons[face]->verts();
+    for (const PointPtr& v : cap) {
+        QVERIFY(std::abs(v->position.z - 0.2f) < 1e-3f);
+    }
+    QVERIFY(!fuzz::layerFault(*layer));
+    QVERIFY(!fuzz::indexFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
+
+    // The cap's indices are its own points, all past 16 bits.
+    const IndexData drawn = handleIndexDataForTriangles(*layer, true, controller.selectedFacesIds);
+    std::vector<std::uint32_t> expected;
+    for (const PointPtr& v : cap) {
+        expected.push_back(static_cast<std::uint32_t>(*layer->indexOf(v)));
+        QVERIFY(expected.back() > 65535);
+    }
+    QCOMPARE(drawn.selected, expected);
+
+    // Faces only, in the pressed viewport: the grid covers the whole view without a gap, and
+    // the orange of the selection lies where the cap is seen and nowhere else.
+    for (const char* name : {"pointsButton", "linesButton"}) {
+        auto* button = window.findChild<QToolButton*>(QLatin1String(name));
+        QVERIFY(button != nullptr && button->isChecked());
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QVERIFY(!view->renderPoints && !view->renderLines && view->renderFilled);
+    QApplication::processEvents();
+    const QImage image = view->grabFramebuffer();
+    const double scale = image.width() / double(view->width());
+    QRectF box;
+    for (const PointPtr& v : cap) {
+        const QPointF p = widgetPosition(*view, v->position) * scale;
+        box = box.isNull() ? QRectF(p, QSizeF(0, 0)) : box.united(QRectF(p, QSizeF(0, 0)));
+    }
+    box.adjust(-2, -2, 2, 2);
+    int gaps = 0;
+    int selected = 0;
+    int strays = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            gaps += isBackground(p);
+            if (isSelectedColour(p)) {
+                ++selected;
+                strays += !box.contains(QPointF(x + 0.5, y + 0.5));
+            }
+        }
+    }
+    QCOMPARE(gaps, 0);
+    QVERIFY2(selected > 0, "the selected cap is not drawn");
+    QCOMPARE(strays, 0);
+}
+
+int main(int argc, char* argv[]) {
+    GLView::setDefaultFormat();
+    QApplication app(argc, argv);
+    LargeMeshTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "large_mesh_test.moc"
