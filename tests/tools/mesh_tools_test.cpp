@@ -122,17 +122,5 @@ TEST_F(MeshToolsTest, SubdividePreviewsEveryTriangleAndEachApplyGoesOneLevelDeep
     EXPECT_EQ(committed(grid)->polygons.size(), 18u * 16u);
 }
 
-TEST_F(MeshToolsTest, SubdivideOfAMeshWithoutPolygonsCommitsAnUnchangedCopy) {
-    auto lone = Point::make(1, 2, 3);
-    editor.quad()->setModel(Model::make({Layer::make({lone}, {})}));
-    Model& model = *editor.quad()->model();
-    MeshSubdivide::make(editor.controller);
-    editor.controller.apply();
-    ASSERT_EQ(committed(model)->points.size(), 1u);
-    EXPECT_NE(committed(model)->points[0], lone);
-    EXPECT_EQ(committed(model)->points[0]->position, lone->position);
-    EXPECT_TRUE(committed(model)->polygons.empty());
-}
-
 } // namespace
 } // namespace tessel

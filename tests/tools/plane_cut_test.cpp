@@ -226,17 +226,6 @@ TEST_F(PlaneCutTest, DraggingAroundThePlaneOriginTurnsTheNormal) {
     EXPECT_NEAR(tool->normal.x, 0, 1e-6f);
     EXPECT_NEAR(tool->normal.y, -1, 1e-6f);
     view.release();
-
-    // The preview follows: the plane x = 0 now cuts the 4 × 4 grid through its middle column.
-    const LayerPtr layer = shown(model());
-    for (const PolygonPtr& face : layer->polygons) {
-        float low = 0, high = 0;
-        for (const PointPtr& v : face->verts()) {
-            low = std::min(low, v->position.x);
-            high = std::max(high, v->position.x);
-        }
-        EXPECT_FALSE(low < -kOnPlane && high > kOnPlane);
-    }
 }
 
 TEST_F(PlaneCutTest, DragAlongTheLineThroughThePlaneOriginKeepsTheNormal) {
