@@ -1,10 +1,12 @@
 #include "ui/main_window.h"
 
 #include "render/gl_view.h"
+#include "ui/outline_panel.h"
 #include "ui_main_window.h"
 
 #include <QButtonGroup>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -62,12 +64,21 @@ MainWindow::MainWindow(QWidget* parent)
             updateViewports();
         });
 
+    m_outline = new OutlinePanel(m_split, m_ui->outlineArea);
+    auto* outlineLayout = new QVBoxLayout(m_ui->outlineArea);
+    outlineLayout->setContentsMargins(0, 0, 0, 0);
+    outlineLayout->addWidget(m_outline);
+    // Opacity changes touch no selection, so the panel asks for the repaint itself.
+    connect(m_outline, &OutlinePanel::needsDisplay, this, &MainWindow::updateViewports);
+
     m_detail.viewDidLoad({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
                           m_ui->bottomRightView});
     refreshPickers();
 }
 
 MainWindow::~MainWindow() {
+    // The panel refers to m_split, which members' destruction ends before the child widgets go.
+    delete m_outline;
     m_split.selectedNodeChanged.disconnect(m_selectionConnection);
     m_detail.pickersChanged.disconnect(m_pickersConnection);
     m_detail.needsDisplay.disconnect(m_needsDisplayConnection);

@@ -17,6 +17,7 @@ class MainWindow;
 namespace tessel {
 
 class GLView;
+class OutlinePanel;
 
 // The modeller's window: the scene panel beside the editing area, whose toolbar holds the mode
 // and tool pickers, the apply button and the rendering options, above four viewports in two
@@ -43,6 +44,8 @@ private:
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
+    // The scene panel; a child widget that refers to m_split.
+    OutlinePanel* m_outline = nullptr;
     SplitViewController m_split;
     DetailViewController m_detail{m_split};
     Signal<>::Connection m_needsDisplayConnection = 0;
