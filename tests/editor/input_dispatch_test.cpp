@@ -110,22 +110,6 @@ TEST_F(InputDispatchTest, VertexClickWithoutAMeshChangesNothing) {
     EXPECT_TRUE(spy->drags.empty());
 }
 
-TEST_F(InputDispatchTest, PolygonAndMeshModesHandEveryGestureToTheTool) {
-    for (int mode : {1, 2}) {
-        controller().modeSelected(mode);
-        controller().op = spy = std::make_shared<SpyTool>();
-        selection() = {7};
-        view().press(emptySpot.x, emptySpot.y);
-        EXPECT_FALSE(view().isMouseDown);
-        view().dragTo(acrossFourPoints.x, acrossFourPoints.y);
-        EXPECT_FALSE(view().isMouseDragged);
-        EXPECT_EQ(selection(), (std::vector<std::int64_t>{7}));
-        EXPECT_EQ(spy->downs, (std::vector<Vec2>{emptySpot}));
-        EXPECT_EQ(spy->drags.size(), 1u);
-        view().release();
-    }
-}
-
 TEST_F(InputDispatchTest, EachDragRecomputesThePreviewOnceForAllViewports) {
     const ModelPtr model = editor.quad()->model();
     int evaluations = 0;
@@ -142,46 +126,6 @@ TEST_F(InputDispatchTest, EachDragRecomputesThePreviewOnceForAllViewports) {
             model->layers();
         }
         EXPECT_EQ(evaluations, afterPress + drag);
-    }
-}
-
-TEST_F(InputDispatchTest, ClickMirrorsTheViewportOptionsAndBecomesTheRecentView) {
-    int pickerSignals = 0;
-    controller().pickersChanged.connect([&pickerSignals] { ++pickerSignals; });
-    FakeViewport& other = editor.views[3];
-    other.renderLines = false;
-    other.press(0.5f, 0.5f);
-    EXPECT_EQ(controller().renderingOptionsControl, (std::array<bool, 3>{true, false, true}));
-    EXPECT_EQ(&controller().recentView(), &other);
-    EXPECT_EQ(pickerSignals, 1);
-    other.release();
-    view().press(0.5f, 0.5f);
-    EXPECT_EQ(controller().renderingOptionsControl, (std::array<bool, 3>{true, true, true}));
-    EXPECT_EQ(&controller().recentView(), &view());
-}
-
-TEST_F(InputDispatchTest, ApplyTwiceCommitsTwice) {
-    const ModelPtr model = editor.quad()->model();
-    installPreview(*model, [](Model& m) {
-        ModelPtr copy = m.copy();
-        for (const PointPtr& p : copy->_layers().front()->points) {
-            p->position.z += 1;
-        }
-        return ModifierResult{copy, nullptr};
-    });
-    controller().apply();
-    controller().apply();
-    EXPECT_EQ(model->_layers().front()->points[0]->position.z, 2);
-    EXPECT_EQ(model->layers().front()->points[0]->position.z, 3);
-}
-
-TEST_F(InputDispatchTest, ModeChangesEmptyBothSelections) {
-    for (int mode : {0, 1, 1, 0}) {
-        selection() = {1, 2};
-        controller().selectedFacesIds = {3};
-        controller().modeSelected(mode);
-        EXPECT_TRUE(selection().empty());
-        EXPECT_TRUE(controller().selectedFacesIds.empty());
     }
 }
 

@@ -137,21 +137,6 @@ TEST_F(PickingTest, NearestMeshPicksTheNearerMeshAndTheFirstOnTies) {
     EXPECT_FALSE(nearestMesh({far, near}, {0.9f, 0.9f}, view));
 }
 
-TEST_F(PickingTest, NearestMeshReadsThePreviewLayer) {
-    const ModelPtr model = Model::make({triangleAt(0)});
-    const MeshPtr mesh = Mesh::make(model);
-    model->setModifier([](Model& m) {
-        ModelPtr copy = m.copy();
-        for (const PointPtr& p : copy->_layers().front()->points) {
-            p->position.z = 0.75f;
-        }
-        return ModifierResult{copy, nullptr};
-    });
-    const auto hit = nearestMesh({mesh}, {0, 0}, view);
-    ASSERT_TRUE(hit);
-    EXPECT_NEAR(hit->second.z, 0.75f, 1e-6);
-}
-
 TEST_F(PickingTest, EyeIsTheCameraOwnTranslationNotItsWorldPosition) {
     // The camera's parent moves it by 0.3 in x. The line still starts at the local eye
     // (0, 0, 2.5) and runs through the near point under the screen centre (x = 0.3 at

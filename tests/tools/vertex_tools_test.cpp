@@ -193,13 +193,6 @@ TEST_F(WeldTest, StaleIdsAreLeftOutOfTheWeld) {
     expectNear(committed()->points[23]->position, {0.125f, 0, 0}, "merged");
 }
 
-TEST_F(WeldTest, EmptySelectionChangesNothing) {
-    controller().selectedPointsIds.clear();
-    controller().op->onMouseUp({}, view());
-    EXPECT_EQ(committed()->points.size(), 25u);
-    EXPECT_TRUE(controller().selectedPointsIds.empty());
-}
-
 TEST_F(WeldTest, WeldThatRemovesItsOwnPointLeavesNothingSelected) {
     // Every face around the merged point collapses, taking the point with it.
     const PointPtr a = Point::make(0, 0, 0);
