@@ -1,0 +1,324 @@
+// One drag event as the user experiences it, with the selected mesh a QuadGenerator grid of
+// 100,352 (224 × 224) or 200,978 (317 × 317) triangles and the tool active in an editor with four
+// viewports: the event goes through Viewport::mouseDragged to the controller and the tool, and
+// then every viewport prepares its frame as the renderer does on the CPU (flatten the scene, run
+// the per-frame callbacks, read each mesh's layers — the first reader evaluates the preview —
+// build the index lists and the position data). Only the GL calls are left out.
+//
+// Names are Interaction/<tool>/<triangles>. The time that counts is CPU time; the previous
+// preview is released inside the event, as it is for the user. Mesh "Subdivide" has no drag:
+// its event is the apply button followed by the next frame, which shows the following level's
+// preview of the committed mesh.
+#include "editor/render_index_data.h"
+#include "tools/plane_cut.h"
+#include "tools/selection.h"
+#include "tools/tool_support.h"
+#include "tools/vertex_translation.h"
+
+#include "../tests/support/fake_viewport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tessel {
+namespace {
+
+using Mode = DetailViewController::Mode;
+
+int segmentsFor(std::int64_t triangles) {
+    switch (triangles) {
+    case 100352: return 224;
+    case 200978: return 317;
+    default: return 0;
+    }
+}
+
+// What one viewport's renderer keeps from frame to frame.
+struct FrameBuffers {
+    IndexData triangles;
+    IndexData points;
+    std::vector<float> positions;
+};
+
+struct FrameStats {
+    size_t triangles = 0;
+    size_t points = 0;
+};
+
+void prepareLayer(const Layer& layer, bool isSelected, const DetailViewController& controller,
+                  FrameBuffers& buffers, FrameStats& stats) {
+    handleIndexDataForTriangles(layer, isSelected, controller.selectedFacesIds, buffers.triangles);
+    handleIndexDataForPoints(layer, isSelected, controller.selectedPointsIds, buffers.points);
+    if (!layer.points.empty()) {
+        fillPositions(layer, buffers.positions);
+    }
+    benchmark::DoNotOptimize(buffers.triangles.ordinary.data());
+    benchmark::DoNotOptimize(buffers.points.ordinary.data());
+    benchmark::DoNotOptimize(buffers.positions.data());
+    stats.triangles += (buffers.triangles.ordinary.size() + buffers.triangles.selected.size()) / 3;
+    stats.points += layer.points.size();
+}
+
+// The CPU side of Renderer::render for one viewport.
+FrameStats prepareFrame(DetailViewController& controller, Viewport& view, FrameBuffers& buffers) {
+    FrameStats stats;
+    std::vector<NodePtr> nodes;
+    if (NodePtr root = controller.scene()->root()) {
+        nodes = root->flat();
+    }
+    if (view.isMouseDragged && view.selectionVolume) {
+        nodes.push_back(view.selectionVolume);
+    }
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    for (const NodePtr& node : nodes) {
+        if (node->transform) {
+            node->transform(*node, now, {});
+        }
+    }
+    const Camera& camera = *view.camera();
+    const Matrix viewProjection =
+        camera.projection() * Matrix::view(view.aspectRatio()) * camera.matrix().inverted();
+    const NodePtr& selectedNode = controller.selectedNode();
+    for (const NodePtr& node : nodes) {
+        const MeshPtr mesh = asMesh(node);
+        if (!mesh) {
+            continue;
+        }
+        const Matrix mvp = viewProjection * mesh->matrix();
+        benchmark::DoNotOptimize(mvp);
+        const ModelPtr& model = mesh->model();
+        const std::vector<LayerPtr> layers = model->layers();
+        if (!layers.empty()) {
+            prepareLayer(*layers.front(), mesh == selectedNode, controller, buffers, stats);
+        }
+        const CachedModifierPtr& modifier = model->modifier_;
+        if (modifier && modifier->result && modifier->result->tool) {
+            prepareLayer(*modifier->result->tool->layers().at(0), true, controller, buffers, stats);
+        }
+    }
+    return stats;
+}
+
+// The loaded editor (grid and cube under the root, four viewports) with the grid replaced by a
+// large one, selected, in `mode` with tool `tool`.
+struct Session {
+    Session(std::int64_t triangles, Mode mode, int tool) {
+        const int n = segmentsFor(triangles);
+        grid = editor.quad();
+        grid->setModel(QuadGenerator(n, n).generate());
+        // Selecting again builds the tool for the new model.
+        editor.controller.setSelectedNode(grid);
+        editor.controller.modeSelected(static_cast<int>(mode));
+        editor.controller.toolSelected(tool);
+    }
+
+    FrameStats frame() {
+        FrameStats total;
+        for (size_t i = 0; i < editor.views.size(); ++i) {
+            const FrameStats s = prepareFrame(editor.controller, editor.views[i], buffers[i]);
+            total.triangles += s.triangles;
+            total.points += s.points;
+        }
+        return total;
+    }
+
+    Layer& committedLayer() { return *grid->model()->_layers().front(); }
+    testing::FakeViewport& view() { return editor.views[0]; }
+
+    testing::FakeEditor editor{1.0f};
+    std::array<FrameBuffers, 4> buffers;
+    MeshPtr grid;
+};
+
+// Viewport 0's camera sees world (x, y) of the grid at normalized (0.5 − x, 0.5 + y).
+Vec2 normalizedOf(const Vector3& world) { return {0.5f - world.x, 0.5f + world.y}; }
+
+// A position inside a grid face near the centre, off every edge at both sizes.
+constexpr Vec2 kInsideAFace{0.39f, 0.54f};
+
+// Drags back and forth along `direction` (normalized units per event) from the press position,
+// turning every 40 events, so that every event changes the preview.
+class DragPath {
+public:
+    DragPath(Vec2 start, Vec2 direction) : position_(start), step_(direction) {}
+    Vec2 next() {
+        if (count_++ % 40 == 0) {
+            sign_ = -sign_;
+        }
+        position_.x += sign_ * step_.x;
+        position_.y += sign_ * step_.y;
+        return position_;
+    }
+
+private:
+    Vec2 position_;
+    Vec2 step_;
+    float sign_ = -1;
+    int count_ = 0;
+};
+
+void setCounters(benchmark::State& state, const FrameStats& stats) {
+    // Per frame of all four viewports: what the viewports drew in total.
+    state.counters["tris_drawn"] = static_cast<double>(stats.triangles);
+    state.counters["points_drawn"] = static_cast<double>(stats.points);
+}
+
+void runDrag(benchmark::State& state, Session& session, Vec2 start, Vec2 direction) {
+    DragPath path(start, direction);
+    FrameStats stats;
+    for (auto _ : state) {
+        const Vec2 p = path.next();
+        session.view().dragTo(p.x, p.y);
+        stats = session.frame();
+    }
+    setCounters(state, stats);
+    session.view().release();
+}
+
+// --- Vertex "Move": 1,000 points selected, the press on one of them ---
+
+void VertexMove(benchmark::State& state) {
+    Session session(state.range(0), Mode::Vertex, 0);
+    DetailViewController& controller = session.editor.controller;
+    testing::FakeViewport& view = session.view();
+    const Layer& layer = session.committedLayer();
+    const int n = segmentsFor(state.range(0));
+    const size_t row = static_cast<size_t>(n + 1);
+    const Vector3 pressed = layer.points[(row / 2 + 3) * row + row / 2 + 5]->position;
+    const Vec2 at = normalizedOf(pressed);
+
+    // The selection holds every point the click box there catches (so that the press keeps the
+    // selection and drags it), then points spread over the grid up to 1,000.
+    view.normalizedMouseStartLocation = at;
+    view.normalizedPointerPosition = at;
+    controller.selectionFunction(*view.clickSelectionVolume, 0,
+                                 SelectionFunctionContext{true, view.camera(), &view});
+    std::vector<std::int64_t> ids = pointsInsideVolume(
+        volumePlanes(*view.clickSelectionVolume->model()->layers().front()), layer);
+    const size_t count = layer.points.size();
+    for (size_t i = 0; ids.size() < 1000; ++i) {
+        const auto id = static_cast<std::int64_t>(i * (count / 1000));
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+            ids.push_back(id);
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    controller.selectedPointsIds = ids;
+    view.press(at.x, at.y);
+    const auto* tool = dynamic_cast<const VertexTranslation*>(controller.op.get());
+    if (controller.selectedPointsIds.size() != 1000 || tool == nullptr ||
+        !tool->initialPosition()) {
+        state.SkipWithError("the press did not pick a selected point");
+        return;
+    }
+    session.frame();
+    runDrag(state, session, at, {0.002f, 0.001f});
+}
+
+// --- Polygon "Move", "Scale", "Extrude": the press on a face of the grid ---
+
+void pressedFaceDrag(benchmark::State& state, int tool) {
+    Session session(state.range(0), Mode::Polygon, tool);
+    session.frame();
+    session.view().press(kInsideAFace.x, kInsideAFace.y);
+    if (session.editor.controller.selectedFacesIds.empty()) {
+        state.SkipWithError("the press hit no face");
+        return;
+    }
+    session.frame();
+    runDrag(state, session, kInsideAFace, {0.002f, 0.001f});
+}
+
+void PolygonMove(benchmark::State& state) { pressedFaceDrag(state, 0); }
+void PolygonScale(benchmark::State& state) { pressedFaceDrag(state, 1); }
+void Extrude(benchmark::State& state) { pressedFaceDrag(state, 3); }
+
+// --- Polygon "Plane cut": the plane x = 0.001 (turned there beforehand), grabbed on the grid
+// and moved sideways, so every event cuts one column of cells somewhere else ---
+
+void PlaneCutMove(benchmark::State& state) {
+    Session session(state.range(0), Mode::Polygon, 2);
+    auto* tool = dynamic_cast<PlaneCut*>(session.editor.controller.op.get());
+    if (tool == nullptr) {
+        state.SkipWithError("Plane cut is not the active tool");
+        return;
+    }
+    tool->normal = {1, 0, 0};
+    tool->cuttingPlaneOrigin = {0.001f, 0, 0};
+    // Pressed before any frame, the press takes the mesh (the edge-on plane patch cannot be hit
+    // from these cameras).
+    session.view().press(kInsideAFace.x, kInsideAFace.y);
+    if (!tool->intersection) {
+        state.SkipWithError("the press hit nothing");
+        return;
+    }
+    session.frame();
+    runDrag(state, session, kInsideAFace, {0.002f, 0});
+}
+
+// --- Mesh "Move": the press on the grid ---
+
+void MeshMove(benchmark::State& state) {
+    Session session(state.range(0), Mode::Mesh, 0);
+    session.frame();
+    session.view().press(kInsideAFace.x, kInsideAFace.y);
+    if (session.editor.controller.selectedNode() != session.grid ||
+        !session.grid->model()->modifier_) {
+        state.SkipWithError("the press did not take the grid");
+        return;
+    }
+    session.frame();
+    runDrag(state, session, kInsideAFace, {0.002f, 0.001f});
+}
+
+// --- Mesh "Subdivide": apply, then the next frame ---
+
+void MeshSubdivide(benchmark::State& state) {
+    Session session(state.range(0), Mode::Mesh, 1);
+    const LayerPtr original = session.committedLayer().copy();
+    Model& model = *session.grid->model();
+    FrameStats stats;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Back to the grid, its preview shown once, as before the user presses the button.
+        model.setLayers({original->copy()});
+        session.frame();
+        state.ResumeTiming();
+
+        session.editor.controller.apply();
+        stats = session.frame();
+
+        state.PauseTiming();
+        // Freeing the committed level and its preview is not part of the next event.
+        model.setLayers({});
+        state.ResumeTiming();
+    }
+    setCounters(state, stats);
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
+}
+
+const bool registered = [] {
+    const std::pair<const char*, void (*)(benchmark::State&)> tools[] = {
+        {"Interaction/VertexMove", VertexMove},     {"Interaction/PolygonMove", PolygonMove},
+        {"Interaction/PolygonScale", PolygonScale}, {"Interaction/Extrude", Extrude},
+        {"Interaction/PlaneCut", PlaneCutMove},     {"Interaction/MeshMove", MeshMove},
+        {"Interaction/MeshSubdivide", MeshSubdivide},
+    };
+    for (const auto& [name, function] : tools) {
+        benchmark::RegisterBenchmark(name, function)->Apply(sizes);
+    }
+    return true;
+}();
+
+} // namespace
+} // namespace tessel
