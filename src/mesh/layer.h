@@ -96,6 +96,12 @@ public:
     std::optional<Vector3> intersection(size_t polygonId, const Line& line) const;
 
 private:
+    // New points and triangles of the layer's own operations (copy and the edits). They are
+    // ordinary shared objects; their memory comes from a pool that reuses freed ones instead of
+    // returning them to the system (see layer.cpp).
+    static PointPtr newPoint(const Vector3& position);
+    static TrianglePtr newTriangle(PointPtr a, PointPtr b, PointPtr c);
+
     // Writes each point's id into its index hint, first occurrence winning.
     void numberPoints() const;
     // The id of a point numbered by numberPoints(), or nullopt when it is not in the layer.

@@ -21,7 +21,7 @@ void Layer::subdividePolygon(size_t id) {
                  "polygon id " << id << " out of range for " << polygons.size());
     // 1.–2.
     const PolygonPtr polygon = polygons[id];
-    const PointPtr center = Point::make(polygon->centroid());
+    const PointPtr center = newPoint(polygon->centroid());
     points.push_back(center);
     // 3.–5. For a triangle the pieces are built directly (the same faces as subdivided()).
     if (polygon->isTriangle()) {
@@ -29,9 +29,9 @@ void Layer::subdividePolygon(size_t id) {
         const PointPtr& a = t.a();
         const PointPtr& b = t.b();
         const PointPtr& e = t.c();
-        auto first = Triangle::make(a, b, center);
-        auto second = Triangle::make(b, e, center);
-        auto third = Triangle::make(e, a, center);
+        auto first = newTriangle(a, b, center);
+        auto second = newTriangle(b, e, center);
+        auto third = newTriangle(e, a, center);
         polygons[id] = std::move(first); // `polygon` keeps the old face alive until the end
         polygons.push_back(std::move(second));
         polygons.push_back(std::move(third));
@@ -53,18 +53,18 @@ void Layer::extrudeTriangle(size_t polygonId, float distance) {
     const Vector3 n = t.normal();
     // 2.
     const Vector3 d = n * distance;
-    const PointPtr a2 = Point::make(a->position + d);
-    const PointPtr b2 = Point::make(b->position + d);
-    const PointPtr e2 = Point::make(e->position + d);
+    const PointPtr a2 = newPoint(a->position + d);
+    const PointPtr b2 = newPoint(b->position + d);
+    const PointPtr e2 = newPoint(e->position + d);
     // 3.
-    polygons[polygonId] = Triangle::make(a2, b2, e2);
+    polygons[polygonId] = newTriangle(a2, b2, e2);
     // 4.
-    polygons.push_back(Triangle::make(a2, a, b));
-    polygons.push_back(Triangle::make(a2, b, b2));
-    polygons.push_back(Triangle::make(a, a2, e2));
-    polygons.push_back(Triangle::make(a, e2, e));
-    polygons.push_back(Triangle::make(b, e, b2));
-    polygons.push_back(Triangle::make(e, e2, b2));
+    polygons.push_back(newTriangle(a2, a, b));
+    polygons.push_back(newTriangle(a2, b, b2));
+    polygons.push_back(newTriangle(a, a2, e2));
+    polygons.push_back(newTriangle(a, e2, e));
+    polygons.push_back(newTriangle(b, e, b2));
+    polygons.push_back(newTriangle(e, e2, b2));
     // 5.
     points.push_back(a2);
     points.push_back(b2);
@@ -81,7 +81,7 @@ std::pair<size_t, size_t> Layer::splitTriangle(size_t id, int onEdgeId, float t)
     const PointPtr s = verts[onEdgeId];
     const PointPtr e = verts[(onEdgeId + 1) % 3];
     // 2.
-    const PointPtr p = Point::make(s->position + (e->position - s->position) * t);
+    const PointPtr p = newPoint(s->position + (e->position - s->position) * t);
     // 3.
     const PointPtr* o = nullptr;
     for (const auto& v : verts) {
@@ -93,8 +93,8 @@ std::pair<size_t, size_t> Layer::splitTriangle(size_t id, int onEdgeId, float t)
     TESSEL_CHECK(o != nullptr, kOperation,
                  "polygon id " << id << " has no vertex apart from edge " << onEdgeId);
     // 4.–6.
-    polygons[id] = Triangle::make(s, p, *o);
-    polygons.push_back(Triangle::make(p, e, *o));
+    polygons[id] = newTriangle(s, p, *o);
+    polygons.push_back(newTriangle(p, e, *o));
     points.push_back(p);
     // 7.
     return {id, polygons.size() - 1};
@@ -125,14 +125,101 @@ void Layer::splitTriangle(size_t id, std::pair<int, int> onEdges, std::pair<floa
     splitTriangle(target, *k, t.second);
 }
 
+#if defined(__SSE__) && !defined(__FMA__) && !defined(__FMA4__)
+#define TESSEL_LAYER_SIMD 1
+#else
+#define TESSEL_LAYER_SIMD 0
+#endif
+
+#if TESSEL_LAYER_SIMD
+namespace {
+
+// triangle_math::intersection for four triangles at once. Every lane performs the same IEEE
+// single-precision operations in the same order as the scalar code (packed and scalar SSE
+// arithmetic, division and square root are all correctly rounded, and without FMA nothing is
+// contracted), so a lane is hit exactly when the scalar function returns a value for it.
+typedef float F4 __attribute__((vector_size(16)));
+typedef int I4 __attribute__((vector_size(16)));
+
+struct V3 {
+    F4 x, y, z;
+};
+
+inline V3 operator-(const V3& a, const V3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+// Vector3::dot: (x·o.x + y·o.y) + z·o.z.
+inline F4 dot(const V3& a, const V3& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
+inline V3 cross(const V3& a, const V3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline V3 normalized(const V3& v) {
+    const F4 l = __builtin_ia32_sqrtps(dot(v, v));
+    return {v.x / l, v.y / l, v.z / l};
+}
+inline V3 normal(const V3& a, const V3& b, const V3& c) { return normalized(cross(b - a, c - a)); }
+
+// Lanes (all bits set) whose triangle the ray from p0 along dir = p1 − p0 hits.
+inline I4 hitLanes(const V3& a, const V3& b, const V3& c, const V3& p0, const V3& dir) {
+    const V3 n = normalized(normal(a, b, c));
+    const F4 three = {3.0f, 3.0f, 3.0f, 3.0f};
+    const V3 center{((a.x + b.x) + c.x) / three, ((a.y + b.y) + c.y) / three,
+                    ((a.z + b.z) + c.z) / three};
+    const F4 denom = dot(dir, n);
+    const F4 s = -dot(n, p0 - center) / denom;
+    // p0 + dir * s, where Vector3 * float multiplies s by each component.
+    const V3 x{p0.x + s * dir.x, p0.y + s * dir.y, p0.z + s * dir.z};
+    const V3 n0 = normal(a, b, x);
+    const V3 n1 = normal(b, c, x);
+    const V3 n2 = normal(c, a, x);
+    const F4 zero = {0, 0, 0, 0};
+    // denom != 0 is true for not-a-number, as the scalar `denom == 0` test is false for it;
+    // !(s < 0) lets not-a-number through, as the scalar test does.
+    return (denom != zero) & ~(s < zero) & (dot(n0, n1) > zero) & (dot(n0, n2) > zero);
+}
+
+} // namespace
+#endif
+
 std::vector<std::pair<size_t, Vector3>> Layer::intersections(const Line& line) const {
+    static constexpr const char* kOperation = "Layer.intersections(withLine:)";
     std::vector<std::pair<size_t, Vector3>> result;
-    for (size_t id = 0; id < polygons.size(); ++id) {
-        const auto& t = triangleAt(polygons, id, "Layer.intersections(withLine:)");
+    const Vector3& p0 = line.first;
+    const Vector3& p1 = line.second;
+    auto scalar = [&](size_t id) {
+        const auto& t = triangleAt(polygons, id, kOperation);
         if (auto x = triangle_math::intersection(t.a()->position, t.b()->position,
-                                                 t.c()->position, line.first, line.second)) {
+                                                 t.c()->position, p0, p1)) {
             result.emplace_back(id, *x);
         }
+    };
+    size_t id = 0;
+#if TESSEL_LAYER_SIMD
+    const Vector3 d = p1 - p0;
+    const V3 p0v{{p0.x, p0.x, p0.x, p0.x}, {p0.y, p0.y, p0.y, p0.y}, {p0.z, p0.z, p0.z, p0.z}};
+    const V3 dir{{d.x, d.x, d.x, d.x}, {d.y, d.y, d.y, d.y}, {d.z, d.z, d.z, d.z}};
+    for (; id + 4 <= polygons.size(); id += 4) {
+        const Vector3* pos[4][3];
+        for (size_t lane = 0; lane < 4; ++lane) {
+            const auto& t = triangleAt(polygons, id + lane, kOperation);
+            pos[lane][0] = &t.a()->position;
+            pos[lane][1] = &t.b()->position;
+            pos[lane][2] = &t.c()->position;
+        }
+        auto gather = [&](int k) {
+            return V3{{pos[0][k]->x, pos[1][k]->x, pos[2][k]->x, pos[3][k]->x},
+                      {pos[0][k]->y, pos[1][k]->y, pos[2][k]->y, pos[3][k]->y},
+                      {pos[0][k]->z, pos[1][k]->z, pos[2][k]->z, pos[3][k]->z}};
+        };
+        const I4 hits = hitLanes(gather(0), gather(1), gather(2), p0v, dir);
+        for (size_t lane = 0; lane < 4; ++lane) {
+            if (hits[lane]) {
+                // The hit position itself, from the scalar code.
+                scalar(id + lane);
+            }
+        }
+    }
+#endif
+    for (; id < polygons.size(); ++id) {
+        scalar(id);
     }
     return result;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace tessel {
 namespace {
@@ -359,6 +360,81 @@ TEST(LayerIntersectionsTest, AscendingIdsAndEqualToTheSingleQuery) {
     ASSERT_EQ(ahead.size(), 2u);
     EXPECT_EQ(ahead[0].first, 0u);
     EXPECT_EQ(ahead[1].first, 3u);
+}
+
+// intersections() may batch the work but must hit exactly the faces whose own
+// intersection(withLine:) succeeds, with the same positions, including every boundary case.
+TEST(LayerIntersectionsTest, SameAsEachTriangleOnRandomAndBoundaryCases) {
+    std::mt19937 rng(4242);
+    auto pick = [&](std::initializer_list<float> values) {
+        return *(values.begin() + std::uniform_int_distribution<size_t>(0, values.size() - 1)(rng));
+    };
+    std::uniform_real_distribution<float> uniform(-2, 2);
+    const float nan = std::nanf("");
+    size_t totalHits = 0;
+    for (int round = 0; round < 1000; ++round) {
+        Points points;
+        Polygons polygons;
+        const int count = 1 + int(rng() % 40);
+        for (int k = 0; k < count; ++k) {
+            Vector3 v[3];
+            for (auto& p : v) {
+                switch (rng() % 4) {
+                case 0: p = {uniform(rng), uniform(rng), uniform(rng)}; break;
+                case 1: p = {pick({-1, 0, 1}), pick({-1, 0, 1}), pick({0, 1})}; break; // lattice
+                case 2: p = {uniform(rng) * 1e-20f, uniform(rng) * 1e-20f, 0}; break;  // tiny
+                default: p = {uniform(rng) * 1e18f, uniform(rng), uniform(rng) * 1e-3f}; break;
+                }
+            }
+            if (rng() % 10 == 0) {
+                v[2] = v[1]; // coincident positions
+            }
+            if (rng() % 20 == 0) {
+                v[1].y = nan;
+            }
+            auto a = Point::make(v[0]), b = Point::make(v[1]), c = Point::make(v[2]);
+            points.insert(points.end(), {a, b, c});
+            polygons.push_back(rng() % 15 == 0 ? Triangle::make(a, a, c) : Triangle::make(a, b, c));
+        }
+        const auto layer = Layer::make(points, polygons);
+        for (int r = 0; r < 20; ++r) {
+            Line ray;
+            switch (rng() % 7) {
+            case 5:
+            case 6: { // aimed at a point on an edge of one of the faces: the boundary itself
+                const auto v = polygons[rng() % polygons.size()]->verts();
+                const int k = int(rng() % 3);
+                const Vector3 s0 = v[k]->position, s1 = v[(k + 1) % 3]->position;
+                const Vector3 target = s0 + (s1 - s0) * std::uniform_real_distribution<float>(0, 1)(rng);
+                ray = {target + Vector3(uniform(rng), uniform(rng), 1 + uniform(rng)), target};
+                break;
+            }
+            case 0: ray = {{uniform(rng), uniform(rng), 3}, {uniform(rng), uniform(rng), -1}}; break;
+            case 1: { // through a lattice point, edge midpoint or vertex, straight down
+                const float x = pick({-1, -0.5f, 0, 0.5f, 1}), y = pick({-1, -0.5f, 0, 0.5f, 1});
+                ray = {{x, y, 2}, {x, y, 1}};
+                break;
+            }
+            case 2: ray = {{uniform(rng), uniform(rng), 0}, {uniform(rng), uniform(rng), 0}}; break; // in plane
+            case 3: ray = {{0.1f, 0.2f, 1}, {0.1f + uniform(rng), 0.2f, 1 - 1e-6f}}; break;          // grazing
+            default: ray = {{uniform(rng), uniform(rng), uniform(rng)}, {uniform(rng), uniform(rng), uniform(rng)}}; break;
+            }
+            std::vector<std::pair<size_t, Vector3>> expected;
+            for (size_t id = 0; id < polygons.size(); ++id) {
+                if (auto x = static_cast<const Triangle&>(*polygons[id]).intersection(ray.first, ray.second)) {
+                    expected.emplace_back(id, *x);
+                }
+            }
+            const auto actual = layer->intersections(ray);
+            ASSERT_EQ(actual.size(), expected.size()) << "round " << round << " ray " << r;
+            for (size_t k = 0; k < actual.size(); ++k) {
+                EXPECT_EQ(actual[k].first, expected[k].first);
+                EXPECT_EQ(actual[k].second, expected[k].second);
+            }
+            totalHits += actual.size();
+        }
+    }
+    EXPECT_GT(totalHits, 200u); // the cases do hit
 }
 
 TEST_F(OneTriangle, IntersectionQueriesRequireTriangles) {

@@ -438,6 +438,26 @@ TEST_F(TwoTriangles, WeldLeavesADegenerateFaceWithAnUnlistedRepeat) {
     EXPECT_EQ(layer->points, (Points{b, c, d, p}));
 }
 
+TEST(LayerWeldTest, WeldRemovesAQuadStillHoldingAListedPointBeforeAskingIt) {
+    // Quad (a, b, a, c) with a listed once: only its first a becomes P, so step 4 removes it with
+    // the listed a and step 6 never asks it whether it is degenerated.
+    const auto a = Point::make(0, 0, 0), b = Point::make(1, 0, 0), c = Point::make(0, 1, 0),
+               d = Point::make(1, 1, 0);
+    const PolygonPtr t = tri(b, d, c);
+    const auto layer = Layer::make({a, b, c, d}, {Quad::make(a, b, a, c), t});
+    const PointPtr p = layer->weld({&a, 1});
+    EXPECT_EQ(layer->polygons, Polygons{t});
+    EXPECT_EQ(layer->points, (Points{b, c, d}));
+    EXPECT_EQ(layer->indexOf(p), std::nullopt);
+}
+
+TEST(LayerWeldTest, WeldWithARemainingQuadStops) {
+    const auto a = Point::make(0, 0, 0), b = Point::make(1, 0, 0), c = Point::make(1, 1, 0),
+               d = Point::make(0, 1, 0);
+    const auto layer = Layer::make({a, b, c, d}, {Quad::make(a, b, c, d)});
+    EXPECT_DEATH(layer->weld({&a, 1}), "Quad.isDegenerated");
+}
+
 TEST(LayerWeldTest, WeldRingOfAGridCentre) {
     // The 8 neighbours of the centre of a 4 × 4 grid merge into P; faces holding two of them
     // collapse, the others keep their ids' order and hold P where they held a ring point.
