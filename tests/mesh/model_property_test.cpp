@@ -1,4 +1,4 @@
-// Random sequences of model operations checked against a reference of the Part 2.4 rules:
+// Random sequences of model operations checked against a reference of the model's rules:
 // which layers each read returns, how often the modifier runs, and what apply commits.
 #include "mesh/model.h"
 
