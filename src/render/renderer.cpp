@@ -21,6 +21,23 @@ bool isVertexStage(const std::string& name) {
     return name == "whiteVertexShader" || name == "vertexShader";
 }
 
+Renderer::Timing totals;
+
+// Adds the wall-clock time from construction to destruction to `total`.
+class Stopwatch {
+public:
+    explicit Stopwatch(double& total) : m_total(total), m_start(std::chrono::steady_clock::now()) {}
+    ~Stopwatch() {
+        m_total += std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    Stopwatch(const Stopwatch&) = delete;
+    Stopwatch& operator=(const Stopwatch&) = delete;
+
+private:
+    double& m_total;
+    std::chrono::steady_clock::time_point m_start;
+};
+
 double secondsSince1970() {
     using Seconds = std::chrono::duration<double>;
     return std::chrono::duration_cast<Seconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -28,6 +45,8 @@ double secondsSince1970() {
 }
 
 } // namespace
+
+Renderer::Timing Renderer::timing() { return totals; }
 
 Renderer::Renderer() = default;
 
@@ -109,6 +128,7 @@ Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
 
 void Renderer::render(Viewport& view, DetailViewController& owner) {
     TESSEL_CHECK(m_initialized, "Renderer.render", "drawing before initialize()");
+    const Stopwatch renderTime(totals.render);
     const CameraPtr& camera = view.camera();
     TESSEL_CHECK(camera != nullptr, "Renderer.render", "viewport without a camera");
 
@@ -153,31 +173,39 @@ void Renderer::render(Viewport& view, DetailViewController& owner) {
         }
         const Matrix mvp = viewProjection * mesh->matrix();
         const ModelPtr& model = mesh->model();
-        const std::vector<LayerPtr> layers = model->layers();
+        std::vector<LayerPtr> layers;
+        {
+            const Stopwatch coreTime(totals.core);
+            layers = model->layers();
+        }
         if (!layers.empty()) {
             const bool isSelected = mesh == selectedNode;
             const Layer& layer = *layers.front();
-            encodeRenderCommands(
-                view, layer, *mesh->material, mvp,
-                handleIndexDataForTriangles(layer, isSelected, owner.selectedFacesIds),
-                handleIndexDataForPoints(layer, isSelected, owner.selectedPointsIds), isSelected,
-                view.selectionVolume && model == view.selectionVolume->model());
+            prepareLists(layer, isSelected, owner);
+            encodeRenderCommands(view, layer, *mesh->material, mvp, m_triangles, m_points,
+                                 isSelected,
+                                 view.selectionVolume && model == view.selectionVolume->model());
         }
         const CachedModifierPtr& modifier = model->modifier_;
         if (modifier && modifier->result && modifier->result->tool) {
             const std::vector<LayerPtr> toolLayers = modifier->result->tool->layers();
             TESSEL_CHECK(!toolLayers.empty(), "Renderer.render", "tool model without layers");
             const Layer& layer = *toolLayers.front();
-            encodeRenderCommands(view, layer, *mesh->material, mvp,
-                                 handleIndexDataForTriangles(layer, true, owner.selectedFacesIds),
-                                 handleIndexDataForPoints(layer, true, owner.selectedPointsIds),
-                                 true, false);
+            prepareLists(layer, true, owner);
+            encodeRenderCommands(view, layer, *mesh->material, mvp, m_triangles, m_points, true,
+                                 false);
         }
     }
 
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void Renderer::prepareLists(const Layer& layer, bool isSelected, const DetailViewController& owner) {
+    const Stopwatch coreTime(totals.core);
+    handleIndexDataForTriangles(layer, isSelected, owner.selectedFacesIds, m_triangles);
+    handleIndexDataForPoints(layer, isSelected, owner.selectedPointsIds, m_points);
 }
 
 void Renderer::encodeRenderCommands(const Viewport& view, const Layer& layer,
@@ -188,7 +216,10 @@ void Renderer::encodeRenderCommands(const Viewport& view, const Layer& layer,
     if (layer.points.empty()) {
         return;
     }
-    fillPositions(layer, m_positions);
+    {
+        const Stopwatch coreTime(totals.core);
+        fillPositions(layer, m_positions);
+    }
     const auto bytes = static_cast<GLsizeiptr>(m_positions.size() * sizeof(float));
     glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
     // Orphaning lets the driver hand out fresh storage while earlier draws still read the old.

@@ -49,6 +49,15 @@ public:
     // One frame of `view` as `owner` sees the scene, into the current framebuffer.
     void render(Viewport& view, DetailViewController& owner);
 
+    // Wall-clock seconds that render() calls of this process have taken so far: all of it, and
+    // the part spent in the core (reading the layers, which evaluates a pending preview, and
+    // building the index lists and positions). The rest is spent handing the frame to OpenGL.
+    struct Timing {
+        double render = 0;
+        double core = 0;
+    };
+    static Timing timing();
+
 private:
     struct Pipeline {
         std::unique_ptr<QOpenGLShaderProgram> program;
@@ -60,6 +69,8 @@ private:
     // The index lists of one draw call, in buffer order.
     enum List { OrdinaryTriangles, SelectedTriangles, OrdinaryPoints, SelectedPoints, ListCount };
 
+    // Fills m_triangles and m_points for drawing `layer`.
+    void prepareLists(const Layer& layer, bool isSelected, const DetailViewController& owner);
     Pipeline& configurePipeline(const std::string& fragment, const std::string& vertex);
     void encodeRenderCommands(const Viewport& view, const Layer& layer, const Material& material,
                               const Matrix& matrix, const IndexData& triangles,
@@ -77,6 +88,9 @@ private:
     std::array<GLuint, ListCount> m_indexBuffers{};
     std::array<bool, ListCount> m_listUploaded{};
     std::vector<float> m_positions;
+    // Index lists of the layer being drawn; their storage is kept from draw to draw.
+    IndexData m_triangles;
+    IndexData m_points;
 
     // Per-call constants shared by its draws.
     const Matrix* m_matrix = nullptr;

@@ -1,4 +1,5 @@
 #include "render/gl_view.h"
+#include "ui/frame_probe.h"
 #include "ui/main_window.h"
 #include "ui/screenshot.h"
 
@@ -15,6 +16,13 @@ int main(int argc, char* argv[]) {
     if (!screenshot.isEmpty()) {
         tessel::scheduleScreenshot(window, screenshot,
                                    qEnvironmentVariable("TESSEL_SCREENSHOT_STEPS"));
+    }
+    // Frame timing: TESSEL_FRAME_PROBE=<tool> for TESSEL_FRAME_PROBE_SECONDS (5 by default).
+    const QString probe = qEnvironmentVariable("TESSEL_FRAME_PROBE");
+    if (!probe.isEmpty()) {
+        bool ok = false;
+        const double seconds = qEnvironmentVariable("TESSEL_FRAME_PROBE_SECONDS").toDouble(&ok);
+        tessel::scheduleFrameProbe(window, probe, ok && seconds > 0 ? seconds : 5.0);
     }
     return app.exec();
 }
