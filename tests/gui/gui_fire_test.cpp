@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -222,6 +223,7 @@ private:
         }
         QWidget* target = pick(2) == 0 && !views.empty() ? views[pick(views.size())]
                                                          : all[pick(all.size())];
+        ++counts_[target->metaObject()->className()];
         const std::string name = target->objectName().isEmpty()
                                      ? target->metaObject()->className()
                                      : target->objectName().toStdString();
@@ -268,10 +270,17 @@ private:
             return name + " typed \"" + value + "\"";
         }
         QWidget* surface = target;
+        QPointF at;
         if (auto* items = qobject_cast<QAbstractItemView*>(target)) {
             surface = items->viewport();
+            // Mostly on a row, as a user picks a mesh; else anywhere.
+            const std::vector<QModelIndex> rows = visibleRows(*items);
+            at = !rows.empty() && pick(4) != 0
+                     ? QPointF(items->visualRect(rows[pick(rows.size())]).center())
+                     : positionIn(surface);
+        } else {
+            at = positionIn(surface);
         }
-        const QPointF at = positionIn(surface);
         if (qobject_cast<QSlider*>(target) || qobject_cast<QSplitterHandle*>(target)) {
             // A drag: press, one move, release.
             const QPointF to = at + QPointF(uniform(-60, 60), uniform(-60, 60));
@@ -284,6 +293,24 @@ private:
         return name + " click at " + std::to_string(at.x()) + "," + std::to_string(at.y());
     }
 
+    static std::vector<QModelIndex> visibleRows(const QAbstractItemView& view) {
+        std::vector<QModelIndex> rows;
+        const QAbstractItemModel* model = view.model();
+        std::vector<QModelIndex> pending{QModelIndex()};
+        while (!pending.empty() && model != nullptr) {
+            const QModelIndex parent = pending.back();
+            pending.pop_back();
+            for (int r = 0; r < model->rowCount(parent); ++r) {
+                const QModelIndex index = model->index(r, 0, parent);
+                if (view.visualRect(index).isValid()) {
+                    rows.push_back(index);
+                    pending.push_back(index);
+                }
+            }
+        }
+        return rows;
+    }
+
     // A menu or pop-up is open: click an entry or a spot inside it, or close it.
     void answerPopup() {
         if (answering_) {
@@ -294,6 +321,7 @@ private:
             return;
         }
         answering_ = true;
+        ++counts_["(pop-up answers)"];
         if (auto* menu = qobject_cast<QMenu*>(popup.data()); menu && pick(3) != 0) {
             const QList<QAction*> actions = menu->actions();
             if (!actions.isEmpty()) {
@@ -322,6 +350,11 @@ private:
     QPointer<QWidget> held_;
     QPointF heldAt_;
     std::deque<std::string> log_;
+
+public:
+    // Events sent to each kind of widget (a press, drag or release of a held viewport counts
+    // once, at the press), and answers given to menus and pop-ups.
+    std::map<std::string, int> counts_;
 };
 
 } // namespace
@@ -347,6 +380,11 @@ void GuiFireTest::randomEventsLeaveTheWindowDrawingAndItsMeshesWellFormed() {
     Fire fire(window, seed);
     const std::optional<std::string> fault = fire.run(events);
     QVERIFY2(!fault, fault ? fault->c_str() : "");
+    QString summary;
+    for (const auto& [kind, count] : fire.counts_) {
+        summary += QStringLiteral(" %1 %2,").arg(QString::fromStdString(kind)).arg(count);
+    }
+    qInfo("%ld events from seed %u:%s", events, seed, qPrintable(summary));
 
     // Alive: the window is still shown and every viewport still renders a whole frame, and the
     // editor still takes a click.

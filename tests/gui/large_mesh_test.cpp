@@ -57,7 +57,7 @@ private Q_SLOTS:
 
 void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     MainWindow window;
-    window.resize(900, 600);
+    window.resize(1200, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     DetailViewController& controller = window.detailViewController();
@@ -77,27 +77,38 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     QCOMPARE(layer->polygons.size(), size_t{209952});
     QCOMPARE(layer->points.size(), size_t{25 + 104960});
 
-    // Polygon "Extrude"; the face: the largest of those above id 65,535 near the view's middle.
+    // Polygon "Extrude"; the face: of those above id 65,535 near the middle, the one closest to
+    // equilateral (every face of a level has the same area), seen from close by.
     controller.modeSelected(1);
     controller.toolSelected(3);
     size_t face = 0;
-    float largest = 0;
+    float best = 0;
     for (size_t id = 65536; id < layer->polygons.size(); ++id) {
-        const Vector3 c = layer->polygons[id]->centroid();
-        const float a = area(*layer->polygons[id]);
-        if (std::abs(c.x) < 0.1f && std::abs(c.y) < 0.1f && a > largest) {
+        const Polygon& polygon = *layer->polygons[id];
+        const Vector3 c = polygon.centroid();
+        if (std::abs(c.x) > 0.1f || std::abs(c.y) > 0.1f) {
+            continue;
+        }
+        float longest = 0;
+        for (const Edge& e : polygon.edges()) {
+            longest = std::max(longest, (e.vertex1->position - e.vertex0->position).length());
+        }
+        const float roundness = area(polygon) / (longest * longest);
+        if (roundness > best) {
             face = id;
-            largest = a;
+            best = roundness;
         }
     }
     QVERIFY(face > 65535);
+    const Vector3 centre = layer->polygons[face]->centroid();
+    controller.cameras[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.16f});
 
-    // Press on the face's centroid, drag up by a tenth of the view (0.2 device units), release.
+    // Press on the face's centroid, drag up by a hundredth of the view (0.02 device units).
     GLView* view = window.viewports()[0];
     const QPointF at = widgetPosition(*view, layer->polygons[face]->centroid());
     sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
-    const QPointF to = at - QPointF(0, view->height() / 10.0);
+    const QPointF to = at - QPointF(0, view->height() / 100.0);
     sendMouse(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     sendMouse(view, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 
@@ -105,7 +116,7 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     QCOMPARE(layer->polygons.size(), size_t{209952 + 6});
     const auto cap = layer->polygons[face]->verts();
     for (const PointPtr& v : cap) {
-        QVERIFY(std::abs(v->position.z - 0.2f) < 1e-3f);
+        QVERIFY(std::abs(v->position.z - 0.02f) < 1e-4f);
     }
     QVERIFY(!fuzz::layerFault(*layer));
     QVERIFY(!fuzz::indexFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
@@ -130,12 +141,15 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     QApplication::processEvents();
     const QImage image = view->grabFramebuffer();
     const double scale = image.width() / double(view->width());
-    QRectF box;
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
     for (const PointPtr& v : cap) {
         const QPointF p = widgetPosition(*view, v->position) * scale;
-        box = box.isNull() ? QRectF(p, QSizeF(0, 0)) : box.united(QRectF(p, QSizeF(0, 0)));
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
     }
-    box.adjust(-2, -2, 2, 2);
+    const QRectF box = QRectF(left, top, right - left, bottom - top).adjusted(-2, -2, 2, 2);
     int gaps = 0;
     int selected = 0;
     int strays = 0;
