@@ -59,6 +59,15 @@ public:
         }
         connect(m_view, &QOpenGLWidget::frameSwapped, this, &FrameProbe::frameSwapped);
         mouse(QEvent::MouseButtonPress, m_position, Qt::LeftButton, Qt::LeftButton);
+        const DetailViewController& controller = m_window.detailViewController();
+        const bool grabbed = m_tool == QLatin1String("extrude")
+                                 ? !controller.selectedFacesIds.empty()
+                                 : controller.selectedPointsIds.size() == 1000;
+        if (!grabbed) {
+            std::fprintf(stderr, "frames: %s: the press took nothing to drag\n", qPrintable(m_tool));
+            QApplication::exit(1);
+            return;
+        }
         // Let the frame of the press go by before the drag starts.
         QTimer::singleShot(500, this, [this] {
             m_begin = Clock::now();
@@ -196,8 +205,8 @@ private:
         std::printf("frames: input to frame: median %.1f ms, 95th percentile %.1f ms, mean %.1f ms\n",
                     quantile(0.5), quantile(0.95), latency);
         std::printf("frames: split of the mean: drag handler %.1f ms, core frame preparation and "
-                    "preview %.1f ms, OpenGL calls %.1f ms, rasterizer, composition and swap "
-                    "%.1f ms\n",
+                    "preview %.1f ms, inside OpenGL calls %.1f ms, finishing the frame "
+                    "(rasterization, composition, swap) %.1f ms\n",
                     handler, core, render - core, latency - handler - render);
         std::fflush(stdout);
         QApplication::exit(0);

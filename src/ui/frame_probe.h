@@ -14,9 +14,10 @@ class MainWindow;
 //
 // Prints the frames per second, the median and 95th percentile of the time from sending a move
 // event to the swap of the frame that shows it, and how that time splits between the drag
-// handler, the core's frame preparation (preview included), the hand-over to OpenGL, and the
-// rest (rasterization, composition of the window, swap). Then quits with 0, or 1 when `tool` is
-// unknown or no frame was shown.
+// handler, the core's frame preparation (preview included), the time inside OpenGL calls (with
+// Mesa's software rasterizer this holds its vertex work and any rasterization it does before the
+// frame ends), and the rest (rasterization, composition of the window, swap). Then quits with 0,
+// or 1 when `tool` is unknown, the press took nothing to drag, or no frame was shown.
 void scheduleFrameProbe(MainWindow& window, const QString& tool, double seconds);
 
 } // namespace tessel
