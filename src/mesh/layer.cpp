@@ -364,16 +364,22 @@ std::vector<size_t> Layer::pointIdsRelativeTo(
 namespace {
 
 // Removes from `points` every occurrence of each candidate that no face of `polygons` uses.
+// The faces are scanned from `start` on, wrapping around: whether a point is used does not
+// depend on the order, and the neighbours of removed faces usually sit at nearby ids, so the
+// scan tends to stop early once every candidate is found in use.
 void removeUnused(std::vector<PointPtr>& points, const std::vector<PolygonPtr>& polygons,
-                  const std::vector<const Point*>& candidates) {
+                  const std::vector<const Point*>& candidates, size_t start = 0) {
     if (candidates.empty()) {
         return;
     }
     PointLookup lookup(candidates);
     std::vector<std::uint8_t> used(lookup.size(), 0);
     size_t usedCount = 0;
-    for (const auto& polygon : polygons) {
-        forEachVertex(*polygon, [&](const PointPtr& v) {
+    const size_t n = polygons.size();
+    start = start < n ? start : 0;
+    for (size_t step = 0; step < n; ++step) {
+        const size_t k = start + step < n ? start + step : start + step - n;
+        forEachVertex(*polygons[k], [&](const PointPtr& v) {
             const long i = lookup.find(v.get());
             if (i >= 0 && !used[static_cast<size_t>(i)]) {
                 used[static_cast<size_t>(i)] = 1;
@@ -388,6 +394,29 @@ void removeUnused(std::vector<PointPtr>& points, const std::vector<PolygonPtr>& 
         const long i = lookup.find(p.get());
         return i >= 0 && !used[static_cast<size_t>(i)];
     });
+}
+
+// Removes the faces for which goes(face) holds, keeping the order of the others, and passes
+// each removed face to removedFace. Returns the new id of the face that followed the first
+// removed one (the size when nothing was removed).
+template <class Goes, class RemovedFace>
+size_t removeFaces(std::vector<PolygonPtr>& polygons, Goes&& goes, RemovedFace&& removedFace) {
+    const size_t n = polygons.size();
+    size_t first = n;
+    size_t w = 0;
+    for (size_t k = 0; k < n; ++k) {
+        if (goes(polygons[k])) {
+            first = first == n ? w : first;
+            removedFace(*polygons[k]);
+            continue;
+        }
+        if (w != k) {
+            polygons[w] = std::move(polygons[k]);
+        }
+        ++w;
+    }
+    polygons.resize(w);
+    return first;
 }
 
 // Removes from `points` every occurrence of the listed points.
@@ -413,8 +442,10 @@ void Layer::removePolygons(std::span<const PolygonPtr> list) {
         forEachVertex(*p, [&](const PointPtr& v) { candidates.push_back(v.get()); });
     }
     const PolygonLookup lookup(removed);
-    std::erase_if(polygons, [&](const PolygonPtr& p) { return lookup.contains(p.get()); });
-    removeUnused(points, polygons, candidates);
+    const size_t start = removeFaces(
+        polygons, [&](const PolygonPtr& p) { return lookup.contains(p.get()); },
+        [](const Polygon&) {});
+    removeUnused(points, polygons, candidates, start);
 }
 
 void Layer::removeVerts(std::span<const PointPtr> list) {
@@ -429,32 +460,23 @@ void Layer::removeVerts(std::span<const PointPtr> list) {
     }
     // Faces using a listed point go, with their vertices once unused.
     std::vector<const Point*> candidates;
+    size_t start = 0;
     {
         const PointLookup lookup(listed);
-        std::vector<PolygonPtr> kept;
-        bool anyRemoved = false;
-        for (size_t k = 0; k < polygons.size(); ++k) {
-            const auto& polygon = polygons[k];
-            bool uses = false;
-            forEachVertex(*polygon, [&](const PointPtr& v) { uses = uses || lookup.find(v.get()) >= 0; });
-            if (uses) {
-                if (!anyRemoved) {
-                    anyRemoved = true;
-                    kept.reserve(polygons.size());
-                    kept.assign(polygons.begin(), polygons.begin() + static_cast<long>(k));
-                }
-                forEachVertex(*polygon, [&](const PointPtr& v) { candidates.push_back(v.get()); });
-            } else if (anyRemoved) {
-                kept.push_back(polygon);
-            }
-        }
-        if (anyRemoved) {
-            polygons = std::move(kept);
-        }
+        start = removeFaces(
+            polygons,
+            [&](const PolygonPtr& polygon) {
+                bool uses = false;
+                forEachVertex(*polygon, [&](const PointPtr& v) { uses = uses || lookup.find(v.get()) >= 0; });
+                return uses;
+            },
+            [&](const Polygon& polygon) {
+                forEachVertex(polygon, [&](const PointPtr& v) { candidates.push_back(v.get()); });
+            });
     }
     // The listed points go in any case; none of them is used by a remaining face.
     eraseAll(points, listed);
-    removeUnused(points, polygons, candidates);
+    removeUnused(points, polygons, candidates, start);
 }
 
 void Layer::removeDegeneratedPolygons() {
@@ -635,7 +657,8 @@ LayerPtr Layer::copy() const {
     numberPoints();
     auto& newPolygons = result->polygons;
     newPolygons.reserve(polygons.size());
-    for (size_t k = 0; k < polygons.size(); ++k) {
+    const size_t n = polygons.size();
+    for (size_t k = 0; k < n; ++k) {
         const Polygon& polygon = *polygons[k];
         auto mapped = [&](const PointPtr& v) -> const PointPtr& {
             const auto i = numberedIndexOf(v);

@@ -7,10 +7,20 @@ namespace tessel {
 
 namespace {
 
-const Triangle& triangleAt(const std::vector<PolygonPtr>& polygons, size_t id, const char* operation) {
+[[noreturn, gnu::noinline, gnu::cold]] void failTriangleAt(const std::vector<PolygonPtr>& polygons,
+                                                            size_t id, const char* operation) {
     TESSEL_CHECK(id < polygons.size(), operation,
                  "polygon id " << id << " out of range for " << polygons.size());
-    TESSEL_CHECK(polygons[id]->isTriangle(), operation, "polygon id " << id << " is not a triangle");
+    TESSEL_CHECK(false, operation, "polygon id " << id << " is not a triangle");
+    __builtin_unreachable();
+}
+
+// polygons[id] as a triangle; an invalid id or another kind of face stops the program.
+inline const Triangle& triangleAt(const std::vector<PolygonPtr>& polygons, size_t id,
+                                  const char* operation) {
+    if (id >= polygons.size() || !polygons[id]->isTriangle()) [[unlikely]] {
+        failTriangleAt(polygons, id, operation);
+    }
     return static_cast<const Triangle&>(*polygons[id]);
 }
 
@@ -20,23 +30,31 @@ void Layer::subdividePolygon(size_t id) {
     TESSEL_CHECK(id < polygons.size(), "Layer.subdividePolygon(id:)",
                  "polygon id " << id << " out of range for " << polygons.size());
     // 1.–2.
-    const PolygonPtr polygon = polygons[id];
-    const PointPtr center = newPoint(polygon->centroid());
-    points.push_back(center);
+    PolygonPtr polygon = std::move(polygons[id]);
+    PointPtr center = newPoint(polygon->centroid());
     // 3.–5. For a triangle the pieces are built directly (the same faces as subdivided()).
     if (polygon->isTriangle()) {
-        const auto& t = static_cast<const Triangle&>(*polygon);
-        const PointPtr& a = t.a();
-        const PointPtr& b = t.b();
-        const PointPtr& e = t.c();
-        auto first = newTriangle(a, b, center);
-        auto second = newTriangle(b, e, center);
-        auto third = newTriangle(e, a, center);
-        polygons[id] = std::move(first); // `polygon` keeps the old face alive until the end
-        polygons.push_back(std::move(second));
-        polygons.push_back(std::move(third));
+        const auto ring = polygon->verts();
+        if (polygon.use_count() == 1) {
+            // No one else holds the old face, so no one can tell it from a new one: it becomes
+            // the first piece (A, B, C) itself, which spares an allocation and the reference
+            // count traffic of a new face and of the old one's release.
+            PointPtr e = std::move(ring[2]);
+            ring[2] = center;
+            auto second = newTriangle(ring[1], e, center);
+            auto third = newTriangle(std::move(e), ring[0], center);
+            polygons[id] = std::move(polygon);
+            polygons.push_back(std::move(second));
+            polygons.push_back(std::move(third));
+        } else {
+            polygons[id] = newTriangle(ring[0], ring[1], center);
+            polygons.push_back(newTriangle(ring[1], ring[2], center));
+            polygons.push_back(newTriangle(ring[2], ring[0], center));
+        }
+        points.push_back(std::move(center));
         return;
     }
+    points.push_back(center);
     const auto pieces = polygon->subdivided(center);
     polygons[id] = pieces[0];
     for (size_t k = 1; k < pieces.size(); ++k) {
@@ -157,23 +175,53 @@ inline V3 normalized(const V3& v) {
 }
 inline V3 normal(const V3& a, const V3& b, const V3& c) { return normalized(cross(b - a, c - a)); }
 
+typedef double D4 __attribute__((vector_size(32)));
+
+inline F4 splat(float v) { return F4{v, v, v, v}; }
+
+// Per lane, whether normalized(u) · normalized(v) > 0 as computed in float (the test of
+// triangle_math::contains). Its sign equals the sign of u · v when the angle between u and v is
+// clearly away from 90°: rounding moves the dot product of the normalized vectors by at most
+// about 10 ulp of 1 (≈ 6e−7), and |u · v| > 1e−5·|u||v| (checked in double, with both squared
+// lengths kept in a range where float rounding is all relative) keeps the cosine far beyond
+// that. The lanes outside that case take the exact computation.
+inline I4 positiveNormalizedDot(const V3& u, const V3& v) {
+    const F4 uu = dot(u, u);
+    const F4 vv = dot(v, v);
+    const F4 uv = dot(u, v);
+    const F4 lo = splat(1e-30f);
+    const F4 hi = splat(1e30f);
+    const I4 inRange = (uu >= lo) & (uu <= hi) & (vv >= lo) & (vv <= hi);
+    const D4 uvd = __builtin_convertvector(uv, D4);
+    const D4 bound = 1e-10 * __builtin_convertvector(uu, D4) * __builtin_convertvector(vv, D4);
+    const I4 decided = inRange & __builtin_convertvector(uvd * uvd > bound, I4);
+    const I4 positive = uv > splat(0);
+    if (__builtin_ia32_movmskps(reinterpret_cast<F4>(decided)) == 0xF) {
+        return positive;
+    }
+    const I4 exact = dot(normalized(u), normalized(v)) > splat(0);
+    return (decided & positive) | (~decided & exact);
+}
+
 // Lanes (all bits set) whose triangle the ray from p0 along dir = p1 − p0 hits.
 inline I4 hitLanes(const V3& a, const V3& b, const V3& c, const V3& p0, const V3& dir) {
     const V3 n = normalized(normal(a, b, c));
-    const F4 three = {3.0f, 3.0f, 3.0f, 3.0f};
+    const F4 three = splat(3.0f);
     const V3 center{((a.x + b.x) + c.x) / three, ((a.y + b.y) + c.y) / three,
                     ((a.z + b.z) + c.z) / three};
     const F4 denom = dot(dir, n);
     const F4 s = -dot(n, p0 - center) / denom;
     // p0 + dir * s, where Vector3 * float multiplies s by each component.
     const V3 x{p0.x + s * dir.x, p0.y + s * dir.y, p0.z + s * dir.z};
-    const V3 n0 = normal(a, b, x);
-    const V3 n1 = normal(b, c, x);
-    const V3 n2 = normal(c, a, x);
-    const F4 zero = {0, 0, 0, 0};
+    // contains(): the unnormalized normals of (A, B, x), (B, C, x) and (C, A, x).
+    const V3 c0 = cross(b - a, x - a);
+    const V3 c1 = cross(c - b, x - b);
+    const V3 c2 = cross(a - c, x - c);
+    const F4 zero = splat(0);
     // denom != 0 is true for not-a-number, as the scalar `denom == 0` test is false for it;
     // !(s < 0) lets not-a-number through, as the scalar test does.
-    return (denom != zero) & ~(s < zero) & (dot(n0, n1) > zero) & (dot(n0, n2) > zero);
+    return (denom != zero) & ~(s < zero) & positiveNormalizedDot(c0, c1) &
+           positiveNormalizedDot(c0, c2);
 }
 
 } // namespace

@@ -66,6 +66,24 @@ TEST_F(OneTriangle, SubdivideTriangle) {
     }
 }
 
+TEST(LayerSubdivideTest, FaceHeldOnlyByTheLayer) {
+    // No one but the layer holds the face: the pieces are the same as when someone does.
+    const auto A = Point::make(0, 0, 0), B = Point::make(1, 0, 0), E = Point::make(0, 1, 0);
+    const auto layer = Layer::make({A, B, E}, {Triangle::make(A, B, E)});
+    layer->subdividePolygon(0);
+    ASSERT_EQ(layer->points.size(), 4u);
+    const PointPtr C = layer->points[3];
+    EXPECT_EQ(C->position, Vector3(1.0f / 3, 1.0f / 3, 0));
+    ASSERT_EQ(layer->polygons.size(), 3u);
+    EXPECT_EQ(ring(layer->polygons[0]), (Points{A, B, C}));
+    EXPECT_EQ(ring(layer->polygons[1]), (Points{B, E, C}));
+    EXPECT_EQ(ring(layer->polygons[2]), (Points{E, A, C}));
+    // Each point is held by the layer, its faces and this test, nothing more or less.
+    EXPECT_EQ(A.use_count(), 1 + 2 + 1);
+    EXPECT_EQ(E.use_count(), 1 + 2 + 1);
+    EXPECT_EQ(C.use_count(), 1 + 3 + 1);
+}
+
 TEST(LayerSubdivideTest, MiddleFaceOfTenKeepsEveryOtherId) {
     const auto layer = makeStrip(10);
     const Polygons before = layer->polygons;
