@@ -1,0 +1,130 @@
+# The layer workloads on Blender's mesh editing API (bmesh), on the QuadGenerator grids, under the
+# names of ours, for scripts/bench --peers. Run headless:
+#   blender -b --factory-startup --python-exit-code 1 -P bench/peer/blender_peer.py -- \
+#       --out result.json [--repetitions 5] [--min-time 0.5]
+# Writes Google Benchmark's JSON layout (one entry per repetition, CPU time in ms).
+#
+#   LayerCopy         bm.copy()
+#   SubdivideAll      bm.copy(), then bmesh.ops.poke of every face
+#   SplitCrossed      bm.copy(), then bisect_plane at x = 0.001, triangulate of the cut faces and
+#                     remove_doubles(dist=5e-7): the whole Plane-cut preview
+#   WeldEight         bm.copy(), then pointmerge of the eight points around the centre at their mean
+#   RayIntersections  a BVH tree of the grid built, then one ray cast down through the centre cell
+#                     (ours tests the ray against every triangle, with no structure to build)
+import argparse
+import json
+import sys
+import time
+
+import bmesh
+from mathutils import Vector
+from mathutils.bvhtree import BVHTree
+
+SIZES = {100352: 224, 200978: 317}
+
+
+def grid(n):
+    """(n + 1)² points row by row over −0.5 … 0.5 in z = 0, two counter-clockwise triangles per
+    cell: (p00, p10, p11) and (p00, p11, p01)."""
+    bm = bmesh.new()
+    verts = [bm.verts.new((i / n - 0.5, j / n - 0.5, 0.0)) for j in range(n + 1) for i in range(n + 1)]
+    row = n + 1
+    for j in range(n):
+        for i in range(n):
+            k = j * row + i
+            bm.faces.new((verts[k], verts[k + 1], verts[k + row + 1]))
+            bm.faces.new((verts[k], verts[k + row + 1], verts[k + row]))
+    bm.verts.ensure_lookup_table()
+    bm.faces.ensure_lookup_table()
+    return bm
+
+
+def layer_copy(source, n):
+    copy = source.copy()
+    return copy
+
+
+def subdivide_all(source, n):
+    bm = source.copy()
+    bmesh.ops.poke(bm, faces=bm.faces[:])
+    return bm
+
+
+def split_crossed(source, n):
+    bm = source.copy()
+    result = bmesh.ops.bisect_plane(bm, geom=bm.verts[:] + bm.edges[:] + bm.faces[:],
+                                    plane_co=(0.001, 0, 0), plane_no=(1, 0, 0))
+    cut = {f for e in result["geom_cut"] if isinstance(e, bmesh.types.BMEdge) for f in e.link_faces}
+    bmesh.ops.triangulate(bm, faces=[f for f in cut if len(f.verts) > 3])
+    bmesh.ops.remove_doubles(bm, verts=bm.verts[:], dist=5e-7)
+    return bm
+
+
+def weld_eight(source, n):
+    bm = source.copy()
+    bm.verts.ensure_lookup_table()
+    c = n // 2
+    ring = [bm.verts[(c + dj) * (n + 1) + c + di]
+            for dj in (-1, 0, 1) for di in (-1, 0, 1) if di or dj]
+    mean = sum((v.co for v in ring), Vector()) / len(ring)
+    bmesh.ops.pointmerge(bm, verts=ring, merge_co=mean)
+    return bm
+
+
+def ray_intersections(source, n):
+    tree = BVHTree.FromBMesh(source)
+    return tree.ray_cast(Vector((0.0007, 0.0003, 1)), Vector((0, 0, -1)))
+
+
+WORKLOADS = [
+    ("LayerCopy", layer_copy),
+    ("SubdivideAll", subdivide_all),
+    ("SplitCrossed", split_crossed),
+    ("WeldEight", weld_eight),
+    ("RayIntersections", ray_intersections),
+]
+
+
+def measure(function, source, n, min_time):
+    """CPU milliseconds of one call, averaged over as many calls as fill min_time. Freeing the
+    result is not timed, as in ours."""
+    total = 0.0
+    calls = 0
+    while total < min_time or calls == 0:
+        start = time.process_time()
+        result = function(source, n)
+        total += time.process_time() - start
+        calls += 1
+        if isinstance(result, bmesh.types.BMesh):
+            result.free()
+    return 1000 * total / calls, calls
+
+
+def main():
+    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--min-time", type=float, default=0.5)
+    parser.add_argument("--filter", default="")
+    args = parser.parse_args(argv)
+
+    entries = []
+    for triangles, n in SIZES.items():
+        source = grid(n)
+        for name, function in WORKLOADS:
+            run_name = f"{name}/{triangles}"
+            if args.filter and args.filter not in run_name:
+                continue
+            for repetition in range(args.repetitions):
+                ms, calls = measure(function, source, n, args.min_time)
+                entries.append({"name": run_name, "run_name": run_name, "run_type": "iteration",
+                                "repetition_index": repetition, "iterations": calls,
+                                "cpu_time": ms, "real_time": ms, "time_unit": "ms"})
+                print(f"{run_name}: {ms:.2f} ms", file=sys.stderr)
+        source.free()
+    with open(args.out, "w") as f:
+        json.dump({"benchmarks": entries}, f, indent=1)
+
+
+main()
