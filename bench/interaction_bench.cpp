@@ -33,9 +33,12 @@ using Mode = DetailViewController::Mode;
 
 int segmentsFor(std::int64_t triangles) {
     switch (triangles) {
-    case 100352: return 224;
-    case 200978: return 317;
-    default: return 0;
+    case 100352:
+        return 224;
+    case 200978:
+        return 317;
+    default:
+        return 0;
     }
 }
 
@@ -138,7 +141,9 @@ struct Session {
 };
 
 // Viewport 0's camera sees world (x, y) of the grid at normalized (0.5 − x, 0.5 + y).
-Vec2 normalizedOf(const Vector3& world) { return {0.5f - world.x, 0.5f + world.y}; }
+Vec2 normalizedOf(const Vector3& world) {
+    return {0.5f - world.x, 0.5f + world.y};
+}
 
 // A position inside a grid face near the centre, off every edge at both sizes.
 constexpr Vec2 kInsideAFace{0.39f, 0.54f};
@@ -146,7 +151,7 @@ constexpr Vec2 kInsideAFace{0.39f, 0.54f};
 // Drags back and forth along `direction` (normalized units per event) from the press position,
 // turning every 40 events, so that every event changes the preview.
 class DragPath {
-public:
+  public:
     DragPath(Vec2 start, Vec2 direction) : position_(start), step_(direction) {}
     Vec2 next() {
         if (count_++ % 40 == 0) {
@@ -157,7 +162,7 @@ public:
         return position_;
     }
 
-private:
+  private:
     Vec2 position_;
     Vec2 step_;
     float sign_ = -1;
@@ -246,9 +251,15 @@ void pressedFaceDrag(benchmark::State& state, int tool) {
     runDrag(state, session, kInsideAFace, {0.002f, 0.001f});
 }
 
-void PolygonMove(benchmark::State& state) { pressedFaceDrag(state, 0); }
-void PolygonScale(benchmark::State& state) { pressedFaceDrag(state, 1); }
-void Extrude(benchmark::State& state) { pressedFaceDrag(state, 3); }
+void PolygonMove(benchmark::State& state) {
+    pressedFaceDrag(state, 0);
+}
+void PolygonScale(benchmark::State& state) {
+    pressedFaceDrag(state, 1);
+}
+void Extrude(benchmark::State& state) {
+    pressedFaceDrag(state, 3);
+}
 
 // --- Polygon "Plane cut": the plane x = 0.001 (turned there beforehand), grabbed on the grid
 // and moved sideways, so every event cuts one column of cells somewhere else ---
@@ -318,9 +329,9 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 const bool registered = [] {
     const std::pair<const char*, void (*)(benchmark::State&)> tools[] = {
-        {"Interaction/VertexMove", VertexMove},     {"Interaction/PolygonMove", PolygonMove},
-        {"Interaction/PolygonScale", PolygonScale}, {"Interaction/Extrude", Extrude},
-        {"Interaction/PlaneCut", PlaneCutMove},     {"Interaction/MeshMove", MeshMove},
+        {"Interaction/VertexMove", VertexMove},       {"Interaction/PolygonMove", PolygonMove},
+        {"Interaction/PolygonScale", PolygonScale},   {"Interaction/Extrude", Extrude},
+        {"Interaction/PlaneCut", PlaneCutMove},       {"Interaction/MeshMove", MeshMove},
         {"Interaction/MeshSubdivide", MeshSubdivide},
     };
     for (const auto& [name, function] : tools) {

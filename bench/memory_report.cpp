@@ -97,10 +97,10 @@ int main() {
         // A commit keeps the preview's layer, which is such a copy.
         constexpr int copies = 8;
         report("layer copy (committed layer)", triangles, growth([&] {
-                   for (int i = 0; i < copies; ++i) {
-                       alive.emplace_back(grid->copy());
-                   }
-               }) / copies,
+                                                              for (int i = 0; i < copies; ++i) {
+                                                                  alive.emplace_back(grid->copy());
+                                                              }
+                                                          }) / copies,
                "<= 120");
 
         const auto editor = [&] {
@@ -117,8 +117,8 @@ int main() {
                                 tool->cuttingPlaneOrigin = {0.001f, 0, 0};
                             }),
                "");
-        report("preview: Mesh Subdivide (per source)", triangles, previewBytes(*editor(), n, 2, 1, alive),
-               "");
+        report("preview: Mesh Subdivide (per source)", triangles,
+               previewBytes(*editor(), n, 2, 1, alive), "");
 
         // What a viewport keeps to draw the grid: index lists and positions.
         IndexData triangleLists;

@@ -31,9 +31,12 @@ using Point = TriMesh::Point;
 
 int segmentsFor(std::int64_t triangles) {
     switch (triangles) {
-    case 100352: return 224;
-    case 200978: return 317;
-    default: return 0;
+    case 100352:
+        return 224;
+    case 200978:
+        return 317;
+    default:
+        return 0;
     }
 }
 
@@ -212,7 +215,8 @@ void ExtrudeOne(benchmark::State& state) {
     }
 }
 
-#define PEER_BENCHMARK(name) BENCHMARK(name)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond)
+#define PEER_BENCHMARK(name)                                                                       \
+    BENCHMARK(name)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond)
 
 PEER_BENCHMARK(LayerCopy);
 PEER_BENCHMARK(SubdivideAll);

@@ -28,7 +28,8 @@ class Stopwatch {
 public:
     explicit Stopwatch(double& total) : m_total(total), m_start(std::chrono::steady_clock::now()) {}
     ~Stopwatch() {
-        m_total += std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        m_total +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     }
     Stopwatch(const Stopwatch&) = delete;
     Stopwatch& operator=(const Stopwatch&) = delete;
@@ -202,7 +203,8 @@ void Renderer::render(Viewport& view, DetailViewController& owner) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void Renderer::prepareLists(const Layer& layer, bool isSelected, const DetailViewController& owner) {
+void Renderer::prepareLists(const Layer& layer, bool isSelected,
+                            const DetailViewController& owner) {
     const Stopwatch coreTime(totals.core);
     handleIndexDataForTriangles(layer, isSelected, owner.selectedFacesIds, m_triangles);
     handleIndexDataForPoints(layer, isSelected, owner.selectedPointsIds, m_points);

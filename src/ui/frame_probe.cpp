@@ -27,7 +27,9 @@ constexpr int kSegments = 224;
 // A move that shows no frame within this time counts as lost, and the drag goes on.
 constexpr int kFrameTimeoutMs = 2000;
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // One move event and the frame that showed it, in seconds.
 struct Sample {
@@ -38,7 +40,7 @@ struct Sample {
 };
 
 class FrameProbe : public QObject {
-public:
+  public:
     FrameProbe(MainWindow& window, QString tool, double duration)
         : QObject(&window), m_window(window), m_view(window.viewports()[0]),
           m_tool(std::move(tool)), m_duration(duration) {
@@ -64,7 +66,8 @@ public:
                                  ? !controller.selectedFacesIds.empty()
                                  : controller.selectedPointsIds.size() == 1000;
         if (!grabbed) {
-            std::fprintf(stderr, "frames: %s: the press took nothing to drag\n", qPrintable(m_tool));
+            std::fprintf(stderr, "frames: %s: the press took nothing to drag\n",
+                         qPrintable(m_tool));
             QApplication::exit(1);
             return;
         }
@@ -75,7 +78,7 @@ public:
         });
     }
 
-private:
+  private:
     // The grid, the tool and the press position; false for an unknown tool.
     bool prepare() {
         DetailViewController& controller = m_window.detailViewController();
@@ -202,8 +205,9 @@ private:
                     qPrintable(m_tool), 2 * kSegments * kSegments,
                     static_cast<double>(m_samples.size()) / elapsed, m_samples.size(), elapsed,
                     m_lost);
-        std::printf("frames: input to frame: median %.1f ms, 95th percentile %.1f ms, mean %.1f ms\n",
-                    quantile(0.5), quantile(0.95), latency);
+        std::printf(
+            "frames: input to frame: median %.1f ms, 95th percentile %.1f ms, mean %.1f ms\n",
+            quantile(0.5), quantile(0.95), latency);
         std::printf("frames: split of the mean: drag handler %.1f ms, core frame preparation and "
                     "preview %.1f ms, inside OpenGL calls %.1f ms, finishing the frame "
                     "(rasterization, composition, swap) %.1f ms\n",
