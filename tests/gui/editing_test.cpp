@@ -112,6 +112,7 @@ class EditingTest : public QObject {
     void meshMovePressSelectsTheCubeInTheOutlineAndDragsIt();
     void rowsFieldRegeneratesTheGridInTheViewports();
     void opacitySliderBlendsTheGridOverTheBackground();
+    void windowPictureShowsATranslucentMeshAsTheViewportDoes();
 
   private:
     DetailViewController& detail() { return m_window->detailViewController(); }
@@ -623,6 +624,38 @@ void EditingTest::opacitySliderBlendsTheGridOverTheBackground() {
     QVERIFY2(halfway(qRed(blended), qRed(opaque), qRed(clearColour)) &&
                  halfway(qBlue(blended), qBlue(opaque), qBlue(clearColour)),
              qPrintable(message));
+}
+
+// The window's picture (what the documentation screenshots save) must show the viewports as they
+// are drawn, also where translucent geometry leaves the framebuffer's alpha below 1.
+void EditingTest::windowPictureShowsATranslucentMeshAsTheViewportDoes() {
+    const LayerPtr grid = committed("Quad");
+    const std::vector<PointPtr> corners = cornersOf(*grid->polygons[5]);
+    const Vector3 centre =
+        (corners[0]->position + corners[1]->position + corners[2]->position) * (1.0f / 3.0f);
+    QSlider* slider = panel()->slider();
+    slider->setFocus();
+    while (slider->value() > 50) {
+        QTest::keyClick(slider, Qt::Key_PageDown);
+    }
+    QCOMPARE(mesh("Quad")->material->opacity, 0.5f);
+
+    const QImage drawn = frame(0);
+    const QPoint pixel = pixelOf(0, centre);
+    const QRgb expected = drawn.pixel(imagePixel(0, drawn, pixel));
+    const QImage picture = m_window->grab().toImage();
+    const QRgb shown =
+        picture.pixel(view(0)->mapTo(m_window.get(), pixel) * picture.width() / m_window->width());
+    const bool same = std::abs(qRed(shown) - qRed(expected)) <= 3 &&
+                      std::abs(qGreen(shown) - qGreen(expected)) <= 3 &&
+                      std::abs(qBlue(shown) - qBlue(expected)) <= 3;
+    QEXPECT_FAIL("",
+                 "the viewports' framebuffers keep the alpha of translucent draws, which the "
+                 "window's picture takes for premultiplied colour",
+                 Continue);
+    QVERIFY2(same, qPrintable(QStringLiteral("the picture shows %1 where the viewport drew %2")
+                                  .arg(shown, 8, 16)
+                                  .arg(expected, 8, 16)));
 }
 
 int main(int argc, char* argv[]) {
