@@ -436,6 +436,9 @@ void Layer::removePolygons(std::span<const PolygonPtr> list) {
     }
     // A copy: the span may be (a part of) this layer's own list, and it keeps the faces alive.
     const std::vector<PolygonPtr> removed(list.begin(), list.end());
+    for (size_t k = 0; k < removed.size(); ++k) {
+        TESSEL_CHECK(removed[k] != nullptr, "Layer.remove(polygons:)", "null face at list position " << k);
+    }
     std::vector<const Point*> candidates;
     candidates.reserve(removed.size() * 3);
     for (const auto& p : removed) {
@@ -455,8 +458,9 @@ void Layer::removeVerts(std::span<const PointPtr> list) {
     const std::vector<PointPtr> keepAlive(list.begin(), list.end());
     std::vector<const Point*> listed;
     listed.reserve(keepAlive.size());
-    for (const auto& p : keepAlive) {
-        listed.push_back(p.get());
+    for (size_t k = 0; k < keepAlive.size(); ++k) {
+        TESSEL_CHECK(keepAlive[k] != nullptr, "Layer.remove(verts:)", "null point at list position " << k);
+        listed.push_back(keepAlive[k].get());
     }
     // Faces using a listed point go, with their vertices once unused.
     std::vector<const Point*> candidates;
@@ -522,6 +526,9 @@ PointPtr Layer::weld(std::span<const PointPtr> list) {
         return nullptr;
     }
     const std::vector<PointPtr> welded(list.begin(), list.end());
+    for (size_t k = 0; k < welded.size(); ++k) {
+        TESSEL_CHECK(welded[k] != nullptr, "Layer.weld(vertices:)", "null point at list position " << k);
+    }
     // 2.
     const PointPtr merged = newPoint(centroid(welded));
     const Point* const mergedRaw = merged.get();
@@ -568,13 +575,15 @@ PointPtr Layer::weld(std::span<const PointPtr> list) {
     const Polygon* firstQuad = nullptr;
     for (size_t k = 0; k < polygons.size(); ++k) {
         Polygon& polygon = *polygons[k];
-        const auto ring = polygon.verts();
-        const size_t n = ring.size();
+        // The ring as raw pointers (read without a virtual call for triangles).
+        const Point* raw[4];
+        size_t n = 0;
+        forEachVertex(polygon, [&](const PointPtr& v) { raw[n++] = v.get(); });
         std::uint32_t ids[4];
         bool touched = false;
         for (size_t r = 0; r < n; ++r) {
-            ids[r] = idOf(ring[r].get());
-            touched = touched || timesListed(ring[r].get(), ids[r]) > 0;
+            ids[r] = idOf(raw[r]);
+            touched = touched || timesListed(raw[r], ids[r]) > 0;
         }
         bool holdsListed = false;
         if (touched) {
@@ -584,16 +593,18 @@ PointPtr Layer::weld(std::span<const PointPtr> list) {
             for (size_t r = 0; r < n; ++r) {
                 std::uint32_t earlier = 0;
                 for (size_t q = 0; q < r; ++q) {
-                    earlier += ring[q] == ring[r] ? 1 : 0;
+                    earlier += raw[q] == raw[r] ? 1 : 0;
                 }
-                replace[r] = timesListed(ring[r].get(), ids[r]) > earlier;
+                replace[r] = timesListed(raw[r], ids[r]) > earlier;
             }
+            const auto ring = polygon.verts();
             for (size_t r = 0; r < n; ++r) {
                 if (replace[r]) {
                     ring[r] = merged;
+                    raw[r] = mergedRaw;
                     ids[r] = kOutside;
                 } else {
-                    holdsListed = holdsListed || timesListed(ring[r].get(), ids[r]) > 0;
+                    holdsListed = holdsListed || timesListed(raw[r], ids[r]) > 0;
                 }
             }
         }
@@ -601,7 +612,7 @@ PointPtr Layer::weld(std::span<const PointPtr> list) {
         bool goes = holdsListed;
         if (!goes) {
             if (polygon.isTriangle()) {
-                goes = ring[0] == ring[1] || ring[0] == ring[2] || ring[1] == ring[2];
+                goes = raw[0] == raw[1] || raw[0] == raw[2] || raw[1] == raw[2];
             } else if (firstQuad == nullptr) {
                 firstQuad = &polygon;
             }
@@ -616,7 +627,7 @@ PointPtr Layer::weld(std::span<const PointPtr> list) {
         for (size_t r = 0; r < n; ++r) {
             if (ids[r] != kOutside) {
                 used[ids[r]] = 1;
-            } else if (ring[r].get() == mergedRaw) {
+            } else if (raw[r] == mergedRaw) {
                 mergedUsed = true;
             }
         }

@@ -510,6 +510,15 @@ TEST(LayerWeldTest, WeldRingOfAGridCentre) {
     EXPECT_EQ(layer->indexOf(at(2, 2)), std::nullopt);
 }
 
+TEST_F(TwoTriangles, NullArgumentsStop) {
+    const Points withNull{a, nullptr};
+    EXPECT_DEATH(layer->removeVerts(withNull), "Layer.remove\\(verts:\\).*null point at list position 1");
+    EXPECT_DEATH(layer->weld(withNull), "Layer.weld\\(vertices:\\).*null point at list position 1");
+    const Polygons faces{nullptr};
+    EXPECT_DEATH(layer->removePolygons(faces), "Layer.remove\\(polygons:\\).*null face at list position 0");
+    EXPECT_DEATH(layer->indexesOf(withNull), "Layer.indexes");
+}
+
 // --- copy() ---
 
 TEST_F(TwoTriangles, CopyIsDeepAndPreservesIds) {
