@@ -217,6 +217,21 @@ TEST_F(UnitTriangle, PlaneThroughTheTriangle) {
     expectNear(*p.origin_, {1.0f / 3, 1.0f / 3, 2});
 }
 
+TEST(TrianglePlaneTest, UnitTriangleAndDegenerateTriangle) {
+    const auto t = Triangle::make(Point::make(0, 0, 0), Point::make(1, 0, 0), Point::make(0, 1, 0));
+    const Plane p = t->plane();
+    EXPECT_EQ(p.coefficients, Vector4(0, 0, 1, 0));
+    EXPECT_FLOAT_EQ(p.signedDistance({5, 5, 2}), 2);
+    EXPECT_FLOAT_EQ(p.signedDistance({0, 0, -1}), -1);
+    const auto collinear = Triangle::make(Point::make(0, 0, 0), Point::make(1, 1, 1), Point::make(2, 2, 2));
+    const Plane q = collinear->plane();
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(std::isnan(q.coefficients[k])) << k;
+    }
+    const float d = q.signedDistance({1, 0, 0});
+    EXPECT_FALSE(d > 0 || d < 0 || d == 0);
+}
+
 TEST_F(UnitTriangle, TrianglesIsTheReceiver) {
     const auto list = triangles(PolygonPtr(t));
     ASSERT_EQ(list.size(), 1u);
