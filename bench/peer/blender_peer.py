@@ -6,8 +6,9 @@
 #
 #   LayerCopy         bm.copy()
 #   SubdivideAll      bm.copy(), then bmesh.ops.poke of every face
-#   SplitCrossed      bm.copy(), then bisect_plane at x = 0.001, triangulate of the cut faces and
-#                     remove_doubles(dist=5e-7): the whole Plane-cut preview
+#   PlaneCutPreview   bm.copy(), then bisect_plane at x = 0.001, triangulate of the cut faces and
+#                     remove_doubles(dist=5e-7): the whole cut, as our Plane-cut preview does it
+#                     (copy, split of the crossed triangles, merge of coincident points)
 #   WeldEight         bm.copy(), then pointmerge of the eight points around the centre at their mean
 #   RayIntersections  a BVH tree of the grid built, then one ray cast down through the centre cell
 #                     (ours tests the ray against every triangle, with no structure to build)
@@ -50,7 +51,7 @@ def subdivide_all(source, n):
     return bm
 
 
-def split_crossed(source, n):
+def plane_cut_preview(source, n):
     bm = source.copy()
     result = bmesh.ops.bisect_plane(bm, geom=bm.verts[:] + bm.edges[:] + bm.faces[:],
                                     plane_co=(0.001, 0, 0), plane_no=(1, 0, 0))
@@ -79,7 +80,7 @@ def ray_intersections(source, n):
 WORKLOADS = [
     ("LayerCopy", layer_copy),
     ("SubdivideAll", subdivide_all),
-    ("SplitCrossed", split_crossed),
+    ("PlaneCutPreview", plane_cut_preview),
     ("WeldEight", weld_eight),
     ("RayIntersections", ray_intersections),
 ]
