@@ -1,9 +1,11 @@
 // Layer structure, lookups, deep copy, removals and weld (spec Part 2.2).
 //
 // The spec describes these operations as linear scans with identity comparisons (quadratic for
-// the cascades). Here every operation gives the same result (same order, same first match) with
-// a bounded number of passes over the lists: ids come from the points' index hints, and the
-// cascades of remove(polygons:) / remove(verts:) are computed in one batch (see removeUnused).
+// the cascades). Here every operation gives the same result (same order, same first match) in a
+// few passes over the lists: ids come from the points' index hints (numberPoints), the cascades
+// of remove(polygons:) and remove(verts:) are computed as one batch (removeFaces, removeUnused),
+// and weld(vertices:) runs its steps 3–7 in one pass over the faces. Each batch carries the
+// argument why it equals the step-by-step algorithm.
 #include "mesh/layer.h"
 
 #include "base/check.h"
