@@ -39,7 +39,7 @@ double growth(const std::function<void()>& make) {
 }
 
 void report(const std::string& what, std::int64_t triangles, double bytes, const char* target) {
-    std::printf("%-34s %9lld %12.0f %8.1f  %s\n", what.c_str(), static_cast<long long>(triangles),
+    std::printf("%-38s %9lld %12.0f %8.1f  %s\n", what.c_str(), static_cast<long long>(triangles),
                 bytes, bytes / static_cast<double>(triangles), target);
 }
 
@@ -85,7 +85,7 @@ double previewBytes(testing::FakeEditor& editor, int segments, int mode, int too
 } // namespace
 
 int main() {
-    std::printf("%-34s %9s %12s %8s  %s\n", "what", "triangles", "bytes", "B/tri", "target");
+    std::printf("%-38s %9s %12s %8s  %s\n", "what", "triangles", "bytes", "B/tri", "target");
     std::vector<std::any> alive;
     std::vector<std::unique_ptr<testing::FakeEditor>> editors;
     for (const int n : {224, 317}) {
