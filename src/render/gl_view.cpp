@@ -17,6 +17,9 @@ GLView::GLView(QWidget* parent) : QOpenGLWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(64, 64);
+    // Blending leaves the alpha of translucent draws in the framebuffer; an opaque format keeps
+    // it out of the window's composition and of grabbed pictures.
+    setTextureFormat(GL_RGB8);
 }
 
 GLView::~GLView() {

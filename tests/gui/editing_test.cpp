@@ -649,10 +649,6 @@ void EditingTest::windowPictureShowsATranslucentMeshAsTheViewportDoes() {
     const bool same = std::abs(qRed(shown) - qRed(expected)) <= 3 &&
                       std::abs(qGreen(shown) - qGreen(expected)) <= 3 &&
                       std::abs(qBlue(shown) - qBlue(expected)) <= 3;
-    QEXPECT_FAIL("",
-                 "the viewports' framebuffers keep the alpha of translucent draws, which the "
-                 "window's picture takes for premultiplied colour",
-                 Continue);
     QVERIFY2(same, qPrintable(QStringLiteral("the picture shows %1 where the viewport drew %2")
                                   .arg(shown, 8, 16)
                                   .arg(expected, 8, 16)));
