@@ -232,7 +232,6 @@ private:
     }
 
     std::string step() {
-        DetailViewController& c = editor_.controller;
         std::ostringstream what;
         // The viewport the pointer is in: the held one while the button is down, as the window
         // keeps sending a pressed pointer's events to the viewport it pressed.
@@ -254,12 +253,26 @@ private:
             view.dragTo(to.x, to.y);
             return what.str();
         }
-        if (held_ && kind < 80) {
+        if (held_ && kind < 75) {
             what << "release " << viewIndex;
             held_ = nullptr;
             view.release();
             return what.str();
         }
+        // While the button is held anything else may still happen: keys reach the held
+        // viewport, and the pickers and the panel stay reachable from the keyboard.
+        const size_t other = held_ ? 20 + pick(80) : kind;
+        if (held_ && other < 40) {
+            const std::string k = key();
+            what << "held key \"" << k << "\" in " << viewIndex;
+            view.keyDown(k == "(none)" ? std::nullopt : std::optional<std::string>(k));
+            return what.str();
+        }
+        return event(view, viewIndex, other, what);
+    }
+
+    std::string event(FakeViewport& view, size_t viewIndex, size_t kind, std::ostringstream& what) {
+        DetailViewController& c = editor_.controller;
         if (kind < 20) {
             const Vec2 at = position();
             what << "press " << viewIndex << " at " << at.x << "," << at.y;
