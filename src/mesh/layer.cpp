@@ -248,7 +248,12 @@ void Layer::numberPoints() const {
     TESSEL_CHECK(points.size() < UINT32_MAX, "Layer.numberPoints",
                  "too many points: " << points.size());
     for (size_t i = points.size(); i-- > 0;) {
-        points[i]->indexHint_ = static_cast<std::uint32_t>(i);
+        // Written only when it changes: a layer numbered before (the usual case) stays clean in
+        // the cache.
+        const auto id = static_cast<std::uint32_t>(i);
+        if (points[i]->indexHint_ != id) {
+            points[i]->indexHint_ = id;
+        }
     }
 }
 
