@@ -113,7 +113,8 @@ TEST_F(DegenerateTest, ScaleToTheCentroidCollapsesTheFaceAndLeavesItDrawable) {
 
 TEST_F(DegenerateTest, WeldingEveryPointOfAFaceRemovesItAndTheFacesSharingAnEdge) {
     pick(DetailViewController::Mode::Vertex, 1);
-    // Face 0 of the grid is (0, 1, 6); faces 1 (0, 6, 5) and 2 (1, 2, 7) ... share its edges.
+    // Face 0 of the grid is (0, 1, 6): face 1 (0, 6, 5) shares its edge (0, 6), face 3
+    // (1, 7, 6) its edge (1, 6).
     const LayerPtr before = committed();
     std::vector<std::int64_t> ids;
     for (const PointPtr& v : before->polygons[0]->verts()) {
@@ -124,8 +125,8 @@ TEST_F(DegenerateTest, WeldingEveryPointOfAFaceRemovesItAndTheFacesSharingAnEdge
 
     const LayerPtr layer = committed();
     expectWellFormed(*layer);
-    // Face 0 and the faces sharing an edge with it (1 over (0, 6), 3 over (1, 6)) collapse;
-    // those sharing one corner stay, now fanned around the merged point.
+    // Face 0 and those two collapse; the faces sharing one corner stay, now fanned around the
+    // merged point.
     EXPECT_EQ(layer->polygons.size(), 29u);
     ASSERT_EQ(controller().selectedPointsIds.size(), 1u);
     const PointPtr merged = layer->points[static_cast<size_t>(controller().selectedPointsIds[0])];
