@@ -1,4 +1,4 @@
-// Layer workloads (spec Parts 2.2, 2.3) on the grid layers of QuadGenerator(224, 224)
+// Layer workloads on the grid layers of QuadGenerator(224, 224)
 // (100,352 triangles) and QuadGenerator(317, 317) (200,978 triangles). The argument of each
 // benchmark is the triangle count, so they print as e.g. LayerCopy/100352.
 //

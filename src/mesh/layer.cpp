@@ -1,7 +1,7 @@
-// Layer structure, lookups, deep copy, removals and weld (spec Part 2.2).
+// Layer structure, lookups, deep copy, removals and weld.
 //
-// The spec describes these operations as linear scans with identity comparisons (quadratic for
-// the cascades). Here every operation gives the same result (same order, same first match) in a
+// These operations are defined as linear scans with identity comparisons (quadratic for the
+// cascades). Here every operation gives the same result (same order, same first match) in a
 // few passes over the lists: ids come from the points' index hints (numberPoints), the cascades
 // of remove(polygons:) and remove(verts:) are computed as one batch (removeFaces, removeUnused),
 // and weld(vertices:) runs its steps 3–7 in one pass over the faces. Each batch carries the
@@ -359,7 +359,7 @@ std::vector<size_t> Layer::pointIdsRelativeTo(
 
 // --- Removal and clean-up ---
 //
-// Why the batches below equal the spec's step-by-step cascades:
+// Why the batches below equal the step-by-step cascades:
 // remove(polygons: L) erases the listed faces and, after each one, removes those of its vertices
 // that no remaining face uses. Faces only ever disappear, so a vertex once unused stays unused:
 // a vertex of a listed face is removed exactly when no face left at the end uses it.
@@ -493,7 +493,7 @@ void Layer::removeVerts(std::span<const PointPtr> list) {
 void Layer::removeDegeneratedPolygons() {
     std::vector<PolygonPtr> degenerate;
     for (const auto& polygon : polygons) {
-        // isDegenerated() stops for a quad, as the spec requires.
+        // isDegenerated() stops for a quad: layers hold triangles only.
         if (polygon->isDegenerated()) {
             degenerate.push_back(polygon);
         }

@@ -1,4 +1,4 @@
-// Layer edits that add geometry and the ray queries (spec Part 2.3).
+// Layer edits that add geometry and the ray queries.
 #include "mesh/layer.h"
 
 #include "base/check.h"

@@ -1,7 +1,7 @@
-// Randomized properties of layer edits (spec Parts 2.2, 2.3), from fixed seeds:
+// Randomized properties of layer edits, from fixed seeds:
 // - every vertex of every polygon is in the same layer's points, after every edit;
 // - a copy is never affected by later edits of its source (nor the source by the copy's);
-// - the removals, the weld and the lookups give exactly what the spec's step-by-step algorithms
+// - the removals, the weld and the lookups give exactly what the step-by-step algorithms
 //   give, checked against a literal (quadratic) reference implementation written below.
 #include "mesh/layer.h"
 
@@ -60,7 +60,7 @@ LayerPtr makeCube() {
     return Layer::make(p, polygons);
 }
 
-// --- Reference: the spec's algorithms, literally ---
+// --- Reference: the step-by-step algorithms, literally ---
 
 struct RefFace {
     const Polygon* identity;
@@ -319,7 +319,7 @@ struct Tracked {
     Snapshot snapshot;
 };
 
-// Applies one random edit to `layer`, checking it against the reference where the spec gives
+// Applies one random edit to `layer`, checking it against the reference where the rules give
 // the exact outcome. Returns a description for failure messages.
 std::string randomEdit(Walk& walk, const LayerPtr& layer) {
     std::ostringstream what;

@@ -1,4 +1,4 @@
-// Layer structure, lookups, removals, weld and copy (spec Part 2.2).
+// Layer structure, lookups, removals, weld and copy.
 #include "mesh/layer.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ Points ring(const PolygonPtr& p) {
     return {v.begin(), v.end()};
 }
 
-// The spec's two-triangle layer: (a, b, c) and (b, d, c) sharing edge b–c.
+// The two-triangle layer: (a, b, c) and (b, d, c) sharing edge b–c.
 struct TwoTriangles : ::testing::Test {
     PointPtr a = Point::make(0, 0, 0);
     PointPtr b = Point::make(1, 0, 0);

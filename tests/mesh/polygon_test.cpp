@@ -1,4 +1,4 @@
-// Points, edges and polygons (spec Part 2.1).
+// Points, edges and polygons.
 #include "mesh/polygon.h"
 
 #include <gtest/gtest.h>
