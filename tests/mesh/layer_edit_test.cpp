@@ -1,6 +1,8 @@
 // Layer edits that add geometry, and the ray queries.
 #include "mesh/layer.h"
 
+#include "support/mesh_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,18 +14,10 @@ namespace {
 using Points = std::vector<PointPtr>;
 using Polygons = std::vector<PolygonPtr>;
 
-Points ring(const PolygonPtr& p) {
-    const auto v = p->verts();
-    return {v.begin(), v.end()};
-}
+using testing::expectNear;
+using testing::ring;
 
 Vector3 normalOf(const PolygonPtr& p) { return static_cast<const Triangle&>(*p).normal(); }
-
-void expectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-6f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << actual << " vs " << expected;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << actual << " vs " << expected;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << actual << " vs " << expected;
-}
 
 // Points [A(0,0,0), B(1,0,0), E(0,1,0)] and polygon 0 = (A, B, E).
 struct OneTriangle : ::testing::Test {
@@ -221,14 +215,6 @@ TEST_F(OneTriangle, SplitEdgeZero) {
     EXPECT_EQ(normalOf(layer->polygons[1]), Vector3(0, 0, 1));
 }
 
-TEST_F(OneTriangle, SplitEdgeTwo) {
-    layer->splitTriangle(0, 2, 0.5f);
-    const PointPtr P = layer->points[3];
-    EXPECT_EQ(P->position, Vector3(0, 0.5f, 0));
-    EXPECT_EQ(ring(layer->polygons[0]), (Points{E, P, B}));
-    EXPECT_EQ(ring(layer->polygons[1]), (Points{P, A, B}));
-}
-
 TEST_F(OneTriangle, SplitEdgeOneAndUnclampedT) {
     layer->splitTriangle(0, 1, 1.5f);
     const PointPtr P = layer->points[3];
@@ -342,15 +328,6 @@ TEST_F(OneTriangle, SplitTwoEqualEdgesStops) {
 
 // --- intersections ---
 
-TEST_F(OneTriangle, Intersections) {
-    const auto hits = layer->intersections({{0.25f, 0.25f, 1}, {0.25f, 0.25f, 0}});
-    ASSERT_EQ(hits.size(), 1u);
-    EXPECT_EQ(hits[0].first, 0u);
-    expectNear(hits[0].second, {0.25f, 0.25f, 0});
-    EXPECT_TRUE(layer->intersections({{0.25f, 0.25f, 1}, {0.25f, 0.25f, 2}}).empty());
-    EXPECT_TRUE(layer->intersections({{0, 0, 1}, {0, 0, 0}}).empty());
-}
-
 TEST(LayerIntersectionsTest, AscendingIdsAndEqualToTheSingleQuery) {
     // Three stacked copies of the triangle at z = 0, 1, 2 and one off to the side.
     Points points;
@@ -461,10 +438,6 @@ TEST_F(OneTriangle, IntersectionQueriesRequireTriangles) {
     layer->points.push_back(d);
     layer->polygons.push_back(Quad::make(A, B, d, E));
     EXPECT_DEATH(layer->intersections({{0, 0, 1}, {0, 0, 0}}), "Layer.intersections.*polygon id 1 is not a triangle");
-}
-
-TEST_F(OneTriangle, IntersectionsOfAnEmptyLayer) {
-    EXPECT_TRUE(Layer::make()->intersections({{0, 0, 1}, {0, 0, 0}}).empty());
 }
 
 } // namespace

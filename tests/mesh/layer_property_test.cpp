@@ -5,6 +5,8 @@
 //   give, checked against a literal (quadratic) reference implementation written below.
 #include "mesh/layer.h"
 
+#include "support/mesh_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,10 +22,7 @@ namespace {
 using Points = std::vector<PointPtr>;
 using Polygons = std::vector<PolygonPtr>;
 
-Points ring(const Polygon& p) {
-    const auto v = p.verts();
-    return {v.begin(), v.end()};
-}
+using testing::ring;
 
 // --- Layers to start from ---
 
