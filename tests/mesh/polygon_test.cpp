@@ -1,6 +1,8 @@
 // Points, edges and polygons.
 #include "mesh/polygon.h"
 
+#include "support/mesh_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,11 +10,7 @@
 namespace tessel {
 namespace {
 
-void expectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-6f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << actual << " vs " << expected;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << actual << " vs " << expected;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << actual << " vs " << expected;
-}
+using testing::expectNear;
 
 bool isNan(const Vector3& v) { return std::isnan(v.x) && std::isnan(v.y) && std::isnan(v.z); }
 
@@ -48,17 +46,6 @@ TEST(PointTest, CentroidOfNothingIsNotANumber) {
     EXPECT_TRUE(isNan(centroid(std::span<const PointPtr>{})));
 }
 
-// --- Edge ---
-
-TEST(EdgeTest, ContainsComparesIdentity) {
-    const auto a = Point::make(0, 0, 0);
-    const auto b = Point::make(1, 0, 0);
-    const Edge e{a, b};
-    EXPECT_TRUE(e.contains(a));
-    EXPECT_TRUE(e.contains(b));
-    EXPECT_FALSE(e.contains(Point::make(0, 0, 0)));
-}
-
 // --- Shared polygon operations ---
 
 TEST_F(UnitTriangle, NormalAndCentroid) {
@@ -92,12 +79,6 @@ TEST(QuadTest, EdgesInRingOrder) {
     EXPECT_EQ(edges[3].vertex1, a);
 }
 
-TEST_F(UnitTriangle, ContainsPointByIdentity) {
-    EXPECT_TRUE(t->contains(a));
-    EXPECT_TRUE(t->contains(c));
-    EXPECT_FALSE(t->contains(Point::make(0, 0, 0)));
-}
-
 TEST_F(UnitTriangle, EdgeIdInEitherDirection) {
     EXPECT_EQ(t->edgeId({b, a}), 0);
     EXPECT_EQ(t->edgeId({a, b}), 0);
@@ -122,15 +103,6 @@ TEST_F(UnitTriangle, ReplaceChangesTheFirstOccurrenceOnly) {
     EXPECT_EQ(degenerate->c(), a);
 }
 
-TEST_F(UnitTriangle, SetVertsReplacesTheRing) {
-    const auto d = Point::make(5, 5, 5);
-    const std::vector<PointPtr> ring{d, a, b};
-    t->setVerts(ring);
-    EXPECT_EQ(t->a(), d);
-    EXPECT_EQ(t->b(), a);
-    EXPECT_EQ(t->c(), b);
-}
-
 TEST_F(UnitTriangle, SetVertsWithWrongCountStops) {
     const std::vector<PointPtr> ring{a, b};
     EXPECT_DEATH(t->setVerts(ring), "Polygon.verts");
@@ -152,12 +124,6 @@ TEST_F(UnitTriangle, IntersectionWithRays) {
     expectNear(*hit, {0.25f, 0.25f, 0});
     EXPECT_FALSE(t->intersection({0.25f, 0.25f, 5}, {0.25f, 0.25f, 6}).has_value());
     EXPECT_FALSE(t->intersection({0.25f, 0.25f, 5}, {1.25f, 0.25f, 5}).has_value()); // parallel
-}
-
-TEST_F(UnitTriangle, IntersectionBeyondTheSecondPointCounts) {
-    const auto hit = t->intersection({0.25f, 0.25f, 5}, {0.25f, 0.25f, 4.5f});
-    ASSERT_TRUE(hit.has_value());
-    expectNear(*hit, {0.25f, 0.25f, 0});
 }
 
 TEST_F(UnitTriangle, IntersectionFromBehindAndOblique) {
@@ -232,12 +198,6 @@ TEST(TrianglePlaneTest, UnitTriangleAndDegenerateTriangle) {
     EXPECT_FALSE(d > 0 || d < 0 || d == 0);
 }
 
-TEST_F(UnitTriangle, TrianglesIsTheReceiver) {
-    const auto list = triangles(PolygonPtr(t));
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0], t);
-}
-
 TEST_F(UnitTriangle, CopySharesThePoints) {
     const auto copy = t->copy();
     EXPECT_NE(copy, t);
@@ -288,15 +248,6 @@ TEST_F(UnitQuad, SubdividedKeepsTheOrientation) {
         EXPECT_EQ(pieces[k]->c(), p);
         expectNear(pieces[k]->normal(), {0, 0, 1});
     }
-}
-
-TEST_F(UnitQuad, CopyAndQueries) {
-    const auto copy = q->copy();
-    EXPECT_NE(copy, q);
-    EXPECT_EQ(copy->verts()[3], d);
-    EXPECT_EQ(q->edgeId({a, d}), 3);
-    EXPECT_TRUE(q->contains(c));
-    EXPECT_FALSE(q->isTriangle());
 }
 
 TEST_F(UnitQuad, PlaneAndIsDegeneratedStop) {
