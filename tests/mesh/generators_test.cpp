@@ -1,5 +1,7 @@
 #include "mesh/model.h"
 
+#include "support/mesh_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -29,13 +31,7 @@ std::vector<std::vector<size_t>> polygonIds(const Layer& layer) {
     return result;
 }
 
-std::vector<Vector3> positions(const Layer& layer) {
-    std::vector<Vector3> result;
-    for (const auto& point : layer.points) {
-        result.push_back(point->position);
-    }
-    return result;
-}
+using testing::positions;
 
 using Ids = std::vector<std::vector<size_t>>;
 
@@ -46,28 +42,6 @@ TEST(QuadGeneratorTest, OneByOne) {
                   {-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}}));
     EXPECT_EQ(polygonIds(*layer), (Ids{{0, 1, 3}, {0, 3, 2}}));
     EXPECT_FALSE(layer->fragmentShader.has_value());
-}
-
-TEST(QuadGeneratorTest, TwoByOne) {
-    const LayerPtr layer = QuadGenerator(2, 1).generateLayer();
-    EXPECT_EQ(positions(*layer), (std::vector<Vector3>{{-0.5f, -0.5f, 0},
-                                                       {0, -0.5f, 0},
-                                                       {0.5f, -0.5f, 0},
-                                                       {-0.5f, 0.5f, 0},
-                                                       {0, 0.5f, 0},
-                                                       {0.5f, 0.5f, 0}}));
-    EXPECT_EQ(polygonIds(*layer), (Ids{{0, 1, 4}, {0, 4, 3}, {1, 2, 5}, {1, 5, 4}}));
-}
-
-TEST(QuadGeneratorTest, RowsOuterColumnsInner) {
-    const LayerPtr layer = QuadGenerator(1, 2).generateLayer(); // 1 column of cells, 2 rows
-    EXPECT_EQ(positions(*layer), (std::vector<Vector3>{{-0.5f, -0.5f, 0},
-                                                       {0.5f, -0.5f, 0},
-                                                       {-0.5f, 0, 0},
-                                                       {0.5f, 0, 0},
-                                                       {-0.5f, 0.5f, 0},
-                                                       {0.5f, 0.5f, 0}}));
-    EXPECT_EQ(polygonIds(*layer), (Ids{{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}}));
 }
 
 TEST(QuadGeneratorTest, GeneralGridLayoutAndWinding) {
@@ -104,18 +78,8 @@ TEST(QuadGeneratorTest, GeneralGridLayoutAndWinding) {
     }
 }
 
-TEST(QuadGeneratorTest, GenerateReturnsAOneLayerModel) {
-    const ModelPtr model = QuadGenerator(3, 3).generate();
-    ASSERT_EQ(model->layers().size(), 1u);
-    EXPECT_EQ(model->layers()[0]->points.size(), 16u);
-    EXPECT_EQ(model->layers()[0]->polygons.size(), 18u);
-    EXPECT_EQ(model->layers()[0], model->layers()[0]); // fixed, not regenerated
-}
-
 TEST(QuadGeneratorTest, BenchmarkSizeCounts) {
     const QuadGenerator generator(224, 224);
-    EXPECT_EQ(generator.horizontalSegmentsNum, 224);
-    EXPECT_EQ(generator.verticalSegmentsNum, 224);
     const LayerPtr layer = generator.generateLayer();
     EXPECT_EQ(layer->points.size(), 50625u);
     EXPECT_EQ(layer->polygons.size(), 100352u);
