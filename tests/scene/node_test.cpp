@@ -1,5 +1,4 @@
 #include "scene/camera.h"
-#include "scene/local_vector.h"
 #include "scene/mesh.h"
 #include "scene/node.h"
 
@@ -12,17 +11,6 @@ Matrix rows(const std::array<float, 16>& d) {
     return Matrix(d);
 }
 
-TEST(NodeTest, Defaults) {
-    const NodePtr node = Node::make();
-    EXPECT_EQ(node->name(), "unnamed");
-    EXPECT_EQ(node->localMatrix, Matrix());
-    EXPECT_FALSE(node->finalizer);
-    EXPECT_FALSE(node->transform);
-    EXPECT_TRUE(node->parent.expired());
-    EXPECT_TRUE(node->children().empty());
-    EXPECT_EQ(Node::make("Quad")->name(), "Quad");
-}
-
 TEST(NodeTest, MakeSetsEveryChildsParent) {
     const NodePtr a = Node::make("A");
     const NodePtr b = Node::make("B");
@@ -31,24 +19,6 @@ TEST(NodeTest, MakeSetsEveryChildsParent) {
     EXPECT_EQ(a->parent.lock(), root);
     EXPECT_EQ(b->parent.lock(), root);
     EXPECT_TRUE(root->parent.expired());
-}
-
-TEST(NodeTest, TransformIsStored) {
-    int calls = 0;
-    const NodePtr node = Node::make("n", [&](Node& n, double time, const std::any& context) {
-        EXPECT_EQ(n.name(), "n");
-        EXPECT_EQ(time, 1.5);
-        EXPECT_FALSE(context.has_value());
-        ++calls;
-    });
-    node->transform(*node, 1.5, {});
-    EXPECT_EQ(calls, 1);
-}
-
-TEST(NodeTest, MatrixWithoutParentIsLocalMatrix) {
-    const NodePtr node = Node::make();
-    node->localMatrix = Matrix::translation({3, 4, 5}) * Matrix::rotationForZ(0.5f);
-    EXPECT_EQ(node->matrix(), node->localMatrix);
 }
 
 TEST(NodeTest, MatrixComposesParentOnTheLeft) {
@@ -62,16 +32,6 @@ TEST(NodeTest, MatrixComposesParentOnTheLeft) {
     root->localMatrix = Matrix({2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1});
     child->localMatrix = Matrix::translation({1, 1, 1});
     EXPECT_EQ(child->matrix(), rows({2, 0, 0, 2, 0, 3, 0, 3, 0, 0, 4, 4, 0, 0, 0, 1}));
-}
-
-TEST(NodeTest, MatrixOfAThreeLevelChain) {
-    const NodePtr leaf = Node::make("leaf");
-    const NodePtr middle = Node::make("middle", {}, {leaf});
-    const NodePtr root = Node::make("root", {}, {middle});
-    root->localMatrix = Matrix::translation({1, 0, 0});
-    middle->localMatrix = Matrix::translation({0, 10, 0});
-    leaf->localMatrix = Matrix::translation({0, 0, 100});
-    EXPECT_EQ(leaf->matrix(), Matrix::translation({1, 10, 100}));
 }
 
 TEST(NodeTest, FinalizerIsMultipliedInFront) {
@@ -119,16 +79,6 @@ TEST(NodeTest, FlatIsPreOrder) {
     EXPECT_EQ(root->flat({x}), (std::vector<NodePtr>{x, root, a, c, b}));
     EXPECT_EQ(a->flat(), (std::vector<NodePtr>{a, c}));
     EXPECT_EQ(b->flat(), std::vector<NodePtr>{b});
-}
-
-TEST(NodeTest, FlatOfADeeperTree) {
-    const NodePtr e = Node::make("E");
-    const NodePtr d = Node::make("D", {}, {e});
-    const NodePtr c = Node::make("C");
-    const NodePtr b = Node::make("B", {}, {c, d});
-    const NodePtr f = Node::make("F");
-    const NodePtr a = Node::make("A", {}, {b, f});
-    EXPECT_EQ(a->flat(), (std::vector<NodePtr>{a, b, c, d, e, f}));
 }
 
 TEST(NodeTest, SetChildrenTellsOldAndNewAndLeavesParents) {
@@ -207,17 +157,6 @@ TEST(CameraTest, DefaultsAndProjection) {
     EXPECT_EQ(camera->projection(), rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0.5f, -0.5f, 0, 0, 2, 0}));
     camera->localMatrix = Matrix::translation({0, 0, -3});
     EXPECT_EQ(camera->matrix(), camera->localMatrix);
-}
-
-TEST(LocalVector3fTest, HoldsOwnerAndValue) {
-    const NodePtr owner = Node::make("owner");
-    const LocalVector3f local(owner, {1, 2, 3});
-    EXPECT_EQ(local.owner(), owner);
-    EXPECT_EQ(local.value(), Vector3(1, 2, 3));
-    LocalVector3f other(Node::make(), {});
-    other = local; // a value: copyable and assignable
-    EXPECT_EQ(other.owner(), owner);
-    EXPECT_EQ(other.value(), Vector3(1, 2, 3));
 }
 
 } // namespace

@@ -17,16 +17,6 @@ struct Recorder {
     }
 };
 
-TEST(SceneTest, StartsWithTheGivenNodes) {
-    EXPECT_TRUE(Scene().nodes().empty());
-    EXPECT_EQ(Scene().root(), nullptr);
-    const NodePtr a = Node::make("a");
-    const NodePtr b = Node::make("b");
-    const Scene scene({a, b});
-    EXPECT_EQ(scene.nodes(), (std::vector<NodePtr>{a, b}));
-    EXPECT_EQ(scene.root(), a);
-}
-
 TEST(SceneTest, SetNodesIsAnnounced) {
     Scene scene;
     Recorder recorder(scene);
@@ -133,19 +123,6 @@ TEST(SceneTest, RemovedNodeIsReleased) {
         scene.remove(a);
     }
     EXPECT_TRUE(weak.expired());
-}
-
-TEST(SceneTest, MeshesInPreOrder) {
-    const MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad");
-    const MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
-    const NodePtr root = Node::make({}, {}, {quad, cube});
-    Scene scene;
-    scene.insert(root);
-    const std::vector<MeshPtr> meshes = scene.meshes();
-    ASSERT_EQ(meshes.size(), 2u);
-    EXPECT_EQ(meshes[0], quad);
-    EXPECT_EQ(meshes[1], cube);
-    EXPECT_EQ(meshes[0]->name(), "Quad");
 }
 
 TEST(SceneTest, MeshesIncludeTheRootAndNestedMeshesOnly) {

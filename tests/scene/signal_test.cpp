@@ -20,12 +20,6 @@ TEST(SignalTest, CallsSubscribersInOrderWithArguments) {
     EXPECT_EQ(signal.subscriberCount(), 2u);
 }
 
-TEST(SignalTest, EmitWithoutSubscribers) {
-    Signal<> signal;
-    signal.emit();
-    EXPECT_EQ(signal.subscriberCount(), 0u);
-}
-
 TEST(SignalTest, DisconnectStopsCalls) {
     Signal<> signal;
     int a = 0;
@@ -40,14 +34,6 @@ TEST(SignalTest, DisconnectStopsCalls) {
     signal.disconnect(ca);    // twice: harmless
     signal.disconnect(12345); // unknown: harmless
     EXPECT_EQ(signal.subscriberCount(), 1u);
-}
-
-TEST(SignalTest, ConnectionsAreDistinct) {
-    Signal<> signal;
-    const auto a = signal.connect([] {});
-    const auto b = signal.connect([] {});
-    EXPECT_NE(a, b);
-    EXPECT_NE(a, 0u);
 }
 
 TEST(SignalTest, DisconnectDuringEmissionSkipsLaterSlot) {
