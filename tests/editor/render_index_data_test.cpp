@@ -22,16 +22,6 @@ LayerPtr unitQuad() {
     return Layer::make(std::move(p), {quad});
 }
 
-TEST(RenderIndexDataTest, QuadWithoutSelectionIsAllOrdinary) {
-    const LayerPtr layer = unitQuad();
-    const IndexData triangles = handleIndexDataForTriangles(*layer, true, Faces{});
-    EXPECT_THAT(triangles.ordinary, ElementsAre(0, 1, 2, 0, 2, 3));
-    EXPECT_THAT(triangles.selected, IsEmpty());
-    const IndexData points = handleIndexDataForPoints(*layer, true, Points{});
-    EXPECT_THAT(points.ordinary, ElementsAre(0, 1, 2, 3));
-    EXPECT_THAT(points.selected, IsEmpty());
-}
-
 TEST(RenderIndexDataTest, SelectionCountsOnlyForTheSelectedMesh) {
     const LayerPtr layer = unitQuad();
     const Faces faces{0};

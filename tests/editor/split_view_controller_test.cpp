@@ -22,12 +22,6 @@ protected:
     MeshPtr b = meshWithPreview("B");
 };
 
-TEST_F(SplitViewControllerTest, StartsWithAnEmptySceneAndNoSelection) {
-    ASSERT_NE(window.scene(), nullptr);
-    EXPECT_TRUE(window.scene()->nodes().empty());
-    EXPECT_EQ(window.selectedNode(), nullptr);
-}
-
 TEST_F(SplitViewControllerTest, SelectingAnotherMeshDiscardsOnlyThePreviousMeshsPreview) {
     window.setSelectedNode(a);
     window.setSelectedNode(b);
