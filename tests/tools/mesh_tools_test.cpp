@@ -1,6 +1,7 @@
 #include "tools/mesh_tools.h"
 
 #include "support/fake_viewport.h"
+#include "support/mesh_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,8 @@ namespace tessel {
 namespace {
 
 using testing::FakeEditor;
-
-LayerPtr committed(Model& model) {
-    return model._layers().front();
-}
-
-std::vector<Vector3> positions(const Layer& layer) {
-    std::vector<Vector3> result;
-    for (const PointPtr& p : layer.points) {
-        result.push_back(p->position);
-    }
-    return result;
-}
+using testing::committed;
+using testing::positions;
 
 class MeshToolsTest : public ::testing::Test {
   protected:

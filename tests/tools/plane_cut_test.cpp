@@ -1,6 +1,7 @@
 #include "tools/plane_cut.h"
 
 #include "support/fake_viewport.h"
+#include "support/mesh_helpers.h"
 #include "tools/point_merge.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +14,13 @@ namespace tessel {
 namespace {
 
 using testing::FakeEditor;
+using testing::committed;
 
 constexpr float kOnPlane = 1e-6f;
 
 // What a viewport draws: the model's layers as they are read with the preview installed.
 LayerPtr shown(Model& model) {
     return model.layers().front();
-}
-// The committed geometry, bypassing the preview.
-LayerPtr committed(Model& model) {
-    return model._layers().front();
 }
 
 // Number of faces on each edge whose two ends lie in the plane y = 0.

@@ -1,6 +1,7 @@
 #include "tools/polygon_tools.h"
 
 #include "support/fake_viewport.h"
+#include "support/mesh_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,13 @@ namespace tessel {
 namespace {
 
 using testing::FakeEditor;
+using testing::committed;
+using testing::positions;
 
 // In viewport 0 the camera looks at the grid (z = 0) so that world (x, y) is seen at the
 // normalized position (0.5 − x, 0.5 + y): device x = −2·x, device y = 2·y.
 Vec2 seen(float x, float y) {
     return {0.5f - x, 0.5f + y};
-}
-
-LayerPtr committed(Model& model) {
-    return model._layers().front();
-}
-
-std::vector<Vector3> positions(const Layer& layer) {
-    std::vector<Vector3> result;
-    for (const PointPtr& p : layer.points) {
-        result.push_back(p->position);
-    }
-    return result;
 }
 
 std::vector<Vector3> ring(const Polygon& face) {
