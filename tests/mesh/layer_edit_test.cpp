@@ -231,15 +231,6 @@ TEST_F(OneTriangle, SplitAtAnEndMakesAZeroAreaPiece) {
     EXPECT_EQ(layer->polygons.size(), 2u); // nothing removed automatically
 }
 
-TEST(LayerSplitTest, SecondPieceIsTheLastId) {
-    const auto layer = makeStrip(5);
-    const auto ids = layer->splitTriangle(2, 1, 0.5f);
-    EXPECT_EQ(ids, (std::pair<size_t, size_t>{2, 5}));
-    const auto again = layer->splitTriangle(5, 0, 0.5f);
-    EXPECT_EQ(again, (std::pair<size_t, size_t>{5, 6}));
-    EXPECT_EQ(layer->points.size(), 17u);
-}
-
 TEST(LayerSplitTest, OppositeVertexIsTheFirstOffTheEdge) {
     // Triangle (a, a, b) (degenerate by identity): edge 0 is (a, a), the opposite vertex b.
     const auto a = Point::make(0, 0, 0), b = Point::make(0, 1, 0);
