@@ -1,9 +1,8 @@
 // CPU side of one frame of the four viewports: what every viewport does before it talks to the
-// GPU (flatten the scene, run the per-frame callbacks, read each mesh's layers, build the index
-// lists and the position data). GL calls are not included.
+// GPU (flatten the scene, run the per-frame callbacks, read each mesh's layers, take or build the
+// index lists and the position data). GL calls are not included.
 
 #include "editor/detail_view_controller.h"
-#include "editor/render_index_data.h"
 #include "editor/split_view_controller.h"
 
 #include <benchmark/benchmark.h>
@@ -20,54 +19,9 @@ public:
     float aspectRatio() const override { return 1.5f; }
 };
 
-// Scratch storage a viewport keeps from frame to frame.
-struct FrameBuffers {
-    IndexData triangles;
-    IndexData points;
-    std::vector<float> positions;
-};
-
-void prepareLayer(const Layer& layer, bool isSelected, const DetailViewController& controller,
-                  FrameBuffers& buffers) {
-    handleIndexDataForTriangles(layer, isSelected, controller.selectedFacesIds, buffers.triangles);
-    handleIndexDataForPoints(layer, isSelected, controller.selectedPointsIds, buffers.points);
-    fillPositions(layer, buffers.positions);
-    benchmark::DoNotOptimize(buffers.triangles.ordinary.data());
-    benchmark::DoNotOptimize(buffers.points.ordinary.data());
-    benchmark::DoNotOptimize(buffers.positions.data());
-}
-
-void prepareFrame(DetailViewController& controller, Viewport& view, FrameBuffers& buffers) {
-    std::vector<NodePtr> nodes = controller.scene()->root()->flat();
-    if (view.isMouseDragged) {
-        nodes.push_back(view.selectionVolume);
-    }
-    const double now =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    for (const NodePtr& node : nodes) {
-        if (node->transform) {
-            node->transform(*node, now, {});
-        }
-    }
-    const Camera& camera = *view.camera();
-    const Matrix viewProjection = camera.projection() * Matrix::view(view.aspectRatio()) *
-                                  camera.matrix().inverted();
-    for (const NodePtr& node : nodes) {
-        const MeshPtr mesh = asMesh(node);
-        if (!mesh) {
-            continue;
-        }
-        const Matrix mvp = viewProjection * mesh->matrix();
-        benchmark::DoNotOptimize(mvp);
-        Model& model = *mesh->model();
-        const std::vector<LayerPtr> layers = model.layers();
-        if (!layers.empty()) {
-            prepareLayer(*layers.front(), controller.selectedNode() == node, controller, buffers);
-        }
-        if (model.modifier_ && model.modifier_->result && model.modifier_->result->tool) {
-            prepareLayer(*model.modifier_->result->tool->layers().at(0), true, controller, buffers);
-        }
-    }
+double secondsSince1970() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 void FramePrepare(benchmark::State& state) {
@@ -88,10 +42,13 @@ void FramePrepare(benchmark::State& state) {
         controller.selectedPointsIds.push_back(i * pointCount / 1000);
     }
 
-    std::array<FrameBuffers, 4> buffers;
     for (auto _ : state) {
-        for (size_t i = 0; i < views.size(); ++i) {
-            prepareFrame(controller, views[i], buffers[i]);
+        // The event that asks for the frame ends the previous one.
+        controller.frameData.invalidate();
+        for (BenchViewport& view : views) {
+            const std::vector<DrawItem> items = controller.frameData.prepare(view, controller,
+                                                                             secondsSince1970());
+            benchmark::DoNotOptimize(items.data());
         }
     }
     state.counters["triangles"] = static_cast<double>(2 * segments * segments);

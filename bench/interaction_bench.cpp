@@ -3,13 +3,14 @@
 // viewports: the event goes through Viewport::mouseDragged to the controller and the tool, and
 // then every viewport prepares its frame as the renderer does on the CPU (flatten the scene, run
 // the per-frame callbacks, read each mesh's layers — the first reader evaluates the preview —
-// build the index lists and the position data). Only the GL calls are left out.
+// and take the index lists and positions, which the first viewport builds for all four). Only
+// the GL calls are left out.
 //
 // Names are Interaction/<tool>/<triangles>. The time that counts is CPU time; the previous
 // preview is released inside the event, as it is for the user. Mesh "Subdivide" has no drag:
 // its event is the apply button followed by the next frame, which shows the following level's
 // preview of the committed mesh.
-#include "editor/render_index_data.h"
+#include "editor/frame_data.h"
 #include "tools/plane_cut.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
@@ -42,70 +43,23 @@ int segmentsFor(std::int64_t triangles) {
     }
 }
 
-// What one viewport's renderer keeps from frame to frame.
-struct FrameBuffers {
-    IndexData triangles;
-    IndexData points;
-    std::vector<float> positions;
-};
-
 struct FrameStats {
     size_t triangles = 0;
     size_t points = 0;
 };
 
-void prepareLayer(const Layer& layer, bool isSelected, const DetailViewController& controller,
-                  FrameBuffers& buffers, FrameStats& stats) {
-    handleIndexDataForTriangles(layer, isSelected, controller.selectedFacesIds, buffers.triangles);
-    handleIndexDataForPoints(layer, isSelected, controller.selectedPointsIds, buffers.points);
-    if (!layer.points.empty()) {
-        fillPositions(layer, buffers.positions);
-    }
-    benchmark::DoNotOptimize(buffers.triangles.ordinary.data());
-    benchmark::DoNotOptimize(buffers.points.ordinary.data());
-    benchmark::DoNotOptimize(buffers.positions.data());
-    stats.triangles += (buffers.triangles.ordinary.size() + buffers.triangles.selected.size()) / 3;
-    stats.points += layer.points.size();
-}
-
 // The CPU side of Renderer::render for one viewport.
-FrameStats prepareFrame(DetailViewController& controller, Viewport& view, FrameBuffers& buffers) {
-    FrameStats stats;
-    std::vector<NodePtr> nodes;
-    if (NodePtr root = controller.scene()->root()) {
-        nodes = root->flat();
-    }
-    if (view.isMouseDragged && view.selectionVolume) {
-        nodes.push_back(view.selectionVolume);
-    }
+FrameStats prepareFrame(DetailViewController& controller, Viewport& view) {
     const double now =
         std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    for (const NodePtr& node : nodes) {
-        if (node->transform) {
-            node->transform(*node, now, {});
-        }
+    const std::vector<DrawItem> items = controller.frameData.prepare(view, controller, now);
+    FrameStats stats;
+    for (const DrawItem& item : items) {
+        const IndexData& triangles = item.data->triangles;
+        stats.triangles += (triangles.ordinary.size() + triangles.selected.size()) / 3;
+        stats.points += item.data->positions.size() / 3;
     }
-    const Camera& camera = *view.camera();
-    const Matrix viewProjection =
-        camera.projection() * Matrix::view(view.aspectRatio()) * camera.matrix().inverted();
-    const NodePtr& selectedNode = controller.selectedNode();
-    for (const NodePtr& node : nodes) {
-        const MeshPtr mesh = asMesh(node);
-        if (!mesh) {
-            continue;
-        }
-        const Matrix mvp = viewProjection * mesh->matrix();
-        benchmark::DoNotOptimize(mvp);
-        const ModelPtr& model = mesh->model();
-        const std::vector<LayerPtr> layers = model->layers();
-        if (!layers.empty()) {
-            prepareLayer(*layers.front(), mesh == selectedNode, controller, buffers, stats);
-        }
-        const CachedModifierPtr& modifier = model->modifier_;
-        if (modifier && modifier->result && modifier->result->tool) {
-            prepareLayer(*modifier->result->tool->layers().at(0), true, controller, buffers, stats);
-        }
-    }
+    benchmark::DoNotOptimize(items.data());
     return stats;
 }
 
@@ -125,7 +79,7 @@ struct Session {
     FrameStats frame() {
         FrameStats total;
         for (size_t i = 0; i < editor.views.size(); ++i) {
-            const FrameStats s = prepareFrame(editor.controller, editor.views[i], buffers[i]);
+            const FrameStats s = prepareFrame(editor.controller, editor.views[i]);
             total.triangles += s.triangles;
             total.points += s.points;
         }
@@ -136,7 +90,6 @@ struct Session {
     testing::FakeViewport& view() { return editor.views[0]; }
 
     testing::FakeEditor editor{1.0f};
-    std::array<FrameBuffers, 4> buffers;
     MeshPtr grid;
 };
 

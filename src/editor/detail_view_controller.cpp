@@ -71,6 +71,8 @@ DetailViewController::DetailViewController(SplitViewController& owner)
                      "mode " << modes[m].name << " lists " << modes[m].tools.size()
                              << " tools but has " << it->second.size() << " factories");
     }
+    // First subscriber: the data is forgotten before any viewport hears of the change.
+    needsDisplay.connect([this] { frameData.invalidate(); });
 }
 
 DetailViewController::~DetailViewController() {

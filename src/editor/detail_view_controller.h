@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/signal.h"
+#include "editor/frame_data.h"
 #include "editor/split_view_controller.h"
 #include "editor/viewport.h"
 #include "scene/camera.h"
@@ -79,6 +80,9 @@ public:
     Signal<> pickersChanged;
     // Something visible changed: the viewports repaint.
     Signal<> needsDisplay;
+    // The viewports' draw data, shared between them within a frame; every needsDisplay ends
+    // the frame.
+    FrameData frameData;
 
     // --- Input handlers and actions ---
     void whenKeyDown(const std::optional<std::string>& characters);

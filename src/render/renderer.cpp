@@ -133,25 +133,15 @@ void Renderer::render(Viewport& view, DetailViewController& owner) {
     const CameraPtr& camera = view.camera();
     TESSEL_CHECK(camera != nullptr, "Renderer.render", "viewport without a camera");
 
-    std::vector<NodePtr> nodes;
-    if (NodePtr root = owner.scene()->root()) {
-        nodes = root->flat();
-    }
-    if (view.isMouseDragged && view.selectionVolume) {
-        nodes.push_back(view.selectionVolume);
-    }
-
     glClearColor(0.1f, 0.5f, view.isMouseDown ? 0.9f : 0.2f, 1.0f);
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    // Callbacks may move their nodes; run them all before anything reads a matrix.
-    const double time = secondsSince1970();
-    for (const NodePtr& node : nodes) {
-        if (node->transform) {
-            node->transform(*node, time, std::any());
-        }
+    std::vector<DrawItem> items;
+    {
+        const Stopwatch coreTime(totals.core);
+        items = owner.frameData.prepare(view, owner, secondsSince1970());
     }
 
     glEnable(GL_DEPTH_TEST);
@@ -163,74 +153,32 @@ void Renderer::render(Viewport& view, DetailViewController& owner) {
     glEnable(GL_PROGRAM_POINT_SIZE);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindVertexArray(m_vertexArray);
-
-    const Matrix viewProjection =
-        camera->projection() * Matrix::view(view.aspectRatio()) * camera->matrix().inverted();
-    const NodePtr& selectedNode = owner.selectedNode();
-    for (const NodePtr& node : nodes) {
-        MeshPtr mesh = asMesh(node);
-        if (!mesh) {
-            continue;
-        }
-        const Matrix mvp = viewProjection * mesh->matrix();
-        const ModelPtr& model = mesh->model();
-        std::vector<LayerPtr> layers;
-        {
-            const Stopwatch coreTime(totals.core);
-            layers = model->layers();
-        }
-        if (!layers.empty()) {
-            const bool isSelected = mesh == selectedNode;
-            const Layer& layer = *layers.front();
-            prepareLists(layer, isSelected, owner);
-            encodeRenderCommands(view, layer, *mesh->material, mvp, m_triangles, m_points,
-                                 isSelected,
-                                 view.selectionVolume && model == view.selectionVolume->model());
-        }
-        const CachedModifierPtr& modifier = model->modifier_;
-        if (modifier && modifier->result && modifier->result->tool) {
-            const std::vector<LayerPtr> toolLayers = modifier->result->tool->layers();
-            TESSEL_CHECK(!toolLayers.empty(), "Renderer.render", "tool model without layers");
-            const Layer& layer = *toolLayers.front();
-            prepareLists(layer, true, owner);
-            encodeRenderCommands(view, layer, *mesh->material, mvp, m_triangles, m_points, true,
-                                 false);
-        }
+    for (const DrawItem& item : items) {
+        encodeRenderCommands(view, item);
     }
-
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void Renderer::prepareLists(const Layer& layer, bool isSelected,
-                            const DetailViewController& owner) {
-    const Stopwatch coreTime(totals.core);
-    handleIndexDataForTriangles(layer, isSelected, owner.selectedFacesIds, m_triangles);
-    handleIndexDataForPoints(layer, isSelected, owner.selectedPointsIds, m_points);
-}
-
-void Renderer::encodeRenderCommands(const Viewport& view, const Layer& layer,
-                                    const Material& material, const Matrix& matrix,
-                                    const IndexData& triangles, const IndexData& points,
-                                    bool isSelected, bool isSelectionVolume) {
+void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) {
+    const Layer& layer = *item.layer;
+    const IndexData& triangles = item.data->triangles;
+    const IndexData& points = item.data->points;
+    const std::vector<float>& positions = item.data->positions;
     // No index can refer to a point of an empty layer: nothing to draw.
-    if (layer.points.empty()) {
+    if (positions.empty()) {
         return;
     }
-    {
-        const Stopwatch coreTime(totals.core);
-        fillPositions(layer, m_positions);
-    }
-    const auto bytes = static_cast<GLsizeiptr>(m_positions.size() * sizeof(float));
+    const auto bytes = static_cast<GLsizeiptr>(positions.size() * sizeof(float));
     glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
     // Orphaning lets the driver hand out fresh storage while earlier draws still read the old.
     glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, m_positions.data());
+    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, positions.data());
 
-    m_matrix = &matrix;
-    m_pointSize = isSelected ? 10.0f : 1.0f;
-    m_opacity = isSelectionVolume ? 0.5f : material.opacity;
+    m_matrix = &item.matrix;
+    m_pointSize = item.isSelected ? 10.0f : 1.0f;
+    m_opacity = item.isSelectionVolume ? 0.5f : item.material->opacity;
     m_listUploaded.fill(false);
 
     const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/render_index_data.h"
+#include "editor/frame_data.h"
 #include "geometry/matrix.h"
 
 #include <QOpenGLFunctions_3_3_Core>
@@ -19,7 +19,6 @@ namespace tessel {
 
 class DetailViewController;
 class Layer;
-class Material;
 class Viewport;
 
 // Draws one viewport's frame with OpenGL: the scene's meshes as points, wireframe and filled
@@ -69,12 +68,8 @@ private:
     // The index lists of one draw call, in buffer order.
     enum List { OrdinaryTriangles, SelectedTriangles, OrdinaryPoints, SelectedPoints, ListCount };
 
-    // Fills m_triangles and m_points for drawing `layer`.
-    void prepareLists(const Layer& layer, bool isSelected, const DetailViewController& owner);
     Pipeline& configurePipeline(const std::string& fragment, const std::string& vertex);
-    void encodeRenderCommands(const Viewport& view, const Layer& layer, const Material& material,
-                              const Matrix& matrix, const IndexData& triangles,
-                              const IndexData& points, bool isSelected, bool isSelectionVolume);
+    void encodeRenderCommands(const Viewport& view, const DrawItem& item);
     // Binds the list's index buffer, filled with `indices` on first use within a draw call.
     void bindIndexList(List list, const std::vector<std::uint32_t>& indices);
     void draw(GLenum primitive, List list, const std::vector<std::uint32_t>& indices,
@@ -87,10 +82,6 @@ private:
     GLuint m_positionBuffer = 0;
     std::array<GLuint, ListCount> m_indexBuffers{};
     std::array<bool, ListCount> m_listUploaded{};
-    std::vector<float> m_positions;
-    // Index lists of the layer being drawn; their storage is kept from draw to draw.
-    IndexData m_triangles;
-    IndexData m_points;
 
     // Per-call constants shared by its draws.
     const Matrix* m_matrix = nullptr;

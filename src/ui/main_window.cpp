@@ -124,6 +124,8 @@ void MainWindow::refreshPickers() {
 void MainWindow::refreshApplyButton() { m_ui->applyButton->setEnabled(m_detail.canApply()); }
 
 void MainWindow::updateViewports() {
+    // The outline panel's edits reach the scene without the controller: forget the frame.
+    m_detail.frameData.invalidate();
     for (GLView* view : viewports()) {
         view->update();
     }

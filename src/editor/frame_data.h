@@ -1,0 +1,92 @@
+#pragma once
+
+#include "editor/render_index_data.h"
+#include "geometry/matrix.h"
+#include "scene/mesh.h"
+
+#include <memory>
+#include <vector>
+
+namespace tessel {
+
+class DetailViewController;
+class Viewport;
+
+// What a viewport draws of one layer: its index lists and point positions.
+struct LayerDrawData {
+    IndexData triangles;
+    IndexData points;
+    // 3 floats per point, in points order.
+    std::vector<float> positions;
+};
+
+// One layer to draw, in the frame's draw order.
+struct DrawItem {
+    // Held so that the layer outlives the draw even if an event replaced it meanwhile.
+    LayerPtr layer;
+    const LayerDrawData* data = nullptr;
+    // Model-view-projection of the mesh in this viewport.
+    Matrix matrix;
+    MaterialPtr material;
+    bool isSelected = false;
+    bool isSelectionVolume = false;
+};
+
+// The CPU side of drawing the editor's viewports, shared between them.
+//
+// The four viewports show the same layers from different cameras, so the index lists and
+// positions of a layer are built once per frame and handed to every viewport that draws it in
+// that frame. A frame ends, and everything built is forgotten, when
+//   - invalidate() runs (the controller calls it whenever it asks for a repaint, which every
+//     event that changes the scene, a selection or a preview does), or
+//   - a viewport prepares a second time without one (a repaint of its own: a resize or an
+//     expose), so that whatever changed since is read again.
+// Within a frame an entry is used only for the very layer object it was built from (held
+// weakly, so a freed layer can never be mistaken for a new one at the same address) and with
+// the same selection state, and only while the layer's lists still have the sizes and storage
+// they had.
+class FrameData {
+public:
+    FrameData() = default;
+    FrameData(const FrameData&) = delete;
+    FrameData& operator=(const FrameData&) = delete;
+
+    // Everything `view` draws now, in draw order: runs the nodes' per-frame callbacks at `time`,
+    // reads every mesh's layers (evaluating a pending preview), and prepares each layer's draw
+    // data, or takes it from another viewport of the same frame. The data stays valid until the
+    // next prepare() or invalidate().
+    std::vector<DrawItem> prepare(Viewport& view, DetailViewController& owner, double time);
+
+    // Ends the frame: the next prepare() builds everything anew.
+    void invalidate();
+
+    // How many layers' draw data have been built so far (for tests and benchmarks).
+    size_t builds() const { return builds_; }
+
+private:
+    struct Entry {
+        std::weak_ptr<const Layer> layer;
+        bool isSelected = false;
+        size_t pointCount = 0;
+        size_t polygonCount = 0;
+        const void* pointStorage = nullptr;
+        const void* polygonStorage = nullptr;
+        // Built in the current frame.
+        bool current = false;
+        // Used in the current frame (current entries) or the previous one.
+        bool used = false;
+        LayerDrawData data;
+
+        bool matches(const LayerPtr& l, bool selected) const;
+    };
+
+    const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected,
+                                 const DetailViewController& owner);
+
+    // Unique pointers: the data handed out must not move when entries are added.
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::vector<const Viewport*> prepared_;
+    size_t builds_ = 0;
+};
+
+} // namespace tessel
