@@ -5,6 +5,8 @@
 #include "editor/detail_view_controller.h"
 #include "editor/split_view_controller.h"
 
+#include "grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -54,7 +56,7 @@ void FramePrepare(benchmark::State& state) {
     state.counters["triangles"] = static_cast<double>(2 * segments * segments);
 }
 
-BENCHMARK(FramePrepare)->Arg(2 * 224 * 224)->Arg(2 * 317 * 317)->Unit(benchmark::kMillisecond);
+BENCHMARK(FramePrepare)->Apply(grid_sizes::triangles);
 
 } // namespace
 } // namespace tessel

@@ -18,6 +18,8 @@
 
 #include "../tests/support/fake_viewport.h"
 
+#include "grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -31,17 +33,6 @@ namespace tessel {
 namespace {
 
 using Mode = DetailViewController::Mode;
-
-int segmentsFor(std::int64_t triangles) {
-    switch (triangles) {
-    case 100352:
-        return 224;
-    case 200978:
-        return 317;
-    default:
-        return 0;
-    }
-}
 
 struct FrameStats {
     size_t triangles = 0;
@@ -67,7 +58,7 @@ FrameStats prepareFrame(DetailViewController& controller, Viewport& view) {
 // large one, selected, in `mode` with tool `tool`.
 struct Session {
     Session(std::int64_t triangles, Mode mode, int tool) {
-        const int n = segmentsFor(triangles);
+        const int n = grid_sizes::segmentsFor(triangles);
         grid = editor.quad();
         grid->setModel(QuadGenerator(n, n).generate());
         // Selecting again builds the tool for the new model.
@@ -157,7 +148,7 @@ void VertexMove(benchmark::State& state) {
     DetailViewController& controller = session.editor.controller;
     testing::FakeViewport& view = session.view();
     const Layer& layer = session.committedLayer();
-    const int n = segmentsFor(state.range(0));
+    const int n = grid_sizes::segmentsFor(state.range(0));
     const size_t row = static_cast<size_t>(n + 1);
     const Vector3 pressed = layer.points[(row / 2 + 3) * row + row / 2 + 5]->position;
     const Vec2 at = normalizedOf(pressed);
@@ -276,10 +267,6 @@ void MeshSubdivide(benchmark::State& state) {
     setCounters(state, stats);
 }
 
-void sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
-}
-
 const bool registered = [] {
     const std::pair<const char*, void (*)(benchmark::State&)> tools[] = {
         {"Interaction/VertexMove", VertexMove},       {"Interaction/PolygonMove", PolygonMove},
@@ -288,7 +275,7 @@ const bool registered = [] {
         {"Interaction/MeshSubdivide", MeshSubdivide},
     };
     for (const auto& [name, function] : tools) {
-        benchmark::RegisterBenchmark(name, function)->Apply(sizes);
+        benchmark::RegisterBenchmark(name, function)->Apply(grid_sizes::triangles);
     }
     return true;
 }();

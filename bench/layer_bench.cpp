@@ -11,6 +11,8 @@
 #include "mesh/layer.h"
 #include "mesh/model.h"
 
+#include "grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,20 +22,12 @@ namespace {
 
 using namespace tessel;
 
-int segmentsFor(std::int64_t triangles) {
-    switch (triangles) {
-    case 100352: return 224;
-    case 200978: return 317;
-    default: return 0;
-    }
-}
-
 // One grid per size, built once.
 const Layer& grid(std::int64_t triangles) {
     static std::map<std::int64_t, LayerPtr> grids;
     auto& layer = grids[triangles];
     if (!layer) {
-        const int n = segmentsFor(triangles);
+        const int n = grid_sizes::segmentsFor(triangles);
         layer = QuadGenerator(n, n).generateLayer();
     }
     return *layer;
@@ -41,7 +35,7 @@ const Layer& grid(std::int64_t triangles) {
 
 // The first triangle of the grid's centre cell.
 size_t middleFace(std::int64_t triangles) {
-    const size_t n = static_cast<size_t>(segmentsFor(triangles));
+    const size_t n = static_cast<size_t>(grid_sizes::segmentsFor(triangles));
     return 2 * ((n / 2) * n + n / 2);
 }
 
@@ -133,7 +127,7 @@ void SplitCrossed(benchmark::State& state) {
 
 void WeldEight(benchmark::State& state) {
     const Layer& source = grid(state.range(0));
-    const int n = segmentsFor(state.range(0));
+    const int n = grid_sizes::segmentsFor(state.range(0));
     const int c = n / 2;
     std::vector<size_t> ids;
     for (int dj = -1; dj <= 1; ++dj) {
@@ -179,8 +173,7 @@ void RayIntersections(benchmark::State& state) {
     state.counters["hits"] = static_cast<double>(hits);
 }
 
-#define TESSEL_LAYER_BENCHMARK(name)                                                              \
-    BENCHMARK(name)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond)
+#define TESSEL_LAYER_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::triangles)
 
 TESSEL_LAYER_BENCHMARK(LayerCopy);
 TESSEL_LAYER_BENCHMARK(SubdivideAll);

@@ -10,6 +10,8 @@
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 
+#include "grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -18,19 +20,6 @@ namespace {
 
 using namespace tessel;
 
-int segmentsFor(std::int64_t count) {
-    switch (count) {
-    case 50625:
-    case 100352:
-        return 224;
-    case 100489:
-    case 200978:
-        return 317;
-    default:
-        return 0;
-    }
-}
-
 class BenchViewport final : public Viewport {
 public:
     float aspectRatio() const override { return 1.25f; }
@@ -38,7 +27,7 @@ public:
 
 struct Editor {
     explicit Editor(std::int64_t count) : controller(window) {
-        const int n = segmentsFor(count);
+        const int n = grid_sizes::segmentsFor(count);
         mesh = Mesh::make(QuadGenerator(n, n).generate(), "Grid");
         window.setSelectedNode(mesh);
         camera->localMatrix = Matrix::translation({0, 0, 0.75f});
@@ -115,7 +104,7 @@ void VertexMovePreview(benchmark::State& state) {
 void PickFace(benchmark::State& state) {
     Editor editor(state.range(0));
     const LayerPtr layer = editor.mesh->model()->layers().front();
-    const float cell = 1.0f / static_cast<float>(segmentsFor(state.range(0)));
+    const float cell = 1.0f / static_cast<float>(grid_sizes::segmentsFor(state.range(0)));
     // Inside one triangle of the centre cell, clear of its edges.
     const Line line{editor.camera->localMatrix.translationPart(), {0.3f * cell, 0.6f * cell, 0}};
     for (auto _ : state) {
@@ -124,9 +113,9 @@ void PickFace(benchmark::State& state) {
     }
 }
 
-BENCHMARK(ClickSelect)->Arg(50625)->Arg(100489)->Unit(benchmark::kMillisecond);
-BENCHMARK(RectangleSelect)->Arg(50625)->Arg(100489)->Unit(benchmark::kMillisecond);
-BENCHMARK(VertexMovePreview)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
-BENCHMARK(PickFace)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
+BENCHMARK(ClickSelect)->Apply(grid_sizes::points);
+BENCHMARK(RectangleSelect)->Apply(grid_sizes::points);
+BENCHMARK(VertexMovePreview)->Apply(grid_sizes::triangles);
+BENCHMARK(PickFace)->Apply(grid_sizes::triangles);
 
 } // namespace

@@ -14,6 +14,8 @@
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
 
+#include "grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -24,23 +26,12 @@ namespace {
 
 using namespace tessel;
 
-int gridSegments(std::int64_t triangles) {
-    switch (triangles) {
-    case 100352:
-        return 224;
-    case 200978:
-        return 317;
-    default:
-        return 0;
-    }
-}
-
 // One grid per size, built once; each editor works on its own copy.
 const Layer& gridLayer(std::int64_t triangles) {
     static std::map<std::int64_t, LayerPtr> grids;
     auto& layer = grids[triangles];
     if (!layer) {
-        const int n = gridSegments(triangles);
+        const int n = grid_sizes::segmentsFor(triangles);
         layer = QuadGenerator(n, n).generateLayer();
     }
     return *layer;
@@ -121,7 +112,7 @@ void PlaneCutPreview(benchmark::State& state) {
 // coincident points back together.
 void PlaneCutPreviewOnGrid(benchmark::State& state) {
     GridEditor editor(state.range(0));
-    const int n = gridSegments(state.range(0));
+    const int n = grid_sizes::segmentsFor(state.range(0));
     auto tool = PlaneCut::make(editor.controller);
     tool->normal = {0, 1, 0};
     tool->cuttingPlaneOrigin = {0, NormalizedRange(n + 1)[static_cast<size_t>(n / 2)] - 0.5f, 0};
@@ -148,15 +139,11 @@ void MeshMovePreview(benchmark::State& state) {
     evaluatePreviews(state, editor.model());
 }
 
-void sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond);
-}
-
-BENCHMARK(ExtrudePreview)->Apply(sizes);
-BENCHMARK(PolygonMovePreview)->Apply(sizes);
-BENCHMARK(PlaneCutPreview)->Apply(sizes);
-BENCHMARK(PlaneCutPreviewOnGrid)->Apply(sizes);
-BENCHMARK(MeshSubdividePreview)->Apply(sizes);
-BENCHMARK(MeshMovePreview)->Apply(sizes);
+BENCHMARK(ExtrudePreview)->Apply(grid_sizes::triangles);
+BENCHMARK(PolygonMovePreview)->Apply(grid_sizes::triangles);
+BENCHMARK(PlaneCutPreview)->Apply(grid_sizes::triangles);
+BENCHMARK(PlaneCutPreviewOnGrid)->Apply(grid_sizes::triangles);
+BENCHMARK(MeshSubdividePreview)->Apply(grid_sizes::triangles);
+BENCHMARK(MeshMovePreview)->Apply(grid_sizes::triangles);
 
 } // namespace

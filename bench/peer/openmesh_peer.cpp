@@ -16,6 +16,8 @@
 // about as much as a copy; the usual idiom defers it, so it is not timed here.
 #include <OpenMesh/Core/Mesh/TriMesh_ArrayKernelT.hh>
 
+#include "../grid_sizes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -28,17 +30,6 @@ namespace {
 
 using TriMesh = OpenMesh::TriMesh_ArrayKernelT<>;
 using Point = TriMesh::Point;
-
-int segmentsFor(std::int64_t triangles) {
-    switch (triangles) {
-    case 100352:
-        return 224;
-    case 200978:
-        return 317;
-    default:
-        return 0;
-    }
-}
 
 // The QuadGenerator grid: (H + 1)(V + 1) points row by row in z = 0 over −0.5 … 0.5, two
 // counter-clockwise triangles per cell, (p00, p10, p11) and (p00, p11, p01).
@@ -75,7 +66,7 @@ const TriMesh& grid(std::int64_t triangles, bool withStatus = false) {
     static std::map<std::pair<std::int64_t, bool>, std::unique_ptr<TriMesh>> grids;
     auto& mesh = grids[{triangles, withStatus}];
     if (!mesh) {
-        mesh = makeGrid(segmentsFor(triangles), withStatus);
+        mesh = makeGrid(grid_sizes::segmentsFor(triangles), withStatus);
     }
     return *mesh;
 }
@@ -144,7 +135,7 @@ void SplitCrossed(benchmark::State& state) {
 
 void WeldEight(benchmark::State& state) {
     const TriMesh& source = grid(state.range(0), true);
-    const int n = segmentsFor(state.range(0));
+    const int n = grid_sizes::segmentsFor(state.range(0));
     const int c = n / 2;
     const TriMesh::VertexHandle centre(c * (n + 1) + c);
     std::vector<TriMesh::VertexHandle> ring;
@@ -188,7 +179,7 @@ void WeldEight(benchmark::State& state) {
 
 void ExtrudeOne(benchmark::State& state) {
     const TriMesh& source = grid(state.range(0), true);
-    const int n = segmentsFor(state.range(0));
+    const int n = grid_sizes::segmentsFor(state.range(0));
     const TriMesh::FaceHandle face(2 * ((n / 2) * n + n / 2));
     for (auto _ : state) {
         auto mesh = std::make_unique<TriMesh>(source);
@@ -215,8 +206,7 @@ void ExtrudeOne(benchmark::State& state) {
     }
 }
 
-#define PEER_BENCHMARK(name)                                                                       \
-    BENCHMARK(name)->Arg(100352)->Arg(200978)->Unit(benchmark::kMillisecond)
+#define PEER_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::triangles)
 
 PEER_BENCHMARK(LayerCopy);
 PEER_BENCHMARK(SubdivideAll);
