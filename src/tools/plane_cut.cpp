@@ -110,7 +110,7 @@ ModifierResult PlaneCut::preview(Model& model) {
     const LayerPtr layer = firstLayer(*cachedModel, "PlaneCut.preview");
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
-    cutAlongPlane(*layer, n, o);
+    cutAlongPlane(*layer, n, o, mergeMemo_);
     return {cachedModel, Model::makePlane(Plane::through(n, o))};
 }
 
@@ -147,6 +147,13 @@ void splitAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
     splitAlongPlane(layer, unitNormal, origin);
     mergeCoincidentPoints(layer);
+}
+
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
+                   PointMergeMemo& memo) {
+    const size_t settled = layer.points.size();
+    splitAlongPlane(layer, unitNormal, origin);
+    mergeCoincidentPoints(layer, settled, memo);
 }
 
 } // namespace tessel

@@ -2,6 +2,7 @@
 
 #include "mesh/model.h"
 #include "tools/operation.h"
+#include "tools/point_merge.h"
 
 #include <memory>
 #include <optional>
@@ -50,6 +51,8 @@ class PlaneCut final : public Operation, public std::enable_shared_from_this<Pla
     explicit PlaneCut(DetailViewController& context) : context_(context) {}
 
     DetailViewController& context_;
+    // What the merges learnt about the mesh's points, for the next preview of the same mesh.
+    PointMergeMemo mergeMemo_;
 };
 
 // Splits every triangle of the layer that exactly two of its edges cross, at the crossing
@@ -62,5 +65,9 @@ void splitAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& ori
 // The whole cut: splitAlongPlane, then mergeCoincidentPoints so that the points the splits of
 // neighbouring triangles created on a shared edge become one again.
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
+// The same, keeping what the merge learns about the layer's points in `memo` for the next cut of
+// a layer whose points stand where these do.
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
+                   PointMergeMemo& memo);
 
 } // namespace tessel

@@ -6,11 +6,18 @@
 //
 // - Points become records, numbered in layer order; a weld's new point gets the next number.
 //   Welds only remove points and append the new one, so the layer's order at any moment is the
-//   record order of the live records.
+//   record order of the live records. A new point gets its object at the end, if it survives;
+//   the ones welded away again never need one.
+// - Faces become rings of records, written back at the end into the faces whose ring changed.
 // - The faces around each record (built once, extended for new points) stand in for
 //   polygonsSharing(); a use count per record stands in for isOrphaned().
 // - A hash of cells a few times the merge distance wide finds the points near a position; a
 //   point looks into a neighbouring cell only when it lies within the merge distance of it.
+// - With a memo, the first `settled` points have an index of their own, kept between calls.
+//   When no two of them coincide, a settled point's turn can find nothing but a later point or
+//   a merged one: its turn is taken only when such a point lies near it (a later point on
+//   entry, or a point merged before its turn); every other turn would find nothing and weld
+//   nothing. The turns of the later points are all taken.
 //
 // Why one weld here equals Layer::weld, given triangles that never repeat a vertex:
 // replacing each listed point by the new point P leaves no face using a listed point, so
@@ -21,8 +28,11 @@
 #include "tools/point_merge.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <span>
 
@@ -56,34 +66,35 @@ void mergeLiterally(Layer& layer) {
     }
 }
 
-// Records of points by the cell of their position. Cells are hashed into a bucket array
-// without keys: a bucket's list may mix the records of several cells, which costs a few more
-// distance tests but keeps the array small enough to stay in cache. Lists keep records that
-// have since been removed; callers skip them.
+// Records of points by the cell of their position, for records from `first` on. Cells are
+// hashed into a bucket array without keys: a bucket's list may mix the records of several cells,
+// which costs a few more distance tests but keeps the array small enough to stay in cache. Lists
+// keep records that have since been removed; callers skip them.
 class CellIndex {
   public:
-    explicit CellIndex(size_t expected) {
+    CellIndex(size_t expected, std::uint32_t first) : first_(first) {
         size_t capacity = 1024;
         while (capacity < 2 * expected) {
             capacity *= 2;
         }
         heads_.assign(capacity, -1);
+        next_.reserve(expected);
     }
 
-    // Lists `record`, at position `p` (which must be finite).
-    void insert(std::uint32_t record, const Vector3& p, std::vector<std::int32_t>& next) {
+    // Lists `record` (not below `first`), at position `p` (which must be finite).
+    void insert(std::uint32_t record, const Vector3& p) {
         const size_t b = bucket(cell(p.x).index, cell(p.y).index, cell(p.z).index);
-        if (next.size() <= record) {
-            next.resize(record + 1, -1);
+        const size_t slot = record - first_;
+        if (next_.size() <= slot) {
+            next_.resize(slot + 1, -1);
         }
-        next[record] = heads_[b];
-        heads_[b] = static_cast<std::int32_t>(record);
+        next_[slot] = heads_[b];
+        heads_[b] = static_cast<std::int32_t>(slot);
     }
 
     // Calls f(record) for every record listed in a cell that a point within the merge distance
     // of `p` (which must be finite) can lie in, and maybe for others. A record may come twice.
-    template <class F>
-    void forEachNear(const Vector3& p, const std::vector<std::int32_t>& next, F&& f) const {
+    template <class F> void forEachNear(const Vector3& p, F&& f) const {
         const Range rx = range(p.x);
         const Range ry = range(p.y);
         const Range rz = range(p.z);
@@ -91,8 +102,8 @@ class CellIndex {
             for (std::int64_t y = ry.low; y <= ry.high; ++y) {
                 for (std::int64_t z = rz.low; z <= rz.high; ++z) {
                     for (std::int32_t r = heads_[bucket(x, y, z)]; r >= 0;
-                         r = next[static_cast<size_t>(r)]) {
-                        f(static_cast<std::uint32_t>(r));
+                         r = next_[static_cast<size_t>(r)]) {
+                        f(static_cast<std::uint32_t>(r) + first_);
                     }
                 }
             }
@@ -151,105 +162,222 @@ class CellIndex {
         return static_cast<size_t>(h) & (heads_.size() - 1);
     }
 
+    std::uint32_t first_;
     std::vector<std::int32_t> heads_;
+    std::vector<std::int32_t> next_;
+};
+
+// What is known about a layer's first points.
+struct MemoState {
+    // Their positions, compared bit for bit.
+    std::vector<Vector3> positions;
+    CellIndex cells;
+    bool coincidenceFree = true;
+
+    explicit MemoState(std::span<const Vector3> first)
+        : positions(first.begin(), first.end()), cells(first.size(), 0) {
+        for (size_t i = 0; i < positions.size(); ++i) {
+            if (isFinite(positions[i])) {
+                cells.insert(static_cast<std::uint32_t>(i), positions[i]);
+            }
+        }
+        for (size_t i = 0; i < positions.size() && coincidenceFree; ++i) {
+            const Vector3 p = positions[i];
+            if (!isFinite(p)) {
+                continue;
+            }
+            cells.forEachNear(p, [&](std::uint32_t r) {
+                if (r != i && isCoincident(p, positions[r])) {
+                    coincidenceFree = false;
+                }
+            });
+        }
+    }
+
+    bool describes(std::span<const Vector3> first) const {
+        if (first.size() != positions.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < first.size(); ++i) {
+            if (!sameBits(first[i], positions[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool sameBits(const Vector3& a, const Vector3& b) {
+        return std::bit_cast<std::uint32_t>(a.x) == std::bit_cast<std::uint32_t>(b.x) &&
+               std::bit_cast<std::uint32_t>(a.y) == std::bit_cast<std::uint32_t>(b.y) &&
+               std::bit_cast<std::uint32_t>(a.z) == std::bit_cast<std::uint32_t>(b.z);
+    }
 };
 
 class BatchMerge {
   public:
     explicit BatchMerge(Layer& layer) : layer_(layer) {}
 
-    // Numbers the points and counts their uses. False when the layer holds something the batch
-    // does not model: a face that is not a triangle, a face with a repeated vertex, a vertex
-    // that is not in the layer, a point listed twice.
+    // The points' positions on entry, valid after prepare().
+    std::span<const Vector3> positions() const { return positions_; }
+
+    // Numbers the points, takes their positions, the faces' rings as records and the points'
+    // use counts. False when the layer holds something the batch does not model: a face that
+    // is not a triangle, a face with a repeated vertex, a vertex that is not in the layer, a
+    // point listed twice.
     bool prepare() {
         const std::vector<PointPtr>& points = layer_.points;
         const size_t count = points.size();
+        const size_t faceCount = layer_.polygons.size();
         if (count >= std::numeric_limits<std::int32_t>::max() / 2 ||
-            layer_.polygons.size() >= std::numeric_limits<std::uint32_t>::max()) {
+            faceCount >= std::numeric_limits<std::uint32_t>::max() / 4) {
             return false;
         }
         for (size_t i = count; i-- > 0;) {
             points[i]->indexHint_ = static_cast<std::uint32_t>(i);
         }
+        positions_.reserve(count + count / 4);
         for (size_t i = 0; i < count; ++i) {
             if (points[i]->indexHint_ != i) {
                 return false;
             }
+            positions_.push_back(points[i]->position);
         }
         uses_.assign(count, 0);
-        for (const PolygonPtr& polygon : layer_.polygons) {
-            if (!polygon->isTriangle()) {
+        rings_.resize(faceCount);
+        for (size_t f = 0; f < faceCount; ++f) {
+            const Polygon& polygon = *layer_.polygons[f];
+            if (!polygon.isTriangle()) {
                 return false;
             }
-            const auto& t = static_cast<const Triangle&>(*polygon);
+            const auto& t = static_cast<const Triangle&>(polygon);
             if (t.a() == t.b() || t.a() == t.c() || t.b() == t.c()) {
                 return false;
             }
-            for (const PointPtr* v : {&t.a(), &t.b(), &t.c()}) {
-                const std::uint32_t h = (*v)->indexHint_;
-                if (h >= count || points[h] != *v) {
+            const PointPtr* v[3] = {&t.a(), &t.b(), &t.c()};
+            for (int k = 0; k < 3; ++k) {
+                const std::uint32_t h = (*v[k])->indexHint_;
+                if (h >= count || points[h] != *v[k]) {
                     return false;
                 }
+                rings_[f][k] = h;
                 ++uses_[h];
             }
         }
         return true;
     }
 
-    void run() {
-        const size_t initialCount = layer_.points.size();
-        points_ = std::move(layer_.points);
+    // Takes the turns and writes the result into the layer. The first `settled` records are
+    // the ones `memo` (when given) describes.
+    void run(size_t settled, const MemoState* memo) {
+        const size_t initialCount = positions_.size();
         alive_.assign(initialCount, 1);
-        positions_.reserve(initialCount);
-        for (const PointPtr& p : points_) {
-            positions_.push_back(p->position);
+        if (memo == nullptr) {
+            settled = 0;
         }
-        CellIndex cells(initialCount + initialCount / 8);
+        const size_t later = initialCount - settled;
+        CellIndex cells(later + later / 8, static_cast<std::uint32_t>(settled));
         cells_ = &cells;
-        next_.assign(initialCount, -1);
-        for (size_t i = 0; i < initialCount; ++i) {
+        settledCells_ = memo != nullptr ? &memo->cells : nullptr;
+        for (size_t i = settled; i < initialCount; ++i) {
             if (isFinite(positions_[i])) {
-                cells.insert(static_cast<std::uint32_t>(i), positions_[i], next_);
+                cells.insert(static_cast<std::uint32_t>(i), positions_[i]);
             }
         }
 
-        std::vector<std::uint32_t> found;
-        for (size_t i = 0; i < initialCount; ++i) {
-            const Vector3 p = positions_[i];
-            // A position with an infinite or not-a-number coordinate is near nothing.
-            if (!isFinite(p)) {
-                continue;
-            }
-            found.clear();
-            cells.forEachNear(p, next_, [&](std::uint32_t r) {
-                if (r != i && alive_[r] && isCoincident(p, positions_[r])) {
-                    found.push_back(r);
+        if (memo != nullptr && memo->coincidenceFree) {
+            // Settled points near a later point on entry; welds add those near merged points.
+            for (size_t i = settled; i < initialCount; ++i) {
+                if (isFinite(positions_[i])) {
+                    queueSettledNear(positions_[i], 0);
                 }
-            });
-            if (!found.empty()) {
-                // Layer order; a bucket probed for two cells lists its records twice.
-                std::sort(found.begin(), found.end());
-                found.erase(std::unique(found.begin(), found.end()), found.end());
-                weld(found, static_cast<std::uint32_t>(i));
+            }
+            std::int64_t last = -1;
+            while (!queue_.empty()) {
+                std::pop_heap(queue_.begin(), queue_.end(), std::greater<>());
+                const std::uint32_t i = queue_.back();
+                queue_.pop_back();
+                if (static_cast<std::int64_t>(i) != last) {
+                    last = i;
+                    takeTurn(i, true);
+                }
+            }
+        } else {
+            for (size_t i = 0; i < settled; ++i) {
+                takeTurn(static_cast<std::uint32_t>(i), false);
             }
         }
+        for (size_t i = settled; i < initialCount; ++i) {
+            takeTurn(static_cast<std::uint32_t>(i), false);
+        }
         cells_ = nullptr;
-        finish();
+        settledCells_ = nullptr;
+        if (welded_) {
+            finish(initialCount);
+        }
     }
 
   private:
-    // The faces around record r. Live faces in the list are exactly the live faces using r
-    // while r is alive.
-    std::span<const std::uint32_t> facesOf(std::uint32_t r) const {
-        if (r < extraBase()) {
-            return {faceIds_.data() + firstFaces_[r], faceIds_.data() + firstFaces_[r + 1]};
+    using Ring = std::array<std::uint32_t, 3>;
+
+    // Point i's turn: a weld of the live points near it, in layer order, then i itself. While
+    // `queueing`, settled points near the merged point join the queue of turns.
+    void takeTurn(std::uint32_t i, bool queueing) {
+        const Vector3 p = positions_[i];
+        // A position with an infinite or not-a-number coordinate is near nothing.
+        if (!isFinite(p)) {
+            return;
         }
-        const auto& list = extraFaces_[r - extraBase()];
-        return {list.data(), list.size()};
+        listed_.clear();
+        const auto take = [&](std::uint32_t r) {
+            if (r != i && alive_[r] && isCoincident(p, positions_[r])) {
+                listed_.push_back(r);
+            }
+        };
+        if (settledCells_ != nullptr) {
+            settledCells_->forEachNear(p, take);
+        }
+        cells_->forEachNear(p, take);
+        if (listed_.empty()) {
+            return;
+        }
+        // Layer order; a bucket probed for two cells lists its records twice.
+        std::sort(listed_.begin(), listed_.end());
+        listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
+        listed_.push_back(i);
+        weld();
+        if (queueing && isFinite(positions_.back())) {
+            queueSettledNear(positions_.back(), i + 1);
+        }
+    }
+
+    // Queues the turns of the settled points from `from` on that lie near `p`.
+    void queueSettledNear(const Vector3& p, std::uint32_t from) {
+        settledCells_->forEachNear(p, [&](std::uint32_t r) {
+            if (r >= from && isCoincident(p, positions_[r])) {
+                queue_.push_back(r);
+                std::push_heap(queue_.begin(), queue_.end(), std::greater<>());
+            }
+        });
+    }
+
+    // The faces around record r, as the range [first, last) of faceIds_ (original records) or
+    // of extraFaces_ (merged ones). Live faces in the list are exactly the live faces using r
+    // while r is alive.
+    struct FaceRange {
+        const std::vector<std::uint32_t>* list;
+        std::uint32_t first;
+        std::uint32_t last;
+    };
+    FaceRange facesOf(std::uint32_t r) const {
+        if (r < extraBase()) {
+            return {&faceIds_, firstFaces_[r], firstFaces_[r + 1]};
+        }
+        const size_t e = r - extraBase();
+        return {&extraFaces_, extraFirst_[e], extraFirst_[e + 1]};
     }
     size_t extraBase() const { return firstFaces_.size() - 1; }
 
-    // Faces around every original point, from the layer as it is before the first weld.
+    // Faces around every original point, from the rings as they are before the first weld.
     void buildFaces() {
         const size_t count = uses_.size();
         firstFaces_.assign(count + 1, 0);
@@ -258,41 +386,38 @@ class BatchMerge {
         }
         faceIds_.resize(firstFaces_[count]);
         std::vector<std::uint32_t> fill(firstFaces_.begin(), firstFaces_.end() - 1);
-        const auto& polygons = layer_.polygons;
-        for (size_t f = 0; f < polygons.size(); ++f) {
-            const auto& t = static_cast<const Triangle&>(*polygons[f]);
-            for (const PointPtr* v : {&t.a(), &t.b(), &t.c()}) {
-                faceIds_[fill[(*v)->indexHint_]++] = static_cast<std::uint32_t>(f);
+        for (size_t f = 0; f < rings_.size(); ++f) {
+            for (std::uint32_t v : rings_[f]) {
+                faceIds_[fill[v]++] = static_cast<std::uint32_t>(f);
             }
         }
-        faceAlive_.assign(polygons.size(), 1);
+        faceAlive_.assign(rings_.size(), 1);
+        faceChanged_.assign(rings_.size(), 0);
+        extraFirst_.assign(1, 0);
     }
 
-    void weld(const std::vector<std::uint32_t>& found, std::uint32_t pRecord) {
+    // Layer::weld of listed_, on the records: the merged point is a record without a point
+    // object until finish() makes one for it, if it survives.
+    void weld() {
         if (!welded_) {
             buildFaces();
         }
 
-        // 1.–2. The new point at the mean of the listed points, in list order.
-        listed_.clear();
-        for (std::uint32_t r : found) {
-            listed_.push_back(r);
-        }
-        listed_.push_back(pRecord);
-        listedPoints_.clear();
+        // 1.–2. The new point at the mean of the listed points, in list order, computed as
+        // centroid() does.
+        float x = 0, y = 0, z = 0;
         for (std::uint32_t r : listed_) {
-            listedPoints_.push_back(points_[r]);
+            x += positions_[r].x;
+            y += positions_[r].y;
+            z += positions_[r].z;
         }
-        const PointPtr merged = Point::make(centroid(listedPoints_));
-        const auto m = static_cast<std::uint32_t>(points_.size());
-        merged->indexHint_ = m;
-        points_.push_back(merged);
-        positions_.push_back(merged->position);
+        const float n = static_cast<float>(listed_.size());
+        const auto m = static_cast<std::uint32_t>(positions_.size());
+        positions_.push_back({x / n, y / n, z / n});
         alive_.push_back(1);
         uses_.push_back(0);
-        extraFaces_.emplace_back();
-        if (isFinite(merged->position)) {
-            cells_->insert(m, merged->position, next_);
+        if (isFinite(positions_.back())) {
+            cells_->insert(m, positions_.back());
         }
 
         // 3.–4. Listed points still in the layer hand their faces over and leave.
@@ -300,39 +425,48 @@ class BatchMerge {
             if (!alive_[v]) {
                 continue;
             }
-            const PointPtr& vertex = points_[v];
-            for (std::uint32_t f : facesOf(v)) {
+            // By index: the list may be extraFaces_, which grows below.
+            const FaceRange faces = facesOf(v);
+            for (std::uint32_t k = faces.first; k < faces.last; ++k) {
+                const std::uint32_t f = (*faces.list)[k];
                 if (!faceAlive_[f]) {
                     continue;
                 }
-                Polygon& face = *layer_.polygons[f];
-                const bool hadMerged = face.contains(merged);
-                face.replace(vertex, merged);
+                Ring& ring = rings_[f];
+                const bool hadMerged = ring[0] == m || ring[1] == m || ring[2] == m;
+                for (std::uint32_t& w : ring) {
+                    if (w == v) {
+                        w = m;
+                        break;
+                    }
+                }
+                faceChanged_[f] = 1;
                 --uses_[v];
                 ++uses_[m];
                 if (!hadMerged) {
-                    extraFaces_[m - extraBase()].push_back(f);
+                    extraFaces_.push_back(f);
                 }
             }
             alive_[v] = 0;
         }
+        extraFirst_.push_back(static_cast<std::uint32_t>(extraFaces_.size()));
 
         // 6. Faces holding the new point twice collapse; their vertices go once unused.
         touched_.clear();
         touched_.push_back(m);
-        for (std::uint32_t f : extraFaces_[m - extraBase()]) {
+        for (std::uint32_t k = extraFirst_[extraFirst_.size() - 2]; k < extraFaces_.size(); ++k) {
+            const std::uint32_t f = extraFaces_[k];
             if (!faceAlive_[f]) {
                 continue;
             }
-            const Polygon& face = *layer_.polygons[f];
-            if (!face.isDegenerated()) {
+            const Ring& ring = rings_[f];
+            if (ring[0] != ring[1] && ring[0] != ring[2] && ring[1] != ring[2]) {
                 continue;
             }
             faceAlive_[f] = 0;
-            for (const PointPtr& w : face.verts()) {
-                const std::uint32_t r = w->indexHint_;
-                --uses_[r];
-                touched_.push_back(r);
+            for (std::uint32_t w : ring) {
+                --uses_[w];
+                touched_.push_back(w);
             }
         }
         for (std::uint32_t r : touched_) {
@@ -352,50 +486,65 @@ class BatchMerge {
         welded_ = true;
     }
 
-    void finish() {
-        if (!welded_) {
-            layer_.points = std::move(points_);
-            return;
-        }
-        std::vector<PointPtr> points;
-        points.reserve(points_.size());
-        for (size_t r = 0; r < points_.size(); ++r) {
+    // Writes the surviving points (a new object for each merged one) and faces back, in
+    // record order; lists are rewritten from their first change on.
+    void finish(size_t initialCount) {
+        std::vector<PointPtr>& points = layer_.points;
+        points.resize(positions_.size());
+        for (size_t r = initialCount; r < positions_.size(); ++r) {
             if (alive_[r]) {
-                points.push_back(std::move(points_[r]));
+                points[r] = Point::make(positions_[r]);
             }
         }
-        layer_.points = std::move(points);
-
-        auto& polygons = layer_.polygons;
-        size_t kept = 0;
-        for (size_t f = 0; f < polygons.size(); ++f) {
-            if (faceAlive_[f]) {
-                if (kept != f) {
-                    polygons[kept] = std::move(polygons[f]);
+        for (size_t f = 0; f < rings_.size(); ++f) {
+            if (faceChanged_[f] && faceAlive_[f]) {
+                const std::span<PointPtr> verts = layer_.polygons[f]->verts();
+                for (int k = 0; k < 3; ++k) {
+                    if (verts[k] != points[rings_[f][k]]) {
+                        verts[k] = points[rings_[f][k]];
+                    }
                 }
-                ++kept;
             }
         }
-        polygons.resize(kept);
+        compact(points, alive_);
+        compact(layer_.polygons, faceAlive_);
+    }
+
+    template <class T>
+    static void compact(std::vector<T>& list, const std::vector<std::uint8_t>& keep) {
+        size_t kept = static_cast<size_t>(std::find(keep.begin(), keep.end(), 0) - keep.begin());
+        for (size_t i = kept; i < list.size(); ++i) {
+            if (keep[i]) {
+                list[kept++] = std::move(list[i]);
+            }
+        }
+        list.resize(kept);
     }
 
     Layer& layer_;
     CellIndex* cells_ = nullptr;
-    std::vector<PointPtr> points_;
-    // The records' positions, side by side for the neighbour searches.
+    const CellIndex* settledCells_ = nullptr;
+    // Settled points whose turn is due, as a heap of the smallest first; may repeat.
+    std::vector<std::uint32_t> queue_;
+
+    // Per record: position, whether it is in the layer, how many live faces use it.
     std::vector<Vector3> positions_;
     std::vector<std::uint8_t> alive_;
     std::vector<std::uint32_t> uses_;
-    std::vector<std::int32_t> next_;
     bool welded_ = false;
 
+    // Per face: the ring as records, whether it is in the layer, whether its ring changed.
+    std::vector<Ring> rings_;
+    std::vector<std::uint8_t> faceAlive_;
+    std::vector<std::uint8_t> faceChanged_;
+
+    // Faces around the original records (CSR), then around each merged record.
     std::vector<std::uint32_t> firstFaces_{0};
     std::vector<std::uint32_t> faceIds_;
-    std::vector<std::vector<std::uint32_t>> extraFaces_;
-    std::vector<std::uint8_t> faceAlive_;
+    std::vector<std::uint32_t> extraFirst_;
+    std::vector<std::uint32_t> extraFaces_;
 
     std::vector<std::uint32_t> listed_;
-    std::vector<PointPtr> listedPoints_;
     std::vector<std::uint32_t> touched_;
 };
 
@@ -404,10 +553,33 @@ class BatchMerge {
 void mergeCoincidentPoints(Layer& layer) {
     BatchMerge batch(layer);
     if (batch.prepare()) {
-        batch.run();
+        batch.run(0, nullptr);
     } else {
         mergeLiterally(layer);
     }
+}
+
+struct PointMergeMemo::State : MemoState {
+    using MemoState::MemoState;
+};
+
+PointMergeMemo::PointMergeMemo() = default;
+PointMergeMemo::~PointMergeMemo() = default;
+PointMergeMemo::PointMergeMemo(PointMergeMemo&&) noexcept = default;
+PointMergeMemo& PointMergeMemo::operator=(PointMergeMemo&&) noexcept = default;
+
+void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo) {
+    BatchMerge batch(layer);
+    if (!batch.prepare()) {
+        mergeLiterally(layer);
+        return;
+    }
+    const std::span<const Vector3> first =
+        batch.positions().first(std::min(settled, layer.points.size()));
+    if (!memo.state_ || !memo.state_->describes(first)) {
+        memo.state_ = std::make_unique<PointMergeMemo::State>(first);
+    }
+    batch.run(first.size(), memo.state_.get());
 }
 
 } // namespace tessel

@@ -2,6 +2,9 @@
 
 #include "mesh/layer.h"
 
+#include <cstddef>
+#include <memory>
+
 namespace tessel {
 
 // Squared distance below which two points count as one.
@@ -23,5 +26,28 @@ inline constexpr float coincidentDistanceSquared = 2.5e-13f;
 // by running the sequence literally, which is quadratic (and, like Layer::weld, stops the
 // program on a quad once a weld happens).
 void mergeCoincidentPoints(Layer& layer);
+
+// What a merge learnt about the positions of a layer's first points: whether any two of them
+// coincide, and a search structure over them. Kept between merges of layers whose first points
+// stand at bit-for-bit the same positions (the successive cuts of one mesh).
+class PointMergeMemo {
+  public:
+    PointMergeMemo();
+    ~PointMergeMemo();
+    PointMergeMemo(PointMergeMemo&&) noexcept;
+    PointMergeMemo& operator=(PointMergeMemo&&) noexcept;
+
+  private:
+    friend void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo);
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The same result as mergeCoincidentPoints(layer), for a layer whose points from `settled` on
+// were added to points that were there before (the points of a split, say). When no two of the
+// first `settled` points coincide, only the ones near a later point are looked at. `memo` holds
+// what is known about the first `settled` positions; it is checked against them, rebuilt when
+// they differ, and kept for the next call.
+void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo);
 
 } // namespace tessel

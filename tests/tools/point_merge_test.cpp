@@ -79,14 +79,15 @@ Description describe(const Layer& before, const Layer& after) {
 }
 
 // Runs both merges on their own copies of `layer` and compares the outcomes.
-void expectSameAsWelds(const Layer& layer, const std::string& what) {
+template <class Merge>
+void expectSameAsWelds(const Layer& layer, const std::string& what, Merge&& merge) {
     const LayerPtr batch = layer.copy();
     const LayerPtr sequence = layer.copy();
     // Face objects are identified through copies taken before the merges: faces keep their
     // identity through a merge, points may not.
     const Layer batchBefore(batch->points, batch->polygons);
     const Layer sequenceBefore(sequence->points, sequence->polygons);
-    mergeCoincidentPoints(*batch);
+    merge(*batch);
     mergeByWelds(*sequence);
     const Description expected = describe(sequenceBefore, *sequence);
     const Description actual = describe(batchBefore, *batch);
@@ -94,6 +95,10 @@ void expectSameAsWelds(const Layer& layer, const std::string& what) {
     EXPECT_EQ(actual.positions, expected.positions) << what;
     EXPECT_EQ(actual.faceOrigins, expected.faceOrigins) << what;
     EXPECT_EQ(actual.rings, expected.rings) << what;
+}
+
+void expectSameAsWelds(const Layer& layer, const std::string& what) {
+    expectSameAsWelds(layer, what, [](Layer& l) { mergeCoincidentPoints(l); });
 }
 
 // Random triangles over a few base positions, each position carried by several point objects
@@ -190,6 +195,112 @@ TEST(PointMergeTest, FarApartAndNonFinitePointsStayAlone) {
     // Only the two equal huge points coincide; they become one point, appended last.
     ASSERT_EQ(layer->points.size(), 6u);
     EXPECT_EQ(layer->points.back()->position, Vector3(1e30f, 0, 0));
+}
+
+// Points on a small lattice spaced around the merge distance (5e-7), so that merged points
+// land near points that none of the merged ones was near; then a few more points among them.
+// The first `settled` are the lattice's points, in shuffled order.
+LayerPtr latticeLayer(std::mt19937& random, float spacingLow, size_t& settled) {
+    std::uniform_real_distribution<float> spacing(spacingLow, 1.1e-6f);
+    std::uniform_real_distribution<float> jitter(-5e-8f, 5e-8f);
+    const float s = spacing(random);
+    const int side = 2 + static_cast<int>(random() % 3);
+    std::vector<PointPtr> points;
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            points.push_back(
+                Point::make(0.25f + i * s + jitter(random), 0.5f + j * s + jitter(random), 0));
+        }
+    }
+    std::shuffle(points.begin(), points.end(), random);
+    settled = points.size();
+    std::uniform_real_distribution<float> x(0.25f, 0.25f + side * s);
+    std::uniform_real_distribution<float> y(0.5f, 0.5f + side * s);
+    for (int k = 1 + static_cast<int>(random() % 5); k > 0; --k) {
+        points.push_back(Point::make(x(random), y(random), 0));
+    }
+    std::vector<PolygonPtr> faces;
+    std::uniform_int_distribution<size_t> pick(0, points.size() - 1);
+    for (int f = 2 + static_cast<int>(random() % 10); f > 0; --f) {
+        const size_t a = pick(random), b = pick(random), c = pick(random);
+        if (a != b && a != c && b != c) {
+            faces.push_back(Triangle::make(points[a], points[b], points[c]));
+        }
+    }
+    return Layer::make(std::move(points), std::move(faces));
+}
+
+TEST(PointMergeTest, MergeAfterSettledPointsMatchesTheWeldSequence) {
+    std::mt19937 random(99);
+    PointMergeMemo memo;
+    for (int round = 0; round < 600; ++round) {
+        size_t settled = 0;
+        LayerPtr layer;
+        if (round % 3 == 0) {
+            // Clusters: the first points may coincide among themselves.
+            layer = randomLayer(random);
+            settled = random() % (layer->points.size() + 1);
+        } else {
+            // Spaced wide enough apart (or, every other round, not) that no two coincide.
+            layer = latticeLayer(random, round % 3 == 1 ? 6e-7f : 3e-7f, settled);
+        }
+        const auto merge = [&](Layer& l) { mergeCoincidentPoints(l, settled, memo); };
+        // The second merge finds the memo describing the first points already.
+        expectSameAsWelds(*layer, "round " + std::to_string(round), merge);
+        expectSameAsWelds(*layer, "round " + std::to_string(round) + " again", merge);
+    }
+}
+
+TEST(PointMergeTest, MergedPointPullsInASettledPointNeitherOfItsPartsWasNear) {
+    // P and C (a later point) lie on a chord of the ball around Z, each just outside it; their
+    // merged point lies inside, so Z's turn welds it although no later point was near Z.
+    constexpr float u = 5e-7f;
+    const Vector3 z{1e-3f, 2e-3f, 0};
+    auto p = Point::make(z + Vector3{-0.45f * u, -0.95f * u, 0});
+    auto zp = Point::make(z);
+    auto c = Point::make(z + Vector3{0.45f * u, -0.95f * u, 0});
+    auto a = Point::make(1, 0, 0);
+    auto b = Point::make(0, 1, 0);
+    const LayerPtr layer =
+        Layer::make({p, zp, a, b, c},
+                    {Triangle::make(p, a, b), Triangle::make(zp, a, b), Triangle::make(c, b, a)});
+    PointMergeMemo memo;
+    expectSameAsWelds(*layer, "chord", [&](Layer& l) { mergeCoincidentPoints(l, 4, memo); });
+    mergeCoincidentPoints(*layer, 4, memo);
+    EXPECT_EQ(layer->points.size(), 3u);
+}
+
+TEST(PointMergeTest, CutsSharingAMemoMergeAsTheWeldSequenceDoes) {
+    const LayerPtr grid = QuadGenerator(6, 5).generateLayer();
+    // A second point object on the position of a corner far from every cut, used by one face.
+    const LayerPtr seam = grid->copy();
+    seam->points.push_back(Point::make(seam->points[0]->position));
+    seam->polygons[0]->replace(seam->points[0], seam->points.back());
+    const float row = grid->points[14]->position.y;
+    const struct {
+        Vector3 normal;
+        Vector3 origin;
+    } planes[] = {
+        {{1, 0, 0}, {0.001f, 0, 0}},                // across a column of cells
+        {{0, 1, 0}, {0, row, 0}},                   // through a row of vertices
+        {Vector3{1, 1, 0}.normalized(), {0, 0, 0}}, // along diagonals, through vertices
+        {{0, 1, 0}, {0, 2, 0}},                     // beside the grid
+        {{0.6f, 0.8f, 0}, {0.05f, -0.1f, 0}},       // at an angle
+    };
+    PointMergeMemo memo;
+    for (const LayerPtr& base : {grid, seam, grid}) {
+        for (size_t k = 0; k < std::size(planes); ++k) {
+            const LayerPtr layer = base->copy();
+            const size_t settled = layer->points.size();
+            splitAlongPlane(*layer, planes[k].normal, planes[k].origin);
+            expectSameAsWelds(*layer, "plane " + std::to_string(k),
+                              [&](Layer& l) { mergeCoincidentPoints(l, settled, memo); });
+        }
+    }
+    // The seam is welded wherever the plane lies.
+    const LayerPtr cut = seam->copy();
+    cutAlongPlane(*cut, {0, 1, 0}, {0, 2, 0}, memo);
+    EXPECT_EQ(cut->points.size(), grid->points.size());
 }
 
 } // namespace
