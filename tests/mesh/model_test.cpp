@@ -33,104 +33,26 @@ struct RecordingModifier {
     }
 };
 
-TEST(ModelTest, ModifierIsEvaluatedOncePerEmptiedCache) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    RecordingModifier recorder;
-    model->modifier_ = CachedModifier::make(recorder.closure());
-
-    const std::vector<LayerPtr> first = model->layers();
-    const std::vector<LayerPtr> second = model->layers();
-    EXPECT_EQ(recorder.calls(), 1u);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first, recorder.results[0]->layers());
-    ASSERT_EQ(recorder.arguments.size(), 1u);
-    EXPECT_EQ(recorder.arguments[0], model.get());
-    ASSERT_TRUE(model->modifier_->result.has_value());
-    EXPECT_EQ(model->modifier_->result->model, recorder.results[0]);
-
-    // A write empties the cache; the modifier stays installed.
-    model->setLayers({triangleLayer()});
-    EXPECT_FALSE(model->modifier_->result.has_value());
-    const std::vector<LayerPtr> third = model->layers();
-    EXPECT_EQ(recorder.calls(), 2u);
-    EXPECT_EQ(third, recorder.results[1]->layers());
-    EXPECT_NE(third, first);
-    model->layers();
-    EXPECT_EQ(recorder.calls(), 2u);
-}
-
-TEST(ModelTest, ReadingHonoursTheResultModelsOwnModifier) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    const LayerPtr inner = triangleLayer(7);
-    model->setModifier([&](Model&) {
-        const ModelPtr copy = Model::make({triangleLayer(3)});
-        copy->setModifier([&](Model&) { return ModifierResult{Model::make({inner}), nullptr}; });
-        return ModifierResult{copy, nullptr};
-    });
-    EXPECT_EQ(model->layers(), std::vector<LayerPtr>{inner});
-}
-
-TEST(ModelTest, ModifierViewInstallsFreshCacheAndRemoves) {
+TEST(ModelTest, WritingBackTheModifierReadKeepsItsFunctionWithAFreshCache) {
     const ModelPtr model = Model::make({triangleLayer()});
     RecordingModifier recorder;
     model->setModifier(recorder.closure());
-    ASSERT_NE(model->modifier_, nullptr);
-    EXPECT_FALSE(model->modifier_->result.has_value());
-    EXPECT_TRUE(model->modifier());
-
     model->layers();
-    EXPECT_EQ(recorder.calls(), 1u);
-    const CachedModifierPtr installed = model->modifier_;
-    // Writing back the value just read keeps the function but discards the preview.
     model->setModifier(model->modifier());
-    EXPECT_NE(model->modifier_, installed);
-    EXPECT_FALSE(model->modifier_->result.has_value());
-    model->layers();
-    EXPECT_EQ(recorder.calls(), 2u);
-
-    const std::vector<LayerPtr> base = model->_layers();
-    model->setModifier({});
-    EXPECT_EQ(model->modifier_, nullptr);
-    EXPECT_FALSE(model->modifier());
-    EXPECT_EQ(model->layers(), base);
-}
-
-TEST(ModelTest, ApplyWithEmptyCacheRunsTheClosureTwice) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    RecordingModifier recorder;
-    model->setModifier(recorder.closure());
-
-    model->applyModifier();
-    // Evaluation 0 is the fresh one (its first base layer is committed); evaluation 1 fills the
-    // cache for the read of the current layers (its second layer stays in place).
-    ASSERT_EQ(recorder.calls(), 2u);
-    EXPECT_EQ(recorder.arguments[0], model.get());
-    EXPECT_EQ(recorder.arguments[1], model.get());
-    EXPECT_EQ(model->_layers(),
-              (std::vector<LayerPtr>{recorder.layer(0, 0), recorder.layer(1, 1)}));
-    // The modifier stays installed, with its cache emptied by the write.
     ASSERT_NE(model->modifier_, nullptr);
     EXPECT_FALSE(model->modifier_->result.has_value());
-    // Removing it shows exactly the committed array.
-    model->modifier_.reset();
-    EXPECT_EQ(model->layers(), (std::vector<LayerPtr>{recorder.layer(0, 0), recorder.layer(1, 1)}));
+    EXPECT_EQ(model->layers(), recorder.results.at(1)->layers());
+    EXPECT_EQ(recorder.arguments, (std::vector<Model*>{model.get(), model.get()}));
 }
 
-TEST(ModelTest, ApplyWithFilledCacheRunsTheClosureOnce) {
+TEST(ModelTest, ApplyCommitsTheFreshEvaluationsFirstBaseLayerIntoTheCurrentLayers) {
     const ModelPtr model = Model::make({triangleLayer()});
     RecordingModifier recorder;
     model->setModifier(recorder.closure());
-    model->layers(); // evaluation 0 fills the cache
-
-    model->applyModifier(); // evaluation 1 is the fresh one
-    ASSERT_EQ(recorder.calls(), 2u);
-    EXPECT_EQ(model->_layers(),
-              (std::vector<LayerPtr>{recorder.layer(1, 0), recorder.layer(0, 1)}));
-    EXPECT_FALSE(model->modifier_->result.has_value());
-
-    // The next read runs the modifier once more, on top of the committed geometry.
-    model->layers();
-    EXPECT_EQ(recorder.calls(), 3u);
+    model->applyModifier();
+    // Evaluation 0 is the fresh one; evaluation 1 fills the cache for reading the current layers.
+    EXPECT_EQ(recorder.arguments, (std::vector<Model*>{model.get(), model.get()}));
+    EXPECT_EQ(model->_layers(), (std::vector<LayerPtr>{recorder.layer(0, 0), recorder.layer(1, 1)}));
 }
 
 TEST(ModelTest, ApplyTakesTheResultsBaseLayersNotItsPreview) {
@@ -174,32 +96,21 @@ TEST(ModelTest, WritingFreezesAGeneratedModel) {
     EXPECT_EQ(model->params(), params);
 }
 
-TEST(ModelTest, CopyDeepCopiesTheFirstBaseLayerOnly) {
+TEST(ModelTest, CopyTakesTheFirstBaseLayerOnly) {
     const LayerPtr first = triangleLayer();
     first->fragmentShader = "selectedPrimitive";
     const ModelPtr source = Model::make({first, triangleLayer(9)});
     source->setGeneratorContext(Model::Params::make(3, 3));
     RecordingModifier recorder;
     source->setModifier(recorder.closure());
-
     const ModelPtr copy = source->copy();
-    EXPECT_EQ(recorder.calls(), 0u); // the modifier is ignored
-    ASSERT_EQ(copy->layers().size(), 1u);
+    EXPECT_EQ(recorder.calls(), 0u);
     EXPECT_EQ(copy->modifier_, nullptr);
     EXPECT_FALSE(copy->generatorContext().has_value());
-
-    const LayerPtr copied = copy->layers()[0];
-    EXPECT_NE(copied, first);
-    ASSERT_EQ(copied->points.size(), 3u);
-    ASSERT_EQ(copied->polygons.size(), 1u);
-    EXPECT_EQ(copied->fragmentShader, first->fragmentShader);
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_NE(copied->points[i], first->points[i]);
-        EXPECT_EQ(copied->points[i]->position, first->points[i]->position);
-        EXPECT_EQ(copied->polygons[0]->verts()[i], copied->points[i]);
-    }
-    copied->points[1]->position = {5, 5, 5};
-    EXPECT_EQ(first->points[1]->position, Vector3(1, 0, 0));
+    ASSERT_EQ(copy->layers().size(), 1u);
+    EXPECT_NE(copy->layers()[0], first);
+    EXPECT_EQ(copy->layers()[0]->fragmentShader, first->fragmentShader);
+    EXPECT_EQ(copy->layers()[0]->points[1]->position, Vector3(1, 0, 0));
 }
 
 TEST(ModelTest, CopyOfAGridIsAFixedSnapshot) {
@@ -211,43 +122,21 @@ TEST(ModelTest, CopyOfAGridIsAFixedSnapshot) {
     EXPECT_EQ(copy->layers()[0], copy->layers()[0]);
 }
 
-TEST(ModelParamsTest, ConstructorClamps) {
-    const Model::Params params(0, 25);
-    EXPECT_EQ(params.u(), 1);
-    EXPECT_EQ(params.v(), 10);
-}
-
-TEST(ModelParamsTest, WritesTruncateTowardZeroThenClamp) {
-    Model::Params params(5, 5);
-    params.setU(7.9);
-    EXPECT_EQ(params.u(), 7);
-    params.setU(-0.5);
-    EXPECT_EQ(params.u(), 1);
-    params.setV(10.99);
-    EXPECT_EQ(params.v(), 10);
-}
-
-TEST(ModelParamsTest, ExtremeValuesClampWithoutOverflow) {
-    Model::Params params(5, 5);
-    params.setU(1e300);
-    EXPECT_EQ(params.u(), 10);
-    params.setU(-1e300);
-    EXPECT_EQ(params.u(), 1);
-    params.setV(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(params.v(), 10);
-    params.setV(-std::numeric_limits<double>::infinity());
-    EXPECT_EQ(params.v(), 1);
-    params.setV(9.2233720368547758e18); // 2^63: not representable as int64
-    EXPECT_EQ(params.v(), 10);
-}
-
-TEST(ModelParamsTest, NotANumberLeavesTheValue) {
-    Model::Params params(6, 7);
-    params.setU(std::nan(""));
-    params.setV(std::nan(""));
-    EXPECT_EQ(params.u(), 6);
-    EXPECT_EQ(params.v(), 7);
-    EXPECT_EQ(Model::Params(std::nan(""), 3).u(), 1);
+TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampWithoutOverflow) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, std::int64_t> cases[] = {
+        {7.9, 7}, {-0.5, 1}, {10.99, 10}, {0, 1}, {25, 10}, {1e300, 10}, {-1e300, 1}, {inf, 10}, {-inf, 1},
+        {9.2233720368547758e18, 10}, // 2^63: not representable as int64
+        {std::nan(""), 5},           // not-a-number leaves the value
+    };
+    for (const auto& [value, expected] : cases) {
+        Model::Params params(5, 5);
+        params.setU(value);
+        params.setV(value);
+        EXPECT_EQ(params.u(), expected) << value;
+        EXPECT_EQ(params.v(), expected) << value;
+        EXPECT_EQ(Model::Params(value, value).v(), std::isnan(value) ? 1 : expected) << value;
+    }
 }
 
 TEST(ModelParamsTest, EveryWriteIsAnnouncedWithOldAndNew) {
