@@ -25,11 +25,7 @@ TEST(PlaneTest, SignedDistanceIsMeasuredFromOriginNotOffset) {
 
 TEST(PlaneTest, DegeneratePlaneGivesNotANumber) {
     const Plane p{Vector4(NAN, NAN, NAN, NAN), Vector3(0, 0, 0)};
-    const float d = p.signedDistance({1, 2, 3});
-    EXPECT_TRUE(std::isnan(d));
-    EXPECT_FALSE(d > 0);
-    EXPECT_FALSE(d < 0);
-    EXPECT_FALSE(d == 0);
+    EXPECT_TRUE(std::isnan(p.signedDistance({1, 2, 3})));
 }
 
 TEST(PlaneDeathTest, DistanceWithoutOriginStops) {
@@ -39,18 +35,10 @@ TEST(PlaneDeathTest, DistanceWithoutOriginStops) {
 
 TEST(NormalizedRangeTest, Values) {
     EXPECT_TRUE(NormalizedRange(0).empty());
+    EXPECT_TRUE(std::isnan(NormalizedRange(1).at(0)));
     EXPECT_EQ(NormalizedRange(2), (std::vector<float>{0, 1}));
+    EXPECT_EQ(NormalizedRange(4), (std::vector<float>{0, 1.0f / 3.0f, 2.0f / 3.0f, 1}));
     EXPECT_EQ(NormalizedRange(5), (std::vector<float>{0, 0.25f, 0.5f, 0.75f, 1}));
-    const std::vector<float> four = NormalizedRange(4);
-    ASSERT_EQ(four.size(), 4u);
-    EXPECT_EQ(four[1], 1.0f / 3.0f);
-    EXPECT_EQ(four[3], 1.0f);
-}
-
-TEST(NormalizedRangeTest, OneValueIsNotANumber) {
-    const std::vector<float> one = NormalizedRange(1);
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_TRUE(std::isnan(one[0]));
 }
 
 TEST(NormalizedRangeDeathTest, NegativeCountStops) {
