@@ -34,24 +34,17 @@ TEST(NodeTest, MatrixComposesParentOnTheLeft) {
     EXPECT_EQ(child->matrix(), rows({2, 0, 0, 2, 0, 3, 0, 3, 0, 0, 4, 4, 0, 0, 0, 1}));
 }
 
-TEST(NodeTest, FinalizerIsMultipliedInFront) {
+TEST(NodeTest, FinalizerIsMultipliedInFrontAndInheritedByChildren) {
     const NodePtr child = Node::make("child");
     const NodePtr root = Node::make("root", {}, {child});
     root->localMatrix = Matrix::translation({1, 0, 0});
     child->localMatrix = Matrix::translation({0, 2, 0});
-    const Matrix m({2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}); // scale by 2
-    child->finalizer = [m] { return m; };
+    child->finalizer = [] { return Matrix({2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1}); };
     // M · T(1, 2, 0): the translation is scaled too (M on the left).
     EXPECT_EQ(child->matrix(), rows({2, 0, 0, 2, 0, 2, 0, 4, 0, 0, 2, 0, 0, 0, 0, 1}));
-    EXPECT_NE(child->matrix(), Matrix::translation({1, 2, 0}) * m);
-}
-
-TEST(NodeTest, ParentsFinalizerIsPartOfItsMatrix) {
-    const NodePtr child = Node::make("child");
-    const NodePtr root = Node::make("root", {}, {child});
+    child->finalizer = {};
     root->finalizer = [] { return Matrix::translation({0, 0, 7}); };
-    child->localMatrix = Matrix::translation({1, 0, 0});
-    EXPECT_EQ(child->matrix(), Matrix::translation({1, 0, 7}));
+    EXPECT_EQ(child->matrix(), Matrix::translation({1, 2, 7}));
 }
 
 TEST(NodeTest, ParentIsWeak) {
@@ -89,15 +82,11 @@ TEST(NodeTest, SetChildrenTellsOldAndNewAndLeavesParents) {
     root->childrenChanged.connect(
         [&](const Node::Children& o, const Node::Children& n) { seen.emplace_back(o, n); });
     root->setChildren({a, b});
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].first, Node::Children{a});
-    EXPECT_EQ(seen[0].second, (Node::Children{a, b}));
     EXPECT_EQ(root->children(), (Node::Children{a, b}));
     EXPECT_TRUE(b->parent.expired()); // parents are left as they are
     root->setChildren({});
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].first, (Node::Children{a, b}));
-    EXPECT_TRUE(seen[1].second.empty());
+    using Write = std::pair<Node::Children, Node::Children>;
+    EXPECT_EQ(seen, (std::vector<Write>{{{a}, {a, b}}, {{a, b}, {}}}));
     EXPECT_EQ(a->parent.lock(), root);
 }
 
@@ -114,13 +103,8 @@ TEST(NodeTest, SetNameIsAnnounced) {
 TEST(MeshTest, ConstructionAndModelChanges) {
     const ModelPtr first = Model::makeCube();
     const MeshPtr mesh = Mesh::make(first, "Cube");
-    EXPECT_EQ(mesh->name(), "Cube");
-    EXPECT_EQ(mesh->model(), first);
     ASSERT_NE(mesh->material, nullptr);
-    EXPECT_EQ(mesh->material->ambient, Vector3(1, 1, 1));
-    EXPECT_EQ(mesh->material->opacity, 1);
     EXPECT_NE(Mesh::make(first)->material, mesh->material);
-    EXPECT_EQ(Mesh::make(first)->name(), "unnamed");
 
     std::vector<std::pair<ModelPtr, ModelPtr>> seen;
     mesh->modelChanged.connect(
@@ -128,9 +112,7 @@ TEST(MeshTest, ConstructionAndModelChanges) {
     const ModelPtr second = Model::make({});
     mesh->setModel(second);
     EXPECT_EQ(mesh->model(), second);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].first, first);
-    EXPECT_EQ(seen[0].second, second);
+    EXPECT_EQ(seen, (std::vector<std::pair<ModelPtr, ModelPtr>>{{first, second}}));
 }
 
 TEST(MeshTest, AsMesh) {
@@ -142,15 +124,8 @@ TEST(MeshTest, AsMesh) {
     EXPECT_EQ(asMesh(Camera::make()), nullptr);
 }
 
-TEST(CameraTest, DefaultsAndProjection) {
+TEST(CameraTest, ProjectionFollowsTheFields) {
     const CameraPtr camera = Camera::make("Camera 1");
-    EXPECT_EQ(camera->name(), "Camera 1");
-    EXPECT_EQ(Camera::make()->name(), "unnamed");
-    EXPECT_EQ(camera->fov, 1.0f);
-    EXPECT_EQ(camera->zn, 0.125f);
-    EXPECT_EQ(camera->zf, 1.0f);
-    EXPECT_TRUE(camera->children().empty());
-    EXPECT_EQ(camera->projection(), Matrix::projection(0.125f, 1, 1));
     camera->zn = 1;
     camera->zf = 3;
     camera->fov = 2;
