@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 
 namespace tessel {
@@ -213,9 +214,39 @@ struct MemoState {
     }
 };
 
-class BatchMerge {
+// The batch's working lists, kept by a memo from one merge to the next so that their memory is
+// reused rather than requested (and faulted in) again.
+struct Buffers {
+    // Settled points whose turn is due, as a heap of the smallest first; may repeat.
+    std::vector<std::uint32_t> queue_;
+
+    // Per record: position, whether it is in the layer, how many live faces use it.
+    std::vector<Vector3> positions_;
+    std::vector<std::uint8_t> alive_;
+    std::vector<std::uint32_t> uses_;
+
+    // Per face: the ring as records, whether it is in the layer, whether its ring changed.
+    std::vector<std::array<std::uint32_t, 3>> rings_;
+    std::vector<std::uint8_t> faceAlive_;
+    std::vector<std::uint8_t> faceChanged_;
+
+    // Faces around the original records (CSR), then around each merged record.
+    std::vector<std::uint32_t> firstFaces_{0};
+    std::vector<std::uint32_t> faceIds_;
+    std::vector<std::uint32_t> fill_;
+    std::vector<std::uint32_t> extraFirst_;
+    std::vector<std::uint32_t> extraFaces_;
+
+    std::vector<std::uint32_t> listed_;
+    std::vector<std::uint32_t> touched_;
+};
+
+class BatchMerge : private Buffers {
   public:
-    explicit BatchMerge(Layer& layer) : layer_(layer) {}
+    BatchMerge(Layer& layer, Buffers&& buffers) : Buffers(std::move(buffers)), layer_(layer) {}
+
+    // Hands the working lists back for the next merge.
+    Buffers release() && { return std::move(static_cast<Buffers&>(*this)); }
 
     // The points' positions on entry, valid after prepare().
     std::span<const Vector3> positions() const { return positions_; }
@@ -235,6 +266,7 @@ class BatchMerge {
         for (size_t i = count; i-- > 0;) {
             points[i]->indexHint_ = static_cast<std::uint32_t>(i);
         }
+        positions_.clear();
         positions_.reserve(count + count / 4);
         for (size_t i = 0; i < count; ++i) {
             if (points[i]->indexHint_ != i) {
@@ -385,15 +417,16 @@ class BatchMerge {
             firstFaces_[i + 1] = firstFaces_[i] + uses_[i];
         }
         faceIds_.resize(firstFaces_[count]);
-        std::vector<std::uint32_t> fill(firstFaces_.begin(), firstFaces_.end() - 1);
+        fill_.assign(firstFaces_.begin(), firstFaces_.end() - 1);
         for (size_t f = 0; f < rings_.size(); ++f) {
             for (std::uint32_t v : rings_[f]) {
-                faceIds_[fill[v]++] = static_cast<std::uint32_t>(f);
+                faceIds_[fill_[v]++] = static_cast<std::uint32_t>(f);
             }
         }
         faceAlive_.assign(rings_.size(), 1);
         faceChanged_.assign(rings_.size(), 0);
         extraFirst_.assign(1, 0);
+        extraFaces_.clear();
     }
 
     // Layer::weld of listed_, on the records: the merged point is a record without a point
@@ -524,34 +557,13 @@ class BatchMerge {
     Layer& layer_;
     CellIndex* cells_ = nullptr;
     const CellIndex* settledCells_ = nullptr;
-    // Settled points whose turn is due, as a heap of the smallest first; may repeat.
-    std::vector<std::uint32_t> queue_;
-
-    // Per record: position, whether it is in the layer, how many live faces use it.
-    std::vector<Vector3> positions_;
-    std::vector<std::uint8_t> alive_;
-    std::vector<std::uint32_t> uses_;
     bool welded_ = false;
-
-    // Per face: the ring as records, whether it is in the layer, whether its ring changed.
-    std::vector<Ring> rings_;
-    std::vector<std::uint8_t> faceAlive_;
-    std::vector<std::uint8_t> faceChanged_;
-
-    // Faces around the original records (CSR), then around each merged record.
-    std::vector<std::uint32_t> firstFaces_{0};
-    std::vector<std::uint32_t> faceIds_;
-    std::vector<std::uint32_t> extraFirst_;
-    std::vector<std::uint32_t> extraFaces_;
-
-    std::vector<std::uint32_t> listed_;
-    std::vector<std::uint32_t> touched_;
 };
 
 } // namespace
 
 void mergeCoincidentPoints(Layer& layer) {
-    BatchMerge batch(layer);
+    BatchMerge batch(layer, Buffers{});
     if (batch.prepare()) {
         batch.run(0, nullptr);
     } else {
@@ -559,8 +571,10 @@ void mergeCoincidentPoints(Layer& layer) {
     }
 }
 
-struct PointMergeMemo::State : MemoState {
-    using MemoState::MemoState;
+struct PointMergeMemo::State {
+    // What is known about the first points of the last merge, if anything.
+    std::optional<MemoState> known;
+    Buffers buffers;
 };
 
 PointMergeMemo::PointMergeMemo() = default;
@@ -569,17 +583,23 @@ PointMergeMemo::PointMergeMemo(PointMergeMemo&&) noexcept = default;
 PointMergeMemo& PointMergeMemo::operator=(PointMergeMemo&&) noexcept = default;
 
 void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo) {
-    BatchMerge batch(layer);
-    if (!batch.prepare()) {
+    if (!memo.state_) {
+        memo.state_ = std::make_unique<PointMergeMemo::State>();
+    }
+    PointMergeMemo::State& state = *memo.state_;
+    BatchMerge batch(layer, std::move(state.buffers));
+    if (batch.prepare()) {
+        const std::span<const Vector3> first =
+            batch.positions().first(std::min(settled, layer.points.size()));
+        if (!state.known || !state.known->describes(first)) {
+            state.known.reset();
+            state.known.emplace(first);
+        }
+        batch.run(first.size(), &*state.known);
+    } else {
         mergeLiterally(layer);
-        return;
     }
-    const std::span<const Vector3> first =
-        batch.positions().first(std::min(settled, layer.points.size()));
-    if (!memo.state_ || !memo.state_->describes(first)) {
-        memo.state_ = std::make_unique<PointMergeMemo::State>(first);
-    }
-    batch.run(first.size(), memo.state_.get());
+    state.buffers = std::move(batch).release();
 }
 
 } // namespace tessel
