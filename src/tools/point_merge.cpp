@@ -230,10 +230,14 @@ struct Buffers {
     std::vector<std::uint8_t> faceAlive_;
     std::vector<std::uint8_t> faceChanged_;
 
-    // Faces around the original records (CSR), then around each merged record.
+    // Faces around the original records (CSR, for the wanted ones), around the ones looked up
+    // later (as record, first, last of lateFaces_), then around each merged record.
+    std::vector<std::uint8_t> wanted_;
     std::vector<std::uint32_t> firstFaces_{0};
     std::vector<std::uint32_t> faceIds_;
     std::vector<std::uint32_t> fill_;
+    std::vector<std::uint32_t> lateFaces_;
+    std::vector<std::array<std::uint32_t, 3>> lateRanges_;
     std::vector<std::uint32_t> extraFirst_;
     std::vector<std::uint32_t> extraFaces_;
 
@@ -316,7 +320,12 @@ class BatchMerge : private Buffers {
             }
         }
 
-        if (memo != nullptr && memo->coincidenceFree) {
+        const bool nearLaterOnly = memo != nullptr && memo->coincidenceFree;
+        // Only the points that can be welded need the faces around them listed: the later
+        // ones and the settled ones whose turn is taken; any other is looked up if listed.
+        wanted_.assign(initialCount, nearLaterOnly ? 0 : 1);
+        std::fill(wanted_.begin() + static_cast<std::ptrdiff_t>(settled), wanted_.end(), 1);
+        if (nearLaterOnly) {
             // Settled points near a later point on entry; welds add those near merged points.
             for (size_t i = settled; i < initialCount; ++i) {
                 if (isFinite(positions_[i])) {
@@ -387,6 +396,9 @@ class BatchMerge : private Buffers {
         settledCells_->forEachNear(p, [&](std::uint32_t r) {
             if (r >= from && isCoincident(p, positions_[r])) {
                 queue_.push_back(r);
+                if (!welded_) {
+                    wanted_[r] = 1;
+                }
                 std::push_heap(queue_.begin(), queue_.end(), std::greater<>());
             }
         });
@@ -400,29 +412,57 @@ class BatchMerge : private Buffers {
         std::uint32_t first;
         std::uint32_t last;
     };
-    FaceRange facesOf(std::uint32_t r) const {
+    FaceRange facesOf(std::uint32_t r) {
         if (r < extraBase()) {
-            return {&faceIds_, firstFaces_[r], firstFaces_[r + 1]};
+            if (wanted_[r]) {
+                return {&faceIds_, firstFaces_[r], firstFaces_[r + 1]};
+            }
+            return lateFacesOf(r);
         }
         const size_t e = r - extraBase();
         return {&extraFaces_, extraFirst_[e], extraFirst_[e + 1]};
     }
     size_t extraBase() const { return firstFaces_.size() - 1; }
 
-    // Faces around every original point, from the rings as they are before the first weld.
+    // The live faces around an original record left out of the CSR, found by a scan the first
+    // time they are asked for; faces never gain an original record, so the list stays right.
+    FaceRange lateFacesOf(std::uint32_t r) {
+        for (const auto& [record, first, last] : lateRanges_) {
+            if (record == r) {
+                return {&lateFaces_, first, last};
+            }
+        }
+        const auto first = static_cast<std::uint32_t>(lateFaces_.size());
+        for (size_t f = 0; f < rings_.size(); ++f) {
+            const Ring& ring = rings_[f];
+            if (faceAlive_[f] && (ring[0] == r || ring[1] == r || ring[2] == r)) {
+                lateFaces_.push_back(static_cast<std::uint32_t>(f));
+            }
+        }
+        const auto last = static_cast<std::uint32_t>(lateFaces_.size());
+        lateRanges_.push_back({r, first, last});
+        return {&lateFaces_, first, last};
+    }
+
+    // Faces around every wanted original point, from the rings as they are before the first
+    // weld.
     void buildFaces() {
         const size_t count = uses_.size();
         firstFaces_.assign(count + 1, 0);
         for (size_t i = 0; i < count; ++i) {
-            firstFaces_[i + 1] = firstFaces_[i] + uses_[i];
+            firstFaces_[i + 1] = firstFaces_[i] + (wanted_[i] ? uses_[i] : 0);
         }
         faceIds_.resize(firstFaces_[count]);
         fill_.assign(firstFaces_.begin(), firstFaces_.end() - 1);
         for (size_t f = 0; f < rings_.size(); ++f) {
             for (std::uint32_t v : rings_[f]) {
-                faceIds_[fill_[v]++] = static_cast<std::uint32_t>(f);
+                if (wanted_[v]) {
+                    faceIds_[fill_[v]++] = static_cast<std::uint32_t>(f);
+                }
             }
         }
+        lateFaces_.clear();
+        lateRanges_.clear();
         faceAlive_.assign(rings_.size(), 1);
         faceChanged_.assign(rings_.size(), 0);
         extraFirst_.assign(1, 0);
