@@ -68,7 +68,7 @@ ModifierResult MeshTranslation::preview(Model& model) const {
 // --- Subdivide ---
 
 std::shared_ptr<MeshSubdivide> MeshSubdivide::make(DetailViewController& context) {
-    std::shared_ptr<MeshSubdivide> tool(new MeshSubdivide(context));
+    std::shared_ptr<MeshSubdivide> tool(new MeshSubdivide);
     if (const ModelPtr model = selectedModel(context)) {
         // The preview needs no tool state; it holds the tool only so that the tool lives as long
         // as its preview, like every other tool.

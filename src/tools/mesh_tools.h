@@ -58,9 +58,7 @@ class MeshSubdivide final : public Operation, public std::enable_shared_from_thi
     static ModifierResult preview(Model& model);
 
   private:
-    explicit MeshSubdivide(DetailViewController& context) : context_(context) {}
-
-    DetailViewController& context_;
+    MeshSubdivide() = default;
 };
 
 } // namespace tessel
