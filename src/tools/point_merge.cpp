@@ -229,10 +229,13 @@ struct Buffers {
     std::vector<std::array<std::uint32_t, 3>> rings_;
     std::vector<std::uint8_t> faceAlive_;
     std::vector<std::uint8_t> faceChanged_;
+    std::vector<std::uint32_t> changedFaces_;
 
     // Faces around the original records (CSR, for the wanted ones), around the ones looked up
     // later (as record, first, last of lateFaces_), then around each merged record.
     std::vector<std::uint8_t> wanted_;
+    // (record, face) for every use of a wanted record, in face order.
+    std::vector<std::array<std::uint32_t, 2>> wantedFaces_;
     std::vector<std::uint32_t> firstFaces_{0};
     std::vector<std::uint32_t> faceIds_;
     std::vector<std::uint32_t> fill_;
@@ -252,19 +255,15 @@ class BatchMerge : private Buffers {
     // Hands the working lists back for the next merge.
     Buffers release() && { return std::move(static_cast<Buffers&>(*this)); }
 
-    // The points' positions on entry, valid after prepare().
+    // The points' positions on entry, valid after preparePoints().
     std::span<const Vector3> positions() const { return positions_; }
 
-    // Numbers the points, takes their positions, the faces' rings as records and the points'
-    // use counts. False when the layer holds something the batch does not model: a face that
-    // is not a triangle, a face with a repeated vertex, a vertex that is not in the layer, a
-    // point listed twice.
-    bool prepare() {
+    // Numbers the points and takes their positions. False when a point is listed twice.
+    bool preparePoints() {
         const std::vector<PointPtr>& points = layer_.points;
         const size_t count = points.size();
-        const size_t faceCount = layer_.polygons.size();
         if (count >= std::numeric_limits<std::int32_t>::max() / 2 ||
-            faceCount >= std::numeric_limits<std::uint32_t>::max() / 4) {
+            layer_.polygons.size() >= std::numeric_limits<std::uint32_t>::max() / 4) {
             return false;
         }
         for (size_t i = count; i-- > 0;) {
@@ -278,8 +277,52 @@ class BatchMerge : private Buffers {
             }
             positions_.push_back(points[i]->position);
         }
+        return true;
+    }
+
+    // Indexes the points and finds the turns to take. The first `settled` records are the ones
+    // `memo` (when given) describes.
+    void start(size_t settled, const MemoState* memo) {
+        const size_t initialCount = positions_.size();
+        alive_.assign(initialCount, 1);
+        if (memo == nullptr) {
+            settled = 0;
+        }
+        settled_ = settled;
+        const size_t later = initialCount - settled;
+        cells_.emplace(later + later / 8, static_cast<std::uint32_t>(settled));
+        settledCells_ = memo != nullptr ? &memo->cells : nullptr;
+        for (size_t i = settled; i < initialCount; ++i) {
+            if (isFinite(positions_[i])) {
+                cells_->insert(static_cast<std::uint32_t>(i), positions_[i]);
+            }
+        }
+
+        nearLaterOnly_ = memo != nullptr && memo->coincidenceFree;
+        // Only the points that can be welded need the faces around them listed: the later
+        // ones and the settled ones whose turn is taken; any other is looked up if listed.
+        wanted_.assign(initialCount, nearLaterOnly_ ? 0 : 1);
+        std::fill(wanted_.begin() + static_cast<std::ptrdiff_t>(settled), wanted_.end(), 1);
+        if (nearLaterOnly_) {
+            // Settled points near a later point on entry; welds add those near merged points.
+            for (size_t i = settled; i < initialCount; ++i) {
+                if (isFinite(positions_[i])) {
+                    queueSettledNear(positions_[i], 0);
+                }
+            }
+        }
+    }
+
+    // Takes the faces' rings as records, the points' use counts and the faces around the
+    // wanted points. False when the layer holds something the batch does not model: a face
+    // that is not a triangle, a face with a repeated vertex, a vertex that is not in the layer.
+    bool prepareFaces() {
+        const std::vector<PointPtr>& points = layer_.points;
+        const size_t count = points.size();
+        const size_t faceCount = layer_.polygons.size();
         uses_.assign(count, 0);
         rings_.resize(faceCount);
+        wantedFaces_.clear();
         for (size_t f = 0; f < faceCount; ++f) {
             const Polygon& polygon = *layer_.polygons[f];
             if (!polygon.isTriangle()) {
@@ -297,41 +340,18 @@ class BatchMerge : private Buffers {
                 }
                 rings_[f][k] = h;
                 ++uses_[h];
+                if (wanted_[h]) {
+                    wantedFaces_.push_back({h, static_cast<std::uint32_t>(f)});
+                }
             }
         }
         return true;
     }
 
-    // Takes the turns and writes the result into the layer. The first `settled` records are
-    // the ones `memo` (when given) describes.
-    void run(size_t settled, const MemoState* memo) {
+    // Takes the turns and writes the result into the layer.
+    void run() {
         const size_t initialCount = positions_.size();
-        alive_.assign(initialCount, 1);
-        if (memo == nullptr) {
-            settled = 0;
-        }
-        const size_t later = initialCount - settled;
-        CellIndex cells(later + later / 8, static_cast<std::uint32_t>(settled));
-        cells_ = &cells;
-        settledCells_ = memo != nullptr ? &memo->cells : nullptr;
-        for (size_t i = settled; i < initialCount; ++i) {
-            if (isFinite(positions_[i])) {
-                cells.insert(static_cast<std::uint32_t>(i), positions_[i]);
-            }
-        }
-
-        const bool nearLaterOnly = memo != nullptr && memo->coincidenceFree;
-        // Only the points that can be welded need the faces around them listed: the later
-        // ones and the settled ones whose turn is taken; any other is looked up if listed.
-        wanted_.assign(initialCount, nearLaterOnly ? 0 : 1);
-        std::fill(wanted_.begin() + static_cast<std::ptrdiff_t>(settled), wanted_.end(), 1);
-        if (nearLaterOnly) {
-            // Settled points near a later point on entry; welds add those near merged points.
-            for (size_t i = settled; i < initialCount; ++i) {
-                if (isFinite(positions_[i])) {
-                    queueSettledNear(positions_[i], 0);
-                }
-            }
+        if (nearLaterOnly_) {
             std::int64_t last = -1;
             while (!queue_.empty()) {
                 std::pop_heap(queue_.begin(), queue_.end(), std::greater<>());
@@ -343,15 +363,13 @@ class BatchMerge : private Buffers {
                 }
             }
         } else {
-            for (size_t i = 0; i < settled; ++i) {
+            for (size_t i = 0; i < settled_; ++i) {
                 takeTurn(static_cast<std::uint32_t>(i), false);
             }
         }
-        for (size_t i = settled; i < initialCount; ++i) {
+        for (size_t i = settled_; i < initialCount; ++i) {
             takeTurn(static_cast<std::uint32_t>(i), false);
         }
-        cells_ = nullptr;
-        settledCells_ = nullptr;
         if (welded_) {
             finish(initialCount);
         }
@@ -454,17 +472,14 @@ class BatchMerge : private Buffers {
         }
         faceIds_.resize(firstFaces_[count]);
         fill_.assign(firstFaces_.begin(), firstFaces_.end() - 1);
-        for (size_t f = 0; f < rings_.size(); ++f) {
-            for (std::uint32_t v : rings_[f]) {
-                if (wanted_[v]) {
-                    faceIds_[fill_[v]++] = static_cast<std::uint32_t>(f);
-                }
-            }
+        for (const auto& [v, f] : wantedFaces_) {
+            faceIds_[fill_[v]++] = f;
         }
         lateFaces_.clear();
         lateRanges_.clear();
         faceAlive_.assign(rings_.size(), 1);
         faceChanged_.assign(rings_.size(), 0);
+        changedFaces_.clear();
         extraFirst_.assign(1, 0);
         extraFaces_.clear();
     }
@@ -513,7 +528,10 @@ class BatchMerge : private Buffers {
                         break;
                     }
                 }
-                faceChanged_[f] = 1;
+                if (!faceChanged_[f]) {
+                    faceChanged_[f] = 1;
+                    changedFaces_.push_back(f);
+                }
                 --uses_[v];
                 ++uses_[m];
                 if (!hadMerged) {
@@ -569,8 +587,8 @@ class BatchMerge : private Buffers {
                 points[r] = Point::make(positions_[r]);
             }
         }
-        for (size_t f = 0; f < rings_.size(); ++f) {
-            if (faceChanged_[f] && faceAlive_[f]) {
+        for (std::uint32_t f : changedFaces_) {
+            if (faceAlive_[f]) {
                 const std::span<PointPtr> verts = layer_.polygons[f]->verts();
                 for (int k = 0; k < 3; ++k) {
                     if (verts[k] != points[rings_[f][k]]) {
@@ -595,7 +613,10 @@ class BatchMerge : private Buffers {
     }
 
     Layer& layer_;
-    CellIndex* cells_ = nullptr;
+    size_t settled_ = 0;
+    bool nearLaterOnly_ = false;
+    // The later and merged points; the settled ones, from the memo.
+    std::optional<CellIndex> cells_;
     const CellIndex* settledCells_ = nullptr;
     bool welded_ = false;
 };
@@ -604,11 +625,14 @@ class BatchMerge : private Buffers {
 
 void mergeCoincidentPoints(Layer& layer) {
     BatchMerge batch(layer, Buffers{});
-    if (batch.prepare()) {
-        batch.run(0, nullptr);
-    } else {
-        mergeLiterally(layer);
+    if (batch.preparePoints()) {
+        batch.start(0, nullptr);
+        if (batch.prepareFaces()) {
+            batch.run();
+            return;
+        }
     }
+    mergeLiterally(layer);
 }
 
 struct PointMergeMemo::State {
@@ -628,18 +652,24 @@ void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo) {
     }
     PointMergeMemo::State& state = *memo.state_;
     BatchMerge batch(layer, std::move(state.buffers));
-    if (batch.prepare()) {
+    bool done = false;
+    if (batch.preparePoints()) {
         const std::span<const Vector3> first =
             batch.positions().first(std::min(settled, layer.points.size()));
         if (!state.known || !state.known->describes(first)) {
             state.known.reset();
             state.known.emplace(first);
         }
-        batch.run(first.size(), &*state.known);
-    } else {
-        mergeLiterally(layer);
+        batch.start(first.size(), &*state.known);
+        if (batch.prepareFaces()) {
+            batch.run();
+            done = true;
+        }
     }
     state.buffers = std::move(batch).release();
+    if (!done) {
+        mergeLiterally(layer);
+    }
 }
 
 } // namespace tessel
