@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 
 namespace tessel {
 namespace {
@@ -258,6 +259,40 @@ TEST(LayerCopyTest, CopyKeepsQuadsAndOrphans) {
 TEST_F(TwoTriangles, CopyOfALayerBreakingTheInvariantStops) {
     layer->points = {a, b, c}; // d, used by `second`, is missing
     EXPECT_DEATH(layer->copy(), "Layer.copy\\(\\).*polygon id 1");
+}
+
+// Copies and edits draw their points and faces from memory the layers give back; objects made
+// on one thread and freed on another pass through the shared part of that memory. Enough
+// objects change hands here to move many batches both ways, and every copy must still be an
+// exact, independent copy.
+TEST(LayerCopyTest, CopiesStayExactWhileMemoryChangesThreads) {
+    const LayerPtr source = QuadGenerator(40, 40).generateLayer();
+    const std::vector<Vector3> positions = testing::positions(*source);
+    auto expectExact = [&](const Layer& copy) {
+        ASSERT_EQ(testing::positions(copy), positions);
+        ASSERT_EQ(copy.polygons.size(), source->polygons.size());
+        for (size_t k = 0; k < copy.polygons.size(); k += 97) {
+            const auto want = source->indexesOf(source->polygons[k]->verts());
+            EXPECT_EQ(copy.indexesOf(copy.polygons[k]->verts()), want) << k;
+        }
+    };
+    for (int round = 0; round < 10; ++round) {
+        std::vector<LayerPtr> made;
+        std::thread maker([&] {
+            for (int k = 0; k < 4; ++k) {
+                made.push_back(source->copy());
+                made.back()->subdividePolygon(0);
+            }
+        });
+        maker.join();
+        std::vector<LayerPtr> mine{source->copy(), source->copy()};
+        made.clear(); // freed here
+        std::thread freer([&mine] { mine.clear(); });
+        freer.join();
+        std::thread user([&] { expectExact(*source->copy()); });
+        user.join();
+        expectExact(*source->copy());
+    }
 }
 
 } // namespace
