@@ -11,27 +11,15 @@
 #include "mesh/layer.h"
 #include "mesh/model.h"
 
-#include "grid_sizes.h"
+#include "grid_layer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <map>
 
 namespace {
 
 using namespace tessel;
-
-// One grid per size, built once.
-const Layer& grid(std::int64_t triangles) {
-    static std::map<std::int64_t, LayerPtr> grids;
-    auto& layer = grids[triangles];
-    if (!layer) {
-        const int n = grid_sizes::segmentsFor(triangles);
-        layer = QuadGenerator(n, n).generateLayer();
-    }
-    return *layer;
-}
 
 // The first triangle of the grid's centre cell.
 size_t middleFace(std::int64_t triangles) {
@@ -47,7 +35,7 @@ void release(benchmark::State& state, LayerPtr& layer) {
 }
 
 void LayerCopy(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     for (auto _ : state) {
         LayerPtr copy = source.copy();
         benchmark::DoNotOptimize(copy.get());
@@ -56,7 +44,7 @@ void LayerCopy(benchmark::State& state) {
 }
 
 void SubdivideAll(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     for (auto _ : state) {
         LayerPtr layer = source.copy();
         const size_t count = layer->polygons.size();
@@ -69,7 +57,7 @@ void SubdivideAll(benchmark::State& state) {
 }
 
 void ExtrudeOne(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     const size_t id = middleFace(state.range(0));
     for (auto _ : state) {
         LayerPtr layer = source.copy();
@@ -80,7 +68,7 @@ void ExtrudeOne(benchmark::State& state) {
 }
 
 void SplitCrossed(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     const Plane plane = Plane::through({1, 0, 0}, {0.001f, 0, 0});
     struct Cut {
         size_t id;
@@ -126,7 +114,7 @@ void SplitCrossed(benchmark::State& state) {
 }
 
 void WeldEight(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     const int n = grid_sizes::segmentsFor(state.range(0));
     const int c = n / 2;
     std::vector<size_t> ids;
@@ -149,7 +137,7 @@ void WeldEight(benchmark::State& state) {
 }
 
 void DeleteOne(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     const size_t id = middleFace(state.range(0));
     for (auto _ : state) {
         LayerPtr layer = source.copy();
@@ -161,7 +149,7 @@ void DeleteOne(benchmark::State& state) {
 }
 
 void RayIntersections(benchmark::State& state) {
-    const Layer& source = grid(state.range(0));
+    const Layer& source = gridLayer(state.range(0));
     // Straight down through the centre cell (the exact centre is a vertex, which nothing hits).
     const Line ray{{0.0007f, 0.0003f, 1}, {0.0007f, 0.0003f, 0}};
     size_t hits = 0;

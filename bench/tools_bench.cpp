@@ -14,28 +14,16 @@
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
 
-#include "grid_sizes.h"
+#include "grid_layer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cstdint>
-#include <map>
 
 namespace {
 
 using namespace tessel;
-
-// One grid per size, built once; each editor works on its own copy.
-const Layer& gridLayer(std::int64_t triangles) {
-    static std::map<std::int64_t, LayerPtr> grids;
-    auto& layer = grids[triangles];
-    if (!layer) {
-        const int n = grid_sizes::segmentsFor(triangles);
-        layer = QuadGenerator(n, n).generateLayer();
-    }
-    return *layer;
-}
 
 class BenchViewport final : public Viewport {
   public:
