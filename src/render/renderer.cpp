@@ -130,8 +130,6 @@ Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
 void Renderer::render(Viewport& view, DetailViewController& owner) {
     TESSEL_CHECK(m_initialized, "Renderer.render", "drawing before initialize()");
     const Stopwatch renderTime(totals.render);
-    const CameraPtr& camera = view.camera();
-    TESSEL_CHECK(camera != nullptr, "Renderer.render", "viewport without a camera");
 
     glClearColor(0.1f, 0.5f, view.isMouseDown ? 0.9f : 0.2f, 1.0f);
     glClearDepth(1.0);
