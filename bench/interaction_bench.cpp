@@ -1,10 +1,9 @@
 // One drag event as the user experiences it, with the selected mesh a QuadGenerator grid of
 // 100,352 (224 × 224) or 200,978 (317 × 317) triangles and the tool active in an editor with four
-// viewports: the event goes through Viewport::mouseDragged to the controller and the tool, and
-// then every viewport prepares its frame as the renderer does on the CPU (flatten the scene, run
-// the per-frame callbacks, read each mesh's layers — the first reader evaluates the preview —
-// and take the index lists and positions, which the first viewport builds for all four). Only
-// the GL calls are left out.
+// viewports: the event goes through Viewport::mouseDragged to the controller and the tool, which
+// evaluates the preview before the repaint is asked for, and then every viewport prepares its
+// frame as the renderer does on the CPU (flatten the scene, take each mesh's shown layer and the
+// index lists, which the first viewport builds for all four). Only the GL calls are left out.
 //
 // Names are Interaction/<tool>/<triangles>. The time that counts is CPU time; the previous
 // preview is released inside the event, as it is for the user. Mesh "Subdivide" has no drag:
@@ -24,7 +23,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,14 +39,12 @@ struct FrameStats {
 
 // The CPU side of Renderer::render for one viewport.
 FrameStats prepareFrame(DetailViewController& controller, Viewport& view) {
-    const double now =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const std::vector<DrawItem> items = controller.frameData.prepare(view, controller, now);
+    const std::vector<DrawItem> items = controller.frameData.prepare(view, controller);
     FrameStats stats;
     for (const DrawItem& item : items) {
         const IndexData& triangles = item.data->triangles;
         stats.triangles += (triangles.ordinary.size() + triangles.selected.size()) / 3;
-        stats.points += item.data->positions.size() / 3;
+        stats.points += item.layer->pointCount();
     }
     benchmark::DoNotOptimize(items.data());
     return stats;
@@ -77,7 +73,7 @@ struct Session {
         return total;
     }
 
-    Layer& committedLayer() { return *grid->model()->_layers().front(); }
+    const Layer& committedLayer() { return *grid->model()->committed(); }
     testing::FakeViewport& view() { return editor.views[0]; }
 
     testing::FakeEditor editor{1.0f};
@@ -150,7 +146,7 @@ void VertexMove(benchmark::State& state) {
     const Layer& layer = session.committedLayer();
     const int n = grid_sizes::segmentsFor(state.range(0));
     const size_t row = static_cast<size_t>(n + 1);
-    const Vector3 pressed = layer.points[(row / 2 + 3) * row + row / 2 + 5]->position;
+    const Vector3 pressed = layer.positions[(row / 2 + 3) * row + row / 2 + 5];
     const Vec2 at = normalizedOf(pressed);
 
     // The selection holds every point the click box there catches (so that the press keeps the
@@ -160,8 +156,8 @@ void VertexMove(benchmark::State& state) {
     controller.selectionFunction(*view.clickSelectionVolume, 0,
                                  SelectionFunctionContext{true, view.camera(), &view});
     std::vector<std::int64_t> ids = pointsInsideVolume(
-        volumePlanes(*view.clickSelectionVolume->model()->layers().front()), layer);
-    const size_t count = layer.points.size();
+        volumePlanes(*view.clickSelectionVolume->model()->layer()), layer);
+    const size_t count = layer.pointCount();
     for (size_t i = 0; ids.size() < 1000; ++i) {
         const auto id = static_cast<std::int64_t>(i * (count / 1000));
         if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
@@ -217,8 +213,10 @@ void PlaneCutMove(benchmark::State& state) {
     }
     tool->normal = {1, 0, 0};
     tool->cuttingPlaneOrigin = {0.001f, 0, 0};
-    // Pressed before any frame, the press takes the mesh (the edge-on plane patch cannot be hit
-    // from these cameras).
+    // Installed again, the preview has not been evaluated yet and shows no plane patch, so the
+    // press takes the mesh (the edge-on patch could not be hit from these cameras).
+    Model& model = *session.grid->model();
+    model.setModifier(model.modifier());
     session.view().press(kInsideAFace.x, kInsideAFace.y);
     if (!tool->intersection) {
         state.SkipWithError("the press hit nothing");
@@ -235,7 +233,7 @@ void MeshMove(benchmark::State& state) {
     session.frame();
     session.view().press(kInsideAFace.x, kInsideAFace.y);
     if (session.editor.controller.selectedNode() != session.grid ||
-        !session.grid->model()->modifier_) {
+        !session.grid->model()->modifier()) {
         state.SkipWithError("the press did not take the grid");
         return;
     }
@@ -247,22 +245,23 @@ void MeshMove(benchmark::State& state) {
 
 void MeshSubdivide(benchmark::State& state) {
     Session session(state.range(0), Mode::Mesh, 1);
-    const LayerPtr original = session.committedLayer().copy();
     Model& model = *session.grid->model();
+    const LayerPtr original = model.committed();
+    if (!model.modifier()) {
+        state.SkipWithError("Subdivide installed no preview");
+        return;
+    }
     FrameStats stats;
     for (auto _ : state) {
         state.PauseTiming();
-        // Back to the grid, its preview shown once, as before the user presses the button.
-        model.setLayers({original->copy()});
+        // Back to the grid, its preview shown once, as before the user presses the button. The
+        // committed layer is a layer of its own, which the apply releases as it would the user's.
+        model.setCommitted(std::make_shared<Layer>(*original));
+        session.editor.controller.needsDisplay.emit();
         session.frame();
         state.ResumeTiming();
 
         stats = applyEvent(session);
-
-        state.PauseTiming();
-        // Freeing the committed level and its preview is not part of the next event.
-        model.setLayers({});
-        state.ResumeTiming();
     }
     setCounters(state, stats);
 }

@@ -2,20 +2,25 @@
 // (100,352 triangles) and QuadGenerator(317, 317) (200,978 triangles). The argument of each
 // benchmark is the triangle count, so they print as e.g. LayerCopy/100352.
 //
-// Each "copy, then ..." workload times the copy and the edit. The destruction of the layer made
-// in an iteration is not timed (it happens with the timer paused); it is the cost of releasing
-// 150,000–300,000 shared objects, not of the operation.
+// Each "copy, then ..." workload times the copy, the edit and the release of the layer it made:
+// a layer is two arrays, so its release is two frees and part of the work a preview costs.
 //
 // The benchmarks measure with benchmark's default timer; the Time column is wall-clock time.
 // (UseRealTime() would append "/real_time" to every name in Google Benchmark 1.7.)
+#include "mesh/extrude.h"
+#include "mesh/intersections.h"
 #include "mesh/layer.h"
-#include "mesh/model.h"
+#include "mesh/removal.h"
+#include "mesh/split.h"
+#include "mesh/subdivide.h"
+#include "mesh/weld.h"
 
 #include "grid_layer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace {
 
@@ -27,32 +32,22 @@ size_t middleFace(std::int64_t triangles) {
     return 2 * ((n / 2) * n + n / 2);
 }
 
-// Destroys `layer` with the timer paused.
-void release(benchmark::State& state, LayerPtr& layer) {
-    state.PauseTiming();
-    layer.reset();
-    state.ResumeTiming();
-}
+LayerPtr copyLayer(const Layer& layer) { return std::make_shared<Layer>(layer); }
 
 void LayerCopy(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
     for (auto _ : state) {
-        LayerPtr copy = source.copy();
+        const LayerPtr copy = copyLayer(source);
         benchmark::DoNotOptimize(copy.get());
-        release(state, copy);
     }
 }
 
 void SubdivideAll(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
     for (auto _ : state) {
-        LayerPtr layer = source.copy();
-        const size_t count = layer->polygons.size();
-        for (size_t id = 0; id < count; ++id) {
-            layer->subdividePolygon(id);
-        }
-        benchmark::DoNotOptimize(layer->polygons.data());
-        release(state, layer);
+        const LayerPtr layer = copyLayer(source);
+        subdivideAll(*layer);
+        benchmark::DoNotOptimize(layer->triangles.data());
     }
 }
 
@@ -60,10 +55,9 @@ void ExtrudeOne(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
     const size_t id = middleFace(state.range(0));
     for (auto _ : state) {
-        LayerPtr layer = source.copy();
-        layer->extrudeTriangle(id, 0.1f);
-        benchmark::DoNotOptimize(layer->polygons.data());
-        release(state, layer);
+        const LayerPtr layer = copyLayer(source);
+        extrude(*layer, id, 0.1f);
+        benchmark::DoNotOptimize(layer->triangles.data());
     }
 }
 
@@ -77,14 +71,14 @@ void SplitCrossed(benchmark::State& state) {
     };
     std::vector<Cut> cuts;
     for (auto _ : state) {
-        LayerPtr layer = source.copy();
+        const LayerPtr layer = copyLayer(source);
         // Find the triangles the plane crosses twice, then split each of them.
         cuts.clear();
-        for (size_t id = 0; id < layer->polygons.size(); ++id) {
-            const auto verts = layer->polygons[id]->verts();
+        for (size_t id = 0; id < layer->triangles.size(); ++id) {
+            const Triangle& corners = layer->triangles[id];
             float d[3];
             for (int k = 0; k < 3; ++k) {
-                d[k] = plane.signedDistance(verts[k]->position);
+                d[k] = plane.signedDistance(layer->positions[corners[static_cast<size_t>(k)]]);
             }
             int edges[2];
             float t[2];
@@ -105,10 +99,9 @@ void SplitCrossed(benchmark::State& state) {
             }
         }
         for (const auto& cut : cuts) {
-            layer->splitTriangle(cut.id, cut.edges, cut.t);
+            splitTriangle(*layer, cut.id, cut.edges, cut.t);
         }
-        benchmark::DoNotOptimize(layer->polygons.data());
-        release(state, layer);
+        benchmark::DoNotOptimize(layer->triangles.data());
     }
     state.counters["cut"] = static_cast<double>(cuts.size());
 }
@@ -117,34 +110,29 @@ void WeldEight(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
     const int n = grid_sizes::segmentsFor(state.range(0));
     const int c = n / 2;
-    std::vector<size_t> ids;
+    // The eight grid points around the centre one.
+    std::vector<std::uint32_t> ring;
     for (int dj = -1; dj <= 1; ++dj) {
         for (int di = -1; di <= 1; ++di) {
             if (di != 0 || dj != 0) {
-                ids.push_back(static_cast<size_t>((c + dj) * (n + 1) + c + di));
+                ring.push_back(static_cast<std::uint32_t>((c + dj) * (n + 1) + c + di));
             }
         }
     }
     for (auto _ : state) {
-        LayerPtr layer = source.copy();
-        std::vector<PointPtr> ring;
-        for (size_t id : ids) {
-            ring.push_back(layer->points[id]);
-        }
-        benchmark::DoNotOptimize(layer->weld(ring).get());
-        release(state, layer);
+        const LayerPtr layer = copyLayer(source);
+        const Welded welded = weld(*layer, ring);
+        benchmark::DoNotOptimize(welded.remap.data());
     }
 }
 
 void DeleteOne(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
-    const size_t id = middleFace(state.range(0));
+    const std::uint32_t face = static_cast<std::uint32_t>(middleFace(state.range(0)));
     for (auto _ : state) {
-        LayerPtr layer = source.copy();
-        const PolygonPtr face = layer->polygons[id];
-        layer->removePolygons({&face, 1});
-        benchmark::DoNotOptimize(layer->polygons.data());
-        release(state, layer);
+        const LayerPtr layer = copyLayer(source);
+        const std::vector<std::uint32_t> remap = removeFaces(*layer, {&face, 1});
+        benchmark::DoNotOptimize(remap.data());
     }
 }
 
@@ -154,7 +142,7 @@ void RayIntersections(benchmark::State& state) {
     const Line ray{{0.0007f, 0.0003f, 1}, {0.0007f, 0.0003f, 0}};
     size_t hits = 0;
     for (auto _ : state) {
-        const auto result = source.intersections(ray);
+        const auto result = intersections(source, ray);
         hits = result.size();
         benchmark::DoNotOptimize(result.data());
     }

@@ -75,19 +75,19 @@ void RectangleSelect(benchmark::State& state) {
 }
 
 // One drag event of Vertex "Move" with 1,000 selected points spread over the grid: the drag
-// handler drops the cached preview, then the first reader recomputes it (a copy of the layer
-// with the points moved). Releasing the previous preview is part of each event.
+// handler makes the preview stale and brings it up to date before the repaint (a copy of the
+// layer with the points moved). Releasing the previous preview is part of each event.
 void VertexMovePreview(benchmark::State& state) {
     Editor editor(state.range(0));
     DetailViewController& controller = editor.controller;
     controller.toolSelected(0);
-    const LayerPtr layer = controller.selectedMesh()->model()->_layers().front();
-    const size_t stride = layer->points.size() / 1000;
+    const LayerPtr layer = controller.selectedMesh()->model()->committed();
+    const size_t stride = layer->pointCount() / 1000;
     for (size_t i = 0; i < 1000; ++i) {
         controller.selectedPointsIds.push_back(static_cast<std::int64_t>(i * stride));
     }
     controller.setRecentView(editor.view);
-    const Vector3 picked = project(layer->points[500 * stride]->position, editor.view);
+    const Vector3 picked = project(layer->positions[500 * stride], editor.view);
     editor.pressAt({picked.x, picked.y});
     controller.op->onMouseDown(editor.view.normalizedMouseStartLocation, editor.view);
 
@@ -97,13 +97,13 @@ void VertexMovePreview(benchmark::State& state) {
         x += 1e-4f;
         editor.pointAt({x, picked.y});
         controller.whenMouseDragged(editor.view, {1e-4f, 0});
-        benchmark::DoNotOptimize(model.layers().front().get());
+        benchmark::DoNotOptimize(model.layer().get());
     }
 }
 
 void PickFace(benchmark::State& state) {
     Editor editor(state.range(0));
-    const LayerPtr layer = editor.mesh->model()->layers().front();
+    const LayerPtr layer = editor.mesh->model()->layer();
     const float cell = 1.0f / static_cast<float>(grid_sizes::segmentsFor(state.range(0)));
     // Inside one triangle of the centre cell, clear of its edges.
     const Line line{editor.camera->localMatrix.translationPart(), {0.3f * cell, 0.6f * cell, 0}};

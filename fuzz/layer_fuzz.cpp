@@ -1,12 +1,12 @@
-// Coverage-guided fuzzing of the layer edits: each input is a program of edits on a generated
-// grid or cube (see layer_program.h). Built and run by scripts/fuzz.
-#include "layer_program.h"
+// Coverage-guided fuzzing of the layer edits: each input is a walk of edits checked step by step
+// (tests/support/layer_walk.h). Built and run by scripts/fuzz.
+#include "support/layer_walk.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (const auto fault = tessel::fuzz::runLayerProgram({data, size})) {
+    if (const auto fault = tessel::walk::run({data, size})) {
         std::fprintf(stderr, "layer fault: %s\n", fault->c_str());
         std::abort();
     }

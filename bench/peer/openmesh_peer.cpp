@@ -1,6 +1,7 @@
 // The layer workloads of bench/layer_bench.cpp done with OpenMesh on the same grids, under the
 // same names, so that scripts/bench --peers can put the two side by side. Each "copy, then ..."
-// workload times the copy and the edit; destroying the mesh is not timed, as in ours.
+// workload times the copy and the edit; destroying the mesh is not timed (ours times the release
+// of its layer, two arrays, so the comparison leans against us by that much).
 //
 // The edits are OpenMesh's own idioms for the same result:
 //   LayerCopy     the copy constructor

@@ -1,7 +1,10 @@
 #include "editor/detail_view_controller.h"
 
 #include "base/check.h"
+#include "base/memory.h"
 #include "tools/tool_factories.h"
+
+#include <algorithm>
 
 namespace tessel {
 
@@ -71,8 +74,15 @@ DetailViewController::DetailViewController(SplitViewController& owner)
                      "mode " << modes[m].name << " lists " << modes[m].tools.size()
                              << " tools but has " << it->second.size() << " factories");
     }
-    // First subscriber: the data is forgotten before any viewport hears of the change.
-    needsDisplay.connect([this] { frameData.invalidate(); });
+    // First subscriber: the preview is brought up to date and the frame's data forgotten before
+    // any viewport hears of the change, so that drawing only ever reads.
+    needsDisplay.connect([this] {
+        if (const MeshPtr mesh = selectedMesh()) {
+            mesh->model()->updatePreview();
+        }
+        frameData.invalidate();
+        returnMemoryOfDroppedPreview();
+    });
 }
 
 DetailViewController::~DetailViewController() {
@@ -85,12 +95,12 @@ DetailViewController::~DetailViewController() {
     if (currentScene && !currentScene->nodes().empty()) {
         for (const MeshPtr& mesh : currentScene->meshes()) {
             if (mesh->model()) {
-                mesh->model()->modifier_.reset();
+                mesh->model()->setModifier(nullptr);
             }
         }
     }
     if (const MeshPtr mesh = selectedMesh(); mesh && mesh->model()) {
-        mesh->model()->modifier_.reset();
+        mesh->model()->setModifier(nullptr);
     }
     // The viewports may outlive us (the window tears down its widgets afterwards): their
     // events must no longer reach this controller.
@@ -102,6 +112,24 @@ DetailViewController::~DetailViewController() {
 }
 
 MeshPtr DetailViewController::selectedMesh() const { return asMesh(selectedNode()); }
+
+void DetailViewController::returnMemoryOfDroppedPreview() {
+    // Only a preview of some size is worth a trip to the system, and only when it is mostly
+    // gone (dropped, or replaced by a much smaller one): a drag replaces previews of one size.
+    constexpr size_t kWorthReturning = 16 << 20;
+    size_t bytes = 0;
+    if (const MeshPtr mesh = selectedMesh(); mesh && mesh->model()->modifier()) {
+        const Layer& shown = *mesh->model()->shownLayer();
+        bytes = shown.positions.capacity() * sizeof(Vector3) +
+                shown.triangles.capacity() * sizeof(Triangle);
+    }
+    if (largestPreviewBytes_ > bytes + kWorthReturning && bytes < largestPreviewBytes_ / 2) {
+        frameData.releaseStorage();
+        returnFreeMemory();
+        largestPreviewBytes_ = bytes;
+    }
+    largestPreviewBytes_ = std::max(largestPreviewBytes_, bytes);
+}
 
 void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports) {
     TESSEL_CHECK(renderers.empty() && selectionConnection_ == 0,
@@ -119,7 +147,7 @@ void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports
     const MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad");
     const MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
     const ScenePtr currentScene = scene();
-    currentScene->insert(Node::make({}, {}, {quad, cube}));
+    currentScene->insert(Node::make({}, {quad, cube}));
 
     MeshPtr firstMesh;
     for (const NodePtr& node : currentScene->nodes().front()->flat()) {

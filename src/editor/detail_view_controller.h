@@ -103,7 +103,12 @@ public:
     void selectionFunction(Mesh& selectionMesh, double time, const SelectionFunctionContext& context);
 
 private:
+    // Gives the memory of a large preview back to the system once it is dropped.
+    void returnMemoryOfDroppedPreview();
+
     SplitViewController& owner_;
+    // The largest preview shown since memory was last given back, in bytes.
+    size_t largestPreviewBytes_ = 0;
     Viewport* recentView_ = nullptr;
     int toolTag_ = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection selectionConnection_ = 0;

@@ -10,9 +10,9 @@ namespace tessel {
 bool FrameData::Entry::matches(const LayerPtr& l, bool selected) const {
     // Same control block: the very object, alive (an expired pointer never matches).
     const bool sameObject = !layer.owner_before(l) && !l.owner_before(layer) && !layer.expired();
-    return current && sameObject && isSelected == selected && pointCount == l->points.size() &&
-           polygonCount == l->polygons.size() && pointStorage == l->points.data() &&
-           polygonStorage == l->polygons.data();
+    return current && sameObject && isSelected == selected && pointCount == l->positions.size() &&
+           faceCount == l->triangles.size() && pointStorage == l->positions.data() &&
+           faceStorage == l->triangles.data();
 }
 
 void FrameData::invalidate() {
@@ -23,6 +23,11 @@ void FrameData::invalidate() {
         e->current = false;
         e->layer.reset();
     }
+    prepared_.clear();
+}
+
+void FrameData::releaseStorage() {
+    entries_.clear();
     prepared_.clear();
 }
 
@@ -38,21 +43,19 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     Entry& entry = spare != entries_.end() ? **spare : *entries_.emplace_back(new Entry);
     handleIndexDataForTriangles(*layer, isSelected, owner.selectedFacesIds, entry.data.triangles);
     handleIndexDataForPoints(*layer, isSelected, owner.selectedPointsIds, entry.data.points);
-    fillPositions(*layer, entry.data.positions);
     entry.layer = layer;
     entry.isSelected = isSelected;
-    entry.pointCount = layer->points.size();
-    entry.polygonCount = layer->polygons.size();
-    entry.pointStorage = layer->points.data();
-    entry.polygonStorage = layer->polygons.data();
+    entry.pointCount = layer->positions.size();
+    entry.faceCount = layer->triangles.size();
+    entry.pointStorage = layer->positions.data();
+    entry.faceStorage = layer->triangles.data();
     entry.current = true;
     entry.used = true;
     ++builds_;
     return entry.data;
 }
 
-std::vector<DrawItem> FrameData::prepare(Viewport& view, DetailViewController& owner,
-                                         double time) {
+std::vector<DrawItem> FrameData::prepare(Viewport& view, const DetailViewController& owner) {
     if (std::find(prepared_.begin(), prepared_.end(), &view) != prepared_.end()) {
         invalidate();
     }
@@ -67,15 +70,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, DetailViewController& o
     if (view.isMouseDragged && view.selectionVolume) {
         nodes.push_back(view.selectionVolume);
     }
-    // Callbacks may move their nodes; run them all before anything reads a matrix.
-    for (const NodePtr& node : nodes) {
-        if (node->transform) {
-            node->transform(*node, time, std::any());
-        }
-    }
-
-    const Matrix viewProjection =
-        camera->projection() * Matrix::view(view.aspectRatio()) * camera->matrix().inverted();
+    const Matrix viewProjection = camera->viewProjection(view.aspectRatio());
     const NodePtr& selectedNode = owner.selectedNode();
     std::vector<DrawItem> items;
     for (const NodePtr& node : nodes) {
@@ -85,22 +80,12 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, DetailViewController& o
         }
         const Matrix mvp = viewProjection * mesh->matrix();
         const ModelPtr& model = mesh->model();
-        const std::vector<LayerPtr> layers = model->layers();
-        if (!layers.empty() && layers.front()) {
-            const bool isSelected = mesh == selectedNode;
-            const LayerPtr& layer = layers.front();
-            items.push_back({layer, &dataFor(layer, isSelected, owner), mvp, mesh->material,
-                             isSelected,
-                             view.selectionVolume && model == view.selectionVolume->model()});
-        }
-        const CachedModifierPtr& modifier = model->modifier_;
-        if (modifier && modifier->result && modifier->result->tool) {
-            const std::vector<LayerPtr> toolLayers = modifier->result->tool->layers();
-            TESSEL_CHECK(!toolLayers.empty() && toolLayers.front(), "FrameData.prepare",
-                         "tool model without layers");
-            const LayerPtr& layer = toolLayers.front();
-            items.push_back({layer, &dataFor(layer, true, owner), mvp, mesh->material, true,
-                             false});
+        const bool isSelected = mesh == selectedNode;
+        const LayerPtr layer = model->shownLayer();
+        items.push_back({layer, &dataFor(layer, isSelected, owner), mvp, mesh->material, isSelected,
+                         view.selectionVolume && model == view.selectionVolume->model()});
+        if (const LayerPtr tool = model->toolLayer()) {
+            items.push_back({tool, &dataFor(tool, true, owner), mvp, mesh->material, true, false});
         }
     }
     return items;

@@ -12,12 +12,10 @@ namespace tessel {
 class DetailViewController;
 class Viewport;
 
-// What a viewport draws of one layer: its index lists and point positions.
+// What a viewport draws of one layer besides its positions: its index lists.
 struct LayerDrawData {
     IndexData triangles;
     IndexData points;
-    // 3 floats per point, in points order.
-    std::vector<float> positions;
 };
 
 // One layer to draw, in the frame's draw order.
@@ -34,8 +32,8 @@ struct DrawItem {
 
 // The CPU side of drawing the editor's viewports, shared between them.
 //
-// The four viewports show the same layers from different cameras, so the index lists and
-// positions of a layer are built once per frame and handed to every viewport that draws it in
+// The four viewports show the same layers from different cameras, so the index lists of a layer
+// are built once per frame and handed to every viewport that draws it in
 // that frame. A frame ends, and everything built is forgotten, when
 //   - invalidate() runs (the controller calls it whenever it asks for a repaint, which every
 //     event that changes the scene, a selection or a preview does), or
@@ -51,14 +49,16 @@ public:
     FrameData(const FrameData&) = delete;
     FrameData& operator=(const FrameData&) = delete;
 
-    // Everything `view` draws now, in draw order: runs the nodes' per-frame callbacks at `time`,
-    // reads every mesh's layers (evaluating a pending preview), and prepares each layer's draw
-    // data, or takes it from another viewport of the same frame. The data stays valid until the
+    // Everything `view` draws now, in draw order: every mesh's shown layer (read as it is: no
+    // preview is evaluated here) and the tool geometry of a preview, each with its draw data,
+    // prepared or taken from another viewport of the same frame. The data stays valid until the
     // next prepare() or invalidate().
-    std::vector<DrawItem> prepare(Viewport& view, DetailViewController& owner, double time);
+    std::vector<DrawItem> prepare(Viewport& view, const DetailViewController& owner);
 
     // Ends the frame: the next prepare() builds everything anew.
     void invalidate();
+    // Ends the frame and lets go of the storage kept for the next one.
+    void releaseStorage();
 
     // How many layers' draw data have been built so far (for tests and benchmarks).
     size_t builds() const { return builds_; }
@@ -68,9 +68,9 @@ private:
         std::weak_ptr<const Layer> layer;
         bool isSelected = false;
         size_t pointCount = 0;
-        size_t polygonCount = 0;
+        size_t faceCount = 0;
         const void* pointStorage = nullptr;
-        const void* polygonStorage = nullptr;
+        const void* faceStorage = nullptr;
         // Built in the current frame.
         bool current = false;
         // Used in the current frame (current entries) or the previous one.

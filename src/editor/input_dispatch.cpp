@@ -20,9 +20,8 @@ double secondsSince1970() {
 }
 
 // The points of `layer` inside the volume mesh's current shape.
-std::vector<std::int64_t> hitsOf(Mesh& volume, const Layer& layer, const char* operation) {
-    const LayerPtr volumeLayer = firstLayer(*volume.model(), operation);
-    return pointsInsideVolume(volumePlanes(*volumeLayer), layer);
+std::vector<std::int64_t> hitsOf(Mesh& volume, const Layer& layer) {
+    return pointsInsideVolume(volumePlanes(*volume.model()->layer()), layer);
 }
 
 } // namespace
@@ -50,15 +49,14 @@ void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*
         y2 = std::min(start.y, pointer.y);
     }
 
-    const LayerPtr layer =
-        firstLayer(*selectionMesh.model(), "DetailViewController.selectionFunction");
-    TESSEL_CHECK(layer->points.size() >= 8, "DetailViewController.selectionFunction",
-                 "a selection volume needs 8 points, got " << layer->points.size());
+    const LayerPtr layer = selectionMesh.model()->layer();
+    TESSEL_CHECK(layer->positions.size() >= 8, "DetailViewController.selectionFunction",
+                 "a selection volume needs 8 points, got " << layer->positions.size());
     const Matrix inverse = view.node()->matrix().inverted();
     const float n = selectionNearDepth;
     const float f = selectionFarDepth;
     auto place = [&](size_t index, float x, float y, float z) {
-        layer->points[index]->position = unproject(x, y, z, inverse);
+        layer->positions[index] = unproject(x, y, z, inverse);
     };
     place(6, x1, y1, n);
     place(5, x1, y2, n);
@@ -98,12 +96,8 @@ bool DetailViewController::whenMouseDown(Viewport& view) {
     if (mesh == nullptr) {
         return false;
     }
-    const std::vector<LayerPtr> layers = mesh->model()->layers();
-    if (layers.empty()) {
-        return false;
-    }
     const std::vector<std::int64_t> hits =
-        hitsOf(*view.clickSelectionVolume, *layers.front(), "DetailViewController.whenMouseDown");
+        hitsOf(*view.clickSelectionVolume, *mesh->model()->layer());
     if (hits.empty()) {
         selectedPointsIds.clear();
         isDuringSelection = true;
@@ -133,21 +127,17 @@ bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     const bool selecting = mode == Mode::Vertex && isDuringSelection;
     // The rectangle tests the layer as it is shown before this event; only that path needs it,
     // and reading it elsewhere would compute a preview only to drop it.
-    const LayerPtr layer =
-        selecting ? firstLayer(model, "DetailViewController.whenMouseDragged") : nullptr;
+    const LayerPtr layer = selecting ? model.layer() : nullptr;
 
-    // Every drag recomputes the preview on its next read, also when the tool changes nothing.
-    if (model.modifier_) {
-        installPreview(model, model.modifier_->closure);
-    }
+    // Every drag recomputes the preview, also when the tool changes nothing: the pointer moved.
+    model.invalidatePreview();
 
     if (selecting) {
         TESSEL_CHECK(view.selectionVolume != nullptr, "DetailViewController.whenMouseDragged",
                      "the viewport has no selection volume");
         selectionFunction(*view.selectionVolume, secondsSince1970(),
                           SelectionFunctionContext{false, view.camera(), &view});
-        selectedPointsIds =
-            hitsOf(*view.selectionVolume, *layer, "DetailViewController.whenMouseDragged");
+        selectedPointsIds = hitsOf(*view.selectionVolume, *layer);
         needsDisplay.emit();
         return false;
     }

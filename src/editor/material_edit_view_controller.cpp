@@ -6,18 +6,18 @@ namespace tessel {
 
 namespace {
 
-MaterialPtr materialOf(const MeshProvider* provider) {
-    if (provider == nullptr) {
+MaterialPtr materialOf(const SplitViewController* document) {
+    if (document == nullptr) {
         return nullptr;
     }
-    const MeshPtr mesh = provider->mesh();
+    const MeshPtr mesh = asMesh(document->selectedNode());
     return mesh ? mesh->material : nullptr;
 }
 
 } // namespace
 
 std::optional<double> MaterialEditViewController::sliderValue(double maximum) const {
-    if (const MaterialPtr material = materialOf(contentProvider)) {
+    if (const MaterialPtr material = materialOf(document)) {
         return static_cast<double>(material->opacity) * maximum;
     }
     return std::nullopt;
@@ -26,7 +26,7 @@ std::optional<double> MaterialEditViewController::sliderValue(double maximum) co
 void MaterialEditViewController::slideAlpha(double value, double maximum) {
     TESSEL_CHECK(maximum > 0, "MaterialEditViewController.slideAlpha",
                  "slider maximum " << maximum << " is not positive");
-    if (const MaterialPtr material = materialOf(contentProvider)) {
+    if (const MaterialPtr material = materialOf(document)) {
         material->opacity = static_cast<float>(value / maximum);
         opacityChanged.emit();
     }

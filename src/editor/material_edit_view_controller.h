@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/mesh_provider.h"
+#include "editor/split_view_controller.h"
 
 #include <optional>
 
@@ -10,13 +10,14 @@ namespace tessel {
 // The opacity slider of the selected mesh's material.
 class MaterialEditViewController {
 public:
-    explicit MaterialEditViewController(const MeshProvider* contentProvider = nullptr)
-        : contentProvider(contentProvider) {}
+    explicit MaterialEditViewController(const SplitViewController* document = nullptr)
+        : document(document) {}
 
-    const MeshProvider* contentProvider;
+    // Where the selected mesh is found.
+    const SplitViewController* document;
 
-    // Where the slider, running from 0 to `maximum`, shows the provider's mesh's opacity;
-    // nullopt without a provider or a mesh.
+    // Where the slider, running from 0 to `maximum`, shows the selected mesh's opacity;
+    // nullopt without a document or a mesh.
     std::optional<double> sliderValue(double maximum = 100) const;
 
     // The slider moved to `value` of `maximum`: the mesh's opacity becomes value / maximum.

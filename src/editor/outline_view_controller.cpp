@@ -5,7 +5,8 @@
 
 namespace tessel {
 
-OutlineViewController::OutlineViewController(SplitViewController& owner) : owner_(owner) {
+OutlineViewController::OutlineViewController(SplitViewController& owner)
+    : planeCreationViewController(&owner), materialEditViewController(&owner), owner_(owner) {
     const auto reselect = [this] { setSelectedNode(selectedNode()); };
     rowsConnection_ = planeCreationViewController.rowsChanged.connect(reselect);
     columnsConnection_ = planeCreationViewController.columnsChanged.connect(reselect);

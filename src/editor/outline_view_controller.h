@@ -2,7 +2,6 @@
 
 #include "base/signal.h"
 #include "editor/material_edit_view_controller.h"
-#include "editor/mesh_provider.h"
 #include "editor/plane_creation_view_controller.h"
 #include "editor/split_view_controller.h"
 
@@ -14,10 +13,10 @@ namespace tessel {
 // The logic of the scene panel: adding and removing meshes, the rules tying the outline's
 // selected row to the window's selected node, and the two sub-panels for the selected mesh.
 // The panel's widgets show this state and forward the user's actions here.
-class OutlineViewController : public MeshProvider {
+class OutlineViewController {
 public:
     explicit OutlineViewController(SplitViewController& owner);
-    ~OutlineViewController() override;
+    ~OutlineViewController();
     OutlineViewController(const OutlineViewController&) = delete;
     OutlineViewController& operator=(const OutlineViewController&) = delete;
 
@@ -25,7 +24,7 @@ public:
     const ScenePtr& scene() const { return owner_.scene(); }
     const NodePtr& selectedNode() const { return owner_.selectedNode(); }
     void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
-    MeshPtr mesh() const override { return asMesh(owner_.selectedNode()); }
+    MeshPtr mesh() const { return asMesh(owner_.selectedNode()); }
 
     // The entries of the add menu, in order.
     const std::vector<std::string> addNodeMenuItems{"Quad", "Cube"};
@@ -50,8 +49,8 @@ public:
     // The sub-panels, bound to this controller's mesh for the panel's whole life. A change of
     // the grid's rows or columns writes the selected node again, so everything that follows the
     // selection (the editor's tool, the viewports) picks up the regenerated grid.
-    PlaneCreationViewController planeCreationViewController{this};
-    MaterialEditViewController materialEditViewController{this};
+    PlaneCreationViewController planeCreationViewController;
+    MaterialEditViewController materialEditViewController;
 
 private:
     SplitViewController& owner_;

@@ -3,10 +3,10 @@
 namespace tessel {
 
 Model::ParamsPtr PlaneCreationViewController::generatorContext() const {
-    if (meshProvider == nullptr) {
+    if (document == nullptr) {
         return nullptr;
     }
-    const MeshPtr mesh = meshProvider->mesh();
+    const MeshPtr mesh = asMesh(document->selectedNode());
     return mesh && mesh->model() ? mesh->model()->params() : nullptr;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/mesh_provider.h"
+#include "editor/split_view_controller.h"
 #include "mesh/model.h"
 
 #include <cstdint>
@@ -12,12 +12,13 @@ namespace tessel {
 // The rows and columns of the selected quad grid, as the panel's fields show and edit them.
 class PlaneCreationViewController {
 public:
-    explicit PlaneCreationViewController(const MeshProvider* meshProvider = nullptr)
-        : meshProvider(meshProvider) {}
+    explicit PlaneCreationViewController(const SplitViewController* document = nullptr)
+        : document(document) {}
 
-    const MeshProvider* meshProvider;
+    // Where the selected mesh is found.
+    const SplitViewController* document;
 
-    // The grid parameters of the provider's mesh, or null without a provider, without a mesh,
+    // The grid parameters of the selected mesh, or null without a document, without a mesh,
     // or for a mesh that is not a quad grid.
     Model::ParamsPtr generatorContext() const;
 

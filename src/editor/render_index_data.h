@@ -15,10 +15,8 @@ struct IndexData {
     std::vector<std::uint32_t> selected;
 };
 
-// Three entries per triangle (a quad gives (A, B, C), (A, C, D)), in polygon order. A face is
-// selected when isMeshSelected and its id is in selectedFacesIds. A triangle with a vertex that is
-// not in the layer is left out whole (so later triangles stay aligned); selection ids out of range
-// are ignored.
+// Three entries per face, in face order. A face is selected when isMeshSelected and its id is in
+// selectedFacesIds; selection ids out of range are ignored.
 IndexData handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
                                       std::span<const std::uint32_t> selectedFacesIds);
 // One entry per point, in order; selected when isMeshSelected and its id is in selectedPointsIds.
@@ -30,7 +28,5 @@ void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
                                  std::span<const std::uint32_t> selectedFacesIds, IndexData& out);
 void handleIndexDataForPoints(const Layer& layer, bool isMeshSelected,
                               std::span<const std::int64_t> selectedPointsIds, IndexData& out);
-// The positions of the layer's points, 3 floats per point, in points order.
-void fillPositions(const Layer& layer, std::vector<float>& out);
 
 } // namespace tessel

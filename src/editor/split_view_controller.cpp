@@ -17,7 +17,7 @@ void SplitViewController::setSelectedNode(NodePtr node) {
     // selection, but re-selecting the same mesh keeps it.
     if (old && node != old) {
         if (const MeshPtr mesh = asMesh(old); mesh && mesh->model()) {
-            mesh->model()->modifier_.reset();
+            mesh->model()->setModifier(nullptr);
         }
     }
     selectedNode_ = std::move(node);

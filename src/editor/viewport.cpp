@@ -4,7 +4,7 @@
 
 namespace tessel {
 
-Viewport::Viewport() : node_(Node::make({}, [](Node&, double, const std::any&) {})) {}
+Viewport::Viewport() : node_(Node::make()) {}
 
 Viewport::~Viewport() {
     // Picking code may still hold the node; its finalizer must not reach a dead viewport.
@@ -16,7 +16,7 @@ void Viewport::attach(CameraPtr camera, DetailViewController* owner) {
     owner_ = owner;
     // Evaluated on every read, so camera moves and resizes need no notification.
     node_->finalizer = [this, camera = camera_] {
-        return camera->projection() * Matrix::view(aspectRatio()) * camera->matrix().inverted();
+        return camera->viewProjection(aspectRatio());
     };
 }
 

@@ -39,7 +39,7 @@ public:
     const NodePtr& node() const { return node_; }
 
     // Binds the viewport to its camera and controller (the renderer's construction): installs
-    // the finalizer projection(camera) * Matrix::view(aspectRatio()) * camera.matrix().inverted().
+    // the finalizer camera.viewProjection(aspectRatio()).
     void attach(CameraPtr camera, DetailViewController* owner);
     const CameraPtr& camera() const { return camera_; }
     DetailViewController* owner() const { return owner_; }

@@ -1,111 +1,63 @@
 #pragma once
 
-#include "geometry/plane.h"
-#include "mesh/point.h"
-#include "mesh/polygon.h"
+#include "geometry/vector.h"
 
-#include <cstddef>
-#include <functional>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace tessel {
 
-class Layer;
-using LayerPtr = std::shared_ptr<Layer>;
+// A face: three point ids. Seen from the front the corners run counter-clockwise, so
+// (B − A) × (C − A) points to the front.
+using Triangle = std::array<std::uint32_t, 3>;
 
 // A ray from `first` through `second` and beyond.
 using Line = std::pair<Vector3, Vector3>;
 
-// One mesh: an ordered list of shared vertices and an ordered list of faces that refer to them.
+// One mesh as flat data: the positions of its points and the triangles over them.
 //
-// Ids are positions: point id i is points[i], polygon id j is polygons[j]. Removals keep the
-// survivors' order (later ids shift down); additions are appended; an edit that replaces a face
-// in place keeps its id.
+// A point's id is its index in `positions`, a face's id its index in `triangles`. "The same
+// vertex" means "the same id": two points at one position are different vertices. Edits keep
+// ids stable in the way a modeller's user sees them: removals keep the survivors' order (later
+// ids shift down), additions are appended, and an edit that replaces a face in place keeps its id.
 //
-// Invariant: every vertex of every polygon is an element of the same layer's points (the same
-// object). Every operation here keeps it.
-//
-// Ids and triangle-only preconditions are the caller's obligation; a violation is a programming
-// error that stops the program (never undefined behaviour).
-class Layer {
-public:
+// Invariants: every corner of every triangle is an id below positions.size(), and no triangle
+// repeats a corner. Every edit keeps them; ids passed to an edit are the caller's obligation (a bad one is a programming error that
+// stops the program, never undefined behaviour).
+struct Layer {
+    std::vector<Vector3> positions;
+    std::vector<Triangle> triangles;
+    // The fragment stage the renderer draws the faces with, when not the default.
     std::optional<std::string> fragmentShader;
-    std::vector<PointPtr> points;
-    std::vector<PolygonPtr> polygons;
 
-    Layer(std::vector<PointPtr> points, std::vector<PolygonPtr> polygons);
-    static LayerPtr make(std::vector<PointPtr> points = {}, std::vector<PolygonPtr> polygons = {});
-
-    // --- Lookups ---
-
-    // The first id whose point is that object.
-    std::optional<size_t> indexOf(const PointPtr& point) const;
-    // The id of each given point, in the given order; each must be in the layer.
-    std::vector<size_t> indexesOf(std::span<const PointPtr> points) const;
-    // Polygons containing the point, in layer order.
-    std::vector<PolygonPtr> polygonsSharing(const PointPtr& vertex) const;
-    // True when no polygon contains the point.
-    bool isOrphaned(const PointPtr& point) const;
-    // Every point used by at least one of the given polygons, each once, in no particular order.
-    std::vector<PointPtr> pointsSharedBy(std::span<const size_t> polygonIds) const;
-    // Ascending ids of the points whose signed distance d from the plane has comparator(d, 0).
-    std::vector<size_t> pointIdsRelativeTo(const Plane& plane,
-                                           const std::function<bool(float, float)>& comparator) const;
-
-    // --- Removal and clean-up ---
-
-    // For each polygon in order: remove every occurrence, then remove those of its vertices
-    // that no remaining face uses (with remove(verts:)).
-    void removePolygons(std::span<const PolygonPtr> polygons);
-    // For each point in order: remove every face using it (cascading), then the point itself.
-    void removeVerts(std::span<const PointPtr> verts);
-    // Removes faces with a repeated vertex object, cascading to their unused vertices.
-    void removeDegeneratedPolygons();
-    // Removes every point no face uses, keeping the order of the rest.
-    void removeOrphanedPoints();
-    // Merges the points into one new point at their mean position, appended last; collapsed
-    // faces and all orphaned points disappear. Returns the new point (possibly no longer in
-    // the layer when every face around it collapsed); null for an empty list.
-    PointPtr weld(std::span<const PointPtr> vertices);
-
-    // A deep copy: new points, new faces re-linked to them, same ids, same fragmentShader.
-    LayerPtr copy() const;
-
-    // --- Edits that add geometry (new faces and points are appended) ---
-
-    // Fan subdivision around the centroid: the face's id names the first piece.
-    void subdividePolygon(size_t id);
-    // Pulls a triangle out along its normal by `distance` as a prism without bottom: the id
-    // names the cap, six sides are appended, then the three new points.
-    void extrudeTriangle(size_t polygonId, float distance);
-    // Cuts a triangle at S + (T − S)·t on edge k (from verts[k] to verts[(k + 1) mod 3]).
-    // Returns the ids of the two pieces (id, last id).
-    std::pair<size_t, size_t> splitTriangle(size_t id, int onEdgeId, float t);
-    // Cuts a triangle at one point on each of two different edges, giving three triangles.
-    void splitTriangle(size_t id, std::pair<int, int> onEdges, std::pair<float, float> t);
-
-    // --- Ray queries ---
-
-    // Every face hit by the ray, ascending by id.
-    std::vector<std::pair<size_t, Vector3>> intersections(const Line& line) const;
-    // The hit of one triangle.
-    std::optional<Vector3> intersection(size_t polygonId, const Line& line) const;
-
-private:
-    // New points and triangles of the layer's own operations (copy and the edits). They are
-    // ordinary shared objects; their memory comes from a pool that reuses freed ones instead of
-    // returning them to the system (see layer.cpp).
-    static PointPtr newPoint(const Vector3& position);
-    static TrianglePtr newTriangle(PointPtr a, PointPtr b, PointPtr c);
-
-    // Writes each point's id into its index hint, first occurrence winning.
-    void numberPoints() const;
-    // The id of a point numbered by numberPoints(), or nullopt when it is not in the layer.
-    std::optional<size_t> numberedIndexOf(const PointPtr& point) const;
+    size_t pointCount() const { return positions.size(); }
+    size_t faceCount() const { return triangles.size(); }
 };
+
+using LayerPtr = std::shared_ptr<Layer>;
+
+inline LayerPtr makeLayer(std::vector<Vector3> positions = {}, std::vector<Triangle> triangles = {}) {
+    return std::make_shared<Layer>(Layer{std::move(positions), std::move(triangles), std::nullopt});
+}
+
+// Marks an id that a remap table sends nowhere.
+inline constexpr std::uint32_t kRemoved = UINT32_MAX;
+
+// Every point used by at least one of the given faces, each once, in the order first met going
+// through the faces' corners. Face ids must be valid.
+std::vector<std::uint32_t> pointsOfFaces(const Layer& layer, std::span<const std::uint32_t> faces);
+
+// Mean of the points' positions: components summed in list order, divided by the count
+// (not-a-number for an empty list). Ids must be valid.
+Vector3 centroid(const Layer& layer, std::span<const std::uint32_t> points);
+
+// Stops the program when a face id is out of range; `operation` names the caller.
+void checkFace(const Layer& layer, size_t face, const char* operation);
 
 } // namespace tessel

@@ -7,31 +7,17 @@
 
 namespace tessel {
 
-// --- CachedModifier ---
-
-const ModifierResult& CachedModifier::invoke(Model& model) {
-    if (!result) {
-        // Evaluate into a local first: the closure must not see a half-filled cache.
-        ModifierResult fresh = closure(model);
-        result = std::move(fresh);
-    }
-    return *result;
-}
-
 // --- Model.Params ---
 
 namespace {
 
-// Truncates toward zero and clamps in double precision, so that huge and infinite values clamp
-// without an out-of-range conversion. Not-a-number keeps the old value.
-std::int64_t clampedWrite(const Model::Clamped& storage, double value) {
+// Truncates toward zero and clamps to 1 … 10 in double precision, so that huge and infinite
+// values clamp without an out-of-range conversion. Not-a-number keeps the old value.
+std::int64_t clampedWrite(std::int64_t old, double value) {
     if (std::isnan(value)) {
-        return storage.value;
+        return old;
     }
-    double t = std::trunc(value);
-    t = std::max(static_cast<double>(storage.lower), t);
-    t = std::min(static_cast<double>(storage.upper), t);
-    return static_cast<std::int64_t>(t);
+    return static_cast<std::int64_t>(std::clamp(std::trunc(value), 1.0, 10.0));
 }
 
 } // namespace
@@ -42,89 +28,67 @@ Model::Params::Params(double u, double v) {
 }
 
 void Model::Params::setU(double value) {
-    const std::int64_t old = _u.value;
-    _u.value = clampedWrite(_u, value);
-    uChanged.emit(old, _u.value);
+    const std::int64_t old = u_;
+    u_ = clampedWrite(u_, value);
+    uChanged.emit(old, u_);
 }
 
 void Model::Params::setV(double value) {
-    const std::int64_t old = _v.value;
-    _v.value = clampedWrite(_v, value);
-    vChanged.emit(old, _v.value);
+    const std::int64_t old = v_;
+    v_ = clampedWrite(v_, value);
+    vChanged.emit(old, v_);
 }
 
 // --- Model ---
 
-Model::Model(std::vector<LayerPtr> layers) : _layers([] { return std::vector<LayerPtr>{}; }) {
-    setLayers(std::move(layers));
+Model::Model(LayerPtr layer) : committed_(layer ? std::move(layer) : makeLayer()) {}
+
+void Model::setCommitted(LayerPtr layer) {
+    TESSEL_CHECK(layer != nullptr, "Model::setCommitted", "no layer");
+    committed_ = std::move(layer);
+    followsParams_ = false;
+    stale_ = true;
 }
 
-std::vector<LayerPtr> Model::layers() {
-    if (!modifier_) {
-        return _layers();
-    }
-    // Hold the modifier and the preview model: a closure or a nested read must not be able to
-    // free them while we use them.
-    const CachedModifierPtr modifier = modifier_;
-    const ModelPtr preview = modifier->invoke(*this).model;
-    TESSEL_CHECK(preview != nullptr, "Model.layers", "the modifier returned no model");
-    return preview->layers();
+LayerPtr Model::layer() {
+    updatePreview();
+    return shownLayer();
 }
 
-void Model::setLayers(std::vector<LayerPtr> layers) {
-    if (modifier_) {
-        modifier_->result.reset();
+LayerPtr Model::shownLayer() const {
+    return modifier_ && preview_.layer ? preview_.layer : committed();
+}
+
+LayerPtr Model::toolLayer() const { return modifier_ ? preview_.tool : nullptr; }
+
+void Model::setModifier(ModifierPtr modifier) {
+    modifier_ = std::move(modifier);
+    preview_ = {};
+    stale_ = true;
+}
+
+void Model::updatePreview() {
+    if (!modifier_ || !stale_) {
+        return;
     }
-    _layers = [layers = std::move(layers)] { return layers; };
+    // Held: the evaluation may replace the installed modifier.
+    const ModifierPtr modifier = modifier_;
+    const LayerPtr base = committed_;
+    ModifierResult result = modifier->evaluate(*base);
+    TESSEL_CHECK(result.layer != nullptr, "Model::updatePreview", "the modifier gave no layer");
+    if (modifier_ == modifier) {
+        preview_ = std::move(result);
+        stale_ = false;
+    }
 }
 
 void Model::applyModifier() {
     if (!modifier_) {
         return;
     }
-    const CachedModifierPtr modifier = modifier_;
-    // A fresh evaluation: the cache is neither used nor filled; the tool model is dropped.
-    const ModelPtr fresh = modifier->closure(*this).model;
-    TESSEL_CHECK(fresh != nullptr, "Model.applyModifier", "the modifier returned no model");
-    const std::vector<LayerPtr> freshLayers = fresh->_layers();
-    TESSEL_CHECK(!freshLayers.empty(), "Model.applyModifier",
-                 "the modifier's result model has no base layers");
-    // In-place change of layers: read (the preview, computed now when the cache is empty),
-    // replace element 0, write back (empties the cache and freezes the model).
-    std::vector<LayerPtr> current = layers();
-    TESSEL_CHECK(!current.empty(), "Model.applyModifier", "the model's layers are empty");
-    current[0] = freshLayers[0];
-    setLayers(std::move(current));
-}
-
-ModelPtr Model::copy() const {
-    const std::vector<LayerPtr> base = _layers();
-    TESSEL_CHECK(!base.empty(), "Model.copy", "the model has no base layers");
-    return Model::make({base[0]->copy()});
-}
-
-void Model::setGeneratorContext(std::any context) {
-    generatorContext_ = std::move(context);
-    generatorContextChanged.emit();
-}
-
-CachedModifier::Closure Model::modifier() const {
-    return modifier_ ? modifier_->closure : CachedModifier::Closure{};
-}
-
-void Model::setModifier(CachedModifier::Closure closure) {
-    if (closure) {
-        modifier_ = CachedModifier::make(std::move(closure));
-    } else {
-        modifier_.reset();
-    }
-}
-
-Model::ParamsPtr Model::params() const {
-    if (const auto* params = std::any_cast<ParamsPtr>(&generatorContext_)) {
-        return *params;
-    }
-    return nullptr;
+    const ModifierPtr modifier = modifier_;
+    const LayerPtr base = committed_;
+    setCommitted(modifier->evaluate(*base).layer);
 }
 
 } // namespace tessel

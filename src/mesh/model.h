@@ -1,56 +1,42 @@
 #pragma once
 
 #include "base/signal.h"
+#include "geometry/plane.h"
 #include "mesh/layer.h"
 
-#include <any>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace tessel {
 
 class Model;
-class CachedModifier;
 using ModelPtr = std::shared_ptr<Model>;
-using CachedModifierPtr = std::shared_ptr<CachedModifier>;
 
-// What a modifier produces: the modified copy, and optional geometry that visualises the tool
-// (drawn by the renderer, ignored by applyModifier()).
+// What a modifier shows: the edited copy of the committed layer, and optional geometry that
+// shows the tool itself (drawn, never committed).
 struct ModifierResult {
-    ModelPtr model;
-    ModelPtr tool;
+    LayerPtr layer;
+    LayerPtr tool;
 };
 
-// A modifier function with the cache of its last evaluation.
-class CachedModifier {
+// A non-destructive edit installed on a model: a tool's preview. It computes its result from
+// the committed layer and its own state, never by changing the layer it is given.
+class Modifier {
 public:
-    // Always called with the model it is installed on; it must not read that model's layers.
-    using Closure = std::function<ModifierResult(Model&)>;
-
-    Closure closure;
-    std::optional<ModifierResult> result;
-
-    explicit CachedModifier(Closure c) : closure(std::move(c)) {}
-    static CachedModifierPtr make(Closure c) { return std::make_shared<CachedModifier>(std::move(c)); }
-
-    // The cached result, or a fresh evaluation that fills the cache.
-    const ModifierResult& invoke(Model& model);
+    virtual ~Modifier() = default;
+    virtual ModifierResult evaluate(const Layer& committed) = 0;
 };
+using ModifierPtr = std::shared_ptr<Modifier>;
 
-// The editable content of a mesh: an ordered list of layers produced by `_layers`, plus an
-// optional non-destructive modifier whose result replaces the layers on reading.
-class Model : public std::enable_shared_from_this<Model> {
+// The editable content of a mesh: the committed layer and, while a tool previews an edit, the
+// installed modifier with its last result.
+//
+// The preview is a value. Installing a modifier, committing, or invalidatePreview() (the tool's
+// gesture changed) make it stale; layer() and updatePreview() evaluate a stale preview, and
+// nothing else does: drawing reads shownLayer(), which never evaluates.
+class Model {
 public:
-    // Clamped storage of a boxed integer.
-    struct Clamped {
-        std::int64_t value;
-        std::int64_t lower;
-        std::int64_t upper;
-    };
-
     // Segment counts of a quad grid: u horizontal, v vertical; each clamped to 1 … 10.
     class Params {
     public:
@@ -59,8 +45,8 @@ public:
             return std::make_shared<Params>(u, v);
         }
 
-        std::int64_t u() const { return _u.value; }
-        std::int64_t v() const { return _v.value; }
+        std::int64_t u() const { return u_; }
+        std::int64_t v() const { return v_; }
         // Truncates toward zero, then clamps. Not-a-number leaves the value as it was.
         void setU(double value);
         void setV(double value);
@@ -70,52 +56,47 @@ public:
         Signal<std::int64_t, std::int64_t> vChanged;
 
     private:
-        Clamped _u{1, 1, 10};
-        Clamped _v{1, 1, 10};
+        std::int64_t u_ = 1;
+        std::int64_t v_ = 1;
     };
     using ParamsPtr = std::shared_ptr<Params>;
 
-    using LayersFunction = std::function<std::vector<LayerPtr>()>;
+    // A model committed to `layer` (an empty layer when null).
+    explicit Model(LayerPtr layer = nullptr);
+    static ModelPtr make(LayerPtr layer = nullptr) { return std::make_shared<Model>(std::move(layer)); }
 
-    // The only constructor: stores `layers` through the layers write.
-    explicit Model(std::vector<LayerPtr> layers);
-    static ModelPtr make(std::vector<LayerPtr> layers) {
-        return std::make_shared<Model>(std::move(layers));
-    }
+    // The committed layer. A grid's is generated again on every change of its params, until the
+    // first commit.
+    const LayerPtr& committed() const { return committed_; }
+    // Replaces the committed layer; a grid keeps its params but stops following them. The
+    // preview is stale.
+    void setCommitted(LayerPtr layer);
 
-    // The modifier's preview layers when a modifier is installed (evaluated once per emptied
-    // cache), else the base layers from `_layers`.
-    std::vector<LayerPtr> layers();
-    // Empties the modifier's cache and freezes the model to `layers`.
-    void setLayers(std::vector<LayerPtr> layers);
+    // The layer the model shows: the preview's while a modifier is installed (evaluated first
+    // when stale), else the committed one.
+    LayerPtr layer();
+    // The same without evaluating: the last preview, or the committed layer when there is none.
+    LayerPtr shownLayer() const;
+    // The tool geometry of the last preview, if any.
+    LayerPtr toolLayer() const;
 
-    // Commits the modifier: a fresh evaluation's first base layer becomes element 0 of the
-    // current layers. The modifier stays installed. No modifier: nothing happens.
+    const ModifierPtr& modifier() const { return modifier_; }
+    // Installs a modifier (replacing any other) with a stale preview; null removes it.
+    void setModifier(ModifierPtr modifier);
+    // The installed modifier's inputs changed: its preview is stale.
+    void invalidatePreview() { stale_ = true; }
+    // Evaluates a stale preview now.
+    void updatePreview();
+    // Commits: a fresh evaluation of the modifier becomes the committed layer. The modifier
+    // stays installed, with a stale preview. Without a modifier nothing happens.
     void applyModifier();
 
-    // A one-layer model holding a deep copy of the first base layer (any modifier ignored).
-    ModelPtr copy() const;
-
-    const std::any& generatorContext() const { return generatorContext_; }
-    void setGeneratorContext(std::any context);
-    Signal<> generatorContextChanged;
-
-    // The installed modifier, if any.
-    CachedModifierPtr modifier_;
-    // Source of the base layers.
-    LayersFunction _layers;
-
-    // Convenience view of modifier_: its closure, or an empty function.
-    CachedModifier::Closure modifier() const;
-    // Installs a new CachedModifier (empty cache) holding `closure`; an empty function removes it.
-    void setModifier(CachedModifier::Closure closure);
-
     // The grid's Params when this is a quad grid model, else null.
-    ParamsPtr params() const;
+    const ParamsPtr& params() const { return params_; }
 
     // --- Generators ---
 
-    // A grid regenerated from `params` on every read of layers, until the first layers write.
+    // A grid generated from `params`, following every change of them until the first commit.
     static ModelPtr makeQuad(const ParamsPtr& params);
     // The 2-unit cube centred on the origin: 8 shared corners, 12 triangles.
     static ModelPtr makeCube();
@@ -123,7 +104,13 @@ public:
     static ModelPtr makePlane(const Plane& plane);
 
 private:
-    std::any generatorContext_;
+    LayerPtr committed_;
+    ParamsPtr params_;
+    bool followsParams_ = false;
+
+    ModifierPtr modifier_;
+    ModifierResult preview_;
+    bool stale_ = false;
 };
 
 // A flat grid of H × V cells in z = 0 spanning −0.5 … 0.5: (H + 1)(V + 1) points row by row

@@ -39,12 +39,6 @@ private:
     std::chrono::steady_clock::time_point m_start;
 };
 
-double secondsSince1970() {
-    using Seconds = std::chrono::duration<double>;
-    return std::chrono::duration_cast<Seconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 Renderer::Timing Renderer::timing() { return totals; }
@@ -139,7 +133,7 @@ void Renderer::render(Viewport& view, DetailViewController& owner) {
     std::vector<DrawItem> items;
     {
         const Stopwatch coreTime(totals.core);
-        items = owner.frameData.prepare(view, owner, secondsSince1970());
+        items = owner.frameData.prepare(view, owner);
     }
 
     glEnable(GL_DEPTH_TEST);
@@ -163,12 +157,12 @@ void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) 
     const Layer& layer = *item.layer;
     const IndexData& triangles = item.data->triangles;
     const IndexData& points = item.data->points;
-    const std::vector<float>& positions = item.data->positions;
+    const std::vector<Vector3>& positions = layer.positions;
     // No index can refer to a point of an empty layer: nothing to draw.
     if (positions.empty()) {
         return;
     }
-    const auto bytes = static_cast<GLsizeiptr>(positions.size() * sizeof(float));
+    const auto bytes = static_cast<GLsizeiptr>(positions.size() * sizeof(Vector3));
     glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
     // Orphaning lets the driver hand out fresh storage while earlier draws still read the old.
     glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);

@@ -19,6 +19,9 @@ public:
 
     // Matrix::projection(zn, zf, fov).
     Matrix projection() const;
+    // What a viewport of that width-to-height ratio shows of the world through this camera:
+    // projection * Matrix::view(aspectRatio) * matrix()⁻¹.
+    Matrix viewProjection(float aspectRatio) const;
 };
 
 } // namespace tessel

@@ -2,11 +2,10 @@
 
 namespace tessel {
 
-Mesh::Mesh(ModelPtr model, std::string name, Transform transform)
-    : Node(std::move(name), std::move(transform), {}), model_(std::move(model)) {}
+Mesh::Mesh(ModelPtr model, std::string name) : Node(std::move(name), {}), model_(std::move(model)) {}
 
-MeshPtr Mesh::make(ModelPtr model, std::string name, Transform transform) {
-    return std::make_shared<Mesh>(std::move(model), std::move(name), std::move(transform));
+MeshPtr Mesh::make(ModelPtr model, std::string name) {
+    return std::make_shared<Mesh>(std::move(model), std::move(name));
 }
 
 void Mesh::setModel(ModelPtr model) {

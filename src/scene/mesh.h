@@ -21,8 +21,8 @@ public:
 // A node carrying geometry.
 class Mesh : public Node {
 public:
-    Mesh(ModelPtr model, std::string name, Transform transform);
-    static MeshPtr make(ModelPtr model, std::string name = {}, Transform transform = {});
+    Mesh(ModelPtr model, std::string name);
+    static MeshPtr make(ModelPtr model, std::string name = {});
 
     const ModelPtr& model() const { return model_; }
     // Stores the model and tells observers (old, new).

@@ -14,12 +14,11 @@ void appendSubtree(const NodePtr& node, std::vector<NodePtr>& out) {
 
 } // namespace
 
-Node::Node(std::string name, Transform transform, Children children)
-    : transform(std::move(transform)), children_(std::move(children)),
-      name_(name.empty() ? "unnamed" : std::move(name)) {}
+Node::Node(std::string name, Children children)
+    : children_(std::move(children)), name_(name.empty() ? "unnamed" : std::move(name)) {}
 
-NodePtr Node::make(std::string name, Transform transform, Children children) {
-    auto node = std::make_shared<Node>(std::move(name), std::move(transform), std::move(children));
+NodePtr Node::make(std::string name, Children children) {
+    auto node = std::make_shared<Node>(std::move(name), std::move(children));
     // The parent link needs the shared owner, which the constructor cannot see yet.
     for (const NodePtr& child : node->children_) {
         if (child) {

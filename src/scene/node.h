@@ -3,7 +3,6 @@
 #include "base/signal.h"
 #include "geometry/matrix.h"
 
-#include <any>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,22 +16,19 @@ using NodePtr = std::shared_ptr<Node>;
 // A node of the scene tree. Owns its children; its parent link is weak.
 class Node : public std::enable_shared_from_this<Node> {
 public:
-    using Transform = std::function<void(Node& node, double time, const std::any& context)>;
     using Children = std::vector<NodePtr>;
 
     // Use make(): it also sets the children's parent.
-    Node(std::string name, Transform transform, Children children);
+    Node(std::string name, Children children);
     virtual ~Node() = default;
 
     // An empty name gives "unnamed". Every given child gets the new node as parent.
-    static NodePtr make(std::string name = {}, Transform transform = {}, Children children = {});
+    static NodePtr make(std::string name = {}, Children children = {});
 
     Matrix localMatrix;
     // When set, its result is multiplied in front of the composed matrix.
     std::function<Matrix()> finalizer;
     std::weak_ptr<Node> parent;
-    // Per-frame callback, called by the renderer with the time in seconds since 1970.
-    Transform transform;
 
     const Children& children() const { return children_; }
     // Stores the children and tells observers (old, new). Parents are left as they are.

@@ -1,6 +1,7 @@
 #include "tools/mesh_tools.h"
 
 #include "editor/detail_view_controller.h"
+#include "mesh/subdivide.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 
@@ -26,13 +27,7 @@ void MeshTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
     intersection_ = hit ? std::optional<Vector3>(hit->second) : std::nullopt;
 
     if (const ModelPtr model = selectedModel(context_)) {
-        if (!modifier_) {
-            modifier_ = [weak = weak_from_this()](Model& m) {
-                const std::shared_ptr<MeshTranslation> tool = weak.lock();
-                return tool ? tool->preview(m) : ModifierResult{m.copy(), nullptr};
-            };
-        }
-        installPreview(*model, [self, preview = modifier_](Model& m) { return preview(m); });
+        installPreview(*model, self);
     }
 }
 
@@ -45,10 +40,10 @@ void MeshTranslation::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     }
 }
 
-ModifierResult MeshTranslation::preview(Model& model) const {
-    ModelPtr copy = model.copy();
+ModifierResult MeshTranslation::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed);
     if (!intersection_) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
     Viewport& view = context_.recentView();
     const Matrix viewProjection = view.node()->matrix();
@@ -58,11 +53,10 @@ ModifierResult MeshTranslation::preview(Model& model) const {
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
-    const LayerPtr layer = firstLayer(*copy, "MeshTranslation.preview");
-    for (const PointPtr& point : layer->points) {
-        point->position += offset;
+    for (Vector3& p : layer->positions) {
+        p += offset;
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 // --- Subdivide ---
@@ -70,9 +64,7 @@ ModifierResult MeshTranslation::preview(Model& model) const {
 std::shared_ptr<MeshSubdivide> MeshSubdivide::make(DetailViewController& context) {
     std::shared_ptr<MeshSubdivide> tool(new MeshSubdivide);
     if (const ModelPtr model = selectedModel(context)) {
-        // The preview needs no tool state; it holds the tool only so that the tool lives as long
-        // as its preview, like every other tool.
-        installPreview(*model, [tool](Model& m) { return tool->preview(m); });
+        installPreview(*model, tool);
     }
     return tool;
 }
@@ -81,17 +73,11 @@ void MeshSubdivide::onMouseDown(Vec2 /*position*/, Viewport& /*view*/) {}
 void MeshSubdivide::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
 void MeshSubdivide::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {}
 
-ModifierResult MeshSubdivide::preview(Model& model) {
-    ModelPtr copy = model.copy();
-    const LayerPtr layer = firstLayer(*copy, "MeshSubdivide.preview");
-    const size_t count = layer->polygons.size();
-    // Each subdivision adds one point and, for a triangle, two faces.
-    layer->points.reserve(layer->points.size() + count);
-    layer->polygons.reserve(3 * count);
-    for (size_t i = 0; i < count; ++i) {
-        layer->subdividePolygon(i);
-    }
-    return {copy, nullptr};
+ModifierResult MeshSubdivide::evaluate(const Layer& committed) {
+    const size_t faces = committed.triangles.size();
+    LayerPtr layer = copyOf(committed, faces, 2 * faces);
+    subdivideAll(*layer);
+    return {layer, nullptr};
 }
 
 } // namespace tessel

@@ -16,6 +16,7 @@ namespace tessel {
 // Selecting a mesh makes the controller build a new tool; the gesture stays with the preview
 // this tool installed, which keeps the tool alive until the release removes it.
 class MeshTranslation final : public Operation,
+                              public Modifier,
                               public std::enable_shared_from_this<MeshTranslation> {
   public:
     // Installs nothing.
@@ -25,8 +26,8 @@ class MeshTranslation final : public Operation,
     void onMouseDragged(Vec2 delta, Viewport& view) override;
     void onMouseUp(Vec2 position, Viewport& view) override;
 
-    // A copy of `model` moved by the pointer's offset since the press; no tool model.
-    ModifierResult preview(Model& model) const;
+    // The committed layer moved by the pointer's offset since the press; no tool.
+    ModifierResult evaluate(const Layer& committed) override;
 
     // The point of the pressed mesh that the last press hit (layer coordinates); kept after the
     // release until the next press.
@@ -37,15 +38,12 @@ class MeshTranslation final : public Operation,
 
     DetailViewController& context_;
     std::optional<Vector3> intersection_;
-    // This tool's preview function, made on first use and installed on every press. It refers
-    // to the tool weakly: the tool owns it. What gets installed holds the tool strongly.
-    CachedModifier::Closure modifier_;
 };
 
 // Mesh "Subdivide": previews every polygon of the mesh selected at creation subdivided around
 // its centroid; the apply button commits it, and as the preview stays installed every further
 // apply goes one level deeper. Mouse events do nothing.
-class MeshSubdivide final : public Operation, public std::enable_shared_from_this<MeshSubdivide> {
+class MeshSubdivide final : public Operation, public Modifier {
   public:
     // Installs the preview on the selected mesh's model (if any).
     static std::shared_ptr<MeshSubdivide> make(DetailViewController& context);
@@ -54,8 +52,8 @@ class MeshSubdivide final : public Operation, public std::enable_shared_from_thi
     void onMouseDragged(Vec2 delta, Viewport& view) override;
     void onMouseUp(Vec2 position, Viewport& view) override;
 
-    // A copy of `model` with each of its polygons subdivided once.
-    static ModifierResult preview(Model& model);
+    // The committed layer with each of its faces subdivided once.
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     MeshSubdivide() = default;

@@ -1,7 +1,8 @@
 #include "tools/plane_cut.h"
 
 #include "editor/detail_view_controller.h"
-#include "tools/point_merge.h"
+#include "mesh/plane_cut.h"
+#include "mesh/triangle.h"
 #include "tools/tool_support.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ std::shared_ptr<PlaneCut> PlaneCut::make(DetailViewController& context) {
     std::shared_ptr<PlaneCut> tool(new PlaneCut(context));
     context.selectedFacesIds.clear();
     if (const ModelPtr model = selectedModel(context)) {
-        installPreview(*model, [tool](Model& m) { return tool->preview(m); });
+        installPreview(*model, tool);
     }
     return tool;
 }
@@ -26,11 +27,9 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     context_.selectedFacesIds.clear();
 
     // The patch that is shown takes the press; before the first preview, the mesh does.
-    LayerPtr layer;
-    if (model->modifier_ && model->modifier_->result && model->modifier_->result->tool) {
-        layer = firstLayer(*model->modifier_->result->tool, "PlaneCut.onMouseDown");
-    } else {
-        layer = firstLayer(*model, "PlaneCut.onMouseDown");
+    LayerPtr layer = model->toolLayer();
+    if (!layer) {
+        layer = model->layer();
     }
 
     const Vec2 pointer = devicePosition(position);
@@ -38,24 +37,11 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     const Vector3 a = unproject(pointer.x, pointer.y, 0, inverse);
     const Vector3 d = unproject(pointer.x, pointer.y, 0.1f, inverse) - a;
 
-    for (size_t i = 0; i < layer->polygons.size(); ++i) {
-        const Polygon& polygon = *layer->polygons[i];
-        if (!polygon.isTriangle()) {
-            continue;
-        }
-        const auto& triangle = static_cast<const Triangle&>(polygon);
-        const Vector3 n = triangle.normal().normalized();
-        const Vector3 c = triangle.centroid();
-        const float den = d.dot(n);
-        if (den == 0) {
-            continue;
-        }
-        const float t = -n.dot(a - c) / den;
-        if (t < 0) {
-            continue;
-        }
-        const Vector3 hit = a + d * t;
-        if (triangle.contains(hit)) {
+    // The first face in id order that the ray meets, not the nearest.
+    const std::vector<Vector3>& p = layer->positions;
+    for (size_t i = 0; i < layer->triangles.size(); ++i) {
+        const Triangle& t = layer->triangles[i];
+        if (const auto hit = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
             intersection = hit;
             context_.selectedFacesIds.push_back(static_cast<std::uint32_t>(i));
             break;
@@ -103,57 +89,14 @@ void PlaneCut::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     frozenNormal.reset();
 }
 
-ModifierResult PlaneCut::preview(Model& model) {
-    if (!cachedModel || cachedModel.get() != &model) {
-        cachedModel = model.copy();
-    }
-    const LayerPtr layer = firstLayer(*cachedModel, "PlaneCut.preview");
+ModifierResult PlaneCut::evaluate(const Layer& committed) {
+    // A plane crosses a few faces per row of a mesh: room for them, grown only when more.
+    const auto room = static_cast<size_t>(4 * std::sqrt(static_cast<double>(committed.triangles.size()))) + 64;
+    LayerPtr layer = copyOf(committed, room, 2 * room);
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
     cutAlongPlane(*layer, n, o, mergeMemo_);
-    return {cachedModel, Model::makePlane(Plane::through(n, o))};
-}
-
-void splitAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
-    const size_t count = layer.polygons.size();
-    for (size_t i = 0; i < count; ++i) {
-        const Polygon& polygon = *layer.polygons[i];
-        if (!polygon.isTriangle()) {
-            continue;
-        }
-        const auto& triangle = static_cast<const Triangle&>(polygon);
-        const Vector3 r[3] = {triangle.a()->position, triangle.b()->position,
-                              triangle.c()->position};
-        int crossed[3];
-        float at[3];
-        int crossings = 0;
-        for (int k = 0; k < 3; ++k) {
-            const Vector3& a = r[k];
-            const Vector3& b = r[(k + 1) % 3];
-            const float t = -n.dot(a - o) / n.dot(b - a);
-            // Not-a-number fails both tests; an infinity fails one.
-            if (t >= 0 && t <= 1) {
-                crossed[crossings] = k;
-                at[crossings] = t;
-                ++crossings;
-            }
-        }
-        if (crossings == 2) {
-            layer.splitTriangle(i, {crossed[0], crossed[1]}, {at[0], at[1]});
-        }
-    }
-}
-
-void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
-    splitAlongPlane(layer, unitNormal, origin);
-    mergeCoincidentPoints(layer);
-}
-
-void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
-                   PointMergeMemo& memo) {
-    const size_t settled = layer.points.size();
-    splitAlongPlane(layer, unitNormal, origin);
-    mergeCoincidentPoints(layer, settled, memo);
+    return {layer, Model::makePlane(Plane::through(n, o))->committed()};
 }
 
 } // namespace tessel

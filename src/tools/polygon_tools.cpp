@@ -1,6 +1,9 @@
 #include "tools/polygon_tools.h"
 
 #include "editor/detail_view_controller.h"
+#include "mesh/extrude.h"
+#include "mesh/removal.h"
+#include "mesh/subdivide.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
 
@@ -10,11 +13,11 @@ namespace {
 
 // The selected face ids that name a polygon of `layer`. Selections are not renumbered when an
 // edit removes faces, so an id may have gone stale.
-std::vector<size_t> validFaceIds(const std::vector<std::uint32_t>& ids, const Layer& layer) {
-    std::vector<size_t> valid;
+std::vector<std::uint32_t> validFaceIds(const std::vector<std::uint32_t>& ids, const Layer& layer) {
+    std::vector<std::uint32_t> valid;
     valid.reserve(ids.size());
     for (const std::uint32_t id : ids) {
-        if (id < layer.polygons.size()) {
+        if (id < layer.triangles.size()) {
             valid.push_back(id);
         }
     }
@@ -23,7 +26,7 @@ std::vector<size_t> validFaceIds(const std::vector<std::uint32_t>& ids, const La
 
 // The edited face: the first selected id, when it names a polygon of `layer`.
 std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const Layer& layer) {
-    if (ids.empty() || ids.front() >= layer.polygons.size()) {
+    if (ids.empty() || ids.front() >= layer.triangles.size()) {
         return std::nullopt;
     }
     return ids.front();
@@ -40,7 +43,7 @@ float dragMeasure(Vec2 delta) {
 
 void PolygonTool::installOwnPreview() {
     if (const ModelPtr model = selectedModel(context_)) {
-        installPreview(*model, [tool = shared_from_this()](Model& m) { return tool->preview(m); });
+        installPreview(*model, shared_from_this());
     }
 }
 
@@ -50,11 +53,8 @@ void PolygonTool::onMouseDown(Vec2 position, Viewport& view) {
         return;
     }
     intersection_ = onPolygonMouseDown(context_, position, view);
-    // Picking read the preview as it was before this press; without a fresh cache the press
-    // would only show up once the pointer moves.
-    if (model->modifier_) {
-        model->modifier_->result.reset();
-    }
+    // The preview shows the press at once, not only once the pointer moves.
+    model->invalidatePreview();
 }
 
 void PolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
@@ -89,10 +89,10 @@ std::shared_ptr<PolygonTranslation> PolygonTranslation::make(DetailViewControlle
     return tool;
 }
 
-ModifierResult PolygonTranslation::preview(Model& model) {
-    ModelPtr copy = model.copy();
+ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed);
     if (!intersection_ || !context_.delta) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
     const Vector3 pressed = *intersection_;
     const Vec2 d = *context_.delta;
@@ -103,12 +103,11 @@ ModifierResult PolygonTranslation::preview(Model& model) {
     const Vector3 target = unproject(q.x + d.x, q.y + d.y, q.z + 0, viewProjection.inverted());
     const Vector3 offset = target - pressed;
 
-    const LayerPtr layer = firstLayer(*copy, "PolygonTranslation.preview");
-    const std::vector<size_t> faces = validFaceIds(context_.selectedFacesIds, *layer);
-    for (const PointPtr& point : layer->pointsSharedBy(faces)) {
-        point->position += offset;
+    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds, *layer);
+    for (const std::uint32_t point : pointsOfFaces(*layer, faces)) {
+        layer->positions[point] += offset;
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 // --- Scale ---
@@ -119,23 +118,23 @@ std::shared_ptr<PolygonScale> PolygonScale::make(DetailViewController& context) 
     return tool;
 }
 
-ModifierResult PolygonScale::preview(Model& model) {
-    ModelPtr copy = model.copy();
+ModifierResult PolygonScale::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed);
     if (!intersection_ || !context_.delta) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
     const float s = dragMeasure(*context_.delta) + 1;
-    const LayerPtr layer = firstLayer(*copy, "PolygonScale.preview");
-    const std::vector<PointPtr> points =
-        layer->pointsSharedBy(validFaceIds(context_.selectedFacesIds, *layer));
+    const std::vector<std::uint32_t> points =
+        pointsOfFaces(*layer, validFaceIds(context_.selectedFacesIds, *layer));
     if (points.empty()) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
-    const Vector3 c = centroid(points);
-    for (const PointPtr& point : points) {
-        point->position = c + s * (point->position - c);
+    const Vector3 c = centroid(*layer, points);
+    for (const std::uint32_t point : points) {
+        Vector3& p = layer->positions[point];
+        p = c + s * (p - c);
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 // --- Extrude ---
@@ -146,17 +145,15 @@ std::shared_ptr<Extrude> Extrude::make(DetailViewController& context) {
     return tool;
 }
 
-ModifierResult Extrude::preview(Model& model) {
-    ModelPtr copy = model.copy();
+ModifierResult Extrude::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed, 3, 6);
     if (!intersection_ || !context_.delta) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
-    const LayerPtr layer = firstLayer(*copy, "Extrude.preview");
-    const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer);
-    if (face && layer->polygons[*face]->isTriangle()) {
-        layer->extrudeTriangle(*face, dragMeasure(*context_.delta));
+    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
+        extrude(*layer, *face, dragMeasure(*context_.delta));
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 // --- Subdivide ---
@@ -167,16 +164,15 @@ std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(DetailViewController& c
     return tool;
 }
 
-ModifierResult PolygonSubdivide::preview(Model& model) {
-    ModelPtr copy = model.copy();
+ModifierResult PolygonSubdivide::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed, 1, 2);
     if (!intersection_) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
-    const LayerPtr layer = firstLayer(*copy, "PolygonSubdivide.preview");
     if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
-        layer->subdividePolygon(*face);
+        subdivide(*layer, *face);
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 // --- Delete ---
@@ -199,18 +195,17 @@ void PolygonDelete::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     intersection_.reset();
 }
 
-ModifierResult PolygonDelete::preview(Model& model) {
-    ModelPtr copy = model.copy();
+ModifierResult PolygonDelete::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed);
     if (!intersection_) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
-    const LayerPtr layer = firstLayer(*copy, "PolygonDelete.preview");
     if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
-        const PolygonPtr polygon = layer->polygons[*face];
-        layer->removePolygons({&polygon, 1});
+        const auto id = static_cast<std::uint32_t>(*face);
+        removeFaces(*layer, {&id, 1});
         context_.selectedFacesIds.clear();
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 } // namespace tessel

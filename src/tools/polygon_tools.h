@@ -17,7 +17,9 @@ namespace tessel {
 // A selected face id that is no longer valid for the layer being edited is ignored, as is a
 // face that an edit cannot take (extruding a face that is not a triangle). Events that arrive
 // while no mesh is selected change nothing but the tool's gesture state.
-class PolygonTool : public Operation, public std::enable_shared_from_this<PolygonTool> {
+class PolygonTool : public Operation,
+                    public Modifier,
+                    public std::enable_shared_from_this<PolygonTool> {
   public:
     // The face click.
     void onMouseDown(Vec2 position, Viewport& view) override;
@@ -25,8 +27,6 @@ class PolygonTool : public Operation, public std::enable_shared_from_this<Polygo
     // Commits the preview; the gesture's press point is forgotten.
     void onMouseUp(Vec2 position, Viewport& view) override;
 
-    // A one-layer copy of `model` edited as the current gesture says; no tool model.
-    virtual ModifierResult preview(Model& model) = 0;
 
     // The point of the pressed polygon that the current press hit (layer coordinates).
     const std::optional<Vector3>& intersection() const { return intersection_; }
@@ -60,7 +60,7 @@ class DraggingPolygonTool : public PolygonTool {
 class PolygonTranslation final : public DraggingPolygonTool {
   public:
     static std::shared_ptr<PolygonTranslation> make(DetailViewController& context);
-    ModifierResult preview(Model& model) override;
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     using DraggingPolygonTool::DraggingPolygonTool;
@@ -71,7 +71,7 @@ class PolygonTranslation final : public DraggingPolygonTool {
 class PolygonScale final : public DraggingPolygonTool {
   public:
     static std::shared_ptr<PolygonScale> make(DetailViewController& context);
-    ModifierResult preview(Model& model) override;
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     using DraggingPolygonTool::DraggingPolygonTool;
@@ -82,7 +82,7 @@ class PolygonScale final : public DraggingPolygonTool {
 class Extrude final : public DraggingPolygonTool {
   public:
     static std::shared_ptr<Extrude> make(DetailViewController& context);
-    ModifierResult preview(Model& model) override;
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     using DraggingPolygonTool::DraggingPolygonTool;
@@ -93,7 +93,7 @@ class Extrude final : public DraggingPolygonTool {
 class PolygonSubdivide final : public PolygonTool {
   public:
     static std::shared_ptr<PolygonSubdivide> make(DetailViewController& context);
-    ModifierResult preview(Model& model) override;
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     using PolygonTool::PolygonTool;
@@ -109,7 +109,7 @@ class PolygonDelete final : public PolygonTool {
     void onMouseUp(Vec2 position, Viewport& view) override;
     // Deletes the polygon and empties the controller's face selection (when there is a press
     // point and a valid face).
-    ModifierResult preview(Model& model) override;
+    ModifierResult evaluate(const Layer& committed) override;
 
   private:
     using PolygonTool::PolygonTool;

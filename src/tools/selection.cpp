@@ -2,6 +2,7 @@
 
 #include "base/check.h"
 #include "editor/detail_view_controller.h"
+#include "mesh/triangle.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 
@@ -9,9 +10,10 @@ namespace tessel {
 
 std::vector<Plane> volumePlanes(const Layer& volumeLayer) {
     std::vector<Plane> planes;
-    planes.reserve(volumeLayer.polygons.size());
-    for (const PolygonPtr& polygon : volumeLayer.polygons) {
-        planes.push_back(polygon->plane());
+    planes.reserve(volumeLayer.triangles.size());
+    const std::vector<Vector3>& p = volumeLayer.positions;
+    for (const Triangle& t : volumeLayer.triangles) {
+        planes.push_back(triangle::plane(p[t[0]], p[t[1]], p[t[2]]));
     }
     return planes;
 }
@@ -37,9 +39,9 @@ std::vector<std::int64_t> pointsInsideVolume(const std::vector<Plane>& planes, c
     // One pass with all four tests is the intersection of the four per-plane sets. The
     // distances are computed as Plane::signedDistance does, so a point on a side stays inside.
     std::vector<std::int64_t> inside;
-    const size_t count = layer.points.size();
+    const size_t count = layer.positions.size();
     for (size_t i = 0; i < count; ++i) {
-        const Vector3& p = layer.points[i]->position;
+        const Vector3& p = layer.positions[i];
         if (x2.normal.dot(p - x2.origin) <= 0 && x1.normal.dot(p - x1.origin) <= 0 &&
             y2.normal.dot(p - y2.origin) >= 0 && y1.normal.dot(p - y1.origin) >= 0) {
             inside.push_back(static_cast<std::int64_t>(i));
@@ -53,7 +55,7 @@ std::optional<Vector3> onPolygonMouseDown(DetailViewController& context, Vec2 /*
     context.selectedFacesIds.clear();
     const MeshPtr mesh = context.selectedMesh();
     TESSEL_CHECK(mesh != nullptr, "onPolygonMouseDown", "no mesh is selected");
-    const LayerPtr layer = firstLayer(*mesh->model(), "onPolygonMouseDown");
+    const LayerPtr layer = mesh->model()->layer();
     const CameraPtr& camera = view.camera();
     TESSEL_CHECK(camera != nullptr, "onPolygonMouseDown", "the viewport has no camera");
 

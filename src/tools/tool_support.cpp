@@ -1,6 +1,5 @@
 #include "tools/tool_support.h"
 
-#include "base/check.h"
 #include "editor/detail_view_controller.h"
 
 namespace tessel {
@@ -21,20 +20,19 @@ Vector3 unproject(float x, float y, float z, Viewport& view) {
     return unproject(x, y, z, view.node()->matrix().inverted());
 }
 
-void installPreview(Model& model, CachedModifier::Closure closure) {
-    TESSEL_CHECK(closure != nullptr, "installPreview", "empty preview function");
-    model.modifier_ = CachedModifier::make(std::move(closure));
+LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
+    LayerPtr copy = makeLayer();
+    copy->positions.reserve(committed.positions.size() + addedPoints);
+    copy->positions.assign(committed.positions.begin(), committed.positions.end());
+    copy->triangles.reserve(committed.triangles.size() + addedFaces);
+    copy->triangles.assign(committed.triangles.begin(), committed.triangles.end());
+    copy->fragmentShader = committed.fragmentShader;
+    return copy;
 }
 
 ModelPtr selectedModel(const DetailViewController& context) {
     const MeshPtr mesh = context.selectedMesh();
     return mesh ? mesh->model() : nullptr;
-}
-
-LayerPtr firstLayer(Model& model, const char* operation) {
-    std::vector<LayerPtr> layers = model.layers();
-    TESSEL_CHECK(!layers.empty() && layers.front() != nullptr, operation, "the model has no layer");
-    return layers.front();
 }
 
 } // namespace tessel

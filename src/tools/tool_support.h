@@ -24,20 +24,20 @@ Vector3 unproject(float x, float y, float z, const Matrix& inverseViewProjection
 // (2u − 1, 2v − 1) of a normalized position.
 inline Vec2 devicePosition(Vec2 normalized) { return {2 * normalized.x - 1, 2 * normalized.y - 1}; }
 
-// Installs a preview: a new CachedModifier holding `closure`, replacing whatever was installed.
-void installPreview(Model& model, CachedModifier::Closure closure);
+// Installs a tool's preview on the model, replacing whatever was installed.
+inline void installPreview(Model& model, ModifierPtr modifier) { model.setModifier(std::move(modifier)); }
 // Removes any preview.
-inline void removePreview(Model& model) { model.modifier_.reset(); }
+inline void removePreview(Model& model) { model.setModifier(nullptr); }
 
 // The model of the controller's selected mesh, or null when no mesh is selected.
 ModelPtr selectedModel(const DetailViewController& context);
-// The first layer a model yields (the preview's while one is installed). A model without layers
-// is a programming error; `operation` names the caller in that message.
-LayerPtr firstLayer(Model& model, const char* operation);
 // Whether a point id names a point of the layer. Selections are not renumbered when an edit
 // shifts or removes points, so tools skip ids that went stale.
 inline bool isValidPointId(std::int64_t id, const Layer& layer) {
-    return id >= 0 && static_cast<std::uint64_t>(id) < layer.points.size();
+    return id >= 0 && static_cast<std::uint64_t>(id) < layer.positions.size();
 }
+// A copy of the committed layer for a preview to edit, with room for the points and faces the
+// edit will add (so that growing it copies nothing again).
+LayerPtr copyOf(const Layer& committed, size_t addedPoints = 0, size_t addedFaces = 0);
 
 } // namespace tessel

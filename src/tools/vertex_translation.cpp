@@ -10,7 +10,7 @@ namespace tessel {
 std::shared_ptr<VertexTranslation> VertexTranslation::make(DetailViewController& context) {
     std::shared_ptr<VertexTranslation> tool(new VertexTranslation(context));
     if (const ModelPtr model = selectedModel(context)) {
-        installPreview(*model, [tool](Model& m) { return tool->preview(m); });
+        installPreview(*model, tool);
     }
     return tool;
 }
@@ -22,7 +22,7 @@ void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
         return;
     }
     const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
-    const LayerPtr layer = firstLayer(*model, "VertexTranslation.onMouseDown");
+    const LayerPtr layer = model->layer();
     const Matrix viewProjection = view.node()->matrix();
 
     std::optional<Vector3> nearest;
@@ -31,7 +31,7 @@ void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
         if (!isValidPointId(id, *layer)) {
             continue;
         }
-        const Vector3 q = project(layer->points[static_cast<size_t>(id)]->position, viewProjection);
+        const Vector3 q = project(layer->positions[static_cast<size_t>(id)], viewProjection);
         // The pointer sits at device depth 0, so a nearer point can beat one closer on screen.
         const float dx = pointer.x - q.x;
         const float dy = pointer.y - q.y;
@@ -58,10 +58,10 @@ void VertexTranslation::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     initialPosition_.reset();
 }
 
-ModifierResult VertexTranslation::preview(Model& model) const {
-    ModelPtr copy = model.copy();
+ModifierResult VertexTranslation::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed);
     if (!initialPosition_) {
-        return {copy, nullptr};
+        return {layer, nullptr};
     }
     Viewport& view = context_.recentView();
     const Matrix viewProjection = view.node()->matrix();
@@ -72,13 +72,12 @@ ModifierResult VertexTranslation::preview(Model& model) const {
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
-    const LayerPtr layer = firstLayer(*copy, "VertexTranslation.preview");
     for (const std::int64_t id : context_.selectedPointsIds) {
         if (isValidPointId(id, *layer)) {
-            layer->points[static_cast<size_t>(id)]->position += offset;
+            layer->positions[static_cast<size_t>(id)] += offset;
         }
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 } // namespace tessel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mesh/model.h"
 #include "tools/operation.h"
 
 #include <memory>
@@ -13,8 +14,7 @@ namespace tessel {
 // The preview is installed at creation and stays installed; each evaluation starts from the
 // committed geometry and moves the selection by the pointer's offset since the press. A press
 // without drag therefore still snaps the picked point under the pointer when released.
-class VertexTranslation final : public Operation,
-                                public std::enable_shared_from_this<VertexTranslation> {
+class VertexTranslation final : public Operation, public Modifier {
 public:
     // Creates the tool and installs its preview on the selected mesh's model (if any). The
     // preview keeps the tool alive; the tool refers to its context without owning it.
@@ -29,9 +29,11 @@ public:
 
     const std::optional<Vector3>& initialPosition() const { return initialPosition_; }
 
+    // The committed layer with the selection moved by the pointer's offset since the press.
+    ModifierResult evaluate(const Layer& committed) override;
+
 private:
     explicit VertexTranslation(DetailViewController& context) : context_(context) {}
-    ModifierResult preview(Model& model) const;
 
     DetailViewController& context_;
     std::optional<Vector3> initialPosition_;

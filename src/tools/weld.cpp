@@ -1,6 +1,7 @@
 #include "tools/weld.h"
 
 #include "editor/detail_view_controller.h"
+#include "mesh/weld.h"
 #include "tools/tool_support.h"
 
 namespace tessel {
@@ -22,41 +23,36 @@ void Weld::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     if (model == nullptr) {
         return;
     }
-    welding_ = context_.selectedPointsIds;
-    installPreview(*model, [tool = shared_from_this()](Model& m) { return tool->preview(m); });
+    installPreview(*model, shared_from_this());
     model->applyModifier();
-    welding_.reset();
 }
 
-ModifierResult Weld::preview(Model& model) const {
-    ModelPtr copy = model.copy();
-    const LayerPtr layer = firstLayer(*copy, "Weld.preview");
+ModifierResult Weld::evaluate(const Layer& committed) {
+    LayerPtr layer = copyOf(committed, 1, 0);
 
     // The welded points in layer order, whatever the selection's order; stale ids name nothing.
-    std::vector<bool> selected(layer->points.size(), false);
-    for (const std::int64_t id : welding_ ? *welding_ : context_.selectedPointsIds) {
+    std::vector<bool> selected(layer->positions.size(), false);
+    for (const std::int64_t id : context_.selectedPointsIds) {
         if (isValidPointId(id, *layer)) {
             selected[static_cast<size_t>(id)] = true;
         }
     }
-    std::vector<PointPtr> points;
-    for (size_t i = 0; i < layer->points.size(); ++i) {
+    std::vector<std::uint32_t> points;
+    for (size_t i = 0; i < selected.size(); ++i) {
         if (selected[i]) {
-            points.push_back(layer->points[i]);
+            points.push_back(static_cast<std::uint32_t>(i));
         }
     }
-
-    const PointPtr welded = layer->weld(points);
-    if (welded != nullptr) {
+    if (!points.empty()) {
+        const Welded welded = weld(*layer, points);
         // When every face around the merged point collapsed it left the layer: nothing remains
         // selected rather than an id that names another point.
-        const std::optional<size_t> index = layer->indexOf(welded);
         context_.selectedPointsIds.clear();
-        if (index) {
-            context_.selectedPointsIds.push_back(static_cast<std::int64_t>(*index));
+        if (welded.point) {
+            context_.selectedPointsIds.push_back(*welded.point);
         }
     }
-    return {copy, nullptr};
+    return {layer, nullptr};
 }
 
 } // namespace tessel

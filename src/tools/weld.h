@@ -1,11 +1,9 @@
 #pragma once
 
+#include "mesh/model.h"
 #include "tools/operation.h"
 
-#include <cstdint>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace tessel {
 
@@ -13,7 +11,7 @@ namespace tessel {
 // commits. The weld preview makes the merged point the whole point selection (or empties the
 // selection when the weld removed that point again); it stays installed after the commit until
 // the next press, then welding the selection as it stands (the merged point alone: no change).
-class Weld final : public Operation, public std::enable_shared_from_this<Weld> {
+class Weld final : public Operation, public Modifier, public std::enable_shared_from_this<Weld> {
 public:
     static std::shared_ptr<Weld> make(DetailViewController& context);
 
@@ -23,15 +21,14 @@ public:
     // Installs the weld preview on the selected mesh's model and commits it.
     void onMouseUp(Vec2 position, Viewport& view) override;
 
+    // The committed layer with the selected points welded; the merged point becomes the
+    // selection.
+    ModifierResult evaluate(const Layer& committed) override;
+
 private:
     explicit Weld(DetailViewController& context) : context_(context) {}
-    ModifierResult preview(Model& model) const;
 
     DetailViewController& context_;
-    // The selection being welded while the release commits. The commit evaluates the preview
-    // twice from the same geometry, and the first evaluation already replaces the selection
-    // with the merged point; both must weld the points the user selected.
-    std::optional<std::vector<std::int64_t>> welding_;
 };
 
 } // namespace tessel

@@ -89,7 +89,7 @@ class FrameProbe : public QObject {
         mesh->setModel(QuadGenerator(kSegments, kSegments).generate());
         // Selecting again builds the current tool for the new model.
         controller.setSelectedNode(mesh);
-        const LayerPtr grid = mesh->model()->_layers().front();
+        const LayerPtr grid = mesh->model()->committed();
         const size_t row = kSegments + 1;
         const float cell = 1.0f / kSegments;
         if (m_tool == QLatin1String("extrude")) {
@@ -102,7 +102,7 @@ class FrameProbe : public QObject {
         if (m_tool == QLatin1String("vertex-move")) {
             controller.modeSelected(static_cast<int>(DetailViewController::Mode::Vertex));
             controller.toolSelected(0);
-            m_position = pixelOf(grid->points[(row / 2 + 3) * row + row / 2 + 5]->position);
+            m_position = pixelOf(grid->positions[(row / 2 + 3) * row + row / 2 + 5]);
             // Every point the click box there catches, so that the press keeps the selection and
             // drags it, then points spread over the grid up to 1,000.
             m_view->normalizedMouseStartLocation = normalizedOf(m_position);
@@ -110,8 +110,8 @@ class FrameProbe : public QObject {
             controller.selectionFunction(*m_view->clickSelectionVolume, 0,
                                          SelectionFunctionContext{true, m_view->camera(), m_view});
             std::vector<std::int64_t> ids = pointsInsideVolume(
-                volumePlanes(*m_view->clickSelectionVolume->model()->layers().front()), *grid);
-            const size_t count = grid->points.size();
+                volumePlanes(*m_view->clickSelectionVolume->model()->layer()), *grid);
+            const size_t count = grid->positions.size();
             for (size_t i = 0; ids.size() < 1000; ++i) {
                 const auto id = static_cast<std::int64_t>(i * (count / 1000));
                 if (std::find(ids.begin(), ids.end(), id) == ids.end()) {

@@ -5,14 +5,7 @@
 
 #include <QApplication>
 
-#include <malloc.h>
-
 int main(int argc, char* argv[]) {
-    // Every drag frees one preview of the mesh and allocates the next of the same size. Keeping
-    // freed memory in the heap instead of handing it back to the system saves faulting the same
-    // pages in again on every event.
-    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     tessel::GLView::setDefaultFormat();
     QApplication app(argc, argv);
     tessel::MainWindow window;

@@ -1,122 +1,77 @@
 #include "editor/frame_data.h"
 
-#include "mesh/model.h"
 #include "support/fake_viewport.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-namespace tessel {
-namespace {
+#include <algorithm>
 
-using testing::FakeEditor;
-using Mode = DetailViewController::Mode;
+namespace tessel::testing {
 
-// What a viewport must draw of `layer`, built from scratch.
-LayerDrawData expected(const Layer& layer, bool isSelected, const DetailViewController& c) {
-    LayerDrawData data;
-    handleIndexDataForTriangles(layer, isSelected, c.selectedFacesIds, data.triangles);
-    handleIndexDataForPoints(layer, isSelected, c.selectedPointsIds, data.points);
-    fillPositions(layer, data.positions);
-    return data;
-}
+using ::testing::ElementsAre;
 
-// Every item of the viewport's frame holds exactly what a fresh build gives.
-void expectFresh(FakeEditor& editor, size_t view) {
-    DetailViewController& c = editor.controller;
-    for (const DrawItem& item : c.frameData.prepare(editor.views[view], c, 0)) {
-        const LayerDrawData want = expected(*item.layer, item.isSelected, c);
-        EXPECT_EQ(item.data->triangles.ordinary, want.triangles.ordinary) << "view " << view;
-        EXPECT_EQ(item.data->triangles.selected, want.triangles.selected) << "view " << view;
-        EXPECT_EQ(item.data->points.ordinary, want.points.ordinary) << "view " << view;
-        EXPECT_EQ(item.data->points.selected, want.points.selected) << "view " << view;
-        EXPECT_EQ(item.data->positions, want.positions) << "view " << view;
+// A preview that lifts point 0 by one, counting its evaluations.
+struct CountingLift : Modifier {
+    ModifierResult evaluate(const Layer& committed) override {
+        ++evaluations;
+        LayerPtr layer = std::make_shared<Layer>(committed);
+        layer->positions.at(0).z += 1;
+        return {layer, nullptr};
     }
-}
-
-struct FrameDataTest : ::testing::Test {
-    FrameDataTest() {
-        editor.quad()->setModel(QuadGenerator(16, 16).generate());
-        editor.controller.setSelectedNode(editor.quad());
-    }
-    LayerPtr committed() { return editor.quad()->model()->_layers().front(); }
-    // The grid's layer the viewports draw: the preview's when a tool shows one.
-    LayerPtr shown() { return editor.quad()->model()->layers().front(); }
-    FrameData& frameData() { return editor.controller.frameData; }
-
-    FakeEditor editor;
+    int evaluations = 0;
 };
 
-TEST_F(FrameDataTest, TheViewportsOfOneFrameShareOneBuildPerLayer) {
-    DetailViewController& c = editor.controller;
-    c.modeSelected(static_cast<int>(Mode::Polygon));  // "Move" previews on a copy
-    c.selectedFacesIds = {3, 40};
-    c.needsDisplay.emit();
+TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterAChange) {
+    FakeEditor editor;
+    const auto gridLift = std::make_shared<CountingLift>();
+    const auto cubeLift = std::make_shared<CountingLift>();
+    editor.grid().setModifier(gridLift);
+    editor.cube()->model()->setModifier(cubeLift);
+    FrameData& frame = editor.controller.frameData;
+    const auto prepare = [&](size_t view) {
+        return frame.prepare(editor.views[view], editor.controller);
+    };
+    // Installed but not evaluated yet: a frame shows the committed layers as they are.
+    EXPECT_EQ(prepare(0).at(0).layer, editor.grid().committed());
 
-    const size_t before = frameData().builds();
-    const std::vector<DrawItem> first = frameData().prepare(editor.views[0], c, 0);
-    // Grid and cube; the preview of "Move" replaces the grid's layer.
-    ASSERT_EQ(first.size(), 2u);
-    EXPECT_EQ(frameData().builds(), before + 2);
-    EXPECT_NE(first[0].layer, committed());
-    EXPECT_EQ(first[0].data->triangles.selected.size(), 6u);
-    for (size_t v = 1; v < 4; ++v) {
-        const std::vector<DrawItem> items = frameData().prepare(editor.views[v], c, 0);
-        ASSERT_EQ(items.size(), 2u);
-        EXPECT_EQ(items[0].data, first[0].data);
-        EXPECT_EQ(items[1].data, first[1].data);
-        // Each viewport has its own camera.
-        EXPECT_NE(items[0].matrix.data, first[0].matrix.data);
+    // A drag brings the selected mesh's preview up to date once, for all four viewports.
+    editor.views[0].dragTo(0.6f, 0.6f);
+    const size_t builds = frame.builds();
+    const std::vector<DrawItem> first = prepare(0);
+    EXPECT_EQ(first.at(0).layer->positions[0], Vector3(-0.5f, -0.5f, 1));
+    for (size_t view = 1; view < 4; ++view) {
+        const std::vector<DrawItem> items = prepare(view);
+        EXPECT_EQ(items.at(0).data, first[0].data);
+        EXPECT_EQ(items.at(1).data, first[1].data);
+        EXPECT_NE(items[0].matrix, first[0].matrix);
     }
-    EXPECT_EQ(frameData().builds(), before + 2);
+    EXPECT_EQ(frame.builds(), builds + 2);
+    EXPECT_EQ(gridLift->evaluations, 1);
+    EXPECT_EQ(cubeLift->evaluations, 0);
+
+    // A selection change ends the frame. Ids that name nothing are ignored, and only the
+    // selected mesh shows a selection.
+    editor.controller.selectedFacesIds = {1, 70000};
+    editor.controller.selectedPointsIds = {-1, 1, 1LL << 40};
+    editor.controller.needsDisplay.emit();
+    const std::vector<DrawItem> changed = prepare(0);
+    EXPECT_THAT(changed.at(0).data->triangles.selected, ElementsAre(0, 6, 5));
+    EXPECT_THAT(changed.at(0).data->points.selected, ElementsAre(1));
+    EXPECT_TRUE(changed.at(1).data->points.selected.empty());
+    // A layer replaced without telling anyone is drawn from its own data, though shaped alike.
+    const LayerPtr flipped = std::make_shared<Layer>(*editor.cube()->model()->committed());
+    std::reverse(flipped->triangles.begin(), flipped->triangles.end());
+    editor.cube()->model()->setCommitted(flipped);
+    EXPECT_EQ(prepare(1).at(1).data->triangles.ordinary.at(0), flipped->triangles[0][0]);
 }
 
-TEST_F(FrameDataTest, NoViewportDrawsWhatChangedSinceTheDataWasBuilt) {
-    DetailViewController& c = editor.controller;
-    c.modeSelected(static_cast<int>(Mode::Polygon));
-    for (size_t v = 0; v < 4; ++v) {
-        expectFresh(editor, v);
-    }
-
-    // A drag of "Move" recomputes the preview: every viewport draws the moved face.
-    editor.views[0].press(0.39f, 0.54f);
-    ASSERT_FALSE(c.selectedFacesIds.empty());
-    editor.views[0].dragTo(0.45f, 0.6f);
-    for (size_t v = 0; v < 4; ++v) {
-        expectFresh(editor, v);
-    }
-    editor.views[0].release();
-
-    // A selection change through an event.
-    c.modeSelected(static_cast<int>(Mode::Vertex));
-    c.selectedPointsIds = {0, 5};
-    editor.views[2].keyDown(std::string("w"));
-    for (size_t v = 0; v < 4; ++v) {
-        expectFresh(editor, v);
-    }
-
-    // Changes that tell nobody. A viewport repainting on its own reads the layer again ...
-    shown()->points[7]->position.z += 1;
-    expectFresh(editor, 0);
-    // ... and within a frame a replaced layer, or a layer whose lists changed, is rebuilt.
-    editor.quad()->model()->setLayers({QuadGenerator(4, 4).generateLayer()});
-    expectFresh(editor, 1);
-    shown()->polygons.pop_back();
-    shown()->removeOrphanedPoints();
-    expectFresh(editor, 2);
+TEST(RenderIndexDataTest, AFaceIdPastSixteenBitsSelectsItsOwnTriangle) {
+    // Face 70001 of a 200 × 200 grid is the second triangle of cell (0, 175).
+    const std::uint32_t k = 175 * 201;
+    const std::vector<std::uint32_t> face{70001};
+    const LayerPtr grid = QuadGenerator(200, 200).generateLayer();
+    EXPECT_THAT(handleIndexDataForTriangles(*grid, true, face).selected,
+                ElementsAre(k, k + 202, k + 201));
 }
 
-TEST_F(FrameDataTest, AFreedLayerIsNeverTakenForANewOneAtTheSameAddress) {
-    DetailViewController& c = editor.controller;
-    c.modeSelected(static_cast<int>(Mode::Vertex));
-    Model& model = *editor.quad()->model();
-    for (int round = 0; round < 50; ++round) {
-        // A new layer of a different shape replaces the one just drawn, freed at once, so the
-        // allocator is free to place the new one where the old one was.
-        model.setLayers({QuadGenerator(2 + round % 5, 3).generateLayer()});
-        expectFresh(editor, static_cast<size_t>(round % 4));
-    }
-}
-
-} // namespace
-} // namespace tessel
+} // namespace tessel::testing

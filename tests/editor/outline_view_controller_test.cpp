@@ -4,143 +4,73 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
+namespace tessel::testing {
 
-namespace tessel {
-namespace {
+struct OutlineViewControllerTest : ::testing::Test {
+    const Node::Children& children() const { return editor.window.scene()->root()->children(); }
 
-// The start-up window (root with "Quad" and "Cube", the grid selected) with its scene panel.
-class OutlineViewControllerTest : public ::testing::Test {
-  protected:
-    OutlineViewControllerTest() {
-        editor.window.selectedNodeChanged.connect(
-            [this](const NodePtr& now, const NodePtr& before) {
-                writes.emplace_back(now, before);
-            });
-    }
-
-    const Node::Children& rootChildren() const { return editor.window.scene()->root()->children(); }
-
-    testing::FakeEditor editor;
+    FakeEditor editor;
     OutlineViewController outline{editor.window};
-    std::vector<std::pair<NodePtr, NodePtr>> writes;
 };
 
-TEST_F(OutlineViewControllerTest, AddingQuadRequestsTheGridPanelThenInsertsAndSelectsA3By3Grid) {
-    std::vector<size_t> childCountAtRequest;
-    outline.planeCreationRequested.connect(
-        [&] { childCountAtRequest.push_back(rootChildren().size()); });
-
+TEST_F(OutlineViewControllerTest, AddingAMeshAppendsAndSelectsItAndRemovingTakesItOut) {
+    std::vector<size_t> childrenAtRequest;
+    outline.planeCreationRequested.connect([&] { childrenAtRequest.push_back(children().size()); });
     const MeshPtr quad = outline.addNode("Quad");
-
-    ASSERT_NE(quad, nullptr);
-    EXPECT_EQ(childCountAtRequest, std::vector<size_t>{2});
-    ASSERT_EQ(rootChildren().size(), 3u);
-    EXPECT_EQ(rootChildren()[2], quad);
-    EXPECT_EQ(quad->name(), "Quad");
-    EXPECT_EQ(quad->model()->layers().at(0)->points.size(), 16u);
-    EXPECT_EQ(editor.window.selectedNode(), quad);
-    EXPECT_EQ(outline.planeCreationViewController.rows(), 3);
-    EXPECT_EQ(outline.planeCreationViewController.columns(), 3);
-}
-
-TEST_F(OutlineViewControllerTest,
-       AddingCubeSelectsItWithoutTheGridPanelAndUnknownTitlesAddNothing) {
-    int requests = 0;
-    outline.planeCreationRequested.connect([&] { ++requests; });
-
-    const MeshPtr cube = outline.addNode("Cube");
     EXPECT_EQ(outline.addNode("Sphere"), nullptr);
-    EXPECT_EQ(outline.addNode(""), nullptr);
-
-    ASSERT_NE(cube, nullptr);
-    EXPECT_EQ(requests, 0);
-    EXPECT_EQ(cube->name(), "Cube");
-    EXPECT_EQ(cube->model()->layers().at(0)->polygons.size(), 12u);
-    EXPECT_EQ(rootChildren().size(), 3u);
+    const MeshPtr cube = outline.addNode("Cube");
+    // The grid's size is asked for before it is inserted; only the grid has one.
+    EXPECT_EQ(childrenAtRequest, std::vector<size_t>{2});
+    EXPECT_EQ(children(), (Node::Children{editor.quad(), editor.cube(), quad, cube}));
+    EXPECT_EQ(quad->model()->params()->u(), 3);
     EXPECT_EQ(editor.window.selectedNode(), cube);
-    EXPECT_FALSE(outline.planeCreationViewController.rows().has_value());
-}
+    // The grid lost the selection, and with it the preview of its tool.
+    EXPECT_EQ(quad->model()->modifier(), nullptr);
 
-TEST_F(OutlineViewControllerTest,
-       AddingDiscardsThePreviewOfThePreviouslySelectedMeshAndEmptiesSelections) {
-    const MeshPtr grid = editor.quad();
-    grid->model()->setModifier([](Model& model) { return ModifierResult{model.copy(), nullptr}; });
-    editor.controller.selectedPointsIds = {0, 1};
-
-    outline.addNode("Cube");
-
-    EXPECT_EQ(grid->model()->modifier_, nullptr);
-    EXPECT_TRUE(editor.controller.selectedPointsIds.empty());
-}
-
-TEST_F(OutlineViewControllerTest, RemovalIsOfferedOnlyForASelectedMesh) {
-    EXPECT_TRUE(outline.canRemoveNode());
-
-    const NodePtr root = editor.window.scene()->root();
-    outline.outlineSelectionChanged(root);
-    EXPECT_FALSE(outline.canRemoveNode());
+    // Removal is offered for a selected mesh only.
+    outline.outlineSelectionChanged(editor.window.scene()->root());
+    outline.outlineSelectionChanged(nullptr);
     outline.removeNode();
-    EXPECT_EQ(rootChildren().size(), 2u);
-    EXPECT_EQ(editor.window.selectedNode(), root);
-
-    editor.window.setSelectedNode(nullptr);
-    EXPECT_FALSE(outline.canRemoveNode());
+    EXPECT_EQ(children().size(), 4u);
+    outline.outlineSelectionChanged(quad);
     outline.removeNode();
-    EXPECT_EQ(rootChildren().size(), 2u);
-}
-
-TEST_F(OutlineViewControllerTest, RemovingTheSelectedMeshTakesItOutAndSelectsNothing) {
-    const MeshPtr cube = editor.cube();
-    outline.outlineSelectionChanged(cube);
-    writes.clear();
-
-    outline.removeNode();
-
-    EXPECT_EQ(rootChildren(), Node::Children{editor.quad()});
+    EXPECT_EQ(children(), (Node::Children{editor.quad(), editor.cube(), cube}));
     EXPECT_EQ(editor.window.selectedNode(), nullptr);
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0].second, cube);
-    EXPECT_FALSE(outline.canRemoveNode());
-}
 
-TEST_F(OutlineViewControllerTest, AMeshAddedToAnEmptySceneBecomesTheRootAndCanBeRemovedAgain) {
+    // Added to an empty scene, a mesh becomes its root; removing it empties the scene.
     SplitViewController window;
     OutlineViewController empty(window);
-
-    const MeshPtr cube = empty.addNode("Cube");
-    EXPECT_EQ(window.scene()->nodes(), std::vector<NodePtr>{cube});
-
+    EXPECT_EQ(window.scene()->nodes(), std::vector<NodePtr>{empty.addNode("Cube")});
     empty.removeNode();
     EXPECT_TRUE(window.scene()->nodes().empty());
-    EXPECT_EQ(window.selectedNode(), nullptr);
 }
 
-TEST_F(OutlineViewControllerTest, ASelectedRowWritesTheSelectedNodeAndNoRowKeepsIt) {
-    const MeshPtr cube = editor.cube();
-    outline.outlineSelectionChanged(cube);
-    outline.outlineSelectionChanged(nullptr);
-
-    EXPECT_EQ(editor.window.selectedNode(), cube);
-    ASSERT_EQ(writes.size(), 1u);
-    EXPECT_EQ(writes[0], std::make_pair(NodePtr(cube), NodePtr(editor.quad())));
-}
-
-TEST_F(OutlineViewControllerTest, ChangingRowsOrColumnsWritesTheSameNodeAgainSoTheEditorRebuilds) {
-    const MeshPtr grid = editor.quad();
+TEST_F(OutlineViewControllerTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
+    std::vector<NodePtr> writes;
+    editor.window.selectedNodeChanged.connect(
+        [&](const NodePtr& n, const NodePtr&) { writes.push_back(n); });
+    PlaneCreationViewController& size = outline.planeCreationViewController;
     editor.controller.selectedPointsIds = {3};
-
-    outline.planeCreationViewController.setRows(6);
-    outline.planeCreationViewController.setColumns(2);
-    outline.planeCreationViewController.setColumns(2);
-
-    using Write = std::pair<NodePtr, NodePtr>;
-    EXPECT_EQ(writes, (std::vector<Write>{{grid, grid}, {grid, grid}}));
-    // Point ids of the old grid mean nothing in the regenerated one.
+    size.setRows(12);
+    size.setColumns(std::nullopt);
+    size.setColumns(4.7);
+    EXPECT_EQ(size.rows(), 10);
+    EXPECT_EQ(size.columns(), 4);
+    // The grid is selected again, so the editor rebuilds its tool and drops stale ids.
+    EXPECT_EQ(writes, std::vector<NodePtr>{editor.quad()});
     EXPECT_TRUE(editor.controller.selectedPointsIds.empty());
-    EXPECT_EQ(grid->model()->layers().at(0)->points.size(), 3u * 7u);
+    EXPECT_EQ(editor.grid().layer()->pointCount(), 5u * 11u);
+
+    MaterialEditViewController& material = outline.materialEditViewController;
+    material.slideAlpha(50);
+    EXPECT_EQ(editor.quad()->material->opacity, 0.5f);
+    editor.cube()->material->opacity = 0.25f;
+    outline.outlineSelectionChanged(editor.cube());
+    EXPECT_EQ(material.sliderValue(), 25.0);
+    EXPECT_FALSE(size.rows().has_value());
+    editor.window.setSelectedNode(nullptr);
+    material.slideAlpha(10);
+    EXPECT_FALSE(material.sliderValue().has_value());
 }
 
-} // namespace
-} // namespace tessel
+} // namespace tessel::testing

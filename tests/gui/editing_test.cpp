@@ -76,17 +76,10 @@ QString text(const Vector3& v) {
     return QStringLiteral("(%1, %2, %3)").arg(v.x).arg(v.y).arg(v.z);
 }
 
-std::vector<Vector3> positions(const Layer& layer) {
-    std::vector<Vector3> result;
-    for (const PointPtr& point : layer.points) {
-        result.push_back(point->position);
-    }
-    return result;
-}
-
-std::vector<PointPtr> cornersOf(const Polygon& polygon) {
-    const auto verts = polygon.verts();
-    return {verts.begin(), verts.end()};
+// The positions of a face's corners, in the face's order.
+std::array<Vector3, 3> cornersOf(const Layer& layer, size_t face) {
+    const Triangle& t = layer.triangles[face];
+    return {layer.positions[t[0]], layer.positions[t[1]], layer.positions[t[2]]};
 }
 
 // Where the ray through device position (x, y) of a view meets the plane n · p = d.
@@ -126,7 +119,7 @@ class EditingTest : public QObject {
         qFatal("no mesh named %s", name);
     }
     // The committed geometry, whatever preview is installed.
-    LayerPtr committed(const char* name) { return mesh(name)->model()->copy()->layers().front(); }
+    LayerPtr committed(const char* name) { return mesh(name)->model()->committed(); }
     template <class T> T* child(const char* name) {
         T* found = m_window->findChild<T*>(QLatin1String(name));
         if (found == nullptr) {
@@ -241,7 +234,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
     }
     QCOMPARE(split().selectedNode(), NodePtr(mesh("Quad")));
     QCOMPARE(detail().mode, DetailViewController::Mode::Vertex);
-    const std::vector<Vector3> before = positions(*committed("Quad"));
+    const std::vector<Vector3> before = committed("Quad")->positions;
     QCOMPARE(before.size(), size_t(25));
 
     // A rectangle between the grid lines, dragged from its lower-left toward its upper-right in
@@ -300,7 +293,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
     const Vector3 offset =
         unprojected(inverse, pointer.x, pointer.y, q.z) - unprojected(inverse, q.x, q.y, q.z);
     QVERIFY(offset.length() > 0.1f);
-    const std::vector<Vector3> after = positions(*committed("Quad"));
+    const std::vector<Vector3> after = committed("Quad")->positions;
     QCOMPARE(after.size(), before.size());
     for (size_t id = 0; id < before.size(); ++id) {
         const bool moved = std::find(expected.begin(), expected.end(),
@@ -334,8 +327,8 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     QCOMPARE(detail().toolTag(), 3);
 
     const LayerPtr original = committed("Cube");
-    QCOMPARE(original->points.size(), size_t(8));
-    QCOMPARE(original->polygons.size(), size_t(12));
+    QCOMPARE(original->positions.size(), size_t(8));
+    QCOMPARE(original->triangles.size(), size_t(12));
 
     // A spot of the front face (z = 1) away from its diagonal.
     const Vector3 spot{0.6f, 0.2f, 1};
@@ -343,11 +336,10 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     press(1, start);
     QCOMPARE(detail().selectedFacesIds.size(), size_t(1));
     const size_t face = detail().selectedFacesIds.front();
-    QVERIFY(face < original->polygons.size());
-    const std::vector<PointPtr> corners = cornersOf(*original->polygons[face]);
-    QCOMPARE(corners.size(), size_t(3));
-    for (const PointPtr& corner : corners) {
-        QCOMPARE(corner->position.z, 1.0f);
+    QVERIFY(face < original->triangles.size());
+    const std::array<Vector3, 3> corners = cornersOf(*original, face);
+    for (const Vector3& corner : corners) {
+        QCOMPARE(corner.z, 1.0f);
     }
     // The pressed face is drawn orange where it was pressed.
     const std::array<QImage, 4> pressed = frames();
@@ -355,9 +347,7 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
 
     // The cube's faces are wound toward its inside, so the face's normal points away from the
     // camera: a drag that measures negative pulls the face out toward the viewer.
-    const Vector3 n = (corners[1]->position - corners[0]->position)
-                          .cross(corners[2]->position - corners[0]->position)
-                          .normalized();
+    const Vector3 n = (corners[1] - corners[0]).cross(corners[2] - corners[0]).normalized();
     QVERIFY2(near(n, {0, 0, 1}, 1e-6f) || near(n, {0, 0, -1}, 1e-6f), qPrintable(text(n)));
     const int outward = n.z > 0 ? 1 : -1;
     const QPoint end = start + QPoint(view(1)->width() / 10, -view(1)->height() / 12) * outward;
@@ -370,15 +360,13 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     QVERIFY(std::abs(distance) > 0.3f);
 
     const LayerPtr result = committed("Cube");
-    QCOMPARE(result->points.size(), size_t(11));
-    QCOMPARE(result->polygons.size(), size_t(18));
-    const std::vector<PointPtr> cap = cornersOf(*result->polygons[face]);
-    QCOMPARE(cap.size(), size_t(3));
+    QCOMPARE(result->positions.size(), size_t(11));
+    QCOMPARE(result->triangles.size(), size_t(18));
+    const std::array<Vector3, 3> cap = cornersOf(*result, face);
     std::vector<Vector3> capCorners;
     for (size_t k = 0; k < 3; ++k) {
-        const Vector3 want = corners[k]->position + n * distance;
-        QVERIFY2(near(cap[k]->position, want, 1e-5f),
-                 qPrintable(text(cap[k]->position) + " expected " + text(want)));
+        const Vector3 want = corners[k] + n * distance;
+        QVERIFY2(near(cap[k], want, 1e-5f), qPrintable(text(cap[k]) + " expected " + text(want)));
         capCorners.push_back(want);
     }
 
@@ -415,8 +403,8 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
     auto tool = std::dynamic_pointer_cast<PlaneCut>(detail().op);
     QVERIFY(tool != nullptr);
     QVERIFY(child<QPushButton>("applyButton")->isEnabled());
-    const std::vector<Vector3> original = positions(*committed("Quad"));
-    const size_t originalTriangles = committed("Quad")->polygons.size();
+    const std::vector<Vector3> original = committed("Quad")->positions;
+    const size_t originalTriangles = committed("Quad")->triangles.size();
     frames();
 
     // Cameras on the z axis see the plane y = 0 edge-on. The bottom-left one is raised to look
@@ -467,37 +455,35 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
     QVERIFY(near(tool->cuttingPlaneOrigin, origin, 1e-4f));
 
     // Nothing is committed until Apply.
-    QCOMPARE(positions(*committed("Quad")).size(), original.size());
+    QCOMPARE(committed("Quad")->positions.size(), original.size());
     const QImage beforeApply = frame(0);
     QTest::mouseClick(child<QPushButton>("applyButton"), Qt::LeftButton);
 
     const LayerPtr cut = committed("Quad");
-    QVERIFY(cut->polygons.size() > originalTriangles);
+    QVERIFY(cut->triangles.size() > originalTriangles);
     const Vector3 n = tool->normal.normalized();
     int created = 0;
-    for (const PointPtr& point : cut->points) {
-        const bool isOld = std::any_of(original.begin(), original.end(), [&](const Vector3& q) {
-            return near(q, point->position, 1e-6f);
-        });
+    for (const Vector3& point : cut->positions) {
+        const bool isOld = std::any_of(original.begin(), original.end(),
+                                       [&](const Vector3& q) { return near(q, point, 1e-6f); });
         if (isOld) {
             continue;
         }
         ++created;
-        const float distance = n.dot(point->position - tool->cuttingPlaneOrigin);
+        const float distance = n.dot(point - tool->cuttingPlaneOrigin);
         QVERIFY2(std::abs(distance) < 1e-5f,
-                 qPrintable(text(point->position) +
-                            QStringLiteral(" is %1 off the plane").arg(distance)));
+                 qPrintable(text(point) + QStringLiteral(" is %1 off the plane").arg(distance)));
     }
     QVERIFY2(created >= 4, qPrintable(QString::number(created)));
     // Every triangle refers to points of the layer (the cut stays one connected surface).
-    for (const PolygonPtr& polygon : cut->polygons) {
-        for (const PointPtr& corner : polygon->verts()) {
-            QVERIFY(cut->indexOf(corner).has_value());
+    for (const Triangle& triangle : cut->triangles) {
+        for (const std::uint32_t corner : triangle) {
+            QVERIFY(corner < cut->positions.size());
         }
     }
     QVERIFY(frame(0) != beforeApply);
     // The preview stays, ready for a second cut along the same plane.
-    QVERIFY(quad->model()->modifier_ != nullptr);
+    QVERIFY(quad->model()->modifier() != nullptr);
 }
 
 void EditingTest::meshSubdivideAppliesOneLevelPerApply() {
@@ -505,16 +491,16 @@ void EditingTest::meshSubdivideAppliesOneLevelPerApply() {
     clickRow(quad);
     choose("modeButton", "Mesh");
     choose("toolButton", "Subdivide");
-    const auto shown = [&] { return quad->model()->layers().front()->polygons.size(); };
+    const auto shown = [&] { return quad->model()->layer()->triangles.size(); };
     auto* apply = child<QPushButton>("applyButton");
 
     QImage last = frame(0);
-    QCOMPARE(committed("Quad")->polygons.size(), size_t(32));
+    QCOMPARE(committed("Quad")->triangles.size(), size_t(32));
     QCOMPARE(shown(), size_t(96));
     for (size_t triangles : {size_t(96), size_t(288)}) {
         QVERIFY(apply->isEnabled());
         QTest::mouseClick(apply, Qt::LeftButton);
-        QCOMPARE(committed("Quad")->polygons.size(), triangles);
+        QCOMPARE(committed("Quad")->triangles.size(), triangles);
         QCOMPARE(shown(), 3 * triangles);
         const QImage now = frame(0);
         QVERIFY(now != last);
@@ -527,8 +513,8 @@ void EditingTest::meshMovePressSelectsTheCubeInTheOutlineAndDragsIt() {
     choose("modeButton", "Mesh");
     QCOMPARE(detail().toolTag(), 0);
     QCOMPARE(selectedRowNode(), NodePtr(mesh("Quad")));
-    const std::vector<Vector3> cubeBefore = positions(*committed("Cube"));
-    const std::vector<Vector3> gridBefore = positions(*committed("Quad"));
+    const std::vector<Vector3> cubeBefore = committed("Cube")->positions;
+    const std::vector<Vector3> gridBefore = committed("Quad")->positions;
     const QImage before = frame(1);
 
     // The cube's front face is nearer than the grid behind it.
@@ -550,14 +536,14 @@ void EditingTest::meshMovePressSelectsTheCubeInTheOutlineAndDragsIt() {
     const Vector3 offset =
         unprojected(inverse, e.x, e.y, q.z) - unprojected(inverse, q.x, q.y, q.z);
     QVERIFY(offset.length() > 0.2f);
-    const std::vector<Vector3> cubeAfter = positions(*committed("Cube"));
+    const std::vector<Vector3> cubeAfter = committed("Cube")->positions;
     QCOMPARE(cubeAfter.size(), cubeBefore.size());
     for (size_t id = 0; id < cubeBefore.size(); ++id) {
         QVERIFY2(near(cubeAfter[id], cubeBefore[id] + offset, 1e-4f),
                  qPrintable(text(cubeAfter[id]) + " expected " + text(cubeBefore[id] + offset)));
     }
-    QVERIFY(positions(*committed("Quad")) == gridBefore);
-    QVERIFY(cube->model()->modifier_ == nullptr);
+    QVERIFY(committed("Quad")->positions == gridBefore);
+    QVERIFY(cube->model()->modifier() == nullptr);
     QVERIFY(frame(1) != before);
     QCOMPARE(selectedRowNode(), NodePtr(cube));
 }
@@ -579,10 +565,10 @@ void EditingTest::rowsFieldRegeneratesTheGridInTheViewports() {
     QCOMPARE(quad->model()->params()->v(), std::int64_t(10));
     QCOMPARE(rows->text(), QStringLiteral("10"));
     QCOMPARE(quad->model()->params()->u(), std::int64_t(4));
-    const LayerPtr grid = quad->model()->layers().front();
-    QCOMPARE(grid->points.size(), size_t(11 * 5));
-    QVERIFY(std::any_of(grid->points.begin(), grid->points.end(),
-                        [&](const PointPtr& p) { return near(p->position, newPoint, 1e-6f); }));
+    const LayerPtr grid = quad->model()->layer();
+    QCOMPARE(grid->positions.size(), size_t(11 * 5));
+    QVERIFY(std::any_of(grid->positions.begin(), grid->positions.end(),
+                        [&](const Vector3& p) { return near(p, newPoint, 1e-6f); }));
 
     const QImage after = frame(0);
     QVERIFY(after != before);
@@ -593,9 +579,8 @@ void EditingTest::opacitySliderBlendsTheGridOverTheBackground() {
     const MeshPtr quad = mesh("Quad");
     // The middle of a grid triangle in the top-left viewport, away from edges and points.
     const LayerPtr grid = committed("Quad");
-    const std::vector<PointPtr> corners = cornersOf(*grid->polygons[5]);
-    const Vector3 centre =
-        (corners[0]->position + corners[1]->position + corners[2]->position) * (1.0f / 3.0f);
+    const std::array<Vector3, 3> corners = cornersOf(*grid, 5);
+    const Vector3 centre = (corners[0] + corners[1] + corners[2]) * (1.0f / 3.0f);
     const QImage before = frame(0);
     const QPoint pixel = imagePixel(0, before, pixelOf(0, centre));
     const QRgb opaque = before.pixel(pixel);
@@ -630,9 +615,8 @@ void EditingTest::opacitySliderBlendsTheGridOverTheBackground() {
 // are drawn, also where translucent geometry leaves the framebuffer's alpha below 1.
 void EditingTest::windowPictureShowsATranslucentMeshAsTheViewportDoes() {
     const LayerPtr grid = committed("Quad");
-    const std::vector<PointPtr> corners = cornersOf(*grid->polygons[5]);
-    const Vector3 centre =
-        (corners[0]->position + corners[1]->position + corners[2]->position) * (1.0f / 3.0f);
+    const std::array<Vector3, 3> corners = cornersOf(*grid, 5);
+    const Vector3 centre = (corners[0] + corners[1] + corners[2]) * (1.0f / 3.0f);
     QSlider* slider = panel()->slider();
     slider->setFocus();
     while (slider->value() > 50) {

@@ -7,7 +7,7 @@
 #include "render/gl_view.h"
 #include "ui/main_window.h"
 
-#include "../../fuzz/layer_program.h"
+#include "mesh_faults.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -72,16 +72,8 @@ std::optional<std::string> sceneFault(MainWindow& window) {
         return std::nullopt;
     }
     for (const MeshPtr& mesh : scene->meshes()) {
-        const bool selected = mesh == c.selectedNode();
-        std::vector<LayerPtr> layers = mesh->model()->_layers();
-        const std::vector<LayerPtr> shown = mesh->model()->layers();
-        layers.insert(layers.end(), shown.begin(), shown.end());
-        for (const LayerPtr& layer : layers) {
-            std::optional<std::string> fault = fuzz::layerFault(*layer);
-            if (!fault && selected) {
-                fault = fuzz::indexFault(*layer, c.selectedFacesIds, c.selectedPointsIds);
-            }
-            if (fault) {
+        for (const LayerPtr& layer : {mesh->model()->committed(), mesh->model()->layer()}) {
+            if (auto fault = testing::layerFault(*layer, c.selectedFacesIds, c.selectedPointsIds)) {
                 return "mesh " + mesh->name() + ": " + *fault;
             }
         }
@@ -91,7 +83,7 @@ std::optional<std::string> sceneFault(MainWindow& window) {
 
 size_t selectedMeshFaces(MainWindow& window) {
     const MeshPtr mesh = window.detailViewController().selectedMesh();
-    return mesh ? mesh->model()->_layers().front()->polygons.size() : 0;
+    return mesh ? mesh->model()->committed()->triangles.size() : 0;
 }
 
 class Fire {

@@ -1,11 +1,12 @@
 // A mesh past 16-bit indices in the real window: the grid subdivided with Apply until it holds
 // more than 200,000 triangles and 100,000 points draws without a hole, and a face whose id is
 // above 65,535 is picked with the mouse, extruded, and shown selected where it is.
+#include "mesh/triangle.h"
 #include "render/gl_view.h"
 #include "tools/tool_support.h"
 #include "ui/main_window.h"
 
-#include "../../fuzz/layer_program.h"
+#include "mesh_faults.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -41,9 +42,9 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseBu
     QApplication::sendEvent(widget, &event);
 }
 
-float area(const Polygon& face) {
-    const auto v = face.verts();
-    return 0.5f * (v[1]->position - v[0]->position).cross(v[2]->position - v[0]->position).length();
+Vector3 centreOf(const Layer& layer, size_t face) {
+    const Triangle& t = layer.triangles[face];
+    return triangle::centroid(layer.positions[t[0]], layer.positions[t[1]], layer.positions[t[2]]);
 }
 
 } // namespace
@@ -73,9 +74,9 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     for (int level = 0; level < 8; ++level) {
         QTest::mouseClick(apply, Qt::LeftButton);
     }
-    LayerPtr layer = model._layers().front();
-    QCOMPARE(layer->polygons.size(), size_t{209952});
-    QCOMPARE(layer->points.size(), size_t{25 + 104960});
+    LayerPtr layer = model.committed();
+    QCOMPARE(layer->triangles.size(), size_t{209952});
+    QCOMPARE(layer->positions.size(), size_t{25 + 104960});
 
     // Polygon "Extrude"; the face: of those above id 65,535 near the middle, the one closest to
     // equilateral (every face of a level has the same area), seen from close by.
@@ -83,52 +84,50 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     controller.toolSelected(3);
     size_t face = 0;
     float best = 0;
-    for (size_t id = 65536; id < layer->polygons.size(); ++id) {
-        const Polygon& polygon = *layer->polygons[id];
-        const Vector3 c = polygon.centroid();
+    for (size_t id = 65536; id < layer->triangles.size(); ++id) {
+        const Vector3 c = centreOf(*layer, id);
         if (std::abs(c.x) > 0.1f || std::abs(c.y) > 0.1f) {
             continue;
         }
-        float longest = 0;
-        for (const Edge& e : polygon.edges()) {
-            longest = std::max(longest, (e.vertex1->position - e.vertex0->position).length());
-        }
-        const float roundness = area(polygon) / (longest * longest);
+        const Triangle& t = layer->triangles[id];
+        const Vector3 a = layer->positions[t[0]];
+        const Vector3 b = layer->positions[t[1]];
+        const Vector3 d = layer->positions[t[2]];
+        const float longest = std::max({(b - a).length(), (d - b).length(), (a - d).length()});
+        const float area = 0.5f * (b - a).cross(d - a).length();
+        const float roundness = area / (longest * longest);
         if (roundness > best) {
             face = id;
             best = roundness;
         }
     }
     QVERIFY(face > 65535);
-    const Vector3 centre = layer->polygons[face]->centroid();
+    const Vector3 centre = centreOf(*layer, face);
     controller.cameras[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.16f});
 
     // Press on the face's centroid, drag up by a hundredth of the view (0.02 device units).
     GLView* view = window.viewports()[0];
-    const QPointF at = widgetPosition(*view, layer->polygons[face]->centroid());
+    const QPointF at = widgetPosition(*view, centre);
     sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
     const QPointF to = at - QPointF(0, view->height() / 100.0);
     sendMouse(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     sendMouse(view, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 
-    layer = model._layers().front();
-    QCOMPARE(layer->polygons.size(), size_t{209952 + 6});
-    const auto cap = layer->polygons[face]->verts();
-    for (const PointPtr& v : cap) {
-        QVERIFY(std::abs(v->position.z - 0.02f) < 1e-4f);
+    layer = model.committed();
+    QCOMPARE(layer->triangles.size(), size_t{209952 + 6});
+    const Triangle cap = layer->triangles[face];
+    for (const std::uint32_t v : cap) {
+        QVERIFY(std::abs(layer->positions[v].z - 0.02f) < 1e-4f);
     }
-    QVERIFY(!fuzz::layerFault(*layer));
-    QVERIFY(!fuzz::indexFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
+    QVERIFY(!testing::layerFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
 
     // The cap's indices are its own points, all past 16 bits.
     const IndexData drawn = handleIndexDataForTriangles(*layer, true, controller.selectedFacesIds);
-    std::vector<std::uint32_t> expected;
-    for (const PointPtr& v : cap) {
-        expected.push_back(static_cast<std::uint32_t>(*layer->indexOf(v)));
-        QVERIFY(expected.back() > 65535);
+    for (const std::uint32_t v : cap) {
+        QVERIFY(v > 65535);
     }
-    QCOMPARE(drawn.selected, expected);
+    QCOMPARE(drawn.selected, std::vector<std::uint32_t>(cap.begin(), cap.end()));
 
     // Faces only, in the pressed viewport: the grid covers the whole view without a gap, and
     // the orange of the selection lies where the cap is seen and nowhere else.
@@ -142,8 +141,8 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     const QImage image = view->grabFramebuffer();
     const double scale = image.width() / double(view->width());
     double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
-    for (const PointPtr& v : cap) {
-        const QPointF p = widgetPosition(*view, v->position) * scale;
+    for (const std::uint32_t v : cap) {
+        const QPointF p = widgetPosition(*view, layer->positions[v]) * scale;
         left = std::min(left, p.x());
         right = std::max(right, p.x());
         top = std::min(top, p.y());

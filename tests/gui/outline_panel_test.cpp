@@ -110,9 +110,9 @@ class OutlinePanelTest : public QObject {
         const MeshPtr quad = asMesh(root()->children().back());
         QVERIFY(quad != nullptr);
         QCOMPARE(quad->name(), std::string("Quad"));
-        const LayerPtr layer = quad->model()->layers().at(0);
-        QCOMPARE(layer->points.size(), size_t(16));
-        QCOMPARE(layer->polygons.size(), size_t(18));
+        const LayerPtr layer = quad->model()->layer();
+        QCOMPARE(layer->positions.size(), size_t(16));
+        QCOMPARE(layer->triangles.size(), size_t(18));
         QCOMPARE(window().selectedNode(), NodePtr(quad));
         QCOMPARE(selectedRowNode(), NodePtr(quad));
 
@@ -184,7 +184,7 @@ class OutlinePanelTest : public QObject {
 
         QCOMPARE(grid->model()->params()->v(), std::int64_t(10));
         QCOMPARE(rows->text(), QString("10"));
-        QCOMPARE(grid->model()->layers().at(0)->points.size(), size_t(5 * 11));
+        QCOMPARE(grid->model()->layer()->positions.size(), size_t(5 * 11));
         // The grid changed under the selection: it is written again for its observers.
         QCOMPARE(selectionWrites, 1);
         QCOMPARE(window().selectedNode(), NodePtr(grid));

@@ -1,194 +1,156 @@
+// Models: grid parameters, the preview a modifier shows and commits, and the generated shapes.
 #include "mesh/model.h"
+#include "mesh/subdivide.h"
+#include "mesh/triangle.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <functional>
+#include <map>
 
 namespace tessel {
 namespace {
 
-LayerPtr triangleLayer(float z = 0) {
-    auto a = Point::make(0, 0, z);
-    auto b = Point::make(1, 0, z);
-    auto c = Point::make(0, 1, z);
-    return Layer::make({a, b, c}, {Triangle::make(a, b, c)});
+TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampToOneThroughTen) {
+    const struct {
+        double written;
+        std::int64_t stored;
+    } cases[] = {
+        {3.99, 3},      {-3.99, 1},     {0.99, 1}, {10.99, 10}, {11, 10},          {1e300, 10},
+        {HUGE_VAL, 10}, {-HUGE_VAL, 1}, {-0.0, 1}, {7, 7},      {std::nan(""), 4},
+    };
+    for (const auto& c : cases) {
+        Model::Params params(4, 4);
+        std::vector<std::int64_t> announced;
+        params.uChanged.connect([&](std::int64_t old, std::int64_t now) {
+            announced = {old, now};
+        });
+        params.setU(c.written);
+        EXPECT_EQ(params.u(), c.stored) << c.written;
+        // Every write is announced, also one that changes nothing.
+        EXPECT_EQ(announced, (std::vector<std::int64_t>{4, c.stored}));
+        EXPECT_EQ(Model::Params(c.written, 2).u(), std::isnan(c.written) ? 1 : c.stored);
+    }
 }
 
-// A modifier that records every evaluation: each call returns a new two-layer model.
-struct RecordingModifier {
-    std::vector<ModelPtr> results;
-    std::vector<Model*> arguments;
+TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
+    const Model::ParamsPtr params = Model::Params::make(2, 3);
+    const ModelPtr model = Model::makeQuad(params);
+    EXPECT_EQ(model->committed()->pointCount(), 12u);
+    params->setU(4);
+    EXPECT_EQ(model->committed()->pointCount(), 20u);
+    EXPECT_EQ(model->committed()->triangles, QuadGenerator(4, 3).generateLayer()->triangles);
 
-    CachedModifier::Closure closure() {
-        return [this](Model& model) {
-            arguments.push_back(&model);
-            results.push_back(Model::make({triangleLayer(1), triangleLayer(2)}));
-            return ModifierResult{results.back(), Model::makeCube()};
-        };
+    const LayerPtr edited = model->committed();
+    model->setCommitted(edited);
+    params->setV(1);
+    EXPECT_EQ(model->committed(), edited);
+    EXPECT_EQ(model->params(), params);
+}
+
+// Subdivides face 0 of what it is given; counts its evaluations and can run a hook in them.
+class CountingModifier : public Modifier {
+  public:
+    ModifierResult evaluate(const Layer& committed) override {
+        ++evaluations;
+        if (hook) {
+            hook();
+        }
+        LayerPtr layer = makeLayer(committed.positions, committed.triangles);
+        subdivide(*layer, 0);
+        return {layer, tool};
     }
-    size_t calls() const { return results.size(); }
-    LayerPtr layer(size_t call, size_t index) const {
-        return results.at(call)->_layers().at(index);
-    }
+    int evaluations = 0;
+    LayerPtr tool = makeLayer();
+    std::function<void()> hook;
 };
 
-TEST(ModelTest, WritingBackTheModifierReadKeepsItsFunctionWithAFreshCache) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    RecordingModifier recorder;
-    model->setModifier(recorder.closure());
-    model->layers();
-    model->setModifier(model->modifier());
-    ASSERT_NE(model->modifier_, nullptr);
-    EXPECT_FALSE(model->modifier_->result.has_value());
-    const std::vector<LayerPtr> shown = model->layers();
-    ASSERT_EQ(recorder.calls(), 2u);
-    EXPECT_EQ(shown, recorder.results[1]->layers());
-    EXPECT_EQ(recorder.arguments, (std::vector<Model*>{model.get(), model.get()}));
-}
+TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
+    const ModelPtr model = Model::makeCube();
+    const auto modifier = std::make_shared<CountingModifier>();
+    model->setModifier(modifier);
+    // Drawing never evaluates: before the first evaluation it shows the committed layer.
+    EXPECT_EQ(model->shownLayer(), model->committed());
+    EXPECT_EQ(modifier->evaluations, 0);
 
-TEST(ModelTest, ApplyCommitsTheFreshEvaluationsFirstBaseLayerIntoTheCurrentLayers) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    RecordingModifier recorder;
-    model->setModifier(recorder.closure());
+    const LayerPtr preview = model->layer();
+    EXPECT_EQ(preview->faceCount(), 14u);
+    EXPECT_EQ(model->layer(), preview);
+    model->updatePreview();
+    EXPECT_EQ(modifier->evaluations, 1);
+    EXPECT_EQ(model->shownLayer(), preview);
+    EXPECT_EQ(model->toolLayer(), modifier->tool);
+
+    model->invalidatePreview();
+    EXPECT_EQ(model->shownLayer(), preview);
+    model->updatePreview();
+    model->updatePreview();
+    EXPECT_EQ(modifier->evaluations, 2);
+
+    // Applying commits a fresh evaluation; the next preview builds on it.
     model->applyModifier();
-    // Evaluation 0 is the fresh one; evaluation 1 fills the cache for reading the current layers.
-    EXPECT_EQ(recorder.arguments, (std::vector<Model*>{model.get(), model.get()}));
-    EXPECT_EQ(model->_layers(), (std::vector<LayerPtr>{recorder.layer(0, 0), recorder.layer(1, 1)}));
-}
+    EXPECT_EQ(modifier->evaluations, 3);
+    EXPECT_EQ(model->committed()->faceCount(), 14u);
+    EXPECT_EQ(model->layer()->faceCount(), 16u);
+    EXPECT_EQ(modifier->evaluations, 4);
 
-TEST(ModelTest, ApplyTakesTheResultsBaseLayersNotItsPreview) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    const LayerPtr base = triangleLayer(5);
-    const LayerPtr preview = triangleLayer(6);
-    model->setModifier([&](Model&) {
-        const ModelPtr result = Model::make({base});
-        result->setModifier([&](Model&) {
-            return ModifierResult{Model::make({preview}), nullptr};
-        });
-        return ModifierResult{result, nullptr};
-    });
-    EXPECT_EQ(model->layers(), std::vector<LayerPtr>{preview});
+    model->setModifier(nullptr);
+    EXPECT_EQ(model->shownLayer(), model->committed());
+    EXPECT_EQ(model->toolLayer(), nullptr);
     model->applyModifier();
-    EXPECT_EQ(model->_layers(), std::vector<LayerPtr>{base});
+    EXPECT_EQ(model->committed()->faceCount(), 14u);
 }
 
+TEST(ModelTest, EvaluationThatReplacesTheModifierLeavesTheNewOneStale) {
+    const ModelPtr model = Model::makeCube();
+    const auto first = std::make_shared<CountingModifier>();
+    const auto second = std::make_shared<CountingModifier>();
+    first->hook = [&] { model->setModifier(second); };
+    model->setModifier(first);
+    model->updatePreview();
+    EXPECT_EQ(model->modifier(), second);
+    EXPECT_EQ(model->shownLayer(), model->committed());
+    EXPECT_EQ(model->layer()->faceCount(), 14u);
+    EXPECT_EQ(first->evaluations + second->evaluations, 2);
+}
 
-TEST(ModelTest, WritingOrApplyingFreezesAGeneratedModel) {
-    for (const bool apply : {false, true}) {
-        const auto params = Model::Params::make(2, 2);
-        const ModelPtr model = Model::makeQuad(params);
-        if (apply) {
-            model->setModifier([](Model& m) { return ModifierResult{m.copy(), nullptr}; });
-            model->applyModifier();
-            model->modifier_.reset();
-        } else {
-            model->setLayers(model->layers());
+TEST(GeneratorsTest, CubeIsClosedWithEveryFaceWoundInward) {
+    const Layer cube = *Model::makeCube()->committed();
+    ASSERT_EQ(cube.pointCount(), 8u);
+    ASSERT_EQ(cube.faceCount(), 12u);
+    // Closed: every edge is met once in each direction.
+    std::map<std::pair<std::uint32_t, std::uint32_t>, int> edges;
+    for (const Triangle& t : cube.triangles) {
+        const Vector3 &a = cube.positions[t[0]], &b = cube.positions[t[1]],
+                      &c = cube.positions[t[2]];
+        EXPECT_LT(triangle::normal(a, b, c).dot(triangle::centroid(a, b, c)), 0);
+        for (int k = 0; k < 3; ++k) {
+            ++edges[{t[k], t[(k + 1) % 3]}];
         }
-        const std::vector<LayerPtr> frozen = model->layers();
-        params->setU(4);
-        params->setV(4);
-        EXPECT_EQ(model->layers(), frozen) << apply;
-        EXPECT_EQ(frozen.at(0)->points.size(), 9u);
-        EXPECT_EQ(model->params(), params); // generatorContext is left as it was
+    }
+    for (const auto& [edge, count] : edges) {
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
     }
 }
 
-
-TEST(ModelTest, CopyTakesTheFirstBaseLayerOnly) {
-    const LayerPtr first = triangleLayer();
-    first->fragmentShader = "selectedPrimitive";
-    const ModelPtr source = Model::make({first, triangleLayer(9)});
-    source->setGeneratorContext(Model::Params::make(3, 3));
-    RecordingModifier recorder;
-    source->setModifier(recorder.closure());
-    const ModelPtr copy = source->copy();
-    EXPECT_EQ(recorder.calls(), 0u);
-    EXPECT_EQ(copy->modifier_, nullptr);
-    EXPECT_FALSE(copy->generatorContext().has_value());
-    ASSERT_EQ(copy->layers().size(), 1u);
-    EXPECT_NE(copy->layers()[0], first);
-    EXPECT_EQ(copy->layers()[0]->fragmentShader, first->fragmentShader);
-    EXPECT_EQ(copy->layers()[0]->points[1]->position, Vector3(1, 0, 0));
-}
-
-TEST(ModelTest, CopyOfAGridIsAFixedSnapshot) {
-    const auto params = Model::Params::make(3, 1);
-    const ModelPtr grid = Model::makeQuad(params);
-    const ModelPtr copy = grid->copy();
-    params->setU(1);
-    EXPECT_EQ(copy->layers()[0]->points.size(), 8u);
-    EXPECT_EQ(copy->layers()[0], copy->layers()[0]);
-}
-
-TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampWithoutOverflow) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const std::pair<double, std::int64_t> cases[] = {
-        {7.9, 7}, {-0.5, 1}, {10.99, 10}, {0, 1}, {25, 10}, {1e300, 10}, {-1e300, 1}, {inf, 10}, {-inf, 1},
-        {9.2233720368547758e18, 10}, // 2^63: not representable as int64
-        {std::nan(""), 5},           // not-a-number leaves the value
+TEST(GeneratorsTest, PlaneIsAFanOfFourAroundItsOrigin) {
+    const float s = 2.2f;
+    const struct {
+        Vector3 normal;
+        std::vector<Vector3> positions;
+    } cases[] = {
+        {{0, 0, 1}, {{1, 2, 3}, {1, 2 + s, 3}, {1 + s, 2, 3}, {1, 2 - s, 3}, {1 - s, 2, 3}}},
+        // b² + c² < a² + c² takes the other pair of directions.
+        {{1, 0, 0}, {{1, 2, 3}, {1, 2, 3 - s}, {1, 2 - s, 3}, {1, 2, 3 + s}, {1, 2 + s, 3}}},
     };
-    for (const auto& [value, expected] : cases) {
-        Model::Params params(5, 5);
-        params.setU(value);
-        params.setV(value);
-        EXPECT_EQ(params.u(), expected) << value;
-        EXPECT_EQ(params.v(), expected) << value;
-        EXPECT_EQ(Model::Params(value, value).v(), std::isnan(value) ? 1 : expected) << value;
+    for (const auto& c : cases) {
+        const Layer plane = *Model::makePlane(Plane::through(c.normal, {1, 2, 3}))->committed();
+        EXPECT_EQ(plane.positions, c.positions) << c.normal;
+        EXPECT_EQ(plane.triangles,
+                  (std::vector<Triangle>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}}));
     }
-}
-
-TEST(ModelParamsTest, EveryWriteIsAnnouncedWithOldAndNew) {
-    Model::Params params(2, 3);
-    std::vector<std::pair<std::int64_t, std::int64_t>> us;
-    std::vector<std::pair<std::int64_t, std::int64_t>> vs;
-    params.uChanged.connect([&](std::int64_t o, std::int64_t n) { us.emplace_back(o, n); });
-    params.vChanged.connect([&](std::int64_t o, std::int64_t n) { vs.emplace_back(o, n); });
-    params.setU(5);
-    params.setU(5.5); // unchanged value: still announced
-    params.setU(99);
-    params.setV(1);
-    using P = std::pair<std::int64_t, std::int64_t>;
-    EXPECT_EQ(us, (std::vector<P>{{2, 5}, {5, 5}, {5, 10}}));
-    EXPECT_EQ(vs, (std::vector<P>{{3, 1}}));
-}
-
-TEST(ModelTest, GeneratorContextIsObservable) {
-    const ModelPtr model = Model::make({});
-    int changes = 0;
-    model->generatorContextChanged.connect([&] { ++changes; });
-    const auto params = Model::Params::make(3, 4);
-    model->setGeneratorContext(params);
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(model->params(), params);
-    model->setGeneratorContext(42);
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(model->params(), nullptr);
-    model->setGeneratorContext({});
-    EXPECT_EQ(changes, 3);
-    EXPECT_FALSE(model->generatorContext().has_value());
-}
-
-TEST(ModelDeathTest, CopyWithoutLayersStops) {
-    const ModelPtr model = Model::make({});
-    EXPECT_DEATH(model->copy(), "Model.copy");
-}
-
-TEST(ModelDeathTest, ApplyWhenTheResultHasNoBaseLayersStops) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    model->setModifier([](Model&) { return ModifierResult{Model::make({}), nullptr}; });
-    EXPECT_DEATH(model->applyModifier(), "Model.applyModifier.*no base layers");
-}
-
-TEST(ModelDeathTest, ApplyWhenTheCurrentLayersAreEmptyStops) {
-    const ModelPtr model = Model::make({triangleLayer()});
-    model->setModifier([](Model&) {
-        // Base layers present, preview (the result's own modifier) empty.
-        const ModelPtr result = Model::make({triangleLayer()});
-        result->setModifier([](Model&) { return ModifierResult{Model::make({}), nullptr}; });
-        return ModifierResult{result, nullptr};
-    });
-    EXPECT_DEATH(model->applyModifier(), "Model.applyModifier.*layers are empty");
 }
 
 } // namespace

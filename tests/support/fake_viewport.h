@@ -1,28 +1,35 @@
 #pragma once
 
 #include "editor/detail_view_controller.h"
-#include "editor/split_view_controller.h"
-#include "editor/viewport.h"
+#include "tools/tool_support.h"
 
 #include <array>
 
 namespace tessel::testing {
 
-// A viewport without a window: a settable aspect ratio, a count of repaint requests, and
-// gestures given in normalized coordinates (0 to 1 across, (0, 0) bottom-left).
+// A viewport without a window, with gestures at normalized positions (0 to 1 across, (0, 0)
+// bottom-left) or over world points.
 class FakeViewport : public Viewport {
-public:
+  public:
     explicit FakeViewport(float aspect = 1.0f) : aspect(aspect) {}
 
     float aspectRatio() const override { return aspect; }
     void update() override { ++updateCount; }
 
+    // Where this viewport shows a world point.
+    Vec2 normalizedOf(const Vector3& world) {
+        const Vector3 device = project(world, *this);
+        return {(device.x + 1) / 2, (device.y + 1) / 2};
+    }
+
     void press(float x, float y) { mouseDown({x, y}); }
+    void press(const Vector3& world) { mouseDown(normalizedOf(world)); }
     // Moves the pointer to (x, y); the delta is the movement in device units (2 across the view).
     void dragTo(float x, float y) {
-        const Vec2 delta{2 * (x - normalizedPointerPosition.x), 2 * (y - normalizedPointerPosition.y)};
-        mouseDragged({x, y}, delta);
+        const Vec2 from = normalizedPointerPosition;
+        mouseDragged({x, y}, {2 * (x - from.x), 2 * (y - from.y)});
     }
+    void dragTo(const Vector3& world) { dragTo(normalizedOf(world).x, normalizedOf(world).y); }
     void release() { mouseUp(); }
     void click(float x, float y) {
         press(x, y);
@@ -33,8 +40,10 @@ public:
     int updateCount = 0;
 };
 
-// A window's editing state with four fake viewports, loaded as at start-up: the scene holds the
-// "Quad" grid and the "Cube", the grid is selected, and repaint requests reach every viewport.
+// The editor with four fake viewports as at start-up. The "Quad" grid is selected: point 5j + i
+// at (i/4 − 0.5, j/4 − 0.5, 0); faces 2c = (k, k + 1, k + 6) and 2c + 1 = (k, k + 6, k + 5) for
+// cell c = 4j + i, k = 5j + i. The "Cube" is beside it. Camera 0 sits at z = 0.5, so viewport 0
+// shows z = 0 at (0.5 − x, 0.5 + y); the other cameras sit at z = 2.5.
 struct FakeEditor {
     explicit FakeEditor(float aspect = 1.0f)
         : views{FakeViewport(aspect), FakeViewport(aspect), FakeViewport(aspect),
@@ -48,14 +57,19 @@ struct FakeEditor {
         controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
     }
 
-    MeshPtr mesh(size_t childIndex) const {
-        return asMesh(window.scene()->root()->children().at(childIndex));
-    }
-    MeshPtr quad() const { return mesh(0); }
-    MeshPtr cube() const { return mesh(1); }
+    MeshPtr quad() const { return asMesh(window.scene()->root()->children().at(0)); }
+    MeshPtr cube() const { return asMesh(window.scene()->root()->children().at(1)); }
+    Model& grid() const { return *quad()->model(); }
 
-    // Declaration order is destruction order reversed: the controller goes first, while the
-    // viewports it detaches still exist.
+    void pick(DetailViewController::Mode mode, int tool) {
+        controller.modeSelected(static_cast<int>(mode));
+        controller.toolSelected(tool);
+    }
+    template <class Tool> std::shared_ptr<Tool> tool() const {
+        return std::dynamic_pointer_cast<Tool>(controller.op);
+    }
+
+    // Declared so that the controller goes first, while the viewports it detaches still exist.
     SplitViewController window;
     std::array<FakeViewport, 4> views;
     DetailViewController controller;

@@ -1,0 +1,45 @@
+#include "mesh/plane_cut.h"
+
+#include "mesh/split.h"
+
+namespace tessel {
+
+void splitAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
+    const size_t count = layer.triangles.size();
+    for (size_t i = 0; i < count; ++i) {
+        const Triangle corners = layer.triangles[i];
+        const Vector3 r[3] = {layer.positions[corners[0]], layer.positions[corners[1]],
+                              layer.positions[corners[2]]};
+        int crossed[3];
+        float at[3];
+        int crossings = 0;
+        for (int k = 0; k < 3; ++k) {
+            const Vector3& a = r[k];
+            const Vector3& b = r[(k + 1) % 3];
+            const float t = -n.dot(a - o) / n.dot(b - a);
+            // Not-a-number fails both tests; an infinity fails one.
+            if (t >= 0 && t <= 1) {
+                crossed[crossings] = k;
+                at[crossings] = t;
+                ++crossings;
+            }
+        }
+        if (crossings == 2) {
+            splitTriangle(layer, i, {crossed[0], crossed[1]}, {at[0], at[1]});
+        }
+    }
+}
+
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
+    splitAlongPlane(layer, unitNormal, origin);
+    mergeCoincidentPoints(layer);
+}
+
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
+                   PointMergeMemo& memo) {
+    const size_t settled = layer.positions.size();
+    splitAlongPlane(layer, unitNormal, origin);
+    mergeCoincidentPoints(layer, settled, memo);
+}
+
+} // namespace tessel

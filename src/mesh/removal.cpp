@@ -1,0 +1,46 @@
+#include "mesh/removal.h"
+
+#include "base/check.h"
+
+namespace tessel {
+
+void remapCorners(Layer& layer, const std::vector<std::uint32_t>& remap) {
+    for (Triangle& t : layer.triangles) {
+        for (std::uint32_t& v : t) {
+            v = remap[v];
+        }
+    }
+}
+
+std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {
+    const size_t faceCount = layer.triangles.size();
+    std::vector<std::uint8_t> keepFace(faceCount, 1);
+    for (const std::uint32_t f : faces) {
+        checkFace(layer, f, "removeFaces");
+        keepFace[f] = 0;
+    }
+    // Faces only disappear, so a corner once unused stays unused: a corner of a removed face
+    // goes exactly when no face left at the end uses it.
+    const size_t pointCount = layer.positions.size();
+    std::vector<std::uint8_t> candidate(pointCount, 0);
+    for (const std::uint32_t f : faces) {
+        for (const std::uint32_t v : layer.triangles[f]) {
+            candidate[v] = 1;
+        }
+    }
+    compact(layer.triangles, keepFace);
+    std::vector<std::uint8_t> keepPoint(pointCount, 1);
+    for (size_t v = 0; v < pointCount; ++v) {
+        keepPoint[v] = !candidate[v];
+    }
+    for (const Triangle& t : layer.triangles) {
+        for (const std::uint32_t v : t) {
+            keepPoint[v] = 1;
+        }
+    }
+    std::vector<std::uint32_t> remap = compact(layer.positions, keepPoint);
+    remapCorners(layer, remap);
+    return remap;
+}
+
+} // namespace tessel

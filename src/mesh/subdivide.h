@@ -1,0 +1,17 @@
+#pragma once
+
+#include "mesh/layer.h"
+
+#include <cstdint>
+
+namespace tessel {
+
+// Splits a face into three around its centroid P, appended as a new point: the face's id names
+// (A, B, P), then (B, C, P) and (C, A, P) are appended. Returns P's id.
+std::uint32_t subdivide(Layer& layer, size_t face);
+
+// Subdivides every face of the layer once, in id order: the same as subdivide() for each id
+// below the face count on entry.
+void subdivideAll(Layer& layer);
+
+} // namespace tessel

@@ -1,0 +1,53 @@
+#include "mesh/triangle.h"
+
+namespace tessel::triangle {
+
+Vector3 normal(const Vector3& a, const Vector3& b, const Vector3& c) {
+    return (b - a).cross(c - a).normalized();
+}
+
+Vector3 centroid(const Vector3& a, const Vector3& b, const Vector3& c) {
+    const float x = (a.x + b.x) + c.x;
+    const float y = (a.y + b.y) + c.y;
+    const float z = (a.z + b.z) + c.z;
+    return {x / 3.0f, y / 3.0f, z / 3.0f};
+}
+
+bool contains(const Vector3& a, const Vector3& b, const Vector3& c, const Vector3& q) {
+    // The fan (A, B, q), (B, C, q), (C, A, q) keeps one orientation exactly when q is strictly
+    // inside; q on an edge makes a piece degenerate and its not-a-number normal fails the test.
+    const Vector3 n0 = normal(a, b, q);
+    const Vector3 n1 = normal(b, c, q);
+    if (!(n0.dot(n1) > 0)) {
+        return false;
+    }
+    const Vector3 n2 = normal(c, a, q);
+    return n0.dot(n2) > 0;
+}
+
+std::optional<Vector3> intersection(const Vector3& a, const Vector3& b, const Vector3& c,
+                                    const Vector3& p0, const Vector3& dir) {
+    const Vector3 n = normal(a, b, c).normalized();
+    const Vector3 center = centroid(a, b, c);
+    const float denom = dir.dot(n);
+    if (denom == 0) {
+        return std::nullopt;
+    }
+    const float s = -(n.dot(p0 - center)) / denom;
+    if (s < 0) {
+        return std::nullopt;
+    }
+    const Vector3 x = p0 + dir * s;
+    if (!contains(a, b, c, x)) {
+        return std::nullopt;
+    }
+    return x;
+}
+
+Plane plane(const Vector3& a, const Vector3& b, const Vector3& c) {
+    const Vector3 n = normal(a, b, c).normalized();
+    const Vector3 o = centroid(a, b, c);
+    return Plane{Vector4(n.x, n.y, n.z, (n.x * o.x + n.y * o.y) + n.z * o.z), o};
+}
+
+} // namespace tessel::triangle

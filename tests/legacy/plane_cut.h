@@ -1,0 +1,23 @@
+#pragma once
+
+#include "legacy/layer.h"
+#include "legacy/point_merge.h"
+
+namespace tessel::legacy {
+
+// Splits every triangle of the layer that exactly two of its edges cross, at the crossing
+// points, in polygon order; the pieces appended are not visited. An edge from a to b crosses at
+// t = −(n · (a − o)) / (n · (b − a)) when 0 ≤ t ≤ 1, so a vertex on the plane makes both of its
+// edges cross (t = 0 and t = 1). Triangles crossed by no, one or three edges, and faces that are
+// not triangles, are left alone. `unitNormal` must be normalised.
+void splitAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
+
+// The whole cut: splitAlongPlane, then mergeCoincidentPoints so that the points the splits of
+// neighbouring triangles created on a shared edge become one again.
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
+// The same, keeping what the merge learns about the layer's points in `memo` for the next cut of
+// a layer whose points stand where these do.
+void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
+                   PointMergeMemo& memo);
+
+} // namespace tessel::legacy

@@ -1,0 +1,178 @@
+// The layer edits on tiny grids and the cube: the ids and layouts they leave, and what they do
+// with geometry that has no area or no value.
+#include "support/layer_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+
+namespace tessel {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+Layer grid(std::int64_t h, std::int64_t v) {
+    return *QuadGenerator(h, v).generateLayer();
+}
+
+// Grid 2 × 1: points 0 1 2 / 3 4 5 bottom row first; faces {0,1,4} {0,4,3} {1,2,5} {1,5,4}.
+TEST(RemoveFacesTest, SurvivorsKeepTheirOrderAndSharedCornersStay) {
+    constexpr std::uint32_t X = kRemoved;
+    const struct {
+        std::vector<std::uint32_t> faces;
+        std::vector<Triangle> triangles;
+        std::vector<std::uint32_t> remap;
+    } cases[] = {
+        // Point 3 was used by face 1 alone.
+        {{1}, {{0, 1, 3}, {1, 2, 4}, {1, 4, 3}}, {0, 1, 2, X, 3, 4}},
+        // Every corner is still used by a face that stays; the repeat changes nothing.
+        {{0, 0, 3}, {{0, 4, 3}, {1, 2, 5}}, {0, 1, 2, 3, 4, 5}},
+        {{3, 2}, {{0, 1, 3}, {0, 3, 2}}, {0, 1, X, 2, 3, X}},
+        {{2, 0, 3, 1}, {}, {X, X, X, X, X, X}},
+    };
+    const Layer before = grid(2, 1);
+    for (const auto& c : cases) {
+        Layer layer = before;
+        EXPECT_EQ(removeFaces(layer, c.faces), c.remap);
+        EXPECT_EQ(layer.triangles, c.triangles);
+        EXPECT_EQ(layer.pointCount(), 6 - std::count(c.remap.begin(), c.remap.end(), X));
+    }
+}
+
+TEST(WeldTest, SharedEdgeCollapsesItsTwoFacesAndTheMergedPointComesLast) {
+    Layer layer = grid(2, 1);
+    layer.positions.push_back({7, 7, 7}); // used by no face: swept away too
+    const std::uint32_t middle[] = {1, 4};
+    const Welded welded = weld(layer, middle);
+    EXPECT_EQ(welded.point, 4u);
+    EXPECT_EQ(welded.remap,
+              (std::vector<std::uint32_t>{0, kRemoved, 1, 2, kRemoved, 3, kRemoved, 4}));
+    EXPECT_EQ(layer.triangles, (std::vector<Triangle>{{0, 4, 2}, {4, 1, 3}}));
+    EXPECT_EQ(layer.positions.back(), Vector3(0, 0, 0));
+}
+
+TEST(WeldTest, MergedPointThatEveryFaceAroundCollapsesLeavesNothing) {
+    Layer layer = grid(1, 1);
+    const std::uint32_t corners[] = {0, 1, 3};
+    const Welded welded = weld(layer, corners);
+    EXPECT_FALSE(welded.point.has_value());
+    EXPECT_EQ(welded.remap, std::vector<std::uint32_t>(5, kRemoved));
+    EXPECT_EQ(layer.pointCount() + layer.faceCount(), 0u);
+}
+
+// Grid 1 × 1: points (−½, −½) (½, −½) (−½, ½) (½, ½); faces {0,1,3} {0,3,2}.
+TEST(SplitTest, PiecesReplaceTheFaceAndFollowTheLastOne) {
+    Layer layer = grid(1, 1);
+    EXPECT_EQ(splitTriangle(layer, 0, 1, 0.25f), (std::pair<size_t, size_t>{0, 2}));
+    EXPECT_EQ(layer.triangles, (std::vector<Triangle>{{1, 4, 0}, {0, 3, 2}, {4, 3, 0}}));
+    EXPECT_EQ(layer.positions[4], Vector3(0.5f, -0.25f, 0));
+
+    // The second edge is cut in whichever piece of the first cut holds it.
+    const struct {
+        std::pair<int, int> edges;
+        std::vector<Triangle> triangles;
+        Vector3 second;
+    } cases[] = {
+        {{0, 2}, {{3, 5, 4}, {0, 3, 2}, {4, 1, 3}, {5, 0, 4}}, {0.25f, 0.25f, 0}},
+        {{0, 1}, {{0, 4, 3}, {0, 3, 2}, {1, 5, 4}, {5, 3, 4}}, {0.5f, -0.25f, 0}},
+    };
+    for (const auto& c : cases) {
+        Layer twice = grid(1, 1);
+        splitTriangle(twice, 0, c.edges, {0.5f, 0.25f});
+        EXPECT_EQ(twice.triangles, c.triangles);
+        EXPECT_EQ(twice.positions[4], Vector3(0, -0.5f, 0));
+        EXPECT_EQ(twice.positions[5], c.second);
+    }
+}
+
+TEST(ExtrudeTest, CapKeepsTheFaceIdSixSidesAndThreePointsFollow) {
+    Layer layer = grid(1, 1);
+    extrude(layer, 1, 2);
+    const std::vector<Triangle> triangles{{0, 1, 3}, {4, 5, 6}, {4, 0, 3}, {4, 3, 5},
+                                          {0, 4, 6}, {0, 6, 2}, {3, 2, 5}, {2, 6, 5}};
+    const std::vector<Vector3> lifted{{-0.5f, -0.5f, 2}, {0.5f, 0.5f, 2}, {-0.5f, 0.5f, 2}};
+    EXPECT_EQ(layer.triangles, triangles);
+    EXPECT_EQ(std::vector<Vector3>(layer.positions.begin() + 4, layer.positions.end()), lifted);
+}
+
+TEST(SubdivideTest, AllAtOnceEqualsEachFaceInTurn) {
+    Layer all = *Model::makeCube()->committed();
+    Layer each = all;
+    subdivideAll(all);
+    walk::reference::subdivideAll(each);
+    EXPECT_EQ(all.triangles, each.triangles);
+    EXPECT_EQ(all.positions, each.positions);
+}
+
+// Faces without area, and positions that are not numbers, go through every edit without
+// breaking the invariants.
+TEST(EditsTest, DegenerateGeometryKeepsTheInvariants) {
+    const std::function<void(Layer&)> edits[] = {
+        [](Layer& l) { subdivide(l, 0); },
+        [](Layer& l) { subdivideAll(l); },
+        [](Layer& l) { extrude(l, 0, 1); },
+        [](Layer& l) { splitTriangle(l, 0, 2, 0.5f); },
+        [](Layer& l) {
+            splitTriangle(l, 0, {1, 0}, {kNaN, kInf});
+        },
+        [](Layer& l) {
+            removeFaces(l, std::vector<std::uint32_t>{0, 3});
+        },
+        [](Layer& l) {
+            weld(l, std::vector<std::uint32_t>{0, 4, 8});
+        },
+        [](Layer& l) {
+            cutAlongPlane(l, {1, 0, 0}, {0, 0, 0});
+        },
+        [](Layer& l) { mergeCoincidentPoints(l); },
+    };
+    for (const Vector3 at : {Vector3{0, 0, 0}, Vector3{kNaN, 0, 0}, Vector3{kInf, -kInf, 0}}) {
+        for (const auto& edit : edits) {
+            Layer layer = grid(2, 2);
+            std::fill(layer.positions.begin(), layer.positions.end(), at);
+            edit(layer);
+            EXPECT_EQ(walk::fault(layer, layer), std::nullopt) << at;
+        }
+    }
+    // A face without area has no normal to be pulled along.
+    Layer flat = grid(1, 1);
+    std::fill(flat.positions.begin(), flat.positions.end(), Vector3{});
+    extrude(flat, 0, 1);
+    EXPECT_TRUE(std::isnan(flat.positions[4].x) && std::isnan(flat.positions[6].z));
+}
+
+TEST(PlaneCutTest, CutAcrossAGridWeldsThePointsOfNeighbouringSplits) {
+    // Both faces are split where x = 0 crosses them; their splits meet at the centre.
+    Layer layer = grid(1, 1);
+    cutAlongPlane(layer, {1, 0, 0}, {0, 0, 0});
+    std::vector<Vector3> positions = grid(1, 1).positions;
+    positions.insert(positions.end(), {{0, -0.5f, 0}, {0, 0.5f, 0}, {0, 0, 0}});
+    const std::vector<Triangle> triangles{{3, 6, 4}, {0, 6, 2}, {4, 1, 3},
+                                          {6, 0, 4}, {3, 5, 6}, {5, 2, 6}};
+    EXPECT_EQ(layer.positions, positions);
+    EXPECT_EQ(layer.triangles, triangles);
+}
+
+TEST(IntersectionsTest, HitsAscendByFaceIdAtTheirExactPositions) {
+    const Layer cube = *Model::makeCube()->committed();
+    const struct {
+        Line ray;
+        std::vector<std::pair<size_t, Vector3>> hits;
+    } cases[] = {
+        // Down through top and bottom: the bottom, farther away, has the lower id.
+        {{{0.25f, 0.5f, 5}, {0.25f, 0.5f, 4}}, {{1, {0.25f, 0.5f, -1}}, {3, {0.25f, 0.5f, 1}}}},
+        {{{-5, 0.25f, 0.5f}, {-4, 0.25f, 0.5f}}, {{4, {-1, 0.25f, 0.5f}}, {6, {1, 0.25f, 0.5f}}}},
+        // Pointing away from the cube.
+        {{{0.25f, 0.5f, 5}, {0.25f, 0.5f, 6}}, {}},
+        // Along the diagonal edges of top and bottom: strictly inside neither face.
+        {{{0, 0, 5}, {0, 0, 4}}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(intersections(cube, c.ray), c.hits) << c.ray.first;
+    }
+}
+
+} // namespace
+} // namespace tessel

@@ -1,0 +1,341 @@
+#pragma once
+
+// A random walk of layer edits read from bytes (a seed's in tests/mesh/layer_walk_test.cpp,
+// libFuzzer's in fuzz/layer_fuzz.cpp), only ever valid calls. Each step also runs on a reference
+// written the slow, literal way; after every step the layer must keep its invariants and equal
+// the reference bit for bit, returned ids and remap tables included.
+
+#include "mesh/extrude.h"
+#include "mesh/intersections.h"
+#include "mesh/model.h"
+#include "mesh/plane_cut.h"
+#include "mesh/removal.h"
+#include "mesh/split.h"
+#include "mesh/subdivide.h"
+#include "mesh/triangle.h"
+#include "mesh/weld.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessel::walk {
+
+// Reads the bytes front to back; past the end every read gives zero.
+struct ByteReader {
+    std::span<const std::uint8_t> bytes;
+    size_t position = 0;
+
+    bool done() const { return position >= bytes.size(); }
+    std::uint8_t byte() { return done() ? 0 : bytes[position++]; }
+    // A value in 0 … count − 1; count must be positive.
+    std::uint32_t below(size_t count) {
+        std::uint32_t w = byte();
+        w = (w << 8) | byte();
+        return static_cast<std::uint32_t>(((w << 8) | byte()) % count);
+    }
+    // Weighted toward the values where arithmetic goes wrong: zero, the ends of 0 … 1, the tiny,
+    // the huge, the non-finite and distances around the merge distance.
+    float number() {
+        static constexpr float inf = std::numeric_limits<float>::infinity();
+        static constexpr float table[] = {0.0f,  1.0f,  0.5f,    -1.0f, 1e-7f, -1e-7f, 1e-30f,
+                                          1e7f,  -1e7f, 3.0f,    inf,   -inf,  NAN,    3e38f,
+                                          0.25f, -0.5f, 4.9e-7f, 6e-7f, -0.0f, 2.0f};
+        const std::uint8_t b = byte();
+        if (b < 80) {
+            return table[b % std::size(table)];
+        }
+        return static_cast<float>(below(65536)) / 65535.0f * 4.0f - 2.0f;
+    }
+};
+
+// The edits as their contracts state them, written the slow, obvious way.
+namespace reference {
+
+// Flags the corners of the faces.
+inline std::vector<std::uint8_t> corners(size_t pointCount, std::span<const Triangle> faces) {
+    std::vector<std::uint8_t> flags(pointCount, 0);
+    for (const Triangle& t : faces) {
+        flags[t[0]] = flags[t[1]] = flags[t[2]] = 1;
+    }
+    return flags;
+}
+
+// Leaves the layer with `faces` and the flagged points, in order; returns the remap.
+inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Triangle> faces,
+                                       const std::vector<std::uint8_t>& points) {
+    std::vector<std::uint32_t> remap(layer.pointCount(), kRemoved);
+    std::vector<Vector3> positions;
+    for (std::uint32_t v = 0; v < layer.pointCount(); ++v) {
+        if (points[v]) {
+            remap[v] = static_cast<std::uint32_t>(positions.size());
+            positions.push_back(layer.positions[v]);
+        }
+    }
+    for (Triangle& t : faces) {
+        for (std::uint32_t& v : t) {
+            v = remap[v];
+        }
+    }
+    layer.positions = std::move(positions);
+    layer.triangles = std::move(faces);
+    return remap;
+}
+
+inline std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {
+    std::vector<Triangle> kept, removed;
+    for (std::uint32_t f = 0; f < layer.faceCount(); ++f) {
+        const bool listed = std::find(faces.begin(), faces.end(), f) != faces.end();
+        (listed ? removed : kept).push_back(layer.triangles[f]);
+    }
+    std::vector<std::uint8_t> points = corners(layer.pointCount(), kept);
+    const std::vector<std::uint8_t> candidates = corners(layer.pointCount(), removed);
+    for (size_t v = 0; v < points.size(); ++v) {
+        points[v] |= !candidates[v];
+    }
+    return keep(layer, kept, points);
+}
+
+// Never called with an empty list.
+inline Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& position) {
+    const auto merged = static_cast<std::uint32_t>(layer.pointCount());
+    layer.positions.push_back(position);
+    std::vector<Triangle> kept;
+    for (Triangle t : layer.triangles) {
+        for (std::uint32_t& v : t) {
+            if (std::find(points.begin(), points.end(), v) != points.end()) {
+                v = merged;
+            }
+        }
+        if (t[0] != t[1] && t[0] != t[2] && t[1] != t[2]) {
+            kept.push_back(t);
+        }
+    }
+    Welded result;
+    result.remap = keep(layer, kept, corners(layer.pointCount(), kept));
+    if (result.remap[merged] != kRemoved) {
+        result.point = result.remap[merged];
+    }
+    return result;
+}
+
+inline void mergeCoincidentPoints(Layer& layer) {
+    const std::vector<Vector3> entry = layer.positions;
+    // Where each point of the entry stands now, or kRemoved.
+    std::vector<std::uint32_t> now(entry.size());
+    std::iota(now.begin(), now.end(), 0u);
+    for (std::uint32_t p = 0; p < entry.size(); ++p) {
+        std::vector<std::uint32_t> near;
+        float x = 0, y = 0, z = 0;
+        for (std::uint32_t q = 0; q < layer.pointCount(); ++q) {
+            const Vector3& at = layer.positions[q];
+            if (q != now[p] && (entry[p] - at).squaredLength() < coincidentDistanceSquared) {
+                near.push_back(q);
+                x += at.x, y += at.y, z += at.z;
+            }
+        }
+        if (near.empty()) {
+            continue;
+        }
+        const float n = static_cast<float>(near.size() + 1);
+        const Vector3 mean{(x + entry[p].x) / n, (y + entry[p].y) / n, (z + entry[p].z) / n};
+        if (now[p] != kRemoved) {
+            near.push_back(now[p]);
+        }
+        const Welded welded = reference::weld(layer, near, mean);
+        for (std::uint32_t& id : now) {
+            id = id == kRemoved ? kRemoved : welded.remap[id];
+        }
+    }
+}
+
+inline void subdivideAll(Layer& layer) {
+    for (size_t f = 0, count = layer.faceCount(); f < count; ++f) {
+        subdivide(layer, f);
+    }
+}
+
+inline std::vector<std::pair<size_t, Vector3>> intersections(const Layer& layer, const Line& line) {
+    std::vector<std::pair<size_t, Vector3>> hits;
+    for (size_t f = 0; f < layer.faceCount(); ++f) {
+        const Triangle& t = layer.triangles[f];
+        const auto& p = layer.positions;
+        const Vector3 direction = line.second - line.first;
+        if (auto x = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], line.first, direction)) {
+            hits.emplace_back(f, *x);
+        }
+    }
+    return hits;
+}
+
+// Whether every corner of the face lies farther from the line than rounding could explain.
+inline bool clearlyOffLine(const Layer& layer, size_t face, const Line& line) {
+    const auto magnitude = [](const Vector3& v) {
+        return std::max({std::abs(v.x), std::abs(v.y), std::abs(v.z)});
+    };
+    double largest = magnitude(line.first);
+    for (const std::uint32_t v : layer.triangles[face]) {
+        largest = std::max<double>(largest, magnitude(layer.positions[v]));
+    }
+    const double d[3] = {double(line.second.x) - line.first.x, double(line.second.y) - line.first.y,
+                         double(line.second.z) - line.first.z};
+    const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    for (const std::uint32_t v : layer.triangles[face]) {
+        const Vector3& q = layer.positions[v];
+        const double r[3] = {double(q.x) - line.first.x, double(q.y) - line.first.y,
+                             double(q.z) - line.first.z};
+        const double along = (r[0] * d[0] + r[1] * d[1] + r[2] * d[2]) / dd;
+        double across = 0;
+        for (int i = 0; i < 3; ++i) {
+            across += (r[i] - along * d[i]) * (r[i] - along * d[i]);
+        }
+        if (!(std::sqrt(across) > 1e-4 * (1 + largest))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace reference
+
+// Equal bit for bit, any not-a-number equal to any other.
+inline bool same(const Vector3& a, const Vector3& b) {
+    const auto bits = [](float f) -> std::int64_t {
+        return std::isnan(f) ? -1 : std::bit_cast<std::uint32_t>(f);
+    };
+    return bits(a.x) == bits(b.x) && bits(a.y) == bits(b.y) && bits(a.z) == bits(b.z);
+}
+
+// What breaks the layer's invariants, or what tells it from the reference.
+inline std::optional<std::string> fault(const Layer& layer, const Layer& expected) {
+    for (const Triangle& t : layer.triangles) {
+        if (std::max({t[0], t[1], t[2]}) >= layer.pointCount() || t[0] == t[1] || t[0] == t[2] ||
+            t[1] == t[2]) {
+            return std::string("a face names a point out of range or repeats a corner");
+        }
+    }
+    if (layer.triangles != expected.triangles ||
+        !std::equal(layer.positions.begin(), layer.positions.end(), expected.positions.begin(),
+                    expected.positions.end(), [](auto& a, auto& b) { return same(a, b); })) {
+        return std::string("the layer differs from the reference");
+    }
+    return std::nullopt;
+}
+
+inline constexpr size_t kMaxFaces = 1000; // layers stop growing here: a walk takes milliseconds
+
+// Runs the walk the bytes describe; returns the first fault, with the step that made it.
+inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
+    ByteReader in{bytes};
+    const std::uint8_t start = in.byte();
+    Layer layer = start % 5 == 0
+                      ? *Model::makeCube()->committed()
+                      : *QuadGenerator(1 + start / 5 % 6, 1 + start / 30 % 6).generateLayer();
+    // Now and then a point no face uses, which the first weld or merge sweeps away.
+    if (start % 3 == 0) {
+        const Vector3 at = layer.positions[in.below(layer.pointCount())];
+        layer.positions.push_back(at * in.number());
+    }
+    Layer expected = layer;
+    PointMergeMemo memo;
+    for (int step = 0; !in.done() && step < 200; ++step) {
+        const std::uint8_t op = in.byte() % 12;
+        const size_t faces = layer.faceCount();
+        const size_t points = layer.pointCount();
+        const bool grows = faces > 0 && faces < kMaxFaces;
+        const auto face = [&] { return in.below(faces); };
+        const auto point = [&] { return in.below(points); };
+        const auto both = [&](auto&& edit) { edit(layer), edit(expected); };
+        const auto vector = [&] { return Vector3{in.number(), in.number(), in.number()}; };
+        bool agree = true;
+        if (op == 0 && grows) {
+            const std::uint32_t f = face();
+            agree = subdivide(layer, f) == points && subdivide(expected, f) == points;
+        } else if (op == 1 && grows && faces < kMaxFaces / 3) {
+            subdivideAll(layer);
+            reference::subdivideAll(expected);
+        } else if (op == 2 && grows) {
+            const std::uint32_t f = face();
+            both([&, d = in.number()](Layer& l) { extrude(l, f, d); });
+        } else if (op == 3 && grows) {
+            const std::uint32_t f = face();
+            const int edge = static_cast<int>(in.below(3));
+            const float t = in.number();
+            agree = splitTriangle(layer, f, edge, t) == std::pair<size_t, size_t>{f, faces};
+            splitTriangle(expected, f, edge, t);
+        } else if (op == 4 && grows) {
+            const int i = static_cast<int>(in.below(3));
+            const std::pair<int, int> edges{i, (i + 1 + static_cast<int>(in.below(2))) % 3};
+            const std::pair<float, float> t{in.number(), in.number()};
+            both([&, f = face()](Layer& l) { splitTriangle(l, f, edges, t); });
+        } else if (op == 5 && faces > 0) {
+            std::vector<std::uint32_t> list(1 + in.below(4));
+            std::generate(list.begin(), list.end(), face);
+            agree = removeFaces(layer, list) == reference::removeFaces(expected, list);
+        } else if (op == 6 && points > 0) {
+            std::vector<std::uint32_t> list(1 + in.below(4));
+            std::generate(list.begin(), list.end(), point);
+            if (faces > 0 && in.byte() % 2 == 0) {
+                const Triangle& t = layer.triangles[face()];
+                list.assign(t.begin(), t.end());
+            }
+            const bool atMean = in.byte() % 2 == 0;
+            const Vector3 at = atMean ? centroid(layer, list) : vector();
+            const Welded w = atMean ? weld(layer, list) : weld(layer, list, at);
+            const Welded r = reference::weld(expected, list, at);
+            agree = w.point == r.point && w.remap == r.remap;
+        } else if (op == 7 && points > 0) {
+            // A point onto another, within or beyond the merge distance of it, or anywhere.
+            const std::uint32_t p = point();
+            const Vector3 offset{in.number() * 1e-6f, 0, 0};
+            const Vector3 to = in.byte() % 2 ? vector() : layer.positions[point()] + offset;
+            layer.positions[p] = expected.positions[p] = to;
+        } else if ((op == 8 || op == 9) && faces < kMaxFaces) {
+            const Vector3 normal = vector().normalized();
+            const Vector3 origin =
+                points > 0 && in.byte() % 2 ? layer.positions[point()] : vector();
+            op == 8 ? cutAlongPlane(layer, normal, origin)
+                    : cutAlongPlane(layer, normal, origin, memo);
+            splitAlongPlane(expected, normal, origin);
+            reference::mergeCoincidentPoints(expected);
+        } else if (op == 10) {
+            in.byte() % 2 ? mergeCoincidentPoints(layer, in.below(points + 1), memo)
+                          : mergeCoincidentPoints(layer);
+            reference::mergeCoincidentPoints(expected);
+        } else if (op == 11) {
+            // Aimed at a face's centre half of the time, so that rays hit.
+            Line line{vector(), vector()};
+            if (faces > 0 && in.byte() % 2) {
+                const Triangle& t = layer.triangles[face()];
+                const auto& p = layer.positions;
+                line.second = triangle::centroid(p[t[0]], p[t[1]], p[t[2]]);
+            }
+            // Every face the exact test accepts, except that a face lying clearly off the line
+            // may be skipped: far out, a sliver passes the float test through rounding alone.
+            const auto hits = intersections(layer, line);
+            const auto expectedHits = reference::intersections(expected, line);
+            size_t k = 0;
+            for (const auto& [f, x] : expectedHits) {
+                if (k < hits.size() && hits[k].first == f) {
+                    agree = agree && walk::same(hits[k++].second, x);
+                } else {
+                    agree = agree && reference::clearlyOffLine(expected, f, line);
+                }
+            }
+            agree = agree && k == hits.size();
+        }
+        const auto wrong = agree ? fault(layer, expected) : "it returned something else";
+        if (wrong) {
+            return "step " + std::to_string(step) + " (edit " + std::to_string(op) + "): " + *wrong;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace tessel::walk
