@@ -35,7 +35,7 @@ void FramePrepare(benchmark::State& state) {
     // What the event before the frame leaves: the selected tool's preview evaluated.
     grid->model()->updatePreview();
     // A typical working selection: a thousand points spread over the grid.
-    const auto pointCount = static_cast<std::int64_t>(grid->model()->committed()->pointCount());
+    const auto pointCount = static_cast<std::int64_t>(grid->model()->committed()->positions.size());
     for (std::int64_t i = 0; i < 1000; ++i) {
         controller.selectedPointsIds.push_back(i * pointCount / 1000);
     }

@@ -44,7 +44,7 @@ FrameStats prepareFrame(DetailViewController& controller, Viewport& view) {
     for (const DrawItem& item : items) {
         const IndexData& triangles = item.data->triangles;
         stats.triangles += (triangles.ordinary.size() + triangles.selected.size()) / 3;
-        stats.points += item.layer->pointCount();
+        stats.points += item.layer->positions.size();
     }
     benchmark::DoNotOptimize(items.data());
     return stats;
@@ -157,7 +157,7 @@ void VertexMove(benchmark::State& state) {
                                  SelectionFunctionContext{true, view.camera(), &view});
     std::vector<std::int64_t> ids = pointsInsideVolume(
         volumePlanes(*view.clickSelectionVolume->model()->layer()), layer);
-    const size_t count = layer.pointCount();
+    const size_t count = layer.positions.size();
     for (size_t i = 0; ids.size() < 1000; ++i) {
         const auto id = static_cast<std::int64_t>(i * (count / 1000));
         if (std::find(ids.begin(), ids.end(), id) == ids.end()) {

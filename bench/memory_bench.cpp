@@ -132,7 +132,7 @@ void BM_PreviewMemoryReturn(benchmark::State& state) {
         controller.toolSelected(1);
         drawFrames(editor);
         preview = residentMegabytes();
-        previewTriangles = grid->model()->shownLayer()->faceCount();
+        previewTriangles = grid->model()->shownLayer()->triangles.size();
 
         controller.setSelectedNode(editor.cube());
         drawFrames(editor);

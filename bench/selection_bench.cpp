@@ -82,7 +82,7 @@ void VertexMovePreview(benchmark::State& state) {
     DetailViewController& controller = editor.controller;
     controller.toolSelected(0);
     const LayerPtr layer = controller.selectedMesh()->model()->committed();
-    const size_t stride = layer->pointCount() / 1000;
+    const size_t stride = layer->positions.size() / 1000;
     for (size_t i = 0; i < 1000; ++i) {
         controller.selectedPointsIds.push_back(static_cast<std::int64_t>(i * stride));
     }

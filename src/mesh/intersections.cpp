@@ -7,13 +7,6 @@
 
 namespace tessel {
 
-std::optional<Vector3> intersection(const Layer& layer, size_t face, const Line& line) {
-    checkFace(layer, face, "intersection");
-    const Triangle& t = layer.triangles[face];
-    const std::vector<Vector3>& p = layer.positions;
-    return triangle::intersection(p[t[0]], p[t[1]], p[t[2]], line.first, line.second - line.first);
-}
-
 // The exact test runs only for faces that do not lie entirely to one side of the line, seen
 // along it. For faces of reasonable shape the margin is far above the rounding of the exact
 // test, so it drops none that test would accept; it also drops the far-out slivers that test

@@ -15,7 +15,4 @@ namespace tessel {
 // take it.
 std::vector<std::pair<size_t, Vector3>> intersections(const Layer& layer, const Line& line);
 
-// The hit of one face; the face id must be valid.
-std::optional<Vector3> intersection(const Layer& layer, size_t face, const Line& line);
-
 } // namespace tessel

@@ -35,9 +35,6 @@ struct Layer {
     std::vector<Triangle> triangles;
     // The fragment stage the renderer draws the faces with, when not the default.
     std::optional<std::string> fragmentShader;
-
-    size_t pointCount() const { return positions.size(); }
-    size_t faceCount() const { return triangles.size(); }
 };
 
 using LayerPtr = std::shared_ptr<Layer>;

@@ -30,11 +30,6 @@ void splitAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
     }
 }
 
-void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
-    splitAlongPlane(layer, unitNormal, origin);
-    mergeCoincidentPoints(layer);
-}
-
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
                    PointMergeMemo& memo) {
     const size_t settled = layer.positions.size();

@@ -13,10 +13,8 @@ namespace tessel {
 void splitAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
 
 // The whole cut: splitAlongPlane, then mergeCoincidentPoints so that the points the splits of
-// neighbouring faces created on a shared edge become one again.
-void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
-// The same, keeping what the merge learns about the layer's points in `memo` for the next cut of
-// a layer whose points stand where these do.
+// neighbouring faces created on a shared edge become one again. What the merge learns about the
+// layer's points stays in `memo` for the next cut of a layer whose points stand where these do.
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin,
                    PointMergeMemo& memo);
 

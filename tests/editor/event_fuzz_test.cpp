@@ -16,15 +16,15 @@ bool framesAreSound(FakeEditor& editor) {
         for (const DrawItem& item : editor.controller.frameData.prepare(view, editor.controller)) {
             const Layer& layer = *item.layer;
             for (const Triangle& t : layer.triangles) {
-                if (std::max({t[0], t[1], t[2]}) >= layer.pointCount() || t[0] == t[1] ||
+                if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
                     t[1] == t[2] || t[2] == t[0]) {
                     return false;
                 }
             }
             const IndexData& faces = item.data->triangles;
             const IndexData& points = item.data->points;
-            if (faces.ordinary.size() + faces.selected.size() != 3 * layer.faceCount() ||
-                points.ordinary.size() + points.selected.size() != layer.pointCount()) {
+            if (faces.ordinary.size() + faces.selected.size() != 3 * layer.triangles.size() ||
+                points.ordinary.size() + points.selected.size() != layer.positions.size()) {
                 return false;
             }
         }
@@ -64,7 +64,7 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
             } else if (kind == 4) {
                 c.toolSelected(pick(9) - 2);
             } else if (kind == 5 && (!c.selectedMesh() ||
-                                     c.selectedMesh()->model()->committed()->faceCount() < 2000)) {
+                                     c.selectedMesh()->model()->committed()->triangles.size() < 2000)) {
                 c.apply();
             } else if (kind == 6) {
                 const NodePtr root = editor.window.scene()->root();

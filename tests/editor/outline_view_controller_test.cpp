@@ -59,7 +59,7 @@ TEST_F(OutlineViewControllerTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) 
     // The grid is selected again, so the editor rebuilds its tool and drops stale ids.
     EXPECT_EQ(writes, std::vector<NodePtr>{editor.quad()});
     EXPECT_TRUE(editor.controller.selectedPointsIds.empty());
-    EXPECT_EQ(editor.grid().layer()->pointCount(), 5u * 11u);
+    EXPECT_EQ(editor.grid().layer()->positions.size(), 5u * 11u);
 
     MaterialEditViewController& material = outline.materialEditViewController;
     material.slideAlpha(50);

@@ -37,9 +37,9 @@ TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampToOneThroughTen) {
 TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
     const Model::ParamsPtr params = Model::Params::make(2, 3);
     const ModelPtr model = Model::makeQuad(params);
-    EXPECT_EQ(model->committed()->pointCount(), 12u);
+    EXPECT_EQ(model->committed()->positions.size(), 12u);
     params->setU(4);
-    EXPECT_EQ(model->committed()->pointCount(), 20u);
+    EXPECT_EQ(model->committed()->positions.size(), 20u);
     EXPECT_EQ(model->committed()->triangles, QuadGenerator(4, 3).generateLayer()->triangles);
 
     const LayerPtr edited = model->committed();
@@ -75,7 +75,7 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     EXPECT_EQ(modifier->evaluations, 0);
 
     const LayerPtr preview = model->layer();
-    EXPECT_EQ(preview->faceCount(), 14u);
+    EXPECT_EQ(preview->triangles.size(), 14u);
     EXPECT_EQ(model->layer(), preview);
     model->updatePreview();
     EXPECT_EQ(modifier->evaluations, 1);
@@ -91,15 +91,15 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     // Applying commits a fresh evaluation; the next preview builds on it.
     model->applyModifier();
     EXPECT_EQ(modifier->evaluations, 3);
-    EXPECT_EQ(model->committed()->faceCount(), 14u);
-    EXPECT_EQ(model->layer()->faceCount(), 16u);
+    EXPECT_EQ(model->committed()->triangles.size(), 14u);
+    EXPECT_EQ(model->layer()->triangles.size(), 16u);
     EXPECT_EQ(modifier->evaluations, 4);
 
     model->setModifier(nullptr);
     EXPECT_EQ(model->shownLayer(), model->committed());
     EXPECT_EQ(model->toolLayer(), nullptr);
     model->applyModifier();
-    EXPECT_EQ(model->committed()->faceCount(), 14u);
+    EXPECT_EQ(model->committed()->triangles.size(), 14u);
 }
 
 TEST(ModelTest, EvaluationThatReplacesTheModifierLeavesTheNewOneStale) {
@@ -111,14 +111,14 @@ TEST(ModelTest, EvaluationThatReplacesTheModifierLeavesTheNewOneStale) {
     model->updatePreview();
     EXPECT_EQ(model->modifier(), second);
     EXPECT_EQ(model->shownLayer(), model->committed());
-    EXPECT_EQ(model->layer()->faceCount(), 14u);
+    EXPECT_EQ(model->layer()->triangles.size(), 14u);
     EXPECT_EQ(first->evaluations + second->evaluations, 2);
 }
 
 TEST(GeneratorsTest, CubeIsClosedWithEveryFaceWoundInward) {
     const Layer cube = *Model::makeCube()->committed();
-    ASSERT_EQ(cube.pointCount(), 8u);
-    ASSERT_EQ(cube.faceCount(), 12u);
+    ASSERT_EQ(cube.positions.size(), 8u);
+    ASSERT_EQ(cube.triangles.size(), 12u);
     // Closed: every edge is met once in each direction.
     std::map<std::pair<std::uint32_t, std::uint32_t>, int> edges;
     for (const Triangle& t : cube.triangles) {

@@ -70,9 +70,9 @@ inline std::vector<std::uint8_t> corners(size_t pointCount, std::span<const Tria
 // Leaves the layer with `faces` and the flagged points, in order; returns the remap.
 inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Triangle> faces,
                                        const std::vector<std::uint8_t>& points) {
-    std::vector<std::uint32_t> remap(layer.pointCount(), kRemoved);
+    std::vector<std::uint32_t> remap(layer.positions.size(), kRemoved);
     std::vector<Vector3> positions;
-    for (std::uint32_t v = 0; v < layer.pointCount(); ++v) {
+    for (std::uint32_t v = 0; v < layer.positions.size(); ++v) {
         if (points[v]) {
             remap[v] = static_cast<std::uint32_t>(positions.size());
             positions.push_back(layer.positions[v]);
@@ -90,12 +90,12 @@ inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Triangle> faces
 
 inline std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {
     std::vector<Triangle> kept, removed;
-    for (std::uint32_t f = 0; f < layer.faceCount(); ++f) {
+    for (std::uint32_t f = 0; f < layer.triangles.size(); ++f) {
         const bool listed = std::find(faces.begin(), faces.end(), f) != faces.end();
         (listed ? removed : kept).push_back(layer.triangles[f]);
     }
-    std::vector<std::uint8_t> points = corners(layer.pointCount(), kept);
-    const std::vector<std::uint8_t> candidates = corners(layer.pointCount(), removed);
+    std::vector<std::uint8_t> points = corners(layer.positions.size(), kept);
+    const std::vector<std::uint8_t> candidates = corners(layer.positions.size(), removed);
     for (size_t v = 0; v < points.size(); ++v) {
         points[v] |= !candidates[v];
     }
@@ -104,7 +104,7 @@ inline std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std:
 
 // Never called with an empty list.
 inline Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& position) {
-    const auto merged = static_cast<std::uint32_t>(layer.pointCount());
+    const auto merged = static_cast<std::uint32_t>(layer.positions.size());
     layer.positions.push_back(position);
     std::vector<Triangle> kept;
     for (Triangle t : layer.triangles) {
@@ -118,7 +118,7 @@ inline Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Ve
         }
     }
     Welded result;
-    result.remap = keep(layer, kept, corners(layer.pointCount(), kept));
+    result.remap = keep(layer, kept, corners(layer.positions.size(), kept));
     if (result.remap[merged] != kRemoved) {
         result.point = result.remap[merged];
     }
@@ -133,7 +133,7 @@ inline void mergeCoincidentPoints(Layer& layer) {
     for (std::uint32_t p = 0; p < entry.size(); ++p) {
         std::vector<std::uint32_t> near;
         float x = 0, y = 0, z = 0;
-        for (std::uint32_t q = 0; q < layer.pointCount(); ++q) {
+        for (std::uint32_t q = 0; q < layer.positions.size(); ++q) {
             const Vector3& at = layer.positions[q];
             if (q != now[p] && (entry[p] - at).squaredLength() < coincidentDistanceSquared) {
                 near.push_back(q);
@@ -156,14 +156,14 @@ inline void mergeCoincidentPoints(Layer& layer) {
 }
 
 inline void subdivideAll(Layer& layer) {
-    for (size_t f = 0, count = layer.faceCount(); f < count; ++f) {
+    for (size_t f = 0, count = layer.triangles.size(); f < count; ++f) {
         subdivide(layer, f);
     }
 }
 
 inline std::vector<std::pair<size_t, Vector3>> intersections(const Layer& layer, const Line& line) {
     std::vector<std::pair<size_t, Vector3>> hits;
-    for (size_t f = 0; f < layer.faceCount(); ++f) {
+    for (size_t f = 0; f < layer.triangles.size(); ++f) {
         const Triangle& t = layer.triangles[f];
         const auto& p = layer.positions;
         const Vector3 direction = line.second - line.first;
@@ -215,7 +215,7 @@ inline bool same(const Vector3& a, const Vector3& b) {
 // What breaks the layer's invariants, or what tells it from the reference.
 inline std::optional<std::string> fault(const Layer& layer, const Layer& expected) {
     for (const Triangle& t : layer.triangles) {
-        if (std::max({t[0], t[1], t[2]}) >= layer.pointCount() || t[0] == t[1] || t[0] == t[2] ||
+        if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] || t[0] == t[2] ||
             t[1] == t[2]) {
             return std::string("a face names a point out of range or repeats a corner");
         }
@@ -239,15 +239,15 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
                       : *QuadGenerator(1 + start / 5 % 6, 1 + start / 30 % 6).generateLayer();
     // Now and then a point no face uses, which the first weld or merge sweeps away.
     if (start % 3 == 0) {
-        const Vector3 at = layer.positions[in.below(layer.pointCount())];
+        const Vector3 at = layer.positions[in.below(layer.positions.size())];
         layer.positions.push_back(at * in.number());
     }
     Layer expected = layer;
     PointMergeMemo memo;
     for (int step = 0; !in.done() && step < 200; ++step) {
         const std::uint8_t op = in.byte() % 12;
-        const size_t faces = layer.faceCount();
-        const size_t points = layer.pointCount();
+        const size_t faces = layer.triangles.size();
+        const size_t points = layer.positions.size();
         const bool grows = faces > 0 && faces < kMaxFaces;
         const auto face = [&] { return in.below(faces); };
         const auto point = [&] { return in.below(points); };
@@ -300,8 +300,8 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
             const Vector3 normal = vector().normalized();
             const Vector3 origin =
                 points > 0 && in.byte() % 2 ? layer.positions[point()] : vector();
-            op == 8 ? cutAlongPlane(layer, normal, origin)
-                    : cutAlongPlane(layer, normal, origin, memo);
+            PointMergeMemo fresh;
+            cutAlongPlane(layer, normal, origin, op == 8 ? fresh : memo);
             splitAlongPlane(expected, normal, origin);
             reference::mergeCoincidentPoints(expected);
         } else if (op == 10) {

@@ -31,16 +31,16 @@ TEST(MeshToolsTest, SubdivideShowsEveryFaceSplitAndEachApplyCommitsOneLevel) {
     FakeEditor editor;
     editor.pick(Mode::Mesh, 1);
     Model& grid = editor.grid();
-    EXPECT_EQ(grid.layer()->faceCount(), 96u);
-    EXPECT_EQ(grid.committed()->faceCount(), 32u);
+    EXPECT_EQ(grid.layer()->triangles.size(), 96u);
+    EXPECT_EQ(grid.committed()->triangles.size(), 32u);
     editor.controller.apply();
-    EXPECT_EQ(grid.committed()->faceCount(), 96u);
-    EXPECT_EQ(grid.committed()->pointCount(), 25u + 32u);
-    EXPECT_EQ(grid.layer()->faceCount(), 288u);
+    EXPECT_EQ(grid.committed()->triangles.size(), 96u);
+    EXPECT_EQ(grid.committed()->positions.size(), 25u + 32u);
+    EXPECT_EQ(grid.layer()->triangles.size(), 288u);
     // Gestures do nothing.
     editor.views[0].click(0.4f, 0.6f);
     editor.controller.apply();
-    EXPECT_EQ(grid.committed()->faceCount(), 288u);
+    EXPECT_EQ(grid.committed()->triangles.size(), 288u);
 }
 
 } // namespace tessel::testing

@@ -26,8 +26,8 @@ TEST_F(PlaneCutTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     // each, and each of the 7 crossed edges gains one point that both sides share.
     choose(3);
     const LayerPtr cut = grid.layer();
-    EXPECT_EQ(cut->faceCount(), 30u);
-    EXPECT_EQ(cut->pointCount(), 23u);
+    EXPECT_EQ(cut->triangles.size(), 30u);
+    EXPECT_EQ(cut->positions.size(), 23u);
     for (const Triangle& t : cut->triangles) {
         const float y[] = {cut->positions[t[0]].y, cut->positions[t[1]].y, cut->positions[t[2]].y};
         EXPECT_FALSE(std::min({y[0], y[1], y[2]}) < -1e-6f && std::max({y[0], y[1], y[2]}) > 1e-6f);
@@ -35,14 +35,14 @@ TEST_F(PlaneCutTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     ASSERT_NE(grid.toolLayer(), nullptr);
     EXPECT_EQ(grid.toolLayer()->positions[0], Vector3(0, 0, 0));
     EXPECT_EQ(grid.toolLayer()->positions[1].y, 0);
-    EXPECT_EQ(grid.committed()->faceCount(), 18u);
+    EXPECT_EQ(grid.committed()->triangles.size(), 18u);
 
     editor.controller.apply();
     EXPECT_EQ(grid.committed()->positions, cut->positions);
     EXPECT_EQ(grid.committed()->triangles, cut->triangles);
     // Still previewed: cut again along the same plane, the grid gains nothing.
-    EXPECT_EQ(grid.layer()->faceCount(), 30u);
-    EXPECT_EQ(grid.layer()->pointCount(), 23u);
+    EXPECT_EQ(grid.layer()->triangles.size(), 30u);
+    EXPECT_EQ(grid.layer()->positions.size(), 23u);
 }
 
 TEST_F(PlaneCutTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
@@ -77,7 +77,7 @@ TEST_F(PlaneCutTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) 
     EXPECT_EQ(tool.normal, Vector3(0, 0, 1));
     view.release();
     EXPECT_FALSE(tool.intersection.has_value());
-    EXPECT_EQ(grid.committed()->pointCount(), 25u);
+    EXPECT_EQ(grid.committed()->positions.size(), 25u);
 }
 
 } // namespace tessel::testing

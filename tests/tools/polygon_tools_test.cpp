@@ -52,8 +52,8 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
         EXPECT_EQ(editor.grid().committed()->positions, start.positions);
         view.release();
         const Layer& layer = *editor.grid().committed();
-        EXPECT_EQ(layer.faceCount(), g.faces);
-        EXPECT_EQ(layer.pointCount(), g.points);
+        EXPECT_EQ(layer.triangles.size(), g.faces);
+        EXPECT_EQ(layer.positions.size(), g.points);
         EXPECT_EQ(editor.controller.selectedFacesIds, g.selected);
         for (size_t k = 0; k < 3; ++k) {
             expectNear(layer.positions[layer.triangles.at(g.face)[k]], g.corners[k]);

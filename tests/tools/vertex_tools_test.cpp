@@ -64,8 +64,8 @@ TEST_F(VertexToolsTest, WeldMergesTheSelectionAtItsMeanAndSelectsTheMergedPoint)
     view.release();
     // The four points become point 21; the six faces holding two of them collapse.
     const LayerPtr welded = grid.committed();
-    EXPECT_EQ(welded->pointCount(), 22u);
-    EXPECT_EQ(welded->faceCount(), 26u);
+    EXPECT_EQ(welded->positions.size(), 22u);
+    EXPECT_EQ(welded->triangles.size(), 26u);
     EXPECT_EQ(welded->positions[21], Vector3(0.125f, 0.125f, 0));
     EXPECT_EQ(welded->triangles[10], (Triangle{6, 7, 21}));
     EXPECT_EQ(selection(), Ids{21});
@@ -77,7 +77,7 @@ TEST_F(VertexToolsTest, WeldMergesTheSelectionAtItsMeanAndSelectsTheMergedPoint)
     view.press(Vector3{-0.7f, -0.7f, 0});
     view.dragTo(Vector3{0.7f, 0.7f, 0});
     view.release();
-    EXPECT_EQ(grid.committed()->pointCount(), 0u);
+    EXPECT_EQ(grid.committed()->positions.size(), 0u);
     EXPECT_TRUE(selection().empty());
 }
 
