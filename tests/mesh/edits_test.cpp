@@ -97,15 +97,6 @@ TEST(ExtrudeTest, CapKeepsTheFaceIdSixSidesAndThreePointsFollow) {
     EXPECT_EQ(std::vector<Vector3>(layer.positions.begin() + 4, layer.positions.end()), lifted);
 }
 
-TEST(SubdivideTest, AllAtOnceEqualsEachFaceInTurn) {
-    Layer all = *Model::makeCube()->committed();
-    Layer each = all;
-    subdivideAll(all);
-    walk::reference::subdivideAll(each);
-    EXPECT_EQ(all.triangles, each.triangles);
-    EXPECT_EQ(all.positions, each.positions);
-}
-
 // Faces without area, and positions that are not numbers, go through every edit without
 // breaking the invariants.
 TEST(EditsTest, DegenerateGeometryKeepsTheInvariants) {

@@ -1,13 +1,11 @@
 // Models: grid parameters, the preview a modifier shows and commits, and the generated shapes.
 #include "mesh/model.h"
 #include "mesh/subdivide.h"
-#include "mesh/triangle.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
-#include <map>
 
 namespace tessel {
 namespace {
@@ -113,26 +111,6 @@ TEST(ModelTest, EvaluationThatReplacesTheModifierLeavesTheNewOneStale) {
     EXPECT_EQ(model->shownLayer(), model->committed());
     EXPECT_EQ(model->layer()->triangles.size(), 14u);
     EXPECT_EQ(first->evaluations + second->evaluations, 2);
-}
-
-TEST(GeneratorsTest, CubeIsClosedWithEveryFaceWoundInward) {
-    const Layer cube = *Model::makeCube()->committed();
-    ASSERT_EQ(cube.positions.size(), 8u);
-    ASSERT_EQ(cube.triangles.size(), 12u);
-    // Closed: every edge is met once in each direction.
-    std::map<std::pair<std::uint32_t, std::uint32_t>, int> edges;
-    for (const Triangle& t : cube.triangles) {
-        const Vector3 &a = cube.positions[t[0]], &b = cube.positions[t[1]],
-                      &c = cube.positions[t[2]];
-        EXPECT_LT(triangle::normal(a, b, c).dot(triangle::centroid(a, b, c)), 0);
-        for (int k = 0; k < 3; ++k) {
-            ++edges[{t[k], t[(k + 1) % 3]}];
-        }
-    }
-    for (const auto& [edge, count] : edges) {
-        EXPECT_EQ(count, 1);
-        EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
-    }
 }
 
 TEST(GeneratorsTest, PlaneIsAFanOfFourAroundItsOrigin) {

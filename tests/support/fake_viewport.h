@@ -14,7 +14,6 @@ class FakeViewport : public Viewport {
     explicit FakeViewport(float aspect = 1.0f) : aspect(aspect) {}
 
     float aspectRatio() const override { return aspect; }
-    void update() override { ++updateCount; }
 
     // Where this viewport shows a world point.
     Vec2 normalizedOf(const Vector3& world) {
@@ -37,7 +36,6 @@ class FakeViewport : public Viewport {
     }
 
     float aspect;
-    int updateCount = 0;
 };
 
 // The editor with four fake viewports as at start-up. The "Quad" grid is selected: point 5j + i
@@ -49,11 +47,6 @@ struct FakeEditor {
         : views{FakeViewport(aspect), FakeViewport(aspect), FakeViewport(aspect),
                 FakeViewport(aspect)},
           controller(window) {
-        controller.needsDisplay.connect([this] {
-            for (FakeViewport& view : views) {
-                view.update();
-            }
-        });
         controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
     }
 

@@ -179,23 +179,15 @@ inline bool clearlyOffLine(const Layer& layer, size_t face, const Line& line) {
     const auto magnitude = [](const Vector3& v) {
         return std::max({std::abs(v.x), std::abs(v.y), std::abs(v.z)});
     };
-    double largest = magnitude(line.first);
+    float largest = magnitude(line.first);
     for (const std::uint32_t v : layer.triangles[face]) {
-        largest = std::max<double>(largest, magnitude(layer.positions[v]));
+        largest = std::max(largest, magnitude(layer.positions[v]));
     }
-    const double d[3] = {double(line.second.x) - line.first.x, double(line.second.y) - line.first.y,
-                         double(line.second.z) - line.first.z};
-    const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    const Vector3 d = (line.second - line.first).normalized();
     for (const std::uint32_t v : layer.triangles[face]) {
-        const Vector3& q = layer.positions[v];
-        const double r[3] = {double(q.x) - line.first.x, double(q.y) - line.first.y,
-                             double(q.z) - line.first.z};
-        const double along = (r[0] * d[0] + r[1] * d[1] + r[2] * d[2]) / dd;
-        double across = 0;
-        for (int i = 0; i < 3; ++i) {
-            across += (r[i] - along * d[i]) * (r[i] - along * d[i]);
-        }
-        if (!(std::sqrt(across) > 1e-4 * (1 + largest))) {
+        const Vector3 r = layer.positions[v] - line.first;
+        // Half the filter's margin, leaving room for the rounding of this check.
+        if (!((r - d * r.dot(d)).length() > 0.5e-4 * (1 + largest))) {
             return false;
         }
     }
