@@ -1,4 +1,4 @@
-#include "ui/screenshot.h"
+#include "screenshot.h"
 
 #include "render/gl_view.h"
 #include "ui/main_window.h"

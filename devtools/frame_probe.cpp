@@ -1,4 +1,4 @@
-#include "ui/frame_probe.h"
+#include "frame_probe.h"
 
 #include "render/gl_view.h"
 #include "render/renderer.h"

@@ -1,0 +1,34 @@
+// Developer tools over the real window, kept out of the shipping program:
+//   tessel-devtools screenshot <file.png> [steps]   poses the window, saves a picture, quits
+//   tessel-devtools frames <tool> [seconds]          measures real frames of a drag, quits
+#include "frame_probe.h"
+#include "render/gl_view.h"
+#include "screenshot.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    tessel::GLView::setDefaultFormat();
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    const QString command = arguments.value(1);
+    if ((command != QLatin1String("screenshot") && command != QLatin1String("frames")) ||
+        arguments.size() < 3) {
+        std::fprintf(stderr, "usage: %s screenshot <file.png> [steps] | frames <tool> [seconds]\n",
+                     argc > 0 ? argv[0] : "tessel-devtools");
+        return 2;
+    }
+    tessel::MainWindow window;
+    window.show();
+    if (command == QLatin1String("screenshot")) {
+        tessel::scheduleScreenshot(window, arguments[2], arguments.value(3));
+    } else {
+        bool ok = false;
+        const double seconds = arguments.value(3).toDouble(&ok);
+        tessel::scheduleFrameProbe(window, arguments[2], ok && seconds > 0 ? seconds : 5.0);
+    }
+    return app.exec();
+}
