@@ -79,6 +79,10 @@ DetailViewController::DetailViewController(SplitViewController& owner)
     needsDisplay.connect([this] {
         if (const MeshPtr mesh = selectedMesh()) {
             mesh->model()->updatePreview();
+            if (const Model::Refusal refusal = mesh->model()->takeRefusal();
+                refusal != Model::Refusal::None) {
+                editRefused.emit(refusal);
+            }
         }
         frameData.invalidate();
         returnMemoryOfDroppedPreview();

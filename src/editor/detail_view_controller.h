@@ -4,6 +4,7 @@
 #include "editor/frame_data.h"
 #include "editor/split_view_controller.h"
 #include "editor/viewport.h"
+#include "mesh/model.h"
 #include "scene/camera.h"
 #include "tools/operation.h"
 
@@ -80,6 +81,10 @@ public:
     Signal<> pickersChanged;
     // Something visible changed: the viewports repaint.
     Signal<> needsDisplay;
+    // The selected mesh's model refused a preview or a commit (never None) whose result could
+    // exceed kMaxTriangles; emitted once per change that met the refusal, before the viewports
+    // hear of it.
+    Signal<Model::Refusal> editRefused;
     // The viewports' draw data, shared between them within a frame; every needsDisplay ends
     // the frame.
     FrameData frameData;

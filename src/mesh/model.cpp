@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tessel {
 
@@ -74,6 +75,12 @@ void Model::updatePreview() {
     // Held: the evaluation may replace the installed modifier.
     const ModifierPtr modifier = modifier_;
     const LayerPtr base = committed_;
+    if (modifier->trianglesAfter(*base) > kMaxTriangles) {
+        preview_ = {};
+        stale_ = false;
+        refusal_ = std::max(refusal_, Refusal::Preview);
+        return;
+    }
     ModifierResult result = modifier->evaluate(*base);
     TESSEL_CHECK(result.layer != nullptr, "Model::updatePreview", "the modifier gave no layer");
     if (modifier_ == modifier) {
@@ -88,7 +95,13 @@ void Model::applyModifier() {
     }
     const ModifierPtr modifier = modifier_;
     const LayerPtr base = committed_;
+    if (modifier->trianglesAfter(*base) > kMaxTriangles) {
+        refusal_ = Refusal::Commit;
+        return;
+    }
     setCommitted(modifier->evaluate(*base).layer);
 }
+
+Model::Refusal Model::takeRefusal() { return std::exchange(refusal_, Refusal::None); }
 
 } // namespace tessel

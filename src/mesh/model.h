@@ -4,6 +4,7 @@
 #include "geometry/plane.h"
 #include "mesh/layer.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,6 +13,11 @@ namespace tessel {
 
 class Model;
 using ModelPtr = std::shared_ptr<Model>;
+
+// The most triangles an edit may leave in a model's layer. No edit adds more points than faces,
+// so this also keeps point ids far inside 32 bits, and the largest layer an edit builds far
+// inside the memory of the machines the modeller runs on.
+inline constexpr std::size_t kMaxTriangles = 4'000'000;
 
 // What a modifier shows: the edited copy of the committed layer, and optional geometry that
 // shows the tool itself (drawn, never committed).
@@ -26,6 +32,12 @@ class Modifier {
 public:
     virtual ~Modifier() = default;
     virtual ModifierResult evaluate(const Layer& committed) = 0;
+    // An upper bound on the faces of evaluate(committed)'s layer, cheap to compute: the model
+    // refuses to evaluate when it exceeds kMaxTriangles. The default suits edits that add no
+    // faces.
+    virtual std::size_t trianglesAfter(const Layer& committed) const {
+        return committed.triangles.size();
+    }
 };
 using ModifierPtr = std::shared_ptr<Modifier>;
 
@@ -35,8 +47,15 @@ using ModifierPtr = std::shared_ptr<Modifier>;
 // The preview is a value. Installing a modifier, committing, or invalidatePreview() (the tool's
 // gesture changed) make it stale; layer() and updatePreview() evaluate a stale preview, and
 // nothing else does: drawing reads shownLayer(), which never evaluates.
+//
+// An evaluation whose result could exceed kMaxTriangles is refused before it runs: a refused
+// preview shows the committed layer (and no tool) until the preview is stale again, a refused
+// commit changes nothing. takeRefusal() tells the editor, so that it can tell the user.
 class Model {
 public:
+    // What the model refused since it was last asked; a refused commit outranks a preview.
+    enum class Refusal { None, Preview, Commit };
+
     // Segment counts of a quad grid: u horizontal, v vertical; each clamped to 1 … 10.
     class Params {
     public:
@@ -85,11 +104,14 @@ public:
     void setModifier(ModifierPtr modifier);
     // The installed modifier's inputs changed: its preview is stale.
     void invalidatePreview() { stale_ = true; }
-    // Evaluates a stale preview now.
+    // Evaluates a stale preview now, unless it could exceed kMaxTriangles.
     void updatePreview();
     // Commits: a fresh evaluation of the modifier becomes the committed layer. The modifier
-    // stays installed, with a stale preview. Without a modifier nothing happens.
+    // stays installed, with a stale preview. Without a modifier, or when the result could exceed
+    // kMaxTriangles, nothing happens.
     void applyModifier();
+    // The strongest refusal since the last call, which forgets it.
+    Refusal takeRefusal();
 
     // The grid's Params when this is a quad grid model, else null.
     const ParamsPtr& params() const { return params_; }
@@ -111,6 +133,7 @@ private:
     ModifierPtr modifier_;
     ModifierResult preview_;
     bool stale_ = false;
+    Refusal refusal_ = Refusal::None;
 };
 
 // A flat grid of H × V cells in z = 0 spanning −0.5 … 0.5: (H + 1)(V + 1) points row by row

@@ -11,6 +11,8 @@ namespace tessel {
 // edges cross (t = 0 and t = 1). Faces crossed by no, one or three edges are left alone.
 // `unitNormal` must be normalised.
 void splitAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
+// How many faces splitAlongPlane would split (each into three).
+size_t facesToSplit(const Layer& layer, const Vector3& unitNormal, const Vector3& origin);
 
 // The whole cut: splitAlongPlane, then mergeCoincidentPoints so that the points the splits of
 // neighbouring faces created on a shared edge become one again. What the merge learns about the

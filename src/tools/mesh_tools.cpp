@@ -80,4 +80,8 @@ ModifierResult MeshSubdivide::evaluate(const Layer& committed) {
     return {layer, nullptr};
 }
 
+size_t MeshSubdivide::trianglesAfter(const Layer& committed) const {
+    return 3 * committed.triangles.size();
+}
+
 } // namespace tessel

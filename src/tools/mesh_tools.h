@@ -54,6 +54,8 @@ class MeshSubdivide final : public Operation, public Modifier {
 
     // The committed layer with each of its faces subdivided once.
     ModifierResult evaluate(const Layer& committed) override;
+    // Three times the committed faces.
+    size_t trianglesAfter(const Layer& committed) const override;
 
   private:
     MeshSubdivide() = default;

@@ -99,4 +99,8 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
     return {layer, Model::makePlane(Plane::through(n, o))->committed()};
 }
 
+size_t PlaneCut::trianglesAfter(const Layer& committed) const {
+    return committed.triangles.size() + 2 * facesToSplit(committed, normal.normalized(), cuttingPlaneOrigin);
+}
+
 } // namespace tessel

@@ -36,6 +36,8 @@ class PlaneCut final : public Operation, public Modifier {
 
     // A copy of the committed layer cut along the plane, and the plane patch as the tool.
     ModifierResult evaluate(const Layer& committed) override;
+    // The committed faces and the two more of each face the cut splits.
+    size_t trianglesAfter(const Layer& committed) const override;
 
     // The press point, moved along by the drag; empty between gestures or after a miss.
     std::optional<Vector3> intersection;

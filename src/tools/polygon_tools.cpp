@@ -156,6 +156,10 @@ ModifierResult Extrude::evaluate(const Layer& committed) {
     return {layer, nullptr};
 }
 
+size_t Extrude::trianglesAfter(const Layer& committed) const {
+    return committed.triangles.size() + 6;
+}
+
 // --- Subdivide ---
 
 std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(DetailViewController& context) {
@@ -173,6 +177,10 @@ ModifierResult PolygonSubdivide::evaluate(const Layer& committed) {
         subdivide(*layer, *face);
     }
     return {layer, nullptr};
+}
+
+size_t PolygonSubdivide::trianglesAfter(const Layer& committed) const {
+    return committed.triangles.size() + 2;
 }
 
 // --- Delete ---

@@ -83,6 +83,8 @@ class Extrude final : public DraggingPolygonTool {
   public:
     static std::shared_ptr<Extrude> make(DetailViewController& context);
     ModifierResult evaluate(const Layer& committed) override;
+    // Six faces more than the committed layer.
+    size_t trianglesAfter(const Layer& committed) const override;
 
   private:
     using DraggingPolygonTool::DraggingPolygonTool;
@@ -94,6 +96,8 @@ class PolygonSubdivide final : public PolygonTool {
   public:
     static std::shared_ptr<PolygonSubdivide> make(DetailViewController& context);
     ModifierResult evaluate(const Layer& committed) override;
+    // Two faces more than the committed layer.
+    size_t trianglesAfter(const Layer& committed) const override;
 
   private:
     using PolygonTool::PolygonTool;

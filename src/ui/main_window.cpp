@@ -5,7 +5,9 @@
 #include "ui_main_window.h"
 
 #include <QButtonGroup>
+#include <QLocale>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -58,6 +60,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_needsDisplayConnection = m_detail.needsDisplay.connect([this] { updateViewports(); });
     m_pickersConnection = m_detail.pickersChanged.connect([this] { refreshPickers(); });
+    m_refusalConnection =
+        m_detail.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });
     m_selectionConnection =
         m_split.selectedNodeChanged.connect([this](const NodePtr&, const NodePtr&) {
             refreshApplyButton();
@@ -80,6 +84,7 @@ MainWindow::~MainWindow() {
     // The panel refers to m_split, which members' destruction ends before the child widgets go.
     delete m_outline;
     m_split.selectedNodeChanged.disconnect(m_selectionConnection);
+    m_detail.editRefused.disconnect(m_refusalConnection);
     m_detail.pickersChanged.disconnect(m_pickersConnection);
     m_detail.needsDisplay.disconnect(m_needsDisplayConnection);
 }
@@ -129,6 +134,15 @@ void MainWindow::updateViewports() {
     for (GLView* view : viewports()) {
         view->update();
     }
+}
+
+void MainWindow::showRefusal(Model::Refusal refusal) {
+    const QString limit = QLocale().toString(static_cast<qulonglong>(kMaxTriangles));
+    const QString text = refusal == Model::Refusal::Commit
+                             ? tr("Not applied: the mesh would have more than %1 triangles.")
+                             : tr("No preview: the mesh would have more than %1 triangles.");
+    // Created on first use, so that the viewports keep their size until something is refused.
+    statusBar()->showMessage(text.arg(limit), 6000);
 }
 
 void MainWindow::followDivider(QSplitter* moved, QSplitter* other, int index) {

@@ -21,8 +21,9 @@ class OutlinePanel;
 
 // The modeller's window: the scene panel beside the editing area, whose toolbar holds the mode
 // and tool pickers, the apply button and the rendering options, above four viewports in two
-// rows. It owns the shared editing state and the editor controller, and keeps the toolbar and
-// the viewports in step with them.
+// rows; a status bar, there from the first refused edit on, tells why an edit was refused. It
+// owns the shared editing state and the editor controller, and keeps the toolbar and the
+// viewports in step with them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -40,6 +41,7 @@ private:
     void refreshPickers();
     void refreshApplyButton();
     void updateViewports();
+    void showRefusal(Model::Refusal refusal);
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
@@ -50,6 +52,7 @@ private:
     DetailViewController m_detail{m_split};
     Signal<>::Connection m_needsDisplayConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
+    Signal<Model::Refusal>::Connection m_refusalConnection = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
 };
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QStatusBar>
 #include <QTest>
 
 #include <array>
@@ -114,6 +115,7 @@ private Q_SLOTS:
     void modeChangeRefillsTheToolPicker();
     void applyIsDisabledWithoutSelectedMesh();
     void draggedRowDividerMovesTheOtherRow();
+    void subdividePastTheTriangleLimitIsRefusedInTheStatusBar();
 
 private:
     template <class T> T* child(const char* name) {
@@ -375,6 +377,22 @@ void MainWindowTest::draggedRowDividerMovesTheOtherRow() {
     const int moved = top->widget(0)->width();
     QVERIFY(moved < top->widget(1)->width());
     QCOMPARE(bottom->widget(0)->width(), moved);
+}
+
+void MainWindowTest::subdividePastTheTriangleLimitIsRefusedInTheStatusBar() {
+    DetailViewController& controller = m_window->detailViewController();
+    Model& grid = *controller.selectedMesh()->model();
+    const size_t faces = kMaxTriangles / 3 + 1;
+    // Behind every camera, so that drawing it costs little.
+    grid.setCommitted(makeLayer({{0, 0, 9}, {1, 0, 9}, {0, 1, 9}}, {faces, {0, 1, 2}}));
+    const LayerPtr before = grid.committed();
+    controller.modeSelected(2);
+    controller.toolSelected(1);
+    QStatusBar* status = m_window->statusBar();
+    QVERIFY(status->currentMessage().startsWith("No preview"));
+    QTest::mouseClick(child<QPushButton>("applyButton"), Qt::LeftButton);
+    QCOMPARE(grid.committed(), before);
+    QVERIFY(status->currentMessage().startsWith("Not applied"));
 }
 
 int main(int argc, char* argv[]) {

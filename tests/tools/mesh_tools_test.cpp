@@ -43,4 +43,30 @@ TEST(MeshToolsTest, SubdivideShowsEveryFaceSplitAndEachApplyCommitsOneLevel) {
     EXPECT_EQ(grid.committed()->triangles.size(), 288u);
 }
 
+// A preview or Apply that could pass the triangle limit is refused before it runs: the mesh
+// shows and keeps its committed layer, and the editor hears of each refusal once.
+TEST(MeshToolsTest, SubdivideIsRefusedOnlyPastTheTriangleLimit) {
+    using Refusal = Model::Refusal;
+    const size_t largestThatFits = kMaxTriangles / 3;
+    for (const size_t faces : {largestThatFits, largestThatFits + 1}) {
+        FakeEditor editor;
+        std::vector<Refusal> refusals;
+        editor.controller.editRefused.connect([&](Refusal r) { refusals.push_back(r); });
+        Model& grid = editor.grid();
+        grid.setCommitted(makeLayer({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {faces, {0, 1, 2}}));
+        const LayerPtr before = grid.committed();
+        editor.pick(Mode::Mesh, 1);
+        editor.controller.apply();
+        if (faces == largestThatFits) {
+            // The level applied; the next one would not fit and is not previewed.
+            EXPECT_EQ(grid.committed()->triangles.size(), 3 * faces);
+            EXPECT_EQ(refusals, std::vector<Refusal>{Refusal::Preview});
+        } else {
+            EXPECT_EQ(grid.committed(), before);
+            EXPECT_EQ(refusals, (std::vector<Refusal>{Refusal::Preview, Refusal::Commit}));
+        }
+        EXPECT_EQ(grid.shownLayer(), grid.committed());
+    }
+}
+
 } // namespace tessel::testing
