@@ -52,6 +52,14 @@ void OutlineViewController::removeNode() {
     setSelectedNode(nullptr);
 }
 
+OutlineViewController::CreationPanel OutlineViewController::creationPanel() const {
+    const MeshPtr selected = mesh();
+    if (!selected || !selected->model()) {
+        return CreationPanel::None;
+    }
+    return selected->model()->params() ? CreationPanel::Grid : CreationPanel::Cube;
+}
+
 void OutlineViewController::outlineSelectionChanged(const NodePtr& node) {
     if (node) {
         setSelectedNode(node);

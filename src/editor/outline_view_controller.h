@@ -11,7 +11,7 @@
 namespace tessel {
 
 // The logic of the scene panel: adding and removing meshes, the rules tying the outline's
-// selected row to the window's selected node, and the two sub-panels for the selected mesh.
+// selected row to the window's selected node, and the sub-panels for the selected mesh.
 // The panel's widgets show this state and forward the user's actions here.
 class OutlineViewController {
 public:
@@ -41,6 +41,11 @@ public:
     // Takes the selected mesh out of the scene and selects nothing. Does nothing when removal
     // is not offered.
     void removeNode();
+
+    // The creation panel the selected node is shown with: a grid's rows and columns, the cube's
+    // description for any other mesh (the scene's meshes are grids and cubes), none otherwise.
+    enum class CreationPanel { None, Grid, Cube };
+    CreationPanel creationPanel() const;
 
     // The user selected the outline row of `node`: it becomes the selected node. Null (no row
     // selected) leaves the selection as it is.

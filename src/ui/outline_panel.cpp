@@ -149,6 +149,11 @@ void OutlinePanel::showSelectedNode() {
 
 void OutlinePanel::refreshPanels() {
     m_ui->removeNodeButton->setEnabled(m_controller.canRemoveNode());
+    const OutlineViewController::CreationPanel creation = m_controller.creationPanel();
+    m_ui->planeCreationContainerView->setVisible(creation ==
+                                                 OutlineViewController::CreationPanel::Grid);
+    m_ui->cubeCreationContainerView->setVisible(creation ==
+                                                OutlineViewController::CreationPanel::Cube);
     m_ui->planeCreationView->refresh();
     m_popoverView->refresh();
     const std::optional<double> opacity =

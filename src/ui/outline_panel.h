@@ -20,8 +20,8 @@ class PlaneCreationView;
 class SceneTreeModel;
 
 // The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
-// remove button, and below them the rows and columns of the selected grid and the opacity of
-// the selected mesh. The tree's selected row and the window's selected node follow each other
+// remove button, and below them the creation panel of the selected mesh (a grid's rows and
+// columns, or the cube's title, size and centre) and its opacity. The tree's selected row and the window's selected node follow each other
 // whichever side changes. Adding a "Quad" opens a pop-up with the new grid's rows and columns
 // beside the tree.
 //

@@ -3,6 +3,7 @@
 #include "editor/plane_creation_view_controller.h"
 
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -75,6 +76,23 @@ void PlaneCreationView::commitColumns() {
         m_controller->setColumns(entry(m_columns));
     }
     refresh();
+}
+
+CubeCreationView::CubeCreationView(QWidget* parent) : QWidget(parent) {
+    auto* title = new QLabel(tr("Cube"), this);
+    title->setObjectName(QStringLiteral("cubeTitle"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    auto* size = new QLabel(QStringLiteral("2 × 2 × 2"), this);
+    size->setObjectName(QStringLiteral("cubeSize"));
+    auto* centre = new QLabel(QStringLiteral("0, 0, 0"), this);
+    centre->setObjectName(QStringLiteral("cubeCentre"));
+    auto* layout = new QFormLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addRow(title);
+    layout->addRow(tr("Size"), size);
+    layout->addRow(tr("Centre"), centre);
 }
 
 QSize SelectedObjectContainerView::sizeHint() const {

@@ -36,6 +36,18 @@ private:
     QLineEdit* m_columns;
 };
 
+// The read-only description of a cube mesh: its title, and the size and centre it is created
+// with (the 2-unit cube on the origin). Like a grid's rows and columns, these describe the
+// creation and stay as they are when the cube's points are edited.
+class CubeCreationView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CubeCreationView(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override { return {200, 70}; }
+};
+
 // Holds the panels of the selected object. Its preferred size is that of the first widget
 // inside its first child widget, so the side panel sizes it by the panel it leads with.
 class SelectedObjectContainerView : public QWidget {

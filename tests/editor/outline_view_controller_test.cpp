@@ -65,9 +65,13 @@ TEST_F(OutlineViewControllerTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) 
     material.slideAlpha(50);
     EXPECT_EQ(editor.quad()->material->opacity, 0.5f);
     editor.cube()->material->opacity = 0.25f;
+    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::Grid);
     outline.outlineSelectionChanged(editor.cube());
     EXPECT_EQ(material.sliderValue(), 25.0);
     EXPECT_FALSE(size.rows().has_value());
+    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::Cube);
+    outline.outlineSelectionChanged(editor.window.scene()->root());
+    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::None);
     editor.window.setSelectedNode(nullptr);
     material.slideAlpha(10);
     EXPECT_FALSE(material.sliderValue().has_value());

@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
@@ -193,13 +194,24 @@ class OutlinePanelTest : public QObject {
         QCOMPARE(grid->model()->params()->u(), std::int64_t(2));
     }
 
-    void aCubeShowsEmptyRowsAndColumns() {
+    void eachMeshShowsItsOwnCreationPanelAndNoSelectionShowsNone() {
+        QWidget* grid = widget("planeCreationContainerView");
+        QWidget* cube = widget("cubeCreationContainerView");
+        QVERIFY(grid->isVisible() && !cube->isVisible());
+
         clickRow(editor->cube());
-        const PlaneCreationView* view = panel->planeCreationView();
-        QVERIFY(view->rowsField()->text().isEmpty());
-        QVERIFY(view->columnsField()->text().isEmpty());
-        QVERIFY(!view->rowsField()->isEnabled());
+        QVERIFY(!grid->isVisible() && cube->isVisible());
+        QCOMPARE(panel->findChild<QLabel*>("cubeTitle")->text(), QString("Cube"));
+        QCOMPARE(panel->findChild<QLabel*>("cubeSize")->text(), QString("2 × 2 × 2"));
         QVERIFY(!widget("materialEditContainerView")->isHidden());
+
+        clickRow(editor->quad());
+        QVERIFY(grid->isVisible() && !cube->isVisible());
+        QCOMPARE(panel->planeCreationView()->rowsField()->text(), QString("4"));
+
+        window().setSelectedNode(nullptr);
+        QVERIFY(!grid->isVisible() && !cube->isVisible());
+        QVERIFY(panel->planeCreationView()->rowsField()->text().isEmpty());
     }
 
     void theSliderSetsOpacityAndFollowsTheSelectedMesh() {
