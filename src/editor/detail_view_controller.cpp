@@ -2,27 +2,13 @@
 
 #include "base/check.h"
 #include "base/memory.h"
-#include "tools/tool_factories.h"
+#include "tools/tool_table.h"
 
 #include <algorithm>
 
 namespace tessel {
 
 namespace {
-
-std::vector<DetailViewController::ModeInfo> makeModes() {
-    return {
-        {"Vertex", {{"Move", false}, {"Weld", false}}},
-        {"Polygon",
-         {{"Move", false},
-          {"Scale", false},
-          {"Plane cut", true},
-          {"Extrude", false},
-          {"Subdivide", false},
-          {"Delete", false}}},
-        {"Mesh", {{"Move", false}, {"Subdivide", true}}},
-    };
-}
 
 std::vector<CameraPtr> makeCameras() {
     // Projection parameters are the Camera defaults; view loading places them.
@@ -64,16 +50,7 @@ CameraStep cameraStep(const std::optional<std::string>& characters) {
 } // namespace
 
 DetailViewController::DetailViewController(SplitViewController& owner)
-    : modes(makeModes()), operations(makeOperations()), cameras(makeCameras()), owner_(owner) {
-    // The pickers index both tables with the same tags; they must agree.
-    for (size_t m = 0; m < modes.size(); ++m) {
-        const auto it = operations.find(static_cast<Mode>(m));
-        TESSEL_CHECK(it != operations.end(), "DetailViewController",
-                     "no tool factories for mode " << modes[m].name);
-        TESSEL_CHECK(it->second.size() == modes[m].tools.size(), "DetailViewController",
-                     "mode " << modes[m].name << " lists " << modes[m].tools.size()
-                             << " tools but has " << it->second.size() << " factories");
-    }
+    : cameras(makeCameras()), owner_(owner) {
     // First subscriber: the preview is brought up to date and the frame's data forgotten before
     // any viewport hears of the change, so that drawing only ever reads.
     needsDisplay.connect([this] {
@@ -214,11 +191,8 @@ void DetailViewController::whenKeyDown(const std::optional<std::string>& charact
 }
 
 void DetailViewController::toolSelected(int tag) {
-    const auto it = operations.find(mode);
-    TESSEL_CHECK(it != operations.end(), "DetailViewController.toolSelected",
-                 "no tool factories for mode " << static_cast<int>(mode));
-    const std::vector<OperationFactory>& factories = it->second;
-    if (tag < 0 || static_cast<size_t>(tag) >= factories.size()) {
+    const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode)].tools;
+    if (tag < 0 || static_cast<size_t>(tag) >= tools.size()) {
         return;
     }
     if (tag != toolTag_) {
@@ -228,12 +202,12 @@ void DetailViewController::toolSelected(int tag) {
     if (!selectedMesh()) {
         return;
     }
-    op = factories[static_cast<size_t>(tag)](*this);
+    op = tools[static_cast<size_t>(tag)].make(*this);
     needsDisplay.emit();
 }
 
 void DetailViewController::modeSelected(int tag) {
-    TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(modes.size()),
+    TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()),
                  "DetailViewController.modeSelected", "mode tag " << tag << " out of range");
     selectedPointsIds.clear();
     selectedFacesIds.clear();

@@ -30,14 +30,6 @@ class DetailViewController {
 public:
     enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
 
-    struct ToolInfo {
-        std::string name;
-        bool isAppliable;
-    };
-    struct ModeInfo {
-        std::string name;
-        std::vector<ToolInfo> tools;
-    };
 
     explicit DetailViewController(SplitViewController& owner);
     ~DetailViewController();
@@ -56,8 +48,6 @@ public:
     MeshPtr selectedMesh() const;
 
     // --- State ---
-    const std::vector<ModeInfo> modes;
-    const std::map<Mode, std::vector<OperationFactory>> operations;
     const std::vector<CameraPtr> cameras;
     // One per viewport, in viewport order.
     std::vector<Viewport*> renderers;
@@ -72,7 +62,7 @@ public:
     std::vector<std::int64_t> selectedPointsIds;
 
     // --- Pickers: the state the toolbar shows ---
-    // Tag of the mode picker and of the tool picker (index into modes[modeTag].tools).
+    // Tag of the mode picker and of the tool picker (index into kModes[modeTag].tools).
     int modeTag() const { return static_cast<int>(mode); }
     int toolTag() const { return toolTag_; }
     // The rendering-options control: points, lines, filled (mirrors the last clicked viewport).

@@ -21,6 +21,5 @@ public:
 };
 
 using OperationPtr = std::shared_ptr<Operation>;
-using OperationFactory = std::function<OperationPtr(DetailViewController&)>;
 
 } // namespace tessel

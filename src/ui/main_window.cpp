@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "render/gl_view.h"
+#include "tools/tool_table.h"
 #include "ui/outline_panel.h"
 #include "ui_main_window.h"
 
@@ -26,8 +27,9 @@ MainWindow::MainWindow(QWidget* parent)
     options->setId(m_ui->linesButton, 1);
     options->setId(m_ui->filledButton, 2);
 
-    for (size_t tag = 0; tag < m_detail.modes.size(); ++tag) {
-        m_ui->modeButton->addItem(QString::fromStdString(m_detail.modes[tag].name),
+    for (size_t tag = 0; tag < kModes.size(); ++tag) {
+        m_ui->modeButton->addItem(QString::fromUtf8(kModes[tag].name.data(),
+                                                    static_cast<qsizetype>(kModes[tag].name.size())),
                                   static_cast<int>(tag));
     }
 
@@ -101,17 +103,17 @@ void MainWindow::refreshPickers() {
     }
     {
         const QSignalBlocker blocker(m_ui->toolButton);
-        const auto& tools = m_detail.modes.at(static_cast<size_t>(modeTag)).tools;
+        const std::span<const ToolEntry> tools = kModes.at(static_cast<size_t>(modeTag)).tools;
         // Refill only when the list differs, so an open pop-up is not rebuilt under the user.
         bool same = m_ui->toolButton->count() == static_cast<int>(tools.size());
         for (int i = 0; same && i < m_ui->toolButton->count(); ++i) {
-            same = m_ui->toolButton->itemText(i).toStdString() ==
-                   tools[static_cast<size_t>(i)].name;
+            same = m_ui->toolButton->itemText(i).toStdString() == tools[static_cast<size_t>(i)].name;
         }
         if (!same) {
             m_ui->toolButton->clear();
             for (size_t tag = 0; tag < tools.size(); ++tag) {
-                m_ui->toolButton->addItem(QString::fromStdString(tools[tag].name),
+                m_ui->toolButton->addItem(QString::fromUtf8(tools[tag].name.data(),
+                                                            static_cast<qsizetype>(tools[tag].name.size())),
                                           static_cast<int>(tag));
             }
         }

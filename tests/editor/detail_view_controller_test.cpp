@@ -4,6 +4,7 @@
 #include "support/mesh_helpers.h"
 #include "tools/mesh_tools.h"
 #include "tools/polygon_tools.h"
+#include "tools/tool_table.h"
 
 #include <gmock/gmock.h>
 
@@ -15,9 +16,10 @@ TEST(DetailViewControllerTest, PickersListEachModesToolsAndAlwaysShowAValidOne) 
     FakeEditor editor;
     DetailViewController& c = editor.controller;
     std::vector<std::string> rows;
-    for (const auto& mode : c.modes) {
-        for (const auto& tool : mode.tools) {
-            rows.push_back(mode.name + "/" + tool.name + (tool.isAppliable ? "*" : ""));
+    for (const ModeEntry& mode : kModes) {
+        for (const ToolEntry& tool : mode.tools) {
+            rows.push_back(std::string(mode.name) + "/" + std::string(tool.name) +
+                           (tool.appliable ? "*" : ""));
         }
     }
     EXPECT_THAT(rows, ::testing::ElementsAre("Vertex/Move", "Vertex/Weld", "Polygon/Move",
