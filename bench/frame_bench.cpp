@@ -2,8 +2,8 @@
 // GPU (flatten the scene, take each mesh's shown layer and the index lists built for it in this
 // frame, or build them). GL calls are not included.
 
-#include "editor/detail_view_controller.h"
-#include "editor/split_view_controller.h"
+#include "editor/editor.h"
+#include "editor/document.h"
 
 #include "grid_sizes.h"
 
@@ -24,10 +24,10 @@ void FramePrepare(benchmark::State& state) {
     // The argument is the grid's triangle count, two per cell of a square grid.
     const auto segments =
         static_cast<std::int64_t>(std::lround(std::sqrt(static_cast<double>(state.range(0)) / 2)));
-    SplitViewController window;
+    Document window;
     std::array<BenchViewport, 4> views;
-    DetailViewController controller(window);
-    controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
+    Editor controller(window);
+    controller.bindViewports({&views[0], &views[1], &views[2], &views[3]});
 
     const MeshPtr grid = Mesh::make(QuadGenerator(segments, segments).generate(), "Grid");
     window.scene()->insert(grid);

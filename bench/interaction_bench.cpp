@@ -30,7 +30,7 @@
 namespace tessel {
 namespace {
 
-using Mode = DetailViewController::Mode;
+using Mode = Editor::Mode;
 
 struct FrameStats {
     size_t triangles = 0;
@@ -38,7 +38,7 @@ struct FrameStats {
 };
 
 // The CPU side of Renderer::render for one viewport.
-FrameStats prepareFrame(DetailViewController& controller, Viewport& view) {
+FrameStats prepareFrame(Editor& controller, Viewport& view) {
     const std::vector<DrawItem> items = controller.frameData.prepare(view, controller);
     FrameStats stats;
     for (const DrawItem& item : items) {
@@ -141,7 +141,7 @@ void runDrag(benchmark::State& state, Session& session, Vec2 start, Vec2 directi
 
 void VertexMove(benchmark::State& state) {
     Session session(state.range(0), Mode::Vertex, 0);
-    DetailViewController& controller = session.editor.controller;
+    Editor& controller = session.editor.controller;
     testing::FakeViewport& view = session.view();
     const Layer& layer = session.committedLayer();
     const int n = grid_sizes::segmentsFor(state.range(0));
@@ -167,7 +167,7 @@ void VertexMove(benchmark::State& state) {
     std::sort(ids.begin(), ids.end());
     controller.selectedPointsIds = ids;
     view.press(at.x, at.y);
-    const auto* tool = dynamic_cast<const VertexTranslation*>(controller.op.get());
+    const auto* tool = dynamic_cast<const VertexTranslation*>(controller.tool.get());
     if (controller.selectedPointsIds.size() != 1000 || tool == nullptr ||
         !tool->initialPosition()) {
         state.SkipWithError("the press did not pick a selected point");
@@ -206,7 +206,7 @@ void Extrude(benchmark::State& state) {
 
 void PlaneCutMove(benchmark::State& state) {
     Session session(state.range(0), Mode::Polygon, 2);
-    auto* tool = dynamic_cast<PlaneCut*>(session.editor.controller.op.get());
+    auto* tool = dynamic_cast<PlaneCut*>(session.editor.controller.tool.get());
     if (tool == nullptr) {
         state.SkipWithError("Plane cut is not the active tool");
         return;

@@ -28,7 +28,7 @@
 namespace tessel {
 namespace {
 
-using Mode = DetailViewController::Mode;
+using Mode = Editor::Mode;
 
 // Read with plain system calls: a FILE would allocate, and so change the heap it measures.
 double residentMegabytes() {
@@ -56,7 +56,7 @@ void BM_DragMemory(benchmark::State& state) {
         testing::FakeEditor editor(1.5f);
         editor.quad()->setModel(QuadGenerator(224, 224).generate());
         Model& model = *editor.quad()->model();
-        DetailViewController& controller = editor.controller;
+        Editor& controller = editor.controller;
         // Polygon "Move": every drag event recomputes a full copy of the grid as the preview.
         controller.modeSelected(static_cast<int>(Mode::Polygon));
         controller.toolSelected(0);
@@ -108,7 +108,7 @@ void BM_PreviewMemoryReturn(benchmark::State& state) {
     size_t previewTriangles = 0;
     for (auto _ : state) {
         testing::FakeEditor editor(1.0f);
-        DetailViewController& controller = editor.controller;
+        Editor& controller = editor.controller;
         const MeshPtr grid = editor.quad();
         controller.modeSelected(static_cast<int>(Mode::Mesh));
         if (state.range(0) != 0) {

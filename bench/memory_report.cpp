@@ -67,10 +67,10 @@ void report(const std::string& what, std::int64_t triangles, double bytes, const
 // The bytes of the preview of `mode`/`tool` on the grid, after a press on a face near the centre
 // and a short drag, in an editor whose selected mesh is the grid.
 double previewBytes(int segments, int mode, int tool,
-                    const std::function<void(DetailViewController&)>& before = {}) {
+                    const std::function<void(Editor&)>& before = {}) {
     testing::FakeEditor editor(1.0f);
     editor.quad()->setModel(QuadGenerator(segments, segments).generate());
-    DetailViewController& controller = editor.controller;
+    Editor& controller = editor.controller;
     controller.setSelectedNode(editor.quad());
     controller.modeSelected(mode);
     controller.toolSelected(tool);
@@ -104,8 +104,8 @@ int main() {
         report("preview: Extrude", triangles, previewBytes(n, 1, 3), "<= 80");
         report("preview: Plane cut x = 0.001", triangles,
                previewBytes(n, 1, 2,
-                            [](DetailViewController& controller) {
-                                auto* tool = dynamic_cast<PlaneCut*>(controller.op.get());
+                            [](Editor& controller) {
+                                auto* tool = dynamic_cast<PlaneCut*>(controller.tool.get());
                                 tool->normal = {1, 0, 0};
                                 tool->cuttingPlaneOrigin = {0.001f, 0, 0};
                                 // Without a patch shown, the press takes the mesh and the

@@ -5,8 +5,8 @@
 //
 // The editor is set up as at run time without a window: a controller with one viewport whose
 // camera looks at the whole grid from (0, 0, 0.75), the grid selected, Vertex mode.
-#include "editor/detail_view_controller.h"
-#include "editor/split_view_controller.h"
+#include "editor/editor.h"
+#include "editor/document.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 
@@ -25,8 +25,8 @@ public:
     float aspectRatio() const override { return 1.25f; }
 };
 
-struct Editor {
-    explicit Editor(std::int64_t count) : controller(window) {
+struct GridSession {
+    explicit GridSession(std::int64_t count) : controller(window) {
         const int n = grid_sizes::segmentsFor(count);
         mesh = Mesh::make(QuadGenerator(n, n).generate(), "Grid");
         window.setSelectedNode(mesh);
@@ -34,9 +34,9 @@ struct Editor {
         view.attach(camera, &controller);
         view.selectionVolume = Mesh::make(Model::makeCube());
         view.clickSelectionVolume = Mesh::make(Model::makeCube());
-        controller.renderers.push_back(&view);
+        controller.viewports.push_back(&view);
     }
-    ~Editor() { controller.op.reset(); }
+    ~GridSession() { controller.tool.reset(); }
 
     void pointAt(Vec2 device) {
         view.normalizedPointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2};
@@ -46,15 +46,15 @@ struct Editor {
         view.normalizedMouseStartLocation = view.normalizedPointerPosition;
     }
 
-    SplitViewController window;
-    DetailViewController controller;
+    Document window;
+    Editor controller;
     CameraPtr camera = Camera::make("camera");
     BenchViewport view;
     MeshPtr mesh;
 };
 
 void ClickSelect(benchmark::State& state) {
-    Editor editor(state.range(0));
+    GridSession editor(state.range(0));
     editor.pressAt({0.013f, -0.021f});
     for (auto _ : state) {
         editor.controller.selectedPointsIds.clear();
@@ -64,7 +64,7 @@ void ClickSelect(benchmark::State& state) {
 }
 
 void RectangleSelect(benchmark::State& state) {
-    Editor editor(state.range(0));
+    GridSession editor(state.range(0));
     editor.pressAt({-0.3f, 0.25f});
     editor.pointAt({0.2f, -0.35f});
     for (auto _ : state) {
@@ -78,8 +78,8 @@ void RectangleSelect(benchmark::State& state) {
 // handler makes the preview stale and brings it up to date before the repaint (a copy of the
 // layer with the points moved). Releasing the previous preview is part of each event.
 void VertexMovePreview(benchmark::State& state) {
-    Editor editor(state.range(0));
-    DetailViewController& controller = editor.controller;
+    GridSession editor(state.range(0));
+    Editor& controller = editor.controller;
     controller.toolSelected(0);
     const LayerPtr layer = controller.selectedMesh()->model()->committed();
     const size_t stride = layer->positions.size() / 1000;
@@ -89,7 +89,7 @@ void VertexMovePreview(benchmark::State& state) {
     controller.setRecentView(editor.view);
     const Vector3 picked = project(layer->positions[500 * stride], editor.view);
     editor.pressAt({picked.x, picked.y});
-    controller.op->onMouseDown(editor.view.normalizedMouseStartLocation, editor.view);
+    controller.tool->onMouseDown(editor.view.normalizedMouseStartLocation, editor.view);
 
     Model& model = *editor.mesh->model();
     float x = picked.x;
@@ -102,7 +102,7 @@ void VertexMovePreview(benchmark::State& state) {
 }
 
 void PickFace(benchmark::State& state) {
-    Editor editor(state.range(0));
+    GridSession editor(state.range(0));
     const LayerPtr layer = editor.mesh->model()->layer();
     const float cell = 1.0f / static_cast<float>(grid_sizes::segmentsFor(state.range(0)));
     // Inside one triangle of the centre cell, clear of its edges.

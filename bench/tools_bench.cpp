@@ -3,8 +3,8 @@
 // event triggers it: the preview is made stale, then the model's layer is read, which evaluates
 // it and releases the previous one. The argument is the triangle count, so they print as e.g.
 // ExtrudePreview/100352.
-#include "editor/detail_view_controller.h"
-#include "editor/split_view_controller.h"
+#include "editor/editor.h"
+#include "editor/document.h"
 #include "editor/viewport.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
@@ -33,7 +33,7 @@ class BenchViewport final : public Viewport {
 // the grid at the normalized position (0.5 − x, 0.5 + y).
 struct GridEditor {
     explicit GridEditor(std::int64_t triangles) : controller(window) {
-        controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
+        controller.bindViewports({&views[0], &views[1], &views[2], &views[3]});
         mesh = Mesh::make(Model::make(std::make_shared<Layer>(gridLayer(triangles))), "Grid");
         window.setScene(Scene::make({Node::make("Root", {mesh})}));
         controller.setSelectedNode(mesh);
@@ -46,9 +46,9 @@ struct GridEditor {
         views[0].normalizedPointerPosition = position;
     }
 
-    SplitViewController window;
+    Document window;
     std::array<BenchViewport, 4> views;
-    DetailViewController controller;
+    Editor controller;
     MeshPtr mesh;
 };
 

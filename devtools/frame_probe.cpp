@@ -61,7 +61,7 @@ class FrameProbe : public QObject {
         }
         connect(m_view, &QOpenGLWidget::frameSwapped, this, &FrameProbe::frameSwapped);
         mouse(QEvent::MouseButtonPress, m_position, Qt::LeftButton, Qt::LeftButton);
-        const DetailViewController& controller = m_window.detailViewController();
+        const Editor& controller = m_window.editor();
         const bool grabbed = m_tool == QLatin1String("extrude")
                                  ? !controller.selectedFacesIds.empty()
                                  : controller.selectedPointsIds.size() == 1000;
@@ -81,7 +81,7 @@ class FrameProbe : public QObject {
   private:
     // The grid, the tool and the press position; false for an unknown tool.
     bool prepare() {
-        DetailViewController& controller = m_window.detailViewController();
+        Editor& controller = m_window.editor();
         const MeshPtr mesh = controller.selectedMesh();
         if (!mesh) {
             return false;
@@ -93,14 +93,14 @@ class FrameProbe : public QObject {
         const size_t row = kSegments + 1;
         const float cell = 1.0f / kSegments;
         if (m_tool == QLatin1String("extrude")) {
-            controller.modeSelected(static_cast<int>(DetailViewController::Mode::Polygon));
+            controller.modeSelected(static_cast<int>(Editor::Mode::Polygon));
             controller.toolSelected(3);
             // Inside the lower triangle of the cell right of and above the centre.
             m_position = pixelOf({0.7f * cell, 0.3f * cell, 0});
             return true;
         }
         if (m_tool == QLatin1String("vertex-move")) {
-            controller.modeSelected(static_cast<int>(DetailViewController::Mode::Vertex));
+            controller.modeSelected(static_cast<int>(Editor::Mode::Vertex));
             controller.toolSelected(0);
             m_position = pixelOf(grid->positions[(row / 2 + 3) * row + row / 2 + 5]);
             // Every point the click box there catches, so that the press keeps the selection and

@@ -11,7 +11,7 @@ namespace tessel {
 
 } // namespace tessel
 
-// TESSEL_CHECK(condition, "Layer.extrudeTriangle", "polygon id " << id << " out of range")
+// TESSEL_CHECK(condition, "extrude", "face id " << id << " out of range")
 #define TESSEL_CHECK(condition, operation, details)                                                \
     do {                                                                                           \
         if (!(condition)) {                                                                        \

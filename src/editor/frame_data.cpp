@@ -1,7 +1,7 @@
 #include "editor/frame_data.h"
 
 #include "base/check.h"
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 #include <algorithm>
 
@@ -32,7 +32,7 @@ void FrameData::releaseStorage() {
 }
 
 const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
-                                        const DetailViewController& owner) {
+                                        const Editor& owner) {
     for (const std::unique_ptr<Entry>& e : entries_) {
         if (e->matches(layer, isSelected)) {
             return e->data;
@@ -55,14 +55,14 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     return entry.data;
 }
 
-std::vector<DrawItem> FrameData::prepare(Viewport& view, const DetailViewController& owner) {
+std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
     if (std::find(prepared_.begin(), prepared_.end(), &view) != prepared_.end()) {
         invalidate();
     }
     prepared_.push_back(&view);
 
     const CameraPtr& camera = view.camera();
-    TESSEL_CHECK(camera != nullptr, "FrameData.prepare", "viewport without a camera");
+    TESSEL_CHECK(camera != nullptr, "FrameData::prepare", "viewport without a camera");
     std::vector<NodePtr> nodes;
     if (NodePtr root = owner.scene()->root()) {
         nodes = root->flat();

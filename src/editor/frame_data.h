@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 class Viewport;
 
 // What a viewport draws of one layer besides its positions: its index lists.
@@ -53,7 +53,7 @@ public:
     // preview is evaluated here) and the tool geometry of a preview, each with its draw data,
     // prepared or taken from another viewport of the same frame. The data stays valid until the
     // next prepare() or invalidate().
-    std::vector<DrawItem> prepare(Viewport& view, const DetailViewController& owner);
+    std::vector<DrawItem> prepare(Viewport& view, const Editor& owner);
 
     // Ends the frame: the next prepare() builds everything anew.
     void invalidate();
@@ -81,7 +81,7 @@ private:
     };
 
     const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected,
-                                 const DetailViewController& owner);
+                                 const Editor& owner);
 
     // Unique pointers: the data handed out must not move when entries are added.
     std::vector<std::unique_ptr<Entry>> entries_;

@@ -1,6 +1,6 @@
 // The controller's pointer handlers and the shaping of the selection volumes.
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 #include "base/check.h"
 #include "tools/selection.h"
@@ -26,9 +26,9 @@ std::vector<std::int64_t> hitsOf(Mesh& volume, const Layer& layer) {
 
 } // namespace
 
-void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*/,
+void Editor::selectionFunction(Mesh& selectionMesh, double /*time*/,
                                              const SelectionFunctionContext& context) {
-    TESSEL_CHECK(context.view != nullptr, "DetailViewController.selectionFunction",
+    TESSEL_CHECK(context.view != nullptr, "Editor::selectionFunction",
                  "the context names no viewport");
     Viewport& view = *context.view;
     const Vec2 start = devicePosition(view.normalizedMouseStartLocation);
@@ -50,7 +50,7 @@ void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*
     }
 
     const LayerPtr layer = selectionMesh.model()->layer();
-    TESSEL_CHECK(layer->positions.size() >= 8, "DetailViewController.selectionFunction",
+    TESSEL_CHECK(layer->positions.size() >= 8, "Editor::selectionFunction",
                  "a selection volume needs 8 points, got " << layer->positions.size());
     const Matrix inverse = view.node()->matrix().inverted();
     const float n = selectionNearDepth;
@@ -68,7 +68,7 @@ void DetailViewController::selectionFunction(Mesh& selectionMesh, double /*time*
     place(3, x2, y1, f);
 }
 
-bool DetailViewController::whenMouseDown(Viewport& view) {
+bool Editor::whenMouseDown(Viewport& view) {
     // The options control follows the clicked viewport.
     const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
     if (options != renderingOptionsControl) {
@@ -77,16 +77,16 @@ bool DetailViewController::whenMouseDown(Viewport& view) {
     }
     setRecentView(view);
 
-    TESSEL_CHECK(view.clickSelectionVolume != nullptr, "DetailViewController.whenMouseDown",
+    TESSEL_CHECK(view.clickSelectionVolume != nullptr, "Editor::whenMouseDown",
                  "the viewport has no click selection volume");
     selectionFunction(*view.clickSelectionVolume, secondsSince1970(),
                       SelectionFunctionContext{true, view.camera(), &view});
 
-    // Hold the tool: a handler may replace op while the tool still runs.
-    const OperationPtr tool = op;
+    // Hold the tool: a handler may replace it while it still runs.
+    const OperationPtr current = tool;
     if (mode != Mode::Vertex) {
-        if (tool) {
-            tool->onMouseDown(view.normalizedMouseStartLocation, view);
+        if (current) {
+            current->onMouseDown(view.normalizedMouseStartLocation, view);
         }
         needsDisplay.emit();
         return true;
@@ -111,14 +111,14 @@ bool DetailViewController::whenMouseDown(Viewport& view) {
         }
         isDuringSelection = false;
     }
-    if (tool) {
-        tool->onMouseDown(view.normalizedMouseStartLocation, view);
+    if (current) {
+        current->onMouseDown(view.normalizedMouseStartLocation, view);
     }
     needsDisplay.emit();
     return false;
 }
 
-bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
+bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
         return true;
@@ -133,7 +133,7 @@ bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     model.invalidatePreview();
 
     if (selecting) {
-        TESSEL_CHECK(view.selectionVolume != nullptr, "DetailViewController.whenMouseDragged",
+        TESSEL_CHECK(view.selectionVolume != nullptr, "Editor::whenMouseDragged",
                      "the viewport has no selection volume");
         selectionFunction(*view.selectionVolume, secondsSince1970(),
                           SelectionFunctionContext{false, view.camera(), &view});
@@ -142,8 +142,8 @@ bool DetailViewController::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
         return false;
     }
 
-    if (const OperationPtr tool = op) {
-        tool->onMouseDragged(dragDelta, view);
+    if (const OperationPtr current = tool) {
+        current->onMouseDragged(dragDelta, view);
     }
     needsDisplay.emit();
     return true;

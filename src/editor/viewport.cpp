@@ -1,6 +1,6 @@
 #include "editor/viewport.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 namespace tessel {
 
@@ -11,7 +11,7 @@ Viewport::~Viewport() {
     node_->finalizer = nullptr;
 }
 
-void Viewport::attach(CameraPtr camera, DetailViewController* owner) {
+void Viewport::attach(CameraPtr camera, Editor* owner) {
     camera_ = std::move(camera);
     owner_ = owner;
     // Evaluated on every read, so camera moves and resizes need no notification.
@@ -52,8 +52,8 @@ void Viewport::mouseUp() {
     }
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
-    if (const OperationPtr op = owner_->op) {
-        op->onMouseUp(normalizedPointerPosition, *this);
+    if (const OperationPtr tool = owner_->tool) {
+        tool->onMouseUp(normalizedPointerPosition, *this);
     }
     owner_->isDuringSelection = false;
     owner_->needsDisplay.emit();

@@ -8,7 +8,7 @@
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 
 // A pointer position or a drag delta.
 struct Vec2 {
@@ -40,9 +40,9 @@ public:
 
     // Binds the viewport to its camera and controller (the renderer's construction): installs
     // the finalizer camera.viewProjection(aspectRatio()).
-    void attach(CameraPtr camera, DetailViewController* owner);
+    void attach(CameraPtr camera, Editor* owner);
     const CameraPtr& camera() const { return camera_; }
-    DetailViewController* owner() const { return owner_; }
+    Editor* owner() const { return owner_; }
 
     // Render options of this viewport.
     bool renderPoints = true;
@@ -70,7 +70,7 @@ public:
 private:
     NodePtr node_;
     CameraPtr camera_;
-    DetailViewController* owner_ = nullptr;
+    Editor* owner_ = nullptr;
 };
 
 } // namespace tessel

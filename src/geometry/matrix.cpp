@@ -37,7 +37,7 @@ Matrix Matrix::rotationForZ(float angle) {
 }
 
 Matrix Matrix::columns(const std::vector<Vector3>& c) {
-    TESSEL_CHECK(c.size() >= 4, "Matrix(columns:)", "needs 4 vectors, got " << c.size());
+    TESSEL_CHECK(c.size() >= 4, "Matrix::columns", "needs 4 vectors, got " << c.size());
     return Matrix({c[0].x, c[1].x, c[2].x, c[3].x, //
                    c[0].y, c[1].y, c[2].y, c[3].y, //
                    c[0].z, c[1].z, c[2].z, c[3].z, //

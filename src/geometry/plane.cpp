@@ -5,7 +5,7 @@
 namespace tessel {
 
 float Plane::signedDistance(const Vector3& p) const {
-    TESSEL_CHECK(origin_.has_value(), "Plane.signedDistance", "plane has no origin");
+    TESSEL_CHECK(origin_.has_value(), "Plane::signedDistance", "plane has no origin");
     return normal().dot(p - *origin_);
 }
 

@@ -1,6 +1,6 @@
 #include "render/gl_view.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "render/renderer.h"
 
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "render/renderer.h"
 
 #include "base/check.h"
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "editor/viewport.h"
 #include "mesh/layer.h"
 #include "scene/mesh.h"
@@ -51,15 +51,15 @@ void Renderer::initialize() {
     if (m_initialized) {
         release();
     }
-    TESSEL_CHECK(initializeOpenGLFunctions(), "Renderer.initialize",
+    TESSEL_CHECK(initializeOpenGLFunctions(), "Renderer::initialize",
                  "no OpenGL 3.3 core functions in the current context");
     for (const char* name : shaderNames) {
         QFile file(QStringLiteral(":/shaders/%1.glsl").arg(QLatin1String(name)));
-        TESSEL_CHECK(file.open(QIODevice::ReadOnly), "Renderer.initialize",
+        TESSEL_CHECK(file.open(QIODevice::ReadOnly), "Renderer::initialize",
                      "shader stage " << name << " missing from the resources");
         auto shader = std::make_unique<QOpenGLShader>(
             isVertexStage(name) ? QOpenGLShader::Vertex : QOpenGLShader::Fragment);
-        TESSEL_CHECK(shader->compileSourceCode(file.readAll()), "Renderer.initialize",
+        TESSEL_CHECK(shader->compileSourceCode(file.readAll()), "Renderer::initialize",
                      "shader stage " << name << " does not compile: "
                                      << shader->log().toStdString());
         m_shaders[name] = std::move(shader);
@@ -101,16 +101,16 @@ Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
     auto vertexStage = m_shaders.find(vertex);
     auto fragmentStage = m_shaders.find(fragment);
     TESSEL_CHECK(vertexStage != m_shaders.end() && isVertexStage(vertex),
-                 "Renderer.configurePipeline", "unknown vertex stage " << vertex);
+                 "Renderer::configurePipeline", "unknown vertex stage " << vertex);
     TESSEL_CHECK(fragmentStage != m_shaders.end() && !isVertexStage(fragment),
-                 "Renderer.configurePipeline", "unknown fragment stage " << fragment);
+                 "Renderer::configurePipeline", "unknown fragment stage " << fragment);
 
     Pipeline pipeline;
     pipeline.program = std::make_unique<QOpenGLShaderProgram>();
     pipeline.program->addShader(vertexStage->second.get());
     pipeline.program->addShader(fragmentStage->second.get());
     pipeline.program->bindAttributeLocation("position", 0);
-    TESSEL_CHECK(pipeline.program->link(), "Renderer.configurePipeline",
+    TESSEL_CHECK(pipeline.program->link(), "Renderer::configurePipeline",
                  fragment << " with " << vertex
                           << " does not link: " << pipeline.program->log().toStdString());
     pipeline.matrix = pipeline.program->uniformLocation("matrix");
@@ -121,8 +121,8 @@ Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
     return m_pipelines.emplace(std::move(key), std::move(pipeline)).first->second;
 }
 
-void Renderer::render(Viewport& view, DetailViewController& owner) {
-    TESSEL_CHECK(m_initialized, "Renderer.render", "drawing before initialize()");
+void Renderer::render(Viewport& view, Editor& owner) {
+    TESSEL_CHECK(m_initialized, "Renderer::render", "drawing before initialize()");
     const Stopwatch renderTime(totals.render);
 
     glClearColor(0.1f, 0.5f, view.isMouseDown ? 0.9f : 0.2f, 1.0f);

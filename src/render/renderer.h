@@ -17,7 +17,7 @@ class QOpenGLShaderProgram;
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 class Layer;
 class Viewport;
 
@@ -46,7 +46,7 @@ public:
     void release();
 
     // One frame of `view` as `owner` sees the scene, into the current framebuffer.
-    void render(Viewport& view, DetailViewController& owner);
+    void render(Viewport& view, Editor& owner);
 
     // Wall-clock seconds that render() calls of this process have taken so far: all of it, and
     // the part spent in the core (reading the layers, which evaluates a pending preview, and

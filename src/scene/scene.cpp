@@ -25,7 +25,7 @@ void Scene::insert(const NodePtr& node) {
 }
 
 void Scene::remove(const NodePtr& node) {
-    TESSEL_CHECK(!nodes_.empty(), "Scene.remove", "the scene has no nodes");
+    TESSEL_CHECK(!nodes_.empty(), "Scene::remove", "the scene has no nodes");
     const NodePtr root = nodes_.front();
     const Node::Children& old = root->children();
     Node::Children kept;
@@ -51,7 +51,7 @@ void Scene::remove(const NodePtr& node) {
 }
 
 std::vector<MeshPtr> Scene::meshes() const {
-    TESSEL_CHECK(!nodes_.empty(), "Scene.meshes", "the scene has no nodes");
+    TESSEL_CHECK(!nodes_.empty(), "Scene::meshes", "the scene has no nodes");
     std::vector<MeshPtr> meshes;
     for (const NodePtr& node : nodes_.front()->flat()) {
         if (MeshPtr mesh = asMesh(node)) {

@@ -1,6 +1,6 @@
 #include "tools/mesh_tools.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "mesh/subdivide.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
@@ -9,7 +9,7 @@ namespace tessel {
 
 // --- Move ---
 
-std::shared_ptr<MeshTranslation> MeshTranslation::make(DetailViewController& context) {
+std::shared_ptr<MeshTranslation> MeshTranslation::make(Editor& context) {
     return std::shared_ptr<MeshTranslation>(new MeshTranslation(context));
 }
 
@@ -61,7 +61,7 @@ ModifierResult MeshTranslation::evaluate(const Layer& committed) {
 
 // --- Subdivide ---
 
-std::shared_ptr<MeshSubdivide> MeshSubdivide::make(DetailViewController& context) {
+std::shared_ptr<MeshSubdivide> MeshSubdivide::make(Editor& context) {
     std::shared_ptr<MeshSubdivide> tool(new MeshSubdivide);
     if (const ModelPtr model = selectedModel(context)) {
         installPreview(*model, tool);

@@ -7,7 +7,7 @@
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 
 // An editing tool. Created with the controller as its context when the user picks it; receives
 // the mouse gestures of whichever viewport the user works in. Positions are normalized, deltas

@@ -1,6 +1,6 @@
 #include "tools/plane_cut.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "mesh/plane_cut.h"
 #include "mesh/triangle.h"
 #include "tools/tool_support.h"
@@ -10,7 +10,7 @@
 
 namespace tessel {
 
-std::shared_ptr<PlaneCut> PlaneCut::make(DetailViewController& context) {
+std::shared_ptr<PlaneCut> PlaneCut::make(Editor& context) {
     std::shared_ptr<PlaneCut> tool(new PlaneCut(context));
     context.selectedFacesIds.clear();
     if (const ModelPtr model = selectedModel(context)) {

@@ -1,6 +1,6 @@
 #include "tools/polygon_tools.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "mesh/extrude.h"
 #include "mesh/removal.h"
 #include "mesh/subdivide.h"
@@ -83,7 +83,7 @@ void DraggingPolygonTool::onMouseUp(Vec2 position, Viewport& view) {
 
 // --- Move ---
 
-std::shared_ptr<PolygonTranslation> PolygonTranslation::make(DetailViewController& context) {
+std::shared_ptr<PolygonTranslation> PolygonTranslation::make(Editor& context) {
     std::shared_ptr<PolygonTranslation> tool(new PolygonTranslation(context));
     tool->installOwnPreview();
     return tool;
@@ -112,7 +112,7 @@ ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
 
 // --- Scale ---
 
-std::shared_ptr<PolygonScale> PolygonScale::make(DetailViewController& context) {
+std::shared_ptr<PolygonScale> PolygonScale::make(Editor& context) {
     std::shared_ptr<PolygonScale> tool(new PolygonScale(context));
     tool->installOwnPreview();
     return tool;
@@ -139,7 +139,7 @@ ModifierResult PolygonScale::evaluate(const Layer& committed) {
 
 // --- Extrude ---
 
-std::shared_ptr<Extrude> Extrude::make(DetailViewController& context) {
+std::shared_ptr<Extrude> Extrude::make(Editor& context) {
     std::shared_ptr<Extrude> tool(new Extrude(context));
     tool->installOwnPreview();
     return tool;
@@ -162,7 +162,7 @@ size_t Extrude::trianglesAfter(const Layer& committed) const {
 
 // --- Subdivide ---
 
-std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(DetailViewController& context) {
+std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(Editor& context) {
     std::shared_ptr<PolygonSubdivide> tool(new PolygonSubdivide(context));
     tool->installOwnPreview();
     return tool;
@@ -185,7 +185,7 @@ size_t PolygonSubdivide::trianglesAfter(const Layer& committed) const {
 
 // --- Delete ---
 
-std::shared_ptr<PolygonDelete> PolygonDelete::make(DetailViewController& context) {
+std::shared_ptr<PolygonDelete> PolygonDelete::make(Editor& context) {
     std::shared_ptr<PolygonDelete> tool(new PolygonDelete(context));
     // No earlier tool's preview may stay visible: this tool shows nothing until it deletes.
     if (const ModelPtr model = selectedModel(context)) {

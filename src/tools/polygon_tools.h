@@ -32,12 +32,12 @@ class PolygonTool : public Operation,
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
   protected:
-    explicit PolygonTool(DetailViewController& context) : context_(context) {}
+    explicit PolygonTool(Editor& context) : context_(context) {}
     // Puts this tool's preview on the selected mesh's model, replacing any other; the preview
     // keeps the tool alive.
     void installOwnPreview();
 
-    DetailViewController& context_;
+    Editor& context_;
     std::optional<Vector3> intersection_;
 };
 
@@ -59,7 +59,7 @@ class DraggingPolygonTool : public PolygonTool {
 // stays under the pointer at its own depth; neighbouring faces stretch along.
 class PolygonTranslation final : public DraggingPolygonTool {
   public:
-    static std::shared_ptr<PolygonTranslation> make(DetailViewController& context);
+    static std::shared_ptr<PolygonTranslation> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
 
   private:
@@ -70,7 +70,7 @@ class PolygonTranslation final : public DraggingPolygonTool {
 // polygon collapses to its centroid, below that it turns inside out).
 class PolygonScale final : public DraggingPolygonTool {
   public:
-    static std::shared_ptr<PolygonScale> make(DetailViewController& context);
+    static std::shared_ptr<PolygonScale> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
 
   private:
@@ -81,7 +81,7 @@ class PolygonScale final : public DraggingPolygonTool {
 // against the normal), as one prism whatever the drag's history.
 class Extrude final : public DraggingPolygonTool {
   public:
-    static std::shared_ptr<Extrude> make(DetailViewController& context);
+    static std::shared_ptr<Extrude> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Six faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
@@ -94,7 +94,7 @@ class Extrude final : public DraggingPolygonTool {
 // release commits it. Each press subdivides once.
 class PolygonSubdivide final : public PolygonTool {
   public:
-    static std::shared_ptr<PolygonSubdivide> make(DetailViewController& context);
+    static std::shared_ptr<PolygonSubdivide> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Two faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
@@ -108,7 +108,7 @@ class PolygonSubdivide final : public PolygonTool {
 // removes any preview from the selected mesh's model.
 class PolygonDelete final : public PolygonTool {
   public:
-    static std::shared_ptr<PolygonDelete> make(DetailViewController& context);
+    static std::shared_ptr<PolygonDelete> make(Editor& context);
     // Installs the delete preview, commits it and removes it again.
     void onMouseUp(Vec2 position, Viewport& view) override;
     // Deletes the polygon and empties the controller's face selection (when there is a press

@@ -1,7 +1,7 @@
 #include "tools/selection.h"
 
 #include "base/check.h"
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "mesh/triangle.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
@@ -50,7 +50,7 @@ std::vector<std::int64_t> pointsInsideVolume(const std::vector<Plane>& planes, c
     return inside;
 }
 
-std::optional<Vector3> onPolygonMouseDown(DetailViewController& context, Vec2 /*position*/,
+std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 /*position*/,
                                           Viewport& view) {
     context.selectedFacesIds.clear();
     const MeshPtr mesh = context.selectedMesh();

@@ -10,7 +10,7 @@
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 
 // Near and far device depths of the selection volumes' corners.
 inline constexpr float selectionNearDepth = 5e-7f;
@@ -25,7 +25,7 @@ std::vector<std::int64_t> pointsInsideVolume(const std::vector<Plane>& planes, c
 
 // The face click shared by the polygon tools: empties the face selection, picks the polygon of
 // the selected mesh under the viewport's pointer, records its id and returns the picked point.
-std::optional<Vector3> onPolygonMouseDown(DetailViewController& context, Vec2 position,
+std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 position,
                                           Viewport& view);
 
 } // namespace tessel

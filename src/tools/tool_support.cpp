@@ -1,6 +1,6 @@
 #include "tools/tool_support.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 namespace tessel {
 
@@ -30,7 +30,7 @@ LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
     return copy;
 }
 
-ModelPtr selectedModel(const DetailViewController& context) {
+ModelPtr selectedModel(const Editor& context) {
     const MeshPtr mesh = context.selectedMesh();
     return mesh ? mesh->model() : nullptr;
 }

@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-class DetailViewController;
+class Editor;
 
 // Shared conventions of the tools.
 
@@ -30,7 +30,7 @@ inline void installPreview(Model& model, ModifierPtr modifier) { model.setModifi
 inline void removePreview(Model& model) { model.setModifier(nullptr); }
 
 // The model of the controller's selected mesh, or null when no mesh is selected.
-ModelPtr selectedModel(const DetailViewController& context);
+ModelPtr selectedModel(const Editor& context);
 // Whether a point id names a point of the layer. Selections are not renumbered when an edit
 // shifts or removes points, so tools skip ids that went stale.
 inline bool isValidPointId(std::int64_t id, const Layer& layer) {

@@ -1,13 +1,13 @@
 #include "tools/vertex_translation.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "tools/tool_support.h"
 
 #include <cmath>
 
 namespace tessel {
 
-std::shared_ptr<VertexTranslation> VertexTranslation::make(DetailViewController& context) {
+std::shared_ptr<VertexTranslation> VertexTranslation::make(Editor& context) {
     std::shared_ptr<VertexTranslation> tool(new VertexTranslation(context));
     if (const ModelPtr model = selectedModel(context)) {
         installPreview(*model, tool);

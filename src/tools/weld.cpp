@@ -1,12 +1,12 @@
 #include "tools/weld.h"
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "mesh/weld.h"
 #include "tools/tool_support.h"
 
 namespace tessel {
 
-std::shared_ptr<Weld> Weld::make(DetailViewController& context) {
+std::shared_ptr<Weld> Weld::make(Editor& context) {
     return std::shared_ptr<Weld>(new Weld(context));
 }
 

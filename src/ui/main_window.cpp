@@ -77,7 +77,7 @@ MainWindow::MainWindow(QWidget* parent)
     // Opacity changes touch no selection, so the panel asks for the repaint itself.
     connect(m_outline, &OutlinePanel::needsDisplay, this, &MainWindow::updateViewports);
 
-    m_detail.viewDidLoad({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
+    m_detail.bindViewports({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
                           m_ui->bottomRightView});
     refreshPickers();
 }

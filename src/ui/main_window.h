@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/detail_view_controller.h"
-#include "editor/split_view_controller.h"
+#include "editor/editor.h"
+#include "editor/document.h"
 
 #include <QMainWindow>
 
@@ -31,8 +31,8 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    SplitViewController& splitViewController() { return m_split; }
-    DetailViewController& detailViewController() { return m_detail; }
+    Document& document() { return m_split; }
+    Editor& editor() { return m_detail; }
     // Top-left, top-right, bottom-left, bottom-right.
     std::array<GLView*, 4> viewports() const;
 
@@ -48,8 +48,8 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     // The scene panel; a child widget that refers to m_split.
     OutlinePanel* m_outline = nullptr;
-    SplitViewController m_split;
-    DetailViewController m_detail{m_split};
+    Document m_split;
+    Editor m_detail{m_split};
     Signal<>::Connection m_needsDisplayConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
     Signal<Model::Refusal>::Connection m_refusalConnection = 0;

@@ -18,14 +18,14 @@
 
 namespace tessel {
 
-OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
+OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::OutlinePanel>()), m_controller(owner),
       m_model(new SceneTreeModel(owner.scene(), this)), m_popover(new QFrame(this, Qt::Popup)),
       m_popoverView(new PlaneCreationView(m_popover)) {
     m_ui->setupUi(this);
     m_ui->outlineView->setModel(m_model);
-    m_ui->planeCreationView->setController(&m_controller.planeCreationViewController);
-    m_popoverView->setController(&m_controller.planeCreationViewController);
+    m_ui->planeCreationView->setController(&m_controller.gridSizePanel);
+    m_popoverView->setController(&m_controller.gridSizePanel);
 
     m_popover->setObjectName(QStringLiteral("planeCreationPopover"));
     m_popover->setFrameShape(QFrame::StyledPanel);
@@ -48,7 +48,7 @@ OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
     connect(m_ui->outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &OutlinePanel::outlineSelectionChanged);
     connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
-        m_controller.materialEditViewController.slideAlpha(value, m_ui->slider->maximum());
+        m_controller.materialPanel.slideAlpha(value, m_ui->slider->maximum());
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
         if (!parent.isValid()) {
@@ -63,7 +63,7 @@ OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
         [this](const NodePtr&, const NodePtr&) { followSelectedNode(); });
     m_popoverConnection =
         m_controller.planeCreationRequested.connect([this] { m_popoverRequested = true; });
-    m_opacityConnection = m_controller.materialEditViewController.opacityChanged.connect(
+    m_opacityConnection = m_controller.materialPanel.opacityChanged.connect(
         [this] { Q_EMIT needsDisplay(); });
 
     expandRoot();
@@ -71,7 +71,7 @@ OutlinePanel::OutlinePanel(SplitViewController& owner, QWidget* parent)
 }
 
 OutlinePanel::~OutlinePanel() {
-    m_controller.materialEditViewController.opacityChanged.disconnect(m_opacityConnection);
+    m_controller.materialPanel.opacityChanged.disconnect(m_opacityConnection);
     m_controller.planeCreationRequested.disconnect(m_popoverConnection);
     m_controller.owner().selectedNodeChanged.disconnect(m_selectionConnection);
 }
@@ -149,15 +149,15 @@ void OutlinePanel::showSelectedNode() {
 
 void OutlinePanel::refreshPanels() {
     m_ui->removeNodeButton->setEnabled(m_controller.canRemoveNode());
-    const OutlineViewController::CreationPanel creation = m_controller.creationPanel();
+    const SceneOutline::CreationPanel creation = m_controller.creationPanel();
     m_ui->planeCreationContainerView->setVisible(creation ==
-                                                 OutlineViewController::CreationPanel::Grid);
+                                                 SceneOutline::CreationPanel::Grid);
     m_ui->cubeCreationContainerView->setVisible(creation ==
-                                                OutlineViewController::CreationPanel::Cube);
+                                                SceneOutline::CreationPanel::Cube);
     m_ui->planeCreationView->refresh();
     m_popoverView->refresh();
     const std::optional<double> opacity =
-        m_controller.materialEditViewController.sliderValue(m_ui->slider->maximum());
+        m_controller.materialPanel.sliderValue(m_ui->slider->maximum());
     m_ui->materialEditContainerView->setVisible(opacity.has_value());
     if (opacity) {
         const QSignalBlocker blocker(m_ui->slider);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/outline_view_controller.h"
+#include "editor/scene_outline.h"
 
 #include <QWidget>
 
@@ -31,10 +31,10 @@ class OutlinePanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit OutlinePanel(SplitViewController& owner, QWidget* parent = nullptr);
+    explicit OutlinePanel(Document& owner, QWidget* parent = nullptr);
     ~OutlinePanel() override;
 
-    OutlineViewController& controller() { return m_controller; }
+    SceneOutline& controller() { return m_controller; }
     SceneTreeModel* model() const { return m_model; }
     QTreeView* outlineView() const;
     QSlider* slider() const;
@@ -59,7 +59,7 @@ private:
     void expandRoot();
 
     std::unique_ptr<Ui::OutlinePanel> m_ui;
-    OutlineViewController m_controller;
+    SceneOutline m_controller;
     SceneTreeModel* m_model;
     QFrame* m_popover;
     PlaneCreationView* m_popoverView;

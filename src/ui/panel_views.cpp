@@ -1,6 +1,6 @@
 #include "ui/panel_views.h"
 
-#include "editor/plane_creation_view_controller.h"
+#include "editor/grid_size_panel.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -48,7 +48,7 @@ PlaneCreationView::PlaneCreationView(QWidget* parent)
     refresh();
 }
 
-void PlaneCreationView::setController(PlaneCreationViewController* controller) {
+void PlaneCreationView::setController(GridSizePanel* controller) {
     m_controller = controller;
     refresh();
 }

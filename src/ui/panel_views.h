@@ -6,7 +6,7 @@ class QLineEdit;
 
 namespace tessel {
 
-class PlaneCreationViewController;
+class GridSizePanel;
 
 // The rows and columns fields of a quad grid. They show the controller's counts (empty and
 // disabled when the selected mesh is not a grid) and hand a finished entry to it: Return or
@@ -18,7 +18,7 @@ class PlaneCreationView : public QWidget {
 public:
     explicit PlaneCreationView(QWidget* parent = nullptr);
 
-    void setController(PlaneCreationViewController* controller);
+    void setController(GridSizePanel* controller);
     // Shows the controller's current counts.
     void refresh();
 
@@ -31,7 +31,7 @@ private:
     void commitRows();
     void commitColumns();
 
-    PlaneCreationViewController* m_controller = nullptr;
+    GridSizePanel* m_controller = nullptr;
     QLineEdit* m_rows;
     QLineEdit* m_columns;
 };

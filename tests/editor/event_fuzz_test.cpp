@@ -1,4 +1,4 @@
-#include "editor/outline_view_controller.h"
+#include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
 
@@ -37,8 +37,8 @@ bool framesAreSound(FakeEditor& editor) {
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
     for (unsigned seed = 1; seed <= 100; ++seed) {
         FakeEditor editor;
-        OutlineViewController outline(editor.window);
-        DetailViewController& c = editor.controller;
+        SceneOutline outline(editor.window);
+        Editor& c = editor.controller;
         std::mt19937 random(seed);
         const auto pick = [&](int n) {
             return std::uniform_int_distribution<int>(0, n - 1)(random);
@@ -79,7 +79,7 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
             } else if (kind == 9) {
                 outline.removeNode();
             } else if (kind == 10) {
-                outline.planeCreationViewController.setRows(pick(14) - 2);
+                outline.gridSizePanel.setRows(pick(14) - 2);
             } else {
                 view.keyDown(std::string(1, "adswqezxcvA "[pick(12)]));
             }

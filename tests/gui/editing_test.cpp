@@ -2,7 +2,7 @@
 // events on the OpenGL viewports and the panel's widgets, the committed geometry read back from
 // the core, and frames read back from the viewports. Every expected value comes from the
 // viewports' own view-projection matrices and the meshes' data.
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "render/gl_view.h"
 #include "tools/plane_cut.h"
 #include "ui/main_window.h"
@@ -108,8 +108,8 @@ class EditingTest : public QObject {
     void windowPictureShowsATranslucentMeshAsTheViewportDoes();
 
   private:
-    DetailViewController& detail() { return m_window->detailViewController(); }
-    SplitViewController& split() { return m_window->splitViewController(); }
+    Editor& detail() { return m_window->editor(); }
+    Document& split() { return m_window->document(); }
     MeshPtr mesh(const char* name) {
         for (const MeshPtr& candidate : split().scene()->meshes()) {
             if (candidate->name() == name) {
@@ -233,7 +233,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
         turnOff(i, "filledButton");
     }
     QCOMPARE(split().selectedNode(), NodePtr(mesh("Quad")));
-    QCOMPARE(detail().mode, DetailViewController::Mode::Vertex);
+    QCOMPARE(detail().mode, Editor::Mode::Vertex);
     const std::vector<Vector3> before = committed("Quad")->positions;
     QCOMPARE(before.size(), size_t(25));
 
@@ -323,7 +323,7 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     QCOMPARE(split().selectedNode(), NodePtr(cube));
     choose("modeButton", "Polygon");
     choose("toolButton", "Extrude");
-    QCOMPARE(detail().mode, DetailViewController::Mode::Polygon);
+    QCOMPARE(detail().mode, Editor::Mode::Polygon);
     QCOMPARE(detail().toolTag(), 3);
 
     const LayerPtr original = committed("Cube");
@@ -400,7 +400,7 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
     QCOMPARE(split().selectedNode(), NodePtr(quad));
     choose("modeButton", "Polygon");
     choose("toolButton", "Plane cut");
-    auto tool = std::dynamic_pointer_cast<PlaneCut>(detail().op);
+    auto tool = std::dynamic_pointer_cast<PlaneCut>(detail().tool);
     QVERIFY(tool != nullptr);
     QVERIFY(child<QPushButton>("applyButton")->isEnabled());
     const std::vector<Vector3> original = committed("Quad")->positions;

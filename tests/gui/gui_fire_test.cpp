@@ -66,8 +66,8 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseBu
 
 // The first fault of any mesh in the window's scene, committed or shown.
 std::optional<std::string> sceneFault(MainWindow& window) {
-    DetailViewController& c = window.detailViewController();
-    const ScenePtr& scene = window.splitViewController().scene();
+    Editor& c = window.editor();
+    const ScenePtr& scene = window.document().scene();
     if (scene->nodes().empty()) {
         return std::nullopt;
     }
@@ -82,7 +82,7 @@ std::optional<std::string> sceneFault(MainWindow& window) {
 }
 
 size_t selectedMeshFaces(MainWindow& window) {
-    const MeshPtr mesh = window.detailViewController().selectedMesh();
+    const MeshPtr mesh = window.editor().selectedMesh();
     return mesh ? mesh->model()->committed()->triangles.size() : 0;
 }
 
@@ -390,7 +390,7 @@ void GuiFireTest::randomEventsLeaveTheWindowDrawingAndItsMeshesWellFormed() {
     GLView* first = window.viewports()[0];
     QTest::mouseClick(first, Qt::LeftButton, {}, first->rect().center());
     QApplication::processEvents();
-    QCOMPARE(&window.detailViewController().recentView(), static_cast<Viewport*>(first));
+    QCOMPARE(&window.editor().recentView(), static_cast<Viewport*>(first));
     const auto fault2 = sceneFault(window);
     QVERIFY2(!fault2, fault2 ? fault2->c_str() : "");
 }

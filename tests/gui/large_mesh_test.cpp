@@ -61,7 +61,7 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     window.resize(1200, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    DetailViewController& controller = window.detailViewController();
+    Editor& controller = window.editor();
     const MeshPtr grid = controller.selectedMesh();
     QVERIFY(grid != nullptr);
     Model& model = *grid->model();

@@ -1,6 +1,6 @@
 // The real window under a display: widgets, OpenGL frames read back from the viewports, and
 // the toolbar wired to the editor.
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "tools/operation.h"
 #include "render/gl_view.h"
 #include "ui/main_window.h"
@@ -157,7 +157,7 @@ void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
         QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
         QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
         QCOMPARE(view(i)->camera(),
-                 m_window->detailViewController().cameras[static_cast<size_t>(i)]);
+                 m_window->editor().cameras[static_cast<size_t>(i)]);
     }
     // Two rows of two: the top row above the bottom one, left before right.
     const auto origin = [this](int index) { return view(index)->mapTo(m_window.get(), QPoint()); };
@@ -265,11 +265,11 @@ void MainWindowTest::keyMovesTheCameraOfTheClickedViewportOnly() {
 }
 
 void MainWindowTest::pointerPositionsAreNormalizedAndDeltasInDeviceUnits() {
-    DetailViewController& detail = m_window->detailViewController();
+    Editor& detail = m_window->editor();
     // Outside Vertex mode every press and drag goes to the tool as it comes from the viewport.
-    detail.mode = DetailViewController::Mode::Mesh;
+    detail.mode = Editor::Mode::Mesh;
     auto tool = std::make_shared<RecordingTool>();
-    detail.op = tool;
+    detail.tool = tool;
     GLView* target = view(3);
     const int w = target->width();
     const int h = target->height();
@@ -338,19 +338,19 @@ void MainWindowTest::modeChangeRefillsTheToolPicker() {
     // from the first one.
     tools->setFocus();
     QTest::keyClick(tools, Qt::Key_Down);
-    QCOMPARE(m_window->detailViewController().toolTag(), 1);
+    QCOMPARE(m_window->editor().toolTag(), 1);
     modes->setFocus();
     QTest::keyClick(modes, Qt::Key_Down);
-    QCOMPARE(m_window->detailViewController().mode, DetailViewController::Mode::Polygon);
+    QCOMPARE(m_window->editor().mode, Editor::Mode::Polygon);
     QCOMPARE(tools->count(), 6);
     QCOMPARE(tools->itemText(2), QStringLiteral("Plane cut"));
     QCOMPARE(tools->currentIndex(), 0);
-    QCOMPARE(m_window->detailViewController().toolTag(), 0);
+    QCOMPARE(m_window->editor().toolTag(), 0);
 }
 
 void MainWindowTest::applyIsDisabledWithoutSelectedMesh() {
     auto* apply = child<QPushButton>("applyButton");
-    SplitViewController& split = m_window->splitViewController();
+    Document& split = m_window->document();
     QVERIFY(apply->isEnabled());
     split.setSelectedNode(nullptr);
     QVERIFY(!apply->isEnabled());
@@ -380,7 +380,7 @@ void MainWindowTest::draggedRowDividerMovesTheOtherRow() {
 }
 
 void MainWindowTest::subdividePastTheTriangleLimitIsRefusedInTheStatusBar() {
-    DetailViewController& controller = m_window->detailViewController();
+    Editor& controller = m_window->editor();
     Model& grid = *controller.selectedMesh()->model();
     const size_t faces = kMaxTriangles / 3 + 1;
     // Behind every camera, so that drawing it costs little.

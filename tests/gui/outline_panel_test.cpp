@@ -30,7 +30,7 @@ class OutlinePanelTest : public QObject {
     std::unique_ptr<OutlinePanel> panel;
     int selectionWrites = 0;
 
-    SplitViewController& window() { return editor->window; }
+    Document& window() { return editor->window; }
     NodePtr root() { return window().scene()->root(); }
     QTreeView* tree() { return panel->outlineView(); }
     QToolButton* button(const char* name) { return panel->findChild<QToolButton*>(name); }
@@ -148,13 +148,13 @@ class OutlinePanelTest : public QObject {
     }
 
     void clickingRowsSelectsTheirNodesAndRebuildsTheEditorsTool() {
-        const OperationPtr gridTool = editor->controller.op;
+        const OperationPtr gridTool = editor->controller.tool;
         editor->controller.selectedPointsIds = {0, 1};
 
         clickRow(editor->cube());
 
         QCOMPARE(window().selectedNode(), NodePtr(editor->cube()));
-        QVERIFY(editor->controller.op != gridTool);
+        QVERIFY(editor->controller.tool != gridTool);
         QVERIFY(editor->controller.selectedPointsIds.empty());
         // The tree following the write it caused must not write again.
         QCOMPARE(selectionWrites, 1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 #include "tools/tool_support.h"
 
 #include <array>
@@ -47,25 +47,25 @@ struct FakeEditor {
         : views{FakeViewport(aspect), FakeViewport(aspect), FakeViewport(aspect),
                 FakeViewport(aspect)},
           controller(window) {
-        controller.viewDidLoad({&views[0], &views[1], &views[2], &views[3]});
+        controller.bindViewports({&views[0], &views[1], &views[2], &views[3]});
     }
 
     MeshPtr quad() const { return asMesh(window.scene()->root()->children().at(0)); }
     MeshPtr cube() const { return asMesh(window.scene()->root()->children().at(1)); }
     Model& grid() const { return *quad()->model(); }
 
-    void pick(DetailViewController::Mode mode, int tool) {
+    void pick(Editor::Mode mode, int tool) {
         controller.modeSelected(static_cast<int>(mode));
         controller.toolSelected(tool);
     }
     template <class Tool> std::shared_ptr<Tool> tool() const {
-        return std::dynamic_pointer_cast<Tool>(controller.op);
+        return std::dynamic_pointer_cast<Tool>(controller.tool);
     }
 
     // Declared so that the controller goes first, while the viewports it detaches still exist.
-    SplitViewController window;
+    Document window;
     std::array<FakeViewport, 4> views;
-    DetailViewController controller;
+    Editor controller;
 };
 
 } // namespace tessel::testing

@@ -3,7 +3,7 @@
 
 namespace tessel::testing {
 
-using Mode = DetailViewController::Mode;
+using Mode = Editor::Mode;
 
 TEST(MeshToolsTest, MovePressSelectsTheMeshUnderThePointerAndTheReleaseCommitsTheMove) {
     FakeEditor editor;

@@ -12,7 +12,7 @@ struct PlaneCutTest : ::testing::Test {
     PlaneCut& choose(int cells) {
         editor.grid().params()->setU(cells);
         editor.grid().params()->setV(cells);
-        editor.pick(DetailViewController::Mode::Polygon, 2);
+        editor.pick(Editor::Mode::Polygon, 2);
         return *editor.tool<PlaneCut>();
     }
 

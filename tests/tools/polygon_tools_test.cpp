@@ -3,7 +3,7 @@
 
 namespace tessel::testing {
 
-using Mode = DetailViewController::Mode;
+using Mode = Editor::Mode;
 
 TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
     // A press in viewport 0, a drag by a normalized offset (device units are twice that), the

@@ -58,7 +58,7 @@ TEST_F(VertexToolsTest, MoveDragsTheSelectionUnderThePointerAndCommitsOnRelease)
 }
 
 TEST_F(VertexToolsTest, WeldMergesTheSelectionAtItsMeanAndSelectsTheMergedPoint) {
-    editor.pick(DetailViewController::Mode::Vertex, 1);
+    editor.pick(Editor::Mode::Vertex, 1);
     dragAroundTheMiddle();
     selection().push_back(40); // names no point: left out
     view.release();

@@ -1,4 +1,4 @@
-#include "editor/material_edit_view_controller.h"
+#include "editor/material_panel.h"
 
 #include "base/check.h"
 
@@ -6,7 +6,7 @@ namespace tessel {
 
 namespace {
 
-MaterialPtr materialOf(const SplitViewController* document) {
+MaterialPtr materialOf(const Document* document) {
     if (document == nullptr) {
         return nullptr;
     }
@@ -16,15 +16,15 @@ MaterialPtr materialOf(const SplitViewController* document) {
 
 } // namespace
 
-std::optional<double> MaterialEditViewController::sliderValue(double maximum) const {
+std::optional<double> MaterialPanel::sliderValue(double maximum) const {
     if (const MaterialPtr material = materialOf(document)) {
         return static_cast<double>(material->opacity) * maximum;
     }
     return std::nullopt;
 }
 
-void MaterialEditViewController::slideAlpha(double value, double maximum) {
-    TESSEL_CHECK(maximum > 0, "MaterialEditViewController.slideAlpha",
+void MaterialPanel::slideAlpha(double value, double maximum) {
+    TESSEL_CHECK(maximum > 0, "MaterialPanel::slideAlpha",
                  "slider maximum " << maximum << " is not positive");
     if (const MaterialPtr material = materialOf(document)) {
         material->opacity = static_cast<float>(value / maximum);

@@ -1,4 +1,4 @@
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 #include "base/check.h"
 #include "base/memory.h"
@@ -49,7 +49,7 @@ CameraStep cameraStep(const std::optional<std::string>& characters) {
 
 } // namespace
 
-DetailViewController::DetailViewController(SplitViewController& owner)
+Editor::Editor(Document& owner)
     : cameras(makeCameras()), owner_(owner) {
     // First subscriber: the preview is brought up to date and the frame's data forgotten before
     // any viewport hears of the change, so that drawing only ever reads.
@@ -66,7 +66,7 @@ DetailViewController::DetailViewController(SplitViewController& owner)
     });
 }
 
-DetailViewController::~DetailViewController() {
+Editor::~Editor() {
     if (selectionConnection_ != 0) {
         owner_.selectedNodeChanged.disconnect(selectionConnection_);
     }
@@ -85,16 +85,16 @@ DetailViewController::~DetailViewController() {
     }
     // The viewports may outlive us (the window tears down its widgets afterwards): their
     // events must no longer reach this controller.
-    for (Viewport* view : renderers) {
+    for (Viewport* view : viewports) {
         if (view->owner() == this) {
             view->attach(view->camera(), nullptr);
         }
     }
 }
 
-MeshPtr DetailViewController::selectedMesh() const { return asMesh(selectedNode()); }
+MeshPtr Editor::selectedMesh() const { return asMesh(selectedNode()); }
 
-void DetailViewController::returnMemoryOfDroppedPreview() {
+void Editor::returnMemoryOfDroppedPreview() {
     // Only a preview of some size is worth a trip to the system, and only when it is mostly
     // gone (dropped, or replaced by a much smaller one): a drag replaces previews of one size.
     constexpr size_t kWorthReturning = 16 << 20;
@@ -112,11 +112,11 @@ void DetailViewController::returnMemoryOfDroppedPreview() {
     largestPreviewBytes_ = std::max(largestPreviewBytes_, bytes);
 }
 
-void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports) {
-    TESSEL_CHECK(renderers.empty() && selectionConnection_ == 0,
-                 "DetailViewController.viewDidLoad", "the views are already loaded");
-    for (size_t i = 0; i < viewports.size(); ++i) {
-        TESSEL_CHECK(viewports[i] != nullptr, "DetailViewController.viewDidLoad",
+void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
+    TESSEL_CHECK(viewports.empty() && selectionConnection_ == 0,
+                 "Editor::bindViewports", "the views are already loaded");
+    for (size_t i = 0; i < views.size(); ++i) {
+        TESSEL_CHECK(views[i] != nullptr, "Editor::bindViewports",
                      "viewport " << i << " is not connected");
     }
 
@@ -138,10 +138,10 @@ void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports
     }
     setSelectedNode(firstMesh);
 
-    for (size_t i = 0; i < viewports.size(); ++i) {
-        Viewport* view = viewports[i];
+    for (size_t i = 0; i < views.size(); ++i) {
+        Viewport* view = views[i];
         view->attach(cameras[i], this);
-        renderers.push_back(view);
+        viewports.push_back(view);
         view->selectionVolume = Mesh::make(Model::makeCube());
         view->clickSelectionVolume = Mesh::make(Model::makeCube());
         // The first camera sits close to the grid, the others further back.
@@ -149,16 +149,16 @@ void DetailViewController::viewDidLoad(const std::array<Viewport*, 4>& viewports
     }
 }
 
-Viewport& DetailViewController::recentView() {
+Viewport& Editor::recentView() {
     if (!recentView_) {
-        TESSEL_CHECK(!renderers.empty(), "DetailViewController.recentView",
+        TESSEL_CHECK(!viewports.empty(), "Editor::recentView",
                      "read before any viewport was loaded");
-        recentView_ = renderers.front();
+        recentView_ = viewports.front();
     }
     return *recentView_;
 }
 
-void DetailViewController::whenKeyDown(const std::optional<std::string>& characters) {
+void Editor::whenKeyDown(const std::optional<std::string>& characters) {
     const CameraStep step = cameraStep(characters);
     Viewport& view = recentView();
     Camera& camera = *view.camera();
@@ -190,7 +190,7 @@ void DetailViewController::whenKeyDown(const std::optional<std::string>& charact
     camera.localMatrix = Matrix::columns({x, y, z, position + translation});
 }
 
-void DetailViewController::toolSelected(int tag) {
+void Editor::toolSelected(int tag) {
     const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode)].tools;
     if (tag < 0 || static_cast<size_t>(tag) >= tools.size()) {
         return;
@@ -202,13 +202,13 @@ void DetailViewController::toolSelected(int tag) {
     if (!selectedMesh()) {
         return;
     }
-    op = tools[static_cast<size_t>(tag)].make(*this);
+    tool = tools[static_cast<size_t>(tag)].make(*this);
     needsDisplay.emit();
 }
 
-void DetailViewController::modeSelected(int tag) {
+void Editor::modeSelected(int tag) {
     TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()),
-                 "DetailViewController.modeSelected", "mode tag " << tag << " out of range");
+                 "Editor::modeSelected", "mode tag " << tag << " out of range");
     selectedPointsIds.clear();
     selectedFacesIds.clear();
     const Mode newMode = static_cast<Mode>(tag);
@@ -223,7 +223,7 @@ void DetailViewController::modeSelected(int tag) {
     needsDisplay.emit();
 }
 
-void DetailViewController::apply() {
+void Editor::apply() {
     const MeshPtr mesh = selectedMesh();
     if (!mesh) {
         return;
@@ -232,8 +232,8 @@ void DetailViewController::apply() {
     needsDisplay.emit();
 }
 
-void DetailViewController::renderingOptionsControlClicked(int segment, bool selected) {
-    TESSEL_CHECK(segment >= 0 && segment < 3, "DetailViewController.renderingOptionsControlClicked",
+void Editor::renderingOptionsControlClicked(int segment, bool selected) {
+    TESSEL_CHECK(segment >= 0 && segment < 3, "Editor::renderingOptionsControlClicked",
                  "segment " << segment << " out of range");
     Viewport& view = recentView();
     bool* const options[3] = {&view.renderPoints, &view.renderLines, &view.renderFilled};

@@ -1,17 +1,17 @@
-#include "editor/split_view_controller.h"
+#include "editor/document.h"
 
 #include "base/check.h"
 
 namespace tessel {
 
-SplitViewController::SplitViewController() : scene_(Scene::make()) {}
+Document::Document() : scene_(Scene::make()) {}
 
-void SplitViewController::setScene(ScenePtr scene) {
-    TESSEL_CHECK(scene != nullptr, "SplitViewController.scene", "cannot be set to nothing");
+void Document::setScene(ScenePtr scene) {
+    TESSEL_CHECK(scene != nullptr, "Document::scene", "cannot be set to nothing");
     scene_ = std::move(scene);
 }
 
-void SplitViewController::setSelectedNode(NodePtr node) {
+void Document::setSelectedNode(NodePtr node) {
     NodePtr old = selectedNode_;
     // An unapplied preview belongs to the mesh being edited; it must not survive losing the
     // selection, but re-selecting the same mesh keeps it.

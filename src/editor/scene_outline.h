@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/material_edit_view_controller.h"
-#include "editor/plane_creation_view_controller.h"
-#include "editor/split_view_controller.h"
+#include "editor/material_panel.h"
+#include "editor/grid_size_panel.h"
+#include "editor/document.h"
 
 #include <string>
 #include <vector>
@@ -13,14 +13,14 @@ namespace tessel {
 // The logic of the scene panel: adding and removing meshes, the rules tying the outline's
 // selected row to the window's selected node, and the sub-panels for the selected mesh.
 // The panel's widgets show this state and forward the user's actions here.
-class OutlineViewController {
+class SceneOutline {
 public:
-    explicit OutlineViewController(SplitViewController& owner);
-    ~OutlineViewController();
-    OutlineViewController(const OutlineViewController&) = delete;
-    OutlineViewController& operator=(const OutlineViewController&) = delete;
+    explicit SceneOutline(Document& owner);
+    ~SceneOutline();
+    SceneOutline(const SceneOutline&) = delete;
+    SceneOutline& operator=(const SceneOutline&) = delete;
 
-    SplitViewController& owner() const { return owner_; }
+    Document& owner() const { return owner_; }
     const ScenePtr& scene() const { return owner_.scene(); }
     const NodePtr& selectedNode() const { return owner_.selectedNode(); }
     void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
@@ -54,11 +54,11 @@ public:
     // The sub-panels, bound to this controller's mesh for the panel's whole life. A change of
     // the grid's rows or columns writes the selected node again, so everything that follows the
     // selection (the editor's tool, the viewports) picks up the regenerated grid.
-    PlaneCreationViewController planeCreationViewController;
-    MaterialEditViewController materialEditViewController;
+    GridSizePanel gridSizePanel;
+    MaterialPanel materialPanel;
 
 private:
-    SplitViewController& owner_;
+    Document& owner_;
     Signal<>::Connection rowsConnection_ = 0;
     Signal<>::Connection columnsConnection_ = 0;
 };

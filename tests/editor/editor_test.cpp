@@ -1,4 +1,4 @@
-#include "editor/detail_view_controller.h"
+#include "editor/editor.h"
 
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
@@ -10,11 +10,11 @@
 
 namespace tessel::testing {
 
-using Mode = DetailViewController::Mode;
+using Mode = Editor::Mode;
 
-TEST(DetailViewControllerTest, PickersListEachModesToolsAndAlwaysShowAValidOne) {
+TEST(EditorTest, PickersListEachModesToolsAndAlwaysShowAValidOne) {
     FakeEditor editor;
-    DetailViewController& c = editor.controller;
+    Editor& c = editor.controller;
     std::vector<std::string> rows;
     for (const ModeEntry& mode : kModes) {
         for (const ToolEntry& tool : mode.tools) {
@@ -39,19 +39,19 @@ TEST(DetailViewControllerTest, PickersListEachModesToolsAndAlwaysShowAValidOne) 
     EXPECT_NE(editor.tool<MeshTranslation>(), nullptr);
 
     // Tags no picker offers change nothing; without a mesh only the picker does; Apply is off.
-    const OperationPtr tool = c.op;
+    const OperationPtr tool = c.tool;
     c.toolSelected(2);
     c.toolSelected(-1);
     EXPECT_EQ(c.toolTag(), 0);
     editor.window.setSelectedNode(editor.window.scene()->root());
     c.toolSelected(1);
     EXPECT_EQ(c.toolTag(), 1);
-    EXPECT_EQ(c.op, tool);
+    EXPECT_EQ(c.tool, tool);
     EXPECT_FALSE(c.canApply());
     c.apply();
 }
 
-TEST(DetailViewControllerTest, CameraKeysMoveOrTurnTheCameraOfTheLastClickedViewport) {
+TEST(EditorTest, CameraKeysMoveOrTurnTheCameraOfTheLastClickedViewport) {
     // From (0, 0, 2.5) looking down −z with zn = 0.125 and fov 1: a step of 0.1 device units at
     // the near plane (x mirrored), a step of 0.1 in depth (to 0.4167 or 0.0735 ahead), or a turn
     // toward the point 0.1 device units aside (by atan 0.1).

@@ -2,7 +2,7 @@
 
 #include "base/signal.h"
 #include "editor/frame_data.h"
-#include "editor/split_view_controller.h"
+#include "editor/document.h"
 #include "editor/viewport.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
@@ -26,21 +26,21 @@ struct SelectionFunctionContext {
 
 // The controller of the editing area: modes and tools, the four cameras and viewports, the
 // active tool, the point and face selections, and the input handlers.
-class DetailViewController {
+class Editor {
 public:
     enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
 
 
-    explicit DetailViewController(SplitViewController& owner);
-    ~DetailViewController();
-    DetailViewController(const DetailViewController&) = delete;
-    DetailViewController& operator=(const DetailViewController&) = delete;
+    explicit Editor(Document& owner);
+    ~Editor();
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
 
     // View loading: fills the scene, selects the first mesh and binds the four viewports
     // (top-left, top-right, bottom-left, bottom-right) to their cameras and selection volumes.
-    void viewDidLoad(const std::array<Viewport*, 4>& viewports);
+    void bindViewports(const std::array<Viewport*, 4>& viewports);
 
-    SplitViewController& owner() const { return owner_; }
+    Document& owner() const { return owner_; }
     const ScenePtr& scene() const { return owner_.scene(); }
     const NodePtr& selectedNode() const { return owner_.selectedNode(); }
     void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
@@ -50,12 +50,12 @@ public:
     // --- State ---
     const std::vector<CameraPtr> cameras;
     // One per viewport, in viewport order.
-    std::vector<Viewport*> renderers;
+    std::vector<Viewport*> viewports;
     // The viewport of the last click; before any, the first viewport.
     Viewport& recentView();
     void setRecentView(Viewport& v) { recentView_ = &v; }
     Mode mode = Mode::Vertex;
-    OperationPtr op;
+    OperationPtr tool;
     std::optional<Vec2> delta;
     bool isDuringSelection = false;
     std::vector<std::uint32_t> selectedFacesIds;
@@ -101,7 +101,7 @@ private:
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
 
-    SplitViewController& owner_;
+    Document& owner_;
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;
     Viewport* recentView_ = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/split_view_controller.h"
+#include "editor/document.h"
 #include "mesh/model.h"
 
 #include <cstdint>
@@ -10,13 +10,13 @@
 namespace tessel {
 
 // The rows and columns of the selected quad grid, as the panel's fields show and edit them.
-class PlaneCreationViewController {
+class GridSizePanel {
 public:
-    explicit PlaneCreationViewController(const SplitViewController* document = nullptr)
+    explicit GridSizePanel(const Document* document = nullptr)
         : document(document) {}
 
     // Where the selected mesh is found.
-    const SplitViewController* document;
+    const Document* document;
 
     // The grid parameters of the selected mesh, or null without a document, without a mesh,
     // or for a mesh that is not a quad grid.

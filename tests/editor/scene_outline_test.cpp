@@ -1,4 +1,4 @@
-#include "editor/outline_view_controller.h"
+#include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
 
@@ -6,14 +6,14 @@
 
 namespace tessel::testing {
 
-struct OutlineViewControllerTest : ::testing::Test {
+struct SceneOutlineTest : ::testing::Test {
     const Node::Children& children() const { return editor.window.scene()->root()->children(); }
 
     FakeEditor editor;
-    OutlineViewController outline{editor.window};
+    SceneOutline outline{editor.window};
 };
 
-TEST_F(OutlineViewControllerTest, AddingAMeshAppendsAndSelectsItAndRemovingTakesItOut) {
+TEST_F(SceneOutlineTest, AddingAMeshAppendsAndSelectsItAndRemovingTakesItOut) {
     std::vector<size_t> childrenAtRequest;
     outline.planeCreationRequested.connect([&] { childrenAtRequest.push_back(children().size()); });
     const MeshPtr quad = outline.addNode("Quad");
@@ -38,18 +38,18 @@ TEST_F(OutlineViewControllerTest, AddingAMeshAppendsAndSelectsItAndRemovingTakes
     EXPECT_EQ(editor.window.selectedNode(), nullptr);
 
     // Added to an empty scene, a mesh becomes its root; removing it empties the scene.
-    SplitViewController window;
-    OutlineViewController empty(window);
+    Document window;
+    SceneOutline empty(window);
     EXPECT_EQ(window.scene()->nodes(), std::vector<NodePtr>{empty.addNode("Cube")});
     empty.removeNode();
     EXPECT_TRUE(window.scene()->nodes().empty());
 }
 
-TEST_F(OutlineViewControllerTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
+TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
     std::vector<NodePtr> writes;
     editor.window.selectedNodeChanged.connect(
         [&](const NodePtr& n, const NodePtr&) { writes.push_back(n); });
-    PlaneCreationViewController& size = outline.planeCreationViewController;
+    GridSizePanel& size = outline.gridSizePanel;
     editor.controller.selectedPointsIds = {3};
     size.setRows(12);
     size.setColumns(std::nullopt);
@@ -61,17 +61,17 @@ TEST_F(OutlineViewControllerTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) 
     EXPECT_TRUE(editor.controller.selectedPointsIds.empty());
     EXPECT_EQ(editor.grid().layer()->positions.size(), 5u * 11u);
 
-    MaterialEditViewController& material = outline.materialEditViewController;
+    MaterialPanel& material = outline.materialPanel;
     material.slideAlpha(50);
     EXPECT_EQ(editor.quad()->material->opacity, 0.5f);
     editor.cube()->material->opacity = 0.25f;
-    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::Grid);
+    EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::Grid);
     outline.outlineSelectionChanged(editor.cube());
     EXPECT_EQ(material.sliderValue(), 25.0);
     EXPECT_FALSE(size.rows().has_value());
-    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::Cube);
+    EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::Cube);
     outline.outlineSelectionChanged(editor.window.scene()->root());
-    EXPECT_EQ(outline.creationPanel(), OutlineViewController::CreationPanel::None);
+    EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::None);
     editor.window.setSelectedNode(nullptr);
     material.slideAlpha(10);
     EXPECT_FALSE(material.sliderValue().has_value());

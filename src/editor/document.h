@@ -6,9 +6,9 @@
 namespace tessel {
 
 // The window's shared editing state: the scene and the selected node.
-class SplitViewController {
+class Document {
 public:
-    SplitViewController();
+    Document();
 
     const ScenePtr& scene() const { return scene_; }
     // An empty scene is a programming error.

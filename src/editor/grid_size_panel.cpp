@@ -1,8 +1,8 @@
-#include "editor/plane_creation_view_controller.h"
+#include "editor/grid_size_panel.h"
 
 namespace tessel {
 
-Model::ParamsPtr PlaneCreationViewController::generatorContext() const {
+Model::ParamsPtr GridSizePanel::generatorContext() const {
     if (document == nullptr) {
         return nullptr;
     }
@@ -10,21 +10,21 @@ Model::ParamsPtr PlaneCreationViewController::generatorContext() const {
     return mesh && mesh->model() ? mesh->model()->params() : nullptr;
 }
 
-std::optional<std::int64_t> PlaneCreationViewController::rows() const {
+std::optional<std::int64_t> GridSizePanel::rows() const {
     if (const Model::ParamsPtr params = generatorContext()) {
         return params->v();
     }
     return std::nullopt;
 }
 
-std::optional<std::int64_t> PlaneCreationViewController::columns() const {
+std::optional<std::int64_t> GridSizePanel::columns() const {
     if (const Model::ParamsPtr params = generatorContext()) {
         return params->u();
     }
     return std::nullopt;
 }
 
-void PlaneCreationViewController::setRows(std::optional<double> value) {
+void GridSizePanel::setRows(std::optional<double> value) {
     const Model::ParamsPtr params = generatorContext();
     if (!params) {
         return;
@@ -36,7 +36,7 @@ void PlaneCreationViewController::setRows(std::optional<double> value) {
     }
 }
 
-void PlaneCreationViewController::setColumns(std::optional<double> value) {
+void GridSizePanel::setColumns(std::optional<double> value) {
     const Model::ParamsPtr params = generatorContext();
     if (!params) {
         return;

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/split_view_controller.h"
+#include "editor/document.h"
 
 #include <optional>
 
 namespace tessel {
 
 // The opacity slider of the selected mesh's material.
-class MaterialEditViewController {
+class MaterialPanel {
 public:
-    explicit MaterialEditViewController(const SplitViewController* document = nullptr)
+    explicit MaterialPanel(const Document* document = nullptr)
         : document(document) {}
 
     // Where the selected mesh is found.
-    const SplitViewController* document;
+    const Document* document;
 
     // Where the slider, running from 0 to `maximum`, shows the selected mesh's opacity;
     // nullopt without a document or a mesh.

@@ -1,23 +1,23 @@
-#include "editor/outline_view_controller.h"
+#include "editor/scene_outline.h"
 
 #include <algorithm>
 #include <iterator>
 
 namespace tessel {
 
-OutlineViewController::OutlineViewController(SplitViewController& owner)
-    : planeCreationViewController(&owner), materialEditViewController(&owner), owner_(owner) {
+SceneOutline::SceneOutline(Document& owner)
+    : gridSizePanel(&owner), materialPanel(&owner), owner_(owner) {
     const auto reselect = [this] { setSelectedNode(selectedNode()); };
-    rowsConnection_ = planeCreationViewController.rowsChanged.connect(reselect);
-    columnsConnection_ = planeCreationViewController.columnsChanged.connect(reselect);
+    rowsConnection_ = gridSizePanel.rowsChanged.connect(reselect);
+    columnsConnection_ = gridSizePanel.columnsChanged.connect(reselect);
 }
 
-OutlineViewController::~OutlineViewController() {
-    planeCreationViewController.columnsChanged.disconnect(columnsConnection_);
-    planeCreationViewController.rowsChanged.disconnect(rowsConnection_);
+SceneOutline::~SceneOutline() {
+    gridSizePanel.columnsChanged.disconnect(columnsConnection_);
+    gridSizePanel.rowsChanged.disconnect(rowsConnection_);
 }
 
-MeshPtr OutlineViewController::addNode(const std::string& title) {
+MeshPtr SceneOutline::addNode(const std::string& title) {
     MeshPtr mesh;
     if (title == "Quad") {
         planeCreationRequested.emit();
@@ -32,7 +32,7 @@ MeshPtr OutlineViewController::addNode(const std::string& title) {
     return mesh;
 }
 
-void OutlineViewController::removeNode() {
+void SceneOutline::removeNode() {
     const MeshPtr removed = mesh();
     if (!removed) {
         return;
@@ -52,7 +52,7 @@ void OutlineViewController::removeNode() {
     setSelectedNode(nullptr);
 }
 
-OutlineViewController::CreationPanel OutlineViewController::creationPanel() const {
+SceneOutline::CreationPanel SceneOutline::creationPanel() const {
     const MeshPtr selected = mesh();
     if (!selected || !selected->model()) {
         return CreationPanel::None;
@@ -60,7 +60,7 @@ OutlineViewController::CreationPanel OutlineViewController::creationPanel() cons
     return selected->model()->params() ? CreationPanel::Grid : CreationPanel::Cube;
 }
 
-void OutlineViewController::outlineSelectionChanged(const NodePtr& node) {
+void SceneOutline::outlineSelectionChanged(const NodePtr& node) {
     if (node) {
         setSelectedNode(node);
     }
