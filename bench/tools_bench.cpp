@@ -76,7 +76,9 @@ template <class Tool> void pressedFacePreview(benchmark::State& state) {
         state.SkipWithError("the press hit no face");
         return;
     }
-    editor.controller.delta = Vec2{0.1f, 0.2f};
+    // A drag by (0.1, 0.2) device units.
+    editor.views[0].normalizedPointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y + 0.1f};
+    tool->onMouseDragged({}, editor.views[0]);
     evaluatePreviews(state, editor.model());
 }
 

@@ -56,7 +56,6 @@ public:
     void setRecentView(Viewport& v) { recentView_ = &v; }
     Mode mode = Mode::Vertex;
     OperationPtr tool;
-    std::optional<Vec2> delta;
     bool isDuringSelection = false;
     std::vector<std::uint32_t> selectedFacesIds;
     std::vector<std::int64_t> selectedPointsIds;

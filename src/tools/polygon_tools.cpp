@@ -73,12 +73,12 @@ void DraggingPolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& view) {
     }
     const Vec2 p = view.normalizedPointerPosition;
     const Vec2 s = view.normalizedMouseStartLocation;
-    context_.delta = Vec2{2 * (p.x - s.x), 2 * (p.y - s.y)};
+    delta_ = Vec2{2 * (p.x - s.x), 2 * (p.y - s.y)};
 }
 
 void DraggingPolygonTool::onMouseUp(Vec2 position, Viewport& view) {
     PolygonTool::onMouseUp(position, view);
-    context_.delta.reset();
+    delta_.reset();
 }
 
 // --- Move ---
@@ -91,11 +91,11 @@ std::shared_ptr<PolygonTranslation> PolygonTranslation::make(Editor& context) {
 
 ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed);
-    if (!intersection_ || !context_.delta) {
+    if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
     const Vector3 pressed = *intersection_;
-    const Vec2 d = *context_.delta;
+    const Vec2 d = *delta_;
     Viewport& view = context_.recentView();
     const Matrix viewProjection = view.node()->matrix();
     // The point seen where the pressed point is, shifted on screen by the drag, at its depth.
@@ -120,10 +120,10 @@ std::shared_ptr<PolygonScale> PolygonScale::make(Editor& context) {
 
 ModifierResult PolygonScale::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed);
-    if (!intersection_ || !context_.delta) {
+    if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
-    const float s = dragMeasure(*context_.delta) + 1;
+    const float s = dragMeasure(*delta_) + 1;
     const std::vector<std::uint32_t> points =
         pointsOfFaces(*layer, validFaceIds(context_.selectedFacesIds, *layer));
     if (points.empty()) {
@@ -147,11 +147,11 @@ std::shared_ptr<Extrude> Extrude::make(Editor& context) {
 
 ModifierResult Extrude::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed, 3, 6);
-    if (!intersection_ || !context_.delta) {
+    if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
     if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
-        extrude(*layer, *face, dragMeasure(*context_.delta));
+        extrude(*layer, *face, dragMeasure(*delta_));
     }
     return {layer, nullptr};
 }

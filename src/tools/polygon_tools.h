@@ -41,8 +41,8 @@ class PolygonTool : public Operation,
     std::optional<Vector3> intersection_;
 };
 
-// The tools whose drag amount is the pointer's offset since the press, kept in the controller's
-// `delta` (device units) while the button is held.
+// The tools whose drag amount is the pointer's offset since the press (device units), kept while
+// the button is held.
 class DraggingPolygonTool : public PolygonTool {
   public:
     // Writes the offset of the viewport's pointer from its press position; the per-event delta
@@ -53,6 +53,9 @@ class DraggingPolygonTool : public PolygonTool {
 
   protected:
     using PolygonTool::PolygonTool;
+
+    // The pointer's offset since the press, while the button is held.
+    std::optional<Vec2> delta_;
 };
 
 // "Move": drags the pressed polygon's vertices parallel to the screen so that the pressed point
