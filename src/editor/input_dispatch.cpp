@@ -94,6 +94,7 @@ bool Editor::whenMouseDown(Viewport& view) {
 
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
+        needsDisplay.emit();
         return false;
     }
     const std::vector<std::int64_t> hits =
@@ -121,6 +122,7 @@ bool Editor::whenMouseDown(Viewport& view) {
 bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
+        needsDisplay.emit();
         return true;
     }
     Model& model = *mesh->model();

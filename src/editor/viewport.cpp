@@ -26,10 +26,10 @@ void Viewport::mouseDown(Vec2 normalizedPosition) {
     if (!owner_) {
         return;
     }
+    // The press shows from the next frame on, which reads the flag set here.
     if (!owner_->whenMouseDown(*this)) {
         isMouseDown = true;
     }
-    owner_->needsDisplay.emit();
 }
 
 void Viewport::mouseDragged(Vec2 normalizedPosition, Vec2 deviceDelta) {
@@ -40,7 +40,6 @@ void Viewport::mouseDragged(Vec2 normalizedPosition, Vec2 deviceDelta) {
     if (!owner_->whenMouseDragged(*this, deviceDelta)) {
         isMouseDragged = true;
     }
-    owner_->needsDisplay.emit();
 }
 
 void Viewport::mouseUp() {

@@ -65,17 +65,15 @@ MainWindow::MainWindow(QWidget* parent)
     m_refusalConnection =
         m_detail.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });
     m_selectionConnection =
-        m_split.selectedNodeChanged.connect([this](const NodePtr&, const NodePtr&) {
-            refreshApplyButton();
-            updateViewports();
-        });
+        m_split.selectedNodeChanged.connect(
+            [this](const NodePtr&, const NodePtr&) { refreshApplyButton(); });
 
     m_outline = new OutlinePanel(m_split, m_ui->outlineArea);
     auto* outlineLayout = new QVBoxLayout(m_ui->outlineArea);
     outlineLayout->setContentsMargins(0, 0, 0, 0);
     outlineLayout->addWidget(m_outline);
-    // Opacity changes touch no selection, so the panel asks for the repaint itself.
-    connect(m_outline, &OutlinePanel::needsDisplay, this, &MainWindow::updateViewports);
+    // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
+    connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_detail.needsDisplay.emit(); });
 
     m_detail.bindViewports({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
                           m_ui->bottomRightView});
@@ -131,8 +129,6 @@ void MainWindow::refreshPickers() {
 void MainWindow::refreshApplyButton() { m_ui->applyButton->setEnabled(m_detail.canApply()); }
 
 void MainWindow::updateViewports() {
-    // The outline panel's edits reach the scene without the controller: forget the frame.
-    m_detail.frameData.invalidate();
     for (GLView* view : viewports()) {
         view->update();
     }
