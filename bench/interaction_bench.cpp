@@ -153,10 +153,7 @@ void VertexMove(benchmark::State& state) {
     // selection and drags it), then points spread over the grid up to 1,000.
     view.normalizedMouseStartLocation = at;
     view.normalizedPointerPosition = at;
-    controller.selectionFunction(*view.clickSelectionVolume, 0,
-                                 SelectionFunctionContext{true, view.camera(), &view});
-    std::vector<std::int64_t> ids = pointsInsideVolume(
-        volumePlanes(*view.clickSelectionVolume->model()->layer()), layer);
+    std::vector<std::int64_t> ids = pointsInside(controller.selectionSides(view, true), layer);
     const size_t count = layer.positions.size();
     for (size_t i = 0; ids.size() < 1000; ++i) {
         const auto id = static_cast<std::int64_t>(i * (count / 1000));

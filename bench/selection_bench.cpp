@@ -33,7 +33,6 @@ struct GridSession {
         camera->localMatrix = Matrix::translation({0, 0, 0.75f});
         view.attach(camera, &controller);
         view.selectionVolume = Mesh::make(Model::makeCube());
-        view.clickSelectionVolume = Mesh::make(Model::makeCube());
         controller.viewports.push_back(&view);
     }
     ~GridSession() { controller.tool.reset(); }

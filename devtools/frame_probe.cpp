@@ -107,10 +107,8 @@ class FrameProbe : public QObject {
             // drags it, then points spread over the grid up to 1,000.
             m_view->normalizedMouseStartLocation = normalizedOf(m_position);
             m_view->normalizedPointerPosition = m_view->normalizedMouseStartLocation;
-            controller.selectionFunction(*m_view->clickSelectionVolume, 0,
-                                         SelectionFunctionContext{true, m_view->camera(), m_view});
-            std::vector<std::int64_t> ids = pointsInsideVolume(
-                volumePlanes(*m_view->clickSelectionVolume->model()->layer()), *grid);
+            std::vector<std::int64_t> ids =
+                pointsInside(controller.selectionSides(*m_view, true), *grid);
             const size_t count = grid->positions.size();
             for (size_t i = 0; ids.size() < 1000; ++i) {
                 const auto id = static_cast<std::int64_t>(i * (count / 1000));

@@ -143,7 +143,6 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
         view->attach(cameras[i], this);
         viewports.push_back(view);
         view->selectionVolume = Mesh::make(Model::makeCube());
-        view->clickSelectionVolume = Mesh::make(Model::makeCube());
         // The first camera sits close to the grid, the others further back.
         cameras[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
     }

@@ -1,28 +1,21 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/frame_data.h"
 #include "editor/document.h"
+#include "editor/frame_data.h"
 #include "editor/viewport.h"
+#include "geometry/plane.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
 #include "tools/operation.h"
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tessel {
-
-// Handed to the selection function: which volume to shape and from which viewport.
-struct SelectionFunctionContext {
-    bool flag;  // true: the click box; false: the dragged rectangle
-    CameraPtr camera;
-    Viewport* view;
-};
 
 // The controller of the editing area: modes and tools, the four cameras and viewports, the
 // active tool, the point and face selections, and the input handlers.
@@ -93,8 +86,10 @@ public:
     bool canApply() const { return selectedMesh() != nullptr; }
     void renderingOptionsControlClicked(int segment, bool selected);
 
-    // Shapes a selection volume from the viewport's pointer (click box or rectangle).
-    void selectionFunction(Mesh& selectionMesh, double time, const SelectionFunctionContext& context);
+    // The four sides of what the viewport's click box (around the press) or dragged rectangle
+    // (from the press to the pointer) selects from; the dragged one also shapes the viewport's
+    // selection volume, which draws it.
+    std::array<Plane, 4> selectionSides(const Viewport& view, bool isClick);
 
 private:
     // Gives the memory of a large preview back to the system once it is dropped.

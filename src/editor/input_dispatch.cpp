@@ -1,4 +1,4 @@
-// The controller's pointer handlers and the shaping of the selection volumes.
+// The editor's pointer handlers and the rectangles they select with.
 
 #include "editor/editor.h"
 
@@ -8,64 +8,22 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 
 namespace tessel {
 
-namespace {
-
-double secondsSince1970() {
-    using namespace std::chrono;
-    return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-// The points of `layer` inside the volume mesh's current shape.
-std::vector<std::int64_t> hitsOf(Mesh& volume, const Layer& layer) {
-    return pointsInsideVolume(volumePlanes(*volume.model()->layer()), layer);
-}
-
-} // namespace
-
-void Editor::selectionFunction(Mesh& selectionMesh, double /*time*/,
-                                             const SelectionFunctionContext& context) {
-    TESSEL_CHECK(context.view != nullptr, "Editor::selectionFunction",
-                 "the context names no viewport");
-    Viewport& view = *context.view;
+std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) {
     const Vec2 start = devicePosition(view.normalizedMouseStartLocation);
-    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
-
-    // (x1, y1) is the upper-left corner and (x2, y2) the lower-right one, as in the click box:
-    // the side planes then face outward whichever way the rectangle was dragged.
-    float x1, y1, x2, y2;
-    if (context.flag) {
-        x1 = start.x - 0.02f;
-        y1 = start.y + 0.02f;
-        x2 = start.x + 0.02f;
-        y2 = start.y - 0.02f;
-    } else {
-        x1 = std::min(start.x, pointer.x);
-        x2 = std::max(start.x, pointer.x);
-        y1 = std::max(start.y, pointer.y);
-        y2 = std::min(start.y, pointer.y);
+    const ScreenRectangle rectangle =
+        isClick ? ScreenRectangle::around(start)
+                : ScreenRectangle::between(start, devicePosition(view.normalizedPointerPosition));
+    const std::array<Vector3, 8> corners =
+        selectionCorners(rectangle, view.node()->matrix().inverted());
+    if (!isClick && view.selectionVolume) {
+        // The dragged rectangle is drawn as the box it selects from.
+        const LayerPtr box = view.selectionVolume->model()->committed();
+        std::copy(corners.begin(), corners.end(), box->positions.begin());
     }
-
-    const LayerPtr layer = selectionMesh.model()->layer();
-    TESSEL_CHECK(layer->positions.size() >= 8, "Editor::selectionFunction",
-                 "a selection volume needs 8 points, got " << layer->positions.size());
-    const Matrix inverse = view.node()->matrix().inverted();
-    const float n = selectionNearDepth;
-    const float f = selectionFarDepth;
-    auto place = [&](size_t index, float x, float y, float z) {
-        layer->positions[index] = unproject(x, y, z, inverse);
-    };
-    place(6, x1, y1, n);
-    place(5, x1, y2, n);
-    place(4, x2, y2, n);
-    place(7, x2, y1, n);
-    place(2, x1, y1, f);
-    place(1, x1, y2, f);
-    place(0, x2, y2, f);
-    place(3, x2, y1, f);
+    return tessel::selectionSides(corners);
 }
 
 bool Editor::whenMouseDown(Viewport& view) {
@@ -77,10 +35,6 @@ bool Editor::whenMouseDown(Viewport& view) {
     }
     setRecentView(view);
 
-    TESSEL_CHECK(view.clickSelectionVolume != nullptr, "Editor::whenMouseDown",
-                 "the viewport has no click selection volume");
-    selectionFunction(*view.clickSelectionVolume, secondsSince1970(),
-                      SelectionFunctionContext{true, view.camera(), &view});
 
     // Hold the tool: a handler may replace it while it still runs.
     const OperationPtr current = tool;
@@ -98,7 +52,7 @@ bool Editor::whenMouseDown(Viewport& view) {
         return false;
     }
     const std::vector<std::int64_t> hits =
-        hitsOf(*view.clickSelectionVolume, *mesh->model()->layer());
+        pointsInside(selectionSides(view, true), *mesh->model()->layer());
     if (hits.empty()) {
         selectedPointsIds.clear();
         isDuringSelection = true;
@@ -135,11 +89,7 @@ bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     model.invalidatePreview();
 
     if (selecting) {
-        TESSEL_CHECK(view.selectionVolume != nullptr, "Editor::whenMouseDragged",
-                     "the viewport has no selection volume");
-        selectionFunction(*view.selectionVolume, secondsSince1970(),
-                          SelectionFunctionContext{false, view.camera(), &view});
-        selectedPointsIds = hitsOf(*view.selectionVolume, *layer);
+        selectedPointsIds = pointsInside(selectionSides(view, false), *layer);
         needsDisplay.emit();
         return false;
     }

@@ -49,9 +49,9 @@ public:
     bool renderLines = true;
     bool renderFilled = true;
 
-    // Selection volumes (cube meshes), set by the controller when it loads its views.
+    // The box a rectangle selection draws (a cube mesh), set by the editor when it binds the
+    // viewport.
     MeshPtr selectionVolume;
-    MeshPtr clickSelectionVolume;
 
     // Pointer state.
     Vec2 normalizedPointerPosition;

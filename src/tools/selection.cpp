@@ -6,44 +6,51 @@
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 
+#include <algorithm>
+
 namespace tessel {
 
-std::vector<Plane> volumePlanes(const Layer& volumeLayer) {
-    std::vector<Plane> planes;
-    planes.reserve(volumeLayer.triangles.size());
-    const std::vector<Vector3>& p = volumeLayer.positions;
-    for (const Triangle& t : volumeLayer.triangles) {
-        planes.push_back(triangle::plane(p[t[0]], p[t[1]], p[t[2]]));
-    }
-    return planes;
+ScreenRectangle ScreenRectangle::between(Vec2 a, Vec2 b) {
+    return {std::min(a.x, b.x), std::max(a.y, b.y), std::max(a.x, b.x), std::min(a.y, b.y)};
 }
 
-std::vector<std::int64_t> pointsInsideVolume(const std::vector<Plane>& planes, const Layer& layer) {
-    TESSEL_CHECK(planes.size() >= 11, "pointsInsideVolume",
-                 "a selection volume needs at least 11 planes, got " << planes.size());
-    // One triangle of each side face; the near and far faces do not limit the volume.
+ScreenRectangle ScreenRectangle::around(Vec2 click) {
+    return {click.x - 0.02f, click.y + 0.02f, click.x + 0.02f, click.y - 0.02f};
+}
+
+std::array<Vector3, 8> selectionCorners(const ScreenRectangle& r, const Matrix& inverse) {
+    const float n = selectionNearDepth;
+    const float f = selectionFarDepth;
+    return {unproject(r.x2, r.y2, f, inverse), unproject(r.x1, r.y2, f, inverse),
+            unproject(r.x1, r.y1, f, inverse), unproject(r.x2, r.y1, f, inverse),
+            unproject(r.x2, r.y2, n, inverse), unproject(r.x1, r.y2, n, inverse),
+            unproject(r.x1, r.y1, n, inverse), unproject(r.x2, r.y1, n, inverse)};
+}
+
+std::array<Plane, 4> selectionSides(const std::array<Vector3, 8>& c) {
+    // Each side through three of its corners, wound so that its normal faces outward on the
+    // right and left and inward at the bottom and top.
+    return {triangle::plane(c[0], c[7], c[4]), triangle::plane(c[1], c[5], c[6]),
+            triangle::plane(c[0], c[5], c[1]), triangle::plane(c[3], c[2], c[6])};
+}
+
+std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer) {
     struct Side {
         Vector3 normal;
         Vector3 origin;
     };
-    auto side = [&](size_t k) {
-        TESSEL_CHECK(planes[k].origin_.has_value(), "pointsInsideVolume",
-                     "plane " << k << " has no origin");
-        return Side{planes[k].normal(), *planes[k].origin_};
-    };
-    const Side x2 = side(4);
-    const Side x1 = side(6);
-    const Side y2 = side(8);
-    const Side y1 = side(10);
-
-    // One pass with all four tests is the intersection of the four per-plane sets. The
-    // distances are computed as Plane::signedDistance does, so a point on a side stays inside.
+    Side s[4];
+    for (int k = 0; k < 4; ++k) {
+        TESSEL_CHECK(sides[k].origin_.has_value(), "pointsInside", "side " << k << " has no origin");
+        s[k] = {sides[k].normal(), *sides[k].origin_};
+    }
+    // Distances as Plane::signedDistance computes them, so a point on a side stays inside.
     std::vector<std::int64_t> inside;
     const size_t count = layer.positions.size();
     for (size_t i = 0; i < count; ++i) {
         const Vector3& p = layer.positions[i];
-        if (x2.normal.dot(p - x2.origin) <= 0 && x1.normal.dot(p - x1.origin) <= 0 &&
-            y2.normal.dot(p - y2.origin) >= 0 && y1.normal.dot(p - y1.origin) >= 0) {
+        if (s[0].normal.dot(p - s[0].origin) <= 0 && s[1].normal.dot(p - s[1].origin) <= 0 &&
+            s[2].normal.dot(p - s[2].origin) >= 0 && s[3].normal.dot(p - s[3].origin) >= 0) {
             inside.push_back(static_cast<std::int64_t>(i));
         }
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "editor/viewport.h"
+#include "geometry/matrix.h"
 #include "geometry/plane.h"
 #include "mesh/layer.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -16,12 +18,28 @@ class Editor;
 inline constexpr float selectionNearDepth = 5e-7f;
 inline constexpr float selectionFarDepth = 0.9999995f;
 
-// The planes of all polygons of a selection volume's first layer, in polygon order.
-std::vector<Plane> volumePlanes(const Layer& volumeLayer);
+// A rectangle on the screen in device coordinates, (x1, y1) its upper-left corner and (x2, y2)
+// its lower-right one.
+struct ScreenRectangle {
+    float x1, y1, x2, y2;
 
-// Ids of the layer's points inside the volume bounded by planes 4, 6 (d ≤ 0) and 8, 10 (d ≥ 0).
-// Fewer than 11 planes is a programming error. Order unspecified.
-std::vector<std::int64_t> pointsInsideVolume(const std::vector<Plane>& planes, const Layer& layer);
+    // The rectangle between two corners, whichever way it was dragged.
+    static ScreenRectangle between(Vec2 a, Vec2 b);
+    // The small box a click selects with, around the click.
+    static ScreenRectangle around(Vec2 click);
+};
+
+// What the rectangle shows between the near and far selection depths: its eight corners, in
+// the order of the cube's points (Model::makeCube), so that a cube mesh can draw it.
+std::array<Vector3, 8> selectionCorners(const ScreenRectangle& rectangle,
+                                        const Matrix& inverseViewProjection);
+
+// The four side planes of those corners: right, left, bottom, top. A point is inside when it
+// lies behind the first two and in front of the last two (a point on a side counts).
+std::array<Plane, 4> selectionSides(const std::array<Vector3, 8>& corners);
+
+// Ids of the layer's points inside the four sides, ascending.
+std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer);
 
 // The face click shared by the polygon tools: empties the face selection, picks the polygon of
 // the selected mesh under the viewport's pointer, records its id and returns the picked point.

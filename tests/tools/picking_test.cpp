@@ -72,14 +72,13 @@ TEST(SelectionTest, TheClickBoxHoldsTheWholeLineOfSightWithoutDepthLimitOrOcclus
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
     view.normalizedMouseStartLocation = view.normalizedOf({0.25f, 0.25f, 0});
-    editor.controller.selectionFunction(*view.clickSelectionVolume, 0, {true, nullptr, &view});
     const LayerPtr points = makeLayer({{0.25f, 0.25f, 0},
                                        {0.75f, 0.75f, -5},
                                        {2.5f, 2.5f, -22.5f},
                                        {0.1f, 0.1f, 1.5f},
                                        {0.3f, 0.25f, 0}});
-    const std::vector<Plane> planes = volumePlanes(*view.clickSelectionVolume->model()->layer());
-    EXPECT_THAT(pointsInsideVolume(planes, *points), ::testing::UnorderedElementsAre(0, 1, 2, 3));
+    EXPECT_THAT(pointsInside(editor.controller.selectionSides(view, true), *points),
+                ::testing::ElementsAre(0, 1, 2, 3));
 }
 
 } // namespace tessel::testing
