@@ -2,8 +2,8 @@
 // GPU (flatten the scene, take each mesh's shown layer and the index lists built for it in this
 // frame, or build them). GL calls are not included.
 
-#include "editor/editor.h"
 #include "editor/document.h"
+#include "editor/editor.h"
 
 #include "grid_sizes.h"
 

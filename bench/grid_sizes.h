@@ -15,13 +15,10 @@ namespace grid_sizes {
 constexpr int segmentsFor(std::int64_t count) {
     switch (count) {
     case 100352:
-    case 50625:
-        return 224;
+    case 50625: return 224;
     case 200978:
-    case 100489:
-        return 317;
-    default:
-        return 0;
+    case 100489: return 317;
+    default: return 0;
     }
 }
 

@@ -81,9 +81,7 @@ struct Session {
 };
 
 // Viewport 0's camera sees world (x, y) of the grid at normalized (0.5 − x, 0.5 + y).
-Vec2 normalizedOf(const Vector3& world) {
-    return {0.5f - world.x, 0.5f + world.y};
-}
+Vec2 normalizedOf(const Vector3& world) { return {0.5f - world.x, 0.5f + world.y}; }
 
 // A position inside a grid face near the centre, off every edge at both sizes.
 constexpr Vec2 kInsideAFace{0.39f, 0.54f};
@@ -91,7 +89,7 @@ constexpr Vec2 kInsideAFace{0.39f, 0.54f};
 // Drags back and forth along `direction` (normalized units per event) from the press position,
 // turning every 40 events, so that every event changes the preview.
 class DragPath {
-  public:
+public:
     DragPath(Vec2 start, Vec2 direction) : position_(start), step_(direction) {}
     Vec2 next() {
         if (count_++ % 40 == 0) {
@@ -102,7 +100,7 @@ class DragPath {
         return position_;
     }
 
-  private:
+private:
     Vec2 position_;
     Vec2 step_;
     float sign_ = -1;
@@ -188,15 +186,9 @@ void pressedFaceDrag(benchmark::State& state, int tool) {
     runDrag(state, session, kInsideAFace, {0.002f, 0.001f});
 }
 
-void PolygonMove(benchmark::State& state) {
-    pressedFaceDrag(state, 0);
-}
-void PolygonScale(benchmark::State& state) {
-    pressedFaceDrag(state, 1);
-}
-void Extrude(benchmark::State& state) {
-    pressedFaceDrag(state, 3);
-}
+void PolygonMove(benchmark::State& state) { pressedFaceDrag(state, 0); }
+void PolygonScale(benchmark::State& state) { pressedFaceDrag(state, 1); }
+void Extrude(benchmark::State& state) { pressedFaceDrag(state, 3); }
 
 // --- Polygon "Plane cut": the plane x = 0.001 (turned there beforehand), grabbed on the grid
 // and moved sideways, so every event cuts one column of cells somewhere else ---

@@ -95,7 +95,8 @@ void drawFrames(testing::FakeEditor& editor) {
     for (int frame = 0; frame < 2; ++frame) {
         editor.controller.needsDisplay.emit();
         for (testing::FakeViewport& view : editor.views) {
-            const std::vector<DrawItem> items = editor.controller.frameData.prepare(view, editor.controller);
+            const std::vector<DrawItem> items =
+                editor.controller.frameData.prepare(view, editor.controller);
             benchmark::DoNotOptimize(items.data());
         }
     }

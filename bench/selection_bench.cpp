@@ -5,8 +5,8 @@
 //
 // The editor is set up as at run time without a window: a controller with one viewport whose
 // camera looks at the whole grid from (0, 0, 0.75), the grid selected, Vertex mode.
-#include "editor/editor.h"
 #include "editor/document.h"
+#include "editor/editor.h"
 #include "tools/picking.h"
 #include "tools/tool_support.h"
 

@@ -3,8 +3,8 @@
 // event triggers it: the preview is made stale, then the model's layer is read, which evaluates
 // it and releases the previous one. The argument is the triangle count, so they print as e.g.
 // ExtrudePreview/100352.
-#include "editor/editor.h"
 #include "editor/document.h"
+#include "editor/editor.h"
 #include "editor/viewport.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
@@ -25,7 +25,7 @@ namespace {
 using namespace tessel;
 
 class BenchViewport final : public Viewport {
-  public:
+public:
     float aspectRatio() const override { return 1; }
 };
 
@@ -82,12 +82,8 @@ template <class Tool> void pressedFacePreview(benchmark::State& state) {
     evaluatePreviews(state, editor.model());
 }
 
-void ExtrudePreview(benchmark::State& state) {
-    pressedFacePreview<Extrude>(state);
-}
-void PolygonMovePreview(benchmark::State& state) {
-    pressedFacePreview<PolygonTranslation>(state);
-}
+void ExtrudePreview(benchmark::State& state) { pressedFacePreview<Extrude>(state); }
+void PolygonMovePreview(benchmark::State& state) { pressedFacePreview<PolygonTranslation>(state); }
 
 // The plane x = 0.001: it crosses one column of cells, through no vertex.
 void PlaneCutPreview(benchmark::State& state) {

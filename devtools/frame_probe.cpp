@@ -27,9 +27,7 @@ constexpr int kSegments = 224;
 // A move that shows no frame within this time counts as lost, and the drag goes on.
 constexpr int kFrameTimeoutMs = 2000;
 
-double seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // One move event and the frame that showed it, in seconds.
 struct Sample {
@@ -40,7 +38,7 @@ struct Sample {
 };
 
 class FrameProbe : public QObject {
-  public:
+public:
     FrameProbe(MainWindow& window, QString tool, double duration)
         : QObject(&window), m_window(window), m_view(window.viewports()[0]),
           m_tool(std::move(tool)), m_duration(duration) {
@@ -78,7 +76,7 @@ class FrameProbe : public QObject {
         });
     }
 
-  private:
+private:
     // The grid, the tool and the press position; false for an unknown tool.
     bool prepare() {
         Editor& controller = m_window.editor();

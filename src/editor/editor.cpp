@@ -49,8 +49,7 @@ CameraStep cameraStep(const std::optional<std::string>& characters) {
 
 } // namespace
 
-Editor::Editor(Document& owner)
-    : cameras(makeCameras()), owner_(owner) {
+Editor::Editor(Document& owner) : cameras(makeCameras()), owner_(owner) {
     // First subscriber: the preview is brought up to date and the frame's data forgotten before
     // any viewport hears of the change, so that drawing only ever reads.
     needsDisplay.connect([this] {
@@ -113,8 +112,8 @@ void Editor::returnMemoryOfDroppedPreview() {
 }
 
 void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
-    TESSEL_CHECK(viewports.empty() && selectionConnection_ == 0,
-                 "Editor::bindViewports", "the views are already loaded");
+    TESSEL_CHECK(viewports.empty() && selectionConnection_ == 0, "Editor::bindViewports",
+                 "the views are already loaded");
     for (size_t i = 0; i < views.size(); ++i) {
         TESSEL_CHECK(views[i] != nullptr, "Editor::bindViewports",
                      "viewport " << i << " is not connected");
@@ -206,8 +205,8 @@ void Editor::toolSelected(int tag) {
 }
 
 void Editor::modeSelected(int tag) {
-    TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()),
-                 "Editor::modeSelected", "mode tag " << tag << " out of range");
+    TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()), "Editor::modeSelected",
+                 "mode tag " << tag << " out of range");
     selectedPointsIds.clear();
     selectedFacesIds.clear();
     const Mode newMode = static_cast<Mode>(tag);

@@ -23,7 +23,6 @@ class Editor {
 public:
     enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
 
-
     explicit Editor(Document& owner);
     ~Editor();
     Editor(const Editor&) = delete;

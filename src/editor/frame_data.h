@@ -80,8 +80,7 @@ private:
         bool matches(const LayerPtr& l, bool selected) const;
     };
 
-    const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected,
-                                 const Editor& owner);
+    const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected, const Editor& owner);
 
     // Unique pointers: the data handed out must not move when entries are added.
     std::vector<std::unique_ptr<Entry>> entries_;

@@ -12,8 +12,7 @@ namespace tessel {
 // The rows and columns of the selected quad grid, as the panel's fields show and edit them.
 class GridSizePanel {
 public:
-    explicit GridSizePanel(const Document* document = nullptr)
-        : document(document) {}
+    explicit GridSizePanel(const Document* document = nullptr) : document(document) {}
 
     // Where the selected mesh is found.
     const Document* document;

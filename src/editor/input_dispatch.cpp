@@ -35,7 +35,6 @@ bool Editor::whenMouseDown(Viewport& view) {
     }
     setRecentView(view);
 
-
     // Hold the tool: a handler may replace it while it still runs.
     const OperationPtr current = tool;
     if (mode != Mode::Vertex) {

@@ -10,8 +10,7 @@ namespace tessel {
 // The opacity slider of the selected mesh's material.
 class MaterialPanel {
 public:
-    explicit MaterialPanel(const Document* document = nullptr)
-        : document(document) {}
+    explicit MaterialPanel(const Document* document = nullptr) : document(document) {}
 
     // Where the selected mesh is found.
     const Document* document;

@@ -43,7 +43,8 @@ void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
         // The corners as they are stored.
         out.ordinary.resize(3 * triangles.size());
         if (!triangles.empty()) {
-            std::memcpy(out.ordinary.data(), triangles.data(), out.ordinary.size() * sizeof(std::uint32_t));
+            std::memcpy(out.ordinary.data(), triangles.data(),
+                        out.ordinary.size() * sizeof(std::uint32_t));
         }
         return;
     }

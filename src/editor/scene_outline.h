@@ -1,9 +1,9 @@
 #pragma once
 
 #include "base/signal.h"
-#include "editor/material_panel.h"
-#include "editor/grid_size_panel.h"
 #include "editor/document.h"
+#include "editor/grid_size_panel.h"
+#include "editor/material_panel.h"
 
 #include <string>
 #include <vector>

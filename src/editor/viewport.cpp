@@ -15,9 +15,7 @@ void Viewport::attach(CameraPtr camera, Editor* owner) {
     camera_ = std::move(camera);
     owner_ = owner;
     // Evaluated on every read, so camera moves and resizes need no notification.
-    node_->finalizer = [this, camera = camera_] {
-        return camera->viewProjection(aspectRatio());
-    };
+    node_->finalizer = [this, camera = camera_] { return camera->viewProjection(aspectRatio()); };
 }
 
 void Viewport::mouseDown(Vec2 normalizedPosition) {

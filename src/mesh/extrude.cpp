@@ -15,9 +15,9 @@ void extrude(Layer& layer, size_t face, float distance) {
     const Vector3 moved[3] = {p[a] + d, p[b] + d, p[e] + d};
     p.insert(p.end(), moved, moved + 3);
     layer.triangles[face] = {a2, b2, e2};
-    layer.triangles.insert(layer.triangles.end(), {Triangle{a2, a, b}, Triangle{a2, b, b2},
-                                                   Triangle{a, a2, e2}, Triangle{a, e2, e},
-                                                   Triangle{b, e, b2}, Triangle{e, e2, b2}});
+    layer.triangles.insert(layer.triangles.end(),
+                           {Triangle{a2, a, b}, Triangle{a2, b, b2}, Triangle{a, a2, e2},
+                            Triangle{a, e2, e}, Triangle{b, e, b2}, Triangle{e, e2, b2}});
 }
 
 } // namespace tessel

@@ -60,7 +60,8 @@ ModelPtr Model::makeQuad(const ParamsPtr& params) {
     model->params_ = params;
     model->followsParams_ = true;
     // The params may outlive the model: they refer back weakly.
-    const auto regenerate = [weak = std::weak_ptr<Model>(model)](std::int64_t old, std::int64_t now) {
+    const auto regenerate = [weak = std::weak_ptr<Model>(model)](std::int64_t old,
+                                                                 std::int64_t now) {
         const ModelPtr self = weak.lock();
         if (self && self->followsParams_ && old != now) {
             self->committed_ =
@@ -74,11 +75,26 @@ ModelPtr Model::makeQuad(const ParamsPtr& params) {
 }
 
 ModelPtr Model::makeCube() {
-    LayerPtr layer = makeLayer(
-        {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1},
-         {-1, 1, 1}},
-        {{0, 1, 2}, {0, 2, 3}, {4, 6, 5}, {4, 7, 6}, {0, 7, 4}, {0, 3, 7}, {1, 5, 6}, {1, 6, 2},
-         {0, 5, 1}, {0, 4, 5}, {3, 2, 6}, {3, 6, 7}});
+    LayerPtr layer = makeLayer({{-1, -1, -1},
+                                {1, -1, -1},
+                                {1, 1, -1},
+                                {-1, 1, -1},
+                                {-1, -1, 1},
+                                {1, -1, 1},
+                                {1, 1, 1},
+                                {-1, 1, 1}},
+                               {{0, 1, 2},
+                                {0, 2, 3},
+                                {4, 6, 5},
+                                {4, 7, 6},
+                                {0, 7, 4},
+                                {0, 3, 7},
+                                {1, 5, 6},
+                                {1, 6, 2},
+                                {0, 5, 1},
+                                {0, 4, 5},
+                                {3, 2, 6},
+                                {3, 6, 7}});
     return Model::make(std::move(layer));
 }
 
@@ -99,7 +115,8 @@ ModelPtr Model::makePlane(const Plane& plane) {
         p = {0, c, -b};
         q = {b * b + c * c, -a * b, -a * c};
     }
-    LayerPtr layer = makeLayer({{0, 0, 0}, p, q, -p, -q}, {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}});
+    LayerPtr layer =
+        makeLayer({{0, 0, 0}, p, q, -p, -q}, {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}});
     for (Vector3& point : layer->positions) {
         point = point * 2.2f;
         point += *plane.origin_;

@@ -28,8 +28,8 @@ using Line = std::pair<Vector3, Vector3>;
 // ids shift down), additions are appended, and an edit that replaces a face in place keeps its id.
 //
 // Invariants: every corner of every triangle is an id below positions.size(), and no triangle
-// repeats a corner. Every edit keeps them; ids passed to an edit are the caller's obligation (a bad one is a programming error that
-// stops the program, never undefined behaviour).
+// repeats a corner. Every edit keeps them; ids passed to an edit are the caller's obligation (a bad
+// one is a programming error that stops the program, never undefined behaviour).
 struct Layer {
     std::vector<Vector3> positions;
     std::vector<Triangle> triangles;
@@ -39,7 +39,8 @@ struct Layer {
 
 using LayerPtr = std::shared_ptr<Layer>;
 
-inline LayerPtr makeLayer(std::vector<Vector3> positions = {}, std::vector<Triangle> triangles = {}) {
+inline LayerPtr makeLayer(std::vector<Vector3> positions = {},
+                          std::vector<Triangle> triangles = {}) {
     return std::make_shared<Layer>(Layer{std::move(positions), std::move(triangles), std::nullopt});
 }
 

@@ -82,7 +82,9 @@ public:
 
     // A model committed to `layer` (an empty layer when null).
     explicit Model(LayerPtr layer = nullptr);
-    static ModelPtr make(LayerPtr layer = nullptr) { return std::make_shared<Model>(std::move(layer)); }
+    static ModelPtr make(LayerPtr layer = nullptr) {
+        return std::make_shared<Model>(std::move(layer));
+    }
 
     // The committed layer. A grid's is generated again on every change of its params, until the
     // first commit.

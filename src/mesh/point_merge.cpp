@@ -19,10 +19,10 @@
 //   nothing. The turns of the later points are all taken.
 //
 // Why one weld here equals weld(), given triangles that never repeat a corner:
-// replacing each listed point by the new point P leaves no face using a listed point; the faces that can collapse are exactly those
-// that now hold P twice; the points that a collapse or the final orphan sweep can remove are
-// the vertices of the collapsed faces and P itself, plus, at the first weld only, the points
-// that were unused from the start.
+// replacing each listed point by the new point P leaves no face using a listed point; the faces
+// that can collapse are exactly those that now hold P twice; the points that a collapse or the
+// final orphan sweep can remove are the vertices of the collapsed faces and P itself, plus, at the
+// first weld only, the points that were unused from the start.
 #include "mesh/point_merge.h"
 
 #include "base/check.h"
@@ -55,7 +55,7 @@ bool isFinite(const Vector3& p) {
 // which costs a few more distance tests but keeps the array small enough to stay in cache. Lists
 // keep records that have since been removed; callers skip them.
 class CellIndex {
-  public:
+public:
     CellIndex(size_t expected, std::uint32_t first) : first_(first) {
         size_t capacity = 1024;
         while (capacity < 2 * expected) {
@@ -94,7 +94,7 @@ class CellIndex {
         }
     }
 
-  private:
+private:
     // Eight merge distances: most points then need their own cell only.
     static constexpr double kCellsPerUnit = 1 / (8 * 5e-7);
     // The merge distance in cells, with a margin for the rounding of positions and distances.
@@ -230,7 +230,7 @@ struct Buffers {
 };
 
 class BatchMerge : private Buffers {
-  public:
+public:
     BatchMerge(Layer& layer, Buffers&& buffers) : Buffers(std::move(buffers)), layer_(layer) {}
 
     // Hands the working lists back for the next merge.
@@ -327,7 +327,7 @@ class BatchMerge : private Buffers {
         }
     }
 
-  private:
+private:
     using Ring = Triangle;
 
     // Point i's turn: a weld of the live points near it, in layer order, then i itself. While

@@ -29,13 +29,13 @@ void mergeCoincidentPoints(Layer& layer);
 // coincide, and a search structure over them. Kept between merges of layers whose first points
 // stand at bit-for-bit the same positions (the successive cuts of one mesh).
 class PointMergeMemo {
-  public:
+public:
     PointMergeMemo();
     ~PointMergeMemo();
     PointMergeMemo(PointMergeMemo&&) noexcept;
     PointMergeMemo& operator=(PointMergeMemo&&) noexcept;
 
-  private:
+private:
     friend void mergeCoincidentPoints(Layer& layer, size_t settled, PointMergeMemo& memo);
     struct State;
     std::unique_ptr<State> state_;

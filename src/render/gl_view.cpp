@@ -56,12 +56,11 @@ void GLView::initializeGL() {
     m_renderer = std::make_unique<Renderer>();
     m_renderer->initialize();
     disconnect(m_contextConnection);
-    m_contextConnection =
-        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-            makeCurrent();
-            releaseGL();
-            doneCurrent();
-        });
+    m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        releaseGL();
+        doneCurrent();
+    });
 }
 
 void GLView::releaseGL() {
@@ -128,11 +127,8 @@ void GLView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Meta:
     case Qt::Key_Alt:
     case Qt::Key_AltGr:
-    case Qt::Key_CapsLock:
-        QOpenGLWidget::keyPressEvent(event);
-        return;
-    default:
-        break;
+    case Qt::Key_CapsLock: QOpenGLWidget::keyPressEvent(event); return;
+    default: break;
     }
     if (owner() == nullptr) {
         QOpenGLWidget::keyPressEvent(event);

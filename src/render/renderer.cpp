@@ -60,8 +60,8 @@ void Renderer::initialize() {
         auto shader = std::make_unique<QOpenGLShader>(
             isVertexStage(name) ? QOpenGLShader::Vertex : QOpenGLShader::Fragment);
         TESSEL_CHECK(shader->compileSourceCode(file.readAll()), "Renderer::initialize",
-                     "shader stage " << name << " does not compile: "
-                                     << shader->log().toStdString());
+                     "shader stage " << name
+                                     << " does not compile: " << shader->log().toStdString());
         m_shaders[name] = std::move(shader);
     }
 

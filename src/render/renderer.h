@@ -30,9 +30,9 @@ class Viewport;
 class Renderer : protected QOpenGLFunctions_3_3_Core {
 public:
     // The shader stages, by the names the draw list uses.
-    static constexpr std::array<const char*, 5> shaderNames{
-        "whiteVertexShader", "vertexShader", "fragmentShader", "selectedPrimitive",
-        "cuttingPlaneFragmentShader"};
+    static constexpr std::array<const char*, 5> shaderNames{"whiteVertexShader", "vertexShader",
+                                                            "fragmentShader", "selectedPrimitive",
+                                                            "cuttingPlaneFragmentShader"};
 
     Renderer();
     ~Renderer();

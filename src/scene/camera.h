@@ -11,7 +11,9 @@ using CameraPtr = std::shared_ptr<Camera>;
 class Camera : public Node {
 public:
     explicit Camera(std::string name);
-    static CameraPtr make(std::string name = {}) { return std::make_shared<Camera>(std::move(name)); }
+    static CameraPtr make(std::string name = {}) {
+        return std::make_shared<Camera>(std::move(name));
+    }
 
     float fov = 1.0f;
     float zn = 0.125f;

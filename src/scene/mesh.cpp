@@ -2,7 +2,8 @@
 
 namespace tessel {
 
-Mesh::Mesh(ModelPtr model, std::string name) : Node(std::move(name), {}), model_(std::move(model)) {}
+Mesh::Mesh(ModelPtr model, std::string name)
+    : Node(std::move(name), {}), model_(std::move(model)) {}
 
 MeshPtr Mesh::make(ModelPtr model, std::string name) {
     return std::make_shared<Mesh>(std::move(model), std::move(name));

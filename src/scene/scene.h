@@ -16,7 +16,9 @@ using ScenePtr = std::shared_ptr<Scene>;
 class Scene {
 public:
     explicit Scene(std::vector<NodePtr> nodes = {});
-    static ScenePtr make(std::vector<NodePtr> nodes = {}) { return std::make_shared<Scene>(std::move(nodes)); }
+    static ScenePtr make(std::vector<NodePtr> nodes = {}) {
+        return std::make_shared<Scene>(std::move(nodes));
+    }
 
     const std::vector<NodePtr>& nodes() const { return nodes_; }
     void setNodes(std::vector<NodePtr> nodes);

@@ -18,7 +18,7 @@ namespace tessel {
 class MeshTranslation final : public Operation,
                               public Modifier,
                               public std::enable_shared_from_this<MeshTranslation> {
-  public:
+public:
     // Installs nothing.
     static std::shared_ptr<MeshTranslation> make(Editor& context);
 
@@ -33,7 +33,7 @@ class MeshTranslation final : public Operation,
     // release until the next press.
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
-  private:
+private:
     explicit MeshTranslation(Editor& context) : context_(context) {}
 
     Editor& context_;
@@ -44,7 +44,7 @@ class MeshTranslation final : public Operation,
 // its centroid; the apply button commits it, and as the preview stays installed every further
 // apply goes one level deeper. Mouse events do nothing.
 class MeshSubdivide final : public Operation, public Modifier {
-  public:
+public:
     // Installs the preview on the selected mesh's model (if any).
     static std::shared_ptr<MeshSubdivide> make(Editor& context);
 
@@ -57,7 +57,7 @@ class MeshSubdivide final : public Operation, public Modifier {
     // Three times the committed faces.
     size_t trianglesAfter(const Layer& committed) const override;
 
-  private:
+private:
     MeshSubdivide() = default;
 };
 

@@ -22,6 +22,6 @@ std::optional<std::pair<size_t, Vector3>> nearestIntersection(const Layer& layer
 // The mesh whose first layer is hit nearest to the viewer by the line from the camera's eye
 // (its localMatrix translation) through device position `position` on the near plane.
 std::optional<std::pair<MeshPtr, Vector3>> nearestMesh(const std::vector<MeshPtr>& meshes,
-                                                        Vec2 position, Viewport& view);
+                                                       Vec2 position, Viewport& view);
 
 } // namespace tessel

@@ -91,7 +91,8 @@ void PlaneCut::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
 
 ModifierResult PlaneCut::evaluate(const Layer& committed) {
     // A plane crosses a few faces per row of a mesh: room for them, grown only when more.
-    const auto room = static_cast<size_t>(4 * std::sqrt(static_cast<double>(committed.triangles.size()))) + 64;
+    const auto room =
+        static_cast<size_t>(4 * std::sqrt(static_cast<double>(committed.triangles.size()))) + 64;
     LayerPtr layer = copyOf(committed, room, 2 * room);
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
@@ -100,7 +101,8 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
 }
 
 size_t PlaneCut::trianglesAfter(const Layer& committed) const {
-    return committed.triangles.size() + 2 * facesToSplit(committed, normal.normalized(), cuttingPlaneOrigin);
+    return committed.triangles.size() +
+           2 * facesToSplit(committed, normal.normalized(), cuttingPlaneOrigin);
 }
 
 } // namespace tessel

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "mesh/model.h"
-#include "tools/operation.h"
 #include "mesh/point_merge.h"
+#include "tools/operation.h"
 
 #include <memory>
 #include <optional>
@@ -19,7 +19,7 @@ namespace tessel {
 // press elsewhere turns the plane's normal about the world z axis by the angle the pointer
 // sweeps around the plane origin's screen position.
 class PlaneCut final : public Operation, public Modifier {
-  public:
+public:
     // Creates the tool with the plane y = 0 through the origin, empties the face selection and
     // installs the preview on the selected mesh's model (if any). The preview keeps the tool
     // alive; the tool refers to its context without owning it.
@@ -47,7 +47,7 @@ class PlaneCut final : public Operation, public Modifier {
     // The normal as it was at the press.
     std::optional<Vector3> frozenNormal;
 
-  private:
+private:
     explicit PlaneCut(Editor& context) : context_(context) {}
 
     Editor& context_;

@@ -33,9 +33,7 @@ std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const La
 }
 
 // The drag measure: right and up count positive, so a diagonal drag up-left cancels out.
-float dragMeasure(Vec2 delta) {
-    return delta.x + delta.y;
-}
+float dragMeasure(Vec2 delta) { return delta.x + delta.y; }
 
 } // namespace
 

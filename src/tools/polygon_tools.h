@@ -20,18 +20,17 @@ namespace tessel {
 class PolygonTool : public Operation,
                     public Modifier,
                     public std::enable_shared_from_this<PolygonTool> {
-  public:
+public:
     // The face click.
     void onMouseDown(Vec2 position, Viewport& view) override;
     void onMouseDragged(Vec2 delta, Viewport& view) override;
     // Commits the preview; the gesture's press point is forgotten.
     void onMouseUp(Vec2 position, Viewport& view) override;
 
-
     // The point of the pressed polygon that the current press hit (layer coordinates).
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
-  protected:
+protected:
     explicit PolygonTool(Editor& context) : context_(context) {}
     // Puts this tool's preview on the selected mesh's model, replacing any other; the preview
     // keeps the tool alive.
@@ -44,14 +43,14 @@ class PolygonTool : public Operation,
 // The tools whose drag amount is the pointer's offset since the press (device units), kept while
 // the button is held.
 class DraggingPolygonTool : public PolygonTool {
-  public:
+public:
     // Writes the offset of the viewport's pointer from its press position; the per-event delta
     // is not used.
     void onMouseDragged(Vec2 delta, Viewport& view) override;
     // Commits, then forgets the press point and the offset.
     void onMouseUp(Vec2 position, Viewport& view) override;
 
-  protected:
+protected:
     using PolygonTool::PolygonTool;
 
     // The pointer's offset since the press, while the button is held.
@@ -61,48 +60,48 @@ class DraggingPolygonTool : public PolygonTool {
 // "Move": drags the pressed polygon's vertices parallel to the screen so that the pressed point
 // stays under the pointer at its own depth; neighbouring faces stretch along.
 class PolygonTranslation final : public DraggingPolygonTool {
-  public:
+public:
     static std::shared_ptr<PolygonTranslation> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
 
-  private:
+private:
     using DraggingPolygonTool::DraggingPolygonTool;
 };
 
 // "Scale": scales the pressed polygon about its centroid by 1 + dx + dy (unbounded: at −1 the
 // polygon collapses to its centroid, below that it turns inside out).
 class PolygonScale final : public DraggingPolygonTool {
-  public:
+public:
     static std::shared_ptr<PolygonScale> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
 
-  private:
+private:
     using DraggingPolygonTool::DraggingPolygonTool;
 };
 
 // "Extrude": pulls the pressed triangle out along its normal by dx + dy world units (negative
 // against the normal), as one prism whatever the drag's history.
 class Extrude final : public DraggingPolygonTool {
-  public:
+public:
     static std::shared_ptr<Extrude> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Six faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
 
-  private:
+private:
     using DraggingPolygonTool::DraggingPolygonTool;
 };
 
 // "Subdivide": splits the pressed polygon around its centroid while the button is held; the
 // release commits it. Each press subdivides once.
 class PolygonSubdivide final : public PolygonTool {
-  public:
+public:
     static std::shared_ptr<PolygonSubdivide> make(Editor& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Two faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
 
-  private:
+private:
     using PolygonTool::PolygonTool;
 };
 
@@ -110,7 +109,7 @@ class PolygonSubdivide final : public PolygonTool {
 // face uses; the face selection is empty afterwards. Nothing is previewed: creating the tool
 // removes any preview from the selected mesh's model.
 class PolygonDelete final : public PolygonTool {
-  public:
+public:
     static std::shared_ptr<PolygonDelete> make(Editor& context);
     // Installs the delete preview, commits it and removes it again.
     void onMouseUp(Vec2 position, Viewport& view) override;
@@ -118,7 +117,7 @@ class PolygonDelete final : public PolygonTool {
     // point and a valid face).
     ModifierResult evaluate(const Layer& committed) override;
 
-  private:
+private:
     using PolygonTool::PolygonTool;
 };
 

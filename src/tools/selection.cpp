@@ -41,7 +41,8 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
     };
     Side s[4];
     for (int k = 0; k < 4; ++k) {
-        TESSEL_CHECK(sides[k].origin_.has_value(), "pointsInside", "side " << k << " has no origin");
+        TESSEL_CHECK(sides[k].origin_.has_value(), "pointsInside",
+                     "side " << k << " has no origin");
         s[k] = {sides[k].normal(), *sides[k].origin_};
     }
     // Distances as Plane::signedDistance computes them, so a point on a side stays inside.
@@ -57,8 +58,7 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
     return inside;
 }
 
-std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 /*position*/,
-                                          Viewport& view) {
+std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 /*position*/, Viewport& view) {
     context.selectedFacesIds.clear();
     const MeshPtr mesh = context.selectedMesh();
     TESSEL_CHECK(mesh != nullptr, "onPolygonMouseDown", "no mesh is selected");

@@ -25,7 +25,9 @@ Vector3 unproject(float x, float y, float z, const Matrix& inverseViewProjection
 inline Vec2 devicePosition(Vec2 normalized) { return {2 * normalized.x - 1, 2 * normalized.y - 1}; }
 
 // Installs a tool's preview on the model, replacing whatever was installed.
-inline void installPreview(Model& model, ModifierPtr modifier) { model.setModifier(std::move(modifier)); }
+inline void installPreview(Model& model, ModifierPtr modifier) {
+    model.setModifier(std::move(modifier));
+}
 // Removes any preview.
 inline void removePreview(Model& model) { model.setModifier(nullptr); }
 

@@ -26,21 +26,16 @@ struct ModeEntry {
     std::span<const ToolEntry> tools;
 };
 
-template <class Tool> OperationPtr makeTool(Editor& context) {
-    return Tool::make(context);
-}
+template <class Tool> OperationPtr makeTool(Editor& context) { return Tool::make(context); }
 
 inline constexpr ToolEntry kVertexTools[] = {
     {"Move", false, makeTool<VertexTranslation>},
     {"Weld", false, makeTool<Weld>},
 };
 inline constexpr ToolEntry kPolygonTools[] = {
-    {"Move", false, makeTool<PolygonTranslation>},
-    {"Scale", false, makeTool<PolygonScale>},
-    {"Plane cut", true, makeTool<PlaneCut>},
-    {"Extrude", false, makeTool<Extrude>},
-    {"Subdivide", false, makeTool<PolygonSubdivide>},
-    {"Delete", false, makeTool<PolygonDelete>},
+    {"Move", false, makeTool<PolygonTranslation>},    {"Scale", false, makeTool<PolygonScale>},
+    {"Plane cut", true, makeTool<PlaneCut>},          {"Extrude", false, makeTool<Extrude>},
+    {"Subdivide", false, makeTool<PolygonSubdivide>}, {"Delete", false, makeTool<PolygonDelete>},
 };
 inline constexpr ToolEntry kMeshTools[] = {
     {"Move", false, makeTool<MeshTranslation>},

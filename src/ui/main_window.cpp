@@ -28,9 +28,10 @@ MainWindow::MainWindow(QWidget* parent)
     options->setId(m_ui->filledButton, 2);
 
     for (size_t tag = 0; tag < kModes.size(); ++tag) {
-        m_ui->modeButton->addItem(QString::fromUtf8(kModes[tag].name.data(),
-                                                    static_cast<qsizetype>(kModes[tag].name.size())),
-                                  static_cast<int>(tag));
+        m_ui->modeButton->addItem(
+            QString::fromUtf8(kModes[tag].name.data(),
+                              static_cast<qsizetype>(kModes[tag].name.size())),
+            static_cast<int>(tag));
     }
 
     // Only user actions reach the controller: the refreshes below block the widgets' signals.
@@ -64,9 +65,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_pickersConnection = m_detail.pickersChanged.connect([this] { refreshPickers(); });
     m_refusalConnection =
         m_detail.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });
-    m_selectionConnection =
-        m_split.selectedNodeChanged.connect(
-            [this](const NodePtr&, const NodePtr&) { refreshApplyButton(); });
+    m_selectionConnection = m_split.selectedNodeChanged.connect(
+        [this](const NodePtr&, const NodePtr&) { refreshApplyButton(); });
 
     m_outline = new OutlinePanel(m_split, m_ui->outlineArea);
     auto* outlineLayout = new QVBoxLayout(m_ui->outlineArea);
@@ -75,8 +75,8 @@ MainWindow::MainWindow(QWidget* parent)
     // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
     connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_detail.needsDisplay.emit(); });
 
-    m_detail.bindViewports({m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView,
-                          m_ui->bottomRightView});
+    m_detail.bindViewports(
+        {m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView, m_ui->bottomRightView});
     refreshPickers();
 }
 
@@ -105,14 +105,16 @@ void MainWindow::refreshPickers() {
         // Refill only when the list differs, so an open pop-up is not rebuilt under the user.
         bool same = m_ui->toolButton->count() == static_cast<int>(tools.size());
         for (int i = 0; same && i < m_ui->toolButton->count(); ++i) {
-            same = m_ui->toolButton->itemText(i).toStdString() == tools[static_cast<size_t>(i)].name;
+            same =
+                m_ui->toolButton->itemText(i).toStdString() == tools[static_cast<size_t>(i)].name;
         }
         if (!same) {
             m_ui->toolButton->clear();
             for (size_t tag = 0; tag < tools.size(); ++tag) {
-                m_ui->toolButton->addItem(QString::fromUtf8(tools[tag].name.data(),
-                                                            static_cast<qsizetype>(tools[tag].name.size())),
-                                          static_cast<int>(tag));
+                m_ui->toolButton->addItem(
+                    QString::fromUtf8(tools[tag].name.data(),
+                                      static_cast<qsizetype>(tools[tag].name.size())),
+                    static_cast<int>(tag));
             }
         }
         m_ui->toolButton->setCurrentIndex(m_ui->toolButton->findData(m_detail.toolTag()));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/editor.h"
 #include "editor/document.h"
+#include "editor/editor.h"
 
 #include <QMainWindow>
 

@@ -63,8 +63,8 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
         [this](const NodePtr&, const NodePtr&) { followSelectedNode(); });
     m_popoverConnection =
         m_controller.planeCreationRequested.connect([this] { m_popoverRequested = true; });
-    m_opacityConnection = m_controller.materialPanel.opacityChanged.connect(
-        [this] { Q_EMIT needsDisplay(); });
+    m_opacityConnection =
+        m_controller.materialPanel.opacityChanged.connect([this] { Q_EMIT needsDisplay(); });
 
     expandRoot();
     followSelectedNode();
@@ -76,17 +76,11 @@ OutlinePanel::~OutlinePanel() {
     m_controller.owner().selectedNodeChanged.disconnect(m_selectionConnection);
 }
 
-QTreeView* OutlinePanel::outlineView() const {
-    return m_ui->outlineView;
-}
+QTreeView* OutlinePanel::outlineView() const { return m_ui->outlineView; }
 
-QSlider* OutlinePanel::slider() const {
-    return m_ui->slider;
-}
+QSlider* OutlinePanel::slider() const { return m_ui->slider; }
 
-PlaneCreationView* OutlinePanel::planeCreationView() const {
-    return m_ui->planeCreationView;
-}
+PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeCreationView; }
 
 void OutlinePanel::addNode(const QString& title) {
     m_popoverRequested = false;
@@ -150,10 +144,8 @@ void OutlinePanel::showSelectedNode() {
 void OutlinePanel::refreshPanels() {
     m_ui->removeNodeButton->setEnabled(m_controller.canRemoveNode());
     const SceneOutline::CreationPanel creation = m_controller.creationPanel();
-    m_ui->planeCreationContainerView->setVisible(creation ==
-                                                 SceneOutline::CreationPanel::Grid);
-    m_ui->cubeCreationContainerView->setVisible(creation ==
-                                                SceneOutline::CreationPanel::Cube);
+    m_ui->planeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Grid);
+    m_ui->cubeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Cube);
     m_ui->planeCreationView->refresh();
     m_popoverView->refresh();
     const std::optional<double> opacity =
@@ -165,8 +157,6 @@ void OutlinePanel::refreshPanels() {
     }
 }
 
-void OutlinePanel::expandRoot() {
-    m_ui->outlineView->expand(m_model->index(0, 0));
-}
+void OutlinePanel::expandRoot() { m_ui->outlineView->expand(m_model->index(0, 0)); }
 
 } // namespace tessel

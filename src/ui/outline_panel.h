@@ -21,9 +21,9 @@ class SceneTreeModel;
 
 // The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
 // remove button, and below them the creation panel of the selected mesh (a grid's rows and
-// columns, or the cube's title, size and centre) and its opacity. The tree's selected row and the window's selected node follow each other
-// whichever side changes. Adding a "Quad" opens a pop-up with the new grid's rows and columns
-// beside the tree.
+// columns, or the cube's title, size and centre) and its opacity. The tree's selected row and the
+// window's selected node follow each other whichever side changes. Adding a "Quad" opens a pop-up
+// with the new grid's rows and columns beside the tree.
 //
 // The panel reaches the window's state through `owner`, which must outlive it: a window that
 // owns both deletes the panel before its own members go.

@@ -37,9 +37,7 @@ SceneTreeModel::SceneTreeModel(ScenePtr scene, QObject* parent)
     }
 }
 
-SceneTreeModel::~SceneTreeModel() {
-    m_scene->nodesChanged.disconnect(m_nodesConnection);
-}
+SceneTreeModel::~SceneTreeModel() { m_scene->nodesChanged.disconnect(m_nodesConnection); }
 
 std::unique_ptr<SceneTreeModel::Item> SceneTreeModel::makeItem(const NodePtr& node, Item* parent) {
     auto item = std::make_unique<Item>();
@@ -150,9 +148,7 @@ int SceneTreeModel::rowCount(const QModelIndex& parent) const {
     return static_cast<int>(itemOf(parent)->children.size());
 }
 
-int SceneTreeModel::columnCount(const QModelIndex&) const {
-    return 1;
-}
+int SceneTreeModel::columnCount(const QModelIndex&) const { return 1; }
 
 QVariant SceneTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) {

@@ -63,8 +63,9 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
                 c.modeSelected(pick(3));
             } else if (kind == 4) {
                 c.toolSelected(pick(9) - 2);
-            } else if (kind == 5 && (!c.selectedMesh() ||
-                                     c.selectedMesh()->model()->committed()->triangles.size() < 2000)) {
+            } else if (kind == 5 &&
+                       (!c.selectedMesh() ||
+                        c.selectedMesh()->model()->committed()->triangles.size() < 2000)) {
                 c.apply();
             } else if (kind == 6) {
                 const NodePtr root = editor.window.scene()->root();

@@ -45,9 +45,7 @@ bool isOrange(QRgb p) {
            qBlue(p) < 0.2 * qRed(p);
 }
 
-bool isWhite(QRgb p) {
-    return qRed(p) > 235 && qGreen(p) > 235 && qBlue(p) > 235;
-}
+bool isWhite(QRgb p) { return qRed(p) > 235 && qGreen(p) > 235 && qBlue(p) > 235; }
 
 template <class Test> bool anyNear(const QImage& image, QPoint centre, int radius, Test test) {
     for (int y = centre.y() - radius; y <= centre.y() + radius; ++y) {
@@ -72,9 +70,7 @@ bool near(const Vector3& a, const Vector3& b, float tolerance) {
     return (a - b).length() <= tolerance;
 }
 
-QString text(const Vector3& v) {
-    return QStringLiteral("(%1, %2, %3)").arg(v.x).arg(v.y).arg(v.z);
-}
+QString text(const Vector3& v) { return QStringLiteral("(%1, %2, %3)").arg(v.x).arg(v.y).arg(v.z); }
 
 // The positions of a face's corners, in the face's order.
 std::array<Vector3, 3> cornersOf(const Layer& layer, size_t face) {
@@ -94,7 +90,7 @@ Vector3 rayOnPlane(const Matrix& inverse, float x, float y, const Vector3& n, fl
 class EditingTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void init();
     void cleanup();
 
@@ -107,7 +103,7 @@ class EditingTest : public QObject {
     void opacitySliderBlendsTheGridOverTheBackground();
     void windowPictureShowsATranslucentMeshAsTheViewportDoes();
 
-  private:
+private:
     Editor& detail() { return m_window->editor(); }
     Document& split() { return m_window->document(); }
     MeshPtr mesh(const char* name) {
@@ -223,9 +219,7 @@ void EditingTest::init() {
     QApplication::processEvents();
 }
 
-void EditingTest::cleanup() {
-    m_window.reset();
-}
+void EditingTest::cleanup() { m_window.reset(); }
 
 void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
     // Without faces the cube no longer hides the grid in the three viewports behind it.

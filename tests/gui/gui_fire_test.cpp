@@ -99,8 +99,8 @@ public:
     // Sends `count` events; returns the first fault found on the way.
     std::optional<std::string> run(long count) {
         for (long i = 0; i < count; ++i) {
-            std::snprintf(crashNote, sizeof crashNote, "gui fire: crashed in seed %u at event %ld\n",
-                          seed_, i);
+            std::snprintf(crashNote, sizeof crashNote,
+                          "gui fire: crashed in seed %u at event %ld\n", seed_, i);
             const std::string what = fireOne();
             log_.push_back(what);
             if (log_.size() > 30) {
@@ -142,14 +142,10 @@ private:
         const double w = widget->width();
         const double h = widget->height();
         switch (pick(8)) {
-        case 0:
-            return {pick(2) ? 0.0 : w - 1, uniform(0, h)};
-        case 1:
-            return {uniform(-30, w + 30), uniform(-30, h + 30)};
-        case 2:
-            return {uniform(-2000, 3000), uniform(-2000, 3000)};
-        default:
-            return {uniform(0, w), uniform(0, h)};
+        case 0: return {pick(2) ? 0.0 : w - 1, uniform(0, h)};
+        case 1: return {uniform(-30, w + 30), uniform(-30, h + 30)};
+        case 2: return {uniform(-2000, 3000), uniform(-2000, 3000)};
+        default: return {uniform(0, w), uniform(0, h)};
         }
     }
 
@@ -191,8 +187,9 @@ private:
         if (held_) {
             const size_t kind = pick(10);
             if (kind < 6) {
-                const QPointF to = pick(3) == 0 ? positionIn(held_)
-                                                : heldAt_ + QPointF(uniform(-25, 25), uniform(-25, 25));
+                const QPointF to = pick(3) == 0
+                                       ? positionIn(held_)
+                                       : heldAt_ + QPointF(uniform(-25, 25), uniform(-25, 25));
                 heldAt_ = to;
                 sendMouse(held_, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
                 return "drag to " + std::to_string(to.x()) + "," + std::to_string(to.y());
@@ -213,8 +210,8 @@ private:
                 views.push_back(v);
             }
         }
-        QWidget* target = pick(2) == 0 && !views.empty() ? views[pick(views.size())]
-                                                         : all[pick(all.size())];
+        QWidget* target =
+            pick(2) == 0 && !views.empty() ? views[pick(views.size())] : all[pick(all.size())];
         ++counts_[target->metaObject()->className()];
         const std::string name = target->objectName().isEmpty()
                                      ? target->metaObject()->className()
@@ -254,7 +251,8 @@ private:
             return name + " " + key(target);
         }
         if (auto* edit = qobject_cast<QLineEdit*>(target)) {
-            static const char* const values[] = {"0", "-3", "12", "999999999", "abc", "", "2.5", "4"};
+            static const char* const values[] = {"0",   "-3", "12",  "999999999",
+                                                 "abc", "",   "2.5", "4"};
             const char* value = values[pick(std::size(values))];
             edit->selectAll();
             QTest::keyClicks(edit, QString::fromUtf8(value));

@@ -109,7 +109,8 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     GLView* view = window.viewports()[0];
     const QPointF at = widgetPosition(*view, centre);
     sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(controller.selectedFacesIds, std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
+    QCOMPARE(controller.selectedFacesIds,
+             std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
     const QPointF to = at - QPointF(0, view->height() / 100.0);
     sendMouse(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     sendMouse(view, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
@@ -120,7 +121,8 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     for (const std::uint32_t v : cap) {
         QVERIFY(std::abs(layer->positions[v].z - 0.02f) < 1e-4f);
     }
-    QVERIFY(!testing::layerFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
+    QVERIFY(
+        !testing::layerFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
 
     // The cap's indices are its own points, all past 16 bits.
     const IndexData drawn = handleIndexDataForTriangles(*layer, true, controller.selectedFacesIds);

@@ -1,8 +1,8 @@
 // The real window under a display: widgets, OpenGL frames read back from the viewports, and
 // the toolbar wired to the editor.
 #include "editor/editor.h"
-#include "tools/operation.h"
 #include "render/gl_view.h"
+#include "tools/operation.h"
 #include "ui/main_window.h"
 
 #include <QAbstractButton>
@@ -156,8 +156,7 @@ void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
         QVERIFY(view(i)->isVisible());
         QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
         QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
-        QCOMPARE(view(i)->camera(),
-                 m_window->editor().cameras[static_cast<size_t>(i)]);
+        QCOMPARE(view(i)->camera(), m_window->editor().cameras[static_cast<size_t>(i)]);
     }
     // Two rows of two: the top row above the bottom one, left before right.
     const auto origin = [this](int index) { return view(index)->mapTo(m_window.get(), QPoint()); };
@@ -187,8 +186,7 @@ void MainWindowTest::topRightFrameShowsBackgroundAroundTheCube() {
     QVERIFY(!image.isNull());
     const int w = image.width();
     const int h = image.height();
-    for (QPoint corner :
-         {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
+    for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
         QVERIFY2(isBackground(image.pixel(corner)),
                  qPrintable(QStringLiteral("corner %1,%2 is %3")
                                 .arg(corner.x())
@@ -200,9 +198,9 @@ void MainWindowTest::topRightFrameShowsBackgroundAroundTheCube() {
     for (const Vector3& corner : cubeCorners()) {
         const QPoint pixel = project(*view(1), corner, image.size());
         QVERIFY(pixel.x() > 2 && pixel.x() < w - 3 && pixel.y() > 2 && pixel.y() < h - 3);
-        QVERIFY2(anyNear(image, pixel, 2, [](QRgb p) { return !isBackground(p); }),
-                 qPrintable(
-                     QStringLiteral("nothing drawn at %1,%2").arg(pixel.x()).arg(pixel.y())));
+        QVERIFY2(
+            anyNear(image, pixel, 2, [](QRgb p) { return !isBackground(p); }),
+            qPrintable(QStringLiteral("nothing drawn at %1,%2").arg(pixel.x()).arg(pixel.y())));
     }
     // Halfway between the front face's edge and the viewport's edge there is only background.
     const QPoint frontRight = project(*view(1), {-1, 0, 1}, image.size());
@@ -226,16 +224,15 @@ void MainWindowTest::pointsOnlyInOneViewportLeavesTheOthersAlone() {
     const QImage pointsOnly = frame(1);
     const int all = foregroundCount(before[1]);
     const int points = foregroundCount(pointsOnly);
-    QVERIFY2(points > 0 && points * 10 < all,
-             qPrintable(QStringLiteral("%1 pixels with points only, %2 with everything")
-                            .arg(points)
-                            .arg(all)));
+    QVERIFY2(
+        points > 0 && points * 10 < all,
+        qPrintable(
+            QStringLiteral("%1 pixels with points only, %2 with everything").arg(points).arg(all)));
     // With the faces gone, the cube's back corners show as white points too.
     for (const Vector3& corner : cubeCorners()) {
         const QPoint pixel = project(*view(1), corner, pointsOnly.size());
-        QVERIFY(anyNear(pointsOnly, pixel, 1, [](QRgb p) {
-            return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200;
-        }));
+        QVERIFY(anyNear(pointsOnly, pixel, 1,
+                        [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) > 200; }));
     }
     for (int i : {0, 2, 3}) {
         QCOMPARE(frame(i), before[static_cast<size_t>(i)]);
@@ -368,8 +365,8 @@ void MainWindowTest::draggedRowDividerMovesTheOtherRow() {
     const QPoint start = handle->rect().center();
     const QPoint end = start - QPoint(150, 0);
     QTest::mousePress(handle, Qt::LeftButton, {}, start);
-    QMouseEvent move(QEvent::MouseMove, end, handle->mapToGlobal(end), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, end, handle->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(handle, &move);
     QTest::mouseRelease(handle, Qt::LeftButton, {}, end);
     QApplication::processEvents();

@@ -25,7 +25,7 @@ using namespace tessel;
 class OutlinePanelTest : public QObject {
     Q_OBJECT
 
-  private:
+private:
     std::unique_ptr<testing::FakeEditor> editor;
     std::unique_ptr<OutlinePanel> panel;
     int selectionWrites = 0;
@@ -74,7 +74,7 @@ class OutlinePanelTest : public QObject {
         QTest::keyClick(field, Qt::Key_Return);
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void init() {
         editor = std::make_unique<testing::FakeEditor>();
         panel = std::make_unique<OutlinePanel>(window());

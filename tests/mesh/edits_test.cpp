@@ -13,9 +13,7 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-Layer grid(std::int64_t h, std::int64_t v) {
-    return *QuadGenerator(h, v).generateLayer();
-}
+Layer grid(std::int64_t h, std::int64_t v) { return *QuadGenerator(h, v).generateLayer(); }
 
 // Grid 2 × 1: points 0 1 2 / 3 4 5 bottom row first; faces {0,1,4} {0,4,3} {1,2,5} {1,5,4}.
 TEST(RemoveFacesTest, SurvivorsKeepTheirOrderAndSharedCornersStay) {

@@ -49,7 +49,7 @@ TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
 
 // Subdivides face 0 of what it is given; counts its evaluations and can run a hook in them.
 class CountingModifier : public Modifier {
-  public:
+public:
     ModifierResult evaluate(const Layer& committed) override {
         ++evaluations;
         if (hook) {

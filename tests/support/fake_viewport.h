@@ -10,7 +10,7 @@ namespace tessel::testing {
 // A viewport without a window, with gestures at normalized positions (0 to 1 across, (0, 0)
 // bottom-left) or over world points.
 class FakeViewport : public Viewport {
-  public:
+public:
     explicit FakeViewport(float aspect = 1.0f) : aspect(aspect) {}
 
     float aspectRatio() const override { return aspect; }

@@ -207,8 +207,8 @@ inline bool same(const Vector3& a, const Vector3& b) {
 // What breaks the layer's invariants, or what tells it from the reference.
 inline std::optional<std::string> fault(const Layer& layer, const Layer& expected) {
     for (const Triangle& t : layer.triangles) {
-        if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] || t[0] == t[2] ||
-            t[1] == t[2]) {
+        if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
+            t[0] == t[2] || t[1] == t[2]) {
             return std::string("a face names a point out of range or repeats a corner");
         }
     }

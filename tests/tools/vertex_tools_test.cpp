@@ -7,9 +7,7 @@ namespace tessel::testing {
 
 using Ids = std::vector<std::int64_t>;
 
-Vector3 gridPoint(int i, int j) {
-    return {i / 4.0f - 0.5f, j / 4.0f - 0.5f, 0};
-}
+Vector3 gridPoint(int i, int j) { return {i / 4.0f - 0.5f, j / 4.0f - 0.5f, 0}; }
 
 // The start-up editor in Vertex mode with "Move", worked in viewport 1, which sees all the grid.
 struct VertexToolsTest : ::testing::Test {
