@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 
 namespace tessel {
 namespace {
@@ -47,21 +46,17 @@ TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
     EXPECT_EQ(model->params(), params);
 }
 
-// Subdivides face 0 of what it is given; counts its evaluations and can run a hook in them.
+// Subdivides face 0 of what it is given and counts its evaluations.
 class CountingModifier : public Modifier {
 public:
     ModifierResult evaluate(const Layer& committed) override {
         ++evaluations;
-        if (hook) {
-            hook();
-        }
         LayerPtr layer = makeLayer(committed.positions, committed.triangles);
         subdivide(*layer, 0);
         return {layer, tool};
     }
     int evaluations = 0;
     LayerPtr tool = makeLayer();
-    std::function<void()> hook;
 };
 
 TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
@@ -98,19 +93,6 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     EXPECT_EQ(model->toolLayer(), nullptr);
     model->applyModifier();
     EXPECT_EQ(model->committed()->triangles.size(), 14u);
-}
-
-TEST(ModelTest, EvaluationThatReplacesTheModifierLeavesTheNewOneStale) {
-    const ModelPtr model = Model::makeCube();
-    const auto first = std::make_shared<CountingModifier>();
-    const auto second = std::make_shared<CountingModifier>();
-    first->hook = [&] { model->setModifier(second); };
-    model->setModifier(first);
-    model->updatePreview();
-    EXPECT_EQ(model->modifier(), second);
-    EXPECT_EQ(model->shownLayer(), model->committed());
-    EXPECT_EQ(model->layer()->triangles.size(), 14u);
-    EXPECT_EQ(first->evaluations + second->evaluations, 2);
 }
 
 TEST(GeneratorsTest, PlaneIsAFanOfFourAroundItsOrigin) {
