@@ -37,7 +37,7 @@ void FramePrepare(benchmark::State& state) {
     // A typical working selection: a thousand points spread over the grid.
     const auto pointCount = static_cast<std::int64_t>(grid->model()->committed()->positions.size());
     for (std::int64_t i = 0; i < 1000; ++i) {
-        controller.selectedPointsIds.push_back(i * pointCount / 1000);
+        controller.selectedPointsIds().push_back(i * pointCount / 1000);
     }
 
     for (auto _ : state) {

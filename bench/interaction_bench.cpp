@@ -58,7 +58,7 @@ struct Session {
         grid = editor.quad();
         grid->setModel(QuadGenerator(n, n).generate());
         // Selecting again builds the tool for the new model.
-        editor.controller.setSelectedNode(grid);
+        editor.controller.selectMesh(grid);
         editor.controller.modeSelected(static_cast<int>(mode));
         editor.controller.toolSelected(tool);
     }
@@ -160,10 +160,10 @@ void VertexMove(benchmark::State& state) {
         }
     }
     std::sort(ids.begin(), ids.end());
-    controller.selectedPointsIds = ids;
+    controller.selectedPointsIds() = ids;
     view.press(at.x, at.y);
-    const auto* tool = dynamic_cast<const VertexTranslation*>(controller.tool.get());
-    if (controller.selectedPointsIds.size() != 1000 || tool == nullptr ||
+    const auto* tool = dynamic_cast<const VertexTranslation*>(controller.tool().get());
+    if (controller.selectedPointsIds().size() != 1000 || tool == nullptr ||
         !tool->initialPosition()) {
         state.SkipWithError("the press did not pick a selected point");
         return;
@@ -178,7 +178,7 @@ void pressedFaceDrag(benchmark::State& state, int tool) {
     Session session(state.range(0), Mode::Polygon, tool);
     session.frame();
     session.view().press(kInsideAFace.x, kInsideAFace.y);
-    if (session.editor.controller.selectedFacesIds.empty()) {
+    if (session.editor.controller.selectedFacesIds().empty()) {
         state.SkipWithError("the press hit no face");
         return;
     }
@@ -195,7 +195,7 @@ void Extrude(benchmark::State& state) { pressedFaceDrag(state, 3); }
 
 void PlaneCutMove(benchmark::State& state) {
     Session session(state.range(0), Mode::Polygon, 2);
-    auto* tool = dynamic_cast<PlaneCut*>(session.editor.controller.tool.get());
+    auto* tool = dynamic_cast<PlaneCut*>(session.editor.controller.tool().get());
     if (tool == nullptr) {
         state.SkipWithError("Plane cut is not the active tool");
         return;

@@ -69,8 +69,8 @@ void BM_DragMemory(benchmark::State& state) {
             const float t = static_cast<float>(i % 200) / 200.0f;
             view.dragTo(0.5f + 0.2f * (t < 0.5f ? t : 1 - t), 0.5f + 0.1f * t);
             const LayerPtr shown = model.layer();
-            handleIndexDataForTriangles(*shown, true, controller.selectedFacesIds, triangles);
-            handleIndexDataForPoints(*shown, true, controller.selectedPointsIds, points);
+            handleIndexDataForTriangles(*shown, true, controller.selectedFacesIds(), triangles);
+            handleIndexDataForPoints(*shown, true, controller.selectedPointsIds(), points);
             benchmark::DoNotOptimize(triangles.ordinary.data());
             if (i + 1 == 100) {
                 start = residentMegabytes();
@@ -115,27 +115,27 @@ void BM_PreviewMemoryReturn(benchmark::State& state) {
         if (state.range(0) != 0) {
             // Earlier in the session, a larger preview: 2,160,000 triangles, then dropped.
             grid->setModel(QuadGenerator(600, 600).generate());
-            controller.setSelectedNode(grid);
+            controller.selectMesh(grid);
             controller.toolSelected(1);
             drawFrames(editor);
-            controller.setSelectedNode(editor.cube());
+            controller.selectMesh(editor.cube());
             controller.toolSelected(0);
             drawFrames(editor);
         }
         grid->setModel(QuadGenerator(408, 408).generate());
         // Mesh "Move" installs nothing before a press, and the grid's Vertex preview goes with
         // the selection: the scene is drawn as committed.
-        controller.setSelectedNode(editor.cube());
+        controller.selectMesh(editor.cube());
         drawFrames(editor);
         committed = residentMegabytes();
 
-        controller.setSelectedNode(grid);
+        controller.selectMesh(grid);
         controller.toolSelected(1);
         drawFrames(editor);
         preview = residentMegabytes();
         previewTriangles = grid->model()->shownLayer()->triangles.size();
 
-        controller.setSelectedNode(editor.cube());
+        controller.selectMesh(editor.cube());
         drawFrames(editor);
         dropped = residentMegabytes();
         if (grid->model()->modifier() != nullptr) {

@@ -71,7 +71,7 @@ double previewBytes(int segments, int mode, int tool,
     testing::FakeEditor editor(1.0f);
     editor.quad()->setModel(QuadGenerator(segments, segments).generate());
     Editor& controller = editor.controller;
-    controller.setSelectedNode(editor.quad());
+    controller.selectMesh(editor.quad());
     controller.modeSelected(mode);
     controller.toolSelected(tool);
     if (before) {
@@ -105,7 +105,7 @@ int main() {
         report("preview: Plane cut x = 0.001", triangles,
                previewBytes(n, 1, 2,
                             [](Editor& controller) {
-                                auto* tool = dynamic_cast<PlaneCut*>(controller.tool.get());
+                                auto* tool = dynamic_cast<PlaneCut*>(controller.tool().get());
                                 tool->normal = {1, 0, 0};
                                 tool->cuttingPlaneOrigin = {0.001f, 0, 0};
                                 // Without a patch shown, the press takes the mesh and the

@@ -36,7 +36,7 @@ struct GridEditor {
         controller.bindViewports({&views[0], &views[1], &views[2], &views[3]});
         mesh = Mesh::make(Model::make(std::make_shared<Layer>(gridLayer(triangles))), "Grid");
         window.setScene(Scene::make({Node::make("Root", {mesh})}));
-        controller.setSelectedNode(mesh);
+        controller.selectMesh(mesh);
     }
 
     Model& model() { return *mesh->model(); }
@@ -72,7 +72,7 @@ template <class Tool> void pressedFacePreview(benchmark::State& state) {
     auto tool = Tool::make(editor.controller);
     editor.pointAt(kInsideAFace);
     tool->onMouseDown(kInsideAFace, editor.views[0]);
-    if (editor.controller.selectedFacesIds.empty()) {
+    if (editor.controller.selectedFacesIds().empty()) {
         state.SkipWithError("the press hit no face");
         return;
     }

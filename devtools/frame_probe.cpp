@@ -61,8 +61,8 @@ public:
         mouse(QEvent::MouseButtonPress, m_position, Qt::LeftButton, Qt::LeftButton);
         const Editor& controller = m_window.editor();
         const bool grabbed = m_tool == QLatin1String("extrude")
-                                 ? !controller.selectedFacesIds.empty()
-                                 : controller.selectedPointsIds.size() == 1000;
+                                 ? !controller.selectedFacesIds().empty()
+                                 : controller.selectedPointsIds().size() == 1000;
         if (!grabbed) {
             std::fprintf(stderr, "frames: %s: the press took nothing to drag\n",
                          qPrintable(m_tool));
@@ -86,7 +86,7 @@ private:
         }
         mesh->setModel(QuadGenerator(kSegments, kSegments).generate());
         // Selecting again builds the current tool for the new model.
-        controller.setSelectedNode(mesh);
+        controller.selectMesh(mesh);
         const LayerPtr grid = mesh->model()->committed();
         const size_t row = kSegments + 1;
         const float cell = 1.0f / kSegments;
@@ -115,7 +115,7 @@ private:
                 }
             }
             std::sort(ids.begin(), ids.end());
-            controller.selectedPointsIds = ids;
+            controller.selectedPointsIds() = ids;
             return true;
         }
         return false;

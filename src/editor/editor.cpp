@@ -49,7 +49,7 @@ CameraStep cameraStep(const std::optional<std::string>& characters) {
 
 } // namespace
 
-Editor::Editor(Document& owner) : cameras(makeCameras()), owner_(owner) {
+Editor::Editor(Document& owner) : owner_(owner), cameras_(makeCameras()) {
     // First subscriber: the preview is brought up to date and the frame's data forgotten before
     // any viewport hears of the change, so that drawing only ever reads.
     needsDisplay.connect([this] {
@@ -84,7 +84,7 @@ Editor::~Editor() {
     }
     // The viewports may outlive us (the window tears down its widgets afterwards): their
     // events must no longer reach this controller.
-    for (Viewport* view : viewports) {
+    for (Viewport* view : viewports_) {
         if (view->owner() == this) {
             view->attach(view->camera(), nullptr);
         }
@@ -92,6 +92,16 @@ Editor::~Editor() {
 }
 
 MeshPtr Editor::selectedMesh() const { return asMesh(selectedNode()); }
+
+void Editor::selectMesh(MeshPtr mesh) { owner_.setSelectedNode(std::move(mesh)); }
+
+std::vector<MeshPtr> Editor::meshes() const {
+    const ScenePtr& currentScene = scene();
+    if (!currentScene || currentScene->nodes().empty()) {
+        return {};
+    }
+    return currentScene->meshes();
+}
 
 void Editor::returnMemoryOfDroppedPreview() {
     // Only a preview of some size is worth a trip to the system, and only when it is mostly
@@ -112,7 +122,7 @@ void Editor::returnMemoryOfDroppedPreview() {
 }
 
 void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
-    TESSEL_CHECK(viewports.empty() && selectionConnection_ == 0, "Editor::bindViewports",
+    TESSEL_CHECK(viewports_.empty() && selectionConnection_ == 0, "Editor::bindViewports",
                  "the views are already loaded");
     for (size_t i = 0; i < views.size(); ++i) {
         TESSEL_CHECK(views[i] != nullptr, "Editor::bindViewports",
@@ -135,23 +145,23 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
             break;
         }
     }
-    setSelectedNode(firstMesh);
+    owner_.setSelectedNode(firstMesh);
 
     for (size_t i = 0; i < views.size(); ++i) {
         Viewport* view = views[i];
-        view->attach(cameras[i], this);
-        viewports.push_back(view);
+        view->attach(cameras_[i], this);
+        viewports_.push_back(view);
         view->selectionVolume = Mesh::make(Model::makeCube());
         // The first camera sits close to the grid, the others further back.
-        cameras[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
+        cameras_[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
     }
 }
 
 Viewport& Editor::recentView() {
     if (!recentView_) {
-        TESSEL_CHECK(!viewports.empty(), "Editor::recentView",
+        TESSEL_CHECK(!viewports_.empty(), "Editor::recentView",
                      "read before any viewport was loaded");
-        recentView_ = viewports.front();
+        recentView_ = viewports_.front();
     }
     return *recentView_;
 }
@@ -189,7 +199,7 @@ void Editor::whenKeyDown(const std::optional<std::string>& characters) {
 }
 
 void Editor::toolSelected(int tag) {
-    const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode)].tools;
+    const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode_)].tools;
     if (tag < 0 || static_cast<size_t>(tag) >= tools.size()) {
         return;
     }
@@ -200,22 +210,22 @@ void Editor::toolSelected(int tag) {
     if (!selectedMesh()) {
         return;
     }
-    tool = tools[static_cast<size_t>(tag)].make(*this);
+    tool_ = tools[static_cast<size_t>(tag)].make(*this);
     needsDisplay.emit();
 }
 
 void Editor::modeSelected(int tag) {
     TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()), "Editor::modeSelected",
                  "mode tag " << tag << " out of range");
-    selectedPointsIds.clear();
-    selectedFacesIds.clear();
+    selectedPointsIds_.clear();
+    selectedFacesIds_.clear();
     const Mode newMode = static_cast<Mode>(tag);
     // The tool picker now lists the new mode's tools and shows the first; re-selecting the
     // current mode keeps the tool the user picked.
-    if (newMode != mode) {
+    if (newMode != mode_) {
         toolTag_ = 0;
     }
-    mode = newMode;
+    mode_ = newMode;
     pickersChanged.emit();
     toolSelected(toolTag_);
     needsDisplay.emit();
@@ -236,8 +246,8 @@ void Editor::renderingOptionsControlClicked(int segment, bool selected) {
     Viewport& view = recentView();
     bool* const options[3] = {&view.renderPoints, &view.renderLines, &view.renderFilled};
     *options[segment] = selected;
-    if (renderingOptionsControl[static_cast<size_t>(segment)] != selected) {
-        renderingOptionsControl[static_cast<size_t>(segment)] = selected;
+    if (renderingOptionsControl_[static_cast<size_t>(segment)] != selected) {
+        renderingOptionsControl_[static_cast<size_t>(segment)] = selected;
         pickersChanged.emit();
     }
     needsDisplay.emit();

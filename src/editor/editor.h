@@ -8,6 +8,7 @@
 #include "mesh/model.h"
 #include "scene/camera.h"
 #include "tools/operation.h"
+#include "tools/tool_context.h"
 
 #include <array>
 #include <cstdint>
@@ -18,8 +19,9 @@
 namespace tessel {
 
 // The controller of the editing area: modes and tools, the four cameras and viewports, the
-// active tool, the point and face selections, and the input handlers.
-class Editor {
+// active tool, the point and face selections, and the input handlers. It is the context of the
+// tools it makes.
+class Editor final : public ToolContext {
 public:
     enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
 
@@ -32,33 +34,39 @@ public:
     // (top-left, top-right, bottom-left, bottom-right) to their cameras and selection volumes.
     void bindViewports(const std::array<Viewport*, 4>& viewports);
 
-    Document& owner() const { return owner_; }
     const ScenePtr& scene() const { return owner_.scene(); }
     const NodePtr& selectedNode() const { return owner_.selectedNode(); }
-    void setSelectedNode(NodePtr node) { owner_.setSelectedNode(std::move(node)); }
-    // The selected node when it is a mesh, else null.
-    MeshPtr selectedMesh() const;
+
+    // --- What the tools see ---
+    MeshPtr selectedMesh() const override;
+    void selectMesh(MeshPtr mesh) override;
+    std::vector<MeshPtr> meshes() const override;
+    std::vector<std::int64_t>& selectedPointsIds() override { return selectedPointsIds_; }
+    std::vector<std::uint32_t>& selectedFacesIds() override { return selectedFacesIds_; }
+    const std::vector<std::int64_t>& selectedPointsIds() const { return selectedPointsIds_; }
+    const std::vector<std::uint32_t>& selectedFacesIds() const { return selectedFacesIds_; }
+    Viewport& recentView() override;
+    // Makes `view` the viewport of the last press, as a press there does.
+    void setRecentView(Viewport& view) { recentView_ = &view; }
 
     // --- State ---
-    const std::vector<CameraPtr> cameras;
-    // One per viewport, in viewport order.
-    std::vector<Viewport*> viewports;
-    // The viewport of the last click; before any, the first viewport.
-    Viewport& recentView();
-    void setRecentView(Viewport& v) { recentView_ = &v; }
-    Mode mode = Mode::Vertex;
-    OperationPtr tool;
-    bool isDuringSelection = false;
-    std::vector<std::uint32_t> selectedFacesIds;
-    std::vector<std::int64_t> selectedPointsIds;
+    // The camera of each viewport, in viewport order.
+    const std::vector<CameraPtr>& cameras() const { return cameras_; }
+    Mode mode() const { return mode_; }
+    // The tool that receives the gestures.
+    const OperationPtr& tool() const { return tool_; }
+    // Makes `tool` the one that receives the gestures, until the pickers build another.
+    void setTool(OperationPtr tool) { tool_ = std::move(tool); }
+    // A Vertex-mode press that hit no point is held: the drag selects with a rectangle.
+    bool isDuringSelection() const { return isDuringSelection_; }
 
     // --- Pickers: the state the toolbar shows ---
     // Tag of the mode picker and of the tool picker (index into kModes[modeTag].tools).
-    int modeTag() const { return static_cast<int>(mode); }
+    int modeTag() const { return static_cast<int>(mode_); }
     int toolTag() const { return toolTag_; }
     // The rendering-options control: points, lines, filled (mirrors the last clicked viewport).
-    std::array<bool, 3> renderingOptionsControl{true, true, true};
-    // The pickers or the options control changed: the toolbar refreshes from the fields above.
+    const std::array<bool, 3>& renderingOptionsControl() const { return renderingOptionsControl_; }
+    // The pickers or the options control changed: the toolbar refreshes from the state above.
     Signal<> pickersChanged;
     // Something visible changed: the viewports repaint.
     Signal<> needsDisplay;
@@ -76,6 +84,8 @@ public:
     bool whenMouseDown(Viewport& view);
     // False exactly when the drag changed the rectangle selection.
     bool whenMouseDragged(Viewport& view, Vec2 delta);
+    // The release goes to the tool in every mode and ends any rectangle selection.
+    void whenMouseUp(Viewport& view);
     // The tool picker chose `tag` (ignored without a selected mesh or for an invalid tag).
     void toolSelected(int tag);
     // The mode picker chose `tag`: selections emptied, tool picker refilled showing tool 0.
@@ -95,10 +105,20 @@ private:
     void returnMemoryOfDroppedPreview();
 
     Document& owner_;
+    const std::vector<CameraPtr> cameras_;
+    // One per viewport, in viewport order.
+    std::vector<Viewport*> viewports_;
+    // The viewport of the last click; before any, the first viewport.
+    Viewport* recentView_ = nullptr;
+    Mode mode_ = Mode::Vertex;
+    int toolTag_ = 0;
+    OperationPtr tool_;
+    bool isDuringSelection_ = false;
+    std::vector<std::uint32_t> selectedFacesIds_;
+    std::vector<std::int64_t> selectedPointsIds_;
+    std::array<bool, 3> renderingOptionsControl_{true, true, true};
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;
-    Viewport* recentView_ = nullptr;
-    int toolTag_ = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection selectionConnection_ = 0;
 };
 

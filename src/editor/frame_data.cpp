@@ -41,8 +41,8 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     const auto spare = std::find_if(entries_.begin(), entries_.end(),
                                     [](const std::unique_ptr<Entry>& e) { return !e->current; });
     Entry& entry = spare != entries_.end() ? **spare : *entries_.emplace_back(new Entry);
-    handleIndexDataForTriangles(*layer, isSelected, owner.selectedFacesIds, entry.data.triangles);
-    handleIndexDataForPoints(*layer, isSelected, owner.selectedPointsIds, entry.data.points);
+    handleIndexDataForTriangles(*layer, isSelected, owner.selectedFacesIds(), entry.data.triangles);
+    handleIndexDataForPoints(*layer, isSelected, owner.selectedPointsIds(), entry.data.points);
     entry.layer = layer;
     entry.isSelected = isSelected;
     entry.pointCount = layer->positions.size();

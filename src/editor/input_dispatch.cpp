@@ -29,15 +29,15 @@ std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) 
 bool Editor::whenMouseDown(Viewport& view) {
     // The options control follows the clicked viewport.
     const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
-    if (options != renderingOptionsControl) {
-        renderingOptionsControl = options;
+    if (options != renderingOptionsControl_) {
+        renderingOptionsControl_ = options;
         pickersChanged.emit();
     }
     setRecentView(view);
 
     // Hold the tool: a handler may replace it while it still runs.
-    const OperationPtr current = tool;
-    if (mode != Mode::Vertex) {
+    const OperationPtr current = tool_;
+    if (mode_ != Mode::Vertex) {
         if (current) {
             current->onMouseDown(view.normalizedMouseStartLocation, view);
         }
@@ -53,17 +53,17 @@ bool Editor::whenMouseDown(Viewport& view) {
     const std::vector<std::int64_t> hits =
         pointsInside(selectionSides(view, true), *mesh->model()->layer());
     if (hits.empty()) {
-        selectedPointsIds.clear();
-        isDuringSelection = true;
+        selectedPointsIds_.clear();
+        isDuringSelection_ = true;
     } else {
         // A click on a point of the selection keeps all of it, so that the drag moves it all.
-        const bool keep = !selectedPointsIds.empty() &&
-                          std::find(selectedPointsIds.begin(), selectedPointsIds.end(),
-                                    hits.front()) != selectedPointsIds.end();
+        const bool keep = !selectedPointsIds_.empty() &&
+                          std::find(selectedPointsIds_.begin(), selectedPointsIds_.end(),
+                                    hits.front()) != selectedPointsIds_.end();
         if (!keep) {
-            selectedPointsIds = hits;
+            selectedPointsIds_ = hits;
         }
-        isDuringSelection = false;
+        isDuringSelection_ = false;
     }
     if (current) {
         current->onMouseDown(view.normalizedMouseStartLocation, view);
@@ -79,7 +79,7 @@ bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
         return true;
     }
     Model& model = *mesh->model();
-    const bool selecting = mode == Mode::Vertex && isDuringSelection;
+    const bool selecting = mode_ == Mode::Vertex && isDuringSelection_;
     // The rectangle tests the layer as it is shown before this event; only that path needs it,
     // and reading it elsewhere would compute a preview only to drop it.
     const LayerPtr layer = selecting ? model.layer() : nullptr;
@@ -88,16 +88,26 @@ bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
     model.invalidatePreview();
 
     if (selecting) {
-        selectedPointsIds = pointsInside(selectionSides(view, false), *layer);
+        selectedPointsIds_ = pointsInside(selectionSides(view, false), *layer);
         needsDisplay.emit();
         return false;
     }
 
-    if (const OperationPtr current = tool) {
+    if (const OperationPtr current = tool_) {
         current->onMouseDragged(dragDelta, view);
     }
     needsDisplay.emit();
     return true;
+}
+
+void Editor::whenMouseUp(Viewport& view) {
+    // The release goes to the tool directly, in every mode; hold the tool in case the call
+    // replaces it.
+    if (const OperationPtr current = tool_) {
+        current->onMouseUp(view.normalizedPointerPosition, view);
+    }
+    isDuringSelection_ = false;
+    needsDisplay.emit();
 }
 
 } // namespace tessel

@@ -47,13 +47,7 @@ void Viewport::mouseUp() {
         update();
         return;
     }
-    // The release goes to the tool directly, in every mode; hold the tool in case the call
-    // replaces it.
-    if (const OperationPtr tool = owner_->tool) {
-        tool->onMouseUp(normalizedPointerPosition, *this);
-    }
-    owner_->isDuringSelection = false;
-    owner_->needsDisplay.emit();
+    owner_->whenMouseUp(*this);
 }
 
 void Viewport::keyDown(const std::optional<std::string>& characters) {

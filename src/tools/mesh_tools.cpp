@@ -1,15 +1,15 @@
 #include "tools/mesh_tools.h"
 
-#include "editor/editor.h"
 #include "mesh/subdivide.h"
 #include "tools/picking.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 namespace tessel {
 
 // --- Move ---
 
-std::shared_ptr<MeshTranslation> MeshTranslation::make(Editor& context) {
+std::shared_ptr<MeshTranslation> MeshTranslation::make(ToolContext& context) {
     return std::shared_ptr<MeshTranslation>(new MeshTranslation(context));
 }
 
@@ -17,13 +17,9 @@ void MeshTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
     // Selecting below makes the controller replace its tool; this one must see the press out.
     const std::shared_ptr<MeshTranslation> self = shared_from_this();
 
-    const ScenePtr& scene = context_.scene();
-    std::vector<MeshPtr> meshes;
-    if (scene && !scene->nodes().empty()) {
-        meshes = scene->meshes();
-    }
-    const auto hit = nearestMesh(meshes, devicePosition(view.normalizedPointerPosition), view);
-    context_.setSelectedNode(hit ? hit->first : nullptr);
+    const auto hit =
+        nearestMesh(context_.meshes(), devicePosition(view.normalizedPointerPosition), view);
+    context_.selectMesh(hit ? hit->first : nullptr);
     intersection_ = hit ? std::optional<Vector3>(hit->second) : std::nullopt;
 
     if (const ModelPtr model = selectedModel(context_)) {
@@ -61,7 +57,7 @@ ModifierResult MeshTranslation::evaluate(const Layer& committed) {
 
 // --- Subdivide ---
 
-std::shared_ptr<MeshSubdivide> MeshSubdivide::make(Editor& context) {
+std::shared_ptr<MeshSubdivide> MeshSubdivide::make(ToolContext& context) {
     std::shared_ptr<MeshSubdivide> tool(new MeshSubdivide);
     if (const ModelPtr model = selectedModel(context)) {
         installPreview(*model, tool);

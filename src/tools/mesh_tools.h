@@ -20,7 +20,7 @@ class MeshTranslation final : public Operation,
                               public std::enable_shared_from_this<MeshTranslation> {
 public:
     // Installs nothing.
-    static std::shared_ptr<MeshTranslation> make(Editor& context);
+    static std::shared_ptr<MeshTranslation> make(ToolContext& context);
 
     void onMouseDown(Vec2 position, Viewport& view) override;
     void onMouseDragged(Vec2 delta, Viewport& view) override;
@@ -34,9 +34,9 @@ public:
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
 private:
-    explicit MeshTranslation(Editor& context) : context_(context) {}
+    explicit MeshTranslation(ToolContext& context) : context_(context) {}
 
-    Editor& context_;
+    ToolContext& context_;
     std::optional<Vector3> intersection_;
 };
 
@@ -46,7 +46,7 @@ private:
 class MeshSubdivide final : public Operation, public Modifier {
 public:
     // Installs the preview on the selected mesh's model (if any).
-    static std::shared_ptr<MeshSubdivide> make(Editor& context);
+    static std::shared_ptr<MeshSubdivide> make(ToolContext& context);
 
     void onMouseDown(Vec2 position, Viewport& view) override;
     void onMouseDragged(Vec2 delta, Viewport& view) override;

@@ -7,9 +7,9 @@
 
 namespace tessel {
 
-class Editor;
+class ToolContext;
 
-// An editing tool. Created with the controller as its context when the user picks it; receives
+// An editing tool. Created with its context (tool_context.h) when the user picks it; receives
 // the mouse gestures of whichever viewport the user works in. Positions are normalized, deltas
 // in device units.
 class Operation {

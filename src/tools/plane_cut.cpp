@@ -1,8 +1,8 @@
 #include "tools/plane_cut.h"
 
-#include "editor/editor.h"
 #include "mesh/plane_cut.h"
 #include "mesh/triangle.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 #include <algorithm>
@@ -10,9 +10,9 @@
 
 namespace tessel {
 
-std::shared_ptr<PlaneCut> PlaneCut::make(Editor& context) {
+std::shared_ptr<PlaneCut> PlaneCut::make(ToolContext& context) {
     std::shared_ptr<PlaneCut> tool(new PlaneCut(context));
-    context.selectedFacesIds.clear();
+    context.selectedFacesIds().clear();
     if (const ModelPtr model = selectedModel(context)) {
         installPreview(*model, tool);
     }
@@ -24,7 +24,7 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     if (!model) {
         return;
     }
-    context_.selectedFacesIds.clear();
+    context_.selectedFacesIds().clear();
 
     // The patch that is shown takes the press; before the first preview, the mesh does.
     LayerPtr layer = model->toolLayer();
@@ -43,7 +43,7 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
         const Triangle& t = layer->triangles[i];
         if (const auto hit = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
             intersection = hit;
-            context_.selectedFacesIds.push_back(static_cast<std::uint32_t>(i));
+            context_.selectedFacesIds().push_back(static_cast<std::uint32_t>(i));
             break;
         }
     }

@@ -23,7 +23,7 @@ public:
     // Creates the tool with the plane y = 0 through the origin, empties the face selection and
     // installs the preview on the selected mesh's model (if any). The preview keeps the tool
     // alive; the tool refers to its context without owning it.
-    static std::shared_ptr<PlaneCut> make(Editor& context);
+    static std::shared_ptr<PlaneCut> make(ToolContext& context);
 
     // Picks the first triangle in layer order (not the nearest) that the ray through `position`
     // hits, on the shown patch or else on the preview's layer; records it as the face selection
@@ -48,9 +48,9 @@ public:
     std::optional<Vector3> frozenNormal;
 
 private:
-    explicit PlaneCut(Editor& context) : context_(context) {}
+    explicit PlaneCut(ToolContext& context) : context_(context) {}
 
-    Editor& context_;
+    ToolContext& context_;
     // What the merges learnt about the mesh's points, for the next preview of the same mesh.
     PointMergeMemo mergeMemo_;
 };

@@ -1,10 +1,10 @@
 #include "tools/polygon_tools.h"
 
-#include "editor/editor.h"
 #include "mesh/extrude.h"
 #include "mesh/removal.h"
 #include "mesh/subdivide.h"
 #include "tools/selection.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 namespace tessel {
@@ -81,7 +81,7 @@ void DraggingPolygonTool::onMouseUp(Vec2 position, Viewport& view) {
 
 // --- Move ---
 
-std::shared_ptr<PolygonTranslation> PolygonTranslation::make(Editor& context) {
+std::shared_ptr<PolygonTranslation> PolygonTranslation::make(ToolContext& context) {
     std::shared_ptr<PolygonTranslation> tool(new PolygonTranslation(context));
     tool->installOwnPreview();
     return tool;
@@ -101,7 +101,7 @@ ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
     const Vector3 target = unproject(q.x + d.x, q.y + d.y, q.z + 0, viewProjection.inverted());
     const Vector3 offset = target - pressed;
 
-    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds, *layer);
+    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds(), *layer);
     for (const std::uint32_t point : pointsOfFaces(*layer, faces)) {
         layer->positions[point] += offset;
     }
@@ -110,7 +110,7 @@ ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
 
 // --- Scale ---
 
-std::shared_ptr<PolygonScale> PolygonScale::make(Editor& context) {
+std::shared_ptr<PolygonScale> PolygonScale::make(ToolContext& context) {
     std::shared_ptr<PolygonScale> tool(new PolygonScale(context));
     tool->installOwnPreview();
     return tool;
@@ -123,7 +123,7 @@ ModifierResult PolygonScale::evaluate(const Layer& committed) {
     }
     const float s = dragMeasure(*delta_) + 1;
     const std::vector<std::uint32_t> points =
-        pointsOfFaces(*layer, validFaceIds(context_.selectedFacesIds, *layer));
+        pointsOfFaces(*layer, validFaceIds(context_.selectedFacesIds(), *layer));
     if (points.empty()) {
         return {layer, nullptr};
     }
@@ -137,7 +137,7 @@ ModifierResult PolygonScale::evaluate(const Layer& committed) {
 
 // --- Extrude ---
 
-std::shared_ptr<Extrude> Extrude::make(Editor& context) {
+std::shared_ptr<Extrude> Extrude::make(ToolContext& context) {
     std::shared_ptr<Extrude> tool(new Extrude(context));
     tool->installOwnPreview();
     return tool;
@@ -148,7 +148,7 @@ ModifierResult Extrude::evaluate(const Layer& committed) {
     if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
+    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
         extrude(*layer, *face, dragMeasure(*delta_));
     }
     return {layer, nullptr};
@@ -160,7 +160,7 @@ size_t Extrude::trianglesAfter(const Layer& committed) const {
 
 // --- Subdivide ---
 
-std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(Editor& context) {
+std::shared_ptr<PolygonSubdivide> PolygonSubdivide::make(ToolContext& context) {
     std::shared_ptr<PolygonSubdivide> tool(new PolygonSubdivide(context));
     tool->installOwnPreview();
     return tool;
@@ -171,7 +171,7 @@ ModifierResult PolygonSubdivide::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
+    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
         subdivide(*layer, *face);
     }
     return {layer, nullptr};
@@ -183,7 +183,7 @@ size_t PolygonSubdivide::trianglesAfter(const Layer& committed) const {
 
 // --- Delete ---
 
-std::shared_ptr<PolygonDelete> PolygonDelete::make(Editor& context) {
+std::shared_ptr<PolygonDelete> PolygonDelete::make(ToolContext& context) {
     std::shared_ptr<PolygonDelete> tool(new PolygonDelete(context));
     // No earlier tool's preview may stay visible: this tool shows nothing until it deletes.
     if (const ModelPtr model = selectedModel(context)) {
@@ -206,10 +206,10 @@ ModifierResult PolygonDelete::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds, *layer)) {
+    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
         const auto id = static_cast<std::uint32_t>(*face);
         removeFaces(*layer, {&id, 1});
-        context_.selectedFacesIds.clear();
+        context_.selectedFacesIds().clear();
     }
     return {layer, nullptr};
 }

@@ -31,12 +31,12 @@ public:
     const std::optional<Vector3>& intersection() const { return intersection_; }
 
 protected:
-    explicit PolygonTool(Editor& context) : context_(context) {}
+    explicit PolygonTool(ToolContext& context) : context_(context) {}
     // Puts this tool's preview on the selected mesh's model, replacing any other; the preview
     // keeps the tool alive.
     void installOwnPreview();
 
-    Editor& context_;
+    ToolContext& context_;
     std::optional<Vector3> intersection_;
 };
 
@@ -61,7 +61,7 @@ protected:
 // stays under the pointer at its own depth; neighbouring faces stretch along.
 class PolygonTranslation final : public DraggingPolygonTool {
 public:
-    static std::shared_ptr<PolygonTranslation> make(Editor& context);
+    static std::shared_ptr<PolygonTranslation> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
 
 private:
@@ -72,7 +72,7 @@ private:
 // polygon collapses to its centroid, below that it turns inside out).
 class PolygonScale final : public DraggingPolygonTool {
 public:
-    static std::shared_ptr<PolygonScale> make(Editor& context);
+    static std::shared_ptr<PolygonScale> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
 
 private:
@@ -83,7 +83,7 @@ private:
 // against the normal), as one prism whatever the drag's history.
 class Extrude final : public DraggingPolygonTool {
 public:
-    static std::shared_ptr<Extrude> make(Editor& context);
+    static std::shared_ptr<Extrude> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Six faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
@@ -96,7 +96,7 @@ private:
 // release commits it. Each press subdivides once.
 class PolygonSubdivide final : public PolygonTool {
 public:
-    static std::shared_ptr<PolygonSubdivide> make(Editor& context);
+    static std::shared_ptr<PolygonSubdivide> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
     // Two faces more than the committed layer.
     size_t trianglesAfter(const Layer& committed) const override;
@@ -110,10 +110,10 @@ private:
 // removes any preview from the selected mesh's model.
 class PolygonDelete final : public PolygonTool {
 public:
-    static std::shared_ptr<PolygonDelete> make(Editor& context);
+    static std::shared_ptr<PolygonDelete> make(ToolContext& context);
     // Installs the delete preview, commits it and removes it again.
     void onMouseUp(Vec2 position, Viewport& view) override;
-    // Deletes the polygon and empties the controller's face selection (when there is a press
+    // Deletes the polygon and empties the context's face selection (when there is a press
     // point and a valid face).
     ModifierResult evaluate(const Layer& committed) override;
 

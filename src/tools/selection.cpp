@@ -1,9 +1,9 @@
 #include "tools/selection.h"
 
 #include "base/check.h"
-#include "editor/editor.h"
 #include "mesh/triangle.h"
 #include "tools/picking.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 #include <algorithm>
@@ -58,8 +58,8 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
     return inside;
 }
 
-std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 /*position*/, Viewport& view) {
-    context.selectedFacesIds.clear();
+std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 /*position*/, Viewport& view) {
+    context.selectedFacesIds().clear();
     const MeshPtr mesh = context.selectedMesh();
     TESSEL_CHECK(mesh != nullptr, "onPolygonMouseDown", "no mesh is selected");
     const LayerPtr layer = mesh->model()->layer();
@@ -74,7 +74,7 @@ std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 /*position*/, Vi
     if (!hit) {
         return std::nullopt;
     }
-    context.selectedFacesIds.push_back(static_cast<std::uint32_t>(hit->first));
+    context.selectedFacesIds().push_back(static_cast<std::uint32_t>(hit->first));
     return hit->second;
 }
 

@@ -12,7 +12,7 @@
 
 namespace tessel {
 
-class Editor;
+class ToolContext;
 
 // Near and far device depths of the selection volumes' corners.
 inline constexpr float selectionNearDepth = 5e-7f;
@@ -43,6 +43,6 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
 
 // The face click shared by the polygon tools: empties the face selection, picks the polygon of
 // the selected mesh under the viewport's pointer, records its id and returns the picked point.
-std::optional<Vector3> onPolygonMouseDown(Editor& context, Vec2 position, Viewport& view);
+std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 position, Viewport& view);
 
 } // namespace tessel

@@ -1,6 +1,6 @@
 #include "tools/tool_support.h"
 
-#include "editor/editor.h"
+#include "tools/tool_context.h"
 
 namespace tessel {
 
@@ -28,7 +28,7 @@ LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
     return copy;
 }
 
-ModelPtr selectedModel(const Editor& context) {
+ModelPtr selectedModel(const ToolContext& context) {
     const MeshPtr mesh = context.selectedMesh();
     return mesh ? mesh->model() : nullptr;
 }

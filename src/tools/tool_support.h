@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-class Editor;
+class ToolContext;
 
 // Shared conventions of the tools.
 
@@ -31,8 +31,8 @@ inline void installPreview(Model& model, ModifierPtr modifier) {
 // Removes any preview.
 inline void removePreview(Model& model) { model.setModifier(nullptr); }
 
-// The model of the controller's selected mesh, or null when no mesh is selected.
-ModelPtr selectedModel(const Editor& context);
+// The model of the context's selected mesh, or null when no mesh is selected.
+ModelPtr selectedModel(const ToolContext& context);
 // Whether a point id names a point of the layer. Selections are not renumbered when an edit
 // shifts or removes points, so tools skip ids that went stale.
 inline bool isValidPointId(std::int64_t id, const Layer& layer) {

@@ -17,7 +17,7 @@ namespace tessel {
 struct ToolEntry {
     std::string_view name;
     bool appliable;
-    OperationPtr (*make)(Editor& context);
+    OperationPtr (*make)(ToolContext& context);
 };
 
 // One mode: the name the mode picker shows and its tools in picker order.
@@ -26,7 +26,7 @@ struct ModeEntry {
     std::span<const ToolEntry> tools;
 };
 
-template <class Tool> OperationPtr makeTool(Editor& context) { return Tool::make(context); }
+template <class Tool> OperationPtr makeTool(ToolContext& context) { return Tool::make(context); }
 
 inline constexpr ToolEntry kVertexTools[] = {
     {"Move", false, makeTool<VertexTranslation>},

@@ -1,13 +1,13 @@
 #include "tools/vertex_translation.h"
 
-#include "editor/editor.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 #include <cmath>
 
 namespace tessel {
 
-std::shared_ptr<VertexTranslation> VertexTranslation::make(Editor& context) {
+std::shared_ptr<VertexTranslation> VertexTranslation::make(ToolContext& context) {
     std::shared_ptr<VertexTranslation> tool(new VertexTranslation(context));
     if (const ModelPtr model = selectedModel(context)) {
         installPreview(*model, tool);
@@ -16,7 +16,7 @@ std::shared_ptr<VertexTranslation> VertexTranslation::make(Editor& context) {
 }
 
 void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
-    const std::vector<std::int64_t>& ids = context_.selectedPointsIds;
+    const std::vector<std::int64_t>& ids = context_.selectedPointsIds();
     const ModelPtr model = selectedModel(context_);
     if (ids.empty() || model == nullptr) {
         return;
@@ -72,7 +72,7 @@ ModifierResult VertexTranslation::evaluate(const Layer& committed) {
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
-    for (const std::int64_t id : context_.selectedPointsIds) {
+    for (const std::int64_t id : context_.selectedPointsIds()) {
         if (isValidPointId(id, *layer)) {
             layer->positions[static_cast<size_t>(id)] += offset;
         }

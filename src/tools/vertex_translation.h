@@ -18,7 +18,7 @@ class VertexTranslation final : public Operation, public Modifier {
 public:
     // Creates the tool and installs its preview on the selected mesh's model (if any). The
     // preview keeps the tool alive; the tool refers to its context without owning it.
-    static std::shared_ptr<VertexTranslation> make(Editor& context);
+    static std::shared_ptr<VertexTranslation> make(ToolContext& context);
 
     // Picks the selected point nearest to the pointer (device depth counts: the pointer is taken
     // at depth 0) and remembers its world position.
@@ -33,9 +33,9 @@ public:
     ModifierResult evaluate(const Layer& committed) override;
 
 private:
-    explicit VertexTranslation(Editor& context) : context_(context) {}
+    explicit VertexTranslation(ToolContext& context) : context_(context) {}
 
-    Editor& context_;
+    ToolContext& context_;
     std::optional<Vector3> initialPosition_;
 };
 

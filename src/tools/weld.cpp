@@ -1,12 +1,12 @@
 #include "tools/weld.h"
 
-#include "editor/editor.h"
 #include "mesh/weld.h"
+#include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
 namespace tessel {
 
-std::shared_ptr<Weld> Weld::make(Editor& context) {
+std::shared_ptr<Weld> Weld::make(ToolContext& context) {
     return std::shared_ptr<Weld>(new Weld(context));
 }
 
@@ -32,7 +32,7 @@ ModifierResult Weld::evaluate(const Layer& committed) {
 
     // The welded points in layer order, whatever the selection's order; stale ids name nothing.
     std::vector<bool> selected(layer->positions.size(), false);
-    for (const std::int64_t id : context_.selectedPointsIds) {
+    for (const std::int64_t id : context_.selectedPointsIds()) {
         if (isValidPointId(id, *layer)) {
             selected[static_cast<size_t>(id)] = true;
         }
@@ -47,9 +47,9 @@ ModifierResult Weld::evaluate(const Layer& committed) {
         const Welded welded = weld(*layer, points);
         // When every face around the merged point collapsed it left the layer: nothing remains
         // selected rather than an id that names another point.
-        context_.selectedPointsIds.clear();
+        context_.selectedPointsIds().clear();
         if (welded.point) {
-            context_.selectedPointsIds.push_back(*welded.point);
+            context_.selectedPointsIds().push_back(*welded.point);
         }
     }
     return {layer, nullptr};

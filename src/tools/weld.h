@@ -13,7 +13,7 @@ namespace tessel {
 // the next press, then welding the selection as it stands (the merged point alone: no change).
 class Weld final : public Operation, public Modifier, public std::enable_shared_from_this<Weld> {
 public:
-    static std::shared_ptr<Weld> make(Editor& context);
+    static std::shared_ptr<Weld> make(ToolContext& context);
 
     // Removes any preview from the selected mesh's model.
     void onMouseDown(Vec2 position, Viewport& view) override;
@@ -26,9 +26,9 @@ public:
     ModifierResult evaluate(const Layer& committed) override;
 
 private:
-    explicit Weld(Editor& context) : context_(context) {}
+    explicit Weld(ToolContext& context) : context_(context) {}
 
-    Editor& context_;
+    ToolContext& context_;
 };
 
 } // namespace tessel

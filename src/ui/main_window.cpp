@@ -123,7 +123,7 @@ void MainWindow::refreshPickers() {
     for (int segment = 0; segment < 3; ++segment) {
         const QSignalBlocker blocker(buttons[segment]);
         buttons[segment]->setChecked(
-            m_detail.renderingOptionsControl[static_cast<size_t>(segment)]);
+            m_detail.renderingOptionsControl()[static_cast<size_t>(segment)]);
     }
     refreshApplyButton();
 }

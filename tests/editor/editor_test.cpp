@@ -30,23 +30,23 @@ TEST(EditorTest, PickersListEachModesToolsAndAlwaysShowAValidOne) {
 
     // Another mesh keeps mode and tool (built anew) but no selection; a new mode shows tool 0.
     editor.pick(Mode::Polygon, 4);
-    c.selectedFacesIds = {3};
+    c.selectedFacesIds() = {3};
     editor.window.setSelectedNode(editor.cube());
     EXPECT_NE(editor.tool<PolygonSubdivide>(), nullptr);
-    EXPECT_TRUE(c.selectedFacesIds.empty());
+    EXPECT_TRUE(c.selectedFacesIds().empty());
     c.modeSelected(static_cast<int>(Mode::Mesh));
     EXPECT_EQ(c.toolTag(), 0);
     EXPECT_NE(editor.tool<MeshTranslation>(), nullptr);
 
     // Tags no picker offers change nothing; without a mesh only the picker does; Apply is off.
-    const OperationPtr tool = c.tool;
+    const OperationPtr tool = c.tool();
     c.toolSelected(2);
     c.toolSelected(-1);
     EXPECT_EQ(c.toolTag(), 0);
     editor.window.setSelectedNode(editor.window.scene()->root());
     c.toolSelected(1);
     EXPECT_EQ(c.toolTag(), 1);
-    EXPECT_EQ(c.tool, tool);
+    EXPECT_EQ(c.tool(), tool);
     EXPECT_FALSE(c.canApply());
     c.apply();
 }
@@ -75,10 +75,10 @@ TEST(EditorTest, CameraKeysMoveOrTurnTheCameraOfTheLastClickedViewport) {
         FakeEditor editor;
         editor.views[1].click(0.9f, 0.9f);
         editor.views[1].keyDown(key.characters);
-        const Matrix& m = editor.controller.cameras[1]->localMatrix;
+        const Matrix& m = editor.controller.cameras()[1]->localMatrix;
         expectNear(m.translationPart(), Vector3{0, 0, 2.5f} + key.moved, 1e-6f);
         expectNear({-m(0, 2), -m(1, 2), -m(2, 2)}, key.look, 1e-6f);
-        EXPECT_EQ(editor.controller.cameras[0]->localMatrix, Matrix::translation({0, 0, 0.5f}));
+        EXPECT_EQ(editor.controller.cameras()[0]->localMatrix, Matrix::translation({0, 0, 0.5f}));
     }
 }
 

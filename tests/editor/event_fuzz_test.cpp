@@ -71,10 +71,10 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
                 const NodePtr root = editor.window.scene()->root();
                 const std::vector<NodePtr> nodes =
                     root ? root->flat({nullptr}) : Node::Children{nullptr};
-                c.setSelectedNode(nodes[pick(static_cast<int>(nodes.size()))]);
+                editor.window.setSelectedNode(nodes[pick(static_cast<int>(nodes.size()))]);
             } else if (kind == 7) {
-                c.selectedPointsIds = {pick(40) - 5, pick(40), INT64_MAX};
-                c.selectedFacesIds = {static_cast<std::uint32_t>(pick(80)), UINT32_MAX};
+                c.selectedPointsIds() = {pick(40) - 5, pick(40), INT64_MAX};
+                c.selectedFacesIds() = {static_cast<std::uint32_t>(pick(80)), UINT32_MAX};
             } else if (kind == 8) {
                 outline.addNode(pick(2) ? "Quad" : "Cube");
             } else if (kind == 9) {

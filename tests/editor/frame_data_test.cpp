@@ -51,8 +51,8 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
 
     // A selection change ends the frame. Ids that name nothing are ignored, and only the
     // selected mesh shows a selection.
-    editor.controller.selectedFacesIds = {1, 70000};
-    editor.controller.selectedPointsIds = {-1, 1, 1LL << 40};
+    editor.controller.selectedFacesIds() = {1, 70000};
+    editor.controller.selectedPointsIds() = {-1, 1, 1LL << 40};
     editor.controller.needsDisplay.emit();
     const std::vector<DrawItem> changed = prepare(0);
     EXPECT_THAT(changed.at(0).data->triangles.selected, ElementsAre(0, 6, 5));

@@ -50,7 +50,7 @@ TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
     editor.window.selectedNodeChanged.connect(
         [&](const NodePtr& n, const NodePtr&) { writes.push_back(n); });
     GridSizePanel& size = outline.gridSizePanel;
-    editor.controller.selectedPointsIds = {3};
+    editor.controller.selectedPointsIds() = {3};
     size.setRows(12);
     size.setColumns(std::nullopt);
     size.setColumns(4.7);
@@ -58,7 +58,7 @@ TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
     EXPECT_EQ(size.columns(), 4);
     // The grid is selected again, so the editor rebuilds its tool and drops stale ids.
     EXPECT_EQ(writes, std::vector<NodePtr>{editor.quad()});
-    EXPECT_TRUE(editor.controller.selectedPointsIds.empty());
+    EXPECT_TRUE(editor.controller.selectedPointsIds().empty());
     EXPECT_EQ(editor.grid().layer()->positions.size(), 5u * 11u);
 
     MaterialPanel& material = outline.materialPanel;

@@ -227,7 +227,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
         turnOff(i, "filledButton");
     }
     QCOMPARE(split().selectedNode(), NodePtr(mesh("Quad")));
-    QCOMPARE(detail().mode, Editor::Mode::Vertex);
+    QCOMPARE(detail().mode(), Editor::Mode::Vertex);
     const std::vector<Vector3> before = committed("Quad")->positions;
     QCOMPARE(before.size(), size_t(25));
 
@@ -249,7 +249,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
     QCOMPARE(expected.size(), size_t(6));
 
     drag(1, start, end);
-    std::vector<std::int64_t> selected = detail().selectedPointsIds;
+    std::vector<std::int64_t> selected = detail().selectedPointsIds();
     std::sort(selected.begin(), selected.end());
     QCOMPARE(selected, expected);
 
@@ -317,7 +317,7 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     QCOMPARE(split().selectedNode(), NodePtr(cube));
     choose("modeButton", "Polygon");
     choose("toolButton", "Extrude");
-    QCOMPARE(detail().mode, Editor::Mode::Polygon);
+    QCOMPARE(detail().mode(), Editor::Mode::Polygon);
     QCOMPARE(detail().toolTag(), 3);
 
     const LayerPtr original = committed("Cube");
@@ -328,8 +328,8 @@ void EditingTest::extrudingACubeFaceCommitsAndDrawsThePrism() {
     const Vector3 spot{0.6f, 0.2f, 1};
     const QPoint start = pixelOf(1, spot);
     press(1, start);
-    QCOMPARE(detail().selectedFacesIds.size(), size_t(1));
-    const size_t face = detail().selectedFacesIds.front();
+    QCOMPARE(detail().selectedFacesIds().size(), size_t(1));
+    const size_t face = detail().selectedFacesIds().front();
     QVERIFY(face < original->triangles.size());
     const std::array<Vector3, 3> corners = cornersOf(*original, face);
     for (const Vector3& corner : corners) {
@@ -394,7 +394,7 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
     QCOMPARE(split().selectedNode(), NodePtr(quad));
     choose("modeButton", "Polygon");
     choose("toolButton", "Plane cut");
-    auto tool = std::dynamic_pointer_cast<PlaneCut>(detail().tool);
+    auto tool = std::dynamic_pointer_cast<PlaneCut>(detail().tool());
     QVERIFY(tool != nullptr);
     QVERIFY(child<QPushButton>("applyButton")->isEnabled());
     const std::vector<Vector3> original = committed("Quad")->positions;

@@ -73,7 +73,8 @@ std::optional<std::string> sceneFault(MainWindow& window) {
     }
     for (const MeshPtr& mesh : scene->meshes()) {
         for (const LayerPtr& layer : {mesh->model()->committed(), mesh->model()->layer()}) {
-            if (auto fault = testing::layerFault(*layer, c.selectedFacesIds, c.selectedPointsIds)) {
+            if (auto fault =
+                    testing::layerFault(*layer, c.selectedFacesIds(), c.selectedPointsIds())) {
                 return "mesh " + mesh->name() + ": " + *fault;
             }
         }

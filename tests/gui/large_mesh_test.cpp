@@ -61,14 +61,14 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     window.resize(1200, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Editor& controller = window.editor();
-    const MeshPtr grid = controller.selectedMesh();
+    Editor& editor = window.editor();
+    const MeshPtr grid = editor.selectedMesh();
     QVERIFY(grid != nullptr);
     Model& model = *grid->model();
 
     // Mesh "Subdivide", applied with the button: 32 triangles become 32 · 3⁸ = 209,952.
-    controller.modeSelected(2);
-    controller.toolSelected(1);
+    editor.modeSelected(2);
+    editor.toolSelected(1);
     auto* apply = window.findChild<QPushButton*>(QStringLiteral("applyButton"));
     QVERIFY(apply != nullptr && apply->isEnabled());
     for (int level = 0; level < 8; ++level) {
@@ -80,8 +80,8 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
 
     // Polygon "Extrude"; the face: of those above id 65,535 near the middle, the one closest to
     // equilateral (every face of a level has the same area), seen from close by.
-    controller.modeSelected(1);
-    controller.toolSelected(3);
+    editor.modeSelected(1);
+    editor.toolSelected(3);
     size_t face = 0;
     float best = 0;
     for (size_t id = 65536; id < layer->triangles.size(); ++id) {
@@ -103,13 +103,13 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     }
     QVERIFY(face > 65535);
     const Vector3 centre = centreOf(*layer, face);
-    controller.cameras[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.16f});
+    editor.cameras()[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.16f});
 
     // Press on the face's centroid, drag up by a hundredth of the view (0.02 device units).
     GLView* view = window.viewports()[0];
     const QPointF at = widgetPosition(*view, centre);
     sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(controller.selectedFacesIds,
+    QCOMPARE(editor.selectedFacesIds(),
              std::vector<std::uint32_t>{static_cast<std::uint32_t>(face)});
     const QPointF to = at - QPointF(0, view->height() / 100.0);
     sendMouse(view, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
@@ -121,11 +121,10 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
     for (const std::uint32_t v : cap) {
         QVERIFY(std::abs(layer->positions[v].z - 0.02f) < 1e-4f);
     }
-    QVERIFY(
-        !testing::layerFault(*layer, controller.selectedFacesIds, controller.selectedPointsIds));
+    QVERIFY(!testing::layerFault(*layer, editor.selectedFacesIds(), editor.selectedPointsIds()));
 
     // The cap's indices are its own points, all past 16 bits.
-    const IndexData drawn = handleIndexDataForTriangles(*layer, true, controller.selectedFacesIds);
+    const IndexData drawn = handleIndexDataForTriangles(*layer, true, editor.selectedFacesIds());
     for (const std::uint32_t v : cap) {
         QVERIFY(v > 65535);
     }

@@ -156,7 +156,7 @@ void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
         QVERIFY(view(i)->isVisible());
         QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
         QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
-        QCOMPARE(view(i)->camera(), m_window->editor().cameras[static_cast<size_t>(i)]);
+        QCOMPARE(view(i)->camera(), m_window->editor().cameras()[static_cast<size_t>(i)]);
     }
     // Two rows of two: the top row above the bottom one, left before right.
     const auto origin = [this](int index) { return view(index)->mapTo(m_window.get(), QPoint()); };
@@ -264,9 +264,9 @@ void MainWindowTest::keyMovesTheCameraOfTheClickedViewportOnly() {
 void MainWindowTest::pointerPositionsAreNormalizedAndDeltasInDeviceUnits() {
     Editor& detail = m_window->editor();
     // Outside Vertex mode every press and drag goes to the tool as it comes from the viewport.
-    detail.mode = Editor::Mode::Mesh;
+    detail.modeSelected(2);
     auto tool = std::make_shared<RecordingTool>();
-    detail.tool = tool;
+    detail.setTool(tool);
     GLView* target = view(3);
     const int w = target->width();
     const int h = target->height();
@@ -338,7 +338,7 @@ void MainWindowTest::modeChangeRefillsTheToolPicker() {
     QCOMPARE(m_window->editor().toolTag(), 1);
     modes->setFocus();
     QTest::keyClick(modes, Qt::Key_Down);
-    QCOMPARE(m_window->editor().mode, Editor::Mode::Polygon);
+    QCOMPARE(m_window->editor().mode(), Editor::Mode::Polygon);
     QCOMPARE(tools->count(), 6);
     QCOMPARE(tools->itemText(2), QStringLiteral("Plane cut"));
     QCOMPARE(tools->currentIndex(), 0);

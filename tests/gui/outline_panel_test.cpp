@@ -148,14 +148,14 @@ private Q_SLOTS:
     }
 
     void clickingRowsSelectsTheirNodesAndRebuildsTheEditorsTool() {
-        const OperationPtr gridTool = editor->controller.tool;
-        editor->controller.selectedPointsIds = {0, 1};
+        const OperationPtr gridTool = editor->controller.tool();
+        editor->controller.selectedPointsIds() = {0, 1};
 
         clickRow(editor->cube());
 
         QCOMPARE(window().selectedNode(), NodePtr(editor->cube()));
-        QVERIFY(editor->controller.tool != gridTool);
-        QVERIFY(editor->controller.selectedPointsIds.empty());
+        QVERIFY(editor->controller.tool() != gridTool);
+        QVERIFY(editor->controller.selectedPointsIds().empty());
         // The tree following the write it caused must not write again.
         QCOMPARE(selectionWrites, 1);
 

@@ -59,7 +59,7 @@ struct FakeEditor {
         controller.toolSelected(tool);
     }
     template <class Tool> std::shared_ptr<Tool> tool() const {
-        return std::dynamic_pointer_cast<Tool>(controller.tool);
+        return std::dynamic_pointer_cast<Tool>(controller.tool());
     }
 
     // Declared so that the controller goes first, while the viewports it detaches still exist.

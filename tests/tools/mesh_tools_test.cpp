@@ -8,7 +8,7 @@ using Mode = Editor::Mode;
 TEST(MeshToolsTest, MovePressSelectsTheMeshUnderThePointerAndTheReleaseCommitsTheMove) {
     FakeEditor editor;
     editor.pick(Mode::Mesh, 0);
-    editor.controller.setSelectedNode(editor.cube());
+    editor.window.setSelectedNode(editor.cube());
     const std::vector<Vector3> start = editor.grid().committed()->positions;
     const LayerPtr cube = editor.cube()->model()->committed();
     // Camera 0 sits inside the cube: the grid is hit before the cube's far side.

@@ -57,7 +57,7 @@ TEST_F(PlaneCutTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) 
     // about z.
     for (const Vector3& turned : {Vector3{1, 0, 0}, Vector3{0, -1, 0}}) {
         view.press(0.75f, 0.5f);
-        EXPECT_TRUE(editor.controller.selectedFacesIds.empty());
+        EXPECT_TRUE(editor.controller.selectedFacesIds().empty());
         view.dragTo(0.7f, 0.7f);
         view.dragTo(0.5f, 0.75f);
         expectNear(tool.normal, turned, 1e-6f);
@@ -70,7 +70,7 @@ TEST_F(PlaneCutTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) 
     grid.updatePreview();
     view.press(Vector3{-0.1f, 0.05f, 0});
     expectNear(tool.intersection.value(), {-0.1f, 0.05f, 0});
-    EXPECT_EQ(editor.controller.selectedFacesIds, std::vector<std::uint32_t>{3});
+    EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{3});
     view.dragTo(Vector3{-0.15f, 0.05f, 0});
     view.dragTo(Vector3{-0.2f, 0.05f, 0});
     expectNear(grid.toolLayer()->positions[0], {-0.1f, 0, 0});

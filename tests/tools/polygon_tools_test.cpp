@@ -54,7 +54,7 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
         const Layer& layer = *editor.grid().committed();
         EXPECT_EQ(layer.triangles.size(), g.faces);
         EXPECT_EQ(layer.positions.size(), g.points);
-        EXPECT_EQ(editor.controller.selectedFacesIds, g.selected);
+        EXPECT_EQ(editor.controller.selectedFacesIds(), g.selected);
         for (size_t k = 0; k < 3; ++k) {
             expectNear(layer.positions[layer.triangles.at(g.face)[k]], g.corners[k]);
         }
@@ -67,7 +67,7 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     for (const int tool : {0, 1, 3, 4, 5}) {
         editor.pick(Mode::Polygon, tool);
         editor.views[0].press(Vector3{0.11f, 0.04f, 0});
-        editor.controller.selectedFacesIds = {1000, 70000};
+        editor.controller.selectedFacesIds() = {1000, 70000};
         editor.views[0].dragTo(0.5f, 0.7f);
         editor.views[0].release();
         EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;

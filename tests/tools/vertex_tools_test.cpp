@@ -11,13 +11,13 @@ Vector3 gridPoint(int i, int j) { return {i / 4.0f - 0.5f, j / 4.0f - 0.5f, 0}; 
 
 // The start-up editor in Vertex mode with "Move", worked in viewport 1, which sees all the grid.
 struct VertexToolsTest : ::testing::Test {
-    Ids& selection() { return editor.controller.selectedPointsIds; }
+    Ids& selection() { return editor.controller.selectedPointsIds(); }
     // A rectangle from empty space around points 12, 13, 17 and 18, dragged from a corner.
     void dragAroundTheMiddle(int from = 0) {
         const Vector3 corners[] = {
             {-0.1f, -0.1f, 0}, {0.35f, -0.1f, 0}, {0.35f, 0.35f, 0}, {-0.1f, 0.35f, 0}};
         view.press(corners[from]);
-        EXPECT_TRUE(selection().empty() && editor.controller.isDuringSelection);
+        EXPECT_TRUE(selection().empty() && editor.controller.isDuringSelection());
         view.dragTo(corners[(from + 2) % 4]);
     }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "editor/viewport.h"
+#include "scene/mesh.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tessel {
+
+// What a tool sees of the editor it works in: the selected mesh and the scene's meshes, the
+// point and face selections it reads and rewrites, and the viewport of the last press. Whatever
+// else a tool needs it keeps itself. Tools refer to their context without owning it.
+class ToolContext {
+public:
+    // The selected node when it is a mesh, else null.
+    virtual MeshPtr selectedMesh() const = 0;
+    // Selects `mesh` (null selects nothing); the editor answers with a new tool.
+    virtual void selectMesh(MeshPtr mesh) = 0;
+    // The meshes of the scene in its order; none for an empty scene.
+    virtual std::vector<MeshPtr> meshes() const = 0;
+    // Point ids of the selected mesh, as picked (not renumbered by edits).
+    virtual std::vector<std::int64_t>& selectedPointsIds() = 0;
+    // Face ids of the selected mesh, as picked (not renumbered by edits).
+    virtual std::vector<std::uint32_t>& selectedFacesIds() = 0;
+    // The viewport of the last press; before any, the first viewport.
+    virtual Viewport& recentView() = 0;
+
+protected:
+    ~ToolContext() = default;
+};
+
+} // namespace tessel
