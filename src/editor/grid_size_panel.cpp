@@ -2,7 +2,7 @@
 
 namespace tessel {
 
-Model::ParamsPtr GridSizePanel::generatorContext() const {
+Model::ParamsPtr GridSizePanel::gridParams() const {
     if (document == nullptr) {
         return nullptr;
     }
@@ -11,21 +11,21 @@ Model::ParamsPtr GridSizePanel::generatorContext() const {
 }
 
 std::optional<std::int64_t> GridSizePanel::rows() const {
-    if (const Model::ParamsPtr params = generatorContext()) {
+    if (const Model::ParamsPtr params = gridParams()) {
         return params->v();
     }
     return std::nullopt;
 }
 
 std::optional<std::int64_t> GridSizePanel::columns() const {
-    if (const Model::ParamsPtr params = generatorContext()) {
+    if (const Model::ParamsPtr params = gridParams()) {
         return params->u();
     }
     return std::nullopt;
 }
 
 void GridSizePanel::setRows(std::optional<double> value) {
-    const Model::ParamsPtr params = generatorContext();
+    const Model::ParamsPtr params = gridParams();
     if (!params) {
         return;
     }
@@ -37,7 +37,7 @@ void GridSizePanel::setRows(std::optional<double> value) {
 }
 
 void GridSizePanel::setColumns(std::optional<double> value) {
-    const Model::ParamsPtr params = generatorContext();
+    const Model::ParamsPtr params = gridParams();
     if (!params) {
         return;
     }

@@ -19,7 +19,7 @@ public:
 
     // The grid parameters of the selected mesh, or null without a document, without a mesh,
     // or for a mesh that is not a quad grid.
-    Model::ParamsPtr generatorContext() const;
+    Model::ParamsPtr gridParams() const;
 
     // The grid's vertical (rows) and horizontal (columns) segment counts; nullopt without a grid.
     std::optional<std::int64_t> rows() const;

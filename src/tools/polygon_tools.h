@@ -14,9 +14,8 @@ namespace tessel {
 // evaluation starts again from the committed geometry. A press that misses leaves the preview
 // an unchanged copy, and the gesture then commits that copy.
 //
-// A selected face id that is no longer valid for the layer being edited is ignored, as is a
-// face that an edit cannot take (extruding a face that is not a triangle). Events that arrive
-// while no mesh is selected change nothing but the tool's gesture state.
+// A selected face id that is no longer valid for the layer being edited is ignored. Events that
+// arrive while no mesh is selected change nothing but the tool's gesture state.
 class PolygonTool : public Operation,
                     public Modifier,
                     public std::enable_shared_from_this<PolygonTool> {
