@@ -1,11 +1,13 @@
 #pragma once
 
 #include "base/signal.h"
+#include "editor/step.h"
 #include "scene/scene.h"
 
 namespace tessel {
 
-// The window's shared editing state: the scene and the selected node.
+// The window's shared editing state: the scene and the selected node. Every change a user makes
+// to it is recorded as a step for the undo history.
 class Document {
 public:
     Document();
@@ -19,6 +21,10 @@ public:
     // the selection. Observers are told (new, old) on every write, also of the same node.
     void setSelectedNode(NodePtr node);
     Signal<const NodePtr&, const NodePtr&> selectedNodeChanged;
+
+    // A change happened that undo can take back: the history takes the step.
+    void record(StepPtr step) { stepRecorded.emit(step); }
+    Signal<const StepPtr&> stepRecorded;
 
 private:
     ScenePtr scene_;

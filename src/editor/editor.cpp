@@ -5,6 +5,7 @@
 #include "tools/tool_table.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace tessel {
 
@@ -236,7 +237,57 @@ void Editor::apply() {
     if (!mesh) {
         return;
     }
+    BeforeCommit before = beforeCommit();
     mesh->model()->applyModifier();
+    recordCommit(std::move(before));
+    needsDisplay.emit();
+}
+
+Editor::BeforeCommit Editor::beforeCommit() const {
+    BeforeCommit before;
+    before.mesh = selectedMesh();
+    if (before.mesh) {
+        before.committed = before.mesh->model()->committed();
+        before.followsParams = before.mesh->model()->followsParams();
+    }
+    before.state = {modeTag(), selectedPointsIds_, selectedFacesIds_};
+    const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode_)].tools;
+    if (static_cast<size_t>(toolTag_) < tools.size()) {
+        before.toolName = tools[static_cast<size_t>(toolTag_)].name;
+    }
+    return before;
+}
+
+void Editor::recordCommit(BeforeCommit before) {
+    if (!before.mesh || before.mesh != selectedMesh() ||
+        before.mesh->model()->committed() == before.committed) {
+        return;
+    }
+    // A weld is named by what it joined, the other tools by themselves.
+    std::ostringstream name;
+    name << before.toolName;
+    if (mode_ == Mode::Vertex && before.toolName == "Weld") {
+        name << " " << before.state.points.size() << " points";
+    }
+    auto edit = std::make_shared<MeshEdit>(
+        name.str(), *this, before.mesh, *before.committed, before.followsParams,
+        std::move(before.state), EditState{modeTag(), selectedPointsIds_, selectedFacesIds_});
+    if (!edit->changesNothing()) {
+        owner_.record(std::move(edit));
+    }
+}
+
+void Editor::restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams,
+                     const EditState& state) {
+    if (selectedNode() != mesh) {
+        owner_.setSelectedNode(mesh);
+    }
+    mesh->model()->restoreCommitted(std::move(layer), followsParams);
+    // A new tool: the old one may hold ids of the layer that was replaced.
+    isDuringSelection_ = false;
+    modeSelected(state.mode);
+    selectedPointsIds_ = state.points;
+    selectedFacesIds_ = state.faces;
     needsDisplay.emit();
 }
 

@@ -3,6 +3,7 @@
 #include "base/signal.h"
 #include "editor/document.h"
 #include "editor/frame_data.h"
+#include "editor/mesh_edit.h"
 #include "editor/viewport.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
@@ -100,7 +101,24 @@ public:
     // selection volume, which draws it.
     std::array<Plane, 4> selectionSides(const Viewport& view, bool isClick);
 
+    // Undo and redo of a mesh edit: selects the mesh, makes `layer` its committed layer (a grid
+    // following its params again when `followsParams`), and puts back the mode and selection.
+    // Any tool gesture in progress is dropped.
+    void restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams, const EditState& state);
+
 private:
+    // What a commit is compared with: the selected mesh's committed layer and the selection.
+    struct BeforeCommit {
+        MeshPtr mesh;
+        LayerPtr committed;
+        bool followsParams = false;
+        EditState state;
+        std::string toolName;
+    };
+    BeforeCommit beforeCommit() const;
+    // Records the edit when the selected mesh's committed layer changed since `before`.
+    void recordCommit(BeforeCommit before);
+
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
 

@@ -32,7 +32,7 @@ void GridSizePanel::setRows(std::optional<double> value) {
     const std::int64_t old = params->v();
     params->setV(value.value_or(static_cast<double>(old)));
     if (params->v() != old) {
-        rowsChanged.emit();
+        rowsChanged.emit(old, params->v());
     }
 }
 
@@ -44,7 +44,7 @@ void GridSizePanel::setColumns(std::optional<double> value) {
     const std::int64_t old = params->u();
     params->setU(value.value_or(static_cast<double>(old)));
     if (params->u() != old) {
-        columnsChanged.emit();
+        columnsChanged.emit(old, params->u());
     }
 }
 

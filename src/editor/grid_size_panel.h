@@ -30,8 +30,9 @@ public:
     // grid nothing changes. A write that changes the stored count emits its signal.
     void setRows(std::optional<double> value);
     void setColumns(std::optional<double> value);
-    Signal<> rowsChanged;
-    Signal<> columnsChanged;
+    // (old, new) count.
+    Signal<std::int64_t, std::int64_t> rowsChanged;
+    Signal<std::int64_t, std::int64_t> columnsChanged;
 };
 
 } // namespace tessel

@@ -101,11 +101,13 @@ bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
 }
 
 void Editor::whenMouseUp(Viewport& view) {
+    BeforeCommit before = beforeCommit();
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
     if (const OperationPtr current = tool_) {
         current->onMouseUp(view.normalizedPointerPosition, view);
     }
+    recordCommit(std::move(before));
     isDuringSelection_ = false;
     needsDisplay.emit();
 }

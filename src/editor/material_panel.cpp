@@ -2,6 +2,8 @@
 
 #include "base/check.h"
 
+#include <utility>
+
 namespace tessel {
 
 namespace {
@@ -26,9 +28,30 @@ std::optional<double> MaterialPanel::sliderValue(double maximum) const {
 void MaterialPanel::slideAlpha(double value, double maximum) {
     TESSEL_CHECK(maximum > 0, "MaterialPanel::slideAlpha",
                  "slider maximum " << maximum << " is not positive");
-    if (const MaterialPtr material = materialOf(document)) {
-        material->opacity = static_cast<float>(value / maximum);
-        opacityChanged.emit();
+    const MeshPtr mesh = document ? asMesh(document->selectedNode()) : nullptr;
+    if (!mesh) {
+        return;
+    }
+    const float old = mesh->material->opacity;
+    mesh->material->opacity = static_cast<float>(value / maximum);
+    opacityChanged.emit();
+    if (slide_ && slide_->mesh != mesh) {
+        endSlide();
+    }
+    if (!slide_ && old != mesh->material->opacity) {
+        opacitySet.emit(mesh, old, mesh->material->opacity);
+    }
+}
+
+void MaterialPanel::beginSlide() {
+    const MeshPtr mesh = document ? asMesh(document->selectedNode()) : nullptr;
+    slide_ = mesh ? std::optional<Slide>(Slide{mesh, mesh->material->opacity}) : std::nullopt;
+}
+
+void MaterialPanel::endSlide() {
+    if (const std::optional<Slide> slide = std::exchange(slide_, std::nullopt);
+        slide && slide->old != slide->mesh->material->opacity) {
+        opacitySet.emit(slide->mesh, slide->old, slide->mesh->material->opacity);
     }
 }
 

@@ -24,6 +24,19 @@ public:
     void slideAlpha(double value, double maximum = 100);
     // The mesh's opacity was written: what shows it must be redrawn.
     Signal<> opacityChanged;
+
+    // Between these, the slider is held: its moves make one change of opacity.
+    void beginSlide();
+    void endSlide();
+    // A change of opacity ended (mesh, old, new): a move of the slider not held, or a release.
+    Signal<const MeshPtr&, float, float> opacitySet;
+
+private:
+    struct Slide {
+        MeshPtr mesh;
+        float old = 1;
+    };
+    std::optional<Slide> slide_;
 };
 
 } // namespace tessel

@@ -1,18 +1,30 @@
 #include "editor/scene_outline.h"
 
-#include <algorithm>
-#include <iterator>
+#include "editor/document_steps.h"
 
 namespace tessel {
 
 SceneOutline::SceneOutline(Document& owner)
     : gridSizePanel(&owner), materialPanel(&owner), owner_(owner) {
-    const auto reselect = [this] { setSelectedNode(selectedNode()); };
-    rowsConnection_ = gridSizePanel.rowsChanged.connect(reselect);
-    columnsConnection_ = gridSizePanel.columnsChanged.connect(reselect);
+    const auto resized = [this](GridSizeChange::Axis axis) {
+        return [this, axis](std::int64_t old, std::int64_t now) {
+            const MeshPtr grid = mesh();
+            setSelectedNode(selectedNode());
+            owner_.record(std::make_shared<GridSizeChange>(owner_, grid, axis, old, now));
+        };
+    };
+    rowsConnection_ = gridSizePanel.rowsChanged.connect(resized(GridSizeChange::Axis::Rows));
+    columnsConnection_ =
+        gridSizePanel.columnsChanged.connect(resized(GridSizeChange::Axis::Columns));
+    opacityConnection_ =
+        materialPanel.opacitySet.connect([this](const MeshPtr& changed, float old, float now) {
+            owner_.record(std::make_shared<OpacityChange>(owner_, changed, old, now,
+                                                          materialPanel.opacityChanged));
+        });
 }
 
 SceneOutline::~SceneOutline() {
+    materialPanel.opacitySet.disconnect(opacityConnection_);
     gridSizePanel.columnsChanged.disconnect(columnsConnection_);
     gridSizePanel.rowsChanged.disconnect(rowsConnection_);
 }
@@ -27,8 +39,14 @@ MeshPtr SceneOutline::addNode(const std::string& title) {
     } else {
         return nullptr;
     }
+    const NodePtr before = selectedNode();
     scene()->insert(mesh);
     setSelectedNode(mesh);
+    if (const std::optional<Placement> placement = placementOf(*scene(), mesh)) {
+        owner_.record(std::make_shared<NodesPlaced>(
+            "Add " + title, owner_, std::vector{NodesPlaced::Entry{mesh, *placement}}, true, before,
+            mesh));
+    }
     return mesh;
 }
 
@@ -37,19 +55,17 @@ void SceneOutline::removeNode() {
     if (!removed) {
         return;
     }
-    const ScenePtr& current = scene();
-    const std::vector<NodePtr>& topLevel = current->nodes();
-    if (std::find(topLevel.begin(), topLevel.end(), removed) != topLevel.end()) {
-        // A mesh added to an empty scene became its root, which removal from the root's
-        // children cannot reach.
-        std::vector<NodePtr> kept;
-        std::copy_if(topLevel.begin(), topLevel.end(), std::back_inserter(kept),
-                     [&](const NodePtr& node) { return node != removed; });
-        current->setNodes(std::move(kept));
-    } else if (!topLevel.empty()) {
-        current->remove(removed);
+    // At any depth: an opened or imported scene nests its meshes.
+    const std::optional<Placement> placement = placementOf(*scene(), removed);
+    if (placement) {
+        unplace(*scene(), removed, *placement);
     }
     setSelectedNode(nullptr);
+    if (placement) {
+        owner_.record(std::make_shared<NodesPlaced>(
+            "Delete " + removed->name(), owner_,
+            std::vector{NodesPlaced::Entry{removed, *placement}}, false, removed, nullptr));
+    }
 }
 
 SceneOutline::CreationPanel SceneOutline::creationPanel() const {

@@ -38,8 +38,8 @@ public:
 
     // Removal is offered exactly when the selected node is a mesh.
     bool canRemoveNode() const { return mesh() != nullptr; }
-    // Takes the selected mesh out of the scene and selects nothing. Does nothing when removal
-    // is not offered.
+    // Takes the selected mesh out of the scene (at any depth) and selects nothing. Does nothing
+    // when removal is not offered.
     void removeNode();
 
     // The creation panel the selected node is shown with: a grid's rows and columns, the cube's
@@ -59,8 +59,9 @@ public:
 
 private:
     Document& owner_;
-    Signal<>::Connection rowsConnection_ = 0;
-    Signal<>::Connection columnsConnection_ = 0;
+    Signal<std::int64_t, std::int64_t>::Connection rowsConnection_ = 0;
+    Signal<std::int64_t, std::int64_t>::Connection columnsConnection_ = 0;
+    Signal<const MeshPtr&, float, float>::Connection opacityConnection_ = 0;
 };
 
 } // namespace tessel

@@ -51,6 +51,11 @@ void Model::setCommitted(LayerPtr layer) {
     stale_ = true;
 }
 
+void Model::restoreCommitted(LayerPtr layer, bool followsParams) {
+    setCommitted(std::move(layer));
+    followsParams_ = followsParams && params_ != nullptr;
+}
+
 LayerPtr Model::layer() {
     updatePreview();
     return shownLayer();

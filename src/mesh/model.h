@@ -92,6 +92,11 @@ public:
     // Replaces the committed layer; a grid keeps its params but stops following them. The
     // preview is stale.
     void setCommitted(LayerPtr layer);
+    // Whether a grid's committed layer still follows its params (false for other models).
+    bool followsParams() const { return followsParams_; }
+    // Puts back a committed layer as undo or redo finds it, with the grid following its params
+    // again when it did then. The preview is stale.
+    void restoreCommitted(LayerPtr layer, bool followsParams);
 
     // The layer the model shows: the preview's while a modifier is installed (evaluated first
     // when stale), else the committed one.

@@ -3,10 +3,12 @@
 #include "render/gl_view.h"
 #include "tools/tool_table.h"
 #include "ui/outline_panel.h"
+#include "ui/step_command.h"
 #include "ui_main_window.h"
 
 #include <QButtonGroup>
 #include <QLocale>
+#include <QMenuBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -75,6 +77,11 @@ MainWindow::MainWindow(QWidget* parent)
     // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
     connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_detail.needsDisplay.emit(); });
 
+    // Taken from the first user change on: the initial scene is not one.
+    m_stepConnection = m_split.stepRecorded.connect(
+        [this](const StepPtr& step) { m_history.push(new StepCommand(step)); });
+    buildEditMenu();
+
     m_detail.bindViewports(
         {m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView, m_ui->bottomRightView});
     refreshPickers();
@@ -83,6 +90,7 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() {
     // The panel refers to m_split, which members' destruction ends before the child widgets go.
     delete m_outline;
+    m_split.stepRecorded.disconnect(m_stepConnection);
     m_split.selectedNodeChanged.disconnect(m_selectionConnection);
     m_detail.editRefused.disconnect(m_refusalConnection);
     m_detail.pickersChanged.disconnect(m_pickersConnection);
@@ -143,6 +151,22 @@ void MainWindow::showRefusal(Model::Refusal refusal) {
                              : tr("No preview: the mesh would have more than %1 triangles.");
     // Created on first use, so that the viewports keep their size until something is refused.
     statusBar()->showMessage(text.arg(limit), 6000);
+}
+
+void MainWindow::buildEditMenu() {
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undo = m_history.createUndoAction(this, tr("&Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = m_history.createRedoAction(this, tr("&Redo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addAction(undo);
+    edit->addAction(redo);
+    // Undo may change anything the toolbar and the viewports show.
+    connect(&m_history, &QUndoStack::indexChanged, this, [this] {
+        refreshPickers();
+        updateViewports();
+    });
 }
 
 void MainWindow::followDivider(QSplitter* moved, QSplitter* other, int index) {

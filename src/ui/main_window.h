@@ -4,6 +4,7 @@
 #include "editor/editor.h"
 
 #include <QMainWindow>
+#include <QUndoStack>
 
 #include <array>
 #include <memory>
@@ -35,6 +36,8 @@ public:
     Editor& editor() { return m_detail; }
     // Top-left, top-right, bottom-left, bottom-right.
     std::array<GLView*, 4> viewports() const;
+    // Every recorded change, for undo and redo.
+    QUndoStack& history() { return m_history; }
 
 private:
     // Shows the controller's picker state without sending it back as user actions.
@@ -42,6 +45,7 @@ private:
     void refreshApplyButton();
     void updateViewports();
     void showRefusal(Model::Refusal refusal);
+    void buildEditMenu();
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
@@ -50,10 +54,12 @@ private:
     OutlinePanel* m_outline = nullptr;
     Document m_split;
     Editor m_detail{m_split};
+    QUndoStack m_history;
     Signal<>::Connection m_needsDisplayConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
     Signal<Model::Refusal>::Connection m_refusalConnection = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
+    Signal<const StepPtr&>::Connection m_stepConnection = 0;
 };
 
 } // namespace tessel

@@ -47,6 +47,10 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
             &QWidget::setHidden);
     connect(m_ui->outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &OutlinePanel::outlineSelectionChanged);
+    connect(m_ui->slider, &QSlider::sliderPressed, this,
+            [this] { m_controller.materialPanel.beginSlide(); });
+    connect(m_ui->slider, &QSlider::sliderReleased, this,
+            [this] { m_controller.materialPanel.endSlide(); });
     connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
         m_controller.materialPanel.slideAlpha(value, m_ui->slider->maximum());
     });
@@ -63,8 +67,11 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
         [this](const NodePtr&, const NodePtr&) { followSelectedNode(); });
     m_popoverConnection =
         m_controller.planeCreationRequested.connect([this] { m_popoverRequested = true; });
-    m_opacityConnection =
-        m_controller.materialPanel.opacityChanged.connect([this] { Q_EMIT needsDisplay(); });
+    m_opacityConnection = m_controller.materialPanel.opacityChanged.connect([this] {
+        // Also when undo wrote it: the slider shows the value.
+        refreshPanels();
+        Q_EMIT needsDisplay();
+    });
 
     expandRoot();
     followSelectedNode();

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QMenu>
+#include <QMenuBar>
 #include <QOpenGLContext>
 #include <QPushButton>
 #include <QSplitter>
@@ -116,6 +118,7 @@ private Q_SLOTS:
     void applyIsDisabledWithoutSelectedMesh();
     void draggedRowDividerMovesTheOtherRow();
     void subdividePastTheTriangleLimitIsRefusedInTheStatusBar();
+    void undoAndRedoKeysAndMenuReplayAnApply();
 
 private:
     template <class T> T* child(const char* name) {
@@ -390,6 +393,38 @@ void MainWindowTest::subdividePastTheTriangleLimitIsRefusedInTheStatusBar() {
     QTest::mouseClick(child<QPushButton>("applyButton"), Qt::LeftButton);
     QCOMPARE(grid.committed(), before);
     QVERIFY(status->currentMessage().startsWith("Not applied"));
+}
+
+void MainWindowTest::undoAndRedoKeysAndMenuReplayAnApply() {
+    Model& grid = *m_window->editor().selectedMesh()->model();
+    const Layer start = *grid.committed();
+    auto* modes = child<QComboBox>("modeButton");
+    modes->setCurrentIndex(2);
+    Q_EMIT modes->activated(2);
+    auto* tools = child<QComboBox>("toolButton");
+    tools->setCurrentIndex(1);
+    Q_EMIT tools->activated(1);
+    QTest::mouseClick(child<QPushButton>("applyButton"), Qt::LeftButton);
+    const Layer subdivided = *grid.committed();
+    QCOMPARE(subdivided.triangles.size(), 3 * start.triangles.size());
+
+    QAction* undo = nullptr;
+    for (QAction* action : m_window->menuBar()->actions()[0]->menu()->actions()) {
+        undo = undo ? undo : (action->shortcut() == QKeySequence::Undo ? action : nullptr);
+    }
+    QVERIFY(undo != nullptr);
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Subdivide"));
+    // Shortcuts reach the active window only.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    view(0)->setFocus();
+    QTest::keyClick(view(0), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid.committed()->triangles, start.triangles);
+    QTest::keyClick(view(0), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(grid.committed()->triangles, subdivided.triangles);
+    undo->trigger();
+    QTest::keyClick(view(0), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(grid.committed()->positions, subdivided.positions);
 }
 
 int main(int argc, char* argv[]) {

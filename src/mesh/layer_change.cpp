@@ -1,0 +1,143 @@
+#include "mesh/layer_change.h"
+
+#include "base/check.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessel {
+
+namespace {
+
+// Bit for bit, so that a not-a-number position equals itself and a change is never made up.
+template <class T> bool same(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+template <class T> bool sameRange(const std::vector<T>& list, std::size_t at, const std::vector<T>& run) {
+    return at + run.size() <= list.size() &&
+           (run.empty() || std::memcmp(list.data() + at, run.data(), run.size() * sizeof(T)) == 0);
+}
+
+} // namespace
+
+template <class T>
+LayerChange::ArrayChange<T> LayerChange::arrayBetween(const std::vector<T>& before,
+                                                      const std::vector<T>& after) {
+    const std::size_t n = before.size();
+    const std::size_t m = after.size();
+    const std::size_t common = std::min(n, m);
+    std::size_t prefix = 0;
+    while (prefix < common && same(before[prefix], after[prefix])) {
+        ++prefix;
+    }
+
+    ArrayChange<T> change{n, m, {}};
+    if (prefix == n && prefix == m) {
+        return change;
+    }
+
+    // Aligned at the start: runs of elements changed in place, then what was appended or cut
+    // off. Equal elements closer than kGap join the runs around them: a hunk costs more than a
+    // few elements.
+    constexpr std::size_t kGap = 4;
+    ArrayChange<T> aligned{n, m, {}};
+    std::size_t i = prefix;
+    while (i < common) {
+        if (same(before[i], after[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        for (std::size_t equal = 0; end < common && equal < kGap; ++end) {
+            equal = same(before[end], after[end]) ? equal + 1 : 0;
+        }
+        while (end > i && same(before[end - 1], after[end - 1])) {
+            --end;
+        }
+        aligned.hunks.push_back({i, {before.begin() + i, before.begin() + end},
+                                 {after.begin() + i, after.begin() + end}});
+        i = end;
+    }
+    if (n != m) {
+        aligned.hunks.push_back({common, {before.begin() + common, before.end()},
+                                 {after.begin() + common, after.end()}});
+    }
+    if (n == m) {
+        return aligned;
+    }
+
+    // Aligned at the end: one stretch between the common start and the common end, which is
+    // what a removal that keeps the survivors' values leaves.
+    std::size_t suffix = 0;
+    while (suffix < common - prefix && same(before[n - 1 - suffix], after[m - 1 - suffix])) {
+        ++suffix;
+    }
+    change.hunks.push_back({prefix, {before.begin() + prefix, before.end() - suffix},
+                            {after.begin() + prefix, after.end() - suffix}});
+    return bytesOf(change) <= bytesOf(aligned) ? change : aligned;
+}
+
+template <class T>
+std::vector<T> LayerChange::replay(const ArrayChange<T>& change, const std::vector<T>& from,
+                                   bool forward) {
+    TESSEL_CHECK(from.size() == (forward ? change.beforeSize : change.afterSize),
+                 "LayerChange::replay", "a layer of " << from.size() << " elements is not the "
+                                                      << (forward ? "earlier" : "later") << " one");
+    std::vector<T> result;
+    result.reserve(forward ? change.afterSize : change.beforeSize);
+    std::size_t cursor = 0;
+    // Hunks are placed by the earlier array; in the later one each starts shifted by what the
+    // hunks before it added or removed.
+    std::ptrdiff_t shift = 0;
+    for (const auto& hunk : change.hunks) {
+        const std::size_t at = forward ? hunk.at : hunk.at + static_cast<std::size_t>(shift);
+        const std::vector<T>& replaced = forward ? hunk.before : hunk.after;
+        const std::vector<T>& replacement = forward ? hunk.after : hunk.before;
+        TESSEL_CHECK(sameRange(from, at, replaced), "LayerChange::replay",
+                     "the layer differs from the change's at " << at);
+        result.insert(result.end(), from.begin() + static_cast<std::ptrdiff_t>(cursor),
+                      from.begin() + static_cast<std::ptrdiff_t>(at));
+        result.insert(result.end(), replacement.begin(), replacement.end());
+        cursor = at + replaced.size();
+        shift += static_cast<std::ptrdiff_t>(hunk.after.size()) -
+                 static_cast<std::ptrdiff_t>(hunk.before.size());
+    }
+    result.insert(result.end(), from.begin() + static_cast<std::ptrdiff_t>(cursor), from.end());
+    return result;
+}
+
+template <class T> std::size_t LayerChange::bytesOf(const ArrayChange<T>& change) {
+    std::size_t bytes = sizeof(change);
+    for (const auto& hunk : change.hunks) {
+        bytes += sizeof(hunk) + (hunk.before.capacity() + hunk.after.capacity()) * sizeof(T);
+    }
+    return bytes;
+}
+
+LayerChange LayerChange::between(const Layer& before, const Layer& after) {
+    LayerChange change;
+    change.positions_ = arrayBetween(before.positions, after.positions);
+    change.triangles_ = arrayBetween(before.triangles, after.triangles);
+    change.shaderBefore_ = before.fragmentShader;
+    change.shaderAfter_ = after.fragmentShader;
+    return change;
+}
+
+LayerPtr LayerChange::undone(const Layer& after) const {
+    LayerPtr layer = makeLayer(replay(positions_, after.positions, false),
+                               replay(triangles_, after.triangles, false));
+    layer->fragmentShader = shaderBefore_;
+    return layer;
+}
+
+LayerPtr LayerChange::redone(const Layer& before) const {
+    LayerPtr layer = makeLayer(replay(positions_, before.positions, true),
+                               replay(triangles_, before.triangles, true));
+    layer->fragmentShader = shaderAfter_;
+    return layer;
+}
+
+std::size_t LayerChange::bytes() const {
+    return bytesOf(positions_) + bytesOf(triangles_) + sizeof(*this);
+}
+
+} // namespace tessel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "mesh/layer.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// The difference between two versions of a layer, kept instead of copies of both: what undo and
+// redo hold for an edit. It is small when the edit was: moved points and faces replaced in
+// place cost what they changed, appended points and faces what was appended, and a removal
+// costs what was removed (as long as the survivors keep their values; a removal that renumbers
+// the points afterwards costs the renumbered stretch).
+class LayerChange {
+public:
+    LayerChange() = default;
+    static LayerChange between(const Layer& before, const Layer& after);
+
+    // The earlier version from the later one, and the later from the earlier. Each must be given
+    // the layer the change leads to or from (equal in content, not necessarily the same object);
+    // another layer is a programming error.
+    LayerPtr undone(const Layer& after) const;
+    LayerPtr redone(const Layer& before) const;
+
+    // Both versions are equal.
+    bool isEmpty() const {
+        return positions_.hunks.empty() && triangles_.hunks.empty() && shaderBefore_ == shaderAfter_;
+    }
+    // The memory the change holds, in bytes.
+    std::size_t bytes() const;
+
+private:
+    // One array's difference: hunks in ascending order, none overlapping, each replacing
+    // `before` at `at` (an index into the earlier array) by `after`.
+    template <class T> struct ArrayChange {
+        struct Hunk {
+            std::size_t at = 0;
+            std::vector<T> before;
+            std::vector<T> after;
+        };
+        std::size_t beforeSize = 0;
+        std::size_t afterSize = 0;
+        std::vector<Hunk> hunks;
+    };
+    template <class T>
+    static ArrayChange<T> arrayBetween(const std::vector<T>& before, const std::vector<T>& after);
+    template <class T>
+    static std::vector<T> replay(const ArrayChange<T>& change, const std::vector<T>& from,
+                                 bool forward);
+    template <class T> static std::size_t bytesOf(const ArrayChange<T>& change);
+
+    ArrayChange<Vector3> positions_;
+    ArrayChange<Triangle> triangles_;
+    std::optional<std::string> shaderBefore_;
+    std::optional<std::string> shaderAfter_;
+};
+
+} // namespace tessel

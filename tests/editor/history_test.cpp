@@ -1,0 +1,156 @@
+// Undo and redo of every kind of change, driven as the user makes them; the history is replayed
+// the way the window's undo stack replays it.
+#include "editor/scene_outline.h"
+
+#include "support/fake_viewport.h"
+
+#include <gmock/gmock.h>
+
+#include <functional>
+
+namespace tessel::testing {
+namespace {
+
+using Mode = Editor::Mode;
+using ::testing::ElementsAre;
+
+struct History {
+    explicit History(Document& document) {
+        document.stepRecorded.connect([this](const StepPtr& step) {
+            steps.resize(done);
+            steps.push_back(step);
+            ++done;
+        });
+    }
+    void undo() { steps.at(--done)->undo(); }
+    void redo() { steps.at(done++)->redo(); }
+    std::vector<std::string> names() const {
+        std::vector<std::string> names;
+        for (const StepPtr& step : steps) {
+            names.push_back(step->name());
+        }
+        return names;
+    }
+
+    std::vector<StepPtr> steps;
+    size_t done = 0;
+};
+
+struct State {
+    Layer layer;
+    std::vector<std::int64_t> points;
+    std::vector<std::uint32_t> faces;
+};
+
+TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
+    FakeEditor editor;
+    History history(editor.window);
+    Editor& c = editor.controller;
+    FakeViewport& view = editor.views[0];
+    // The state each commit found and the one it left.
+    std::vector<State> before;
+    std::vector<State> after;
+    const auto state = [&] {
+        return State{*editor.grid().committed(), c.selectedPointsIds(), c.selectedFacesIds()};
+    };
+    const auto commit = [&](const std::function<void()>& gesture) {
+        before.push_back(state());
+        gesture();
+        after.push_back(state());
+    };
+
+    editor.pick(Mode::Polygon, 3);
+    view.press({0.11f, 0.04f, 0});
+    view.dragTo(view.normalizedPointerPosition.x + 0.1f, view.normalizedPointerPosition.y);
+    commit([&] { view.release(); });
+    // A gesture that changes nothing is no step.
+    editor.pick(Mode::Polygon, 0);
+    view.press({0.7f, 0.7f, 0});
+    view.dragTo(0.2f, 0.2f);
+    view.release();
+    editor.pick(Mode::Polygon, 5);
+    view.press({-0.45f, 0.45f, 0});
+    commit([&] { view.release(); });
+    editor.pick(Mode::Vertex, 1);
+    c.selectedPointsIds() = {0, 1};
+    view.press({-0.5f, -0.5f, 0});
+    commit([&] { view.release(); });
+    editor.pick(Mode::Mesh, 1);
+    commit([&] { c.apply(); });
+    ASSERT_THAT(history.names(), ElementsAre("Extrude", "Delete", "Weld 2 points", "Subdivide"));
+
+    const auto expectState = [&](const State& s) {
+        const Layer& layer = *editor.grid().committed();
+        EXPECT_EQ(layer.positions, s.layer.positions);
+        EXPECT_EQ(layer.triangles, s.layer.triangles);
+        EXPECT_EQ(c.selectedPointsIds(), s.points);
+        EXPECT_EQ(c.selectedFacesIds(), s.faces);
+    };
+    for (size_t i = before.size(); i-- > 0;) {
+        SCOPED_TRACE("undo " + history.steps[i]->name());
+        history.undo();
+        expectState(before[i]);
+    }
+    for (size_t i = 0; i < after.size(); ++i) {
+        SCOPED_TRACE("redo " + history.steps[i]->name());
+        history.redo();
+        expectState(after[i]);
+    }
+    // Undone to the start, the grid follows its rows and columns again.
+    while (history.done > 0) {
+        history.undo();
+    }
+    editor.grid().params()->setV(2);
+    EXPECT_EQ(editor.grid().committed()->triangles.size(), 16u);
+}
+
+TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues) {
+    FakeEditor editor;
+    History history(editor.window);
+    SceneOutline outline(editor.window);
+    const MeshPtr quad = editor.quad();
+    const MeshPtr cube = editor.cube();
+    const NodePtr root = editor.window.scene()->root();
+
+    const MeshPtr addedCube = outline.addNode("Cube");
+    outline.outlineSelectionChanged(quad);
+    outline.removeNode();
+    const MeshPtr grid = outline.addNode("Quad");
+    outline.gridSizePanel.setRows(5);
+    outline.gridSizePanel.setColumns(5.5);
+    // A held slider is one change however far it moves; a move without holding is one each.
+    outline.materialPanel.beginSlide();
+    outline.materialPanel.slideAlpha(80);
+    outline.materialPanel.slideAlpha(50);
+    outline.materialPanel.endSlide();
+    outline.materialPanel.slideAlpha(20);
+    ASSERT_THAT(history.names(), ElementsAre("Add Cube", "Delete Quad", "Add Quad", "Rows 3 → 5",
+                                             "Columns 3 → 5", "Opacity", "Opacity"));
+    const Layer grown = *grid->model()->committed();
+
+    history.undo();
+    EXPECT_FLOAT_EQ(grid->material->opacity, 0.5f);
+    history.undo();
+    EXPECT_FLOAT_EQ(grid->material->opacity, 1);
+    history.undo();
+    history.undo();
+    EXPECT_EQ(grid->model()->committed()->triangles.size(), 18u);
+    history.undo();
+    EXPECT_THAT(root->children(), ElementsAre(cube, addedCube));
+    history.undo();
+    EXPECT_THAT(root->children(), ElementsAre(quad, cube, addedCube));
+    EXPECT_EQ(editor.window.selectedNode(), quad);
+    history.undo();
+    EXPECT_THAT(root->children(), ElementsAre(quad, cube));
+
+    while (history.done < history.steps.size()) {
+        history.redo();
+    }
+    EXPECT_THAT(root->children(), ElementsAre(cube, addedCube, grid));
+    EXPECT_EQ(editor.window.selectedNode(), grid);
+    EXPECT_EQ(grid->model()->committed()->triangles, grown.triangles);
+    EXPECT_FLOAT_EQ(grid->material->opacity, 0.2f);
+}
+
+} // namespace
+} // namespace tessel::testing
