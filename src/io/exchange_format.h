@@ -11,7 +11,8 @@ namespace tessel::exchange {
 
 // Reads an OBJ, PLY or STL file whose declared counts have been checked; the root is named
 // `rootName`.
-ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format, const std::string& rootName);
+ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format,
+                const std::string& rootName);
 
 // Writes the tree's meshes as OBJ, PLY or STL.
 WriteResult write(const Node& root, FileFormat format, Encoding encoding);

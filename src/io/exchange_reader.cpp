@@ -7,9 +7,9 @@
 #include "io/import_report.h"
 #include "scene/mesh.h"
 
-#include <assimp/Importer.hpp>
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
+#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -118,9 +118,10 @@ private:
             const aiVector3D& v = mesh.mVertices[i];
             if (applies) {
                 const double x = v.x, y = v.y, z = v.z;
-                positions[i] = {static_cast<float>(world[0] * x + world[1] * y + world[2] * z + world[3]),
-                                static_cast<float>(world[4] * x + world[5] * y + world[6] * z + world[7]),
-                                static_cast<float>(world[8] * x + world[9] * y + world[10] * z + world[11])};
+                positions[i] = {
+                    static_cast<float>(world[0] * x + world[1] * y + world[2] * z + world[3]),
+                    static_cast<float>(world[4] * x + world[5] * y + world[6] * z + world[7]),
+                    static_cast<float>(world[8] * x + world[9] * y + world[10] * z + world[11])};
             } else {
                 positions[i] = {v.x, v.y, v.z};
             }
@@ -165,19 +166,21 @@ private:
 
 } // namespace
 
-ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format, const std::string& rootName) {
+ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format,
+                const std::string& rootName) {
     Assimp::Importer importer;
     importer.SetIOHandler(new NoFiles);
     // Only what the file holds: no generated normals, no reordering, no splitting.
-    const aiScene* scene = importer.ReadFileFromMemory(
-        bytes.data(), bytes.size(), aiProcess_ValidateDataStructure,
-        std::string(extensionOf(format)).c_str());
+    const aiScene* scene =
+        importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure,
+                                    std::string(extensionOf(format)).c_str());
     if (!scene || !scene->mRootNode) {
         const std::string error = importer.GetErrorString();
-        return ReadResult::failed("not a readable " + std::string(format == FileFormat::Obj   ? "OBJ"
-                                                            : format == FileFormat::Ply ? "PLY"
-                                                                                        : "STL") +
-                           " file" + (error.empty() ? "" : ": " + error));
+        return ReadResult::failed("not a readable " +
+                                  std::string(format == FileFormat::Obj   ? "OBJ"
+                                              : format == FileFormat::Ply ? "PLY"
+                                                                          : "STL") +
+                                  " file" + (error.empty() ? "" : ": " + error));
     }
 
     ImportReport counts;

@@ -29,8 +29,8 @@ aiMesh* exportedMesh(const Mesh& node) {
     for (std::size_t i = 0; i < layer.triangles.size(); ++i) {
         aiFace& face = mesh->mFaces[i];
         face.mNumIndices = 3;
-        face.mIndices = new unsigned[3]{layer.triangles[i][0], layer.triangles[i][1],
-                                        layer.triangles[i][2]};
+        face.mIndices =
+            new unsigned[3]{layer.triangles[i][0], layer.triangles[i][1], layer.triangles[i][2]};
     }
     return mesh;
 }
@@ -78,12 +78,13 @@ WriteResult write(const Node& root, FileFormat format, Encoding encoding) {
     scene->mMeshes = new aiMesh*[meshes.size()];
     std::copy(meshes.begin(), meshes.end(), scene->mMeshes);
     scene->mNumMaterials = 1;
-    scene->mMaterials = new aiMaterial*[1]{new aiMaterial};
+    scene->mMaterials = new aiMaterial* [1] { new aiMaterial };
 
     Assimp::Exporter exporter;
     const aiExportDataBlob* blob = exporter.ExportToBlob(scene.get(), exporterId(format, encoding));
     if (!blob) {
-        return WriteResult::failed(std::string("the scene cannot be written: ") + exporter.GetErrorString());
+        return WriteResult::failed(std::string("the scene cannot be written: ") +
+                                   exporter.GetErrorString());
     }
     const auto* data = static_cast<const std::uint8_t*>(blob->data);
     return {Bytes(data, data + blob->size), {}, {}};

@@ -129,8 +129,14 @@ bool insideFolder(const std::string& path) {
     return true;
 }
 
-bool siblingExists(const std::string& path, void* user) {
+// The path as the file wrote it: tinygltf puts "./" in front of relative ones.
+std::string writtenPath(const std::string& path) {
+    return path.starts_with("./") ? path.substr(2) : path;
+}
+
+bool siblingExists(const std::string& fullPath, void* user) {
     auto& files = *static_cast<SiblingFiles*>(user);
+    const std::string path = writtenPath(fullPath);
     if (files.found.contains(path)) {
         return true;
     }
@@ -151,9 +157,10 @@ bool siblingExists(const std::string& path, void* user) {
 
 std::string samePath(const std::string& path, void*) { return path; }
 
-bool readSibling(std::vector<unsigned char>* out, std::string* err, const std::string& path,
+bool readSibling(std::vector<unsigned char>* out, std::string* err, const std::string& fullPath,
                  void* user) {
     auto& files = *static_cast<SiblingFiles*>(user);
+    const std::string path = writtenPath(fullPath);
     const auto found = files.found.find(path);
     if (found == files.found.end()) {
         if (err) {
@@ -210,7 +217,8 @@ std::string elementsOf(const tinygltf::Model& model, int index, std::size_t elem
     if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size()) {
         return name + " refers to a buffer that does not exist";
     }
-    const std::vector<unsigned char>& buffer = model.buffers[static_cast<std::size_t>(view.buffer)].data;
+    const std::vector<unsigned char>& buffer =
+        model.buffers[static_cast<std::size_t>(view.buffer)].data;
     if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset) {
         return name + "'s buffer view runs past the end of its buffer";
     }
@@ -344,12 +352,13 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     if (applies) {
         ++report.transformsApplied;
     }
-    MeshPtr node = Mesh::make(modelOf(mesh, std::move(layer)), source.name.empty() ? mesh.name : source.name);
+    MeshPtr node =
+        Mesh::make(modelOf(mesh, std::move(layer)), source.name.empty() ? mesh.name : source.name);
     if (!mesh.primitives.empty()) {
         const int material = mesh.primitives.front().material;
         if (material >= 0 && static_cast<std::size_t>(material) < model_.materials.size()) {
-            const std::vector<double>& color =
-                model_.materials[static_cast<std::size_t>(material)].pbrMetallicRoughness.baseColorFactor;
+            const std::vector<double>& color = model_.materials[static_cast<std::size_t>(material)]
+                                                   .pbrMetallicRoughness.baseColorFactor;
             if (color.size() == 4) {
                 const auto channel = [](double c) {
                     return std::isfinite(c) ? static_cast<float>(std::clamp(c, 0.0, 1.0)) : 1.0f;
@@ -379,7 +388,8 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
     if (failure = elementsOf(model_, position->second, sizeof(Vector3), source); !failure.empty()) {
         return false;
     }
-    const tinygltf::Accessor& accessor = model_.accessors[static_cast<std::size_t>(position->second)];
+    const tinygltf::Accessor& accessor =
+        model_.accessors[static_cast<std::size_t>(position->second)];
     if (accessor.type != TINYGLTF_TYPE_VEC3 ||
         accessor.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
         failure = "positions are not three floats each";
@@ -398,9 +408,11 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
         Elements indices;
         const std::size_t size =
             static_cast<std::size_t>(primitive.indices) < model_.accessors.size()
-                ? componentSize(model_.accessors[static_cast<std::size_t>(primitive.indices)].componentType)
+                ? componentSize(
+                      model_.accessors[static_cast<std::size_t>(primitive.indices)].componentType)
                 : 1;
-        if (size == 0 || model_.accessors[static_cast<std::size_t>(primitive.indices)].type != TINYGLTF_TYPE_SCALAR) {
+        if (size == 0 || model_.accessors[static_cast<std::size_t>(primitive.indices)].type !=
+                             TINYGLTF_TYPE_SCALAR) {
             failure = "indices are not unsigned integers";
             return false;
         }
@@ -432,7 +444,8 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
         }
     } else {
         if (source.count % 3 != 0) {
-            failure = "point count " + countText(source.count) + " of a triangle list is not a multiple of 3";
+            failure = "point count " + countText(source.count) +
+                      " of a triangle list is not a multiple of 3";
             return false;
         }
         if (triangles_ + source.count / 3 > kMaxTriangles) {
@@ -452,18 +465,19 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
                  static_cast<float>(world[1] * x + world[5] * y + world[9] * z + world[13]),
                  static_cast<float>(world[2] * x + world[6] * y + world[10] * z + world[14])};
         }
-        const double determinant =
-            world[0] * (world[5] * world[10] - world[9] * world[6]) -
-            world[4] * (world[1] * world[10] - world[9] * world[2]) +
-            world[8] * (world[1] * world[6] - world[5] * world[2]);
-        // A mirroring transform turns the faces' backs to the front; swapping keeps them facing out.
+        const double determinant = world[0] * (world[5] * world[10] - world[9] * world[6]) -
+                                   world[4] * (world[1] * world[10] - world[9] * world[2]) +
+                                   world[8] * (world[1] * world[6] - world[5] * world[2]);
+        // A mirroring transform turns the faces' backs to the front; swapping keeps them facing
+        // out.
         if (determinant < 0) {
             for (Triangle& t : primitiveTriangles) {
                 std::swap(t[1], t[2]);
             }
         }
     }
-    if (failure = cleanImportedMesh(primitivePositions, primitiveTriangles, !indexed && !points, report);
+    if (failure =
+            cleanImportedMesh(primitivePositions, primitiveTriangles, !indexed && !points, report);
         !failure.empty()) {
         return false;
     }
@@ -512,7 +526,8 @@ ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingR
         json = json.substr(20, std::min<std::size_t>(chunk, bytes.size() - 20));
     }
     if (jsonDepth(json) > kMaxJsonDepth) {
-        return ReadResult::failed("JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
+        return ReadResult::failed("JSON nested deeper than " + std::to_string(kMaxJsonDepth) +
+                                  " levels");
     }
 
     SiblingFiles files{&sibling, {}, {}};
@@ -538,7 +553,8 @@ ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingR
     std::vector<int> roots;
     if (!model.scenes.empty()) {
         const std::size_t scene =
-            model.defaultScene >= 0 && static_cast<std::size_t>(model.defaultScene) < model.scenes.size()
+            model.defaultScene >= 0 &&
+                    static_cast<std::size_t>(model.defaultScene) < model.scenes.size()
                 ? static_cast<std::size_t>(model.defaultScene)
                 : 0;
         roots = model.scenes[scene].nodes;

@@ -4,8 +4,8 @@
 #include "io/gltf_format.h"
 #include "scene/mesh.h"
 
-#include <nlohmann/json.hpp>
 #include "io/gltf_library.h"
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <sstream>
@@ -40,9 +40,9 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     std::vector<unsigned char>& buffer = out.buffers.front().data;
 
     tinygltf::Accessor positions;
-    positions.bufferView =
-        addView(out, append(buffer, layer.positions.data(), layer.positions.size() * sizeof(Vector3)),
-                layer.positions.size() * sizeof(Vector3), TINYGLTF_TARGET_ARRAY_BUFFER);
+    positions.bufferView = addView(
+        out, append(buffer, layer.positions.data(), layer.positions.size() * sizeof(Vector3)),
+        layer.positions.size() * sizeof(Vector3), TINYGLTF_TARGET_ARRAY_BUFFER);
     positions.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
     positions.type = TINYGLTF_TYPE_VEC3;
     positions.count = layer.positions.size();

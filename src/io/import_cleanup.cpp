@@ -46,8 +46,7 @@ std::uint64_t hashOf(const Vector3& p) {
 
 } // namespace
 
-void joinPointsAtEqualPositions(std::vector<Vector3>& positions,
-                                std::vector<Triangle>& triangles) {
+void joinPointsAtEqualPositions(std::vector<Vector3>& positions, std::vector<Triangle>& triangles) {
     // Open addressing over the joined points, at most half full; slots hold new ids.
     constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
     std::size_t capacity = 16;

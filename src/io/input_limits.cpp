@@ -58,10 +58,9 @@ std::string checkObj(std::span<const std::uint8_t> bytes) {
 
 std::size_t plyTypeSize(const std::string& type) {
     static const std::map<std::string, std::size_t> sizes = {
-        {"char", 1},  {"uchar", 1},   {"int8", 1},   {"uint8", 1},   {"short", 2},
-        {"ushort", 2}, {"int16", 2},  {"uint16", 2}, {"int", 4},     {"uint", 4},
-        {"int32", 4},  {"uint32", 4}, {"float", 4},  {"float32", 4}, {"double", 8},
-        {"float64", 8}};
+        {"char", 1},  {"uchar", 1},   {"int8", 1},   {"uint8", 1},  {"short", 2}, {"ushort", 2},
+        {"int16", 2}, {"uint16", 2},  {"int", 4},    {"uint", 4},   {"int32", 4}, {"uint32", 4},
+        {"float", 4}, {"float32", 4}, {"double", 8}, {"float64", 8}};
     const auto found = sizes.find(type);
     return found == sizes.end() ? 1 : found->second;
 }
@@ -116,7 +115,7 @@ std::string checkPly(std::span<const std::uint8_t> bytes) {
     std::uint64_t left = bytes.size() - position;
     for (const Element& element : elements) {
         // A text entry takes at least a character and a separator per property.
-        const std::uint64_t least = binary                     ? std::max<std::size_t>(1, element.binaryBytes)
+        const std::uint64_t least = binary ? std::max<std::size_t>(1, element.binaryBytes)
                                     : element.properties == 0 ? 1
                                                               : 2 * element.properties - 1;
         if (element.count > left / least) {

@@ -18,7 +18,7 @@ ReadResult readSceneFile(std::string_view fileName, std::span<const std::uint8_t
     }
     if (bytes.size() > kMaxFileBytes) {
         return ReadResult::failed("larger than the " + countText(kMaxFileBytes >> 20) +
-                           " MiB a scene file may have");
+                                  " MiB a scene file may have");
     }
     if (*format == FileFormat::Glb || *format == FileFormat::Gltf) {
         return gltf::read(bytes, *format == FileFormat::Glb, sibling);
