@@ -1,0 +1,70 @@
+// Coverage-guided fuzzing of the scene file readers through the one entry point the window uses.
+// The first byte chooses the format (the file name's extension); the rest is the file, and also
+// whatever buffer file a .gltf asks for. A read that succeeds must give meshes that satisfy the
+// layer invariants within the mesh size limit. Built and run by scripts/fuzz.
+#include "io/scene_reader.h"
+#include "scene/mesh.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fault(const char* what) {
+    std::fprintf(stderr, "scene file fault: %s\n", what);
+    std::abort();
+}
+
+void checkTree(const tessel::NodePtr& root) {
+    std::size_t triangles = 0;
+    for (const tessel::NodePtr& node : root->flat()) {
+        const tessel::MeshPtr mesh = tessel::asMesh(node);
+        if (!mesh) {
+            continue;
+        }
+        const tessel::Layer& layer = *mesh->model()->committed();
+        for (const tessel::Vector3& p : layer.positions) {
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+                fault("a coordinate is not finite");
+            }
+        }
+        for (const tessel::Triangle& t : layer.triangles) {
+            for (const std::uint32_t corner : t) {
+                if (corner >= layer.positions.size()) {
+                    fault("a corner is out of range");
+                }
+            }
+            if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) {
+                fault("a triangle repeats a corner");
+            }
+        }
+        triangles += layer.triangles.size();
+    }
+    if (triangles > tessel::kMaxTriangles) {
+        fault("more triangles than the limit");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    static constexpr std::array<const char*, 5> kNames = {"f.glb", "f.gltf", "f.obj", "f.ply",
+                                                          "f.stl"};
+    const std::span<const std::uint8_t> file(data + 1, size - 1);
+    const tessel::ReadResult read =
+        tessel::readSceneFile(kNames[data[0] % kNames.size()], file, [&](const std::string&) {
+            return std::optional<tessel::Bytes>(tessel::Bytes(file.begin(), file.end()));
+        });
+    if (read.ok() != read.failure.empty()) {
+        fault("a read both failed and succeeded");
+    }
+    if (read.ok()) {
+        checkTree(read.root);
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// glTF 2.0, the document format: read and written through tinygltf. Used by the scene reader
+// and writer only.
+
+#include "io/scene_reader.h"
+#include "io/scene_writer.h"
+
+namespace tessel::gltf {
+
+// The keys of a grid's segment counts in a mesh's extras.
+inline constexpr const char* kGridRows = "gridRows";
+inline constexpr const char* kGridColumns = "gridColumns";
+
+// Reads a .glb (`binary`) or a .gltf whose buffers come from data URIs or `sibling`.
+ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingReader& sibling);
+
+// Writes a .glb (`binary`), or a .gltf with its buffer in the sibling "<stem>.bin".
+WriteResult write(const Node& root, std::string_view fileName, bool binary);
+
+} // namespace tessel::gltf

@@ -1,0 +1,590 @@
+// Reads glTF 2.0 through tinygltf, then checks every accessor against its buffer before a
+// single element is copied: tinygltf parses the JSON and the container, not the data.
+
+#include "io/gltf_format.h"
+#include "io/import_cleanup.h"
+#include "io/import_report.h"
+#include "scene/mesh.h"
+
+#include "io/gltf_library.h"
+
+#include <array>
+#include <cstring>
+#include <map>
+#include <string_view>
+
+namespace tessel::gltf {
+
+namespace {
+
+// Deeper nesting than this is no scene a modeller writes; refusing it keeps the recursive
+// parts of the JSON library and of node destruction far from the stack's end.
+constexpr std::size_t kMaxJsonDepth = 64;
+constexpr std::size_t kMaxNodeDepth = 256;
+
+using Matrix4 = std::array<double, 16>; // column-major, as glTF stores it
+constexpr Matrix4 kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+Matrix4 multiplied(const Matrix4& a, const Matrix4& b) {
+    Matrix4 m{};
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) {
+                sum += a[k * 4 + r] * b[c * 4 + k];
+            }
+            m[c * 4 + r] = sum;
+        }
+    }
+    return m;
+}
+
+Matrix4 localMatrixOf(const tinygltf::Node& node) {
+    if (node.matrix.size() == 16) {
+        Matrix4 m;
+        std::copy(node.matrix.begin(), node.matrix.end(), m.begin());
+        return m;
+    }
+    Matrix4 m = kIdentity;
+    if (node.scale.size() == 3) {
+        m = {node.scale[0], 0, 0, 0, 0, node.scale[1], 0, 0, 0, 0, node.scale[2], 0, 0, 0, 0, 1};
+    }
+    if (node.rotation.size() == 4) {
+        const double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2],
+                     w = node.rotation[3];
+        const Matrix4 r = {1 - 2 * (y * y + z * z),
+                           2 * (x * y + z * w),
+                           2 * (x * z - y * w),
+                           0,
+                           2 * (x * y - z * w),
+                           1 - 2 * (x * x + z * z),
+                           2 * (y * z + x * w),
+                           0,
+                           2 * (x * z + y * w),
+                           2 * (y * z - x * w),
+                           1 - 2 * (x * x + y * y),
+                           0,
+                           0,
+                           0,
+                           0,
+                           1};
+        m = multiplied(r, m);
+    }
+    if (node.translation.size() == 3) {
+        m[12] = node.translation[0];
+        m[13] = node.translation[1];
+        m[14] = node.translation[2];
+    }
+    return m;
+}
+
+// The deepest nesting of arrays and objects in JSON text, strings skipped.
+std::size_t jsonDepth(std::string_view text) {
+    std::size_t depth = 0;
+    std::size_t deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::uint32_t littleEndian32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+// File access for tinygltf: buffers named by a .gltf come from the sibling reader, once each.
+struct SiblingFiles {
+    const SiblingReader* reader = nullptr;
+    std::map<std::string, Bytes> found;
+    std::string refused;
+};
+
+bool insideFolder(const std::string& path) {
+    if (path.empty() || path.front() == '/' || path.find('\\') != std::string::npos) {
+        return false;
+    }
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        if (path.compare(start, end - start, "..") == 0 && end - start == 2) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// The path as the file wrote it: tinygltf puts "./" in front of relative ones.
+std::string writtenPath(const std::string& path) {
+    return path.starts_with("./") ? path.substr(2) : path;
+}
+
+bool siblingExists(const std::string& fullPath, void* user) {
+    auto& files = *static_cast<SiblingFiles*>(user);
+    const std::string path = writtenPath(fullPath);
+    if (files.found.contains(path)) {
+        return true;
+    }
+    if (!insideFolder(path)) {
+        files.refused = "buffer file \"" + path + "\" is outside the file's folder";
+        return false;
+    }
+    if (!files.reader || !*files.reader) {
+        return false;
+    }
+    std::optional<Bytes> bytes = (*files.reader)(path);
+    if (!bytes) {
+        return false;
+    }
+    files.found.emplace(path, std::move(*bytes));
+    return true;
+}
+
+std::string samePath(const std::string& path, void*) { return path; }
+
+bool readSibling(std::vector<unsigned char>* out, std::string* err, const std::string& fullPath,
+                 void* user) {
+    auto& files = *static_cast<SiblingFiles*>(user);
+    const std::string path = writtenPath(fullPath);
+    const auto found = files.found.find(path);
+    if (found == files.found.end()) {
+        if (err) {
+            *err += "cannot read buffer file \"" + path + "\"";
+        }
+        return false;
+    }
+    *out = std::move(found->second);
+    files.found.erase(found);
+    return true;
+}
+
+bool refuseWrite(std::string*, const std::string&, const std::vector<unsigned char>&, void*) {
+    return false;
+}
+
+bool skipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int,
+               const unsigned char*, int, void*) {
+    return true;
+}
+
+// tinygltf's message, first line only and without its trailing punctuation.
+std::string firstLine(std::string text) {
+    text = text.substr(0, text.find('\n'));
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text.empty() ? "not a readable glTF file" : "not a readable glTF file: " + text;
+}
+
+// The elements of one accessor, checked to lie inside its buffer view and buffer.
+struct Elements {
+    const std::uint8_t* data = nullptr;
+    std::size_t stride = 0;
+    std::size_t count = 0;
+};
+
+std::string elementsOf(const tinygltf::Model& model, int index, std::size_t elementSize,
+                       Elements& elements) {
+    const std::string name = "accessor " + std::to_string(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= model.accessors.size()) {
+        return name + " does not exist";
+    }
+    const tinygltf::Accessor& accessor = model.accessors[static_cast<std::size_t>(index)];
+    if (accessor.sparse.isSparse) {
+        return name + " is sparse, which is not supported";
+    }
+    if (accessor.bufferView < 0 ||
+        static_cast<std::size_t>(accessor.bufferView) >= model.bufferViews.size()) {
+        return name + " has no buffer view";
+    }
+    const tinygltf::BufferView& view =
+        model.bufferViews[static_cast<std::size_t>(accessor.bufferView)];
+    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size()) {
+        return name + " refers to a buffer that does not exist";
+    }
+    const std::vector<unsigned char>& buffer =
+        model.buffers[static_cast<std::size_t>(view.buffer)].data;
+    if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset) {
+        return name + "'s buffer view runs past the end of its buffer";
+    }
+    const std::size_t stride = view.byteStride == 0 ? elementSize : view.byteStride;
+    if (stride < elementSize) {
+        return name + "'s elements overlap (stride " + std::to_string(stride) + ")";
+    }
+    if (accessor.count > 0) {
+        // offset + (count − 1)·stride + size ≤ length, without overflow.
+        const std::size_t length = view.byteLength;
+        if (accessor.byteOffset > length || elementSize > length - accessor.byteOffset ||
+            (accessor.count - 1) > (length - accessor.byteOffset - elementSize) / stride) {
+            return name + " claims " + countText(accessor.count) +
+                   " elements, past the end of its buffer";
+        }
+    }
+    elements.data = buffer.data() + view.byteOffset + accessor.byteOffset;
+    elements.stride = stride;
+    elements.count = accessor.count;
+    return {};
+}
+
+std::size_t componentSize(int componentType) {
+    switch (componentType) {
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return 1;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: return 2;
+    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: return 4;
+    default: return 0;
+    }
+}
+
+class TreeBuilder {
+public:
+    TreeBuilder(const tinygltf::Model& model) : model_(model) {}
+
+    std::string failure;
+    ImportReport report;
+
+    // The node with that index and its subtree, or null with `failure` set.
+    NodePtr build(int rootIndex);
+
+private:
+    struct Pending {
+        int index;
+        NodePtr node;
+        Matrix4 world;
+    };
+
+    NodePtr makeNode(int index, const Matrix4& world);
+    bool appendPrimitive(const tinygltf::Primitive& primitive, const Matrix4& world, bool applies,
+                         std::vector<Vector3>& positions, std::vector<Triangle>& triangles);
+    ModelPtr modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const;
+
+    const tinygltf::Model& model_;
+    std::vector<bool> used_ = std::vector<bool>(model_.nodes.size(), false);
+    std::size_t triangles_ = 0;
+};
+
+NodePtr TreeBuilder::build(int rootIndex) {
+    // Breadth-first with an explicit list: the depth of a hostile tree never reaches the stack.
+    if (rootIndex < 0 || static_cast<std::size_t>(rootIndex) >= model_.nodes.size()) {
+        failure = "node " + std::to_string(rootIndex) + " does not exist";
+        return nullptr;
+    }
+    const Matrix4 rootWorld = localMatrixOf(model_.nodes[static_cast<std::size_t>(rootIndex)]);
+    NodePtr root = makeNode(rootIndex, rootWorld);
+    std::vector<Pending> level;
+    if (root) {
+        level.push_back({rootIndex, root, rootWorld});
+    }
+    for (std::size_t depth = 0; root && !level.empty(); ++depth) {
+        if (depth > kMaxNodeDepth) {
+            failure = "nodes nested deeper than " + std::to_string(kMaxNodeDepth) + " levels";
+            return nullptr;
+        }
+        std::vector<Pending> next;
+        for (const Pending& pending : level) {
+            Node::Children children;
+            for (const int child : model_.nodes[static_cast<std::size_t>(pending.index)].children) {
+                if (child < 0 || static_cast<std::size_t>(child) >= model_.nodes.size()) {
+                    failure = "node " + std::to_string(child) + " does not exist";
+                    return nullptr;
+                }
+                const Matrix4 world = multiplied(
+                    pending.world, localMatrixOf(model_.nodes[static_cast<std::size_t>(child)]));
+                NodePtr node = makeNode(child, world);
+                if (!node) {
+                    return nullptr;
+                }
+                node->parent = pending.node;
+                children.push_back(node);
+                next.push_back({child, std::move(node), world});
+            }
+            pending.node->setChildren(std::move(children));
+        }
+        level = std::move(next);
+    }
+    return failure.empty() ? root : nullptr;
+}
+
+NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
+    if (index < 0 || static_cast<std::size_t>(index) >= model_.nodes.size()) {
+        failure = "node " + std::to_string(index) + " does not exist";
+        return nullptr;
+    }
+    if (used_[static_cast<std::size_t>(index)]) {
+        failure = "node " + std::to_string(index) + " appears twice in the tree";
+        return nullptr;
+    }
+    used_[static_cast<std::size_t>(index)] = true;
+    const tinygltf::Node& source = model_.nodes[static_cast<std::size_t>(index)];
+    const bool emptyMesh = source.extras.IsObject() && source.extras.Has("emptyMesh");
+    if (source.mesh < 0 && !emptyMesh) {
+        return Node::make(source.name);
+    }
+    if (emptyMesh) {
+        return Mesh::make(Model::make(), source.name);
+    }
+    if (static_cast<std::size_t>(source.mesh) >= model_.meshes.size()) {
+        failure = "mesh " + std::to_string(source.mesh) + " does not exist";
+        return nullptr;
+    }
+    const tinygltf::Mesh& mesh = model_.meshes[static_cast<std::size_t>(source.mesh)];
+    const bool applies = world != kIdentity;
+    LayerPtr layer = makeLayer();
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+        if (!appendPrimitive(primitive, world, applies, layer->positions, layer->triangles)) {
+            return nullptr;
+        }
+    }
+    if (applies) {
+        ++report.transformsApplied;
+    }
+    MeshPtr node =
+        Mesh::make(modelOf(mesh, std::move(layer)), source.name.empty() ? mesh.name : source.name);
+    if (!mesh.primitives.empty()) {
+        const int material = mesh.primitives.front().material;
+        if (material >= 0 && static_cast<std::size_t>(material) < model_.materials.size()) {
+            const std::vector<double>& color = model_.materials[static_cast<std::size_t>(material)]
+                                                   .pbrMetallicRoughness.baseColorFactor;
+            if (color.size() == 4) {
+                const auto channel = [](double c) {
+                    return std::isfinite(c) ? static_cast<float>(std::clamp(c, 0.0, 1.0)) : 1.0f;
+                };
+                node->material->ambient = {channel(color[0]), channel(color[1]), channel(color[2])};
+                node->material->opacity = channel(color[3]);
+            }
+        }
+    }
+    return node;
+}
+
+bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Matrix4& world,
+                                  bool applies, std::vector<Vector3>& positions,
+                                  std::vector<Triangle>& triangles) {
+    const bool points = primitive.mode == TINYGLTF_MODE_POINTS;
+    if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES && !points) {
+        ++report.primitivesSkipped;
+        return true;
+    }
+    const auto position = primitive.attributes.find("POSITION");
+    if (position == primitive.attributes.end()) {
+        ++report.primitivesSkipped;
+        return true;
+    }
+    Elements source;
+    if (failure = elementsOf(model_, position->second, sizeof(Vector3), source); !failure.empty()) {
+        return false;
+    }
+    const tinygltf::Accessor& accessor =
+        model_.accessors[static_cast<std::size_t>(position->second)];
+    if (accessor.type != TINYGLTF_TYPE_VEC3 ||
+        accessor.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
+        failure = "positions are not three floats each";
+        return false;
+    }
+    std::vector<Vector3> primitivePositions(source.count);
+    for (std::size_t i = 0; i < source.count; ++i) {
+        std::memcpy(&primitivePositions[i], source.data + i * source.stride, sizeof(Vector3));
+    }
+
+    std::vector<Triangle> primitiveTriangles;
+    const bool indexed = primitive.indices >= 0;
+    if (points) {
+        // Points alone: kept as points of the mesh.
+    } else if (indexed) {
+        Elements indices;
+        const std::size_t size =
+            static_cast<std::size_t>(primitive.indices) < model_.accessors.size()
+                ? componentSize(
+                      model_.accessors[static_cast<std::size_t>(primitive.indices)].componentType)
+                : 1;
+        if (size == 0 || model_.accessors[static_cast<std::size_t>(primitive.indices)].type !=
+                             TINYGLTF_TYPE_SCALAR) {
+            failure = "indices are not unsigned integers";
+            return false;
+        }
+        if (failure = elementsOf(model_, primitive.indices, size, indices); !failure.empty()) {
+            return false;
+        }
+        if (indices.count % 3 != 0) {
+            failure = "index count " + countText(indices.count) + " is not a multiple of 3";
+            return false;
+        }
+        if (triangles_ + indices.count / 3 > kMaxTriangles) {
+            failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
+            return false;
+        }
+        primitiveTriangles.resize(indices.count / 3);
+        for (std::size_t i = 0; i < indices.count; ++i) {
+            const std::uint8_t* p = indices.data + i * indices.stride;
+            std::uint32_t value = 0;
+            if (size == 1) {
+                value = *p;
+            } else if (size == 2) {
+                std::uint16_t v16;
+                std::memcpy(&v16, p, 2);
+                value = v16;
+            } else {
+                std::memcpy(&value, p, 4);
+            }
+            primitiveTriangles[i / 3][i % 3] = value;
+        }
+    } else {
+        if (source.count % 3 != 0) {
+            failure = "point count " + countText(source.count) +
+                      " of a triangle list is not a multiple of 3";
+            return false;
+        }
+        if (triangles_ + source.count / 3 > kMaxTriangles) {
+            failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
+            return false;
+        }
+        primitiveTriangles.resize(source.count / 3);
+        for (std::size_t i = 0; i < source.count; ++i) {
+            primitiveTriangles[i / 3][i % 3] = static_cast<std::uint32_t>(i);
+        }
+    }
+
+    if (applies) {
+        for (Vector3& p : primitivePositions) {
+            const double x = p.x, y = p.y, z = p.z;
+            p = {static_cast<float>(world[0] * x + world[4] * y + world[8] * z + world[12]),
+                 static_cast<float>(world[1] * x + world[5] * y + world[9] * z + world[13]),
+                 static_cast<float>(world[2] * x + world[6] * y + world[10] * z + world[14])};
+        }
+        const double determinant = world[0] * (world[5] * world[10] - world[9] * world[6]) -
+                                   world[4] * (world[1] * world[10] - world[9] * world[2]) +
+                                   world[8] * (world[1] * world[6] - world[5] * world[2]);
+        // A mirroring transform turns the faces' backs to the front; swapping keeps them facing
+        // out.
+        if (determinant < 0) {
+            for (Triangle& t : primitiveTriangles) {
+                std::swap(t[1], t[2]);
+            }
+        }
+    }
+    if (failure =
+            cleanImportedMesh(primitivePositions, primitiveTriangles, !indexed && !points, report);
+        !failure.empty()) {
+        return false;
+    }
+    if (positions.size() + primitivePositions.size() > kMaxTriangles * 3) {
+        failure = "more points than a mesh may hold";
+        return false;
+    }
+    const auto offset = static_cast<std::uint32_t>(positions.size());
+    positions.insert(positions.end(), primitivePositions.begin(), primitivePositions.end());
+    for (Triangle t : primitiveTriangles) {
+        triangles.push_back({t[0] + offset, t[1] + offset, t[2] + offset});
+    }
+    triangles_ += primitiveTriangles.size();
+    return true;
+}
+
+ModelPtr TreeBuilder::modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const {
+    const tinygltf::Value& extras = mesh.extras;
+    if (!extras.IsObject() || !extras.Has(kGridRows) || !extras.Has(kGridColumns) ||
+        !extras.Get(kGridRows).IsNumber() || !extras.Get(kGridColumns).IsNumber()) {
+        return Model::make(std::move(layer));
+    }
+    const Model::ParamsPtr params = Model::Params::make(
+        extras.Get(kGridColumns).GetNumberAsDouble(), extras.Get(kGridRows).GetNumberAsDouble());
+    ModelPtr model = Model::makeQuad(params);
+    // A grid as generated keeps following its rows and columns; an edited one keeps its points.
+    const Layer& generated = *model->committed();
+    if (generated.positions != layer->positions || generated.triangles != layer->triangles) {
+        model->setCommitted(std::move(layer));
+    }
+    return model;
+}
+
+} // namespace
+
+ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingReader& sibling) {
+    std::string_view json(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (binary) {
+        if (bytes.size() < 4 || std::memcmp(bytes.data(), "glTF", 4) != 0) {
+            return ReadResult::failed("not a glTF file (wrong magic)");
+        }
+        if (bytes.size() < 20) {
+            return ReadResult::failed("truncated glTF file (shorter than its header)");
+        }
+        const std::uint32_t chunk = littleEndian32(bytes.data() + 12);
+        json = json.substr(20, std::min<std::size_t>(chunk, bytes.size() - 20));
+    }
+    if (jsonDepth(json) > kMaxJsonDepth) {
+        return ReadResult::failed("JSON nested deeper than " + std::to_string(kMaxJsonDepth) +
+                                  " levels");
+    }
+
+    SiblingFiles files{&sibling, {}, {}};
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks({&siblingExists, &samePath, &readSibling, &refuseWrite, &files});
+    loader.SetImageLoader(&skipImage, nullptr);
+    tinygltf::Model model;
+    std::string error;
+    std::string warning;
+    const bool loaded =
+        binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes.data(),
+                                             static_cast<unsigned int>(bytes.size()), "")
+               : loader.LoadASCIIFromString(&model, &error, &warning, json.data(),
+                                            static_cast<unsigned int>(json.size()), "");
+    if (!files.refused.empty()) {
+        return ReadResult::failed(files.refused);
+    }
+    if (!loaded) {
+        return ReadResult::failed(firstLine(error));
+    }
+
+    // The roots: the scene's, or every node that is nobody's child when the file has no scene.
+    std::vector<int> roots;
+    if (!model.scenes.empty()) {
+        const std::size_t scene =
+            model.defaultScene >= 0 &&
+                    static_cast<std::size_t>(model.defaultScene) < model.scenes.size()
+                ? static_cast<std::size_t>(model.defaultScene)
+                : 0;
+        roots = model.scenes[scene].nodes;
+    } else {
+        std::vector<bool> isChild(model.nodes.size(), false);
+        for (const tinygltf::Node& node : model.nodes) {
+            for (const int child : node.children) {
+                if (child >= 0 && static_cast<std::size_t>(child) < isChild.size()) {
+                    isChild[static_cast<std::size_t>(child)] = true;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < model.nodes.size(); ++i) {
+            if (!isChild[i]) {
+                roots.push_back(static_cast<int>(i));
+            }
+        }
+    }
+
+    TreeBuilder builder(model);
+    Node::Children built;
+    for (const int index : roots) {
+        NodePtr node = builder.build(index);
+        if (!node) {
+            return ReadResult::failed(builder.failure);
+        }
+        built.push_back(std::move(node));
+    }
+    NodePtr root = built.size() == 1 ? built.front() : Node::make({}, std::move(built));
+    return {std::move(root), builder.report.sentences(), {}};
+}
+
+} // namespace tessel::gltf

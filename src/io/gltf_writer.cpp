@@ -1,0 +1,158 @@
+// Writes glTF 2.0 through tinygltf: one buffer, and per mesh one position view and one index
+// view over it, in the order of the tree.
+
+#include "io/gltf_format.h"
+#include "scene/mesh.h"
+
+#include "io/gltf_library.h"
+#include <nlohmann/json.hpp>
+
+#include <cstring>
+#include <sstream>
+
+namespace tessel::gltf {
+
+namespace {
+
+// Appends raw bytes to the buffer, starting at a multiple of 4 as views of floats need.
+std::size_t append(std::vector<unsigned char>& buffer, const void* data, std::size_t size) {
+    buffer.resize((buffer.size() + 3) / 4 * 4);
+    const std::size_t offset = buffer.size();
+    buffer.resize(offset + size);
+    if (size > 0) {
+        std::memcpy(buffer.data() + offset, data, size);
+    }
+    return offset;
+}
+
+int addView(tinygltf::Model& out, std::size_t offset, std::size_t length, int target) {
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = offset;
+    view.byteLength = length;
+    view.target = target;
+    out.bufferViews.push_back(view);
+    return static_cast<int>(out.bufferViews.size() - 1);
+}
+
+int addMesh(tinygltf::Model& out, const Mesh& node) {
+    const Layer& layer = *node.model()->committed();
+    std::vector<unsigned char>& buffer = out.buffers.front().data;
+
+    tinygltf::Accessor positions;
+    positions.bufferView = addView(
+        out, append(buffer, layer.positions.data(), layer.positions.size() * sizeof(Vector3)),
+        layer.positions.size() * sizeof(Vector3), TINYGLTF_TARGET_ARRAY_BUFFER);
+    positions.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+    positions.type = TINYGLTF_TYPE_VEC3;
+    positions.count = layer.positions.size();
+    Vector3 low = layer.positions.front();
+    Vector3 high = low;
+    for (const Vector3& p : layer.positions) {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    positions.minValues = {low.x, low.y, low.z};
+    positions.maxValues = {high.x, high.y, high.z};
+    out.accessors.push_back(positions);
+
+    tinygltf::Primitive primitive;
+    primitive.attributes["POSITION"] = static_cast<int>(out.accessors.size() - 1);
+    if (layer.triangles.empty()) {
+        primitive.mode = TINYGLTF_MODE_POINTS;
+    } else {
+        tinygltf::Accessor indices;
+        const std::size_t size = layer.triangles.size() * sizeof(Triangle);
+        indices.bufferView = addView(out, append(buffer, layer.triangles.data(), size), size,
+                                     TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        indices.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+        indices.type = TINYGLTF_TYPE_SCALAR;
+        indices.count = layer.triangles.size() * 3;
+        out.accessors.push_back(indices);
+        primitive.indices = static_cast<int>(out.accessors.size() - 1);
+        primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    }
+
+    tinygltf::Material material;
+    const Material& own = *node.material;
+    material.pbrMetallicRoughness.baseColorFactor = {own.ambient.x, own.ambient.y, own.ambient.z,
+                                                     own.opacity};
+    material.alphaMode = own.opacity < 1 ? "BLEND" : "OPAQUE";
+    material.doubleSided = true;
+    out.materials.push_back(material);
+    primitive.material = static_cast<int>(out.materials.size() - 1);
+
+    tinygltf::Mesh mesh;
+    mesh.name = node.name();
+    mesh.primitives.push_back(primitive);
+    if (const Model::ParamsPtr& params = node.model()->params()) {
+        mesh.extras = tinygltf::Value(tinygltf::Value::Object{
+            {kGridRows, tinygltf::Value(static_cast<int>(params->v()))},
+            {kGridColumns, tinygltf::Value(static_cast<int>(params->u()))}});
+    }
+    out.meshes.push_back(mesh);
+    return static_cast<int>(out.meshes.size() - 1);
+}
+
+int addNode(tinygltf::Model& out, const Node& node) {
+    const auto index = static_cast<int>(out.nodes.size());
+    out.nodes.emplace_back();
+    out.nodes.back().name = node.name();
+    if (const auto* mesh = dynamic_cast<const Mesh*>(&node); mesh && mesh->model()) {
+        if (mesh->model()->committed()->positions.empty()) {
+            out.nodes.back().extras =
+                tinygltf::Value(tinygltf::Value::Object{{"emptyMesh", tinygltf::Value(true)}});
+        } else {
+            const int meshIndex = addMesh(out, *mesh);
+            out.nodes[static_cast<std::size_t>(index)].mesh = meshIndex;
+        }
+    }
+    for (const NodePtr& child : node.children()) {
+        const int childIndex = addNode(out, *child);
+        out.nodes[static_cast<std::size_t>(index)].children.push_back(childIndex);
+    }
+    return index;
+}
+
+} // namespace
+
+WriteResult write(const Node& root, std::string_view fileName, bool binary) {
+    tinygltf::Model out;
+    out.asset.version = "2.0";
+    out.asset.generator = "Tessel";
+    out.buffers.emplace_back();
+    out.scenes.emplace_back();
+    out.scenes.front().nodes.push_back(addNode(out, root));
+    out.defaultScene = 0;
+    if (out.buffers.front().data.empty()) {
+        out.buffers.clear();
+    }
+
+    tinygltf::TinyGLTF writer;
+    std::ostringstream stream;
+    if (!writer.WriteGltfSceneToStream(&out, stream, false, true)) {
+        return WriteResult::failed("the scene cannot be written as glTF");
+    }
+    const std::string glb = std::move(stream).str();
+    if (binary) {
+        return {Bytes(glb.begin(), glb.end()), {}, {}};
+    }
+
+    // A .gltf is the binary container's JSON with the buffer moved out to a file of its own.
+    std::uint32_t jsonLength;
+    std::memcpy(&jsonLength, glb.data() + 12, 4);
+    nlohmann::json json = nlohmann::json::parse(glb.substr(20, jsonLength));
+    std::vector<SiblingFile> siblings;
+    if (!out.buffers.empty()) {
+        std::string_view stem = fileName.substr(fileName.find_last_of('/') + 1);
+        stem = stem.substr(0, stem.find_last_of('.'));
+        const std::string binName = std::string(stem) + ".bin";
+        json["buffers"][0]["uri"] = binName;
+        const std::vector<unsigned char>& data = out.buffers.front().data;
+        siblings.push_back({binName, Bytes(data.begin(), data.end())});
+    }
+    const std::string text = json.dump(2) + "\n";
+    return {Bytes(text.begin(), text.end()), std::move(siblings), {}};
+}
+
+} // namespace tessel::gltf

@@ -1,0 +1,53 @@
+#include "io/import_report.h"
+
+namespace tessel {
+
+std::string countText(std::size_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t i = digits.size(); i > 3; i -= 3) {
+        digits.insert(i - 3, ",");
+    }
+    return digits;
+}
+
+namespace {
+
+std::string counted(std::size_t count, const char* one, const char* many) {
+    return countText(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::vector<std::string> ImportReport::sentences() const {
+    std::vector<std::string> lines;
+    if (quadsTriangulated > 0) {
+        lines.push_back(counted(quadsTriangulated, "quad", "quads") + " triangulated");
+    }
+    if (polygonsTriangulated > 0) {
+        lines.push_back(counted(polygonsTriangulated, "polygon", "polygons") +
+                        " of more than four corners triangulated");
+    }
+    if (cornersJoined > pointsAfterJoining) {
+        lines.push_back(counted(cornersJoined, "corner", "corners") + " joined into " +
+                        counted(pointsAfterJoining, "point", "points"));
+    }
+    if (degenerateFacesDropped > 0) {
+        lines.push_back(counted(degenerateFacesDropped, "face", "faces") +
+                        " with a repeated corner dropped");
+    }
+    if (pointsAndLinesSkipped > 0) {
+        lines.push_back(counted(pointsAndLinesSkipped, "point or line", "points and lines") +
+                        " skipped");
+    }
+    if (primitivesSkipped > 0) {
+        lines.push_back(counted(primitivesSkipped, "part", "parts") +
+                        " drawn as strips, fans, lines or points skipped");
+    }
+    if (transformsApplied > 0) {
+        lines.push_back("the transforms of " + counted(transformsApplied, "node", "nodes") +
+                        " applied to their points");
+    }
+    return lines;
+}
+
+} // namespace tessel

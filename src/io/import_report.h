@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+// What an import changed in a file's geometry, counted as it goes.
+struct ImportReport {
+    std::size_t quadsTriangulated = 0;
+    std::size_t polygonsTriangulated = 0; // more than four corners
+    std::size_t cornersJoined = 0;        // corners stored one point each...
+    std::size_t pointsAfterJoining = 0;   // ...and the points they became
+    std::size_t degenerateFacesDropped = 0;
+    std::size_t pointsAndLinesSkipped = 0;
+    std::size_t primitivesSkipped = 0; // glTF primitives that are not triangle lists
+    std::size_t transformsApplied = 0;
+
+    // One sentence per nonzero count, e.g. "312 quads triangulated".
+    std::vector<std::string> sentences() const;
+};
+
+// A count with thousands separated by commas: "4,000,000".
+std::string countText(std::size_t count);
+
+} // namespace tessel

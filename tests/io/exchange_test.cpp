@@ -1,0 +1,79 @@
+#include "io/scene_files.h"
+
+namespace tessel {
+namespace {
+
+using namespace testing;
+
+struct ExchangeCase {
+    const char* fileName;
+    Encoding encoding;
+};
+
+class ExchangeRoundTrip : public ::testing::TestWithParam<ExchangeCase> {};
+
+// Every format gives back the same triangles over the same positions, and joins the points it
+// stores per corner back into the shared points the meshes had.
+TEST_P(ExchangeRoundTrip, GivesBackTrianglesAndSharedPoints) {
+    const NodePtr scene = Node::make("Scene", {Mesh::make(Model::makeCube(), "Cube"),
+                                               Mesh::make(QuadGenerator(3, 2).generate(), "Quad")});
+    const WriteResult written = writeSceneFile(*scene, GetParam().fileName, GetParam().encoding);
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readSceneFile(GetParam().fileName, written.bytes);
+    ASSERT_TRUE(read.ok()) << read.failure;
+
+    size_t points = 0;
+    for (const MeshPtr& mesh : meshesOf(read.root)) {
+        points += mesh->model()->committed()->positions.size();
+    }
+    EXPECT_EQ(points, 8u + 12u);
+    EXPECT_EQ(cornerPositions(meshesOf(read.root)), cornerPositions(meshesOf(scene)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
+                         ::testing::Values(ExchangeCase{"a.obj", Encoding::Binary},
+                                           ExchangeCase{"a.ply", Encoding::Binary},
+                                           ExchangeCase{"a.ply", Encoding::Ascii},
+                                           ExchangeCase{"a.stl", Encoding::Binary},
+                                           ExchangeCase{"a.stl", Encoding::Ascii}));
+
+TEST(ExchangeImport, StlCornersAreJoinedIntoPointsAndReported) {
+    const NodePtr cube = Mesh::make(Model::makeCube(), "Cube");
+    const ReadResult read = readSceneFile("cube.stl", writeSceneFile(*cube, "cube.stl").bytes);
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(read.changes, std::vector<std::string>{"36 corners joined into 8 points"});
+}
+
+TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReported) {
+    // Two quads side by side, a pentagon, and a triangle whose corners are one position.
+    const ReadResult read = readSceneFile("strip.obj", bytesOf(R"(o Strip
+v 0 0 0
+v 1 0 0
+v 2 0 0
+v 0 1 0
+v 1 1 0
+v 2 1 0
+v 3 0 0
+v 4 0 0
+v 4 1 0
+v 3.5 2 0
+v 3 1 0
+f 1 2 5 4
+f 2 3 6 5
+f 7 8 9 10 11
+f 1 1 1
+)"));
+    ASSERT_TRUE(read.ok()) << read.failure;
+    const std::vector<MeshPtr> meshes = meshesOf(read.root);
+    ASSERT_EQ(meshes.size(), 1u);
+    EXPECT_EQ(meshes[0]->name(), "Strip");
+    const Layer& layer = *meshes[0]->model()->committed();
+    EXPECT_EQ(layer.triangles.size(), 4u + 3u);
+    EXPECT_EQ(layer.positions.size(), 11u);
+    EXPECT_EQ(read.changes, (std::vector<std::string>{
+                                "2 quads triangulated", "1 polygon of more than four corners triangulated",
+                                "16 corners joined into 11 points", "1 face with a repeated corner dropped"}));
+}
+
+} // namespace
+} // namespace tessel

@@ -1,0 +1,85 @@
+#include "io/scene_files.h"
+
+#include <cstring>
+
+namespace tessel {
+namespace {
+
+using namespace testing;
+
+class GltfRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
+    const NodePtr scene = smallScene();
+    const WriteResult written = writeSceneFile(*scene, GetParam());
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readBack(written, GetParam());
+    ASSERT_TRUE(read.ok()) << read.failure;
+
+    EXPECT_EQ(outline(read.root), outline(scene));
+    EXPECT_TRUE(read.changes.empty());
+    const std::vector<MeshPtr> before = meshesOf(scene);
+    const std::vector<MeshPtr> after = meshesOf(read.root);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        const Layer& expected = *before[i]->model()->committed();
+        const Layer& actual = *after[i]->model()->committed();
+        ASSERT_EQ(actual.positions.size(), expected.positions.size()) << before[i]->name();
+        EXPECT_EQ(std::memcmp(actual.positions.data(), expected.positions.data(),
+                              expected.positions.size() * sizeof(Vector3)),
+                  0)
+            << before[i]->name();
+        EXPECT_EQ(actual.triangles, expected.triangles) << before[i]->name();
+        EXPECT_EQ(after[i]->material->opacity, before[i]->material->opacity);
+        EXPECT_EQ(after[i]->model()->params() != nullptr, before[i]->model()->params() != nullptr);
+    }
+
+    // The reopened grid still follows its rows and columns; the edited one keeps its points.
+    const Model::ParamsPtr quad = after[0]->model()->params();
+    EXPECT_EQ(quad->u(), 3);
+    EXPECT_EQ(quad->v(), 3);
+    quad->setV(5);
+    EXPECT_EQ(after[0]->model()->committed()->triangles.size(), 30u);
+    const Model::ParamsPtr edited = after[2]->model()->params();
+    EXPECT_EQ(edited->u(), 4);
+    EXPECT_EQ(edited->v(), 2);
+    edited->setU(6);
+    EXPECT_EQ(after[2]->model()->committed()->triangles,
+              before[2]->model()->committed()->triangles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, GltfRoundTrip, ::testing::Values("scene.glb", "scene.gltf"));
+
+TEST(GltfFile, TextFormKeepsItsBufferInOneSiblingNamedAfterIt) {
+    const WriteResult written = writeSceneFile(*smallScene(), "dir/scene.gltf");
+    ASSERT_EQ(written.siblings.size(), 1u);
+    EXPECT_EQ(written.siblings[0].name, "scene.bin");
+    const std::string text(written.bytes.begin(), written.bytes.end());
+    EXPECT_NE(text.find("\"uri\": \"scene.bin\""), std::string::npos);
+}
+
+TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {
+    // Two nodes over one unindexed triangle: the second moved by 2 along x and mirrored in y.
+    const std::string gltf = R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0,1]}],
+      "nodes":[{"name":"A","mesh":0},{"name":"B","mesh":0,"matrix":[1,0,0,0, 0,-1,0,0, 0,0,1,0, 2,0,0,1]}],
+      "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],
+      "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"}],
+      "bufferViews":[{"buffer":0,"byteLength":36}],
+      "buffers":[{"byteLength":36,"uri":"tri.bin"}]})";
+    const std::vector<float> corners = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    Bytes bin(36);
+    std::memcpy(bin.data(), corners.data(), 36);
+    const ReadResult read = readSceneFile("two.gltf", bytesOf(gltf), [&](const std::string& name) {
+        return name == "tri.bin" ? std::optional<Bytes>(bin) : std::nullopt;
+    });
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(outline(read.root), "unnamed\n  A\n  B\n");
+    const Layer& moved = *meshesOf(read.root)[1]->model()->committed();
+    EXPECT_EQ(moved.positions, (std::vector<Vector3>{{2, 0, 0}, {3, 0, 0}, {2, -1, 0}}));
+    EXPECT_EQ(moved.triangles, (std::vector<Triangle>{{0, 2, 1}}));
+    EXPECT_EQ(read.changes,
+              std::vector<std::string>{"the transforms of 1 node applied to their points"});
+}
+
+} // namespace
+} // namespace tessel

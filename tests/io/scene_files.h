@@ -1,0 +1,82 @@
+#pragma once
+
+// A small scene for the file tests and ways to look into what a file gave back.
+
+#include "io/scene_reader.h"
+#include "io/scene_writer.h"
+#include "mesh/extrude.h"
+#include "mesh/subdivide.h"
+#include "scene/mesh.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace tessel::testing {
+
+// root ─ Quad (3 × 3 grid), Group ─ Cube (opacity 0.4), Edited (4 × 2 grid, subdivided and
+// extruded: positions that are no round numbers).
+inline NodePtr smallScene() {
+    MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
+    MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
+    cube->material->opacity = 0.4f;
+    ModelPtr edited = Model::makeQuad(Model::Params::make(4, 2));
+    LayerPtr layer = std::make_shared<Layer>(*edited->committed());
+    subdivide(*layer, 0);
+    extrude(*layer, 3, 0.25f);
+    edited->setCommitted(layer);
+    return Node::make("Scene", {quad, Node::make("Group", {cube, Mesh::make(edited, "Edited")})});
+}
+
+// Every node's name, indented by its depth.
+inline std::string outline(const NodePtr& node, int depth = 0) {
+    std::string text = std::string(2 * depth, ' ') + node->name() + "\n";
+    for (const NodePtr& child : node->children()) {
+        text += outline(child, depth + 1);
+    }
+    return text;
+}
+
+inline std::vector<MeshPtr> meshesOf(const NodePtr& root) {
+    std::vector<MeshPtr> meshes;
+    for (const NodePtr& node : root->flat()) {
+        if (MeshPtr mesh = asMesh(node)) {
+            meshes.push_back(mesh);
+        }
+    }
+    return meshes;
+}
+
+// Each triangle as its three corner positions, sorted: compares meshes whose point ids differ.
+inline std::vector<std::array<float, 9>> cornerPositions(const std::vector<MeshPtr>& meshes) {
+    std::vector<std::array<float, 9>> faces;
+    for (const MeshPtr& mesh : meshes) {
+        const Layer& layer = *mesh->model()->committed();
+        for (const Triangle& t : layer.triangles) {
+            std::array<float, 9> face;
+            for (int c = 0; c < 3; ++c) {
+                const Vector3& p = layer.positions[t[c]];
+                face[3 * c] = p.x, face[3 * c + 1] = p.y, face[3 * c + 2] = p.z;
+            }
+            faces.push_back(face);
+        }
+    }
+    std::sort(faces.begin(), faces.end());
+    return faces;
+}
+
+inline ReadResult readBack(const WriteResult& written, const std::string& name) {
+    std::map<std::string, Bytes> files;
+    for (const SiblingFile& file : written.siblings) {
+        files[file.name] = file.bytes;
+    }
+    return readSceneFile(name, written.bytes, [files](const std::string& path) {
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional<Bytes>(found->second);
+    });
+}
+
+inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+} // namespace tessel::testing
