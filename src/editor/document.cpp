@@ -6,6 +6,19 @@ namespace tessel {
 
 Document::Document() : scene_(Scene::make()) {}
 
+NodePtr Document::startingRoot() {
+    return Node::make({}, {Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad"),
+                           Mesh::make(Model::makeCube(), "Cube")});
+}
+
+MeshPtr Document::firstMesh() const {
+    if (scene_->nodes().empty()) {
+        return nullptr;
+    }
+    const std::vector<MeshPtr> meshes = scene_->meshes();
+    return meshes.empty() ? nullptr : meshes.front();
+}
+
 void Document::setScene(ScenePtr scene) {
     TESSEL_CHECK(scene != nullptr, "Document::scene", "cannot be set to nothing");
     scene_ = std::move(scene);

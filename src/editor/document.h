@@ -12,6 +12,11 @@ class Document {
 public:
     Document();
 
+    // What a new document holds: a root with a 4 × 4 "Quad" grid and the "Cube".
+    static NodePtr startingRoot();
+    // The first mesh of the scene in pre-order, or null.
+    MeshPtr firstMesh() const;
+
     const ScenePtr& scene() const { return scene_; }
     // An empty scene is a programming error.
     void setScene(ScenePtr scene);

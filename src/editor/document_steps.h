@@ -51,8 +51,7 @@ private:
 class GridSizeChange final : public Step {
 public:
     enum class Axis { Rows, Columns };
-    GridSizeChange(Document& document, MeshPtr mesh, Axis axis, std::int64_t old,
-                   std::int64_t now);
+    GridSizeChange(Document& document, MeshPtr mesh, Axis axis, std::int64_t old, std::int64_t now);
     void undo() override { set(old_); }
     void redo() override { set(now_); }
 

@@ -134,19 +134,8 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
     selectionConnection_ = owner_.selectedNodeChanged.connect(
         [this](const NodePtr&, const NodePtr&) { modeSelected(modeTag()); });
 
-    // The initial content.
-    const MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad");
-    const MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
-    const ScenePtr currentScene = scene();
-    currentScene->insert(Node::make({}, {quad, cube}));
-
-    MeshPtr firstMesh;
-    for (const NodePtr& node : currentScene->nodes().front()->flat()) {
-        if ((firstMesh = asMesh(node))) {
-            break;
-        }
-    }
-    owner_.setSelectedNode(firstMesh);
+    scene()->insert(Document::startingRoot());
+    owner_.setSelectedNode(owner_.firstMesh());
 
     for (size_t i = 0; i < views.size(); ++i) {
         Viewport* view = views[i];

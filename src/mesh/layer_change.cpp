@@ -12,7 +12,8 @@ namespace {
 // Bit for bit, so that a not-a-number position equals itself and a change is never made up.
 template <class T> bool same(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
 
-template <class T> bool sameRange(const std::vector<T>& list, std::size_t at, const std::vector<T>& run) {
+template <class T>
+bool sameRange(const std::vector<T>& list, std::size_t at, const std::vector<T>& run) {
     return at + run.size() <= list.size() &&
            (run.empty() || std::memcmp(list.data() + at, run.data(), run.size() * sizeof(T)) == 0);
 }
@@ -53,12 +54,14 @@ LayerChange::ArrayChange<T> LayerChange::arrayBetween(const std::vector<T>& befo
         while (end > i && same(before[end - 1], after[end - 1])) {
             --end;
         }
-        aligned.hunks.push_back({i, {before.begin() + i, before.begin() + end},
+        aligned.hunks.push_back({i,
+                                 {before.begin() + i, before.begin() + end},
                                  {after.begin() + i, after.begin() + end}});
         i = end;
     }
     if (n != m) {
-        aligned.hunks.push_back({common, {before.begin() + common, before.end()},
+        aligned.hunks.push_back({common,
+                                 {before.begin() + common, before.end()},
                                  {after.begin() + common, after.end()}});
     }
     if (n == m) {
@@ -71,7 +74,8 @@ LayerChange::ArrayChange<T> LayerChange::arrayBetween(const std::vector<T>& befo
     while (suffix < common - prefix && same(before[n - 1 - suffix], after[m - 1 - suffix])) {
         ++suffix;
     }
-    change.hunks.push_back({prefix, {before.begin() + prefix, before.end() - suffix},
+    change.hunks.push_back({prefix,
+                            {before.begin() + prefix, before.end() - suffix},
                             {after.begin() + prefix, after.end() - suffix}});
     return bytesOf(change) <= bytesOf(aligned) ? change : aligned;
 }
@@ -80,8 +84,9 @@ template <class T>
 std::vector<T> LayerChange::replay(const ArrayChange<T>& change, const std::vector<T>& from,
                                    bool forward) {
     TESSEL_CHECK(from.size() == (forward ? change.beforeSize : change.afterSize),
-                 "LayerChange::replay", "a layer of " << from.size() << " elements is not the "
-                                                      << (forward ? "earlier" : "later") << " one");
+                 "LayerChange::replay",
+                 "a layer of " << from.size() << " elements is not the "
+                               << (forward ? "earlier" : "later") << " one");
     std::vector<T> result;
     result.reserve(forward ? change.afterSize : change.beforeSize);
     std::size_t cursor = 0;

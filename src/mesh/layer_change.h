@@ -27,7 +27,8 @@ public:
 
     // Both versions are equal.
     bool isEmpty() const {
-        return positions_.hunks.empty() && triangles_.hunks.empty() && shaderBefore_ == shaderAfter_;
+        return positions_.hunks.empty() && triangles_.hunks.empty() &&
+               shaderBefore_ == shaderAfter_;
     }
     // The memory the change holds, in bytes.
     std::size_t bytes() const;

@@ -2,13 +2,19 @@
 
 #include "render/gl_view.h"
 #include "tools/tool_table.h"
+#include "ui/file_menu.h"
 #include "ui/outline_panel.h"
 #include "ui/step_command.h"
 #include "ui_main_window.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -80,7 +86,12 @@ MainWindow::MainWindow(QWidget* parent)
     // Taken from the first user change on: the initial scene is not one.
     m_stepConnection = m_split.stepRecorded.connect(
         [this](const StepPtr& step) { m_history.push(new StepCommand(step)); });
+    m_files = new FileMenu(this, m_split, m_history);
+    m_files->build(menuBar()->addMenu(tr("&File")));
+    connect(m_files, &FileMenu::message, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     buildEditMenu();
+    setAcceptDrops(true);
 
     m_detail.bindViewports(
         {m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView, m_ui->bottomRightView});
@@ -167,6 +178,46 @@ void MainWindow::buildEditMenu() {
         refreshPickers();
         updateViewports();
     });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_files->mayDiscardChanges()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+namespace {
+
+// The local file a drop carries, or an empty string.
+QString droppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (suffix == QLatin1String("glb") || suffix == QLatin1String("gltf")) {
+        if (m_files->mayDiscardChanges()) {
+            m_files->openFile(path);
+        }
+    } else {
+        m_files->importFile(path);
+    }
 }
 
 void MainWindow::followDivider(QSplitter* moved, QSplitter* other, int index) {

@@ -17,6 +17,7 @@ class MainWindow;
 
 namespace tessel {
 
+class FileMenu;
 class GLView;
 class OutlinePanel;
 
@@ -38,6 +39,14 @@ public:
     std::array<GLView*, 4> viewports() const;
     // Every recorded change, for undo and redo.
     QUndoStack& history() { return m_history; }
+    FileMenu& files() { return *m_files; }
+
+protected:
+    // Unsaved changes are not closed without asking.
+    void closeEvent(QCloseEvent* event) override;
+    // A dropped glTF file is opened, a file of another format imported.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Shows the controller's picker state without sending it back as user actions.
@@ -52,6 +61,7 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     // The scene panel; a child widget that refers to m_split.
     OutlinePanel* m_outline = nullptr;
+    FileMenu* m_files = nullptr;
     Document m_split;
     Editor m_detail{m_split};
     QUndoStack m_history;

@@ -49,17 +49,27 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
          },
          kSmall},
         {"extrude a face in the middle", [](Layer& l) { extrude(l, 900, 0.25f); }, kSmall},
-        {"extrude a degenerate face", [](Layer& l) {
+        {"extrude a degenerate face",
+         [](Layer& l) {
              l.triangles[5] = {0, 1, 2};
              l.positions[2] = l.positions[0];
              extrude(l, 5, 1);
          },
          kSmall},
-        {"remove a face whose corners stay", [](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{900}); }, kSmall},
-        {"remove the first and the last face", [](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{0, 1799}); }, kAny},
+        {"remove a face whose corners stay",
+         [](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{900}); }, kSmall},
+        {"remove the first and the last face",
+         [](Layer& l) {
+             removeFaces(l, std::vector<std::uint32_t>{0, 1799});
+         },
+         kAny},
         {"split a face", [](Layer& l) { splitTriangle(l, 1000, 1, 0.5f); }, kSmall},
         {"subdivide a face", [](Layer& l) { subdivide(l, 10); }, kSmall},
-        {"weld two points, renumbering the rest", [](Layer& l) { weld(l, std::vector<std::uint32_t>{40, 41}); }, kAny},
+        {"weld two points, renumbering the rest",
+         [](Layer& l) {
+             weld(l, std::vector<std::uint32_t>{40, 41});
+         },
+         kAny},
         {"subdivide everything", [](Layer& l) { subdivideAll(l); }, kAny},
         {"empty it", [](Layer& l) { l = Layer{}; }, kAny},
         {"change the shader", [](Layer& l) { l.fragmentShader = "uniform"; }, kSmall},
