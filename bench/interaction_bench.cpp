@@ -1,6 +1,6 @@
 // One drag event as the user experiences it, with the selected mesh a QuadGenerator grid of
 // 100,352 (224 × 224) or 200,978 (317 × 317) triangles and the tool active in an editor with four
-// viewports: the event goes through Viewport::mouseDragged to the controller and the tool, which
+// viewports: the event goes through Editor::drag to the tool, which
 // evaluates the preview before the repaint is asked for, and then every viewport prepares its
 // frame as the renderer does on the CPU (flatten the scene, take each mesh's shown layer and the
 // index lists, which the first viewport builds for all four). Only the GL calls are left out.
@@ -149,8 +149,8 @@ void VertexMove(benchmark::State& state) {
 
     // The selection holds every point the click box there catches (so that the press keeps the
     // selection and drags it), then points spread over the grid up to 1,000.
-    view.normalizedMouseStartLocation = at;
-    view.normalizedPointerPosition = at;
+    view.pressPosition = at;
+    view.pointerPosition = at;
     std::vector<std::int64_t> ids = pointsInside(controller.selectionSides(view, true), layer);
     const size_t count = layer.positions.size();
     for (size_t i = 0; ids.size() < 1000; ++i) {

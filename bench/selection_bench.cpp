@@ -20,33 +20,27 @@ namespace {
 
 using namespace tessel;
 
-class BenchViewport final : public Viewport {
-public:
-    float aspectRatio() const override { return 1.25f; }
-};
-
 struct GridSession {
     explicit GridSession(std::int64_t count) : controller(window) {
         const int n = grid_sizes::segmentsFor(count);
         mesh = Mesh::make(QuadGenerator(n, n).generate(), "Grid");
         window.setSelectedNode(mesh);
         camera->localMatrix = Matrix::translation({0, 0, 0.75f});
-        view.attach(camera, &controller);
+        view.camera = camera;
+        view.aspectRatio = 1.25f;
         view.selectionVolume = Mesh::make(Model::makeCube());
     }
 
-    void pointAt(Vec2 device) {
-        view.normalizedPointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2};
-    }
+    void pointAt(Vec2 device) { view.pointerPosition = {(device.x + 1) / 2, (device.y + 1) / 2}; }
     void pressAt(Vec2 device) {
         pointAt(device);
-        view.normalizedMouseStartLocation = view.normalizedPointerPosition;
+        view.pressPosition = view.pointerPosition;
     }
 
     Document window;
     Editor controller;
     CameraPtr camera = Camera::make("camera");
-    BenchViewport view;
+    Viewport view;
     MeshPtr mesh;
 };
 
@@ -55,7 +49,7 @@ void ClickSelect(benchmark::State& state) {
     editor.pressAt({0.013f, -0.021f});
     for (auto _ : state) {
         editor.controller.selectedPointsIds().clear();
-        benchmark::DoNotOptimize(editor.controller.whenMouseDown(editor.view));
+        editor.controller.press(editor.view, editor.view.pressPosition);
     }
     state.counters["selected"] = static_cast<double>(editor.controller.selectedPointsIds().size());
 }
@@ -64,11 +58,11 @@ void RectangleSelect(benchmark::State& state) {
     GridSession editor(state.range(0));
     // A press far off the grid starts a rectangle selection, which every drag below goes on with.
     editor.pressAt({5, 5});
-    editor.controller.whenMouseDown(editor.view);
+    editor.controller.press(editor.view, editor.view.pressPosition);
     editor.pressAt({-0.3f, 0.25f});
     editor.pointAt({0.2f, -0.35f});
     for (auto _ : state) {
-        benchmark::DoNotOptimize(editor.controller.whenMouseDragged(editor.view, {0.01f, 0}));
+        editor.controller.drag(editor.view, editor.view.pointerPosition, {0.01f, 0});
     }
     state.counters["selected"] = static_cast<double>(editor.controller.selectedPointsIds().size());
 }
@@ -88,14 +82,14 @@ void VertexMovePreview(benchmark::State& state) {
     controller.setRecentView(editor.view);
     const Vector3 picked = project(layer->positions[500 * stride], editor.view);
     editor.pressAt({picked.x, picked.y});
-    controller.tool()->onMouseDown(editor.view.normalizedMouseStartLocation, editor.view);
+    controller.tool()->onMouseDown(editor.view.pressPosition, editor.view);
 
     Model& model = *editor.mesh->model();
     float x = picked.x;
     for (auto _ : state) {
         x += 1e-4f;
         editor.pointAt({x, picked.y});
-        controller.whenMouseDragged(editor.view, {1e-4f, 0});
+        controller.drag(editor.view, editor.view.pointerPosition, {1e-4f, 0});
         benchmark::DoNotOptimize(model.layer().get());
     }
 }

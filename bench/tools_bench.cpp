@@ -24,11 +24,6 @@ namespace {
 
 using namespace tessel;
 
-class BenchViewport final : public Viewport {
-public:
-    float aspectRatio() const override { return 1; }
-};
-
 // An editor whose scene holds only the grid, selected. Viewport 0's camera sees world (x, y) of
 // the grid at the normalized position (0.5 − x, 0.5 + y).
 struct GridEditor {
@@ -42,12 +37,12 @@ struct GridEditor {
     Model& model() { return *mesh->model(); }
     // Puts the pointer of viewport 0 at a normalized position, as a press there would.
     void pointAt(Vec2 position) {
-        views[0].normalizedMouseStartLocation = position;
-        views[0].normalizedPointerPosition = position;
+        views[0].pressPosition = position;
+        views[0].pointerPosition = position;
     }
 
     Document window;
-    std::array<BenchViewport, 4> views;
+    std::array<Viewport, 4> views;
     Editor controller;
     MeshPtr mesh;
 };
@@ -77,7 +72,7 @@ template <class Tool> void pressedFacePreview(benchmark::State& state) {
         return;
     }
     // A drag by (0.1, 0.2) device units.
-    editor.views[0].normalizedPointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y + 0.1f};
+    editor.views[0].pointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y + 0.1f};
     tool->onMouseDragged({}, editor.views[0]);
     evaluatePreviews(state, editor.model());
 }
@@ -122,7 +117,7 @@ void MeshMovePreview(benchmark::State& state) {
         state.SkipWithError("the press hit no mesh");
         return;
     }
-    editor.views[0].normalizedPointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y - 0.05f};
+    editor.views[0].pointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y - 0.05f};
     evaluatePreviews(state, editor.model());
 }
 

@@ -103,10 +103,10 @@ private:
             m_position = pixelOf(grid->positions[(row / 2 + 3) * row + row / 2 + 5]);
             // Every point the click box there catches, so that the press keeps the selection and
             // drags it, then points spread over the grid up to 1,000.
-            m_view->normalizedMouseStartLocation = normalizedOf(m_position);
-            m_view->normalizedPointerPosition = m_view->normalizedMouseStartLocation;
+            m_view->viewport().pressPosition = normalizedOf(m_position);
+            m_view->viewport().pointerPosition = m_view->viewport().pressPosition;
             std::vector<std::int64_t> ids =
-                pointsInside(controller.selectionSides(*m_view, true), *grid);
+                pointsInside(controller.selectionSides(m_view->viewport(), true), *grid);
             const size_t count = grid->positions.size();
             for (size_t i = 0; ids.size() < 1000; ++i) {
                 const auto id = static_cast<std::int64_t>(i * (count / 1000));
@@ -122,7 +122,7 @@ private:
     }
 
     QPointF pixelOf(const Vector3& world) {
-        const Vector3 d = project(world, *m_view);
+        const Vector3 d = project(world, m_view->viewport());
         return {(d.x + 1) / 2 * m_view->width(), (1 - (d.y + 1) / 2) * m_view->height()};
     }
     Vec2 normalizedOf(QPointF pixel) const {

@@ -83,13 +83,6 @@ Editor::~Editor() {
     if (const MeshPtr mesh = selectedMesh(); mesh && mesh->model()) {
         mesh->model()->setModifier(nullptr);
     }
-    // The viewports may outlive us (the window tears down its widgets afterwards): their
-    // events must no longer reach this controller.
-    for (Viewport* view : viewports_) {
-        if (view->owner() == this) {
-            view->attach(view->camera(), nullptr);
-        }
-    }
 }
 
 MeshPtr Editor::selectedMesh() const { return asMesh(selectedNode()); }
@@ -139,7 +132,7 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
 
     for (size_t i = 0; i < views.size(); ++i) {
         Viewport* view = views[i];
-        view->attach(cameras_[i], this);
+        view->camera = cameras_[i];
         viewports_.push_back(view);
         view->selectionVolume = Mesh::make(Model::makeCube());
         // The first camera sits close to the grid, the others further back.
@@ -156,14 +149,14 @@ Viewport& Editor::recentView() {
     return *recentView_;
 }
 
-void Editor::whenKeyDown(const std::optional<std::string>& characters) {
+void Editor::key(const std::optional<std::string>& characters) {
     const CameraStep step = cameraStep(characters);
     Viewport& view = recentView();
-    Camera& camera = *view.camera();
+    Camera& camera = *view.camera;
     const Vector3 position = camera.localMatrix.translationPart();
 
     // Unprojection of a device point through the viewport's current view-projection.
-    const Matrix inverse = view.node()->matrix().inverted();
+    const Matrix inverse = view.viewProjection().inverted();
     const auto unproject = [&inverse](float x, float y, float z) {
         return (inverse * Vector4(x, y, z, 1)).dehomogenized();
     };
@@ -186,6 +179,7 @@ void Editor::whenKeyDown(const std::optional<std::string>& characters) {
         x = y.cross(z);
     }
     camera.localMatrix = Matrix::columns({x, y, z, position + translation});
+    needsDisplay.emit();
 }
 
 void Editor::toolSelected(int tag) {

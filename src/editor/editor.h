@@ -79,14 +79,18 @@ public:
     // the frame.
     FrameData frameData;
 
-    // --- Input handlers and actions ---
-    void whenKeyDown(const std::optional<std::string>& characters);
-    // True when the press went to the tool only (Polygon and Mesh modes).
-    bool whenMouseDown(Viewport& view);
-    // False exactly when the drag changed the rectangle selection.
-    bool whenMouseDragged(Viewport& view, Vec2 delta);
-    // The release goes to the tool in every mode and ends any rectangle selection.
-    void whenMouseUp(Viewport& view);
+    // --- Gestures: each ends with one needsDisplay ---
+    // A press at `position` in `view`: makes it the recent view; in Vertex mode selects the
+    // points under the pointer (or, on empty space, starts a rectangle) and holds the button,
+    // then hands the press to the tool.
+    void press(Viewport& view, Vec2 position);
+    // The pointer moved to `to` by `delta` with the button held: the rectangle selection
+    // follows it, or the tool drags.
+    void drag(Viewport& view, Vec2 to, Vec2 delta);
+    // The button came up: the tool hears of it in every mode, and any rectangle ends.
+    void release(Viewport& view);
+    // A key typed `characters`: the camera keys move the recent view's camera.
+    void key(const std::optional<std::string>& characters);
     // The tool picker chose `tag` (ignored without a selected mesh or for an invalid tag).
     void toolSelected(int tag);
     // The mode picker chose `tag`: selections emptied, tool picker refilled showing tool 0.

@@ -61,7 +61,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
     }
     prepared_.push_back(&view);
 
-    const CameraPtr& camera = view.camera();
+    const CameraPtr& camera = view.camera;
     TESSEL_CHECK(camera != nullptr, "FrameData::prepare", "viewport without a camera");
     std::vector<NodePtr> nodes;
     if (NodePtr root = owner.scene()->root()) {
@@ -70,7 +70,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
     if (view.isMouseDragged && view.selectionVolume) {
         nodes.push_back(view.selectionVolume);
     }
-    const Matrix viewProjection = camera->viewProjection(view.aspectRatio());
+    const Matrix viewProjection = camera->viewProjection(view.aspectRatio);
     const NodePtr& selectedNode = owner.selectedNode();
     std::vector<DrawItem> items;
     for (const NodePtr& node : nodes) {

@@ -12,12 +12,12 @@
 namespace tessel {
 
 std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) {
-    const Vec2 start = devicePosition(view.normalizedMouseStartLocation);
+    const Vec2 start = devicePosition(view.pressPosition);
     const ScreenRectangle rectangle =
         isClick ? ScreenRectangle::around(start)
-                : ScreenRectangle::between(start, devicePosition(view.normalizedPointerPosition));
+                : ScreenRectangle::between(start, devicePosition(view.pointerPosition));
     const std::array<Vector3, 8> corners =
-        selectionCorners(rectangle, view.node()->matrix().inverted());
+        selectionCorners(rectangle, view.viewProjection().inverted());
     if (!isClick && view.selectionVolume) {
         // The dragged rectangle is drawn as the box it selects from.
         const LayerPtr box = view.selectionVolume->model()->committed();
@@ -26,7 +26,9 @@ std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) 
     return tessel::selectionSides(corners);
 }
 
-bool Editor::whenMouseDown(Viewport& view) {
+void Editor::press(Viewport& view, Vec2 position) {
+    view.pressPosition = position;
+    view.pointerPosition = position;
     // The options control follows the clicked viewport.
     const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
     if (options != renderingOptionsControl_) {
@@ -39,16 +41,18 @@ bool Editor::whenMouseDown(Viewport& view) {
     const OperationPtr current = tool_;
     if (mode_ != Mode::Vertex) {
         if (current) {
-            current->onMouseDown(view.normalizedMouseStartLocation, view);
+            current->onMouseDown(view.pressPosition, view);
         }
         needsDisplay.emit();
-        return true;
+        return;
     }
 
+    // The press shows from the next frame on.
+    view.isMouseDown = true;
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
         needsDisplay.emit();
-        return false;
+        return;
     }
     const std::vector<std::int64_t> hits =
         pointsInside(selectionSides(view, true), *mesh->model()->layer());
@@ -66,17 +70,17 @@ bool Editor::whenMouseDown(Viewport& view) {
         isDuringSelection_ = false;
     }
     if (current) {
-        current->onMouseDown(view.normalizedMouseStartLocation, view);
+        current->onMouseDown(view.pressPosition, view);
     }
     needsDisplay.emit();
-    return false;
 }
 
-bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
+void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
+    view.pointerPosition = to;
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
         needsDisplay.emit();
-        return true;
+        return;
     }
     Model& model = *mesh->model();
     const bool selecting = mode_ == Mode::Vertex && isDuringSelection_;
@@ -89,23 +93,25 @@ bool Editor::whenMouseDragged(Viewport& view, Vec2 dragDelta) {
 
     if (selecting) {
         selectedPointsIds_ = pointsInside(selectionSides(view, false), *layer);
+        view.isMouseDragged = true;
         needsDisplay.emit();
-        return false;
+        return;
     }
 
     if (const OperationPtr current = tool_) {
-        current->onMouseDragged(dragDelta, view);
+        current->onMouseDragged(delta, view);
     }
     needsDisplay.emit();
-    return true;
 }
 
-void Editor::whenMouseUp(Viewport& view) {
+void Editor::release(Viewport& view) {
     BeforeCommit before = beforeCommit();
+    view.isMouseDown = false;
+    view.isMouseDragged = false;
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
     if (const OperationPtr current = tool_) {
-        current->onMouseUp(view.normalizedPointerPosition, view);
+        current->onMouseUp(view.pointerPosition, view);
     }
     recordCommit(std::move(before));
     isDuringSelection_ = false;

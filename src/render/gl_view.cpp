@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 
 #include <cmath>
@@ -41,15 +42,16 @@ void GLView::setDefaultFormat() {
     QSurfaceFormat::setDefaultFormat(format);
 }
 
-float GLView::aspectRatio() const {
+void GLView::resizeEvent(QResizeEvent* event) {
     const qreal scale = devicePixelRatioF();
     const float w = std::round(width() * scale);
     const float h = std::round(height() * scale);
-    // A widget that was never laid out has no size yet.
-    return h > 0 && w > 0 ? w / h : 1.0f;
+    // A collapsed widget has no size: keep the last ratio.
+    if (h > 0 && w > 0) {
+        m_viewport.aspectRatio = w / h;
+    }
+    QOpenGLWidget::resizeEvent(event);
 }
-
-void GLView::update() { QOpenGLWidget::update(); }
 
 void GLView::initializeGL() {
     // A context can be replaced (the widget moved to another window): forget the old objects.
@@ -74,14 +76,14 @@ void GLView::paintGL() {
     if (!m_renderer) {
         return;
     }
-    if (owner() == nullptr) {
+    if (m_editor == nullptr) {
         // Not bound to the editor yet: show the background only.
         QOpenGLFunctions* gl = context()->functions();
         gl->glClearColor(0.1f, 0.5f, 0.2f, 1.0f);
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    m_renderer->render(*this, *owner());
+    m_renderer->render(m_viewport, *m_editor);
 }
 
 Vec2 GLView::normalized(const QPointF& position) const {
@@ -90,24 +92,24 @@ Vec2 GLView::normalized(const QPointF& position) const {
 }
 
 void GLView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || owner() == nullptr) {
+    if (event->button() != Qt::LeftButton || m_editor == nullptr) {
         QOpenGLWidget::mousePressEvent(event);
         return;
     }
     m_pressed = true;
     m_lastPosition = event->position();
-    mouseDown(normalized(m_lastPosition));
+    m_editor->press(m_viewport, normalized(m_lastPosition));
 }
 
 void GLView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton) || m_editor == nullptr) {
         return;
     }
     const QPointF position = event->position();
     const Vec2 delta{static_cast<float>(2.0 * (position.x() - m_lastPosition.x()) / width()),
                      static_cast<float>(-2.0 * (position.y() - m_lastPosition.y()) / height())};
     m_lastPosition = position;
-    mouseDragged(normalized(position), delta);
+    m_editor->drag(m_viewport, normalized(position), delta);
 }
 
 void GLView::mouseReleaseEvent(QMouseEvent* event) {
@@ -116,7 +118,9 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     m_pressed = false;
-    mouseUp();
+    if (m_editor != nullptr) {
+        m_editor->release(m_viewport);
+    }
 }
 
 void GLView::keyPressEvent(QKeyEvent* event) {
@@ -130,11 +134,11 @@ void GLView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_CapsLock: QOpenGLWidget::keyPressEvent(event); return;
     default: break;
     }
-    if (owner() == nullptr) {
+    if (m_editor == nullptr) {
         QOpenGLWidget::keyPressEvent(event);
         return;
     }
-    keyDown(event->text().toStdString());
+    m_editor->key(event->text().toStdString());
 }
 
 } // namespace tessel

@@ -11,12 +11,15 @@ namespace tessel {
 
 class Renderer;
 
-// One of the editor's viewports: an OpenGL widget that draws the scene through its own
-// Renderer and turns the user's mouse and keys into the editor's viewport events.
+class Editor;
+
+// One of the editor's viewports: an OpenGL widget that owns the viewport's state, draws the
+// scene through its own Renderer and turns the user's mouse and keys into the editor's
+// gestures.
 //
 // Pointer positions are normalized over the widget's logical size (0 to 1 on any display);
 // drag deltas come from successive positions, in device units.
-class GLView : public QOpenGLWidget, public Viewport {
+class GLView : public QOpenGLWidget {
     Q_OBJECT
 
 public:
@@ -27,14 +30,16 @@ public:
     // 24-bit depth buffer. Call before the QApplication is created.
     static void setDefaultFormat();
 
-    float aspectRatio() const override;
-    // Schedules a repaint (coalesced by Qt).
-    void update() override;
-    using QOpenGLWidget::update;
+    Viewport& viewport() { return m_viewport; }
+    const Viewport& viewport() const { return m_viewport; }
+    // The editor that receives this view's gestures and whose scene it draws; null (the
+    // default) shows the background only and ignores input.
+    void setEditor(Editor* editor) { m_editor = editor; }
 
 protected:
     void initializeGL() override;
     void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -45,6 +50,8 @@ private:
     Vec2 normalized(const QPointF& position) const;
     void releaseGL();
 
+    Viewport m_viewport;
+    Editor* m_editor = nullptr;
     std::unique_ptr<Renderer> m_renderer;
     QMetaObject::Connection m_contextConnection;
     QPointF m_lastPosition;

@@ -17,8 +17,7 @@ void MeshTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
     // Selecting below makes the controller replace its tool; this one must see the press out.
     const std::shared_ptr<MeshTranslation> self = shared_from_this();
 
-    const auto hit =
-        nearestMesh(context_.meshes(), devicePosition(view.normalizedPointerPosition), view);
+    const auto hit = nearestMesh(context_.meshes(), devicePosition(view.pointerPosition), view);
     context_.selectMesh(hit ? hit->first : nullptr);
     intersection_ = hit ? std::optional<Vector3>(hit->second) : std::nullopt;
 
@@ -42,10 +41,10 @@ ModifierResult MeshTranslation::evaluate(const Layer& committed) {
         return {layer, nullptr};
     }
     Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.node()->matrix();
+    const Matrix viewProjection = view.viewProjection();
     const Matrix inverse = viewProjection.inverted();
     const Vector3 q = project(*intersection_, viewProjection);
-    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    const Vec2 pointer = devicePosition(view.pointerPosition);
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 

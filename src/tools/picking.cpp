@@ -13,9 +13,9 @@ namespace {
 
 // projection * aspect correction * camera⁻¹ * node: the frame in which depths are judged.
 Matrix depthMatrix(Viewport& view, const Node* node) {
-    const CameraPtr& camera = view.camera();
+    const CameraPtr& camera = view.camera;
     TESSEL_CHECK(camera != nullptr, "currentPosition", "the viewport has no camera");
-    Matrix m = camera->viewProjection(view.aspectRatio());
+    Matrix m = camera->viewProjection(view.aspectRatio);
     if (node != nullptr) {
         m = m * node->matrix();
     }
@@ -55,7 +55,7 @@ std::optional<std::pair<size_t, Vector3>> nearestIntersection(const Layer& layer
 
 std::optional<std::pair<MeshPtr, Vector3>> nearestMesh(const std::vector<MeshPtr>& meshes,
                                                        Vec2 position, Viewport& view) {
-    const CameraPtr& camera = view.camera();
+    const CameraPtr& camera = view.camera;
     TESSEL_CHECK(camera != nullptr, "nearestMesh", "the viewport has no camera");
     // The eye is the camera's own translation, not its world position.
     const Vector3 eye = camera->localMatrix.translationPart();

@@ -33,7 +33,7 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     }
 
     const Vec2 pointer = devicePosition(position);
-    const Matrix inverse = view.node()->matrix().inverted();
+    const Matrix inverse = view.viewProjection().inverted();
     const Vector3 a = unproject(pointer.x, pointer.y, 0, inverse);
     const Vector3 d = unproject(pointer.x, pointer.y, 0.1f, inverse) - a;
 
@@ -66,8 +66,8 @@ void PlaneCut::onMouseDragged(Vec2 delta, Viewport& view) {
         return;
     }
     const Vector3 o = project(cuttingPlaneOrigin, view);
-    const Vec2 s = devicePosition(view.normalizedMouseStartLocation);
-    const Vec2 p = devicePosition(view.normalizedPointerPosition);
+    const Vec2 s = devicePosition(view.pressPosition);
+    const Vec2 p = devicePosition(view.pointerPosition);
     const Vector3 v{p.x - o.x, p.y - o.y, 0};
     if (!(v.length() > 0)) {
         return;

@@ -69,8 +69,8 @@ void DraggingPolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& view) {
     if (!selectedModel(context_)) {
         return;
     }
-    const Vec2 p = view.normalizedPointerPosition;
-    const Vec2 s = view.normalizedMouseStartLocation;
+    const Vec2 p = view.pointerPosition;
+    const Vec2 s = view.pressPosition;
     delta_ = Vec2{2 * (p.x - s.x), 2 * (p.y - s.y)};
 }
 
@@ -95,7 +95,7 @@ ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
     const Vector3 pressed = *intersection_;
     const Vec2 d = *delta_;
     Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.node()->matrix();
+    const Matrix viewProjection = view.viewProjection();
     // The point seen where the pressed point is, shifted on screen by the drag, at its depth.
     const Vector3 q = project(pressed, viewProjection);
     const Vector3 target = unproject(q.x + d.x, q.y + d.y, q.z + 0, viewProjection.inverted());

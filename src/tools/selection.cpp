@@ -63,12 +63,12 @@ std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 /*position*
     const MeshPtr mesh = context.selectedMesh();
     TESSEL_CHECK(mesh != nullptr, "onPolygonMouseDown", "no mesh is selected");
     const LayerPtr layer = mesh->model()->layer();
-    const CameraPtr& camera = view.camera();
+    const CameraPtr& camera = view.camera;
     TESSEL_CHECK(camera != nullptr, "onPolygonMouseDown", "the viewport has no camera");
 
     // The line runs from the camera's own position through the pointer on the near plane.
     const Vector3 eye = camera->localMatrix.translationPart();
-    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    const Vec2 pointer = devicePosition(view.pointerPosition);
     const Vector3 nearPoint = unproject(pointer.x, pointer.y, 0, view);
     const auto hit = nearestIntersection(*layer, {eye, nearPoint}, view, *mesh);
     if (!hit) {

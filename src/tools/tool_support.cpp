@@ -12,10 +12,10 @@ Vector3 unproject(float x, float y, float z, const Matrix& inverseViewProjection
     return (inverseViewProjection * Vector4(x, y, z, 1)).dehomogenized();
 }
 
-Vector3 project(const Vector3& p, Viewport& view) { return project(p, view.node()->matrix()); }
+Vector3 project(const Vector3& p, Viewport& view) { return project(p, view.viewProjection()); }
 
 Vector3 unproject(float x, float y, float z, Viewport& view) {
-    return unproject(x, y, z, view.node()->matrix().inverted());
+    return unproject(x, y, z, view.viewProjection().inverted());
 }
 
 LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {

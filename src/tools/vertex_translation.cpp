@@ -21,9 +21,9 @@ void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
     if (ids.empty() || model == nullptr) {
         return;
     }
-    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    const Vec2 pointer = devicePosition(view.pointerPosition);
     const LayerPtr layer = model->layer();
-    const Matrix viewProjection = view.node()->matrix();
+    const Matrix viewProjection = view.viewProjection();
 
     std::optional<Vector3> nearest;
     float nearestDistance = 0;
@@ -64,10 +64,10 @@ ModifierResult VertexTranslation::evaluate(const Layer& committed) {
         return {layer, nullptr};
     }
     Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.node()->matrix();
+    const Matrix viewProjection = view.viewProjection();
     const Matrix inverse = viewProjection.inverted();
     const Vector3 q = project(*initialPosition_, viewProjection);
-    const Vec2 pointer = devicePosition(view.normalizedPointerPosition);
+    const Vec2 pointer = devicePosition(view.pointerPosition);
     // The world offset that brings the picked point under the pointer at its own depth.
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);

@@ -280,8 +280,8 @@ bool FileMenu::save() {
 
 bool FileMenu::saveAs() {
     QString filter;
-    QString path = QFileDialog::getSaveFileName(m_window, tr("Save As"), m_path,
-                                                kDocumentFilters, &filter);
+    QString path =
+        QFileDialog::getSaveFileName(m_window, tr("Save As"), m_path, kDocumentFilters, &filter);
     if (path.isEmpty()) {
         return false;
     }
@@ -345,11 +345,13 @@ void FileMenu::fillRecent(QMenu* menu) {
     menu->clear();
     const QStringList files = QSettings().value(QStringLiteral("recentFiles")).toStringList();
     for (const QString& file : files) {
-        menu->addAction(QFileInfo(file).fileName(), this, [this, file] {
-            if (mayDiscardChanges()) {
-                openFile(file);
-            }
-        })->setToolTip(file);
+        menu->addAction(QFileInfo(file).fileName(), this,
+                        [this, file] {
+                            if (mayDiscardChanges()) {
+                                openFile(file);
+                            }
+                        })
+            ->setToolTip(file);
     }
     menu->setEnabled(!files.isEmpty());
 }
@@ -387,8 +389,8 @@ void FileMenu::fail(const QString& verb, const QString& path, const QString& why
     const QString text = tr("Cannot %1 %2: %3.").arg(verb, quoted(path), why);
     tell(text);
     // Not modal to the program: the user reads it while the window stays as it was.
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Tessel"), text, QMessageBox::Ok,
-                                m_window);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, tr("Tessel"), text, QMessageBox::Ok, m_window);
     box->setObjectName(QStringLiteral("fileFailure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -93,12 +93,20 @@ MainWindow::MainWindow(QWidget* parent)
     buildEditMenu();
     setAcceptDrops(true);
 
-    m_detail.bindViewports(
-        {m_ui->topLeftView, m_ui->topRightView, m_ui->bottomLeftView, m_ui->bottomRightView});
+    m_detail.bindViewports({&m_ui->topLeftView->viewport(), &m_ui->topRightView->viewport(),
+                            &m_ui->bottomLeftView->viewport(), &m_ui->bottomRightView->viewport()});
+    for (GLView* view : viewports()) {
+        view->setEditor(&m_detail);
+    }
     refreshPickers();
 }
 
 MainWindow::~MainWindow() {
+    // The views outlive the editor (child widgets go after the members): no event or paint of
+    // theirs may reach it.
+    for (GLView* view : viewports()) {
+        view->setEditor(nullptr);
+    }
     // The panel refers to m_split, which members' destruction ends before the child widgets go.
     delete m_outline;
     m_split.stepRecorded.disconnect(m_stepConnection);

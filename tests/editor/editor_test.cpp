@@ -74,7 +74,7 @@ TEST(EditorTest, CameraKeysMoveOrTurnTheCameraOfTheLastClickedViewport) {
         SCOPED_TRACE(key.characters.value_or("no characters"));
         FakeEditor editor;
         editor.views[1].click(0.9f, 0.9f);
-        editor.views[1].keyDown(key.characters);
+        editor.views[1].key(key.characters);
         const Matrix& m = editor.controller.cameras()[1]->localMatrix;
         expectNear(m.translationPart(), Vector3{0, 0, 2.5f} + key.moved, 1e-6f);
         expectNear({-m(0, 2), -m(1, 2), -m(2, 2)}, key.look, 1e-6f);

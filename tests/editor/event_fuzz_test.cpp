@@ -51,8 +51,8 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
             FakeViewport& view = held ? *held : editor.views[pick(4)];
             const int kind = pick(16);
             if (held && kind >= 12) {
-                view.dragTo(view.normalizedPointerPosition.x + coordinate() - 0.5f,
-                            view.normalizedPointerPosition.y + coordinate() - 0.5f);
+                view.dragTo(view.pointerPosition.x + coordinate() - 0.5f,
+                            view.pointerPosition.y + coordinate() - 0.5f);
             } else if (held && kind < 3) {
                 view.release();
                 held = nullptr;
@@ -82,7 +82,7 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
             } else if (kind == 10) {
                 outline.gridSizePanel.setRows(pick(14) - 2);
             } else {
-                view.keyDown(std::string(1, "adswqezxcvA "[pick(12)]));
+                view.key(std::string(1, "adswqezxcvA "[pick(12)]));
             }
             ASSERT_TRUE(framesAreSound(editor)) << "seed " << seed << ", event " << event;
         }

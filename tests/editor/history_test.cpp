@@ -61,7 +61,7 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
 
     editor.pick(Mode::Polygon, 3);
     view.press({0.11f, 0.04f, 0});
-    view.dragTo(view.normalizedPointerPosition.x + 0.1f, view.normalizedPointerPosition.y);
+    view.dragTo(view.pointerPosition.x + 0.1f, view.pointerPosition.y);
     commit([&] { view.release(); });
     // A gesture that changes nothing is no step.
     editor.pick(Mode::Polygon, 0);

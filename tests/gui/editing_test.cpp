@@ -143,7 +143,7 @@ private:
         return {2 * u - 1, 2 * v - 1};
     }
     QPoint pixelOf(int index, const Vector3& world) {
-        const Vector3 q = projected(view(index)->node()->matrix(), world);
+        const Vector3 q = projected(view(index)->viewport().viewProjection(), world);
         return pixelAt(index, q.x, q.y);
     }
     // The framebuffer pixel of a widget pixel (they differ on scaled displays).
@@ -237,7 +237,7 @@ void EditingTest::rectangleSelectsTheGridPointsInsideAndMoveDragsThem() {
     const QPoint end = pixelOf(1, {0.125f, 0.375f, 0});
     const Vec2 s = deviceAt(1, start);
     const Vec2 e = deviceAt(1, end);
-    const Matrix viewProjection = view(1)->node()->matrix();
+    const Matrix viewProjection = view(1)->viewport().viewProjection();
     std::vector<std::int64_t> expected;
     for (size_t id = 0; id < before.size(); ++id) {
         const Vector3 q = projected(viewProjection, before[id]);
@@ -403,9 +403,9 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
 
     // Cameras on the z axis see the plane y = 0 edge-on. The bottom-left one is raised to look
     // down onto the plane patch, which the press then grabs.
-    view(2)->camera()->localMatrix = Matrix::translation({0, 1.5f, 2.5f});
+    view(2)->viewport().camera->localMatrix = Matrix::translation({0, 1.5f, 2.5f});
     frame(2);
-    Matrix inverse = view(2)->node()->matrix().inverted();
+    Matrix inverse = view(2)->viewport().viewProjection().inverted();
     const QPoint grab = pixelOf(2, {0.3f, 0, 0.4f});
     const Vec2 g = deviceAt(2, grab);
     const Vector3 grabbed = rayOnPlane(inverse, g.x, g.y, {0, 1, 0}, 0);
@@ -417,7 +417,7 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
     dragTo(2, grab, dropped);
     release(2, dropped);
     const Vec2 d = deviceAt(2, dropped);
-    const float depth = projected(view(2)->node()->matrix(), grabbed).z;
+    const float depth = projected(view(2)->viewport().viewProjection(), grabbed).z;
     const Vector3 origin = unprojected(inverse, d.x, d.y, depth) - grabbed;
     QVERIFY2(near(tool->cuttingPlaneOrigin, origin, 1e-4f),
              qPrintable(text(tool->cuttingPlaneOrigin) + " expected " + text(origin)));
@@ -427,7 +427,7 @@ void EditingTest::planeCutOfTheGridPutsEveryNewPointOnTheDraggedPlane() {
 
     // A press in the top-right viewport above the lowered plane misses its patch: the drag
     // turns the normal about the world z axis by the angle swept around the origin's image.
-    const Matrix viewProjection = view(1)->node()->matrix();
+    const Matrix viewProjection = view(1)->viewport().viewProjection();
     const Vector3 o = projected(viewProjection, tool->cuttingPlaneOrigin);
     const QPoint from = pixelAt(1, o.x + 0.5f, o.y + 0.6f);
     const QPoint to = pixelAt(1, o.x - 0.3f, o.y + 0.6f);
@@ -521,7 +521,7 @@ void EditingTest::meshMovePressSelectsTheCubeInTheOutlineAndDragsIt() {
     dragTo(1, start, end);
     release(1, end);
 
-    const Matrix viewProjection = view(1)->node()->matrix();
+    const Matrix viewProjection = view(1)->viewport().viewProjection();
     const Matrix inverse = viewProjection.inverted();
     const Vec2 s = deviceAt(1, start);
     const Vec2 e = deviceAt(1, end);

@@ -389,7 +389,7 @@ void GuiFireTest::randomEventsLeaveTheWindowDrawingAndItsMeshesWellFormed() {
     GLView* first = window.viewports()[0];
     QTest::mouseClick(first, Qt::LeftButton, {}, first->rect().center());
     QApplication::processEvents();
-    QCOMPARE(&window.editor().recentView(), static_cast<Viewport*>(first));
+    QCOMPARE(&window.editor().recentView(), &first->viewport());
     const auto fault2 = sceneFault(window);
     QVERIFY2(!fault2, fault2 ? fault2->c_str() : "");
 }

@@ -31,7 +31,7 @@ bool isSelectedColour(QRgb p) { return qRed(p) > 150 && qBlue(p) < 60 && qGreen(
 
 // Logical widget position of a layer point (the grid's node has no transform).
 QPointF widgetPosition(GLView& view, const Vector3& p) {
-    const Vector3 d = project(p, view);
+    const Vector3 d = project(p, view.viewport());
     return {(d.x + 1) / 2 * view.width(), (1 - (d.y + 1) / 2) * view.height()};
 }
 
@@ -137,7 +137,8 @@ void LargeMeshTest::faceAboveSixteenBitsIsPickedExtrudedAndDrawnSelected() {
         QVERIFY(button != nullptr && button->isChecked());
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    QVERIFY(!view->renderPoints && !view->renderLines && view->renderFilled);
+    QVERIFY(!view->viewport().renderPoints && !view->viewport().renderLines &&
+            view->viewport().renderFilled);
     QApplication::processEvents();
     const QImage image = view->grabFramebuffer();
     const double scale = image.width() / double(view->width());

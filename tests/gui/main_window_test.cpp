@@ -57,11 +57,11 @@ template <class Test> bool anyNear(const QImage& image, QPoint centre, int radiu
 }
 
 // Where the viewport's camera puts a world position in its framebuffer image, worked out from
-// the camera alone (not from the viewport's node).
+// the camera alone (not from the viewport's viewProjection()).
 QPoint project(const GLView& view, const Vector3& position, QSize imageSize) {
-    const Camera& camera = *view.camera();
-    const Matrix viewProjection =
-        camera.projection() * Matrix::view(view.aspectRatio()) * camera.matrix().inverted();
+    const Camera& camera = *view.viewport().camera;
+    const Matrix viewProjection = camera.projection() * Matrix::view(view.viewport().aspectRatio) *
+                                  camera.matrix().inverted();
     const Vector4 clip = viewProjection * Vector4(position, 1);
     const double x = clip[0] / clip[3];
     const double y = clip[1] / clip[3];
@@ -159,7 +159,7 @@ void MainWindowTest::opensWithFourViewportsAndTheToolbar() {
         QVERIFY(view(i)->isVisible());
         QVERIFY(view(i)->width() > 100 && view(i)->height() > 100);
         QVERIFY(view(i)->context() != nullptr && view(i)->context()->isValid());
-        QCOMPARE(view(i)->camera(), m_window->editor().cameras()[static_cast<size_t>(i)]);
+        QCOMPARE(view(i)->viewport().camera, m_window->editor().cameras()[static_cast<size_t>(i)]);
     }
     // Two rows of two: the top row above the bottom one, left before right.
     const auto origin = [this](int index) { return view(index)->mapTo(m_window.get(), QPoint()); };
@@ -222,7 +222,8 @@ void MainWindowTest::pointsOnlyInOneViewportLeavesTheOthersAlone() {
     QTest::mouseClick(child<QAbstractButton>("filledButton"), Qt::LeftButton);
     QVERIFY(child<QAbstractButton>("pointsButton")->isChecked());
     QVERIFY(!child<QAbstractButton>("linesButton")->isChecked());
-    QVERIFY(!view(1)->renderLines && !view(1)->renderFilled && view(1)->renderPoints);
+    QVERIFY(!view(1)->viewport().renderLines && !view(1)->viewport().renderFilled &&
+            view(1)->viewport().renderPoints);
 
     const QImage pointsOnly = frame(1);
     const int all = foregroundCount(before[1]);
@@ -291,9 +292,9 @@ void MainWindowTest::pointerPositionsAreNormalizedAndDeltasInDeviceUnits() {
     QVERIFY(std::abs(tool->dragged.x - 1) < 0.01f);
     QTest::mouseRelease(target, Qt::LeftButton, {}, end);
     QVERIFY(tool->up.has_value());
-    QCOMPARE(*tool->up, target->normalizedPointerPosition);
+    QCOMPARE(*tool->up, target->viewport().pointerPosition);
     // The tool took the gestures: neither the held-button colour nor the rectangle appear.
-    QVERIFY(!target->isMouseDown && !target->isMouseDragged);
+    QVERIFY(!target->viewport().isMouseDown && !target->viewport().isMouseDragged);
 
     // Moves without a button pressed are no drags.
     moveWithButton(target, QPoint(w / 2, h / 2));
@@ -319,7 +320,7 @@ void MainWindowTest::heldButtonAndRectangleShowOnlyInTheirViewport() {
     for (int i = 1; i <= 3; ++i) {
         moveWithButton(target, QPoint(4 + i * w / 12, 4 + i * h / 12));
     }
-    QVERIFY(target->isMouseDragged);
+    QVERIFY(target->viewport().isMouseDragged);
     image = frame(1);
     const double scale = double(image.width()) / w;
     const QRgb inside = image.pixel(int(w / 8 * scale), int(h / 8 * scale));

@@ -7,13 +7,10 @@
 
 namespace tessel::testing {
 
-// A viewport without a window, with gestures at normalized positions (0 to 1 across, (0, 0)
-// bottom-left) or over world points.
-class FakeViewport : public Viewport {
-public:
-    explicit FakeViewport(float aspect = 1.0f) : aspect(aspect) {}
-
-    float aspectRatio() const override { return aspect; }
+// A viewport without a window: its state, and gestures at normalized positions (0 to 1 across,
+// (0, 0) bottom-left) or over world points sent to the editor it is bound to.
+struct FakeViewport : Viewport {
+    explicit FakeViewport(float aspect = 1.0f) { aspectRatio = aspect; }
 
     // Where this viewport shows a world point.
     Vec2 normalizedOf(const Vector3& world) {
@@ -21,21 +18,23 @@ public:
         return {(device.x + 1) / 2, (device.y + 1) / 2};
     }
 
-    void press(float x, float y) { mouseDown({x, y}); }
-    void press(const Vector3& world) { mouseDown(normalizedOf(world)); }
+    void press(float x, float y) { editor->press(*this, {x, y}); }
+    void press(const Vector3& world) { editor->press(*this, normalizedOf(world)); }
     // Moves the pointer to (x, y); the delta is the movement in device units (2 across the view).
     void dragTo(float x, float y) {
-        const Vec2 from = normalizedPointerPosition;
-        mouseDragged({x, y}, {2 * (x - from.x), 2 * (y - from.y)});
+        const Vec2 from = pointerPosition;
+        editor->drag(*this, {x, y}, {2 * (x - from.x), 2 * (y - from.y)});
     }
     void dragTo(const Vector3& world) { dragTo(normalizedOf(world).x, normalizedOf(world).y); }
-    void release() { mouseUp(); }
+    void release() { editor->release(*this); }
     void click(float x, float y) {
         press(x, y);
         release();
     }
+    // A key typed in this viewport.
+    void key(const std::optional<std::string>& characters) { editor->key(characters); }
 
-    float aspect;
+    Editor* editor = nullptr;
 };
 
 // The editor with four fake viewports as at start-up. The "Quad" grid is selected: point 5j + i
@@ -48,6 +47,9 @@ struct FakeEditor {
                 FakeViewport(aspect)},
           controller(window) {
         controller.bindViewports({&views[0], &views[1], &views[2], &views[3]});
+        for (FakeViewport& view : views) {
+            view.editor = &controller;
+        }
     }
 
     MeshPtr quad() const { return asMesh(window.scene()->root()->children().at(0)); }
@@ -62,7 +64,6 @@ struct FakeEditor {
         return std::dynamic_pointer_cast<Tool>(controller.tool());
     }
 
-    // Declared so that the controller goes first, while the viewports it detaches still exist.
     Document window;
     std::array<FakeViewport, 4> views;
     Editor controller;

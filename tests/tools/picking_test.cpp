@@ -13,7 +13,7 @@ namespace tessel::testing {
 struct CubeInView {
     explicit CubeInView(float eyeZ) : line{{0.1f, 0.05f, eyeZ}, {0.1f, 0.05f, eyeZ - 1}} {
         camera->localMatrix = Matrix::translation({0, 0, eyeZ});
-        view.attach(camera, nullptr);
+        view.camera = camera;
     }
     Line line;
     CameraPtr camera = Camera::make();
@@ -71,7 +71,7 @@ TEST(SelectionTest, TheClickBoxHoldsTheWholeLineOfSightWithoutDepthLimitOrOcclus
     // 5 and 22.5 units behind it and between it and the eye; then one beside.
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
-    view.normalizedMouseStartLocation = view.normalizedOf({0.25f, 0.25f, 0});
+    view.pressPosition = view.normalizedOf({0.25f, 0.25f, 0});
     const LayerPtr points = makeLayer({{0.25f, 0.25f, 0},
                                        {0.75f, 0.75f, -5},
                                        {2.5f, 2.5f, -22.5f},

@@ -46,7 +46,7 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
         editor.pick(Mode::Polygon, g.tool);
         FakeViewport& view = editor.views[0];
         view.press(g.press);
-        const Vec2 pressed = view.normalizedPointerPosition;
+        const Vec2 pressed = view.pointerPosition;
         view.dragTo(pressed.x + g.dx / 2, pressed.y + g.dy / 2);
         view.dragTo(pressed.x + g.dx, pressed.y + g.dy);
         EXPECT_EQ(editor.grid().committed()->positions, start.positions);
