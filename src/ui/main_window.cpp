@@ -81,6 +81,10 @@ MainWindow::MainWindow(QWidget* parent)
         view->setEditor(&m_detail);
     }
     refreshPickers();
+    buildStatusBar();
+    buildSelectionActions();
+    buildViewMenu();
+    buildHelpMenu();
 }
 
 MainWindow::~MainWindow() {
@@ -95,6 +99,8 @@ MainWindow::~MainWindow() {
     m_detail.editRefused.disconnect(m_refusalConnection);
     m_detail.pickersChanged.disconnect(m_pickersConnection);
     m_detail.needsDisplay.disconnect(m_needsDisplayConnection);
+    m_detail.needsDisplay.disconnect(m_statusConnection);
+    m_detail.pickersChanged.disconnect(m_statusPickersConnection);
 }
 
 std::array<GLView*, 4> MainWindow::viewports() const {
@@ -149,7 +155,6 @@ void MainWindow::showRefusal(Model::Refusal refusal) {
     const QString text = refusal == Model::Refusal::Commit
                              ? tr("Not applied: the mesh would have more than %1 triangles.")
                              : tr("No preview: the mesh would have more than %1 triangles.");
-    // Created on first use, so that the viewports keep their size until something is refused.
     statusBar()->showMessage(text.arg(limit), 6000);
 }
 
