@@ -20,10 +20,10 @@ QString text(std::string_view s) {
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Keyboard and mouse"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        tr("In any viewport; the keys act on the viewport clicked last. Keys not listed "
-           "straighten the camera without moving it."),
-        this));
+    layout->addWidget(
+        new QLabel(tr("In any viewport; the keys act on the viewport clicked last. Keys not listed "
+                      "straighten the camera without moving it."),
+                   this));
 
     auto* table = new QTableWidget(static_cast<int>(std::size(kBindings)), 2, this);
     table->setObjectName("bindingsTable");

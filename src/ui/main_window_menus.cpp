@@ -61,16 +61,16 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command) {
             action->setShortcutContext(Qt::WidgetShortcut);
         }
     }
-    connect(action, &QAction::triggered, this, [this, command] {
-        m_detail.perform(command, m_detail.recentView());
-    });
+    connect(action, &QAction::triggered, this,
+            [this, command] { m_detail.perform(command, m_detail.recentView()); });
     return action;
 }
 
 void MainWindow::buildSelectionActions() {
     QMenu* edit = menuNamed(tr("Edit"));
     edit->addSeparator();
-    for (const Command command : {Command::SelectAll, Command::SelectNone, Command::InvertSelection}) {
+    for (const Command command :
+         {Command::SelectAll, Command::SelectNone, Command::InvertSelection}) {
         addCommand(edit, command);
     }
 }

@@ -25,9 +25,9 @@ Vector3 onScreen(const Camera& camera, float aspect, const Vector3& p) {
 bool isOrthonormal(const Matrix& m) {
     const Vector3 x{m(0, 0), m(1, 0), m(2, 0)}, y{m(0, 1), m(1, 1), m(2, 1)},
         z{m(0, 2), m(1, 2), m(2, 2)};
-    return std::abs(x.dot(y)) < 1e-5f && std::abs(y.dot(z)) < 1e-5f &&
-           std::abs(z.dot(x)) < 1e-5f && std::abs(x.length() - 1) < 1e-5f &&
-           std::abs(y.length() - 1) < 1e-5f && std::abs(x.cross(y).dot(z) - 1) < 1e-5f;
+    return std::abs(x.dot(y)) < 1e-5f && std::abs(y.dot(z)) < 1e-5f && std::abs(z.dot(x)) < 1e-5f &&
+           std::abs(x.length() - 1) < 1e-5f && std::abs(y.length() - 1) < 1e-5f &&
+           std::abs(x.cross(y).dot(z) - 1) < 1e-5f;
 }
 
 } // namespace
@@ -57,8 +57,8 @@ TEST(NavigationTest, ZoomAndPanKeepWhatIsAtThePivotsDepthUnderThePointer) {
         const float before = (camera->localMatrix.translationPart() - under).length();
 
         zoom(*camera, aspect, pivot, 0.4f, -0.3f, 0.5f);
-        expectNear(onScreen(*camera, aspect, under), {0.4f, -0.3f, onScreen(*camera, aspect, under).z},
-                   1e-4f);
+        expectNear(onScreen(*camera, aspect, under),
+                   {0.4f, -0.3f, onScreen(*camera, aspect, under).z}, 1e-4f);
         EXPECT_NEAR((camera->localMatrix.translationPart() - under).length(), before / 2, 1e-4f);
 
         pan(*camera, aspect, pivot, 0.4f, -0.3f, -0.2f, 0.5f);
