@@ -255,12 +255,54 @@ void MeshSubdivide(benchmark::State& state) {
     setCounters(state, stats);
 }
 
+// --- Navigation: one orbit, pan or zoom event of viewport 0 and the next frame, with a Polygon
+// "Move" preview of the grid installed (navigation must leave it as it is) ---
+
+[[gnu::noinline]] FrameStats navigationEvent(Session& session, int kind, float sign) {
+    Editor& controller = session.editor.controller;
+    testing::FakeViewport& view = session.view();
+    switch (kind) {
+    case 0: controller.orbit(view, {0.01f * sign, 0.005f * sign}); break;
+    case 1: controller.pan(view, {0.5f, 0.5f}, {0.5f + 0.01f * sign, 0.5f}); break;
+    default: controller.zoom(view, kInsideAFace, sign); break;
+    }
+    return session.frame();
+}
+
+void navigate(benchmark::State& state, int kind) {
+    Session session(state.range(0), Mode::Polygon, 0);
+    session.frame();
+    const LayerPtr shown = session.grid->model()->layer();
+    session.editor.controller.beginNavigation(session.view());
+    FrameStats stats;
+    int count = 0;
+    for (auto _ : state) {
+        // Back and forth, so that the camera stays near the grid.
+        stats = navigationEvent(session, kind, (count++ / 20) % 2 == 0 ? 1.0f : -1.0f);
+    }
+    if (session.grid->model()->layer() != shown) {
+        state.SkipWithError("navigation evaluated the preview again");
+        return;
+    }
+    setCounters(state, stats);
+}
+
+void Orbit(benchmark::State& state) { navigate(state, 0); }
+void Pan(benchmark::State& state) { navigate(state, 1); }
+void Zoom(benchmark::State& state) { navigate(state, 2); }
+
 const bool registered = [] {
     const std::pair<const char*, void (*)(benchmark::State&)> tools[] = {
-        {"Interaction/VertexMove", VertexMove},       {"Interaction/PolygonMove", PolygonMove},
-        {"Interaction/PolygonScale", PolygonScale},   {"Interaction/Extrude", Extrude},
-        {"Interaction/PlaneCut", PlaneCutMove},       {"Interaction/MeshMove", MeshMove},
+        {"Interaction/VertexMove", VertexMove},
+        {"Interaction/PolygonMove", PolygonMove},
+        {"Interaction/PolygonScale", PolygonScale},
+        {"Interaction/Extrude", Extrude},
+        {"Interaction/PlaneCut", PlaneCutMove},
+        {"Interaction/MeshMove", MeshMove},
         {"Interaction/MeshSubdivide", MeshSubdivide},
+        {"Navigation/Orbit", Orbit},
+        {"Navigation/Pan", Pan},
+        {"Navigation/Zoom", Zoom},
     };
     for (const auto& [name, function] : tools) {
         benchmark::RegisterBenchmark(name, function)->Apply(grid_sizes::triangles);

@@ -106,8 +106,19 @@ void PickFace(benchmark::State& state) {
     }
 }
 
+// Select All in Vertex mode: every point of the grid, then the status line the window shows.
+void SelectAll(benchmark::State& state) {
+    GridSession editor(state.range(0));
+    for (auto _ : state) {
+        editor.controller.perform(Command::SelectAll, editor.view);
+        benchmark::DoNotOptimize(editor.controller.selectionStatus());
+    }
+    state.counters["selected"] = static_cast<double>(editor.controller.selectedPointsIds().size());
+}
+
 BENCHMARK(ClickSelect)->Apply(grid_sizes::points);
 BENCHMARK(RectangleSelect)->Apply(grid_sizes::points);
+BENCHMARK(SelectAll)->Apply(grid_sizes::points);
 BENCHMARK(VertexMovePreview)->Apply(grid_sizes::triangles);
 BENCHMARK(PickFace)->Apply(grid_sizes::triangles);
 

@@ -26,29 +26,31 @@ void clickCorner(GLView* view) {
     send(view, release);
 }
 
-// A left-button drag between two points given as fractions of the viewport's size.
-void drag(GLView* view, QPointF from, QPointF to) {
+// A drag with `button` between two points given as fractions of the viewport's size.
+void drag(GLView* view, QPointF from, QPointF to, Qt::MouseButton button) {
     const auto at = [view](QPointF fraction) {
         return QPointF(fraction.x() * view->width(), fraction.y() * view->height());
     };
     const int steps = 8;
-    QMouseEvent press(QEvent::MouseButtonPress, at(from), view->mapToGlobal(at(from)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at(from), view->mapToGlobal(at(from)), button,
+                      button, Qt::NoModifier);
     send(view, press);
     for (int i = 1; i <= steps; ++i) {
         const QPointF spot = at(from + (to - from) * (double(i) / steps));
-        QMouseEvent move(QEvent::MouseMove, spot, view->mapToGlobal(spot), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, spot, view->mapToGlobal(spot), Qt::NoButton, button,
+                         Qt::NoModifier);
         send(view, move);
     }
-    QMouseEvent release(QEvent::MouseButtonRelease, at(to), view->mapToGlobal(at(to)),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at(to), view->mapToGlobal(at(to)), button,
+                        Qt::NoButton, Qt::NoModifier);
     send(view, release);
 }
 
 void type(GLView* view, const QString& keys) {
     for (QChar key : keys) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
+        // Letters and digits carry their key code, as a keyboard's do.
+        const int code = key.isLetterOrNumber() ? key.toUpper().unicode() : 0;
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(key));
         send(view, press);
     }
 }
@@ -65,7 +67,7 @@ bool play(MainWindow& window, const QString& step) {
         type(view, rest);
         return true;
     }
-    if (step[1] == QLatin1Char('>')) {
+    if (step[1] == QLatin1Char('>') || step[1] == QLatin1Char(')')) {
         const QStringList numbers = rest.split(QLatin1Char(','));
         if (numbers.size() != 4) {
             return false;
@@ -78,7 +80,8 @@ bool play(MainWindow& window, const QString& step) {
                 return false;
             }
         }
-        drag(view, {v[0], v[1]}, {v[2], v[3]});
+        drag(view, {v[0], v[1]}, {v[2], v[3]},
+             step[1] == QLatin1Char('>') ? Qt::LeftButton : Qt::RightButton);
         return true;
     }
     if (step[1] == QLatin1Char('/')) {

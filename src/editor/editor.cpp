@@ -135,9 +135,8 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
         view->camera = cameras_[i];
         viewports_.push_back(view);
         view->selectionVolume = Mesh::make(Model::makeCube());
-        // The first camera sits close to the grid, the others further back.
-        cameras_[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
     }
+    resetCameras();
 }
 
 Viewport& Editor::recentView() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/signal.h"
+#include "editor/bindings.h"
 #include "editor/document.h"
 #include "editor/frame_data.h"
 #include "editor/mesh_edit.h"
@@ -8,6 +9,7 @@
 #include "geometry/plane.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
+#include "scene/navigation.h"
 #include "tools/operation.h"
 #include "tools/tool_context.h"
 
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessel {
@@ -80,10 +83,15 @@ public:
     FrameData frameData;
 
     // --- Gestures: each ends with one needsDisplay ---
+    // How a press changes the selection: replaces it (the tool's own gesture), adds to it or
+    // removes from it (selection only: the tool hears nothing of the gesture).
+    enum class SelectionChange { Replace, Add, Remove };
     // A press at `position` in `view`: makes it the recent view; in Vertex mode selects the
     // points under the pointer (or, on empty space, starts a rectangle) and holds the button,
-    // then hands the press to the tool.
-    void press(Viewport& view, Vec2 position);
+    // then hands the press to the tool. Add and Remove in Vertex mode change the point selection
+    // only; Add in Polygon mode, for a tool that acts on several faces, keeps the faces selected
+    // before the tool's press and adds the one pressed. Otherwise Add and Remove act as Replace.
+    void press(Viewport& view, Vec2 position, SelectionChange change = SelectionChange::Replace);
     // The pointer moved to `to` by `delta` with the button held: the rectangle selection
     // follows it, or the tool drags.
     void drag(Viewport& view, Vec2 to, Vec2 delta);
@@ -91,6 +99,34 @@ public:
     void release(Viewport& view);
     // A key typed `characters`: the camera keys move the recent view's camera.
     void key(const std::optional<std::string>& characters);
+
+    // --- Navigation: each changes only the view's camera (no preview goes stale) ---
+    // A navigation gesture starts in `view`: it becomes the recent view, and the pivot (the
+    // centre of the selected mesh, or of the scene) is fixed for the gesture.
+    void beginNavigation(Viewport& view);
+    // Orbits the camera about the pivot: a drag across the whole width (2 device units) turns
+    // it half a turn about the vertical, a drag up or down tilts it likewise.
+    void orbit(Viewport& view, Vec2 delta);
+    // Pans so that what lies at the pivot's depth under the pointer at `from` follows it to `to`.
+    void pan(Viewport& view, Vec2 from, Vec2 to);
+    // Zooms toward the point under `at` by `steps` wheel notches (positive comes closer).
+    void zoom(Viewport& view, Vec2 at, float steps);
+    // Runs a command that takes no pointer: the view commands on `view`, Reset cameras, and the
+    // selection commands. Gesture commands are ignored. Ends with one needsDisplay.
+    void perform(Command command, Viewport& view);
+    // The centre of the selected mesh's bounds, else of every mesh's, else the origin.
+    Vector3 pivot() const;
+    // The bounds of the selected mesh as shown (with its node's transform), or of every mesh.
+    std::optional<Box> bounds(bool selectedOnly) const;
+
+    // --- Status ---
+    // "Quad: 25 points, 32 triangles", or "No mesh selected".
+    std::string meshStatus() const;
+    // "3 of 25 points selected" (Vertex mode), "1 of 32 faces selected" (Polygon mode), or
+    // empty (Mesh mode, no mesh).
+    std::string selectionStatus() const;
+    // What the current tool does with the left button.
+    std::string_view toolHint() const;
     // The tool picker chose `tag` (ignored without a selected mesh or for an invalid tag).
     void toolSelected(int tag);
     // The mode picker chose `tag`: selections emptied, tool picker refilled showing tool 0.
@@ -122,6 +158,10 @@ private:
     BeforeCommit beforeCommit() const;
     // Records the edit when the selected mesh's committed layer changed since `before`.
     void recordCommit(BeforeCommit before);
+    void selectAll();
+    void invertSelection();
+    void lookAlong(Viewport& view, const Vector3& direction, const Vector3& up);
+    void resetCameras();
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
@@ -136,6 +176,11 @@ private:
     int toolTag_ = 0;
     OperationPtr tool_;
     bool isDuringSelection_ = false;
+    // The gesture in progress changes the selection only (Vertex mode Add or Remove).
+    SelectionChange selectionChange_ = SelectionChange::Replace;
+    // The point selection when that gesture's rectangle started, sorted.
+    std::vector<std::int64_t> selectionBefore_;
+    Vector3 navigationPivot_;
     std::vector<std::uint32_t> selectedFacesIds_;
     std::vector<std::int64_t> selectedPointsIds_;
     std::array<bool, 3> renderingOptionsControl_{true, true, true};

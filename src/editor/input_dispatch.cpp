@@ -5,9 +5,11 @@
 #include "base/check.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
+#include "tools/tool_table.h"
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace tessel {
 
@@ -26,9 +28,36 @@ std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) 
     return tessel::selectionSides(corners);
 }
 
-void Editor::press(Viewport& view, Vec2 position) {
+namespace {
+
+// `before` (sorted) with `changed` (sorted) added or taken away, sorted.
+std::vector<std::int64_t> combined(const std::vector<std::int64_t>& before,
+                                   const std::vector<std::int64_t>& changed,
+                                   Editor::SelectionChange change) {
+    std::vector<std::int64_t> result;
+    result.reserve(before.size() + (change == Editor::SelectionChange::Add ? changed.size() : 0));
+    if (change == Editor::SelectionChange::Add) {
+        std::set_union(before.begin(), before.end(), changed.begin(), changed.end(),
+                       std::back_inserter(result));
+    } else {
+        std::set_difference(before.begin(), before.end(), changed.begin(), changed.end(),
+                            std::back_inserter(result));
+    }
+    return result;
+}
+
+std::vector<std::int64_t> sortedUnique(std::vector<std::int64_t> ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+} // namespace
+
+void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     view.pressPosition = position;
     view.pointerPosition = position;
+    selectionChange_ = SelectionChange::Replace;
     // The options control follows the clicked viewport.
     const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
     if (options != renderingOptionsControl_) {
@@ -40,8 +69,23 @@ void Editor::press(Viewport& view, Vec2 position) {
     // Hold the tool: a handler may replace it while it still runs.
     const OperationPtr current = tool_;
     if (mode_ != Mode::Vertex) {
+        const bool addsFaces =
+            change == SelectionChange::Add && mode_ == Mode::Polygon &&
+            kModes[static_cast<size_t>(mode_)].tools[static_cast<size_t>(toolTag_)].severalFaces;
+        const std::vector<std::uint32_t> before =
+            addsFaces ? selectedFacesIds_ : std::vector<std::uint32_t>{};
         if (current) {
             current->onMouseDown(view.pressPosition, view);
+        }
+        // The tool's face click selected the pressed face alone: the earlier faces come first.
+        if (addsFaces && !before.empty()) {
+            std::vector<std::uint32_t> faces = before;
+            for (const std::uint32_t face : selectedFacesIds_) {
+                if (std::find(faces.begin(), faces.end(), face) == faces.end()) {
+                    faces.push_back(face);
+                }
+            }
+            selectedFacesIds_ = std::move(faces);
         }
         needsDisplay.emit();
         return;
@@ -56,6 +100,16 @@ void Editor::press(Viewport& view, Vec2 position) {
     }
     const std::vector<std::int64_t> hits =
         pointsInside(selectionSides(view, true), *mesh->model()->layer());
+    if (change != SelectionChange::Replace) {
+        // Selection only: a click changes the selection by the points under it, a press on
+        // empty space starts a rectangle that does so as it is dragged.
+        selectionChange_ = change;
+        selectionBefore_ = sortedUnique(selectedPointsIds_);
+        selectedPointsIds_ = combined(selectionBefore_, hits, change);
+        isDuringSelection_ = hits.empty();
+        needsDisplay.emit();
+        return;
+    }
     if (hits.empty()) {
         selectedPointsIds_.clear();
         isDuringSelection_ = true;
@@ -93,12 +147,16 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
 
     if (selecting) {
         selectedPointsIds_ = pointsInside(selectionSides(view, false), *layer);
+        if (selectionChange_ != SelectionChange::Replace) {
+            selectedPointsIds_ = combined(selectionBefore_, selectedPointsIds_, selectionChange_);
+        }
         view.isMouseDragged = true;
         needsDisplay.emit();
         return;
     }
 
-    if (const OperationPtr current = tool_) {
+    if (const OperationPtr current = tool_;
+        current && selectionChange_ == SelectionChange::Replace) {
         current->onMouseDragged(delta, view);
     }
     needsDisplay.emit();
@@ -110,11 +168,14 @@ void Editor::release(Viewport& view) {
     view.isMouseDragged = false;
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
-    if (const OperationPtr current = tool_) {
+    if (const OperationPtr current = tool_;
+        current && selectionChange_ == SelectionChange::Replace) {
         current->onMouseUp(view.pointerPosition, view);
     }
     recordCommit(std::move(before));
     isDuringSelection_ = false;
+    selectionChange_ = SelectionChange::Replace;
+    selectionBefore_.clear();
     needsDisplay.emit();
 }
 

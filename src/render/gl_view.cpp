@@ -4,11 +4,16 @@
 #include "render/renderer.h"
 
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QResizeEvent>
 #include <QSurfaceFormat>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <chrono>
 
 #include <cmath>
 
@@ -21,6 +26,41 @@ GLView::GLView(QWidget* parent) : QOpenGLWidget(parent) {
     // Blending leaves the alpha of translucent draws in the framebuffer; an opaque format keeps
     // it out of the window's composition and of grabbed pictures.
     setTextureFormat(GL_RGB8);
+    buildCornerMenu();
+}
+
+const std::array<std::optional<Command>, 9>& GLView::cornerCommands() {
+    static const std::array<std::optional<Command>, 9> commands{
+        Command::ViewFront, Command::ViewBack,      Command::ViewLeft,
+        Command::ViewRight, Command::ViewTop,       Command::ViewBottom,
+        std::nullopt,       Command::FrameSelected, Command::FrameAll};
+    return commands;
+}
+
+void GLView::buildCornerMenu() {
+    auto* button = new QToolButton(this);
+    button->setObjectName("viewMenuButton");
+    button->setText(tr("View"));
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setFocusPolicy(Qt::NoFocus);
+    auto* menu = new QMenu(button);
+    for (const std::optional<Command>& command : cornerCommands()) {
+        if (!command) {
+            menu->addSeparator();
+            continue;
+        }
+        const std::string_view name = commandName(*command);
+        QAction* action =
+            menu->addAction(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        connect(action, &QAction::triggered, this, [this, command = *command] {
+            if (m_editor != nullptr) {
+                m_editor->perform(command, m_viewport);
+            }
+        });
+    }
+    button->setMenu(menu);
+    button->adjustSize();
+    m_cornerButton = button;
 }
 
 GLView::~GLView() {
@@ -50,6 +90,7 @@ void GLView::resizeEvent(QResizeEvent* event) {
     if (h > 0 && w > 0) {
         m_viewport.aspectRatio = w / h;
     }
+    m_cornerButton->move(width() - m_cornerButton->width() - 4, 4);
     QOpenGLWidget::resizeEvent(event);
 }
 
@@ -83,7 +124,11 @@ void GLView::paintGL() {
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
+    const auto start = std::chrono::steady_clock::now();
     m_renderer->render(m_viewport, *m_editor);
+    Q_EMIT framePainted(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
 }
 
 Vec2 GLView::normalized(const QPointF& position) const {
@@ -91,36 +136,117 @@ Vec2 GLView::normalized(const QPointF& position) const {
             static_cast<float>(1.0 - position.y() / height())};
 }
 
+namespace {
+
+unsigned heldModifiers(Qt::KeyboardModifiers modifiers) {
+    unsigned held = NoModifier;
+    if (modifiers & Qt::ShiftModifier) {
+        held |= Shift;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        held |= Ctrl;
+    }
+    if (modifiers & Qt::AltModifier) {
+        held |= Alt;
+    }
+    return held;
+}
+
+std::optional<Trigger> dragTrigger(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return Trigger::LeftDrag;
+    case Qt::RightButton: return Trigger::RightDrag;
+    case Qt::MiddleButton: return Trigger::MiddleDrag;
+    default: return std::nullopt;
+    }
+}
+
+// The name a key has in the bindings table: a lower case letter, a digit or "Home".
+std::string keyName(int key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        return std::string(1, static_cast<char>('a' + (key - Qt::Key_A)));
+    }
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        return std::string(1, static_cast<char>('0' + (key - Qt::Key_0)));
+    }
+    return key == Qt::Key_Home ? "Home" : "";
+}
+
+} // namespace
+
 void GLView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_editor == nullptr) {
+    const std::optional<Trigger> trigger = dragTrigger(event->button());
+    // One gesture at a time: a second button while one is held starts nothing.
+    if (m_editor == nullptr || m_gesture || !trigger) {
         QOpenGLWidget::mousePressEvent(event);
         return;
     }
-    m_pressed = true;
+    const Binding* binding = findBinding(*trigger, heldModifiers(event->modifiers()));
+    std::optional<Command> command = binding ? std::optional(binding->command) : std::nullopt;
+    // The left button with modifiers no binding names works the tool, as it does without.
+    if (!command && *trigger == Trigger::LeftDrag) {
+        command = Command::ToolGesture;
+    }
+    if (!command) {
+        QOpenGLWidget::mousePressEvent(event);
+        return;
+    }
+    m_gesture = command;
+    m_button = event->button();
     m_lastPosition = event->position();
-    m_editor->press(m_viewport, normalized(m_lastPosition));
+    const Vec2 at = normalized(m_lastPosition);
+    switch (*command) {
+    case Command::AddToSelection:
+        m_editor->press(m_viewport, at, Editor::SelectionChange::Add);
+        break;
+    case Command::RemoveFromSelection:
+        m_editor->press(m_viewport, at, Editor::SelectionChange::Remove);
+        break;
+    case Command::Orbit:
+    case Command::Pan: m_editor->beginNavigation(m_viewport); break;
+    default: m_editor->press(m_viewport, at); break;
+    }
 }
 
 void GLView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_pressed || !(event->buttons() & Qt::LeftButton) || m_editor == nullptr) {
+    if (!m_gesture || !(event->buttons() & m_button) || m_editor == nullptr) {
         return;
     }
     const QPointF position = event->position();
+    const Vec2 from = normalized(m_lastPosition);
+    const Vec2 to = normalized(position);
     const Vec2 delta{static_cast<float>(2.0 * (position.x() - m_lastPosition.x()) / width()),
                      static_cast<float>(-2.0 * (position.y() - m_lastPosition.y()) / height())};
     m_lastPosition = position;
-    m_editor->drag(m_viewport, normalized(position), delta);
+    switch (*m_gesture) {
+    case Command::Orbit: m_editor->orbit(m_viewport, delta); break;
+    case Command::Pan: m_editor->pan(m_viewport, from, to); break;
+    default: m_editor->drag(m_viewport, to, delta); break;
+    }
 }
 
 void GLView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_pressed) {
+    if (!m_gesture || event->button() != m_button) {
         QOpenGLWidget::mouseReleaseEvent(event);
         return;
     }
-    m_pressed = false;
-    if (m_editor != nullptr) {
+    const Command gesture = *m_gesture;
+    m_gesture.reset();
+    m_button = Qt::NoButton;
+    if (m_editor != nullptr && gesture != Command::Orbit && gesture != Command::Pan) {
         m_editor->release(m_viewport);
     }
+}
+
+void GLView::wheelEvent(QWheelEvent* event) {
+    const Binding* binding = findBinding(Trigger::Wheel, heldModifiers(event->modifiers()));
+    if (m_editor == nullptr || !binding || binding->command != Command::Zoom) {
+        QOpenGLWidget::wheelEvent(event);
+        return;
+    }
+    // One notch of an ordinary wheel is 120 eighths of a degree.
+    m_editor->zoom(m_viewport, normalized(event->position()),
+                   static_cast<float>(event->angleDelta().y()) / 120.0f);
 }
 
 void GLView::keyPressEvent(QKeyEvent* event) {
@@ -136,6 +262,12 @@ void GLView::keyPressEvent(QKeyEvent* event) {
     }
     if (m_editor == nullptr) {
         QOpenGLWidget::keyPressEvent(event);
+        return;
+    }
+    const Binding* binding =
+        findBinding(Trigger::Key, heldModifiers(event->modifiers()), keyName(event->key()));
+    if (binding && binding->command != Command::CameraKey) {
+        m_editor->perform(binding->command, m_viewport);
         return;
     }
     m_editor->key(event->text().toStdString());

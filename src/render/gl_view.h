@@ -1,11 +1,17 @@
 #pragma once
 
+#include "editor/bindings.h"
 #include "editor/viewport.h"
 
 #include <QOpenGLWidget>
 #include <QPointF>
 
+#include <array>
+
 #include <memory>
+#include <optional>
+
+class QToolButton;
 
 namespace tessel {
 
@@ -36,6 +42,14 @@ public:
     // default) shows the background only and ignores input.
     void setEditor(Editor* editor) { m_editor = editor; }
 
+    // The view commands this viewport's corner menu offers, in order (a null entry is a
+    // separator).
+    static const std::array<std::optional<Command>, 9>& cornerCommands();
+
+Q_SIGNALS:
+    // A frame was drawn; `milliseconds` is the CPU time paintGL took.
+    void framePainted(double milliseconds);
+
 protected:
     void initializeGL() override;
     void paintGL() override;
@@ -45,9 +59,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     Vec2 normalized(const QPointF& position) const;
+    void buildCornerMenu();
     void releaseGL();
 
     Viewport m_viewport;
@@ -55,7 +71,10 @@ private:
     std::unique_ptr<Renderer> m_renderer;
     QMetaObject::Connection m_contextConnection;
     QPointF m_lastPosition;
-    bool m_pressed = false;
+    // The gesture the held button started, and that button.
+    std::optional<Command> m_gesture;
+    Qt::MouseButton m_button = Qt::NoButton;
+    QToolButton* m_cornerButton = nullptr;
 };
 
 } // namespace tessel

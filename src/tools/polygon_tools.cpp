@@ -7,6 +7,9 @@
 #include "tools/tool_context.h"
 #include "tools/tool_support.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tessel {
 
 namespace {
@@ -30,6 +33,15 @@ std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const La
         return std::nullopt;
     }
     return ids.front();
+}
+
+// The valid selected face ids, each once, in selection order.
+std::vector<std::uint32_t> distinctFaceIds(const std::vector<std::uint32_t>& ids,
+                                           const Layer& layer) {
+    std::vector<std::uint32_t> valid = validFaceIds(ids, layer);
+    std::vector<std::uint8_t> seen(layer.triangles.size(), 0);
+    std::erase_if(valid, [&seen](std::uint32_t id) { return std::exchange(seen[id], 1) != 0; });
+    return valid;
 }
 
 // The drag measure: right and up count positive, so a diagonal drag up-left cancels out.
@@ -144,18 +156,20 @@ std::shared_ptr<Extrude> Extrude::make(ToolContext& context) {
 }
 
 ModifierResult Extrude::evaluate(const Layer& committed) {
-    LayerPtr layer = copyOf(committed, 3, 6);
+    const size_t count = context_.selectedFacesIds().size();
+    LayerPtr layer = copyOf(committed, 3 * count, 6 * count);
     if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
-        extrude(*layer, *face, dragMeasure(*delta_));
+    // Each face keeps its id as the cap of its own prism; the sides are appended.
+    for (const std::uint32_t face : distinctFaceIds(context_.selectedFacesIds(), *layer)) {
+        extrude(*layer, face, dragMeasure(*delta_));
     }
     return {layer, nullptr};
 }
 
 size_t Extrude::trianglesAfter(const Layer& committed) const {
-    return committed.triangles.size() + 6;
+    return committed.triangles.size() + 6 * std::max<size_t>(1, context_.selectedFacesIds().size());
 }
 
 // --- Subdivide ---
@@ -206,9 +220,9 @@ ModifierResult PolygonDelete::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
-        const auto id = static_cast<std::uint32_t>(*face);
-        removeFaces(*layer, {&id, 1});
+    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds(), *layer);
+    if (!faces.empty()) {
+        removeFaces(*layer, faces);
         context_.selectedFacesIds().clear();
     }
     return {layer, nullptr};

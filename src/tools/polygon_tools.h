@@ -8,11 +8,12 @@
 
 namespace tessel {
 
-// The Polygon-mode tools that act on the one polygon the user presses on. Each press runs the
-// face click, which makes the polygon under the pointer the face selection's only element and
-// returns the point hit on it; the edited polygon is the first selected face. Every preview
-// evaluation starts again from the committed geometry. A press that misses leaves the preview
-// an unchanged copy, and the gesture then commits that copy.
+// The Polygon-mode tools that act on the polygon the user presses on. Each press runs the face
+// click, which makes the polygon under the pointer the face selection's only element and
+// returns the point hit on it; the editor may then add the faces selected before (Shift). "Move",
+// "Scale", "Extrude" and "Delete" act on every selected face, "Subdivide" on the first. Every
+// preview evaluation starts again from the committed geometry. A press that misses leaves the
+// preview an unchanged copy, and the gesture then commits that copy.
 //
 // A selected face id that is no longer valid for the layer being edited is ignored. Events that
 // arrive while no mesh is selected change nothing but the tool's gesture state.
@@ -78,13 +79,13 @@ private:
     using DraggingPolygonTool::DraggingPolygonTool;
 };
 
-// "Extrude": pulls the pressed triangle out along its normal by dx + dy world units (negative
-// against the normal), as one prism whatever the drag's history.
+// "Extrude": pulls each selected triangle out along its normal by dx + dy world units (negative
+// against the normal), as one prism each whatever the drag's history.
 class Extrude final : public DraggingPolygonTool {
 public:
     static std::shared_ptr<Extrude> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
-    // Six faces more than the committed layer.
+    // Six faces more than the committed layer per selected face.
     size_t trianglesAfter(const Layer& committed) const override;
 
 private:
@@ -104,7 +105,7 @@ private:
     using PolygonTool::PolygonTool;
 };
 
-// "Delete": removes the pressed polygon at the release, with those of its vertices no other
+// "Delete": removes the selected polygons at the release, with those of their vertices no other
 // face uses; the face selection is empty afterwards. Nothing is previewed: creating the tool
 // removes any preview from the selected mesh's model.
 class PolygonDelete final : public PolygonTool {
@@ -112,8 +113,8 @@ public:
     static std::shared_ptr<PolygonDelete> make(ToolContext& context);
     // Installs the delete preview, commits it and removes it again.
     void onMouseUp(Vec2 position, Viewport& view) override;
-    // Deletes the polygon and empties the context's face selection (when there is a press
-    // point and a valid face).
+    // Deletes the selected polygons and empties the context's face selection (when there is a
+    // press point and a valid face).
     ModifierResult evaluate(const Layer& committed) override;
 
 private:

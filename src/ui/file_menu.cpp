@@ -139,7 +139,7 @@ void FileMenu::build(QMenu* menu) {
     add(tr("&Save"), QKeySequence::Save, [this] { save(); });
     add(tr("Save &As…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { saveAs(); });
     menu->addSeparator();
-    add(tr("&Import…"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] { import(); });
+    add(tr("&Import…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), [this] { import(); });
     add(tr("&Export…"), QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportAs(); });
     menu->addSeparator();
     add(tr("&Quit"), QKeySequence::Quit, [this] { m_window->close(); });

@@ -99,6 +99,10 @@ MainWindow::MainWindow(QWidget* parent)
         view->setEditor(&m_detail);
     }
     refreshPickers();
+    buildStatusBar();
+    buildSelectionActions();
+    buildViewMenu();
+    buildHelpMenu();
 }
 
 MainWindow::~MainWindow() {
@@ -114,6 +118,8 @@ MainWindow::~MainWindow() {
     m_detail.editRefused.disconnect(m_refusalConnection);
     m_detail.pickersChanged.disconnect(m_pickersConnection);
     m_detail.needsDisplay.disconnect(m_needsDisplayConnection);
+    m_detail.needsDisplay.disconnect(m_statusConnection);
+    m_detail.pickersChanged.disconnect(m_statusPickersConnection);
 }
 
 std::array<GLView*, 4> MainWindow::viewports() const {
@@ -168,7 +174,6 @@ void MainWindow::showRefusal(Model::Refusal refusal) {
     const QString text = refusal == Model::Refusal::Commit
                              ? tr("Not applied: the mesh would have more than %1 triangles.")
                              : tr("No preview: the mesh would have more than %1 triangles.");
-    // Created on first use, so that the viewports keep their size until something is refused.
     statusBar()->showMessage(text.arg(limit), 6000);
 }
 
@@ -179,6 +184,9 @@ void MainWindow::buildEditMenu() {
     QAction* redo = m_history.createRedoAction(this, tr("&Redo"));
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // Help names them without the step's name the stack adds to their text.
+    undo->setIconText(tr("Undo"));
+    redo->setIconText(tr("Redo"));
     edit->addAction(undo);
     edit->addAction(redo);
     // Undo may change anything the toolbar and the viewports show.

@@ -3,12 +3,17 @@
 #include "editor/document.h"
 #include "editor/editor.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QUndoStack>
 
 #include <array>
+#include <map>
 #include <memory>
 
+class QAction;
+class QLabel;
+class QMenu;
 class QSplitter;
 
 namespace Ui {
@@ -19,12 +24,14 @@ namespace tessel {
 
 class FileMenu;
 class GLView;
+class HelpWindow;
 class OutlinePanel;
 
 // The modeller's window: the scene panel beside the editing area, whose toolbar holds the mode
 // and tool pickers, the apply button and the rendering options, above four viewports in two
-// rows; a status bar, there from the first refused edit on, tells why an edit was refused. It
-// owns the shared editing state and the editor controller, and keeps the toolbar and the
+// rows; Edit, View and Help menus; a status bar with the selected mesh's counts, the
+// selection's, what the tool does and messages such as why an edit was refused. It owns the
+// shared editing state and the editor controller, and keeps the toolbar, the status bar and the
 // viewports in step with them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -58,6 +65,18 @@ private:
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
+    // Menus and status bar (main_window_menus.cpp).
+    // The menu bar's menu of that title, added at the end when there is none yet.
+    QMenu* menuNamed(const QString& title);
+    // An entry that performs `command` on the recent viewport, showing its key.
+    QAction* addCommand(QMenu* menu, Command command);
+    void buildSelectionActions();
+    void buildViewMenu();
+    void buildHelpMenu();
+    void buildStatusBar();
+    void refreshStatus();
+    void showFrameTime(GLView* view, double milliseconds);
+
     std::unique_ptr<Ui::MainWindow> m_ui;
     // The scene panel; a child widget that refers to m_split.
     OutlinePanel* m_outline = nullptr;
@@ -70,6 +89,15 @@ private:
     Signal<Model::Refusal>::Connection m_refusalConnection = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
     Signal<const StepPtr&>::Connection m_stepConnection = 0;
+    Signal<>::Connection m_statusConnection = 0;
+    Signal<>::Connection m_statusPickersConnection = 0;
+    QLabel* m_hintLabel = nullptr;
+    QLabel* m_meshLabel = nullptr;
+    QLabel* m_selectionLabel = nullptr;
+    QLabel* m_frameLabel = nullptr;
+    QAction* m_frameTimeAction = nullptr;
+    HelpWindow* m_helpWindow = nullptr;
+    std::map<GLView*, QElapsedTimer> m_framesSince;
 };
 
 } // namespace tessel

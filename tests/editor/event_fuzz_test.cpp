@@ -32,8 +32,9 @@ bool framesAreSound(FakeEditor& editor) {
     return true;
 }
 
-// Sessions from fixed seeds, driven as the window drives the editor: gestures anywhere, keys,
-// picks (also of tags no picker offers), Apply, stale selections, the scene panel's actions.
+// Sessions from fixed seeds, driven as the window drives the editor: gestures anywhere (tool,
+// adding and removing selections, navigation, releases without a press), keys, commands, picks
+// (also of tags no picker offers), Apply, stale selections, the scene panel's actions.
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
     for (unsigned seed = 1; seed <= 100; ++seed) {
         FakeEditor editor;
@@ -49,16 +50,31 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
         FakeViewport* held = nullptr;
         for (int event = 0; event < 300; ++event) {
             FakeViewport& view = held ? *held : editor.views[pick(4)];
-            const int kind = pick(16);
-            if (held && kind >= 12) {
+            const int kind = pick(19);
+            if (kind >= 16) {
+                // Navigation and commands may come in the middle of a held gesture.
+                if (kind == 16) {
+                    c.beginNavigation(view);
+                    c.orbit(view, {coordinate() - 0.5f, coordinate() - 0.5f});
+                    c.pan(view, {coordinate(), coordinate()}, {coordinate(), coordinate()});
+                } else if (kind == 17) {
+                    c.zoom(view, {coordinate(), coordinate()}, static_cast<float>(pick(9) - 4));
+                } else {
+                    c.perform(static_cast<Command>(pick(kCommandCount)), view);
+                }
+            } else if (held && kind >= 12) {
                 view.dragTo(view.pointerPosition.x + coordinate() - 0.5f,
                             view.pointerPosition.y + coordinate() - 0.5f);
             } else if (held && kind < 3) {
                 view.release();
                 held = nullptr;
             } else if (kind < 3 || kind >= 12) {
-                view.press(coordinate(), coordinate());
+                view.press(coordinate(), coordinate(),
+                           static_cast<Editor::SelectionChange>(pick(3)));
                 held = &view;
+            } else if (kind == 11 && pick(4) == 0) {
+                view.release();
+                held = nullptr;
             } else if (kind == 3) {
                 c.modeSelected(pick(3));
             } else if (kind == 4) {

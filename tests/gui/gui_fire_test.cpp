@@ -16,12 +16,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSlider>
 #include <QSplitterHandle>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <unistd.h>
 
@@ -58,9 +60,8 @@ extern "C" void onFatalSignal(int signal) {
 }
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF position, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, position, widget->mapToGlobal(position), button, buttons,
-                      Qt::NoModifier);
+               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, position, widget->mapToGlobal(position), button, buttons, modifiers);
     QApplication::sendEvent(widget, &event);
 }
 
@@ -120,7 +121,7 @@ public:
         }
         // Let go of anything still held before the checks.
         if (held_) {
-            sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, Qt::LeftButton, Qt::NoButton);
+            sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, heldButton_, Qt::NoButton);
             held_ = nullptr;
         }
         popupGuard_.stop();
@@ -134,6 +135,11 @@ public:
 
 private:
     size_t pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(rng_); }
+    Qt::MouseButton button() {
+        static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::LeftButton, Qt::RightButton,
+                                                  Qt::MiddleButton};
+        return buttons[pick(std::size(buttons))];
+    }
     double uniform(double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(rng_);
     }
@@ -159,28 +165,39 @@ private:
             if (qobject_cast<GLView*>(w) || qobject_cast<QComboBox*>(w) ||
                 qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractItemView*>(w) ||
                 qobject_cast<QSlider*>(w) || qobject_cast<QLineEdit*>(w) ||
-                qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSplitterHandle*>(w)) {
+                qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSplitterHandle*>(w) ||
+                qobject_cast<QMenuBar*>(w)) {
                 found.push_back(w);
             }
         }
         return found;
     }
 
+    Qt::KeyboardModifiers modifiers() {
+        static const Qt::KeyboardModifiers all[] = {
+            Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+            Qt::ControlModifier | Qt::ShiftModifier, Qt::ShiftModifier | Qt::AltModifier};
+        return pick(2) == 0 ? Qt::KeyboardModifiers() : all[pick(std::size(all))];
+    }
+
     std::string key(QWidget* target) {
-        static const char* const texts[] = {"a", "d", "s", "w", "q", "e", "z", "x",
-                                            "c", "v", "A", "Q", "1", " ", "-"};
-        static const Qt::Key keys[] = {Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left,
-                                       Qt::Key_Right,  Qt::Key_Return, Qt::Key_Escape,
-                                       Qt::Key_Delete, Qt::Key_Tab,    Qt::Key_PageDown,
-                                       Qt::Key_End,    Qt::Key_Home,   Qt::Key_Space};
+        static const char* const texts[] = {"a", "d", "s", "w", "q", "e", "z", "x", "c",
+                                            "v", "A", "Q", "1", "3", "7", "f", " ", "-"};
+        static const Qt::Key keys[] = {
+            Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left, Qt::Key_Right,    Qt::Key_Return,
+            Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Tab,  Qt::Key_PageDown, Qt::Key_End,
+            Qt::Key_Home,   Qt::Key_Space,  Qt::Key_A,    Qt::Key_I,        Qt::Key_1,
+            Qt::Key_3,      Qt::Key_7,      Qt::Key_F};
         if (pick(2) == 0) {
             const char* text = texts[pick(std::size(texts))];
             QTest::keyClicks(target, QString::fromUtf8(text));
             return std::string("keys \"") + text + "\"";
         }
         const Qt::Key k = keys[pick(std::size(keys))];
-        QTest::keyClick(target, k, pick(5) == 0 ? Qt::ShiftModifier : Qt::NoModifier);
-        return "key " + std::to_string(static_cast<int>(k));
+        const Qt::KeyboardModifiers held = modifiers();
+        QTest::keyClick(target, k, held);
+        return "key " + std::to_string(static_cast<int>(k)) + " with " +
+               std::to_string(held.toInt());
     }
 
     std::string fireOne() {
@@ -192,13 +209,20 @@ private:
                                        ? positionIn(held_)
                                        : heldAt_ + QPointF(uniform(-25, 25), uniform(-25, 25));
                 heldAt_ = to;
-                sendMouse(held_, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+                sendMouse(held_, QEvent::MouseMove, to, Qt::NoButton, heldButton_, modifiers());
                 return "drag to " + std::to_string(to.x()) + "," + std::to_string(to.y());
             }
             if (kind < 8) {
-                sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, Qt::LeftButton, Qt::NoButton);
+                sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, heldButton_, Qt::NoButton);
                 held_ = nullptr;
                 return "release";
+            }
+            if (kind == 8 && pick(2) == 0) {
+                // Another button pressed and let go while one is held.
+                const Qt::MouseButton other = button();
+                sendMouse(held_, QEvent::MouseButtonPress, heldAt_, other, heldButton_ | other);
+                sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, other, heldButton_);
+                return "held, other button " + std::to_string(other);
             }
             return "held " + key(held_);
         }
@@ -222,16 +246,27 @@ private:
             const size_t kind = pick(10);
             if (kind < 5) {
                 const QPointF at = positionIn(view);
-                sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+                const Qt::KeyboardModifiers held = modifiers();
+                heldButton_ = button();
+                sendMouse(view, QEvent::MouseButtonPress, at, heldButton_, heldButton_, held);
                 held_ = view;
                 heldAt_ = at;
-                return name + " press at " + std::to_string(at.x()) + "," + std::to_string(at.y());
+                return name + " press " + std::to_string(heldButton_) + " with " +
+                       std::to_string(held.toInt()) + " at " + std::to_string(at.x()) + "," +
+                       std::to_string(at.y());
             }
             if (kind < 6) {
+                // A release with no press before it, or a wheel turn.
                 const QPointF at = positionIn(view);
-                sendMouse(view, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
-                sendMouse(view, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
-                return name + " right click";
+                if (pick(2) == 0) {
+                    sendMouse(view, QEvent::MouseButtonRelease, at, button(), Qt::NoButton);
+                    return name + " release without press";
+                }
+                const int notches = static_cast<int>(pick(7)) - 3;
+                QWheelEvent wheel(at, view->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton,
+                                  modifiers(), Qt::NoScrollPhase, false);
+                QApplication::sendEvent(view, &wheel);
+                return name + " wheel " + std::to_string(notches);
             }
             if (kind < 7) {
                 sendMouse(view, QEvent::MouseMove, positionIn(view), Qt::NoButton, Qt::NoButton);
@@ -307,6 +342,12 @@ private:
         if (answering_) {
             return;
         }
+        // A modal dialog (About) is read and closed.
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            log_.push_back("dialog closed");
+            modal->close();
+            return;
+        }
         QPointer<QWidget> popup = QApplication::activePopupWidget();
         if (!popup) {
             return;
@@ -339,6 +380,7 @@ private:
     QTimer popupGuard_;
     bool answering_ = false;
     QPointer<QWidget> held_;
+    Qt::MouseButton heldButton_ = Qt::LeftButton;
     QPointF heldAt_;
     std::deque<std::string> log_;
 

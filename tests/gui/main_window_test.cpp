@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QOpenGLContext>
@@ -16,7 +17,10 @@
 #include <QSplitter>
 #include <QSplitterHandle>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <array>
 #include <cmath>
@@ -99,6 +103,19 @@ void moveWithButton(QWidget* widget, QPoint position) {
     QApplication::sendEvent(widget, &move);
 }
 
+// A drag with `button` and `modifiers` held, from `from` to `to` in four moves.
+void dragWith(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint from,
+              QPoint to) {
+    QTest::mousePress(widget, button, modifiers, from);
+    for (int i = 1; i <= 4; ++i) {
+        const QPoint at = from + (to - from) * i / 4;
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, button,
+                         modifiers);
+        QApplication::sendEvent(widget, &move);
+    }
+    QTest::mouseRelease(widget, button, modifiers, to);
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -119,6 +136,10 @@ private Q_SLOTS:
     void draggedRowDividerMovesTheOtherRow();
     void subdividePastTheTriangleLimitIsRefusedInTheStatusBar();
     void undoAndRedoKeysAndMenuReplayAnApply();
+    void navigationGesturesMoveOnlyTheirViewportsCamera();
+    void shiftAndCtrlRectanglesAddToAndRemoveFromThePoints();
+    void viewKeysCornerMenuShortcutsAndHelpRunFromTheTable();
+    void statusBarFollowsTheSelectionTheToolAndTheFrames();
 
 private:
     template <class T> T* child(const char* name) {
@@ -145,7 +166,9 @@ private:
 
 void MainWindowTest::init() {
     m_window = std::make_unique<MainWindow>();
-    m_window->resize(1200, 800);
+    // The viewports' pixel checks are posed for the size they have in an 800-pixel-high window
+    // without menu and status bars; the bars take 41 more.
+    m_window->resize(1200, 841);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QApplication::processEvents();
@@ -428,6 +451,154 @@ void MainWindowTest::undoAndRedoKeysAndMenuReplayAnApply() {
     undo->trigger();
     QTest::keyClick(view(0), Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(grid.committed()->positions, subdivided.positions);
+}
+
+void MainWindowTest::navigationGesturesMoveOnlyTheirViewportsCamera() {
+    Editor& editor = m_window->editor();
+    GLView* target = view(2);
+    const auto eye = [&] { return target->viewport().camera->localMatrix.translationPart(); };
+    const std::array<Matrix, 4> start{
+        editor.cameras()[0]->localMatrix, editor.cameras()[1]->localMatrix,
+        editor.cameras()[2]->localMatrix, editor.cameras()[3]->localMatrix};
+    const LayerPtr shown = editor.selectedMesh()->model()->layer();
+    const QPoint centre = target->rect().center();
+    const QPoint aside = centre + QPoint(target->width() / 5, target->height() / 7);
+    // The pivot is the grid's centre, the origin: orbits keep the distance to it.
+    const float distance = eye().length();
+    for (const auto& [button, modifiers] :
+         {std::pair{Qt::RightButton, Qt::KeyboardModifiers()}, {Qt::LeftButton, Qt::AltModifier}}) {
+        const Vector3 before = eye();
+        dragWith(target, button, modifiers, centre, aside);
+        QVERIFY((eye() - before).length() > 0.1f);
+        QVERIFY(std::abs(eye().length() - distance) < 1e-4f);
+    }
+    // Pans keep the pivot's depth along the view; the wheel comes closer.
+    for (const auto& [button, modifiers] : {std::pair{Qt::MiddleButton, Qt::KeyboardModifiers()},
+                                            {Qt::RightButton, Qt::ShiftModifier}}) {
+        const Vector3 before = eye();
+        dragWith(target, button, modifiers, aside, centre);
+        QVERIFY((eye() - before).length() > 0.1f);
+    }
+    // Two notches toward the pointer bring the pivot's depth along the view to 0.85² of it.
+    const auto pivotDepth = [&] {
+        const Matrix& m = target->viewport().camera->localMatrix;
+        return eye().dot({m(0, 2), m(1, 2), m(2, 2)});
+    };
+    const float beforeZoom = pivotDepth();
+    QWheelEvent wheel(QPointF(aside), target->mapToGlobal(QPointF(aside)), {}, {0, 240},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+    QVERIFY(std::abs(pivotDepth() - 0.7225f * beforeZoom) < 1e-4f);
+
+    for (int i : {0, 1, 3}) {
+        QCOMPARE(editor.cameras()[static_cast<size_t>(i)]->localMatrix,
+                 start[static_cast<size_t>(i)]);
+    }
+    QVERIFY(editor.selectedPointsIds().empty());
+    QCOMPARE(editor.selectedMesh()->model()->layer(), shown);
+    QCOMPARE(&editor.recentView(), &target->viewport());
+}
+
+void MainWindowTest::shiftAndCtrlRectanglesAddToAndRemoveFromThePoints() {
+    Editor& editor = m_window->editor();
+    GLView* target = view(1);
+    const int w = target->width();
+    const int h = target->height();
+    // Camera 2 shows the grid's 25 points in the middle fifth of the view, mirrored: the left and
+    // right halves of the view hold its columns 3 and 4, and 0 and 1 (column 2 lies on the middle).
+    const QRect left(QPoint(w / 4, h / 4), QPoint(w / 2 - w / 50, 3 * h / 4));
+    const QRect right(QPoint(w / 2 + w / 50, h / 4), QPoint(3 * w / 4, 3 * h / 4));
+    dragWith(target, Qt::LeftButton, Qt::ShiftModifier, left.topLeft(), left.bottomRight());
+    QCOMPARE(editor.selectedPointsIds().size(), size_t{10});
+    dragWith(target, Qt::LeftButton, Qt::ShiftModifier, right.bottomRight(), right.topLeft());
+    QCOMPARE(editor.selectedPointsIds().size(), size_t{20});
+    dragWith(target, Qt::LeftButton, Qt::ControlModifier, left.topRight(), left.bottomLeft());
+    QCOMPARE(editor.selectedPointsIds().size(), size_t{10});
+    for (const std::int64_t id : editor.selectedPointsIds()) {
+        QVERIFY(id % 5 <= 1);
+    }
+}
+
+void MainWindowTest::viewKeysCornerMenuShortcutsAndHelpRunFromTheTable() {
+    Editor& editor = m_window->editor();
+    // "7" looks down on the grid's centre from above.
+    clickEmptySpot(3);
+    QTest::keyClick(view(3), Qt::Key_7);
+    const Vector3 eye = editor.cameras()[3]->localMatrix.translationPart();
+    QVERIFY(eye.y > 1 && std::abs(eye.x) < 1e-4f && std::abs(eye.z) < 1e-4f);
+
+    // The corner menu of viewport 2 frames everything in that viewport.
+    auto* corner = view(2)->findChild<QToolButton*>("viewMenuButton");
+    QVERIFY(corner != nullptr && corner->isVisible());
+    const Matrix before = editor.cameras()[2]->localMatrix;
+    for (QAction* action : corner->menu()->actions()) {
+        if (action->text() == "Frame All") {
+            action->trigger();
+        }
+    }
+    QVERIFY(editor.cameras()[2]->localMatrix != before);
+
+    // Ctrl+A typed in a viewport reaches the Edit menu's Select All.
+    QTest::keyClick(view(1), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(editor.selectedPointsIds().size(), size_t{25});
+    QTest::keyClick(view(1), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(editor.selectedPointsIds().empty());
+
+    // Help lists one row per binding.
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        if (menu->text().remove('&') == "Help") {
+            menu->menu()->actions().front()->trigger();
+        }
+    }
+    auto* table = m_window->findChild<QTableWidget*>("bindingsTable");
+    QVERIFY(table != nullptr && table->isVisible());
+    QVERIFY(table->rowCount() > static_cast<int>(std::size(kBindings)));
+    // Every shortcut of the menus is listed too, and none is given twice (Qt would run neither).
+    QStringList keys;
+    QStringList taken;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        keys << table->item(row, 0)->text();
+    }
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        for (QAction* action : menu->menu()->actions()) {
+            for (const QKeySequence& shortcut : action->shortcuts()) {
+                const QString text = shortcut.toString(QKeySequence::NativeText);
+                QVERIFY2(keys.contains(text) && !taken.contains(text), qPrintable(text));
+                taken << text;
+            }
+        }
+    }
+    QCOMPARE(table->item(1, 0)->text(), QString("Shift + left drag or click"));
+}
+
+void MainWindowTest::statusBarFollowsTheSelectionTheToolAndTheFrames() {
+    const auto label = [this](const char* name) { return child<QLabel>(name)->text(); };
+    QCOMPARE(label("meshStatus"), QString("Quad: 25 points, 32 triangles"));
+    QCOMPARE(label("selectionStatus"), QString("0 of 25 points selected"));
+    const QString vertexHint = label("toolHint");
+    // A click on grid point 6 in viewport 1.
+    const QImage image = frame(1);
+    QTest::mouseClick(view(1), Qt::LeftButton, {},
+                      project(*view(1), {-0.25f, -0.25f, 0}, image.size()));
+    QCOMPARE(label("selectionStatus"), QString("1 of 25 points selected"));
+    auto* mode = child<QComboBox>("modeButton");
+    mode->setCurrentIndex(1);
+    Q_EMIT mode->activated(1);
+    QCOMPARE(label("selectionStatus"), QString("0 of 32 faces selected"));
+    QVERIFY(label("toolHint") != vertexHint);
+
+    QVERIFY(!child<QLabel>("frameTime")->isVisible());
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        for (QAction* action : menu->menu() ? menu->menu()->actions() : QList<QAction*>{}) {
+            if (action->text() == "Frame Time") {
+                action->trigger();
+            }
+        }
+    }
+    clickEmptySpot(0);
+    frame(0);
+    QVERIFY(child<QLabel>("frameTime")->isVisible());
+    QVERIFY(label("frameTime").startsWith("Frame "));
 }
 
 int main(int argc, char* argv[]) {

@@ -18,8 +18,13 @@ struct FakeViewport : Viewport {
         return {(device.x + 1) / 2, (device.y + 1) / 2};
     }
 
-    void press(float x, float y) { editor->press(*this, {x, y}); }
-    void press(const Vector3& world) { editor->press(*this, normalizedOf(world)); }
+    using Change = Editor::SelectionChange;
+    void press(float x, float y, Change change = Change::Replace) {
+        editor->press(*this, {x, y}, change);
+    }
+    void press(const Vector3& world, Change change = Change::Replace) {
+        editor->press(*this, normalizedOf(world), change);
+    }
     // Moves the pointer to (x, y); the delta is the movement in device units (2 across the view).
     void dragTo(float x, float y) {
         const Vec2 from = pointerPosition;

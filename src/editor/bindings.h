@@ -1,0 +1,96 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// What a key, a button or a menu entry does in the editing area.
+enum class Command {
+    ToolGesture,
+    AddToSelection,
+    RemoveFromSelection,
+    Orbit,
+    Pan,
+    Zoom,
+    CameraKey,
+    ViewFront,
+    ViewBack,
+    ViewLeft,
+    ViewRight,
+    ViewTop,
+    ViewBottom,
+    FrameSelected,
+    FrameAll,
+    ResetCameras,
+    SelectAll,
+    SelectNone,
+    InvertSelection,
+};
+inline constexpr int kCommandCount = static_cast<int>(Command::InvertSelection) + 1;
+
+// How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
+// a menu entry.
+enum class Trigger { LeftDrag, RightDrag, MiddleDrag, Wheel, Key, Menu };
+
+// Modifier keys held with a trigger, as bits.
+enum ModifierKey : unsigned { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
+
+// One row of the bindings table: a trigger with its modifiers (and, for keys, the key: a lower
+// case letter, a digit or "Home"), the command, and what the user reads of it in Help.
+struct Binding {
+    Trigger trigger;
+    unsigned modifiers;
+    std::string_view key;
+    Command command;
+    std::string_view description;
+};
+
+// Every binding of the editing area. The viewports dispatch through it and Help lists it.
+// clang-format off
+inline constexpr Binding kBindings[] = {
+    {Trigger::LeftDrag, NoModifier, "", Command::ToolGesture, "Use the current tool (the status bar says how)"},
+    {Trigger::LeftDrag, Shift, "", Command::AddToSelection, "Vertex mode: add the points clicked or inside the rectangle; Polygon Move, Scale, Extrude, Delete: add the face clicked"},
+    {Trigger::LeftDrag, Ctrl, "", Command::RemoveFromSelection, "Vertex mode: remove the points clicked or inside the rectangle"},
+    {Trigger::RightDrag, NoModifier, "", Command::Orbit, "Orbit around the selected mesh (or the scene)"},
+    {Trigger::LeftDrag, Alt, "", Command::Orbit, "Orbit around the selected mesh (or the scene)"},
+    {Trigger::MiddleDrag, NoModifier, "", Command::Pan, "Pan: what is under the pointer follows it"},
+    {Trigger::RightDrag, Shift, "", Command::Pan, "Pan: what is under the pointer follows it"},
+    {Trigger::Wheel, NoModifier, "", Command::Zoom, "Zoom toward the pointer"},
+    {Trigger::Key, NoModifier, "a", Command::CameraKey, "Move the camera left"},
+    {Trigger::Key, NoModifier, "d", Command::CameraKey, "Move the camera right"},
+    {Trigger::Key, NoModifier, "s", Command::CameraKey, "Move the camera down"},
+    {Trigger::Key, NoModifier, "w", Command::CameraKey, "Move the camera up"},
+    {Trigger::Key, NoModifier, "q", Command::CameraKey, "Move the camera back along the view"},
+    {Trigger::Key, NoModifier, "e", Command::CameraKey, "Move the camera forward along the view"},
+    {Trigger::Key, NoModifier, "z", Command::CameraKey, "Tilt the camera down"},
+    {Trigger::Key, NoModifier, "x", Command::CameraKey, "Tilt the camera up"},
+    {Trigger::Key, NoModifier, "c", Command::CameraKey, "Turn the camera left"},
+    {Trigger::Key, NoModifier, "v", Command::CameraKey, "Turn the camera right"},
+    {Trigger::Key, NoModifier, "1", Command::ViewFront, "View from the front"},
+    {Trigger::Key, Ctrl, "1", Command::ViewBack, "View from the back"},
+    {Trigger::Key, NoModifier, "3", Command::ViewRight, "View from the right"},
+    {Trigger::Key, Ctrl, "3", Command::ViewLeft, "View from the left"},
+    {Trigger::Key, NoModifier, "7", Command::ViewTop, "View from the top"},
+    {Trigger::Key, Ctrl, "7", Command::ViewBottom, "View from the bottom"},
+    {Trigger::Key, NoModifier, "f", Command::FrameSelected, "Frame the selected mesh"},
+    {Trigger::Key, NoModifier, "Home", Command::FrameAll, "Frame every mesh"},
+    {Trigger::Menu, NoModifier, "", Command::ResetCameras, "Reset cameras (View menu): the four starting cameras"},
+    {Trigger::Key, Ctrl, "a", Command::SelectAll, "Select all points (Vertex mode) or faces (Polygon mode)"},
+    {Trigger::Key, Ctrl | Shift, "a", Command::SelectNone, "Select none"},
+    {Trigger::Key, Ctrl, "i", Command::InvertSelection, "Invert the selection"},
+};
+// clang-format on
+
+// The binding of `trigger` with exactly `modifiers` (and `key`, for keys), if any.
+const Binding* findBinding(Trigger trigger, unsigned modifiers, std::string_view key = {});
+// The first key binding of `command`, if any: what its menu entry shows as its shortcut.
+const Binding* keyBindingOf(Command command);
+// The name a menu gives a command that takes no pointer ("Front", "Frame All"); empty for the
+// gestures and the camera keys.
+std::string_view commandName(Command command);
+// How Help names a binding's trigger: "Ctrl+Shift+A", "Shift + left drag", "Wheel".
+std::string triggerText(const Binding& binding);
+
+} // namespace tessel

@@ -1,0 +1,181 @@
+#include "support/fake_viewport.h"
+#include "support/mesh_helpers.h"
+#include "tools/polygon_tools.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessel::testing {
+
+using Ids = std::vector<std::int64_t>;
+using Change = Editor::SelectionChange;
+using ::testing::ElementsAre;
+
+namespace {
+
+Vector3 gridPoint(int i, int j) { return {i / 4.0f - 0.5f, j / 4.0f - 0.5f, 0}; }
+
+// The largest of |x| and |y| on the screen over every point of every mesh, or infinity when one
+// lies off the screen or before the near plane.
+float screenExtent(FakeEditor& editor, const Viewport& view) {
+    float extent = 0;
+    for (const MeshPtr& mesh : editor.controller.meshes()) {
+        const Matrix m = view.viewProjection() * mesh->matrix();
+        for (const Vector3& p : mesh->model()->layer()->positions) {
+            const Vector4 clip = m * Vector4(p, 1);
+            const Vector3 d = clip.dehomogenized();
+            if (!(clip.w() > 0 && d.z >= 0 && std::abs(d.x) <= 1 && std::abs(d.y) <= 1)) {
+                return INFINITY;
+            }
+            extent = std::max({extent, std::abs(d.x), std::abs(d.y)});
+        }
+    }
+    return extent;
+}
+
+} // namespace
+
+TEST(ViewCommandsTest, FrameAllShowsEveryPointFillingEachViewportWhateverItsShapeAndTurn) {
+    for (const float aspect : {0.4f, 1.0f, 2.5f}) {
+        FakeEditor editor(aspect);
+        Editor& c = editor.controller;
+        editor.cube()->localMatrix = Matrix::translation({1.5f, 0.5f, -2});
+        for (int i = 0; i < 4; ++i) {
+            FakeViewport& view = editor.views[static_cast<size_t>(i)];
+            c.beginNavigation(view);
+            c.orbit(view, {0.3f * static_cast<float>(i), -0.2f * static_cast<float>(i)});
+            c.perform(Command::FrameAll, view);
+            const float extent = screenExtent(editor, view);
+            // The box's corners fill the view to 0.9; turned, the meshes fill less of it.
+            EXPECT_LE(extent, 0.9f + 1e-4f) << aspect << " " << i;
+            EXPECT_GT(extent, i == 0 ? 0.85f : 0.4f) << aspect << " " << i;
+        }
+    }
+}
+
+TEST(ViewCommandsTest, NavigationRedrawsOnceWithoutEvaluatingThePreviewAgain) {
+    FakeEditor editor;
+    Editor& c = editor.controller;
+    editor.pick(Editor::Mode::Polygon, 0);
+    FakeViewport& view = editor.views[1];
+    view.press(gridPoint(1, 1) + Vector3{0.05f, 0.02f, 0});
+    view.dragTo(0.3f, 0.3f);
+    const LayerPtr shown = editor.grid().layer();
+    int redraws = 0;
+    c.needsDisplay.connect([&redraws] { ++redraws; });
+    c.beginNavigation(view);
+    c.orbit(view, {0.2f, 0.1f});
+    c.pan(view, {0.5f, 0.5f}, {0.6f, 0.4f});
+    c.zoom(view, {0.3f, 0.7f}, 2);
+    c.perform(Command::ViewTop, view);
+    c.perform(Command::FrameSelected, view);
+    EXPECT_EQ(redraws, 5);
+    EXPECT_EQ(editor.grid().shownLayer(), shown);
+    // Reset cameras puts every camera back where the editor started it.
+    c.perform(Command::ResetCameras, view);
+    EXPECT_EQ(c.cameras()[1]->localMatrix, Matrix::translation({0, 0, 2.5f}));
+}
+
+TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEitherDirection) {
+    FakeEditor editor;
+    FakeViewport& view = editor.views[1];
+    Ids& selection = editor.controller.selectedPointsIds();
+    const auto rectangle = [&](Vector3 from, Vector3 to, Change change) {
+        view.press(from, change);
+        view.dragTo(to);
+        view.release();
+    };
+    view.click(view.normalizedOf(gridPoint(0, 0)).x, view.normalizedOf(gridPoint(0, 0)).y);
+    EXPECT_EQ(selection, Ids{0});
+    const std::vector<Vector3> start = editor.grid().committed()->positions;
+    // Around points 12, 13, 17, 18, dragged toward the lower left.
+    rectangle({0.35f, 0.35f, 0}, {-0.1f, -0.1f, 0}, Change::Add);
+    EXPECT_EQ(selection, (Ids{0, 12, 13, 17, 18}));
+    view.press(gridPoint(4, 4), Change::Add);
+    view.release();
+    EXPECT_EQ(selection, (Ids{0, 12, 13, 17, 18, 24}));
+    // Around 13 and 18, dragged toward the upper right; then point 0 clicked away.
+    rectangle({0.1f, -0.1f, 0}, {0.35f, 0.35f, 0}, Change::Remove);
+    EXPECT_EQ(selection, (Ids{0, 12, 17, 24}));
+    view.press(gridPoint(0, 0), Change::Remove);
+    view.dragTo(0.9f, 0.9f);
+    view.release();
+    EXPECT_EQ(selection, (Ids{12, 17, 24}));
+    // None of these gestures reached "Move": nothing moved, nothing was committed.
+    EXPECT_EQ(editor.grid().committed()->positions, start);
+    EXPECT_EQ(editor.grid().layer()->positions, start);
+}
+
+TEST(ViewCommandsTest, SelectAllNoneAndInvertActOnPointsOrFacesOfTheMode) {
+    FakeEditor editor;
+    Editor& c = editor.controller;
+    Viewport& view = editor.views[0];
+    c.selectedPointsIds() = {3, 99, 7};
+    c.perform(Command::InvertSelection, view);
+    EXPECT_EQ(c.selectedPointsIds().size(), 23u);
+    EXPECT_EQ(c.selectionStatus(), "23 of 25 points selected");
+    c.perform(Command::SelectAll, view);
+    EXPECT_EQ(c.selectedPointsIds().size(), 25u);
+    c.perform(Command::SelectNone, view);
+    EXPECT_TRUE(c.selectedPointsIds().empty());
+
+    editor.pick(Editor::Mode::Polygon, 0);
+    c.perform(Command::SelectAll, view);
+    EXPECT_EQ(c.selectedFacesIds().size(), 32u);
+    EXPECT_TRUE(c.selectedPointsIds().empty());
+    c.selectedFacesIds() = {0, 5};
+    c.perform(Command::InvertSelection, view);
+    EXPECT_EQ(c.selectedFacesIds().size(), 30u);
+    EXPECT_EQ(c.selectionStatus(), "30 of 32 faces selected");
+}
+
+TEST(ViewCommandsTest, ShiftClickAddsFacesForToolsThatActOnSeveralAndOnlyForThose) {
+    // Inside faces 0 and 4 (the lower triangles of cells 0 and 2).
+    const Vector3 inFace0{-0.45f, -0.48f, 0}, inFace4{0.2f, -0.48f, 0};
+    struct Case {
+        int tool;
+        size_t selected, triangles;
+    };
+    // Face 0 is clicked with "Move", then face 4 Shift+clicked with the tool: "Delete" removes
+    // both, "Extrude" pulls out both (six sides each), "Subdivide" takes the Shift+click as a
+    // click and splits face 4 alone.
+    for (const Case& tool : {Case{5, 0, 30}, Case{3, 2, 44}, Case{4, 1, 34}}) {
+        SCOPED_TRACE(tool.tool);
+        FakeEditor editor;
+        FakeViewport& view = editor.views[1];
+        editor.pick(Editor::Mode::Polygon, 0);
+        view.press(inFace0);
+        view.release();
+        editor.controller.toolSelected(tool.tool);
+        view.press(inFace4, Change::Add);
+        view.dragTo(0.9f, 0.9f);
+        view.release();
+        EXPECT_EQ(editor.controller.selectedFacesIds().size(), tool.selected);
+        EXPECT_EQ(editor.grid().committed()->triangles.size(), tool.triangles);
+    }
+}
+
+TEST(ViewCommandsTest, StatusNamesTheMeshItsCountsTheSelectionAndTheToolsHint) {
+    FakeEditor editor;
+    Editor& c = editor.controller;
+    EXPECT_EQ(c.meshStatus(), "Quad: 25 points, 32 triangles");
+    EXPECT_EQ(c.selectionStatus(), "0 of 25 points selected");
+    EXPECT_THAT(std::string(c.toolHint()), ::testing::HasSubstr("rectangle"));
+    editor.views[1].press(gridPoint(1, 1));
+    EXPECT_EQ(c.selectionStatus(), "1 of 25 points selected");
+    editor.views[1].release();
+    // The counts are those of what the viewports show: here the preview of one more level.
+    editor.pick(Editor::Mode::Mesh, 1);
+    EXPECT_EQ(c.meshStatus(), "Quad: 57 points, 96 triangles");
+    EXPECT_EQ(c.selectionStatus(), "");
+    c.apply();
+    EXPECT_EQ(c.meshStatus(), "Quad: 153 points, 288 triangles");
+    editor.window.setSelectedNode(editor.cube());
+    EXPECT_THAT(c.meshStatus(), ::testing::StartsWith("Cube: "));
+    editor.window.setSelectedNode(nullptr);
+    EXPECT_EQ(c.meshStatus(), "No mesh selected");
+}
+
+} // namespace tessel::testing
