@@ -1,6 +1,7 @@
 #include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
+#include "support/step_history.h"
 
 #include <gtest/gtest.h>
 
@@ -34,11 +35,13 @@ bool framesAreSound(FakeEditor& editor) {
 
 // Sessions from fixed seeds, driven as the window drives the editor: gestures anywhere (tool,
 // adding and removing selections, navigation, releases without a press), keys, commands, picks
-// (also of tags no picker offers), Apply, stale selections, the scene panel's actions.
+// (also of tags no picker offers), Apply, stale selections, the scene panel's actions, undo and
+// redo (also in the middle of a gesture).
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
     for (unsigned seed = 1; seed <= 100; ++seed) {
         FakeEditor editor;
         SceneOutline outline(editor.window);
+        StepHistory history(editor.window);
         Editor& c = editor.controller;
         std::mt19937 random(seed);
         const auto pick = [&](int n) {
@@ -50,8 +53,16 @@ TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
         FakeViewport* held = nullptr;
         for (int event = 0; event < 300; ++event) {
             FakeViewport& view = held ? *held : editor.views[pick(4)];
-            const int kind = pick(19);
-            if (kind >= 16) {
+            const int kind = pick(21);
+            if (kind == 19) {
+                if (history.canUndo()) {
+                    history.undo();
+                }
+            } else if (kind == 20) {
+                if (history.canRedo()) {
+                    history.redo();
+                }
+            } else if (kind >= 16) {
                 // Navigation and commands may come in the middle of a held gesture.
                 if (kind == 16) {
                     c.beginNavigation(view);

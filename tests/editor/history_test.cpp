@@ -3,6 +3,7 @@
 #include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
+#include "support/step_history.h"
 
 #include <gmock/gmock.h>
 
@@ -14,28 +15,6 @@ namespace {
 using Mode = Editor::Mode;
 using ::testing::ElementsAre;
 
-struct History {
-    explicit History(Document& document) {
-        document.stepRecorded.connect([this](const StepPtr& step) {
-            steps.resize(done);
-            steps.push_back(step);
-            ++done;
-        });
-    }
-    void undo() { steps.at(--done)->undo(); }
-    void redo() { steps.at(done++)->redo(); }
-    std::vector<std::string> names() const {
-        std::vector<std::string> names;
-        for (const StepPtr& step : steps) {
-            names.push_back(step->name());
-        }
-        return names;
-    }
-
-    std::vector<StepPtr> steps;
-    size_t done = 0;
-};
-
 struct State {
     Layer layer;
     std::vector<std::int64_t> points;
@@ -44,7 +23,7 @@ struct State {
 
 TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     FakeEditor editor;
-    History history(editor.window);
+    StepHistory history(editor.window);
     Editor& c = editor.controller;
     FakeViewport& view = editor.views[0];
     // The state each commit found and the one it left.
@@ -106,7 +85,7 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
 
 TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues) {
     FakeEditor editor;
-    History history(editor.window);
+    StepHistory history(editor.window);
     SceneOutline outline(editor.window);
     const MeshPtr quad = editor.quad();
     const MeshPtr cube = editor.cube();

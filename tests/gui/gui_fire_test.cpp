@@ -14,6 +14,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -187,7 +188,7 @@ private:
             Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left, Qt::Key_Right,    Qt::Key_Return,
             Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Tab,  Qt::Key_PageDown, Qt::Key_End,
             Qt::Key_Home,   Qt::Key_Space,  Qt::Key_A,    Qt::Key_I,        Qt::Key_1,
-            Qt::Key_3,      Qt::Key_7,      Qt::Key_F};
+            Qt::Key_3,      Qt::Key_7,      Qt::Key_F,    Qt::Key_Z,        Qt::Key_Y};
         if (pick(2) == 0) {
             const char* text = texts[pick(std::size(texts))];
             QTest::keyClicks(target, QString::fromUtf8(text));
@@ -409,6 +410,15 @@ void GuiFireTest::randomEventsLeaveTheWindowDrawingAndItsMeshesWellFormed() {
     window.resize(900, 600);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // The dialogs events open (a file chooser, a question) are cancelled, as a user may.
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    });
+    cancel.start(20);
 
     Fire fire(window, seed);
     const std::optional<std::string> fault = fire.run(events);
