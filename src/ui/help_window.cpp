@@ -31,7 +31,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->setWordWrap(true);
+    table->setWordWrap(false);
     int row = 0;
     for (const Binding& binding : kBindings) {
         table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(triggerText(binding))));
@@ -40,9 +40,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     }
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    table->resizeRowsToContents();
     layout->addWidget(table);
-    resize(760, 640);
+    resize(960, 680);
 }
 
 } // namespace tessel

@@ -119,6 +119,9 @@ void MainWindow::buildStatusBar() {
     m_frameLabel = new QLabel(bar);
     m_frameLabel->setObjectName("frameTime");
     m_frameLabel->hide();
+    for (QLabel* label : {m_hintLabel, m_meshLabel, m_selectionLabel, m_frameLabel}) {
+        label->setContentsMargins(6, 0, 6, 0);
+    }
     // Messages take the place of the hint for a few seconds; the counts stay.
     bar->addWidget(m_hintLabel, 1);
     bar->addPermanentWidget(m_selectionLabel);

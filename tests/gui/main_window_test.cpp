@@ -518,7 +518,7 @@ void MainWindowTest::viewKeysCornerMenuShortcutsAndHelpRunFromTheTable() {
     auto* table = m_window->findChild<QTableWidget*>("bindingsTable");
     QVERIFY(table != nullptr && table->isVisible());
     QCOMPARE(table->rowCount(), static_cast<int>(std::size(kBindings)));
-    QCOMPARE(table->item(1, 0)->text(), QString("Shift + left drag or click"));
+    QCOMPARE(table->item(1, 0)->text(), QString("Shift + left click or drag"));
 }
 
 void MainWindowTest::statusBarFollowsTheSelectionTheToolAndTheFrames() {
