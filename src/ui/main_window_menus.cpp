@@ -47,7 +47,9 @@ QMenu* MainWindow::menuNamed(const QString& title) {
             return action->menu();
         }
     }
-    return menuBar()->addMenu("&" + title);
+    QMenu* menu = menuBar()->addMenu("&" + title);
+    menu->setObjectName(title.toLower() + "Menu");
+    return menu;
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, Command command) {
