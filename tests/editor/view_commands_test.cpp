@@ -53,6 +53,9 @@ TEST(ViewCommandsTest, FrameAllShowsEveryPointFillingEachViewportWhateverItsShap
             EXPECT_LE(extent, 0.9f + 1e-4f) << aspect << " " << i;
             EXPECT_GT(extent, i == 0 ? 0.85f : 0.4f) << aspect << " " << i;
         }
+        // A wheel turn elsewhere leaves the recent view (a tool may be dragging in it).
+        c.zoom(editor.views[0], {0.5f, 0.5f}, 1);
+        EXPECT_EQ(&c.recentView(), &editor.views[3]);
         c.perform(Command::ResetCameras, editor.views[0]);
         EXPECT_EQ(c.cameras()[1]->localMatrix, Matrix::translation({0, 0, 2.5f}));
     }
