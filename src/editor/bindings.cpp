@@ -55,8 +55,14 @@ std::string triggerText(const Binding& binding) {
         text += std::string("Alt") + join;
     }
     const bool first = text.empty();
+    if (first && binding.trigger == Trigger::LeftDrag) {
+        text += "Plain ";
+    }
     switch (binding.trigger) {
-    case Trigger::LeftDrag: text += first ? "Left drag or click" : "left drag or click"; break;
+    case Trigger::LeftDrag:
+        // Orbiting needs a drag; the tool and the selections take clicks too.
+        text += binding.command == Command::Orbit ? "left drag" : "left click or drag";
+        break;
     case Trigger::RightDrag: text += first ? "Right drag" : "right drag"; break;
     case Trigger::MiddleDrag: text += first ? "Middle drag" : "middle drag"; break;
     case Trigger::Wheel: text += first ? "Wheel" : "wheel"; break;

@@ -51,8 +51,8 @@ struct Binding {
 // clang-format off
 inline constexpr Binding kBindings[] = {
     {Trigger::LeftDrag, NoModifier, "", Command::ToolGesture, "Use the current tool (the status bar says how)"},
-    {Trigger::LeftDrag, Shift, "", Command::AddToSelection, "Vertex mode: add the points clicked or inside the rectangle; Polygon Move, Scale, Extrude, Delete: add the face clicked"},
-    {Trigger::LeftDrag, Ctrl, "", Command::RemoveFromSelection, "Vertex mode: remove the points clicked or inside the rectangle"},
+    {Trigger::LeftDrag, Shift, "", Command::AddToSelection, "Add to the selection: Vertex mode, the points clicked or in the rectangle; Polygon Move, Scale, Extrude, Delete, the face clicked"},
+    {Trigger::LeftDrag, Ctrl, "", Command::RemoveFromSelection, "Remove from the selection (Vertex mode): the points clicked or in the rectangle"},
     {Trigger::RightDrag, NoModifier, "", Command::Orbit, "Orbit around the selected mesh (or the scene)"},
     {Trigger::LeftDrag, Alt, "", Command::Orbit, "Orbit around the selected mesh (or the scene)"},
     {Trigger::MiddleDrag, NoModifier, "", Command::Pan, "Pan: what is under the pointer follows it"},
@@ -90,7 +90,7 @@ const Binding* keyBindingOf(Command command);
 // The name a menu gives a command that takes no pointer ("Front", "Frame All"); empty for the
 // gestures and the camera keys.
 std::string_view commandName(Command command);
-// How Help names a binding's trigger: "Ctrl+Shift+A", "Shift + left drag", "Wheel".
+// How Help names a binding's trigger: "Ctrl+Shift+A", "Shift + left click or drag", "Wheel".
 std::string triggerText(const Binding& binding);
 
 } // namespace tessel

@@ -101,8 +101,8 @@ public:
     void key(const std::optional<std::string>& characters);
 
     // --- Navigation: each changes only the view's camera (no preview goes stale) ---
-    // A navigation gesture starts in `view`: it becomes the recent view, and the pivot (the
-    // centre of the selected mesh, or of the scene) is fixed for the gesture.
+    // A navigation gesture starts in `view`: it becomes the recent view (as a press makes it),
+    // and the pivot (the centre of the selected mesh, or of the scene) is fixed for the gesture.
     void beginNavigation(Viewport& view);
     // Orbits the camera about the pivot: a drag across the whole width (2 device units) turns
     // it half a turn about the vertical, a drag up or down tilts it likewise.
@@ -158,6 +158,8 @@ private:
     BeforeCommit beforeCommit() const;
     // Records the edit when the selected mesh's committed layer changed since `before`.
     void recordCommit(BeforeCommit before);
+    // Makes `view` the recent view; the options control shows its options.
+    void makeRecent(Viewport& view);
     void selectAll();
     void invertSelection();
     void lookAlong(Viewport& view, const Vector3& direction, const Vector3& up);

@@ -54,17 +54,21 @@ std::vector<std::int64_t> sortedUnique(std::vector<std::int64_t> ids) {
 
 } // namespace
 
-void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
-    view.pressPosition = position;
-    view.pointerPosition = position;
-    selectionChange_ = SelectionChange::Replace;
-    // The options control follows the clicked viewport.
+void Editor::makeRecent(Viewport& view) {
+    // The options control follows the viewport worked in last.
     const std::array<bool, 3> options{view.renderPoints, view.renderLines, view.renderFilled};
     if (options != renderingOptionsControl_) {
         renderingOptionsControl_ = options;
         pickersChanged.emit();
     }
     setRecentView(view);
+}
+
+void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
+    view.pressPosition = position;
+    view.pointerPosition = position;
+    selectionChange_ = SelectionChange::Replace;
+    makeRecent(view);
 
     // Hold the tool: a handler may replace it while it still runs.
     const OperationPtr current = tool_;

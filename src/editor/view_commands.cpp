@@ -61,7 +61,7 @@ Vector3 Editor::pivot() const {
 }
 
 void Editor::beginNavigation(Viewport& view) {
-    setRecentView(view);
+    makeRecent(view);
     navigationPivot_ = pivot();
 }
 
@@ -80,7 +80,7 @@ void Editor::pan(Viewport& view, Vec2 from, Vec2 to) {
 }
 
 void Editor::zoom(Viewport& view, Vec2 at, float steps) {
-    setRecentView(view);
+    // A wheel turn is no click: the recent view stays, also for a tool dragging in another one.
     const Vec2 p = device(at);
     tessel::zoom(*view.camera, view.aspectRatio, pivot(), p.x, p.y, std::pow(0.85f, steps));
     needsDisplay.emit();

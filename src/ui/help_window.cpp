@@ -51,16 +51,15 @@ HelpWindow::HelpWindow(const QMenuBar* menus, QWidget* parent) : QDialog(parent)
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->setWordWrap(true);
+    table->setWordWrap(false);
     for (int row = 0; row < rows.size(); ++row) {
         table->setItem(row, 0, new QTableWidgetItem(rows[row].first));
         table->setItem(row, 1, new QTableWidgetItem(rows[row].second));
     }
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    table->resizeRowsToContents();
     layout->addWidget(table);
-    resize(760, 640);
+    resize(960, 680);
 }
 
 } // namespace tessel

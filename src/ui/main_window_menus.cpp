@@ -47,7 +47,9 @@ QMenu* MainWindow::menuNamed(const QString& title) {
             return action->menu();
         }
     }
-    return menuBar()->addMenu("&" + title);
+    QMenu* menu = menuBar()->addMenu("&" + title);
+    menu->setObjectName(title.toLower() + "Menu");
+    return menu;
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, Command command) {
@@ -119,6 +121,9 @@ void MainWindow::buildStatusBar() {
     m_frameLabel = new QLabel(bar);
     m_frameLabel->setObjectName("frameTime");
     m_frameLabel->hide();
+    for (QLabel* label : {m_hintLabel, m_meshLabel, m_selectionLabel, m_frameLabel}) {
+        label->setContentsMargins(6, 0, 6, 0);
+    }
     // Messages take the place of the hint for a few seconds; the counts stay.
     bar->addWidget(m_hintLabel, 1);
     bar->addPermanentWidget(m_selectionLabel);

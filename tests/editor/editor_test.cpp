@@ -4,7 +4,6 @@
 #include "support/mesh_helpers.h"
 #include "tools/mesh_tools.h"
 #include "tools/polygon_tools.h"
-#include "tools/tool_table.h"
 
 #include <gmock/gmock.h>
 
@@ -12,20 +11,9 @@ namespace tessel::testing {
 
 using Mode = Editor::Mode;
 
-TEST(EditorTest, PickersListEachModesToolsAndAlwaysShowAValidOne) {
+TEST(EditorTest, PickersAlwaysShowAValidToolOfTheMode) {
     FakeEditor editor;
     Editor& c = editor.controller;
-    std::vector<std::string> rows;
-    for (const ModeEntry& mode : kModes) {
-        for (const ToolEntry& tool : mode.tools) {
-            rows.push_back(std::string(mode.name) + "/" + std::string(tool.name) +
-                           (tool.appliable ? "*" : ""));
-        }
-    }
-    EXPECT_THAT(rows, ::testing::ElementsAre("Vertex/Move", "Vertex/Weld", "Polygon/Move",
-                                             "Polygon/Scale", "Polygon/Plane cut*",
-                                             "Polygon/Extrude", "Polygon/Subdivide",
-                                             "Polygon/Delete", "Mesh/Move", "Mesh/Subdivide*"));
     EXPECT_TRUE(c.canApply());
 
     // Another mesh keeps mode and tool (built anew) but no selection; a new mode shows tool 0.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace tessel::testing {
 
@@ -52,30 +53,12 @@ TEST(ViewCommandsTest, FrameAllShowsEveryPointFillingEachViewportWhateverItsShap
             EXPECT_LE(extent, 0.9f + 1e-4f) << aspect << " " << i;
             EXPECT_GT(extent, i == 0 ? 0.85f : 0.4f) << aspect << " " << i;
         }
+        // A wheel turn elsewhere leaves the recent view (a tool may be dragging in it).
+        c.zoom(editor.views[0], {0.5f, 0.5f}, 1);
+        EXPECT_EQ(&c.recentView(), &editor.views[3]);
+        c.perform(Command::ResetCameras, editor.views[0]);
+        EXPECT_EQ(c.cameras()[1]->localMatrix, Matrix::translation({0, 0, 2.5f}));
     }
-}
-
-TEST(ViewCommandsTest, NavigationRedrawsOnceWithoutEvaluatingThePreviewAgain) {
-    FakeEditor editor;
-    Editor& c = editor.controller;
-    editor.pick(Editor::Mode::Polygon, 0);
-    FakeViewport& view = editor.views[1];
-    view.press(gridPoint(1, 1) + Vector3{0.05f, 0.02f, 0});
-    view.dragTo(0.3f, 0.3f);
-    const LayerPtr shown = editor.grid().layer();
-    int redraws = 0;
-    c.needsDisplay.connect([&redraws] { ++redraws; });
-    c.beginNavigation(view);
-    c.orbit(view, {0.2f, 0.1f});
-    c.pan(view, {0.5f, 0.5f}, {0.6f, 0.4f});
-    c.zoom(view, {0.3f, 0.7f}, 2);
-    c.perform(Command::ViewTop, view);
-    c.perform(Command::FrameSelected, view);
-    EXPECT_EQ(redraws, 5);
-    EXPECT_EQ(editor.grid().shownLayer(), shown);
-    // Reset cameras puts every camera back where the editor started it.
-    c.perform(Command::ResetCameras, view);
-    EXPECT_EQ(c.cameras()[1]->localMatrix, Matrix::translation({0, 0, 2.5f}));
 }
 
 TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEitherDirection) {
@@ -108,72 +91,48 @@ TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEithe
     EXPECT_EQ(editor.grid().layer()->positions, start);
 }
 
-TEST(ViewCommandsTest, SelectAllNoneAndInvertActOnPointsOrFacesOfTheMode) {
-    FakeEditor editor;
-    Editor& c = editor.controller;
-    Viewport& view = editor.views[0];
-    c.selectedPointsIds() = {3, 99, 7};
-    c.perform(Command::InvertSelection, view);
-    EXPECT_EQ(c.selectedPointsIds().size(), 23u);
-    EXPECT_EQ(c.selectionStatus(), "23 of 25 points selected");
-    c.perform(Command::SelectAll, view);
-    EXPECT_EQ(c.selectedPointsIds().size(), 25u);
-    c.perform(Command::SelectNone, view);
-    EXPECT_TRUE(c.selectedPointsIds().empty());
-
-    editor.pick(Editor::Mode::Polygon, 0);
-    c.perform(Command::SelectAll, view);
-    EXPECT_EQ(c.selectedFacesIds().size(), 32u);
-    EXPECT_TRUE(c.selectedPointsIds().empty());
-    c.selectedFacesIds() = {0, 5};
-    c.perform(Command::InvertSelection, view);
-    EXPECT_EQ(c.selectedFacesIds().size(), 30u);
-    EXPECT_EQ(c.selectionStatus(), "30 of 32 faces selected");
-}
-
 TEST(ViewCommandsTest, ShiftClickAddsFacesForToolsThatActOnSeveralAndOnlyForThose) {
-    // Inside faces 0 and 4 (the lower triangles of cells 0 and 2).
-    const Vector3 inFace0{-0.45f, -0.48f, 0}, inFace4{0.2f, -0.48f, 0};
-    struct Case {
-        int tool;
-        size_t selected, triangles;
-    };
-    // Face 0 is clicked with "Move", then face 4 Shift+clicked with the tool: "Delete" removes
-    // both, "Extrude" pulls out both (six sides each), "Subdivide" takes the Shift+click as a
-    // click and splits face 4 alone.
-    for (const Case& tool : {Case{5, 0, 30}, Case{3, 2, 44}, Case{4, 1, 34}}) {
-        SCOPED_TRACE(tool.tool);
+    // Face 0 clicked with "Move", then face 4 Shift+clicked and dragged with the tool: "Delete"
+    // removes both, "Extrude" pulls out both (six sides each), "Subdivide" takes the Shift+click
+    // as a click and splits face 4 alone.
+    for (const auto& [tool, selected, triangles] :
+         {std::tuple{5, 0u, 30u}, {3, 2u, 44u}, {4, 1u, 34u}}) {
         FakeEditor editor;
         FakeViewport& view = editor.views[1];
         editor.pick(Editor::Mode::Polygon, 0);
-        view.press(inFace0);
-        view.release();
-        editor.controller.toolSelected(tool.tool);
-        view.press(inFace4, Change::Add);
+        view.click(view.normalizedOf({-0.45f, -0.48f, 0}).x,
+                   view.normalizedOf({-0.45f, -0.48f, 0}).y);
+        editor.controller.toolSelected(tool);
+        view.press({0.2f, -0.48f, 0}, Change::Add);
         view.dragTo(0.9f, 0.9f);
         view.release();
-        EXPECT_EQ(editor.controller.selectedFacesIds().size(), tool.selected);
-        EXPECT_EQ(editor.grid().committed()->triangles.size(), tool.triangles);
+        EXPECT_EQ(editor.controller.selectedFacesIds().size(), selected) << tool;
+        EXPECT_EQ(editor.grid().committed()->triangles.size(), triangles) << tool;
     }
 }
 
-TEST(ViewCommandsTest, StatusNamesTheMeshItsCountsTheSelectionAndTheToolsHint) {
+TEST(ViewCommandsTest, SelectionCommandsAndStatusCountPointsOrFacesOfTheMode) {
     FakeEditor editor;
     Editor& c = editor.controller;
+    Viewport& view = editor.views[0];
     EXPECT_EQ(c.meshStatus(), "Quad: 25 points, 32 triangles");
-    EXPECT_EQ(c.selectionStatus(), "0 of 25 points selected");
     EXPECT_THAT(std::string(c.toolHint()), ::testing::HasSubstr("rectangle"));
-    editor.views[1].press(gridPoint(1, 1));
-    EXPECT_EQ(c.selectionStatus(), "1 of 25 points selected");
-    editor.views[1].release();
-    // The counts are those of what the viewports show: here the preview of one more level.
+    // Invert drops the ids that name no point.
+    c.selectedPointsIds() = {3, 99, 7};
+    c.perform(Command::InvertSelection, view);
+    EXPECT_EQ(c.selectionStatus(), "23 of 25 points selected");
+    c.perform(Command::SelectAll, view);
+    EXPECT_EQ(c.selectionStatus(), "25 of 25 points selected");
+    c.perform(Command::SelectNone, view);
+    EXPECT_EQ(c.selectionStatus(), "0 of 25 points selected");
+    editor.pick(Editor::Mode::Polygon, 0);
+    c.selectedFacesIds() = {0, 5};
+    c.perform(Command::InvertSelection, view);
+    EXPECT_EQ(c.selectionStatus(), "30 of 32 faces selected");
+    // The counts are those the viewports show: here the preview of one more level.
     editor.pick(Editor::Mode::Mesh, 1);
     EXPECT_EQ(c.meshStatus(), "Quad: 57 points, 96 triangles");
     EXPECT_EQ(c.selectionStatus(), "");
-    c.apply();
-    EXPECT_EQ(c.meshStatus(), "Quad: 153 points, 288 triangles");
-    editor.window.setSelectedNode(editor.cube());
-    EXPECT_THAT(c.meshStatus(), ::testing::StartsWith("Cube: "));
     editor.window.setSelectedNode(nullptr);
     EXPECT_EQ(c.meshStatus(), "No mesh selected");
 }

@@ -183,12 +183,12 @@ private:
 
     std::string key(QWidget* target) {
         static const char* const texts[] = {"a", "d", "s", "w", "q", "e", "z", "x", "c",
-                                            "v", "A", "Q", "1", "3", "7", "f", " ", "-"};
+                                            "v", "A", "Q", "1", "7", "f", " ", "-"};
         static const Qt::Key keys[] = {
             Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left, Qt::Key_Right,    Qt::Key_Return,
             Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Tab,  Qt::Key_PageDown, Qt::Key_End,
-            Qt::Key_Home,   Qt::Key_Space,  Qt::Key_A,    Qt::Key_I,        Qt::Key_1,
-            Qt::Key_3,      Qt::Key_7,      Qt::Key_F,    Qt::Key_Z,        Qt::Key_Y};
+            Qt::Key_Home,   Qt::Key_Space,  Qt::Key_A,    Qt::Key_I,        Qt::Key_3,
+            Qt::Key_Z,      Qt::Key_Y};
         if (pick(2) == 0) {
             const char* text = texts[pick(std::size(texts))];
             QTest::keyClicks(target, QString::fromUtf8(text));
@@ -197,8 +197,7 @@ private:
         const Qt::Key k = keys[pick(std::size(keys))];
         const Qt::KeyboardModifiers held = modifiers();
         QTest::keyClick(target, k, held);
-        return "key " + std::to_string(static_cast<int>(k)) + " with " +
-               std::to_string(held.toInt());
+        return "key " + std::to_string(k) + " with " + std::to_string(held.toInt());
     }
 
     std::string fireOne() {
@@ -253,8 +252,7 @@ private:
                 held_ = view;
                 heldAt_ = at;
                 return name + " press " + std::to_string(heldButton_) + " with " +
-                       std::to_string(held.toInt()) + " at " + std::to_string(at.x()) + "," +
-                       std::to_string(at.y());
+                       std::to_string(held.toInt()) + " at " + std::to_string(at.x());
             }
             if (kind < 6) {
                 // A release with no press before it, or a wheel turn.
