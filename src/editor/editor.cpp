@@ -70,8 +70,8 @@ Editor::~Editor() {
     if (selectionConnection_ != 0) {
         owner_.selectedNodeChanged.disconnect(selectionConnection_);
     }
-    // Installed previews capture their tools, and tools refer to this controller: drop them
-    // all so nothing left in the scene can call back into a dead controller.
+    // Installed previews capture their tools, and tools refer to this editor: drop them
+    // all so nothing left in the scene can call back into a dead editor.
     const ScenePtr& currentScene = owner_.scene();
     if (currentScene && !currentScene->nodes().empty()) {
         for (const MeshPtr& mesh : currentScene->meshes()) {

@@ -22,7 +22,7 @@
 
 namespace tessel {
 
-// The controller of the editing area: modes and tools, the four cameras and viewports, the
+// The editor of the editing area: modes and tools, the four cameras and viewports, the
 // active tool, the point and face selections, and the input handlers. It is the context of the
 // tools it makes.
 class Editor final : public ToolContext {

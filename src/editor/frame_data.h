@@ -35,7 +35,7 @@ struct DrawItem {
 // The four viewports show the same layers from different cameras, so the index lists of a layer
 // are built once per frame and handed to every viewport that draws it in
 // that frame. A frame ends, and everything built is forgotten, when
-//   - invalidate() runs (the controller calls it whenever it asks for a repaint, which every
+//   - invalidate() runs (the editor calls it whenever it asks for a repaint, which every
 //     event that changes the scene, a selection or a preview does), or
 //   - a viewport prepares a second time without one (a repaint of its own: a resize or an
 //     expose), so that whatever changed since is read again.

@@ -51,7 +51,7 @@ public:
     // selected) leaves the selection as it is.
     void outlineSelectionChanged(const NodePtr& node);
 
-    // The sub-panels, bound to this controller's mesh for the panel's whole life. A change of
+    // The sub-panels, bound to the selected mesh for the panel's whole life. A change of
     // the grid's rows or columns writes the selected node again, so everything that follows the
     // selection (the editor's tool, the viewports) picks up the regenerated grid.
     GridSizePanel gridSizePanel;

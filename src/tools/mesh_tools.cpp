@@ -14,7 +14,7 @@ std::shared_ptr<MeshTranslation> MeshTranslation::make(ToolContext& context) {
 }
 
 void MeshTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
-    // Selecting below makes the controller replace its tool; this one must see the press out.
+    // Selecting below makes the editor replace its tool; this one must see the press out.
     const std::shared_ptr<MeshTranslation> self = shared_from_this();
 
     const auto hit = nearestMesh(context_.meshes(), devicePosition(view.pointerPosition), view);

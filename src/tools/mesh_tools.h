@@ -13,7 +13,7 @@ namespace tessel {
 // follows the pointer at its own depth; the release commits and removes the preview. The
 // node's own matrix is not touched.
 //
-// Selecting a mesh makes the controller build a new tool; the gesture stays with the preview
+// Selecting a mesh makes the editor build a new tool; the gesture stays with the preview
 // this tool installed, which keeps the tool alive until the release removes it.
 class MeshTranslation final : public Operation,
                               public Modifier,

@@ -42,23 +42,23 @@ MainWindow::MainWindow(QWidget* parent)
             static_cast<int>(tag));
     }
 
-    // Only user actions reach the controller: the refreshes below block the widgets' signals.
+    // Only user actions reach the editor: the refreshes below block the widgets' signals.
     connect(m_ui->modeButton, &QComboBox::activated, this, [this](int index) {
-        m_detail.modeSelected(m_ui->modeButton->itemData(index).toInt());
+        m_editor.modeSelected(m_ui->modeButton->itemData(index).toInt());
         refreshPickers();
         updateViewports();
     });
     connect(m_ui->toolButton, &QComboBox::activated, this, [this](int index) {
-        m_detail.toolSelected(m_ui->toolButton->itemData(index).toInt());
+        m_editor.toolSelected(m_ui->toolButton->itemData(index).toInt());
         refreshPickers();
         updateViewports();
     });
     connect(m_ui->applyButton, &QPushButton::clicked, this, [this] {
-        m_detail.apply();
+        m_editor.apply();
         updateViewports();
     });
     connect(options, &QButtonGroup::idClicked, this, [this, options](int segment) {
-        m_detail.renderingOptionsControlClicked(segment, options->button(segment)->isChecked());
+        m_editor.renderingOptionsControlClicked(segment, options->button(segment)->isChecked());
         refreshPickers();
         updateViewports();
     });
@@ -69,34 +69,34 @@ MainWindow::MainWindow(QWidget* parent)
         followDivider(m_ui->bottomSplitView, m_ui->topSplitView, index);
     });
 
-    m_needsDisplayConnection = m_detail.needsDisplay.connect([this] { updateViewports(); });
-    m_pickersConnection = m_detail.pickersChanged.connect([this] { refreshPickers(); });
+    m_needsDisplayConnection = m_editor.needsDisplay.connect([this] { updateViewports(); });
+    m_pickersConnection = m_editor.pickersChanged.connect([this] { refreshPickers(); });
     m_refusalConnection =
-        m_detail.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });
-    m_selectionConnection = m_split.selectedNodeChanged.connect(
+        m_editor.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });
+    m_selectionConnection = m_document.selectedNodeChanged.connect(
         [this](const NodePtr&, const NodePtr&) { refreshApplyButton(); });
 
-    m_outline = new OutlinePanel(m_split, m_ui->outlineArea);
+    m_outline = new OutlinePanel(m_document, m_ui->outlineArea);
     auto* outlineLayout = new QVBoxLayout(m_ui->outlineArea);
     outlineLayout->setContentsMargins(0, 0, 0, 0);
     outlineLayout->addWidget(m_outline);
     // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
-    connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_detail.needsDisplay.emit(); });
+    connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_editor.needsDisplay.emit(); });
 
     // Taken from the first user change on: the initial scene is not one.
-    m_stepConnection = m_split.stepRecorded.connect(
+    m_stepConnection = m_document.stepRecorded.connect(
         [this](const StepPtr& step) { m_history.push(new StepCommand(step)); });
-    m_files = new FileMenu(this, m_split, m_history);
+    m_files = new FileMenu(this, m_document, m_history);
     m_files->build(menuBar()->addMenu(tr("&File")));
     connect(m_files, &FileMenu::message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
     buildEditMenu();
     setAcceptDrops(true);
 
-    m_detail.bindViewports({&m_ui->topLeftView->viewport(), &m_ui->topRightView->viewport(),
+    m_editor.bindViewports({&m_ui->topLeftView->viewport(), &m_ui->topRightView->viewport(),
                             &m_ui->bottomLeftView->viewport(), &m_ui->bottomRightView->viewport()});
     for (GLView* view : viewports()) {
-        view->setEditor(&m_detail);
+        view->setEditor(&m_editor);
     }
     refreshPickers();
     buildStatusBar();
@@ -111,15 +111,15 @@ MainWindow::~MainWindow() {
     for (GLView* view : viewports()) {
         view->setEditor(nullptr);
     }
-    // The panel refers to m_split, which members' destruction ends before the child widgets go.
+    // The panel refers to m_document, which members' destruction ends before the child widgets go.
     delete m_outline;
-    m_split.stepRecorded.disconnect(m_stepConnection);
-    m_split.selectedNodeChanged.disconnect(m_selectionConnection);
-    m_detail.editRefused.disconnect(m_refusalConnection);
-    m_detail.pickersChanged.disconnect(m_pickersConnection);
-    m_detail.needsDisplay.disconnect(m_needsDisplayConnection);
-    m_detail.needsDisplay.disconnect(m_statusConnection);
-    m_detail.pickersChanged.disconnect(m_statusPickersConnection);
+    m_document.stepRecorded.disconnect(m_stepConnection);
+    m_document.selectedNodeChanged.disconnect(m_selectionConnection);
+    m_editor.editRefused.disconnect(m_refusalConnection);
+    m_editor.pickersChanged.disconnect(m_pickersConnection);
+    m_editor.needsDisplay.disconnect(m_needsDisplayConnection);
+    m_editor.needsDisplay.disconnect(m_statusConnection);
+    m_editor.pickersChanged.disconnect(m_statusPickersConnection);
 }
 
 std::array<GLView*, 4> MainWindow::viewports() const {
@@ -127,7 +127,7 @@ std::array<GLView*, 4> MainWindow::viewports() const {
 }
 
 void MainWindow::refreshPickers() {
-    const int modeTag = m_detail.modeTag();
+    const int modeTag = m_editor.modeTag();
     {
         const QSignalBlocker blocker(m_ui->modeButton);
         m_ui->modeButton->setCurrentIndex(m_ui->modeButton->findData(modeTag));
@@ -150,18 +150,18 @@ void MainWindow::refreshPickers() {
                     static_cast<int>(tag));
             }
         }
-        m_ui->toolButton->setCurrentIndex(m_ui->toolButton->findData(m_detail.toolTag()));
+        m_ui->toolButton->setCurrentIndex(m_ui->toolButton->findData(m_editor.toolTag()));
     }
     QAbstractButton* buttons[] = {m_ui->pointsButton, m_ui->linesButton, m_ui->filledButton};
     for (int segment = 0; segment < 3; ++segment) {
         const QSignalBlocker blocker(buttons[segment]);
         buttons[segment]->setChecked(
-            m_detail.renderingOptionsControl()[static_cast<size_t>(segment)]);
+            m_editor.renderingOptionsControl()[static_cast<size_t>(segment)]);
     }
     refreshApplyButton();
 }
 
-void MainWindow::refreshApplyButton() { m_ui->applyButton->setEnabled(m_detail.canApply()); }
+void MainWindow::refreshApplyButton() { m_ui->applyButton->setEnabled(m_editor.canApply()); }
 
 void MainWindow::updateViewports() {
     for (GLView* view : viewports()) {

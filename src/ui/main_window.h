@@ -31,7 +31,7 @@ class OutlinePanel;
 // and tool pickers, the apply button and the rendering options, above four viewports in two
 // rows; Edit, View and Help menus; a status bar with the selected mesh's counts, the
 // selection's, what the tool does and messages such as why an edit was refused. It owns the
-// shared editing state and the editor controller, and keeps the toolbar, the status bar and the
+// shared editing state and the editor, and keeps the toolbar, the status bar and the
 // viewports in step with them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -40,8 +40,8 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Document& document() { return m_split; }
-    Editor& editor() { return m_detail; }
+    Document& document() { return m_document; }
+    Editor& editor() { return m_editor; }
     // Top-left, top-right, bottom-left, bottom-right.
     std::array<GLView*, 4> viewports() const;
     // Every recorded change, for undo and redo.
@@ -56,7 +56,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Shows the controller's picker state without sending it back as user actions.
+    // Shows the editor's picker state without sending it back as user actions.
     void refreshPickers();
     void refreshApplyButton();
     void updateViewports();
@@ -78,11 +78,11 @@ private:
     void showFrameTime(GLView* view, double milliseconds);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
-    // The scene panel; a child widget that refers to m_split.
+    // The scene panel; a child widget that refers to m_document.
     OutlinePanel* m_outline = nullptr;
     FileMenu* m_files = nullptr;
-    Document m_split;
-    Editor m_detail{m_split};
+    Document m_document;
+    Editor m_editor{m_document};
     QUndoStack m_history;
     Signal<>::Connection m_needsDisplayConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;

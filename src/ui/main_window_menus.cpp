@@ -64,7 +64,7 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command) {
         }
     }
     connect(action, &QAction::triggered, this,
-            [this, command] { m_detail.perform(command, m_detail.recentView()); });
+            [this, command] { m_editor.perform(command, m_editor.recentView()); });
     return action;
 }
 
@@ -129,8 +129,8 @@ void MainWindow::buildStatusBar() {
     bar->addPermanentWidget(m_selectionLabel);
     bar->addPermanentWidget(m_meshLabel);
     bar->addPermanentWidget(m_frameLabel);
-    m_statusConnection = m_detail.needsDisplay.connect([this] { refreshStatus(); });
-    m_statusPickersConnection = m_detail.pickersChanged.connect([this] { refreshStatus(); });
+    m_statusConnection = m_editor.needsDisplay.connect([this] { refreshStatus(); });
+    m_statusPickersConnection = m_editor.pickersChanged.connect([this] { refreshStatus(); });
     for (GLView* view : viewports()) {
         connect(view, &GLView::framePainted, this,
                 [this, view](double milliseconds) { showFrameTime(view, milliseconds); });
@@ -139,9 +139,9 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::refreshStatus() {
-    m_hintLabel->setText(text(m_detail.toolHint()));
-    m_meshLabel->setText(QString::fromStdString(m_detail.meshStatus()));
-    const std::string selection = m_detail.selectionStatus();
+    m_hintLabel->setText(text(m_editor.toolHint()));
+    m_meshLabel->setText(QString::fromStdString(m_editor.meshStatus()));
+    const std::string selection = m_editor.selectionStatus();
     m_selectionLabel->setText(QString::fromStdString(selection));
     m_selectionLabel->setVisible(!selection.empty());
 }

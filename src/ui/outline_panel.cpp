@@ -19,13 +19,13 @@
 namespace tessel {
 
 OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::OutlinePanel>()), m_controller(owner),
+    : QWidget(parent), m_ui(std::make_unique<Ui::OutlinePanel>()), m_outline(owner),
       m_model(new SceneTreeModel(owner.scene(), this)), m_popover(new QFrame(this, Qt::Popup)),
       m_popoverView(new PlaneCreationView(m_popover)) {
     m_ui->setupUi(this);
     m_ui->outlineView->setModel(m_model);
-    m_ui->planeCreationView->setController(&m_controller.gridSizePanel);
-    m_popoverView->setController(&m_controller.gridSizePanel);
+    m_ui->planeCreationView->setPanel(&m_outline.gridSizePanel);
+    m_popoverView->setPanel(&m_outline.gridSizePanel);
 
     m_popover->setObjectName(QStringLiteral("planeCreationPopover"));
     m_popover->setFrameShape(QFrame::StyledPanel);
@@ -34,7 +34,7 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     popoverLayout->addWidget(m_popoverView);
 
     auto* addMenu = new QMenu(m_ui->addNodeButton);
-    for (const std::string& item : m_controller.addNodeMenuItems) {
+    for (const std::string& item : m_outline.addNodeMenuItems) {
         const QString title = QString::fromStdString(item);
         QAction* action = addMenu->addAction(title);
         connect(action, &QAction::triggered, this, [this, title] { addNode(title); });
@@ -42,17 +42,17 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     m_ui->addNodeButton->setMenu(addMenu);
 
     connect(m_ui->removeNodeButton, &QToolButton::clicked, this,
-            [this] { m_controller.removeNode(); });
+            [this] { m_outline.removeNode(); });
     connect(m_ui->visibilityButton, &QToolButton::toggled, m_ui->selectedObjectContainerView,
             &QWidget::setHidden);
     connect(m_ui->outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &OutlinePanel::outlineSelectionChanged);
     connect(m_ui->slider, &QSlider::sliderPressed, this,
-            [this] { m_controller.materialPanel.beginSlide(); });
+            [this] { m_outline.materialPanel.beginSlide(); });
     connect(m_ui->slider, &QSlider::sliderReleased, this,
-            [this] { m_controller.materialPanel.endSlide(); });
+            [this] { m_outline.materialPanel.endSlide(); });
     connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
-        m_controller.materialPanel.slideAlpha(value, m_ui->slider->maximum());
+        m_outline.materialPanel.slideAlpha(value, m_ui->slider->maximum());
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
         if (!parent.isValid()) {
@@ -66,8 +66,8 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     m_selectionConnection = owner.selectedNodeChanged.connect(
         [this](const NodePtr&, const NodePtr&) { followSelectedNode(); });
     m_popoverConnection =
-        m_controller.planeCreationRequested.connect([this] { m_popoverRequested = true; });
-    m_opacityConnection = m_controller.materialPanel.opacityChanged.connect([this] {
+        m_outline.planeCreationRequested.connect([this] { m_popoverRequested = true; });
+    m_opacityConnection = m_outline.materialPanel.opacityChanged.connect([this] {
         // Also when undo wrote it: the slider shows the value.
         refreshPanels();
         Q_EMIT needsDisplay();
@@ -78,9 +78,9 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
 }
 
 OutlinePanel::~OutlinePanel() {
-    m_controller.materialPanel.opacityChanged.disconnect(m_opacityConnection);
-    m_controller.planeCreationRequested.disconnect(m_popoverConnection);
-    m_controller.owner().selectedNodeChanged.disconnect(m_selectionConnection);
+    m_outline.materialPanel.opacityChanged.disconnect(m_opacityConnection);
+    m_outline.planeCreationRequested.disconnect(m_popoverConnection);
+    m_outline.owner().selectedNodeChanged.disconnect(m_selectionConnection);
 }
 
 QTreeView* OutlinePanel::outlineView() const { return m_ui->outlineView; }
@@ -91,7 +91,7 @@ PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeC
 
 void OutlinePanel::addNode(const QString& title) {
     m_popoverRequested = false;
-    m_controller.addNode(title.toStdString());
+    m_outline.addNode(title.toStdString());
     // Shown once the grid is in place and selected, so the pop-up opens on its counts.
     if (m_popoverRequested) {
         m_popoverRequested = false;
@@ -124,7 +124,7 @@ void OutlinePanel::outlineSelectionChanged() {
     }
     const QModelIndexList rows = m_ui->outlineView->selectionModel()->selectedRows();
     if (!rows.isEmpty()) {
-        m_controller.outlineSelectionChanged(m_model->node(rows.first()));
+        m_outline.outlineSelectionChanged(m_model->node(rows.first()));
     }
 }
 
@@ -136,7 +136,7 @@ void OutlinePanel::followSelectedNode() {
 void OutlinePanel::showSelectedNode() {
     const QScopedValueRollback<bool> guard(m_following, true);
     QItemSelectionModel* selection = m_ui->outlineView->selectionModel();
-    const QModelIndex row = m_model->indexOf(m_controller.selectedNode());
+    const QModelIndex row = m_model->indexOf(m_outline.selectedNode());
     if (!row.isValid()) {
         selection->clear();
         return;
@@ -149,14 +149,14 @@ void OutlinePanel::showSelectedNode() {
 }
 
 void OutlinePanel::refreshPanels() {
-    m_ui->removeNodeButton->setEnabled(m_controller.canRemoveNode());
-    const SceneOutline::CreationPanel creation = m_controller.creationPanel();
+    m_ui->removeNodeButton->setEnabled(m_outline.canRemoveNode());
+    const SceneOutline::CreationPanel creation = m_outline.creationPanel();
     m_ui->planeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Grid);
     m_ui->cubeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Cube);
     m_ui->planeCreationView->refresh();
     m_popoverView->refresh();
     const std::optional<double> opacity =
-        m_controller.materialPanel.sliderValue(m_ui->slider->maximum());
+        m_outline.materialPanel.sliderValue(m_ui->slider->maximum());
     m_ui->materialEditContainerView->setVisible(opacity.has_value());
     if (opacity) {
         const QSignalBlocker blocker(m_ui->slider);

@@ -34,7 +34,7 @@ public:
     explicit OutlinePanel(Document& owner, QWidget* parent = nullptr);
     ~OutlinePanel() override;
 
-    SceneOutline& controller() { return m_controller; }
+    SceneOutline& outline() { return m_outline; }
     SceneTreeModel* model() const { return m_model; }
     QTreeView* outlineView() const;
     QSlider* slider() const;
@@ -59,7 +59,7 @@ private:
     void expandRoot();
 
     std::unique_ptr<Ui::OutlinePanel> m_ui;
-    SceneOutline m_controller;
+    SceneOutline m_outline;
     SceneTreeModel* m_model;
     QFrame* m_popover;
     PlaneCreationView* m_popoverView;

@@ -48,15 +48,14 @@ PlaneCreationView::PlaneCreationView(QWidget* parent)
     refresh();
 }
 
-void PlaneCreationView::setController(GridSizePanel* controller) {
-    m_controller = controller;
+void PlaneCreationView::setPanel(GridSizePanel* panel) {
+    m_panel = panel;
     refresh();
 }
 
 void PlaneCreationView::refresh() {
-    const std::optional<std::int64_t> rows = m_controller ? m_controller->rows() : std::nullopt;
-    const std::optional<std::int64_t> columns =
-        m_controller ? m_controller->columns() : std::nullopt;
+    const std::optional<std::int64_t> rows = m_panel ? m_panel->rows() : std::nullopt;
+    const std::optional<std::int64_t> columns = m_panel ? m_panel->columns() : std::nullopt;
     m_rows->setText(shown(rows));
     m_columns->setText(shown(columns));
     m_rows->setEnabled(rows.has_value());
@@ -64,16 +63,16 @@ void PlaneCreationView::refresh() {
 }
 
 void PlaneCreationView::commitRows() {
-    if (m_controller) {
-        m_controller->setRows(entry(m_rows));
+    if (m_panel) {
+        m_panel->setRows(entry(m_rows));
     }
     // A clamped or unchanged entry announces nothing, yet the field must show what is stored.
     refresh();
 }
 
 void PlaneCreationView::commitColumns() {
-    if (m_controller) {
-        m_controller->setColumns(entry(m_columns));
+    if (m_panel) {
+        m_panel->setColumns(entry(m_columns));
     }
     refresh();
 }

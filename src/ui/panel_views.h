@@ -8,7 +8,7 @@ namespace tessel {
 
 class GridSizePanel;
 
-// The rows and columns fields of a quad grid. They show the controller's counts (empty and
+// The rows and columns fields of a quad grid. They show the panel's counts (empty and
 // disabled when the selected mesh is not a grid) and hand a finished entry to it: Return or
 // leaving the field. Digits only; the grid's parameters clamp the value, and the field then
 // shows what was stored.
@@ -18,8 +18,8 @@ class PlaneCreationView : public QWidget {
 public:
     explicit PlaneCreationView(QWidget* parent = nullptr);
 
-    void setController(GridSizePanel* controller);
-    // Shows the controller's current counts.
+    void setPanel(GridSizePanel* panel);
+    // Shows the panel's current counts.
     void refresh();
 
     QLineEdit* rowsField() const { return m_rows; }
@@ -31,7 +31,7 @@ private:
     void commitRows();
     void commitColumns();
 
-    GridSizePanel* m_controller = nullptr;
+    GridSizePanel* m_panel = nullptr;
     QLineEdit* m_rows;
     QLineEdit* m_columns;
 };
