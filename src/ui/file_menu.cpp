@@ -154,21 +154,32 @@ bool FileMenu::newDocument() {
     return true;
 }
 
-bool FileMenu::openFile(const QString& path) {
-    const QString verb = tr("open");
-    const ReadResult read = readFile(path);
+std::optional<ReadResult> FileMenu::read(const QString& path, const QString& verb) {
+    ReadResult read = readFile(path);
     if (!read.ok()) {
         fail(verb, path, QString::fromStdString(read.failure));
-        return false;
+        return std::nullopt;
     }
-    replaceScene(read.root);
-    setPath(path);
     remember(path);
-    QString text = tr("Opened %1").arg(quoted(path));
+    return read;
+}
+
+void FileMenu::tellRead(const QString& done, const ReadResult& read) {
+    QString text = done;
     for (const std::string& change : read.changes) {
         text += QStringLiteral("; ") + QString::fromStdString(change);
     }
     tell(text);
+}
+
+bool FileMenu::openFile(const QString& path) {
+    const std::optional<ReadResult> opened = read(path, tr("open"));
+    if (!opened) {
+        return false;
+    }
+    replaceScene(opened->root);
+    setPath(path);
+    tellRead(tr("Opened %1").arg(quoted(path)), *opened);
     return true;
 }
 
@@ -200,10 +211,8 @@ bool FileMenu::write(const QString& path, Encoding encoding, const QString& verb
 }
 
 bool FileMenu::importFile(const QString& path) {
-    const QString verb = tr("import");
-    const ReadResult read = readFile(path);
-    if (!read.ok()) {
-        fail(verb, path, QString::fromStdString(read.failure));
+    const std::optional<ReadResult> read = this->read(path, tr("import"));
+    if (!read) {
         return false;
     }
     // Under our root: the file's meshes, or the nodes its own root holds.
@@ -211,8 +220,8 @@ bool FileMenu::importFile(const QString& path) {
     const NodePtr before = m_document.selectedNode();
     const NodePtr root = scene.root();
     const std::vector<NodePtr> imported =
-        root && !asMesh(read.root) && !read.root->children().empty() ? read.root->children()
-                                                                     : std::vector{read.root};
+        root && !asMesh(read->root) && !read->root->children().empty() ? read->root->children()
+                                                                       : std::vector{read->root};
     std::vector<NodesPlaced::Entry> entries;
     for (const NodePtr& node : imported) {
         const Placement placement = root ? Placement{root, root->children().size()}
@@ -230,12 +239,7 @@ bool FileMenu::importFile(const QString& path) {
     m_document.record(std::make_shared<NodesPlaced>(
         "Import " + QFileInfo(path).fileName().toStdString(), m_document, std::move(entries), true,
         before, m_document.selectedNode()));
-    remember(path);
-    QString text = tr("Imported %1").arg(quoted(path));
-    for (const std::string& change : read.changes) {
-        text += QStringLiteral("; ") + QString::fromStdString(change);
-    }
-    tell(text);
+    tellRead(tr("Imported %1").arg(quoted(path)), *read);
     return true;
 }
 

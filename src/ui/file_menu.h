@@ -2,10 +2,13 @@
 
 #include "editor/document.h"
 #include "io/file_format.h"
+#include "io/scene_reader.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QMenu;
 class QUndoStack;
@@ -64,6 +67,10 @@ private:
     void updateTitle();
     // Replaces the scene with the tree under `root` (none: empty) and forgets the history.
     void replaceScene(const NodePtr& root);
+    // The file read, or nothing once its failure has been shown; a file read is remembered.
+    std::optional<ReadResult> read(const QString& path, const QString& verb);
+    // Tells what was done with the file and what reading it changed.
+    void tellRead(const QString& done, const ReadResult& read);
     // Writes the scene in the format of the path's extension, the siblings first.
     bool write(const QString& path, Encoding encoding, const QString& verb);
     // "Cannot open “a.glb”: not a glTF file (wrong magic)."
