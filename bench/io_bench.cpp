@@ -22,8 +22,8 @@ namespace {
 using namespace tessel;
 
 NodePtr gridScene(std::int64_t triangles) {
-    return Node::make("Scene", {Mesh::make(Model::make(std::make_shared<Layer>(gridLayer(triangles))),
-                                           "Grid")});
+    return Node::make(
+        "Scene", {Mesh::make(Model::make(std::make_shared<Layer>(gridLayer(triangles))), "Grid")});
 }
 
 const Bytes& gridFile(std::int64_t triangles, const char* name) {
