@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     using namespace tessel;
-    const NodePtr scene = Node::make(
-        "Scene", {Mesh::make(Model::makeQuad(Model::Params::make(2, 1)), "Quad"),
-                  Node::make("Group", {Mesh::make(Model::makeCube(), "Cube")})});
+    const NodePtr scene =
+        Node::make("Scene", {Mesh::make(Model::makeQuad(Model::Params::make(2, 1)), "Quad"),
+                             Node::make("Group", {Mesh::make(Model::makeCube(), "Cube")})});
     struct Seed {
         std::uint8_t selector;
         const char* name;

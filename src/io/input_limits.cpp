@@ -20,6 +20,18 @@ bool startsWithWord(std::string_view text, std::string_view word) {
     return start != std::string_view::npos && text.substr(start, word.size()) == word;
 }
 
+std::string checkTextStl(std::span<const std::uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t facets = 0;
+    for (std::size_t at = text.find("endfacet"); at != std::string_view::npos;
+         at = text.find("endfacet", at + 8)) {
+        if (++facets > kMaxTriangles) {
+            return overLimit();
+        }
+    }
+    return {};
+}
+
 std::string checkStl(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (bytes.size() >= 84) {
@@ -33,7 +45,7 @@ std::string checkStl(std::span<const std::uint8_t> bytes) {
             return "binary STL claims " + countText(count) + " triangles but holds " +
                    countText((bytes.size() - 84) / 50);
         }
-        return {};
+        return checkTextStl(bytes);
     }
     if (!startsWithWord(text, "solid")) {
         return "truncated STL file (shorter than its 84-byte header)";

@@ -70,9 +70,10 @@ f 1 1 1
     const Layer& layer = *meshes[0]->model()->committed();
     EXPECT_EQ(layer.triangles.size(), 4u + 3u);
     EXPECT_EQ(layer.positions.size(), 11u);
-    EXPECT_EQ(read.changes, (std::vector<std::string>{
-                                "2 quads triangulated", "1 polygon of more than four corners triangulated",
-                                "16 corners joined into 11 points", "1 face with a repeated corner dropped"}));
+    EXPECT_EQ(read.changes,
+              (std::vector<std::string>{
+                  "2 quads triangulated", "1 polygon of more than four corners triangulated",
+                  "16 corners joined into 11 points", "1 face with a repeated corner dropped"}));
 }
 
 } // namespace

@@ -10,9 +10,7 @@ namespace {
 using namespace testing;
 
 // The cube as .glb: JSON chunk, then the binary chunk with 8 points (96 bytes) and 36 indices.
-Bytes cubeGlb() {
-    return writeSceneFile(*Mesh::make(Model::makeCube(), "Cube"), "cube.glb").bytes;
-}
+Bytes cubeGlb() { return writeSceneFile(*Mesh::make(Model::makeCube(), "Cube"), "cube.glb").bytes; }
 
 size_t binaryChunkStart(const Bytes& glb) {
     std::uint32_t jsonLength;
@@ -69,33 +67,55 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
     const std::vector<BadInput> cases = {
         {"empty", "a.glb", {}, "empty file"},
         {"unknown type", "a.fbx", bytesOf("x"), "unknown file type"},
-        {"wrong magic", "a.glb", bytesOf("glTX and then some bytes"), "not a glTF file (wrong magic)"},
-        {"truncated glb", "a.glb", Bytes(glb.begin(), glb.begin() + 200), "not a readable glTF file"},
+        {"wrong magic", "a.glb", bytesOf("glTX and then some bytes"),
+         "not a glTF file (wrong magic)"},
+        {"truncated glb", "a.glb", Bytes(glb.begin(), glb.begin() + 200),
+         "not a readable glTF file"},
         {"index out of range", "a.glb", cubeGlbWith(96, &index91, 4), "index 91 past the 8 points"},
         {"NaN coordinate", "a.glb", cubeGlbWith(4, &nan, 4), "coordinate is not a number"},
         {"infinite coordinate", "a.glb", cubeGlbWith(8, &infinity, 4), "coordinate is infinite"},
-        {"count past the end", "a.glb", replaced(cubeGlb(), cubeJson, "\"count\":99"), "claims 99 elements, past the end"},
-        {"2^32 claimed indices", "a.gltf", replaced(gltf, "\"count\": 36", "\"count\": 4294967296"), "claims 4,294,967,296 elements"},
-        {"index count not in threes", "a.glb", replaced(cubeGlb(), cubeJson, "\"count\":35"), "index count 35 is not a multiple of 3"},
-        {"missing buffer file", "a.gltf", replaced(gltf, "cube.bin", "gone.bin"), "not a readable glTF file"},
-        {"buffer outside the folder", "a.gltf", replaced(gltf, "\"cube.bin\"", "\"../cube.bin\""), "outside the file's folder"},
-        {"node in a cycle", "a.gltf", bytesOf(R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"children":[0]}]})"), "node 0 appears twice"},
-        {"deep JSON", "a.gltf", bytesOf(std::string(100, '[') + std::string(100, ']')), "nested deeper than 64 levels"},
+        {"count past the end", "a.glb", replaced(cubeGlb(), cubeJson, "\"count\":99"),
+         "claims 99 elements, past the end"},
+        {"2^32 claimed indices", "a.gltf", replaced(gltf, "\"count\": 36", "\"count\": 4294967296"),
+         "claims 4,294,967,296 elements"},
+        {"index count not in threes", "a.glb", replaced(cubeGlb(), cubeJson, "\"count\":35"),
+         "index count 35 is not a multiple of 3"},
+        {"missing buffer file", "a.gltf", replaced(gltf, "cube.bin", "gone.bin"),
+         "not a readable glTF file"},
+        {"buffer outside the folder", "a.gltf", replaced(gltf, "\"cube.bin\"", "\"../cube.bin\""),
+         "outside the file's folder"},
+        {"node in a cycle", "a.gltf",
+         bytesOf(
+             R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"children":[0]}]})"),
+         "node 0 appears twice"},
+        {"deep JSON", "a.gltf", bytesOf(std::string(100, '[') + std::string(100, ']')),
+         "nested deeper than 64 levels"},
         {"short binary STL", "a.stl", Bytes(40, 1), "shorter than its 84-byte header"},
-        {"2^32 − 1 claimed STL triangles", "a.stl", binaryStl(UINT32_MAX, 100), "claims 4,294,967,295 triangles but holds 2"},
-        {"STL over the mesh limit", "a.stl", binaryStl(4'000'001, 50 * 4'000'001), "more than the 4,000,000-triangle limit"},
-        {"PLY wrong magic", "a.ply", bytesOf("plx\nformat ascii 1.0\nend_header\n"), "not a PLY file (wrong magic)"},
-        {"PLY count past the end", "a.ply", bytesOf("ply\nformat binary_little_endian 1.0\nelement vertex 4294967295\nproperty float x\nend_header\n0000"), "\"vertex\" claims 4,294,967,295 entries"},
-        {"PLY truncated header", "a.ply", bytesOf("ply\nformat ascii 1.0\nelement vertex 3\n"), "no end_header"},
+        {"2^32 − 1 claimed STL triangles", "a.stl", binaryStl(UINT32_MAX, 100),
+         "claims 4,294,967,295 triangles but holds 2"},
+        {"STL over the mesh limit", "a.stl", binaryStl(4'000'001, 50 * 4'000'001),
+         "more than the 4,000,000-triangle limit"},
+        {"PLY wrong magic", "a.ply", bytesOf("plx\nformat ascii 1.0\nend_header\n"),
+         "not a PLY file (wrong magic)"},
+        {"PLY count past the end", "a.ply",
+         bytesOf("ply\nformat binary_little_endian 1.0\nelement vertex 4294967295\nproperty float "
+                 "x\nend_header\n0000"),
+         "\"vertex\" claims 4,294,967,295 entries"},
+        {"PLY truncated header", "a.ply", bytesOf("ply\nformat ascii 1.0\nelement vertex 3\n"),
+         "no end_header"},
         {"OBJ index out of range", "a.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"), "OBJ"},
-        {"OBJ NaN coordinate", "a.obj", bytesOf("v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"), "coordinate is not a number"},
-        {"OBJ over the mesh limit", "a.obj", bytesOf("v 0 0 0\n" + repeated("f 1 1 1\n", 4'000'001)), "more than the 4,000,000-triangle limit"},
+        {"OBJ NaN coordinate", "a.obj", bytesOf("v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
+         "coordinate is not a number"},
+        {"OBJ over the mesh limit", "a.obj",
+         bytesOf("v 0 0 0\n" + repeated("f 1 1 1\n", 4'000'001)),
+         "more than the 4,000,000-triangle limit"},
         {"text that is no mesh", "a.obj", bytesOf("hello\n"), "not a readable OBJ file"},
     };
     for (const BadInput& bad : cases) {
-        const ReadResult read = readSceneFile(bad.fileName, bad.bytes, [&](const std::string& name) {
-            return name == "cube.bin" ? std::optional<Bytes>(bin) : std::nullopt;
-        });
+        const ReadResult read =
+            readSceneFile(bad.fileName, bad.bytes, [&](const std::string& name) {
+                return name == "cube.bin" ? std::optional<Bytes>(bin) : std::nullopt;
+            });
         EXPECT_EQ(read.root, nullptr) << bad.what;
         EXPECT_NE(read.failure.find(bad.message), std::string::npos)
             << bad.what << ": \"" << read.failure << "\"";
