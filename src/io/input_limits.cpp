@@ -111,6 +111,14 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
     std::size_t position = 0;
     for (const PlyElement& element : elements) {
         for (std::uint64_t entry = 0; entry < element.count; ++entry) {
+            std::string_view line;
+            std::size_t inLine = 0;
+            if (!binary) {
+                position = std::min(data.find_first_not_of("\r\n", position), data.size());
+                const std::size_t end = std::min(data.find('\n', position), data.size());
+                line = data.substr(position, end - position);
+                position = end;
+            }
             for (const PlyProperty& property : element.properties) {
                 std::uint64_t items = 0;
                 if (binary) {
@@ -130,19 +138,19 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
                     }
                     position += items * property.itemSize;
                 } else {
-                    const std::string_view token = nextToken(data, position);
+                    // Text entries take a line each; a list's items must fit its line.
+                    const std::string_view token = nextToken(line, inLine);
                     if (token.empty()) {
-                        return "PLY element \"" + element.name + "\" runs past the end";
+                        break;
                     }
                     if (property.list) {
                         items = std::strtoull(std::string(token).c_str(), nullptr, 10);
-                        // A text item takes at least a character and a separator.
-                        if (items > (data.size() - position) / 2) {
+                        if (items > (line.size() - inLine) / 2 + 1) {
                             return "PLY list claims " + countText(items) +
-                                   " items, more than the file holds";
+                                   " items, more than its line holds";
                         }
                         for (std::uint64_t i = 0; i < items; ++i) {
-                            nextToken(data, position);
+                            nextToken(line, inLine);
                         }
                     }
                 }
