@@ -470,9 +470,9 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
     if (applies) {
         for (Vector3& p : primitivePositions) {
             const double x = p.x, y = p.y, z = p.z;
-            p = {static_cast<float>(world[0] * x + world[4] * y + world[8] * z + world[12]),
-                 static_cast<float>(world[1] * x + world[5] * y + world[9] * z + world[13]),
-                 static_cast<float>(world[2] * x + world[6] * y + world[10] * z + world[14])};
+            p = {narrowedCoordinate(world[0] * x + world[4] * y + world[8] * z + world[12]),
+                 narrowedCoordinate(world[1] * x + world[5] * y + world[9] * z + world[13]),
+                 narrowedCoordinate(world[2] * x + world[6] * y + world[10] * z + world[14])};
         }
         const double determinant = world[0] * (world[5] * world[10] - world[9] * world[6]) -
                                    world[4] * (world[1] * world[10] - world[9] * world[2]) +

@@ -89,6 +89,9 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
          "not a readable glTF file"},
         {"buffer outside the folder", "a.gltf", replaced(gltf, "\"cube.bin\"", "\"../cube.bin\""),
          "outside the file's folder"},
+        {"transform past the float range", "a.gltf",
+         replaced(gltf, "\"mesh\": 0,", "\"mesh\": 0, \"scale\": [1e39, 1, 1],"),
+         "coordinate is infinite"},
         {"node in a cycle", "a.gltf",
          bytesOf(
              R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"children":[0]}]})"),
