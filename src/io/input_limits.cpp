@@ -24,6 +24,9 @@ bool startsWithWord(std::string_view text, std::string_view word) {
 
 std::string checkTextStl(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.find('\0') != std::string_view::npos) {
+        return "a NUL byte in a text STL file";
+    }
     std::size_t facets = 0;
     for (std::size_t at = text.find("endfacet"); at != std::string_view::npos;
          at = text.find("endfacet", at + 8)) {
@@ -52,10 +55,13 @@ std::string checkStl(std::span<const std::uint8_t> bytes) {
     if (!startsWithWord(text, "solid")) {
         return "truncated STL file (shorter than its 84-byte header)";
     }
-    return {};
+    return checkTextStl(bytes);
 }
 
 std::string checkObj(std::span<const std::uint8_t> bytes) {
+    if (std::find(bytes.begin(), bytes.end(), 0) != bytes.end()) {
+        return "a NUL byte in an OBJ file";
+    }
     // Every face statement gives at least one triangle.
     std::size_t faces = 0;
     bool lineStart = true;
@@ -174,7 +180,14 @@ std::string checkPly(std::span<const std::uint8_t> bytes) {
         if (end == std::string_view::npos) {
             return "truncated PLY header (no end_header)";
         }
-        std::istringstream line{std::string(text.substr(position, end - position))};
+        const std::string_view header = text.substr(position, end - position);
+        // The parser stalls on header lines split by other control characters.
+        if (std::any_of(header.begin(), header.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r';
+            })) {
+            return "a control character in the PLY header";
+        }
+        std::istringstream line{std::string(header)};
         position = end + 1;
         std::string keyword;
         line >> keyword;
@@ -206,6 +219,9 @@ std::string checkPly(std::span<const std::uint8_t> bytes) {
             property.size = plyTypeSize(type);
             elements.back().properties.push_back(property);
         }
+    }
+    if (!binary && text.find('\0', position) != std::string_view::npos) {
+        return "a NUL byte in a text PLY file";
     }
     std::uint64_t left = bytes.size() - position;
     for (const PlyElement& element : elements) {
