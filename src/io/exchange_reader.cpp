@@ -119,9 +119,9 @@ private:
             if (applies) {
                 const double x = v.x, y = v.y, z = v.z;
                 positions[i] = {
-                    static_cast<float>(world[0] * x + world[1] * y + world[2] * z + world[3]),
-                    static_cast<float>(world[4] * x + world[5] * y + world[6] * z + world[7]),
-                    static_cast<float>(world[8] * x + world[9] * y + world[10] * z + world[11])};
+                    narrowedCoordinate(world[0] * x + world[1] * y + world[2] * z + world[3]),
+                    narrowedCoordinate(world[4] * x + world[5] * y + world[6] * z + world[7]),
+                    narrowedCoordinate(world[8] * x + world[9] * y + world[10] * z + world[11])};
             } else {
                 positions[i] = {v.x, v.y, v.z};
             }

@@ -21,6 +21,8 @@ namespace {
 // parts of the JSON library and of node destruction far from the stack's end.
 constexpr std::size_t kMaxJsonDepth = 64;
 constexpr std::size_t kMaxNodeDepth = 256;
+// Points alone are not bounded by the triangle limit; no mesh made of triangles has more.
+constexpr std::size_t kMaxPoints = 3 * kMaxTriangles;
 
 using Matrix4 = std::array<double, 16>; // column-major, as glTF stores it
 constexpr Matrix4 kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -275,6 +277,7 @@ private:
     const tinygltf::Model& model_;
     std::vector<bool> used_ = std::vector<bool>(model_.nodes.size(), false);
     std::size_t triangles_ = 0;
+    std::size_t points_ = 0;
 };
 
 NodePtr TreeBuilder::build(int rootIndex) {
@@ -395,6 +398,12 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
         failure = "positions are not three floats each";
         return false;
     }
+    // Nodes that share a mesh each get a copy: the total, not the file's size, bounds the memory.
+    points_ += source.count;
+    if (points_ > kMaxPoints) {
+        failure = "more than the " + countText(kMaxPoints) + " points meshes may hold";
+        return false;
+    }
     std::vector<Vector3> primitivePositions(source.count);
     for (std::size_t i = 0; i < source.count; ++i) {
         std::memcpy(&primitivePositions[i], source.data + i * source.stride, sizeof(Vector3));
@@ -461,9 +470,9 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
     if (applies) {
         for (Vector3& p : primitivePositions) {
             const double x = p.x, y = p.y, z = p.z;
-            p = {static_cast<float>(world[0] * x + world[4] * y + world[8] * z + world[12]),
-                 static_cast<float>(world[1] * x + world[5] * y + world[9] * z + world[13]),
-                 static_cast<float>(world[2] * x + world[6] * y + world[10] * z + world[14])};
+            p = {narrowedCoordinate(world[0] * x + world[4] * y + world[8] * z + world[12]),
+                 narrowedCoordinate(world[1] * x + world[5] * y + world[9] * z + world[13]),
+                 narrowedCoordinate(world[2] * x + world[6] * y + world[10] * z + world[14])};
         }
         const double determinant = world[0] * (world[5] * world[10] - world[9] * world[6]) -
                                    world[4] * (world[1] * world[10] - world[9] * world[2]) +
@@ -479,10 +488,6 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
     if (failure =
             cleanImportedMesh(primitivePositions, primitiveTriangles, !indexed && !points, report);
         !failure.empty()) {
-        return false;
-    }
-    if (positions.size() + primitivePositions.size() > kMaxTriangles * 3) {
-        failure = "more points than a mesh may hold";
         return false;
     }
     const auto offset = static_cast<std::uint32_t>(positions.size());

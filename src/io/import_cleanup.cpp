@@ -7,6 +7,18 @@
 
 namespace tessel {
 
+float narrowedCoordinate(double coordinate) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (std::isnan(coordinate)) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    if (std::abs(coordinate) > kLargest) {
+        return coordinate > 0 ? std::numeric_limits<float>::infinity()
+                              : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(coordinate);
+}
+
 std::string badCoordinate(std::span<const Vector3> positions) {
     for (const Vector3& p : positions) {
         for (const float c : {p.x, p.y, p.z}) {

@@ -10,6 +10,10 @@
 
 namespace tessel {
 
+// The coordinate as a float: infinite beyond the float range, not a number for not-a-number (a
+// plain conversion of such values is undefined).
+float narrowedCoordinate(double coordinate);
+
 // Why these positions cannot make a mesh ("coordinate is not a number", "coordinate is
 // infinite"), or empty when every coordinate is finite.
 std::string badCoordinate(std::span<const Vector3> positions);

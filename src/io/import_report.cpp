@@ -3,11 +3,15 @@
 namespace tessel {
 
 std::string countText(std::size_t count) {
-    std::string digits = std::to_string(count);
-    for (std::size_t i = digits.size(); i > 3; i -= 3) {
-        digits.insert(i - 3, ",");
+    const std::string digits = std::to_string(count);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[i];
     }
-    return digits;
+    return text;
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include "io/import_report.h"
 #include "mesh/model.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -20,6 +22,21 @@ bool startsWithWord(std::string_view text, std::string_view word) {
     return start != std::string_view::npos && text.substr(start, word.size()) == word;
 }
 
+std::string checkTextStl(std::span<const std::uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.find('\0') != std::string_view::npos) {
+        return "a NUL byte in a text STL file";
+    }
+    std::size_t facets = 0;
+    for (std::size_t at = text.find("endfacet"); at != std::string_view::npos;
+         at = text.find("endfacet", at + 8)) {
+        if (++facets > kMaxTriangles) {
+            return overLimit();
+        }
+    }
+    return {};
+}
+
 std::string checkStl(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (bytes.size() >= 84) {
@@ -33,15 +50,18 @@ std::string checkStl(std::span<const std::uint8_t> bytes) {
             return "binary STL claims " + countText(count) + " triangles but holds " +
                    countText((bytes.size() - 84) / 50);
         }
-        return {};
+        return checkTextStl(bytes);
     }
     if (!startsWithWord(text, "solid")) {
         return "truncated STL file (shorter than its 84-byte header)";
     }
-    return {};
+    return checkTextStl(bytes);
 }
 
 std::string checkObj(std::span<const std::uint8_t> bytes) {
+    if (std::find(bytes.begin(), bytes.end(), 0) != bytes.end()) {
+        return "a NUL byte in an OBJ file";
+    }
     // Every face statement gives at least one triangle.
     std::size_t faces = 0;
     bool lineStart = true;
@@ -65,26 +85,109 @@ std::size_t plyTypeSize(const std::string& type) {
     return found == sizes.end() ? 1 : found->second;
 }
 
+// A PLY property: a scalar of `size` bytes, or a list whose count takes `size` bytes and whose
+// items take `itemSize` each.
+struct PlyProperty {
+    std::size_t size = 1;
+    bool list = false;
+    std::size_t itemSize = 1;
+};
+
+struct PlyElement {
+    std::string name;
+    std::uint64_t count = 0;
+    std::vector<PlyProperty> properties;
+};
+
+std::string_view nextToken(std::string_view text, std::size_t& position) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n", position);
+    if (start == std::string_view::npos) {
+        position = text.size();
+        return {};
+    }
+    const std::size_t end = std::min(text.find_first_of(" \t\r\n", start), text.size());
+    position = end;
+    return text.substr(start, end - start);
+}
+
+// Walks the entries as far as their lists' counts, so that no list claims more items than the
+// bytes after it can hold: parsers size a list by its count before reading it.
+std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& elements,
+                          bool binary, bool bigEndian) {
+    std::size_t position = 0;
+    for (const PlyElement& element : elements) {
+        for (std::uint64_t entry = 0; entry < element.count; ++entry) {
+            std::string_view line;
+            std::size_t inLine = 0;
+            if (!binary) {
+                position = std::min(data.find_first_not_of("\r\n", position), data.size());
+                const std::size_t end = std::min(data.find('\n', position), data.size());
+                line = data.substr(position, end - position);
+                position = end;
+            }
+            for (const PlyProperty& property : element.properties) {
+                std::uint64_t items = 0;
+                if (binary) {
+                    if (property.size > data.size() - position) {
+                        return "PLY element \"" + element.name + "\" runs past the end";
+                    }
+                    if (property.list) {
+                        for (std::size_t b = 0; b < property.size; ++b) {
+                            const std::size_t i = bigEndian ? b : property.size - 1 - b;
+                            items = items << 8 | static_cast<std::uint8_t>(data[position + i]);
+                        }
+                    }
+                    position += property.size;
+                    if (items > (data.size() - position) / property.itemSize) {
+                        return "PLY list claims " + countText(items) +
+                               " items, more than the file holds";
+                    }
+                    position += items * property.itemSize;
+                } else {
+                    // Text entries take a line each; a list's items must fit its line.
+                    const std::string_view token = nextToken(line, inLine);
+                    if (token.empty()) {
+                        break;
+                    }
+                    if (property.list) {
+                        items = std::strtoull(std::string(token).c_str(), nullptr, 10);
+                        if (items > (line.size() - inLine) / 2 + 1) {
+                            return "PLY list claims " + countText(items) +
+                                   " items, more than its line holds";
+                        }
+                        for (std::uint64_t i = 0; i < items; ++i) {
+                            nextToken(line, inLine);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return {};
+}
+
 std::string checkPly(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) != "ply" || (text.size() > 3 && text[3] != '\n' && text[3] != '\r')) {
         return "not a PLY file (wrong magic)";
     }
-    struct Element {
-        std::string name;
-        std::uint64_t count = 0;
-        std::size_t binaryBytes = 0; // the least one entry takes, stored binary
-        std::size_t properties = 0;
-    };
-    std::vector<Element> elements;
+    std::vector<PlyElement> elements;
     bool binary = false;
+    bool bigEndian = false;
     std::size_t position = 0;
     for (;;) {
         const std::size_t end = text.find('\n', position);
         if (end == std::string_view::npos) {
             return "truncated PLY header (no end_header)";
         }
-        std::istringstream line{std::string(text.substr(position, end - position))};
+        const std::string_view header = text.substr(position, end - position);
+        // The parser stalls on header lines split by other control characters.
+        if (std::any_of(header.begin(), header.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r';
+            })) {
+            return "a control character in the PLY header";
+        }
+        std::istringstream line{std::string(header)};
         position = end + 1;
         std::string keyword;
         line >> keyword;
@@ -95,29 +198,40 @@ std::string checkPly(std::span<const std::uint8_t> bytes) {
             std::string format;
             line >> format;
             binary = format.starts_with("binary");
+            bigEndian = format == "binary_big_endian";
         } else if (keyword == "element") {
-            Element element;
+            PlyElement element;
             line >> element.name >> element.count;
             if (!line) {
                 return "PLY element \"" + element.name + "\" has no valid count";
             }
             elements.push_back(element);
         } else if (keyword == "property" && !elements.empty()) {
+            PlyProperty property;
             std::string type;
             line >> type;
             if (type == "list") {
-                line >> type; // the count's type: a list holds at least its count
+                std::string itemType;
+                line >> type >> itemType;
+                property.list = true;
+                property.itemSize = plyTypeSize(itemType);
             }
-            elements.back().binaryBytes += plyTypeSize(type);
-            ++elements.back().properties;
+            property.size = plyTypeSize(type);
+            elements.back().properties.push_back(property);
         }
     }
+    if (!binary && text.find('\0', position) != std::string_view::npos) {
+        return "a NUL byte in a text PLY file";
+    }
     std::uint64_t left = bytes.size() - position;
-    for (const Element& element : elements) {
-        // A text entry takes at least a character and a separator per property.
-        const std::uint64_t least = binary ? std::max<std::size_t>(1, element.binaryBytes)
-                                    : element.properties == 0 ? 1
-                                                              : 2 * element.properties - 1;
+    for (const PlyElement& element : elements) {
+        // The least an entry takes: its scalars and list counts stored binary, or a character
+        // and a separator per property as text.
+        std::uint64_t least = 0;
+        for (const PlyProperty& property : element.properties) {
+            least += binary ? property.size : 2;
+        }
+        least = std::max<std::uint64_t>(1, binary || least == 0 ? least : least - 1);
         if (element.count > left / least) {
             return "PLY element \"" + element.name + "\" claims " + countText(element.count) +
                    " entries, more than the file holds";
@@ -127,7 +241,7 @@ std::string checkPly(std::span<const std::uint8_t> bytes) {
         }
         left -= element.count * least;
     }
-    return {};
+    return checkPlyLists(text.substr(position), elements, binary, bigEndian);
 }
 
 } // namespace

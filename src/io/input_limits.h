@@ -14,8 +14,9 @@ inline constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
 // Checks the counts an OBJ, PLY or STL file declares against its size and against the mesh size
 // limit, before any parser sees it, so that no parser allocates for elements the bytes cannot
-// hold. Returns why the file cannot be right ("element \"vertex\" claims 4,294,967,295 entries,
-// more than the file holds", "more than the 4,000,000-triangle limit"), or empty.
+// hold; text files must hold no NUL byte, which stalls the parser. Returns why the file cannot be
+// right ("element \"vertex\" claims 4,294,967,295 entries, more than the file holds", "more than
+// the 4,000,000-triangle limit"), or empty.
 std::string checkDeclaredCounts(FileFormat format, std::span<const std::uint8_t> bytes);
 
 } // namespace tessel

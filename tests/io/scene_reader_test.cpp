@@ -47,6 +47,11 @@ std::string repeated(const std::string& line, size_t times) {
     return text;
 }
 
+// Three points and one face, as text.
+const std::string kTriangleHeader = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                                    "property float y\nproperty float z\nelement face 1\n"
+                                    "property list uchar int vertex_indices\nend_header\n";
+
 struct BadInput {
     const char* what;
     std::string fileName;
@@ -84,6 +89,9 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
          "not a readable glTF file"},
         {"buffer outside the folder", "a.gltf", replaced(gltf, "\"cube.bin\"", "\"../cube.bin\""),
          "outside the file's folder"},
+        {"transform past the float range", "a.gltf",
+         replaced(gltf, "\"mesh\": 0,", "\"mesh\": 0, \"scale\": [1e39, 1, 1],"),
+         "coordinate is infinite"},
         {"node in a cycle", "a.gltf",
          bytesOf(
              R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"children":[0]}]})"),
@@ -101,6 +109,14 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
          bytesOf("ply\nformat binary_little_endian 1.0\nelement vertex 4294967295\nproperty float "
                  "x\nend_header\n0000"),
          "\"vertex\" claims 4,294,967,295 entries"},
+        {"PLY list past the end", "a.ply",
+         bytesOf(kTriangleHeader + "0 0 0\n1 0 0\n0 1 0\n268435456 0 1 2\n"),
+         "PLY list claims 268,435,456 items"},
+        {"PLY header that stalls the parser", "a.ply",
+         bytesOf("ply\nformat ascii 1.0\nelement vertex 0\nend_header\v0\n"),
+         "control character in the PLY header"},
+        {"NUL in a text file", "a.obj", bytesOf(std::string("v 0 0 0\nv 1 0\0 0\n", 15)),
+         "NUL byte"},
         {"PLY truncated header", "a.ply", bytesOf("ply\nformat ascii 1.0\nelement vertex 3\n"),
          "no end_header"},
         {"OBJ index out of range", "a.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"), "OBJ"},
