@@ -35,6 +35,7 @@ struct WriteResult {
 // material opacity as the base colour's alpha (blended below 1), a grid's rows and columns in
 // the mesh's extras. A .gltf gets one sibling, "<stem>.bin". OBJ keeps mesh names; PLY and STL
 // hold one nameless mesh of all the triangles. `encoding` chooses binary or text PLY and STL.
+// A mesh with a point whose position is not finite is not written: no reader would take it.
 WriteResult writeSceneFile(const Node& root, std::string_view fileName,
                            Encoding encoding = Encoding::Binary);
 

@@ -50,6 +50,25 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
 
 INSTANTIATE_TEST_SUITE_P(Containers, GltfRoundTrip, ::testing::Values("scene.glb", "scene.gltf"));
 
+TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {
+    const NodePtr scene = smallScene();
+    const MeshPtr cube = meshesOf(scene)[1];
+    LayerPtr layer = std::make_shared<Layer>(*cube->model()->committed());
+    // Extruding a face whose corners coincide gives its new points no position.
+    layer->positions[1] = layer->positions[0];
+    layer->positions[2] = layer->positions[0];
+    layer->triangles[0] = {0, 1, 2};
+    extrude(*layer, 0, 1);
+    cube->model()->setCommitted(layer);
+    for (const char* name : {"a.glb", "a.gltf", "a.obj", "a.ply", "a.stl"}) {
+        const WriteResult written = writeSceneFile(*scene, name);
+        EXPECT_EQ(written.failure, "mesh \"Cube\" has 3 points without a finite position; undo the "
+                                   "edit that made them or delete their faces first")
+            << name;
+        EXPECT_TRUE(written.bytes.empty()) << name;
+    }
+}
+
 TEST(GltfFile, TextFormKeepsItsBufferInOneSiblingNamedAfterIt) {
     const WriteResult written = writeSceneFile(*smallScene(), "dir/scene.gltf");
     ASSERT_EQ(written.siblings.size(), 1u);
