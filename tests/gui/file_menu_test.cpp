@@ -8,8 +8,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +127,16 @@ void FileMenuTest::importAddsTheFilesMeshesAsOneStep() {
     QCOMPARE(imported->model()->committed()->triangles.size(), size_t{44});
     m_window->history().undo();
     QCOMPARE(root->children().size(), children);
+
+    // Dropped on the window, a file of another format is imported too.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file("cube.stl"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(m_window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(m_window.get(), &drop);
+    QCOMPARE(root->children().size(), children + 1);
 }
 
 void FileMenuTest::closingWithUnsavedChangesAsks() {
