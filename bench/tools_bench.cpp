@@ -5,9 +5,9 @@
 // ExtrudePreview/100352.
 #include "editor/document.h"
 #include "editor/editor.h"
-#include "editor/viewport.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
+#include "scene/viewport.h"
 #include "tools/mesh_tools.h"
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"

@@ -5,11 +5,11 @@
 #include "editor/document.h"
 #include "editor/frame_data.h"
 #include "editor/mesh_edit.h"
-#include "editor/viewport.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
 #include "scene/navigation.h"
+#include "scene/viewport.h"
 #include "tools/operation.h"
 #include "tools/tool_context.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editor/bindings.h"
-#include "editor/viewport.h"
+#include "scene/viewport.h"
 
 #include <QOpenGLWidget>
 #include <QPointF>

@@ -2,9 +2,9 @@
 
 #include "base/check.h"
 #include "editor/editor.h"
-#include "editor/viewport.h"
 #include "mesh/layer.h"
 #include "scene/mesh.h"
+#include "scene/viewport.h"
 
 #include <QFile>
 #include <QOpenGLShader>

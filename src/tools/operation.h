@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/viewport.h"
+#include "scene/viewport.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/viewport.h"
 #include "mesh/layer.h"
 #include "scene/mesh.h"
+#include "scene/viewport.h"
 
 #include <optional>
 #include <utility>

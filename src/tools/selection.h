@@ -1,9 +1,9 @@
 #pragma once
 
-#include "editor/viewport.h"
 #include "geometry/matrix.h"
 #include "geometry/plane.h"
 #include "mesh/layer.h"
+#include "scene/viewport.h"
 
 #include <array>
 #include <cstdint>

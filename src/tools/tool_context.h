@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/viewport.h"
 #include "scene/mesh.h"
+#include "scene/viewport.h"
 
 #include <cstdint>
 #include <vector>

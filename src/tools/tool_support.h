@@ -1,9 +1,9 @@
 #pragma once
 
-#include "editor/viewport.h"
 #include "geometry/vector.h"
 #include "mesh/model.h"
 #include "scene/mesh.h"
+#include "scene/viewport.h"
 
 #include <cstdint>
 
