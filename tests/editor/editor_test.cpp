@@ -15,6 +15,8 @@ TEST(EditorTest, PickersAlwaysShowAValidToolOfTheMode) {
     FakeEditor editor;
     Editor& c = editor.controller;
     EXPECT_TRUE(c.canApply());
+    // Faces, edges and points are all shown at start-up.
+    EXPECT_EQ(c.renderingOptionsControl(), (std::array<bool, 3>{true, true, true}));
 
     // Another mesh keeps mode and tool (built anew) but no selection; a new mode shows tool 0.
     editor.pick(Mode::Polygon, 4);
@@ -66,7 +68,28 @@ TEST(EditorTest, CameraKeysMoveOrTurnTheCameraOfTheLastClickedViewport) {
         const Matrix& m = editor.controller.cameras()[1]->localMatrix;
         expectNear(m.translationPart(), Vector3{0, 0, 2.5f} + key.moved, 1e-6f);
         expectNear({-m(0, 2), -m(1, 2), -m(2, 2)}, key.look, 1e-6f);
+        expectRotation(m);
         EXPECT_EQ(editor.controller.cameras()[0]->localMatrix, Matrix::translation({0, 0, 0.5f}));
+    }
+}
+
+// The viewport shows a press by its colour, so a press and a release repaint also where there is
+// no mesh to edit.
+TEST(EditorTest, PressAndReleaseRepaintWithOrWithoutASelectedMesh) {
+    for (const bool withMesh : {true, false}) {
+        FakeEditor editor;
+        if (!withMesh) {
+            editor.window.setSelectedNode(nullptr);
+        }
+        int repaints = 0;
+        editor.controller.needsDisplay.connect([&] { ++repaints; });
+        FakeViewport& view = editor.views[2];
+        view.press(0.95f, 0.95f);
+        EXPECT_TRUE(view.isMouseDown);
+        EXPECT_EQ(repaints, 1) << withMesh;
+        view.release();
+        EXPECT_FALSE(view.isMouseDown);
+        EXPECT_EQ(repaints, 2) << withMesh;
     }
 }
 

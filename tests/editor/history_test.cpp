@@ -57,6 +57,7 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     editor.pick(Mode::Mesh, 1);
     commit([&] { c.apply(); });
     ASSERT_THAT(history.names(), ElementsAre("Extrude", "Delete", "Weld 2 points", "Subdivide"));
+    EXPECT_EQ(after[2].layer.positions.size() + 1, before[2].layer.positions.size());
 
     const auto expectState = [&](const State& s) {
         const Layer& layer = *editor.grid().committed();
@@ -103,12 +104,18 @@ TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues)
     outline.materialPanel.slideAlpha(50);
     outline.materialPanel.endSlide();
     outline.materialPanel.slideAlpha(20);
+    // Held with no mesh selected, the slider changes nothing.
+    editor.window.setSelectedNode(nullptr);
+    outline.materialPanel.beginSlide();
+    outline.materialPanel.endSlide();
     ASSERT_THAT(history.names(), ElementsAre("Add Cube", "Delete Quad", "Add Quad", "Rows 3 → 5",
                                              "Columns 3 → 5", "Opacity", "Opacity"));
     const Layer grown = *grid->model()->committed();
 
+    // Undone, a change shows on the mesh it was made to.
     history.undo();
     EXPECT_FLOAT_EQ(grid->material->opacity, 0.5f);
+    EXPECT_EQ(editor.window.selectedNode(), grid);
     history.undo();
     EXPECT_FLOAT_EQ(grid->material->opacity, 1);
     history.undo();

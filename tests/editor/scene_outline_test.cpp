@@ -29,10 +29,13 @@ TEST_F(SceneOutlineTest, AddingAMeshAppendsAndSelectsItAndRemovingTakesItOut) {
 
     // Removal is offered for a selected mesh only.
     outline.outlineSelectionChanged(editor.window.scene()->root());
+    EXPECT_FALSE(outline.canRemoveNode());
     outline.outlineSelectionChanged(nullptr);
+    EXPECT_FALSE(outline.canRemoveNode());
     outline.removeNode();
     EXPECT_EQ(children().size(), 4u);
     outline.outlineSelectionChanged(quad);
+    EXPECT_TRUE(outline.canRemoveNode());
     outline.removeNode();
     EXPECT_EQ(children(), (Node::Children{editor.quad(), editor.cube(), cube}));
     EXPECT_EQ(editor.window.selectedNode(), nullptr);
@@ -62,8 +65,11 @@ TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
     EXPECT_EQ(editor.grid().layer()->positions.size(), 5u * 11u);
 
     MaterialPanel& material = outline.materialPanel;
+    int announced = 0;
+    material.opacityChanged.connect([&] { ++announced; });
     material.slideAlpha(50);
     EXPECT_EQ(editor.quad()->material->opacity, 0.5f);
+    EXPECT_EQ(announced, 1);
     editor.cube()->material->opacity = 0.25f;
     EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::Grid);
     outline.outlineSelectionChanged(editor.cube());

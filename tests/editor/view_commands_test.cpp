@@ -61,6 +61,40 @@ TEST(ViewCommandsTest, FrameAllShowsEveryPointFillingEachViewportWhateverItsShap
     }
 }
 
+TEST(ViewCommandsTest, SideViewsLookAtThePivotAlongTheirAxisWithTheirUpAndKeepTheDistance) {
+    const struct {
+        Command command;
+        Vector3 eye; // from the grid's centre, which is the pivot
+        Vector3 up;
+    } views[] = {
+        {Command::ViewFront, {0, 0, 1}, {0, 1, 0}}, {Command::ViewBack, {0, 0, -1}, {0, 1, 0}},
+        {Command::ViewLeft, {-1, 0, 0}, {0, 1, 0}}, {Command::ViewRight, {1, 0, 0}, {0, 1, 0}},
+        {Command::ViewTop, {0, 1, 0}, {0, 0, -1}},  {Command::ViewBottom, {0, -1, 0}, {0, 0, 1}},
+    };
+    for (const auto& v : views) {
+        FakeEditor editor;
+        editor.controller.perform(v.command, editor.views[1]);
+        const Matrix& m = editor.controller.cameras()[1]->localMatrix;
+        expectRotation(m);
+        expectNear(m.translationPart(), v.eye * 2.5f);
+        expectNear({m(0, 1), m(1, 1), m(2, 1)}, v.up);
+    }
+}
+
+TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointer) {
+    FakeEditor editor;
+    FakeViewport& view = editor.views[1];
+    // At the depth of the pivot, the grid's centre.
+    const Vector3 under{0.3f, 0.2f, 0};
+    const Vec2 at = view.normalizedOf(under);
+    const float distance = (view.camera->localMatrix.translationPart() - under).length();
+    editor.controller.zoom(view, at, 2);
+    EXPECT_NEAR(view.normalizedOf(under).x, at.x, 1e-5f);
+    EXPECT_NEAR(view.normalizedOf(under).y, at.y, 1e-5f);
+    EXPECT_NEAR((view.camera->localMatrix.translationPart() - under).length(),
+                distance * 0.85f * 0.85f, 1e-5f);
+}
+
 TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEitherDirection) {
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
@@ -121,6 +155,7 @@ TEST(ViewCommandsTest, SelectionCommandsAndStatusCountPointsOrFacesOfTheMode) {
     c.selectedPointsIds() = {3, 99, 7};
     c.perform(Command::InvertSelection, view);
     EXPECT_EQ(c.selectionStatus(), "23 of 25 points selected");
+    EXPECT_EQ(c.selectedPointsIds().size(), 23u);
     c.perform(Command::SelectAll, view);
     EXPECT_EQ(c.selectionStatus(), "25 of 25 points selected");
     c.perform(Command::SelectNone, view);
@@ -129,6 +164,10 @@ TEST(ViewCommandsTest, SelectionCommandsAndStatusCountPointsOrFacesOfTheMode) {
     c.selectedFacesIds() = {0, 5};
     c.perform(Command::InvertSelection, view);
     EXPECT_EQ(c.selectionStatus(), "30 of 32 faces selected");
+    EXPECT_EQ(c.selectedFacesIds().size(), 30u);
+    c.perform(Command::SelectAll, view);
+    EXPECT_EQ(c.selectionStatus(), "32 of 32 faces selected");
+    EXPECT_EQ(c.selectedFacesIds().back(), 31u);
     // The counts are those the viewports show: here the preview of one more level.
     editor.pick(Editor::Mode::Mesh, 1);
     EXPECT_EQ(c.meshStatus(), "Quad: 57 points, 96 triangles");

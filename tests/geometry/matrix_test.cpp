@@ -43,4 +43,12 @@ TEST(MatrixTest, RotationIsCounterClockwiseAndTheRightOperandActsFirst) {
     expectNear(r * t, Matrix::columns({{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}), 1e-7f);
 }
 
+// Layers are compared point by point: equal means equal in every coordinate.
+TEST(VectorTest, EqualityHoldsOnlyWhenEveryCoordinateIsEqual) {
+    EXPECT_EQ(Vector3(1, 2, 3), Vector3(1, 2, 3));
+    for (const Vector3 other : {Vector3{0, 2, 3}, {1, 0, 3}, {1, 2, 0}}) {
+        EXPECT_NE(Vector3(1, 2, 3), other);
+    }
+}
+
 } // namespace tessel

@@ -146,6 +146,46 @@ TEST(PlaneCutTest, CutAcrossAGridWeldsThePointsOfNeighbouringSplits) {
     EXPECT_EQ(layer.triangles, triangles);
 }
 
+TEST(PointMergeTest, AMemoServesOnlyTheVeryPositionsItWasMadeFrom) {
+    // A 2 × 1 grid's six points settled, and a seventh added on point 0, wherever that stands.
+    const auto withPointOnTheFirst = [](const Vector3& first) {
+        Layer layer = grid(2, 1);
+        layer.positions[0] = first;
+        layer.positions.push_back(first);
+        layer.triangles.push_back({6, 2, 5});
+        return layer;
+    };
+    PointMergeMemo memo;
+    Layer before = withPointOnTheFirst({-0.5f, -0.5f, 0});
+    mergeCoincidentPoints(before, 6, memo);
+    // Point 0 has moved since: the memo must not be trusted.
+    Layer layer = withPointOnTheFirst({-0.5f, 0.5f, 1});
+    Layer expected = layer;
+    mergeCoincidentPoints(layer, 6, memo);
+    mergeCoincidentPoints(expected);
+    EXPECT_EQ(layer.positions.size(), 6u);
+    EXPECT_EQ(walk::fault(layer, expected), std::nullopt);
+}
+
+TEST(IntersectionsTest, ALineThroughAFacesCentreMeetsItThereFromAnySide) {
+    const Layer cube = *Model::makeCube()->committed();
+    const auto& p = cube.positions;
+    for (const Vector3 eye :
+         {Vector3{5, 0.3f, 0.2f}, {-0.4f, 6, 0.1f}, {0.2f, -0.3f, -7}, {3, 4, 5}}) {
+        for (size_t f = 0; f < cube.triangles.size(); ++f) {
+            const Triangle& t = cube.triangles[f];
+            const Vector3 centre = triangle::centroid(p[t[0]], p[t[1]], p[t[2]]);
+            const auto hits = intersections(cube, {eye, centre});
+            EXPECT_TRUE(std::any_of(hits.begin(), hits.end(),
+                                    [&](const auto& hit) {
+                                        return hit.first == f &&
+                                               (hit.second - centre).length() < 1e-5f;
+                                    }))
+                << eye << " face " << f;
+        }
+    }
+}
+
 TEST(IntersectionsTest, HitsAscendByFaceIdAtTheirExactPositions) {
     const Layer cube = *Model::makeCube()->committed();
     const struct {

@@ -34,6 +34,8 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
     subdivideAll(mesh);
     subdivideAll(mesh);
     ASSERT_EQ(mesh.triangles.size(), 1800u);
+    // Six coincident points in a row, as an import that joins nothing leaves them.
+    std::fill(mesh.positions.begin() + 100, mesh.positions.begin() + 106, mesh.positions[100]);
     constexpr std::size_t kSmall = 1024;
     constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
     const struct {
@@ -47,6 +49,8 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
              l.positions[3].z += 1;
              l.positions[900].x -= 1;
          },
+         kSmall},
+        {"move the first of the coincident points", [](Layer& l) { l.positions[100].z += 1; },
          kSmall},
         {"extrude a face in the middle", [](Layer& l) { extrude(l, 900, 0.25f); }, kSmall},
         {"extrude a degenerate face",
@@ -86,6 +90,11 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
         const Layer copy = after;
         EXPECT_TRUE(identical(*change.undone(copy), mesh));
     }
+    // Emptying the mesh keeps all of it, and little more.
+    const std::size_t whole =
+        mesh.positions.size() * sizeof(Vector3) + mesh.triangles.size() * sizeof(Triangle);
+    EXPECT_GE(LayerChange::between(mesh, Layer{}).bytes(), whole);
+    EXPECT_LE(LayerChange::between(mesh, Layer{}).bytes(), whole + 1024);
 }
 
 } // namespace

@@ -2,9 +2,12 @@
 #include "mesh/model.h"
 #include "mesh/subdivide.h"
 
+#include "support/mesh_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 namespace tessel {
 namespace {
@@ -46,9 +49,13 @@ TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
     EXPECT_EQ(model->params(), params);
 }
 
-// Subdivides face 0 of what it is given and counts its evaluations.
+// Subdivides face 0 of what it is given and counts its evaluations; claims `after` triangles
+// when asked what the result could hold.
 class CountingModifier : public Modifier {
 public:
+    std::size_t trianglesAfter(const Layer& committed) const override {
+        return after ? after : committed.triangles.size() + 2;
+    }
     ModifierResult evaluate(const Layer& committed) override {
         ++evaluations;
         LayerPtr layer = makeLayer(committed.positions, committed.triangles);
@@ -56,8 +63,24 @@ public:
         return {layer, tool};
     }
     int evaluations = 0;
+    std::size_t after = 0;
     LayerPtr tool = makeLayer();
 };
+
+TEST(ModelTest, AnEvaluationIsRefusedOnlyWhenItCouldPassTheTriangleLimit) {
+    for (const size_t after : {kMaxTriangles, kMaxTriangles + 1}) {
+        const ModelPtr model = Model::makeCube();
+        const auto modifier = std::make_shared<CountingModifier>();
+        modifier->after = after;
+        model->setModifier(modifier);
+        model->updatePreview();
+        model->applyModifier();
+        const bool fits = after == kMaxTriangles;
+        EXPECT_EQ(modifier->evaluations, fits ? 2 : 0) << after;
+        EXPECT_EQ(model->committed()->triangles.size(), fits ? 14u : 12u) << after;
+        EXPECT_EQ(model->takeRefusal(), fits ? Model::Refusal::None : Model::Refusal::Commit);
+    }
+}
 
 TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     const ModelPtr model = Model::makeCube();
@@ -95,19 +118,37 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     EXPECT_EQ(model->committed()->triangles.size(), 14u);
 }
 
-TEST(GeneratorsTest, PlaneIsAFanOfFourAroundItsOrigin) {
-    const float s = 2.2f;
-    const struct {
-        Vector3 normal;
-        std::vector<Vector3> positions;
-    } cases[] = {
-        {{0, 0, 1}, {{1, 2, 3}, {1, 2 + s, 3}, {1 + s, 2, 3}, {1, 2 - s, 3}, {1 - s, 2, 3}}},
-        // b² + c² < a² + c² takes the other pair of directions.
-        {{1, 0, 0}, {{1, 2, 3}, {1, 2, 3 - s}, {1, 2 - s, 3}, {1, 2, 3 + s}, {1, 2 + s, 3}}},
-    };
-    for (const auto& c : cases) {
-        const Layer plane = *Model::makePlane(Plane::through(c.normal, {1, 2, 3}))->committed();
-        EXPECT_EQ(plane.positions, c.positions) << c.normal;
+TEST(GeneratorsTest, CubeIsAClosedSurfaceWithEveryFaceWoundTheSameWay) {
+    const Layer cube = *Model::makeCube()->committed();
+    std::map<std::pair<std::uint32_t, std::uint32_t>, int> edges;
+    for (const Triangle& t : cube.triangles) {
+        for (int k = 0; k < 3; ++k) {
+            ++edges[{t[k], t[(k + 1) % 3]}];
+        }
+    }
+    // Each edge is walked once in each direction by the two faces that share it.
+    EXPECT_EQ(edges.size(), 36u);
+    for (const auto& [edge, count] : edges) {
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
+    }
+}
+
+TEST(GeneratorsTest, PlaneIsASquareFanInThePlaneAroundItsOrigin) {
+    const Vector3 origin{1, 2, 3};
+    for (const Vector3 normal : {Vector3{0, 0, 1}, {1, 0, 0}, {0, 0.6f, 0.8f}, {0.6f, 0, 0.8f}}) {
+        SCOPED_TRACE(normal);
+        const Layer plane = *Model::makePlane(Plane::through(normal, origin))->committed();
+        ASSERT_EQ(plane.positions.size(), 5u);
+        EXPECT_EQ(plane.positions[0], origin);
+        for (size_t i = 1; i < 5; ++i) {
+            const Vector3 arm = plane.positions[i] - origin;
+            const Vector3 next = plane.positions[i % 4 + 1] - origin;
+            EXPECT_NEAR(arm.length(), 2.2f, 1e-5f);
+            EXPECT_NEAR(arm.dot(normal), 0, 1e-5f);
+            // A quarter turn on, clockwise seen from where the normal points.
+            testing::expectNear(arm.cross(next), normal * -2.2f * 2.2f, 1e-4f);
+        }
         EXPECT_EQ(plane.triangles,
                   (std::vector<Triangle>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}}));
     }

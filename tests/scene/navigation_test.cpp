@@ -30,6 +30,15 @@ TEST(NavigationTest, OrbitZoomAndPanKeepWhatIsAtThePivotsDepthUnderThePointer) {
         EXPECT_NEAR((eye(*camera) - pivot).length(), distance, 1e-5f);
         expectNear(onScreen(*camera, aspect, pivot), seen, 1e-5f);
         EXPECT_GT((eye(*camera) - Vector3{0.3f, -0.2f, 3}).length(), 1);
+        // Pitched from the turned camera: about its own side axis, which stays.
+        const Vector3 side{camera->localMatrix(0, 0), camera->localMatrix(1, 0),
+                           camera->localMatrix(2, 0)};
+        orbit(*camera, pivot, 0, 0.5f);
+        EXPECT_NEAR((eye(*camera) - pivot).length(), distance, 1e-5f);
+        expectNear(onScreen(*camera, aspect, pivot), seen, 1e-5f);
+        expectNear(
+            {camera->localMatrix(0, 0), camera->localMatrix(1, 0), camera->localMatrix(2, 0)}, side,
+            1e-5f);
 
         // The point seen at (0.4, −0.3) at the pivot's depth.
         const Vector3 under = (camera->viewProjection(aspect).inverted() *
@@ -45,6 +54,14 @@ TEST(NavigationTest, OrbitZoomAndPanKeepWhatIsAtThePivotsDepthUnderThePointer) {
         EXPECT_NEAR(onScreen(*camera, aspect, under).x, -0.2f, 1e-4f);
         EXPECT_NEAR(onScreen(*camera, aspect, under).y, 0.5f, 1e-4f);
     }
+}
+
+TEST(NavigationTest, APivotBehindTheEyePansWhatIsOneUnitAhead) {
+    const CameraPtr camera = Camera::make();
+    camera->localMatrix = Matrix::translation({0, 0, 2});
+    pan(*camera, 1, {0, 0, 5}, 0, 0, 0.5f, 0.25f);
+    EXPECT_NEAR(onScreen(*camera, 1, {0, 0, 1}).x, 0.5f, 1e-5f);
+    EXPECT_NEAR(onScreen(*camera, 1, {0, 0, 1}).y, 0.25f, 1e-5f);
 }
 
 TEST(NavigationTest, ZoomingInStopsWhileThePivotIsStillInFrontAndZoomingOutStillWorks) {

@@ -61,6 +61,19 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
     }
 }
 
+TEST(PolygonToolsTest, AClickWithoutADragSelectsTheFaceAndChangesNothing) {
+    for (const int tool : {0, 1, 3}) {
+        FakeEditor editor;
+        const Layer start = *editor.grid().committed();
+        editor.pick(Mode::Polygon, tool);
+        editor.views[0].press(Vector3{0.11f, 0.04f, 0});
+        editor.views[0].release();
+        EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{20});
+        EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;
+        EXPECT_EQ(editor.grid().committed()->triangles, start.triangles) << "tool " << tool;
+    }
+}
+
 TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     FakeEditor editor;
     const Layer start = *editor.grid().committed();
