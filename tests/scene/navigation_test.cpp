@@ -1,4 +1,5 @@
 #include "scene/navigation.h"
+#include "tools/tool_support.h"
 
 #include "support/mesh_helpers.h"
 
@@ -9,7 +10,7 @@ namespace tessel::testing {
 namespace {
 
 Vector3 onScreen(const Camera& camera, float aspect, const Vector3& p) {
-    return (camera.viewProjection(aspect) * Vector4(p, 1)).dehomogenized();
+    return project(p, camera.viewProjection(aspect));
 }
 
 Vector3 eye(const Camera& camera) { return camera.localMatrix.translationPart(); }
@@ -41,9 +42,8 @@ TEST(NavigationTest, OrbitZoomAndPanKeepWhatIsAtThePivotsDepthUnderThePointer) {
             1e-5f);
 
         // The point seen at (0.4, −0.3) at the pivot's depth.
-        const Vector3 under = (camera->viewProjection(aspect).inverted() *
-                               Vector4(0.4f, -0.3f, onScreen(*camera, aspect, pivot).z, 1))
-                                  .dehomogenized();
+        const Vector3 under = unproject(0.4f, -0.3f, onScreen(*camera, aspect, pivot).z,
+                                        camera->viewProjection(aspect).inverted());
         const float before = (eye(*camera) - under).length();
         zoom(*camera, aspect, pivot, 0.4f, -0.3f, 0.5f);
         EXPECT_NEAR(onScreen(*camera, aspect, under).x, 0.4f, 1e-4f);

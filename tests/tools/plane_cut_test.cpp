@@ -8,7 +8,7 @@
 namespace tessel::testing {
 
 // "Plane cut" picked on a grid of cells × cells; its plane starts as y = 0 through the origin.
-struct PlaneCutTest : ::testing::Test {
+struct PlaneCutToolTest : ::testing::Test {
     PlaneCut& choose(int cells) {
         editor.grid().params()->setU(cells);
         editor.grid().params()->setV(cells);
@@ -21,7 +21,7 @@ struct PlaneCutTest : ::testing::Test {
     FakeViewport& view = editor.views[0];
 };
 
-TEST_F(PlaneCutTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
+TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     // y = 0 crosses the middle row of a 3 × 3 grid through no vertex: its 6 faces split into 3
     // each, and each of the 7 crossed edges gains one point that both sides share.
     choose(3);
@@ -45,7 +45,7 @@ TEST_F(PlaneCutTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     EXPECT_EQ(grid.layer()->positions.size(), 23u);
 }
 
-TEST_F(PlaneCutTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
+TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
     // Seen edge-on from viewport 0, the patch of y = 0 is never hit.
     PlaneCut& tool = choose(4);
     // Along one ray from the origin's image the cosine rounds past 1: the normal stays.
