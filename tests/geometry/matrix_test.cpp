@@ -49,6 +49,11 @@ TEST(VectorTest, EqualityHoldsOnlyWhenEveryCoordinateIsEqual) {
     for (const Vector3 other : {Vector3{0, 2, 3}, {1, 0, 3}, {1, 2, 0}}) {
         EXPECT_NE(Vector3(1, 2, 3), other);
     }
+    EXPECT_EQ(Vector4(1, 2, 3, 4), Vector4(1, 2, 3, 4));
+    for (const Vector4 other :
+         {Vector4(2, 2, 3, 4), Vector4(1, 1, 3, 4), Vector4(1, 2, 4, 4), Vector4(1, 2, 3, 3)}) {
+        EXPECT_NE(Vector4(1, 2, 3, 4), other);
+    }
 }
 
 } // namespace tessel
