@@ -14,6 +14,9 @@ TEST(BindingsTest, EveryCommandHasABindingAndNoTriggerHasTwo) {
     std::set<std::tuple<Trigger, unsigned, std::string_view>> triggers;
     for (const Binding& binding : kBindings) {
         bound.insert(binding.command);
+        if (const Binding* key = keyBindingOf(binding.command)) {
+            EXPECT_EQ(key->trigger, Trigger::Key) << commandName(binding.command);
+        }
         if (binding.trigger != Trigger::Menu) {
             EXPECT_TRUE(triggers.insert({binding.trigger, binding.modifiers, binding.key}).second)
                 << triggerText(binding);
@@ -21,6 +24,9 @@ TEST(BindingsTest, EveryCommandHasABindingAndNoTriggerHasTwo) {
     }
     EXPECT_EQ(bound.size(), static_cast<size_t>(kCommandCount));
     EXPECT_EQ(triggerText(*findBinding(Trigger::RightDrag, Shift)), "Shift + right drag");
+    // Letters read in upper case with a modifier, as shortcuts do; alone they are typed.
+    EXPECT_EQ(triggerText(*findBinding(Trigger::Key, Ctrl, "a")), "Ctrl+A");
+    EXPECT_EQ(triggerText(*findBinding(Trigger::Key, NoModifier, "a")), "a");
 }
 
 // The camera keys are listed exactly: every key that moves the camera has a row, and no row

@@ -79,11 +79,23 @@ TEST(ViewCommandsTest, SideViewsLookAtThePivotAlongTheirAxisWithTheirUpAndKeepTh
         expectNear(m.translationPart(), v.eye * 2.5f);
         expectNear({m(0, 1), m(1, 1), m(2, 1)}, v.up);
     }
+    // A camera nearer than four near-plane depths backs off to that; with nothing to look at,
+    // the views turn about the origin.
+    FakeEditor editor;
+    const CameraPtr& camera = editor.controller.cameras()[1];
+    camera->localMatrix = Matrix::translation({0, 0, 0.2f});
+    editor.controller.perform(Command::ViewRight, editor.views[1]);
+    expectNear(camera->localMatrix.translationPart(), {4 * camera->zn, 0, 0});
+    editor.window.scene()->remove(editor.window.scene()->root());
+    editor.controller.perform(Command::ViewTop, editor.views[1]);
+    expectNear(camera->localMatrix.translationPart(), {0, 4 * camera->zn, 0});
 }
 
-TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointer) {
+TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRepaints) {
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
+    int repaints = 0;
+    editor.controller.needsDisplay.connect([&] { ++repaints; });
     // At the depth of the pivot, the grid's centre.
     const Vector3 under{0.3f, 0.2f, 0};
     const Vec2 at = view.normalizedOf(under);
@@ -93,6 +105,10 @@ TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointer) {
     EXPECT_NEAR(view.normalizedOf(under).y, at.y, 1e-5f);
     EXPECT_NEAR((view.camera->localMatrix.translationPart() - under).length(),
                 distance * 0.85f * 0.85f, 1e-5f);
+    editor.controller.beginNavigation(view);
+    editor.controller.orbit(view, {0.1f, 0});
+    editor.controller.pan(view, {0.5f, 0.5f}, {0.6f, 0.5f});
+    EXPECT_EQ(repaints, 3);
 }
 
 TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEitherDirection) {

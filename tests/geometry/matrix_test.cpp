@@ -26,6 +26,8 @@ TEST(MatrixTest, InverseUndoesTheMatrix) {
     const Matrix camera = Matrix::translation({0.3f, 0, 2.5f}) * Matrix::rotationForZ(0.7f);
     const Matrix p = Matrix::projection(0.125f, 1, 1) * Matrix::view(1.5f) * camera.inverted();
     expectNear(p * p.inverted(), Matrix(), 1e-4f);
+    const Matrix full({2, 1, 1, 3, 1, 3, 2, 1, 1, 2, 4, 1, 3, 1, 1, 5});
+    expectNear(full * full.inverted(), Matrix(), 1e-5f);
 }
 
 TEST(MatrixTest, ProjectionPutsTheNearPlaneAtDepthZeroAndTheFarPlaneAtOne) {

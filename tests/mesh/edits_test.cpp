@@ -146,24 +146,37 @@ TEST(PlaneCutTest, CutAcrossAGridWeldsThePointsOfNeighbouringSplits) {
     EXPECT_EQ(layer.triangles, triangles);
 }
 
-TEST(PointMergeTest, AMemoServesOnlyTheVeryPositionsItWasMadeFrom) {
-    // A 2 × 1 grid's six points settled, and a seventh added on point 0, wherever that stands.
-    const auto withPointOnTheFirst = [](const Vector3& first) {
+TEST(PointMergeTest, AMergeWithAMemoEqualsOneWithout) {
+    // A 2 × 1 grid's six points settled, and a seventh added just beside point 0.
+    const auto withPointBesideTheFirst = [](const Vector3& first) {
         Layer layer = grid(2, 1);
         layer.positions[0] = first;
-        layer.positions.push_back(first);
+        layer.positions.push_back(first + Vector3{1e-7f, 0, 0});
         layer.triangles.push_back({6, 2, 5});
         return layer;
     };
+    // The first merge makes the memo and the second uses it; for the third, point 0 has moved.
     PointMergeMemo memo;
-    Layer before = withPointOnTheFirst({-0.5f, -0.5f, 0});
-    mergeCoincidentPoints(before, 6, memo);
-    // Point 0 has moved since: the memo must not be trusted.
-    Layer layer = withPointOnTheFirst({-0.5f, 0.5f, 1});
+    for (const Vector3 first : {Vector3{-0.5f, -0.5f, 0}, {-0.5f, -0.5f, 0}, {-0.5f, 0.5f, 1}}) {
+        Layer layer = withPointBesideTheFirst(first);
+        Layer expected = layer;
+        mergeCoincidentPoints(layer, 6, memo);
+        mergeCoincidentPoints(expected);
+        EXPECT_EQ(layer.positions.size(), 6u);
+        EXPECT_EQ(walk::fault(layer, expected), std::nullopt) << first;
+    }
+}
+
+TEST(PointMergeTest, PointsOnEitherSideOfASearchCellsEdgeAreFound) {
+    // 1/32 lies exactly on an edge of the cells points are searched in; the second point, 1e-7
+    // below it, in the cell below.
+    Layer layer = grid(1, 1);
+    layer.positions[0] = {0.03125f, 0, 0};
+    layer.positions[1] = {0.03125f - 1e-7f, 0, 0};
     Layer expected = layer;
-    mergeCoincidentPoints(layer, 6, memo);
-    mergeCoincidentPoints(expected);
-    EXPECT_EQ(layer.positions.size(), 6u);
+    mergeCoincidentPoints(layer);
+    walk::reference::mergeCoincidentPoints(expected);
+    EXPECT_EQ(layer.positions.size(), 3u);
     EXPECT_EQ(walk::fault(layer, expected), std::nullopt);
 }
 

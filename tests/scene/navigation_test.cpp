@@ -70,10 +70,17 @@ TEST(NavigationTest, ZoomingInStopsWhileThePivotIsStillInFrontAndZoomingOutStill
     for (int i = 0; i < 200; ++i) {
         zoom(*camera, 1, {}, 0.5f, 0.5f, 0.5f);
     }
+    // Halved to two near-plane depths from the pivot, and no nearer.
     const float z = eye(*camera).z;
-    EXPECT_GT(z, camera->zn);
+    EXPECT_FLOAT_EQ(z, 2 * camera->zn);
     zoom(*camera, 1, {}, 0.5f, 0.5f, 2);
     EXPECT_GT(eye(*camera).z, z);
+}
+
+TEST(NavigationTest, FramingAPointLeavesTheCameraTwoNearPlaneDepthsAway) {
+    const CameraPtr camera = Camera::make();
+    frame(*camera, 1, Box{{1, 2, 3}, {1, 2, 3}});
+    expectNear(eye(*camera), {1, 2, 3 + 2 * camera->zn});
 }
 
 } // namespace tessel::testing

@@ -11,6 +11,13 @@ TEST(NodeTest, MatrixComposesParentThenOwnWithTheFinalizerInFront) {
     const NodePtr root = Node::make("root", {child});
     root->localMatrix = Matrix({2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1});
     child->localMatrix = Matrix::translation({1, 1, 1});
+    // Changes of the children announce them before and after.
+    std::vector<std::size_t> counts;
+    root->childrenChanged.connect([&](const Node::Children& old, const Node::Children& now) {
+        counts = {old.size(), now.size()};
+    });
+    root->setChildren({child, Node::make("other")});
+    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 2}));
     EXPECT_EQ(child->matrix(), Matrix({2, 0, 0, 2, 0, 3, 0, 3, 0, 0, 4, 4, 0, 0, 0, 1}));
     child->finalizer = [] { return Matrix::translation({0, 0, 7}); };
     EXPECT_EQ(child->matrix(), Matrix({2, 0, 0, 2, 0, 3, 0, 3, 0, 0, 4, 11, 0, 0, 0, 1}));

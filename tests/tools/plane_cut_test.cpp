@@ -25,8 +25,11 @@ TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     // y = 0 crosses the middle row of a 3 × 3 grid through no vertex: its 6 faces split into 3
     // each, and each of the 7 crossed edges gains one point that both sides share.
     choose(3);
+    PlaneCut& tool = *editor.tool<PlaneCut>();
     const LayerPtr cut = grid.layer();
     EXPECT_EQ(cut->triangles.size(), 30u);
+    // What the triangle limit is checked against, here exact.
+    EXPECT_EQ(tool.trianglesAfter(*grid.committed()), 30u);
     EXPECT_EQ(cut->positions.size(), 23u);
     for (const Triangle& t : cut->triangles) {
         const float y[] = {cut->positions[t[0]].y, cut->positions[t[1]].y, cut->positions[t[2]].y};
@@ -63,6 +66,11 @@ TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePla
         expectNear(tool.normal, turned, 1e-6f);
         view.release();
     }
+    // Half a turn, along a line where the cosine rounds past −1.
+    view.press(0.228291333f, 0.75055027f);
+    view.dragTo(0.771708667f, 0.24944973f);
+    expectNear(tool.normal, {0, 1, 0}, 1e-6f);
+    view.release();
 
     // The plane z = 0 faces viewport 0; triangle 3 of its patch spans the quadrant x < 0, y > 0.
     tool.normal = {0, 0, 1};

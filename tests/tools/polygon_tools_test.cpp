@@ -61,13 +61,18 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
     }
 }
 
+// Also after a drag: a gesture never takes the last one's movement.
 TEST(PolygonToolsTest, AClickWithoutADragSelectsTheFaceAndChangesNothing) {
     for (const int tool : {0, 1, 3}) {
         FakeEditor editor;
-        const Layer start = *editor.grid().committed();
         editor.pick(Mode::Polygon, tool);
-        editor.views[0].press(Vector3{0.11f, 0.04f, 0});
-        editor.views[0].release();
+        FakeViewport& view = editor.views[0];
+        view.press(Vector3{-0.4f, -0.45f, 0});
+        view.dragTo(0.6f, 0.7f);
+        view.release();
+        const Layer start = *editor.grid().committed();
+        view.press(Vector3{0.11f, 0.04f, 0});
+        view.release();
         EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{20});
         EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;
         EXPECT_EQ(editor.grid().committed()->triangles, start.triangles) << "tool " << tool;
@@ -86,6 +91,13 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
         EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;
         EXPECT_EQ(editor.grid().committed()->triangles, start.triangles) << "tool " << tool;
     }
+    // A face listed twice is extruded once.
+    editor.pick(Mode::Polygon, 3);
+    editor.views[0].press(Vector3{0.11f, 0.04f, 0});
+    editor.controller.selectedFacesIds() = {20, 20};
+    editor.views[0].dragTo(0.5f, 0.7f);
+    editor.views[0].release();
+    EXPECT_EQ(editor.grid().committed()->triangles.size(), start.triangles.size() + 6);
 }
 
 } // namespace tessel::testing
