@@ -45,17 +45,4 @@ TEST(MatrixTest, RotationIsCounterClockwiseAndTheRightOperandActsFirst) {
     expectNear(r * t, Matrix::columns({{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}), 1e-7f);
 }
 
-// Layers are compared point by point: equal means equal in every coordinate.
-TEST(VectorTest, EqualityHoldsOnlyWhenEveryCoordinateIsEqual) {
-    EXPECT_EQ(Vector3(1, 2, 3), Vector3(1, 2, 3));
-    for (const Vector3 other : {Vector3{0, 2, 3}, {1, 0, 3}, {1, 2, 0}}) {
-        EXPECT_NE(Vector3(1, 2, 3), other);
-    }
-    EXPECT_EQ(Vector4(1, 2, 3, 4), Vector4(1, 2, 3, 4));
-    for (const Vector4 other :
-         {Vector4(2, 2, 3, 4), Vector4(1, 1, 3, 4), Vector4(1, 2, 4, 4), Vector4(1, 2, 3, 3)}) {
-        EXPECT_NE(Vector4(1, 2, 3, 4), other);
-    }
-}
-
 } // namespace tessel

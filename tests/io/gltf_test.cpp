@@ -96,6 +96,8 @@ TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {
     const Layer& moved = *meshesOf(read.root)[1]->model()->committed();
     EXPECT_EQ(moved.positions, (std::vector<Vector3>{{2, 0, 0}, {3, 0, 0}, {2, -1, 0}}));
     EXPECT_EQ(moved.triangles, (std::vector<Triangle>{{0, 2, 1}}));
+    // Without a material, a mesh is white.
+    EXPECT_EQ(meshesOf(read.root)[1]->material->ambient, Vector3(1, 1, 1));
     EXPECT_EQ(read.changes,
               std::vector<std::string>{"the transforms of 1 node applied to their points"});
 }
