@@ -18,24 +18,24 @@ namespace tessel::testing {
 // choices, a driver takes it modulo the choices it has.
 struct UserAction {
     enum class Kind {
-        Press,          // button 0 left, 1 right, 2 middle, with `modifiers` (ModifierKey bits)
-        Drag,           // the pointer moves to (x, y), the button held
-        Release,        // the button comes up, also when none is held
-        Wheel,          // `amount` notches at (x, y)
-        Key,            // kBindings[amount], a key binding; or, when negative, a key bound to nothing
-        Menu,           // a menu entry: the command `amount` (the window picks from its menus)
-        Mode,           // the mode picker chooses tag `amount`
-        Tool,           // the tool picker chooses tag `amount`, also one no picker offers
-        Apply,          //
-        Undo,           //
-        Redo,           //
-        RenderOption,   // the rendering option `amount` (points, lines, filled) is toggled
-        SelectRow,      // the outline's row `amount` (or none)
-        AddMesh,        // a "Quad" or a "Cube"
-        RemoveMesh,     //
-        Rows,           // `amount` typed into the rows field
-        Opacity,        // the opacity slider moved to `amount` of 100
-        Divider,        // a divider between viewports dragged by `amount` pixels
+        Press,        // button 0 left, 1 right, 2 middle, with `modifiers` (ModifierKey bits)
+        Drag,         // the pointer moves to (x, y), the button held
+        Release,      // the button comes up, also when none is held
+        Wheel,        // `amount` notches at (x, y)
+        Key,          // kBindings[amount], a key binding; or, when negative, a key bound to nothing
+        Menu,         // a menu entry: the command `amount` (the window picks from its menus)
+        Mode,         // the mode picker chooses tag `amount`
+        Tool,         // the tool picker chooses tag `amount`, also one no picker offers
+        Apply,        //
+        Undo,         //
+        Redo,         //
+        RenderOption, // the rendering option `amount` (points, lines, filled) is toggled
+        SelectRow,    // the outline's row `amount` (or none)
+        AddMesh,      // a "Quad" or a "Cube"
+        RemoveMesh,   //
+        Rows,         // `amount` typed into the rows field
+        Opacity,      // the opacity slider moved to `amount` of 100
+        Divider,      // a divider between viewports dragged by `amount` pixels
         StaleSelection, // ids that name no point or face are selected beside real ones
     };
     Kind kind = Kind::Press;
@@ -94,11 +94,11 @@ public:
             a.amount = pick(kCommandCount);
         } else {
             constexpr Kind others[] = {
-                Kind::Menu,      Kind::Mode,      Kind::Tool,         Kind::Apply,
-                Kind::Mode,      Kind::Tool,      Kind::Apply,        Kind::Mode,
-                Kind::Tool,      Kind::Apply,     Kind::RenderOption, Kind::SelectRow,
-                Kind::AddMesh,   Kind::Rows,      Kind::RemoveMesh,   Kind::SelectRow,
-                Kind::Opacity,   Kind::Divider,   Kind::StaleSelection, Kind::Menu};
+                Kind::Menu,    Kind::Mode,    Kind::Tool,           Kind::Apply,
+                Kind::Mode,    Kind::Tool,    Kind::Apply,          Kind::Mode,
+                Kind::Tool,    Kind::Apply,   Kind::RenderOption,   Kind::SelectRow,
+                Kind::AddMesh, Kind::Rows,    Kind::RemoveMesh,     Kind::SelectRow,
+                Kind::Opacity, Kind::Divider, Kind::StaleSelection, Kind::Menu};
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
             a.amount = a.kind == Kind::Mode      ? pick(3)
