@@ -89,7 +89,6 @@ public:
         case Kind::RemoveMesh: outline_.removeNode(); break;
         case Kind::Rows: outline_.gridSizePanel.setRows(a.amount); break;
         case Kind::Opacity: outline_.materialPanel.slideAlpha(a.amount); break;
-        case Kind::Divider: break;
         case Kind::StaleSelection:
             c.selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};
             c.selectedFacesIds() = {static_cast<std::uint32_t>(a.amount), UINT32_MAX};

@@ -11,20 +11,8 @@
 #include "support/event_script.h"
 #include "window_input.h"
 
-#include <QComboBox>
-#include <QDialog>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
-#include <QPushButton>
-#include <QSlider>
-#include <QSplitter>
-#include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
-#include <QTreeView>
+#include <QtWidgets>
 
 #include <cstdlib>
 #include <random>
@@ -57,12 +45,8 @@ public:
         answerer_.stop();
         canceller_.stop();
         if (held_) {
-            sendMouse(held_, QEvent::MouseButtonRelease, heldAt_, heldButton_, Qt::NoButton);
+            release(held_, heldAt_, heldButton_);
         }
-        while (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-        }
-        QApplication::processEvents();
     }
 
     void act(const UserAction& a) {
@@ -76,21 +60,19 @@ public:
                 constexpr Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton,
                                                        Qt::MiddleButton};
                 heldButton_ = buttons[a.button];
-                sendMouse(view, QEvent::MouseButtonPress, at, heldButton_, heldButton_,
-                          qtModifiers(a.modifiers));
+                press(view, at, heldButton_, qtModifiers(a.modifiers));
                 held_ = view;
                 heldAt_ = at;
             }
             break;
         case Kind::Drag:
             if (held_) {
-                sendMouse(view, QEvent::MouseMove, at, Qt::NoButton, heldButton_);
+                moveTo(view, at, heldButton_);
                 heldAt_ = at;
             }
             break;
         case Kind::Release:
-            sendMouse(view, QEvent::MouseButtonRelease, held_ ? heldAt_ : at,
-                      held_ ? heldButton_ : Qt::LeftButton, Qt::NoButton);
+            release(view, held_ ? heldAt_ : at, held_ ? heldButton_ : Qt::LeftButton);
             held_ = nullptr;
             break;
         case Kind::Wheel: turnWheel(view, at, a.amount); break;
@@ -98,8 +80,7 @@ public:
             if (a.amount < 0) {
                 QTest::keyClicks(view, QString(QLatin1Char("A -Q"[-1 - a.amount])));
             } else {
-                const Binding& b = kBindings[a.amount];
-                QTest::keyClick(view, qtKey(b.key), qtModifiers(b.modifiers));
+                QTest::keySequence(view, keysOf(kBindings[a.amount]));
             }
             break;
         case Kind::Menu: {
@@ -120,10 +101,9 @@ public:
         }
         case Kind::Undo: QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier); break;
         case Kind::Redo:
-            redoWithY_ = !redoWithY_;
-            QTest::keyClick(view, redoWithY_ ? Qt::Key_Y : Qt::Key_Z,
-                            redoWithY_ ? Qt::ControlModifier
-                                       : Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(view, a.x < 0.5f ? Qt::Key_Y : Qt::Key_Z,
+                            Qt::ControlModifier |
+                                (a.x < 0.5f ? Qt::NoModifier : Qt::ShiftModifier));
             break;
         case Kind::RenderOption: {
             const char* names[] = {"pointsButton", "linesButton", "filledButton"};
@@ -131,14 +111,10 @@ public:
             break;
         }
         case Kind::SelectRow: {
+            // A row of the tree (the root, its meshes), or the space below them.
             QTreeView* tree = panel->outlineView();
-            std::vector<QRect> rows{QRect(0, tree->viewport()->height() - 4, 4, 4)};
-            for (QModelIndex row = tree->indexAt({4, 4}); row.isValid();
-                 row = tree->indexBelow(row)) {
-                rows.push_back(tree->visualRect(row));
-            }
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                              rows[static_cast<size_t>(a.amount) % rows.size()].center());
+            const int row = tree->sizeHintForRow(0) * (a.amount % 6) + 4;
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(40, row));
             break;
         }
         case Kind::AddMesh: click(child<QToolButton>("addNodeButton")); break;
@@ -157,17 +133,9 @@ public:
                 drag(slider, Qt::LeftButton, {}, from, from + QPointF(a.amount % 9 - 4, 0), 2);
             }
             break;
-        case Kind::Divider: {
-            QSplitterHandle* handle =
-                child<QSplitter>(a.amount % 2 ? "topSplitView" : "bottomSplitView")->handle(1);
-            const QPointF from = handle->rect().center();
-            drag(handle, Qt::LeftButton, {}, from, from + QPointF(a.amount, 0), 1);
-            break;
-        }
         case Kind::StaleSelection:
             window_.editor().selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};
-            window_.editor().selectedFacesIds() = {static_cast<std::uint32_t>(a.amount),
-                                                   UINT32_MAX};
+            window_.editor().selectedFacesIds() = {std::uint32_t(a.amount), UINT32_MAX};
             break;
         }
         QApplication::processEvents();
@@ -230,7 +198,6 @@ private:
     QTimer canceller_;
     bool answering_ = false;
     std::minstd_rand random_{7};
-    bool redoWithY_ = false;
     QPointer<GLView> held_;
     Qt::MouseButton heldButton_ = Qt::LeftButton;
     QPointF heldAt_;
@@ -256,17 +223,10 @@ void GuiFireTest::randomActionsLeaveTheWindowDrawingAndItsMeshesWellFormed() {
     {
         WindowSession session(window);
         EventScript script(seed);
-        for (long i = 0; i < actions; ++i) {
+        for (long i = 1; i <= actions; ++i) {
             session.act(script.next());
-            if (i % 10 != 9) {
-                continue;
-            }
-            if (const std::optional<std::string> fault = session.fault()) {
-                QFAIL(qPrintable(QStringLiteral("%1 after action %2 of seed %3")
-                                     .arg(QString::fromStdString(*fault))
-                                     .arg(i)
-                                     .arg(seed)));
-            }
+            const std::optional<std::string> fault = i % 10 ? std::nullopt : session.fault();
+            QVERIFY2(!fault, fault ? (*fault + " at action " + std::to_string(i)).c_str() : "");
         }
     }
     // Every viewport still draws a whole frame, and the editor still takes a click.

@@ -7,10 +7,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QWheelEvent>
-
-#include <string_view>
 
 namespace tessel::testing {
 
@@ -40,16 +39,24 @@ inline void sendMouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseB
     QMouseEvent event(type, at, widget->mapToGlobal(at), button, buttons, modifiers);
     QApplication::sendEvent(widget, &event);
 }
-
+inline void press(QWidget* widget, QPointF at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = {}) {
+    sendMouse(widget, QEvent::MouseButtonPress, at, button, button, modifiers);
+}
+inline void moveTo(QWidget* widget, QPointF at, Qt::MouseButton held = Qt::LeftButton) {
+    sendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, held);
+}
+inline void release(QWidget* widget, QPointF at, Qt::MouseButton button = Qt::LeftButton) {
+    sendMouse(widget, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
 // A press, `steps` moves ending on `to`, and the release.
 inline void drag(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                  QPointF from, QPointF to, int steps = 4) {
-    sendMouse(widget, QEvent::MouseButtonPress, from, button, button, modifiers);
+    press(widget, from, button, modifiers);
     for (int i = 1; i <= steps; ++i) {
-        sendMouse(widget, QEvent::MouseMove, from + (to - from) * i / steps, Qt::NoButton, button,
-                  modifiers);
+        moveTo(widget, from + (to - from) * i / steps, button);
     }
-    sendMouse(widget, QEvent::MouseButtonRelease, to, button, Qt::NoButton, modifiers);
+    release(widget, to, button);
 }
 
 inline void turnWheel(QWidget* widget, QPointF at, int notches) {
@@ -64,13 +71,9 @@ inline Qt::KeyboardModifiers qtModifiers(unsigned held) {
                                  (held & Alt ? Qt::AltModifier : Qt::NoModifier));
 }
 
-// The key a binding names: a lower case letter, a digit or "Home".
-inline Qt::Key qtKey(std::string_view key) {
-    if (key == "Home") {
-        return Qt::Key_Home;
-    }
-    return static_cast<Qt::Key>(key[0] >= 'a' ? Qt::Key_A + (key[0] - 'a')
-                                              : Qt::Key_0 + (key[0] - '0'));
+// The keys of a key binding, as Help names them.
+inline QKeySequence keysOf(const Binding& binding) {
+    return QKeySequence(QString::fromStdString(triggerText(binding)));
 }
 
 } // namespace tessel::testing

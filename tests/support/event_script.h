@@ -14,28 +14,27 @@
 namespace tessel::testing {
 
 // One thing a user does. Positions are normalized over the viewport (0 to 1 across, (0, 0)
-// bottom-left) and may lie outside it. `amount` is what the kind needs; where it picks among
-// choices, a driver takes it modulo the choices it has.
+// bottom-left) and may lie outside it. Where `amount` picks among choices, a driver takes it
+// modulo the choices it has.
 struct UserAction {
     enum class Kind {
-        Press,        // button 0 left, 1 right, 2 middle, with `modifiers` (ModifierKey bits)
-        Drag,         // the pointer moves to (x, y), the button held
-        Release,      // the button comes up, also when none is held
-        Wheel,        // `amount` notches at (x, y)
-        Key,          // kBindings[amount], a key binding; or, when negative, a key bound to nothing
-        Menu,         // a menu entry: the command `amount` (the window picks from its menus)
-        Mode,         // the mode picker chooses tag `amount`
-        Tool,         // the tool picker chooses tag `amount`, also one no picker offers
-        Apply,        //
-        Undo,         //
-        Redo,         //
-        RenderOption, // the rendering option `amount` (points, lines, filled) is toggled
-        SelectRow,    // the outline's row `amount` (or none)
-        AddMesh,      // a "Quad" or a "Cube"
-        RemoveMesh,   //
-        Rows,         // `amount` typed into the rows field
-        Opacity,      // the opacity slider moved to `amount` of 100
-        Divider,      // a divider between viewports dragged by `amount` pixels
+        Press,          // button 0 left, 1 right, 2 middle, with `modifiers` (ModifierKey bits)
+        Drag,           // the pointer moves to (x, y), the button held
+        Release,        // the button comes up, also when none is held
+        Wheel,          // `amount` notches at (x, y)
+        Key,            // kBindings[amount]; when negative, a key bound to nothing
+        Menu,           // a menu entry: the command `amount`
+        Mode,           // the mode picker chooses tag `amount`
+        Tool,           // the tool picker chooses tag `amount`, also one no picker offers
+        Apply,          //
+        Undo,           //
+        Redo,           //
+        RenderOption,   // the rendering option `amount` (points, lines, filled) is toggled
+        SelectRow,      // the outline's row `amount` (or none) is clicked
+        AddMesh,        //
+        RemoveMesh,     //
+        Rows,           // `amount` typed into the rows field
+        Opacity,        // the opacity slider moved to `amount` of 100
         StaleSelection, // ids that name no point or face are selected beside real ones
     };
     Kind kind = Kind::Press;
@@ -94,18 +93,17 @@ public:
             a.amount = pick(kCommandCount);
         } else {
             constexpr Kind others[] = {
-                Kind::Menu,    Kind::Mode,    Kind::Tool,           Kind::Apply,
-                Kind::Mode,    Kind::Tool,    Kind::Apply,          Kind::Mode,
-                Kind::Tool,    Kind::Apply,   Kind::RenderOption,   Kind::SelectRow,
-                Kind::AddMesh, Kind::Rows,    Kind::RemoveMesh,     Kind::SelectRow,
-                Kind::Opacity, Kind::Divider, Kind::StaleSelection, Kind::Menu};
+                Kind::Menu,    Kind::Mode,           Kind::Tool,         Kind::Apply,
+                Kind::Mode,    Kind::Tool,           Kind::Apply,        Kind::Mode,
+                Kind::Tool,    Kind::Apply,          Kind::RenderOption, Kind::SelectRow,
+                Kind::AddMesh, Kind::Rows,           Kind::RemoveMesh,   Kind::SelectRow,
+                Kind::Opacity, Kind::StaleSelection, Kind::Menu};
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
-            a.amount = a.kind == Kind::Mode      ? pick(3)
-                       : a.kind == Kind::Tool    ? pick(9) - 2
-                       : a.kind == Kind::Rows    ? pick(14) - 2
-                       : a.kind == Kind::Divider ? pick(401) - 200
-                                                 : pick(101);
+            a.amount = a.kind == Kind::Mode   ? pick(3)
+                       : a.kind == Kind::Tool ? pick(9) - 2
+                       : a.kind == Kind::Rows ? pick(14) - 2
+                                              : pick(101);
         }
         return a;
     }
@@ -142,41 +140,33 @@ private:
 // hold every face and every point once, in whole faces.
 inline std::optional<std::string> sceneFault(Editor& editor,
                                              const std::array<Viewport*, 4>& views) {
-    const auto facesFault = [](const Layer& layer) -> std::optional<std::string> {
-        for (size_t f = 0; f < layer.triangles.size(); ++f) {
-            const Triangle& t = layer.triangles[f];
-            if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
-                t[1] == t[2] || t[2] == t[0]) {
-                return "face " + std::to_string(f) + " of " +
-                       std::to_string(layer.triangles.size()) + " is broken";
-            }
-        }
-        return std::nullopt;
+    const auto broken = [](const Layer& layer) {
+        return std::ranges::any_of(layer.triangles, [&](const Triangle& t) {
+            return std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
+                   t[1] == t[2] || t[2] == t[0];
+        });
     };
     for (const MeshPtr& mesh : editor.meshes()) {
-        if (auto fault = facesFault(*mesh->model()->committed())) {
-            return mesh->name() + " committed: " + *fault;
+        if (broken(*mesh->model()->committed())) {
+            return mesh->name() + ": a committed face is broken";
         }
     }
     for (Viewport* view : views) {
         for (const DrawItem& item : editor.frameData.prepare(*view, editor)) {
-            if (auto fault = facesFault(*item.layer)) {
-                return "drawn: " + *fault;
-            }
+            const Layer& layer = *item.layer;
             const IndexData& faces = item.data->triangles;
             const IndexData& points = item.data->points;
-            for (const auto* list :
-                 {&faces.ordinary, &faces.selected, &points.ordinary, &points.selected}) {
-                if (std::any_of(list->begin(), list->end(), [&](std::uint32_t i) {
-                        return i >= item.layer->positions.size();
-                    })) {
-                    return std::string("a draw list names a point the layer lacks");
-                }
-            }
-            if (faces.ordinary.size() % 3 != 0 ||
-                faces.ordinary.size() + faces.selected.size() != 3 * item.layer->triangles.size() ||
-                points.ordinary.size() + points.selected.size() != item.layer->positions.size()) {
-                return std::string("the draw lists do not hold every face and point once");
+            const auto outside = [&](const std::vector<std::uint32_t>& list) {
+                return std::ranges::any_of(list,
+                                           [&](auto i) { return i >= layer.positions.size(); });
+            };
+            if (broken(layer) || faces.ordinary.size() % 3 != 0 ||
+                faces.ordinary.size() + faces.selected.size() != 3 * layer.triangles.size() ||
+                points.ordinary.size() + points.selected.size() != layer.positions.size() ||
+                outside(faces.ordinary) || outside(faces.selected) || outside(points.ordinary) ||
+                outside(points.selected)) {
+                return "a drawn layer of " + std::to_string(layer.triangles.size()) +
+                       " faces or its draw lists are broken";
             }
         }
     }
