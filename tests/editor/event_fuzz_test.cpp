@@ -6,16 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace tessel::testing {
 
 namespace {
-
-long setting(const char* name, long fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::strtol(value, nullptr, 10) : fallback;
-}
 
 // Acts a script out on the editor as the window's widgets would: pointer gestures through the
 // bindings table, keys, menus, pickers, the scene panel and undo. It goes further than the

@@ -14,18 +14,12 @@
 #include <QTest>
 #include <QtWidgets>
 
-#include <cstdlib>
 #include <random>
 
 using namespace tessel;
 using namespace tessel::testing;
 
 namespace {
-
-long setting(const char* name, long fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::strtol(value, nullptr, 10) : fallback;
-}
 
 class WindowSession {
 public:

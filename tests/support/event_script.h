@@ -6,12 +6,19 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
 
 namespace tessel::testing {
+
+// The number in the environment variable `name`, or `fallback` when it is not set.
+inline long setting(const char* name, long fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::strtol(value, nullptr, 10) : fallback;
+}
 
 // One thing a user does. Positions are normalized over the viewport (0 to 1 across, (0, 0)
 // bottom-left) and may lie outside it. Where `amount` picks among choices, a driver takes it
