@@ -1,117 +1,143 @@
 #include "editor/scene_outline.h"
 
+#include "support/event_script.h"
 #include "support/fake_viewport.h"
 #include "support/step_history.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
-
 namespace tessel::testing {
 
-// In every layer the viewports would draw, each face's corners name three different points,
-// and the index lists hold each face and each point once.
-bool framesAreSound(FakeEditor& editor) {
-    for (FakeViewport& view : editor.views) {
-        for (const DrawItem& item : editor.controller.frameData.prepare(view, editor.controller)) {
-            const Layer& layer = *item.layer;
-            for (const Triangle& t : layer.triangles) {
-                if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
-                    t[1] == t[2] || t[2] == t[0]) {
-                    return false;
-                }
+namespace {
+
+// Acts a script out on the editor as the window's widgets would: pointer gestures through the
+// bindings table, keys, menus, pickers, the scene panel and undo. It goes further than the
+// window can: a release reaches the editor even with no button held.
+class HeadlessSession {
+public:
+    void act(const UserAction& a) {
+        using Kind = UserAction::Kind;
+        Editor& c = editor_.controller;
+        FakeViewport& view = editor_.views[static_cast<size_t>(a.view)];
+        switch (a.kind) {
+        case Kind::Press: press(view, a); break;
+        case Kind::Drag:
+            if (gesture_ == Command::Orbit) {
+                c.orbit(view, {2 * (a.x - last_.x), 2 * (a.y - last_.y)});
+            } else if (gesture_ == Command::Pan) {
+                c.pan(view, last_, {a.x, a.y});
+            } else if (gesture_) {
+                view.dragTo(a.x, a.y);
             }
-            const IndexData& faces = item.data->triangles;
-            const IndexData& points = item.data->points;
-            if (faces.ordinary.size() + faces.selected.size() != 3 * layer.triangles.size() ||
-                points.ordinary.size() + points.selected.size() != layer.positions.size()) {
-                return false;
+            last_ = {a.x, a.y};
+            break;
+        case Kind::Release:
+            if (gesture_ != Command::Orbit && gesture_ != Command::Pan) {
+                view.release();
             }
+            gesture_.reset();
+            break;
+        case Kind::Wheel: c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount)); break;
+        case Kind::Key:
+            if (a.amount < 0) {
+                view.key(std::string(1, "A -Q"[-1 - a.amount]));
+            } else if (const Binding& b = kBindings[a.amount]; b.command == Command::CameraKey) {
+                view.key(std::string(b.key));
+            } else {
+                c.perform(b.command, view);
+            }
+            break;
+        case Kind::Menu: c.perform(static_cast<Command>(a.amount % kCommandCount), view); break;
+        case Kind::Mode: c.modeSelected(a.amount); break;
+        case Kind::Tool: c.toolSelected(a.amount); break;
+        case Kind::Apply:
+            // Mesh "Subdivide" triples the mesh on every Apply.
+            if (!c.selectedMesh() ||
+                c.selectedMesh()->model()->committed()->triangles.size() < 2000) {
+                c.apply();
+            }
+            break;
+        case Kind::Undo:
+            if (history_.canUndo()) {
+                history_.undo();
+            }
+            break;
+        case Kind::Redo:
+            if (history_.canRedo()) {
+                history_.redo();
+            }
+            break;
+        case Kind::RenderOption: {
+            const int segment = a.amount % 3;
+            c.renderingOptionsControlClicked(segment, !c.renderingOptionsControl()[segment]);
+            break;
+        }
+        case Kind::SelectRow: {
+            const NodePtr root = editor_.window.scene()->root();
+            const Node::Children rows = root ? root->flat({nullptr}) : Node::Children{nullptr};
+            editor_.window.setSelectedNode(rows[static_cast<size_t>(a.amount) % rows.size()]);
+            break;
+        }
+        case Kind::AddMesh: outline_.addNode(a.amount % 2 ? "Cube" : "Quad"); break;
+        case Kind::RemoveMesh: outline_.removeNode(); break;
+        case Kind::Rows: outline_.gridSizePanel.setRows(a.amount); break;
+        case Kind::Opacity: outline_.materialPanel.slideAlpha(a.amount); break;
+        case Kind::StaleSelection:
+            c.selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};
+            c.selectedFacesIds() = {static_cast<std::uint32_t>(a.amount), UINT32_MAX};
+            break;
         }
     }
-    return true;
-}
 
-// Sessions from fixed seeds, driven as the window drives the editor: gestures anywhere (tool,
-// adding and removing selections, navigation, releases without a press), keys, commands, picks
-// (also of tags no picker offers), Apply, stale selections, the scene panel's actions, undo and
-// redo (also in the middle of a gesture).
+    std::optional<std::string> fault() {
+        FakeEditor& e = editor_;
+        return sceneFault(e.controller, {&e.views[0], &e.views[1], &e.views[2], &e.views[3]});
+    }
+
+private:
+    // What the window's viewport does with a press: the bindings name the gesture; the left
+    // button with modifiers no binding names works the tool. One gesture at a time.
+    void press(FakeViewport& view, const UserAction& a) {
+        constexpr Trigger triggers[] = {Trigger::LeftDrag, Trigger::RightDrag, Trigger::MiddleDrag};
+        const Binding* binding = findBinding(triggers[a.button], a.modifiers);
+        if (gesture_ || (!binding && a.button != 0)) {
+            return;
+        }
+        gesture_ = binding ? binding->command : Command::ToolGesture;
+        last_ = {a.x, a.y};
+        switch (*gesture_) {
+        case Command::AddToSelection: view.press(a.x, a.y, FakeViewport::Change::Add); break;
+        case Command::RemoveFromSelection:
+            view.press(a.x, a.y, FakeViewport::Change::Remove);
+            break;
+        case Command::Orbit:
+        case Command::Pan: editor_.controller.beginNavigation(view); break;
+        default: view.press(a.x, a.y); break;
+        }
+    }
+
+    FakeEditor editor_;
+    SceneOutline outline_{editor_.window};
+    StepHistory history_{editor_.window};
+    std::optional<Command> gesture_;
+    Vec2 last_;
+};
+
+} // namespace
+
+// Sessions from fixed seeds; after every action all that the viewports would draw is well formed.
+// TESSEL_EVENT_FUZZ_SEQUENCES, _LENGTH and _FIRST_SEED change the sessions run.
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
-    for (unsigned seed = 1; seed <= 100; ++seed) {
-        FakeEditor editor;
-        SceneOutline outline(editor.window);
-        StepHistory history(editor.window);
-        Editor& c = editor.controller;
-        std::mt19937 random(seed);
-        const auto pick = [&](int n) {
-            return std::uniform_int_distribution<int>(0, n - 1)(random);
-        };
-        const auto coordinate = [&] {
-            return std::uniform_real_distribution<float>(pick(5) ? 0 : -3, pick(5) ? 1 : 4)(random);
-        };
-        FakeViewport* held = nullptr;
-        for (int event = 0; event < 300; ++event) {
-            FakeViewport& view = held ? *held : editor.views[pick(4)];
-            const int kind = pick(21);
-            if (kind == 19) {
-                if (history.canUndo()) {
-                    history.undo();
-                }
-            } else if (kind == 20) {
-                if (history.canRedo()) {
-                    history.redo();
-                }
-            } else if (kind >= 16) {
-                // Navigation and commands may come in the middle of a held gesture.
-                if (kind == 16) {
-                    c.beginNavigation(view);
-                    c.orbit(view, {coordinate() - 0.5f, coordinate() - 0.5f});
-                    c.pan(view, {coordinate(), coordinate()}, {coordinate(), coordinate()});
-                } else if (kind == 17) {
-                    c.zoom(view, {coordinate(), coordinate()}, static_cast<float>(pick(9) - 4));
-                } else {
-                    c.perform(static_cast<Command>(pick(kCommandCount)), view);
-                }
-            } else if (held && kind >= 12) {
-                view.dragTo(view.pointerPosition.x + coordinate() - 0.5f,
-                            view.pointerPosition.y + coordinate() - 0.5f);
-            } else if (held && kind < 3) {
-                view.release();
-                held = nullptr;
-            } else if (kind < 3 || kind >= 12) {
-                view.press(coordinate(), coordinate(),
-                           static_cast<Editor::SelectionChange>(pick(3)));
-                held = &view;
-            } else if (kind == 11 && pick(4) == 0) {
-                view.release();
-                held = nullptr;
-            } else if (kind == 3) {
-                c.modeSelected(pick(3));
-            } else if (kind == 4) {
-                c.toolSelected(pick(9) - 2);
-            } else if (kind == 5 &&
-                       (!c.selectedMesh() ||
-                        c.selectedMesh()->model()->committed()->triangles.size() < 2000)) {
-                c.apply();
-            } else if (kind == 6) {
-                const NodePtr root = editor.window.scene()->root();
-                const std::vector<NodePtr> nodes =
-                    root ? root->flat({nullptr}) : Node::Children{nullptr};
-                editor.window.setSelectedNode(nodes[pick(static_cast<int>(nodes.size()))]);
-            } else if (kind == 7) {
-                c.selectedPointsIds() = {pick(40) - 5, pick(40), INT64_MAX};
-                c.selectedFacesIds() = {static_cast<std::uint32_t>(pick(80)), UINT32_MAX};
-            } else if (kind == 8) {
-                outline.addNode(pick(2) ? "Quad" : "Cube");
-            } else if (kind == 9) {
-                outline.removeNode();
-            } else if (kind == 10) {
-                outline.gridSizePanel.setRows(pick(14) - 2);
-            } else {
-                view.key(std::string(1, "adswqezxcvA "[pick(12)]));
-            }
-            ASSERT_TRUE(framesAreSound(editor)) << "seed " << seed << ", event " << event;
+    const long sessions = setting("TESSEL_EVENT_FUZZ_SEQUENCES", 300);
+    const long length = setting("TESSEL_EVENT_FUZZ_LENGTH", 300);
+    const long first = setting("TESSEL_EVENT_FUZZ_FIRST_SEED", 1);
+    for (long seed = first; seed < first + sessions; ++seed) {
+        HeadlessSession session;
+        EventScript script(static_cast<unsigned>(seed));
+        for (long step = 0; step < length; ++step) {
+            session.act(script.next());
+            const std::optional<std::string> fault = session.fault();
+            ASSERT_FALSE(fault) << *fault << " (seed " << seed << ", action " << step << ")";
         }
     }
 }

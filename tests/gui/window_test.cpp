@@ -1,0 +1,432 @@
+// The window's wiring under a display: each kind of gesture, the keys, the panels and the file
+// menu reach the editor through real events, and each pass of a frame draws what it should, read
+// back from OpenGL. What an edit computes is for the core's tests: here it is enough that it
+// happens.
+#include "ui/file_menu.h"
+#include "ui/main_window.h"
+#include "ui/outline_panel.h"
+#include "ui/panel_views.h"
+#include "ui/scene_tree_model.h"
+
+#include "support/fake_viewport.h"
+#include "window_input.h"
+
+#include <QTest>
+#include <QtWidgets>
+
+#include <memory>
+
+using namespace tessel;
+using namespace tessel::testing;
+
+namespace {
+
+bool near(QRgb p, int r, int g, int b, int tolerance = 3) {
+    return std::abs(qRed(p) - r) <= tolerance && std::abs(qGreen(p) - g) <= tolerance &&
+           std::abs(qBlue(p) - b) <= tolerance;
+}
+// The clear colour, and the bluer one while a Vertex-mode button is held.
+bool isBackground(QRgb p) { return near(p, 26, 128, 51); }
+bool isHeldBackground(QRgb p) { return near(p, 26, 128, 230); }
+// Faces are blue-grey, shaded by how they face the viewer; the selection is orange (faces a
+// little shaded), edges light grey, points white.
+bool isFace(QRgb p) { return qBlue(p) > qRed(p) + 20 && qBlue(p) > qGreen(p) + 10; }
+bool isOrange(QRgb p) {
+    return qRed(p) > 170 && qGreen(p) > 0.45 * qRed(p) && qGreen(p) < 0.65 * qRed(p) &&
+           qBlue(p) < 0.2 * qRed(p);
+}
+bool isEdge(QRgb p) { return near(p, 209, 214, 219, 4); }
+bool isWhite(QRgb p) { return near(p, 255, 255, 255, 4); }
+
+template <class Test> int count(const QImage& image, Test test, QRectF inside = {}) {
+    int found = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            found += test(image.pixel(x, y)) && (inside.isNull() || inside.contains(x, y));
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    Editor& editor() { return m_window->editor(); }
+    Document& document() { return m_window->document(); }
+    GLView& view(int index) { return *m_window->viewports()[static_cast<size_t>(index)]; }
+    OutlinePanel* panel() { return m_window->findChild<OutlinePanel*>(); }
+    // The starting scene's meshes: 0 the 4 × 4 "Quad", 1 the "Cube".
+    MeshPtr mesh(size_t index) { return asMesh(document().scene()->root()->children().at(index)); }
+    template <class T> T* child(const char* name) { return m_window->findChild<T*>(name); }
+    void click(const char* button) {
+        QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
+    }
+    // Chooses a picker's entry with the keyboard.
+    void choose(const char* picker, const QString& entry) {
+        auto* box = child<QComboBox>(picker);
+        const int target = box->findText(entry);
+        QVERIFY(target >= 0);
+        box->setFocus();
+        while (box->currentIndex() != target) {
+            QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        }
+    }
+    // What viewport `index` shows at world point `at` now.
+    QRgb shown(int index, const Vector3& at) {
+        return pixel(frame(view(index)), view(index), pixelOf(view(index), at));
+    }
+    // Whether it shows a pixel that passes `test` within 3 pixels of `at` (lines cross a point's
+    // middle).
+    template <class Test> bool showsNear(int index, const Vector3& at, Test test) {
+        const QImage image = frame(view(index));
+        const QPointF middle = pixelOf(view(index), at) * image.width() / view(index).width();
+        return count(image, test, QRectF(middle - QPointF(3, 3), QSizeF(7, 7))) > 0;
+    }
+
+    std::unique_ptr<MainWindow> m_window;
+
+private Q_SLOTS:
+    void init() {
+        m_window = std::make_unique<MainWindow>();
+        m_window->resize(1200, 800);
+        m_window->show();
+        // Shortcuts reach the active window only.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void vertexMoveCarriesThePressedPointUnderThePointer() {
+        // Behind the cube's front face in the top-right viewport: a press selects hidden points
+        // too.
+        GLView& target = view(1);
+        const QPointF from = pixelOf(target, mesh(0)->model()->committed()->positions[6]);
+        const QPointF to = from + QPointF(40, -30);
+        press(&target, from);
+        moveTo(&target, to);
+        // While the button is held that viewport's background is bluer, and no other's.
+        QVERIFY(isHeldBackground(frame(target).pixel(0, 0)));
+        QVERIFY(isBackground(frame(view(3)).pixel(0, 0)));
+        release(&target, to);
+        const QPointF landed = pixelOf(target, mesh(0)->model()->committed()->positions[6]);
+        QVERIFY((landed - to).manhattanLength() < 1);
+        QCOMPARE(m_window->history().undoText(), QStringLiteral("Move"));
+    }
+
+    void polygonPressShowsTheFaceSelectedAndItsDragExtrudes() {
+        document().setSelectedNode(mesh(1));
+        choose("modeButton", "Polygon");
+        choose("toolButton", "Extrude");
+        GLView& target = view(1);
+        const QPointF from = pixelOf(target, {0.6f, 0.2f, 1});
+        press(&target, from);
+        QVERIFY(isOrange(pixel(frame(target), target, from)));
+        moveTo(&target, from + QPointF(30, -30));
+        release(&target, from + QPointF(30, -30));
+        QCOMPARE(mesh(1)->model()->committed()->triangles.size(), size_t(12 + 6));
+    }
+
+    void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {
+        choose("modeButton", "Mesh");
+        // The tool picker lists the mode's tools, showing the first.
+        QCOMPARE(child<QComboBox>("toolButton")->currentIndex(), 0);
+        choose("toolButton", "Subdivide");
+        click("applyButton");
+        const auto triangles = [this] { return mesh(0)->model()->committed()->triangles.size(); };
+        QCOMPARE(triangles(), size_t(96));
+
+        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(triangles(), size_t(32));
+        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(triangles(), size_t(96));
+        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&view(0), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(triangles(), size_t(96));
+
+        // Without a selected mesh there is nothing to apply to.
+        document().setSelectedNode(nullptr);
+        QVERIFY(!child<QPushButton>("applyButton")->isEnabled());
+    }
+
+    void shiftAndCtrlRectanglesAddAndRemovePointsShownOrange() {
+        const auto status = [this] { return child<QLabel>("selectionStatus")->text(); };
+        const Vector3 point = mesh(0)->model()->committed()->positions[6];
+        GLView& target = view(1);
+        QTest::keyClick(&target, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(status(), QStringLiteral("25 of 25 points selected"));
+        // The top-left viewport shows the grid's points unhidden.
+        QVERIFY(showsNear(0, point, isOrange));
+
+        // A Ctrl rectangle around one point takes it out of the selection.
+        const QPointF at = pixelOf(target, point);
+        drag(&target, Qt::LeftButton, Qt::ControlModifier, at - QPointF(8, 8), at + QPointF(8, 8));
+        QCOMPARE(status(), QStringLiteral("24 of 25 points selected"));
+        QVERIFY(!showsNear(0, point, isOrange));
+
+        // A Shift rectangle adds it again; while dragged it is drawn half-transparent over the held
+        // background.
+        const QPointF end(target.width() - 40.0, target.height() - 4.0);
+        press(&target, {4, 4}, Qt::LeftButton, Qt::ShiftModifier);
+        moveTo(&target, end);
+        const QImage image = frame(target);
+        QVERIFY(!isHeldBackground(pixel(image, target, {12, 12})));
+        QVERIFY(isHeldBackground(pixel(image, target, {target.width() - 4.0, 12})));
+        release(&target, end);
+        QCOMPARE(status(), QStringLiteral("25 of 25 points selected"));
+    }
+
+    void navigationGesturesMoveOnlyTheirViewportsCamera() {
+        const std::vector<CameraPtr>& cameras = editor().cameras();
+        const Matrix first = cameras[0]->localMatrix;
+        const LayerPtr shown = mesh(0)->model()->layer();
+        GLView& target = view(2);
+        // A right drag across the whole width turns the camera half a turn about the grid's centre.
+        const Vector3 eye = cameras[2]->localMatrix.translationPart();
+        const double y = target.height() / 2.0;
+        drag(&target, Qt::RightButton, {}, {0, y}, {double(target.width()), y});
+        QVERIFY((cameras[2]->localMatrix.translationPart() + eye).length() < 1e-3f);
+
+        const QPointF middle = QRectF(target.rect()).center();
+        for (const auto& [button, modifiers] : {std::pair{Qt::LeftButton, Qt::AltModifier},
+                                                {Qt::MiddleButton, Qt::NoModifier},
+                                                {Qt::RightButton, Qt::ShiftModifier}}) {
+            const Matrix before = cameras[2]->localMatrix;
+            drag(&target, button, modifiers, middle, middle + QPointF(30, 20));
+            QVERIFY(cameras[2]->localMatrix != before);
+        }
+        Matrix before = cameras[2]->localMatrix;
+        turnWheel(&target, middle, 2);
+        QVERIFY(cameras[2]->localMatrix != before);
+        // The corner menu's last entry, Frame All, acts on its own viewport.
+        before = cameras[3]->localMatrix;
+        view(3).findChild<QToolButton*>("viewMenuButton")->menu()->actions().back()->trigger();
+        QVERIFY(cameras[3]->localMatrix != before);
+
+        QCOMPARE(cameras[0]->localMatrix, first);
+        QCOMPARE(mesh(0)->model()->layer(), shown);
+    }
+
+    void everyKeyBindingRunsItsCommandInTheViewportItReaches() {
+        // A headless editor of the same shape is given each command directly: the window, given the
+        // key, must end up the same.
+        GLView& target = view(2);
+        FakeEditor twin(target.viewport().aspectRatio);
+        QTest::mouseClick(&target, Qt::LeftButton, {}, QPoint(4, 4));
+        twin.views[2].click(4.0f / target.width(), 1 - 4.0f / target.height());
+        for (const Binding& binding : kBindings) {
+            if (binding.trigger != Trigger::Key) {
+                continue;
+            }
+            QTest::keySequence(&target, keysOf(binding));
+            if (binding.command == Command::CameraKey) {
+                twin.views[2].key(std::string(binding.key));
+            } else {
+                twin.controller.perform(binding.command, twin.views[2]);
+            }
+            const std::string what =
+                std::string(binding.key) + ": " + std::string(binding.description);
+            QVERIFY2(editor().cameras()[2]->localMatrix ==
+                         twin.controller.cameras()[2]->localMatrix,
+                     what.c_str());
+            QVERIFY2(editor().selectedPointsIds() == twin.controller.selectedPointsIds(),
+                     what.c_str());
+        }
+    }
+
+    void renderOptionsDrawTheirPassesInTheRecentViewportOnly() {
+        // The top-left viewport shows the grid face-on, filling it.
+        const Layer& grid = *mesh(0)->model()->committed();
+        const Triangle& t = grid.triangles[5];
+        const Vector3 face =
+            (grid.positions[t[0]] + grid.positions[t[1]] + grid.positions[t[2]]) * (1 / 3.f);
+        const Vector3 edge = (grid.positions[6] + grid.positions[7]) * 0.5f;
+        const Vector3 point = grid.positions[6];
+        QTest::mouseClick(&view(0), Qt::LeftButton, {}, pixelOf(view(0), face).toPoint());
+        const QImage others = frame(view(3));
+        QVERIFY(isFace(shown(0, face)));
+        click("filledButton");
+        QVERIFY(isBackground(shown(0, face)));
+        QVERIFY(showsNear(0, edge, isEdge));
+        click("linesButton");
+        QVERIFY(!showsNear(0, edge, isEdge));
+        QVERIFY(showsNear(0, point, isWhite));
+        QCOMPARE(frame(view(3)), others);
+        // The buttons show the options of the viewport clicked last.
+        QTest::mouseClick(&view(3), Qt::LeftButton, {}, QPoint(4, 4));
+        QVERIFY(child<QAbstractButton>("linesButton")->isChecked());
+    }
+
+    void planeCutPreviewDrawsItsPlane() {
+        // Seen from the top, the plane through the grid reaches past the cube over the background.
+        QTest::keyClick(&view(2), Qt::Key_7);
+        const int background = count(frame(view(2)), isBackground);
+        choose("modeButton", "Polygon");
+        choose("toolButton", "Plane cut");
+        const int covered = background - count(frame(view(2)), isBackground);
+        QVERIFY2(covered > 1000, qPrintable(QString::number(covered)));
+    }
+
+    void outlineAddsSelectsAndRemovesMeshes() {
+        // Adding a "Quad" selects it and opens a pop-up with its rows, where typing goes to it.
+        QTimer::singleShot(0, this, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            QTest::mouseClick(menu, Qt::LeftButton, {},
+                              menu->actionGeometry(menu->actions().front()).center());
+        });
+        click("addNodeButton");
+        QCOMPARE(document().scene()->root()->children().size(), size_t(3));
+        const MeshPtr added = mesh(2);
+        QCOMPARE(document().selectedNode(), NodePtr(added));
+        QFrame* popover = panel()->planeCreationPopover();
+        QTRY_VERIFY(popover->isVisible());
+        QLineEdit* rows = panel()->popoverPlaneCreationView()->rowsField();
+        QTRY_VERIFY(rows->hasFocus());
+        QTest::keyClicks(rows, "5");
+        QTest::keyClick(rows, Qt::Key_Return);
+        QCOMPARE(added->model()->params()->v(), std::int64_t(5));
+        QTest::mouseClick(popover, Qt::LeftButton, {}, QPoint(-5, -5));
+        QTRY_VERIFY(!popover->isVisible());
+
+        // A row selects its mesh and shows that mesh's panel; a selection made elsewhere shows in
+        // the tree.
+        QTreeView* tree = panel()->outlineView();
+        const QRect row = tree->visualRect(panel()->model()->indexOf(mesh(1)));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(document().selectedNode(), NodePtr(mesh(1)));
+        QVERIFY(child<QWidget>("cubeCreationContainerView")->isVisible());
+        QVERIFY(!child<QWidget>("planeCreationContainerView")->isVisible());
+        document().setSelectedNode(mesh(0));
+        const QModelIndexList selected = panel()->outlineView()->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(panel()->model()->node(selected.front()), NodePtr(mesh(0)));
+
+        // Remove takes the selected mesh away and leaves nothing selected.
+        const MeshPtr removed = mesh(0);
+        click("removeNodeButton");
+        QCOMPARE(document().scene()->root()->children().size(), size_t(2));
+        QVERIFY(!panel()->model()->indexOf(removed).isValid());
+        QVERIFY(panel()->outlineView()->selectionModel()->selectedRows().isEmpty());
+        QVERIFY(!child<QAbstractButton>("removeNodeButton")->isEnabled());
+        QVERIFY(child<QWidget>("materialEditContainerView")->isHidden());
+    }
+
+    void gridFieldsAndOpacitySliderEditTheSelectedMesh() {
+        // Twelve rows store the most a grid takes, ten, which the field and the viewports show.
+        QLineEdit* rows = panel()->planeCreationView()->rowsField();
+        rows->setFocus();
+        rows->selectAll();
+        QTest::keyClicks(rows, "12");
+        QTest::keyClick(rows, Qt::Key_Return);
+        QCOMPARE(rows->text(), QStringLiteral("10"));
+        QVERIFY(showsNear(0, {-0.25f, -0.4f, 0}, isWhite));
+
+        // Half opacity blends the faces halfway over the background, in the viewport and in the
+        // window's picture.
+        const Vector3 inside{-0.32f, -0.47f, 0};
+        const QRgb opaque = shown(0, inside);
+        QSlider* slider = panel()->slider();
+        slider->setFocus();
+        while (slider->value() > 50) {
+            QTest::keyClick(slider, Qt::Key_PageDown);
+        }
+        QCOMPARE(mesh(0)->material->opacity, 0.5f);
+        const QRgb blended = shown(0, inside);
+        QVERIFY(near(blended, (qRed(opaque) + 26) / 2, (qGreen(opaque) + 128) / 2,
+                     (qBlue(opaque) + 51) / 2));
+        const QImage picture = m_window->grab().toImage();
+        const QPointF there = view(0).mapTo(m_window.get(), pixelOf(view(0), inside));
+        QVERIFY(near(picture.pixel((there * picture.width() / m_window->width()).toPoint()),
+                     qRed(blended), qGreen(blended), qBlue(blended)));
+    }
+
+    void helpListsEveryBindingAndEachMenuShortcutOnce() {
+        child<QMenu>("helpMenu")->actions().front()->trigger();
+        auto* table = child<QTableWidget>("bindingsTable");
+        QVERIFY(table->isVisible());
+        QVERIFY(table->rowCount() > static_cast<int>(std::size(kBindings)));
+        QStringList keys;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            keys << table->item(row, 0)->text();
+        }
+        // Qt runs neither of two entries with the same shortcut.
+        QStringList taken;
+        for (QAction* menu : m_window->menuBar()->actions()) {
+            for (QAction* action : menu->menu()->actions()) {
+                for (const QKeySequence& shortcut : action->shortcuts()) {
+                    const QString text = shortcut.toString(QKeySequence::NativeText);
+                    QVERIFY2(keys.contains(text) && !taken.contains(text), qPrintable(text));
+                    taken << text;
+                }
+            }
+        }
+    }
+
+    void savedDocumentReopensAndAnUnreadableFileIsTold() {
+        QTemporaryDir dir;
+        FileMenu& files = m_window->files();
+        editor().modeSelected(2);
+        editor().toolSelected(1);
+        editor().apply();
+        QVERIFY(files.saveTo(dir.filePath("scene.glb")));
+        editor().apply();
+        QVERIFY(files.openFile(dir.filePath("scene.glb")));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("scene.glb[*] — Tessel"));
+        QVERIFY(!m_window->isWindowModified());
+        QCOMPARE(mesh(0)->model()->committed()->triangles.size(), size_t(96));
+
+        QVERIFY(!files.openFile(dir.filePath("missing.glb")));
+        QVERIFY(files.lastMessage().startsWith(QStringLiteral("Cannot open “missing.glb”: ")));
+        QVERIFY(child<QMessageBox>("fileFailure")->isVisible());
+    }
+
+    void meshPastSixteenBitIdsDrawsItsSelectedFaceWhereItLies() {
+        const MeshPtr large = Mesh::make(QuadGenerator(256, 400).generate(), "Large");
+        // Alone: the starting grid lies in the same plane.
+        document().scene()->root()->setChildren({large});
+        document().setSelectedNode(large);
+        editor().modeSelected(1);
+        // A face in the middle of row 280 of 400, whose corners all have ids past 16 bits.
+        const Layer& layer = *large->model()->committed();
+        const size_t face = 2 * (256 * 280 + 128);
+        const Triangle corners = layer.triangles[face];
+        QVERIFY(face > 65535 && std::min({corners[0], corners[1], corners[2]}) > 65535);
+        editor().selectedFacesIds() = {static_cast<std::uint32_t>(face)};
+        editor().frameData.invalidate();
+
+        // Faces only, seen from close above the face: the grid covers the viewport, and the orange
+        // of the selection lies on the face and nowhere else.
+        const Vector3 centre = (layer.positions[corners[0]] + layer.positions[corners[1]] +
+                                layer.positions[corners[2]]) *
+                               (1 / 3.f);
+        editor().cameras()[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.2f});
+        view(0).viewport().renderPoints = false;
+        view(0).viewport().renderLines = false;
+        const QImage image = frame(view(0));
+        QRectF box;
+        for (const std::uint32_t corner : corners) {
+            const QPointF at =
+                pixelOf(view(0), layer.positions[corner]) * image.width() / view(0).width();
+            box = box.united(QRectF(at, QSizeF(1, 1)));
+        }
+        box.adjust(-2, -2, 2, 2);
+        QCOMPARE(count(image, isBackground), 0);
+        const int selected = count(image, isOrange);
+        QVERIFY(selected > 0);
+        QCOMPARE(count(image, isOrange, box), selected);
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QStandardPaths::setTestModeEnabled(true);
+    GLView::setDefaultFormat();
+    QApplication app(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"
