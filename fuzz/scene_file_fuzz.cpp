@@ -4,6 +4,7 @@
 // layer invariants within the mesh size limit. Built and run by scripts/fuzz.
 #include "io/scene_reader.h"
 #include "scene/mesh.h"
+#include "support/layer_checks.h"
 
 #include <array>
 #include <cmath>
@@ -30,15 +31,8 @@ void checkTree(const tessel::NodePtr& root) {
                 fault("a coordinate is not finite");
             }
         }
-        for (const tessel::Triangle& t : layer.triangles) {
-            for (const std::uint32_t corner : t) {
-                if (corner >= layer.positions.size()) {
-                    fault("a corner is out of range");
-                }
-            }
-            if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) {
-                fault("a triangle repeats a corner");
-            }
+        if (tessel::testing::hasBrokenFace(layer)) {
+            fault("a face names a point out of range or repeats a corner");
         }
         triangles += layer.triangles.size();
     }

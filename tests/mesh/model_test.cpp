@@ -34,21 +34,6 @@ TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampToOneThroughTen) {
     }
 }
 
-TEST(ModelTest, GridFollowsItsParamsUntilTheFirstCommit) {
-    const Model::ParamsPtr params = Model::Params::make(2, 3);
-    const ModelPtr model = Model::makeQuad(params);
-    EXPECT_EQ(model->committed()->positions.size(), 12u);
-    params->setU(4);
-    EXPECT_EQ(model->committed()->positions.size(), 20u);
-    EXPECT_EQ(model->committed()->triangles, QuadGenerator(4, 3).generateLayer()->triangles);
-
-    const LayerPtr edited = model->committed();
-    model->setCommitted(edited);
-    params->setV(1);
-    EXPECT_EQ(model->committed(), edited);
-    EXPECT_EQ(model->params(), params);
-}
-
 // Subdivides face 0 of what it is given and counts its evaluations; claims `after` triangles
 // when asked what the result could hold.
 class CountingModifier : public Modifier {

@@ -3,6 +3,7 @@
 // Random user sessions for fuzzing the editor: a seeded script of abstract actions that a driver
 // acts out, on a headless editor or on the real window, and the check both run afterwards.
 #include "editor/editor.h"
+#include "support/layer_checks.h"
 
 #include <algorithm>
 #include <array>
@@ -147,14 +148,8 @@ private:
 // hold every face and every point once, in whole faces.
 inline std::optional<std::string> sceneFault(Editor& editor,
                                              const std::array<Viewport*, 4>& views) {
-    const auto broken = [](const Layer& layer) {
-        return std::ranges::any_of(layer.triangles, [&](const Triangle& t) {
-            return std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
-                   t[1] == t[2] || t[2] == t[0];
-        });
-    };
     for (const MeshPtr& mesh : editor.meshes()) {
-        if (broken(*mesh->model()->committed())) {
+        if (hasBrokenFace(*mesh->model()->committed())) {
             return mesh->name() + ": a committed face is broken";
         }
     }
@@ -167,7 +162,7 @@ inline std::optional<std::string> sceneFault(Editor& editor,
                 return std::ranges::any_of(list,
                                            [&](auto i) { return i >= layer.positions.size(); });
             };
-            if (broken(layer) || faces.ordinary.size() % 3 != 0 ||
+            if (hasBrokenFace(layer) || faces.ordinary.size() % 3 != 0 ||
                 faces.ordinary.size() + faces.selected.size() != 3 * layer.triangles.size() ||
                 points.ordinary.size() + points.selected.size() != layer.positions.size() ||
                 outside(faces.ordinary) || outside(faces.selected) || outside(points.ordinary) ||

@@ -14,6 +14,7 @@
 #include "mesh/subdivide.h"
 #include "mesh/triangle.h"
 #include "mesh/weld.h"
+#include "support/layer_checks.h"
 
 #include <algorithm>
 #include <bit>
@@ -206,11 +207,8 @@ inline bool same(const Vector3& a, const Vector3& b) {
 
 // What breaks the layer's invariants, or what tells it from the reference.
 inline std::optional<std::string> fault(const Layer& layer, const Layer& expected) {
-    for (const Triangle& t : layer.triangles) {
-        if (std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
-            t[0] == t[2] || t[1] == t[2]) {
-            return std::string("a face names a point out of range or repeats a corner");
-        }
+    if (testing::hasBrokenFace(layer)) {
+        return std::string("a face names a point out of range or repeats a corner");
     }
     if (layer.triangles != expected.triangles ||
         !std::equal(layer.positions.begin(), layer.positions.end(), expected.positions.begin(),
