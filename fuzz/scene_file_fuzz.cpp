@@ -3,6 +3,7 @@
 // whatever buffer file a .gltf asks for. A read that succeeds must give meshes that satisfy the
 // layer invariants within the mesh size limit. Built and run by scripts/fuzz.
 #include "io/scene_reader.h"
+#include "io/scene_writer.h"
 #include "scene/mesh.h"
 #include "support/layer_checks.h"
 
@@ -10,8 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
+
+// The format each first byte chooses.
+constexpr std::array<const char*, 5> kNames = {"f.glb", "f.gltf", "f.obj", "f.ply", "f.stl"};
 
 [[noreturn]] void fault(const char* what) {
     std::fprintf(stderr, "scene file fault: %s\n", what);
@@ -43,12 +48,35 @@ void checkTree(const tessel::NodePtr& root) {
 
 } // namespace
 
+// With TESSEL_FUZZ_SEEDS naming a folder, the first corpus is written there before the fuzzing
+// starts: a small scene in every format and encoding, each file behind its format's byte.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    using namespace tessel;
+    const char* folder = std::getenv("TESSEL_FUZZ_SEEDS");
+    if (folder == nullptr) {
+        return 0;
+    }
+    const NodePtr scene =
+        Node::make("Scene", {Mesh::make(Model::makeQuad(Model::Params::make(2, 1)), "Quad"),
+                             Node::make("Group", {Mesh::make(Model::makeCube(), "Cube")})});
+    for (std::uint8_t format = 0; format < kNames.size(); ++format) {
+        for (const Encoding encoding : {Encoding::Binary, Encoding::Ascii}) {
+            const WriteResult written = writeSceneFile(*scene, kNames[format], encoding);
+            std::ofstream out(std::string(folder) + "/seed" + std::to_string(format) +
+                                  (encoding == Encoding::Ascii ? "a" : "b"),
+                              std::ios::binary);
+            out.put(static_cast<char>(format));
+            out.write(reinterpret_cast<const char*>(written.bytes.data()),
+                      static_cast<std::streamsize>(written.bytes.size()));
+        }
+    }
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return 0;
     }
-    static constexpr std::array<const char*, 5> kNames = {"f.glb", "f.gltf", "f.obj", "f.ply",
-                                                          "f.stl"};
     const std::span<const std::uint8_t> file(data + 1, size - 1);
     const tessel::ReadResult read =
         tessel::readSceneFile(kNames[data[0] % kNames.size()], file, [&](const std::string&) {

@@ -38,22 +38,17 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
                                            ExchangeCase{"a.stl", Encoding::Ascii}));
 
 TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReported) {
-    // Two quads side by side, a pentagon, and a triangle whose corners are one position.
+    // A quad, a pentagon sharing an edge with it, and a triangle whose corners are one position.
     const ReadResult read = readSceneFile("strip.obj", bytesOf(R"(o Strip
 v 0 0 0
 v 1 0 0
-v 2 0 0
-v 0 1 0
 v 1 1 0
+v 0 1 0
+v 2 0 0
 v 2 1 0
-v 3 0 0
-v 4 0 0
-v 4 1 0
-v 3.5 2 0
-v 3 1 0
-f 1 2 5 4
-f 2 3 6 5
-f 7 8 9 10 11
+v 1.5 2 0
+f 1 2 3 4
+f 2 5 6 7 3
 f 1 1 1
 )"));
     ASSERT_TRUE(read.ok()) << read.failure;
@@ -61,12 +56,12 @@ f 1 1 1
     ASSERT_EQ(meshes.size(), 1u);
     EXPECT_EQ(meshes[0]->name(), "Strip");
     const Layer& layer = *meshes[0]->model()->committed();
-    EXPECT_EQ(layer.triangles.size(), 4u + 3u);
-    EXPECT_EQ(layer.positions.size(), 11u);
+    EXPECT_EQ(layer.triangles.size(), 2u + 3u);
+    EXPECT_EQ(layer.positions.size(), 7u);
     EXPECT_EQ(read.changes,
               (std::vector<std::string>{
-                  "2 quads triangulated", "1 polygon of more than four corners triangulated",
-                  "16 corners joined into 11 points", "1 face with a repeated corner dropped"}));
+                  "1 quad triangulated", "1 polygon of more than four corners triangulated",
+                  "12 corners joined into 7 points", "1 face with a repeated corner dropped"}));
 }
 
 } // namespace
