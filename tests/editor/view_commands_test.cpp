@@ -86,7 +86,7 @@ TEST(ViewCommandsTest, SideViewsLookAtThePivotAlongTheirAxisWithTheirUpAndKeepTh
     camera->localMatrix = Matrix::translation({0, 0, 0.2f});
     editor.controller.perform(Command::ViewRight, editor.views[1]);
     expectNear(camera->localMatrix.translationPart(), {4 * camera->zn, 0, 0});
-    editor.window.scene()->remove(editor.window.scene()->root());
+    editor.window.scene()->root()->setChildren({});
     editor.window.setSelectedNode(nullptr);
     editor.controller.perform(Command::ViewTop, editor.views[1]);
     expectNear(camera->localMatrix.translationPart(), {0, 4 * camera->zn, 0});
