@@ -94,6 +94,14 @@ TEST(PlaneCutTest, CutAcrossAGridWeldsThePointsOfNeighbouringSplits) {
                                           {6, 0, 4}, {3, 5, 6}, {5, 2, 6}};
     EXPECT_EQ(layer.positions, positions);
     EXPECT_EQ(layer.triangles, triangles);
+
+    // Through two corners and across the diagonal between them: each face has a corner on the
+    // plane and its opposite edge crossed, three crossings, and is left whole.
+    Layer through = grid(1, 1);
+    PointMergeMemo fresh;
+    cutAlongPlane(through, Vector3{1, 1, 0}.normalized(), {0, 0, 0}, fresh);
+    EXPECT_EQ(through.positions, grid(1, 1).positions);
+    EXPECT_EQ(through.triangles, grid(1, 1).triangles);
 }
 
 TEST(PointMergeTest, AMergeWithAMemoEqualsOneWithout) {
