@@ -249,7 +249,8 @@ void Editor::recordCommit(BeforeCommit before) {
     std::ostringstream name;
     name << before.toolName;
     if (mode_ == Mode::Vertex && before.toolName == "Weld") {
-        name << " " << before.state.points.size() << " points";
+        const size_t count = before.state.points.size();
+        name << " " << count << (count == 1 ? " point" : " points");
     }
     auto edit = std::make_shared<MeshEdit>(
         name.str(), *this, before.mesh, *before.committed, before.followsParams,

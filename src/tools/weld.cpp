@@ -25,6 +25,8 @@ void Weld::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     }
     installPreview(*model, shared_from_this());
     model->applyModifier();
+    // Left installed, the weld would run again on the next repaint after a selection change.
+    removePreview(*model);
 }
 
 ModifierResult Weld::evaluate(const Layer& committed) {

@@ -54,9 +54,13 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     c.selectedPointsIds() = {0, 1};
     view.press({-0.5f, -0.5f, 0});
     commit([&] { view.release(); });
+    // A weld of one point moves it to the end of the list.
+    view.press({0, -0.5f, 0});
+    commit([&] { view.release(); });
     editor.pick(Mode::Mesh, 1);
     commit([&] { c.apply(); });
-    ASSERT_THAT(history.names(), ElementsAre("Extrude", "Delete", "Weld 2 points", "Subdivide"));
+    ASSERT_THAT(history.names(),
+                ElementsAre("Extrude", "Delete", "Weld 2 points", "Weld 1 point", "Subdivide"));
     EXPECT_EQ(after[2].layer.positions.size() + 1, before[2].layer.positions.size());
 
     const auto expectState = [&](const State& s) {

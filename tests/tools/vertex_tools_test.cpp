@@ -73,9 +73,14 @@ TEST_F(VertexToolsTest, WeldMergesTheSelectionAtItsMeanAndSelectsTheMergedPoint)
     EXPECT_EQ(welded->positions[21], Vector3(0.125f, 0.125f, 0));
     EXPECT_EQ(welded->triangles[10], (Triangle{6, 7, 21}));
     EXPECT_EQ(selection(), Ids{21});
-    // Previewed until the next press, the weld of the merged point alone changes nothing.
-    EXPECT_EQ(grid.layer()->triangles, welded->triangles);
-    EXPECT_EQ(selection(), Ids{21});
+    // A Shift+rectangle afterwards only adds point 0, and Apply finds no weld left to commit.
+    view.press(Vector3{-0.6f, -0.6f, 0}, Editor::SelectionChange::Add);
+    view.dragTo(Vector3{-0.4f, -0.4f, 0});
+    view.release();
+    EXPECT_THAT(selection(), ::testing::UnorderedElementsAre(0, 21));
+    EXPECT_EQ(grid.layer()->positions, welded->positions);
+    editor.controller.apply();
+    EXPECT_EQ(grid.committed(), welded);
 
     // Welding every point collapses every face: the merged point goes, and the selection with it.
     view.press(Vector3{-0.7f, -0.7f, 0});
