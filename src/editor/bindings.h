@@ -27,8 +27,10 @@ enum class Command {
     SelectAll,
     SelectNone,
     InvertSelection,
+    CancelGesture,
+    DeleteFaces,
 };
-inline constexpr int kCommandCount = static_cast<int>(Command::InvertSelection) + 1;
+inline constexpr int kCommandCount = static_cast<int>(Command::DeleteFaces) + 1;
 
 // How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
 // a menu entry.
@@ -38,7 +40,8 @@ enum class Trigger { LeftDrag, RightDrag, MiddleDrag, Wheel, Key, Menu };
 enum ModifierKey : unsigned { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
 
 // One row of the bindings table: a trigger with its modifiers (and, for keys, the key: a lower
-// case letter, a digit or "Home"), the command, and what the user reads of it in Help.
+// case letter, a digit, "Home", "Escape", "Delete" or "Backspace"), the command, and what the
+// user reads of it in Help.
 struct Binding {
     Trigger trigger;
     unsigned modifiers;
@@ -80,6 +83,9 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Ctrl, "a", Command::SelectAll, "Select all points (Vertex mode) or faces (Polygon mode)"},
     {Trigger::Key, Ctrl | Shift, "a", Command::SelectNone, "Select none"},
     {Trigger::Key, Ctrl, "i", Command::InvertSelection, "Invert the selection"},
+    {Trigger::Key, NoModifier, "Escape", Command::CancelGesture, "Cancel the press or drag in progress: nothing is changed"},
+    {Trigger::Key, NoModifier, "Delete", Command::DeleteFaces, "Delete the selected faces (Polygon mode)"},
+    {Trigger::Key, NoModifier, "Backspace", Command::DeleteFaces, "Delete the selected faces (Polygon mode)"},
 };
 // clang-format on
 

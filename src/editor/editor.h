@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -111,8 +112,9 @@ public:
     void pan(Viewport& view, Vec2 from, Vec2 to);
     // Zooms toward the point under `at` by `steps` wheel notches (positive comes closer).
     void zoom(Viewport& view, Vec2 at, float steps);
-    // Runs a command that takes no pointer: the view commands on `view`, Reset cameras, and the
-    // selection commands. Gesture commands are ignored. Ends with one needsDisplay.
+    // Runs a command that takes no pointer: the view commands on `view`, Reset cameras, the
+    // selection commands, cancelling the gesture in progress and deleting the selected faces.
+    // Gesture commands are ignored. Ends with one needsDisplay.
     void perform(Command command, Viewport& view);
     // The centre of the selected mesh's bounds, else of every mesh's, else the origin.
     Vector3 pivot() const;
@@ -162,6 +164,13 @@ private:
     void makeRecent(Viewport& view);
     void selectAll();
     void invertSelection();
+    // Ends the press or drag in progress as if it had not happened: the tool is made anew without
+    // the preview, the selections are those before the press, and the release commits nothing.
+    // Without a held button nothing happens.
+    void cancelGesture();
+    // In Polygon mode, without a held button: removes the selected faces of the selected mesh's
+    // committed layer (and the points only they used) as one recorded edit.
+    void deleteSelectedFaces();
     void lookAlong(Viewport& view, const Vector3& direction, const Vector3& up);
     void resetCameras();
 
@@ -178,6 +187,15 @@ private:
     int toolTag_ = 0;
     OperationPtr tool_;
     bool isDuringSelection_ = false;
+    // A press went to the editor and its release has not yet come.
+    bool gestureHeld_ = false;
+    // The held gesture was cancelled: its drags and its release change nothing.
+    bool gestureCancelled_ = false;
+    // The selected mesh and its selections when the held gesture was pressed, which cancelling
+    // it puts back.
+    std::weak_ptr<Mesh> meshAtPress_;
+    std::vector<std::int64_t> pointsAtPress_;
+    std::vector<std::uint32_t> facesAtPress_;
     // The gesture in progress changes the selection only (Vertex mode Add or Remove).
     SelectionChange selectionChange_ = SelectionChange::Replace;
     // The point selection when that gesture's rectangle started, sorted.

@@ -3,6 +3,7 @@
 #include "editor/editor.h"
 
 #include "base/check.h"
+#include "mesh/removal.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
 #include "tools/tool_table.h"
@@ -46,7 +47,7 @@ std::vector<std::int64_t> combined(const std::vector<std::int64_t>& before,
     return result;
 }
 
-std::vector<std::int64_t> sortedUnique(std::vector<std::int64_t> ids) {
+template <class Id> std::vector<Id> sortedUnique(std::vector<Id> ids) {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     return ids;
@@ -69,6 +70,11 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     view.pointerPosition = position;
     selectionChange_ = SelectionChange::Replace;
     makeRecent(view);
+    gestureHeld_ = true;
+    gestureCancelled_ = false;
+    meshAtPress_ = selectedMesh();
+    pointsAtPress_ = selectedPointsIds_;
+    facesAtPress_ = selectedFacesIds_;
 
     // Hold the tool: a handler may replace it while it still runs.
     const OperationPtr current = tool_;
@@ -135,6 +141,9 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
 
 void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
     view.pointerPosition = to;
+    if (gestureCancelled_) {
+        return;
+    }
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
         needsDisplay.emit();
@@ -167,9 +176,15 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
 }
 
 void Editor::release(Viewport& view) {
-    BeforeCommit before = beforeCommit();
     view.isMouseDown = false;
     view.isMouseDragged = false;
+    gestureHeld_ = false;
+    if (gestureCancelled_) {
+        gestureCancelled_ = false;
+        needsDisplay.emit();
+        return;
+    }
+    BeforeCommit before = beforeCommit();
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
     if (const OperationPtr current = tool_;
@@ -181,6 +196,56 @@ void Editor::release(Viewport& view) {
     selectionChange_ = SelectionChange::Replace;
     selectionBefore_.clear();
     needsDisplay.emit();
+}
+
+void Editor::cancelGesture() {
+    if (!gestureHeld_ || gestureCancelled_) {
+        return;
+    }
+    gestureCancelled_ = true;
+    isDuringSelection_ = false;
+    selectionChange_ = SelectionChange::Replace;
+    selectionBefore_.clear();
+    for (Viewport* view : viewports_) {
+        view->isMouseDown = false;
+        view->isMouseDragged = false;
+    }
+    // A tool that installs its preview on a press (Mesh Move) would leave it behind; the new tool
+    // installs its own, which shows the committed layer until its next gesture.
+    if (const MeshPtr mesh = selectedMesh()) {
+        mesh->model()->setModifier(nullptr);
+    }
+    toolSelected(toolTag_);
+    // A Mesh-mode press may have selected another mesh: the ids belonged to the one before.
+    if (selectedMesh() == meshAtPress_.lock()) {
+        selectedPointsIds_ = pointsAtPress_;
+        selectedFacesIds_ = facesAtPress_;
+    }
+}
+
+void Editor::deleteSelectedFaces() {
+    const MeshPtr mesh = selectedMesh();
+    if (mode_ != Mode::Polygon || gestureHeld_ || !mesh) {
+        return;
+    }
+    const Layer& committed = *mesh->model()->committed();
+    std::vector<std::uint32_t> faces;
+    for (const std::uint32_t face : selectedFacesIds_) {
+        if (face < committed.triangles.size()) {
+            faces.push_back(face);
+        }
+    }
+    if (faces.empty()) {
+        return;
+    }
+    BeforeCommit before = beforeCommit();
+    const size_t count = sortedUnique(faces).size();
+    before.toolName = "Delete " + std::to_string(count) + (count == 1 ? " face" : " faces");
+    auto layer = std::make_shared<Layer>(committed);
+    removeFaces(*layer, faces);
+    mesh->model()->setCommitted(std::move(layer));
+    selectedFacesIds_.clear();
+    recordCommit(std::move(before));
 }
 
 } // namespace tessel

@@ -121,6 +121,8 @@ void Editor::perform(Command command, Viewport& view) {
         selectedFacesIds_.clear();
         break;
     case Command::InvertSelection: invertSelection(); break;
+    case Command::CancelGesture: cancelGesture(); break;
+    case Command::DeleteFaces: deleteSelectedFaces(); break;
     case Command::ToolGesture:
     case Command::AddToSelection:
     case Command::RemoveFromSelection:

@@ -161,7 +161,7 @@ std::optional<Trigger> dragTrigger(Qt::MouseButton button) {
     }
 }
 
-// The name a key has in the bindings table: a lower case letter, a digit or "Home".
+// The name a key has in the bindings table: a lower case letter, a digit, or the key's name.
 std::string keyName(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) {
         return std::string(1, static_cast<char>('a' + (key - Qt::Key_A)));
@@ -169,7 +169,13 @@ std::string keyName(int key) {
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         return std::string(1, static_cast<char>('0' + (key - Qt::Key_0)));
     }
-    return key == Qt::Key_Home ? "Home" : "";
+    switch (key) {
+    case Qt::Key_Home: return "Home";
+    case Qt::Key_Escape: return "Escape";
+    case Qt::Key_Delete: return "Delete";
+    case Qt::Key_Backspace: return "Backspace";
+    default: return "";
+    }
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSet>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -29,17 +28,21 @@ HelpWindow::HelpWindow(const QMenuBar* menus, QWidget* parent) : QDialog(parent)
                    this));
 
     QList<std::pair<QString, QString>> rows;
-    QSet<QString> listed;
+    // Keys compared as keys: the menus write "F" for the key the viewports list as typed, "f".
+    QList<QKeySequence> listed;
     for (const Binding& binding : kBindings) {
         rows.append({QString::fromStdString(triggerText(binding)), text(binding.description)});
-        listed.insert(rows.back().first);
+        if (binding.trigger == Trigger::Key) {
+            listed.append(QKeySequence(rows.back().first));
+        }
     }
     for (const QAction* menu : menus->actions()) {
         for (const QAction* action : menu->menu() ? menu->menu()->actions() : QList<QAction*>()) {
             for (const QKeySequence& keys : action->shortcuts()) {
-                const QString shortcut = keys.toString(QKeySequence::NativeText);
-                if (!listed.contains(shortcut)) {
-                    rows.append({shortcut, menu->text().remove('&') + " ▸ " + action->iconText()});
+                if (!listed.contains(keys)) {
+                    listed.append(keys);
+                    rows.append({keys.toString(QKeySequence::NativeText),
+                                 menu->text().remove('&') + " ▸ " + action->iconText()});
                 }
             }
         }

@@ -12,6 +12,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMimeData>
@@ -97,7 +98,10 @@ MainWindow::MainWindow(QWidget* parent)
                             &m_ui->bottomLeftView->viewport(), &m_ui->bottomRightView->viewport()});
     for (GLView* view : viewports()) {
         view->setEditor(&m_editor);
+        view->installEventFilter(this);
     }
+    m_ui->modeButton->installEventFilter(this);
+    m_ui->toolButton->installEventFilter(this);
     refreshPickers();
     buildStatusBar();
     buildSelectionActions();
@@ -194,6 +198,22 @@ void MainWindow::buildEditMenu() {
         refreshPickers();
         updateViewports();
     });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A picker turned by a wheel meant for a viewport would switch the tool unseen.
+    if (event->type() == QEvent::Wheel &&
+        (watched == m_ui->modeButton || watched == m_ui->toolButton)) {
+        return true;
+    }
+    // Tab would hand the keyboard to a panel field, where the camera keys type digits.
+    if (event->type() == QEvent::KeyPress && qobject_cast<GLView*>(watched) != nullptr) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

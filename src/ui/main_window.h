@@ -49,6 +49,9 @@ public:
     FileMenu& files() { return *m_files; }
 
 protected:
+    // A wheel turn over the mode or tool picker changes nothing; Tab keeps the keyboard in the
+    // viewports.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Unsaved changes are not closed without asking.
     void closeEvent(QCloseEvent* event) override;
     // A dropped glTF file is opened, a file of another format imported.

@@ -2,6 +2,7 @@
 
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
+#include "support/step_history.h"
 #include "tools/mesh_tools.h"
 #include "tools/polygon_tools.h"
 
@@ -93,6 +94,61 @@ TEST(EditorTest, PressAndReleaseRepaintWithOrWithoutASelectedMesh) {
         view.release();
         EXPECT_FALSE(view.isMouseDown);
         EXPECT_EQ(repaints, 2) << withMesh;
+    }
+}
+
+// Escape while the button is held: the preview goes, the release commits nothing, nothing is
+// recorded, and the selections are those before the press.
+TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
+    struct Gesture {
+        Mode mode;
+        int tool;
+        Vector3 press;
+        Vector3 dragTo;
+    };
+    // clang-format off
+    const Gesture gestures[] = {
+        {Mode::Vertex, 0, {0.25f, 0.25f, 0}, {-0.3f, 0.1f, 0}},  // Move: the selection dragged
+        {Mode::Vertex, 0, {-0.1f, -0.1f, 0}, {0.35f, 0.35f, 0}}, // a rectangle from empty space
+        {Mode::Vertex, 1, {0.25f, 0.25f, 0}, {0.25f, 0.25f, 0}}, // Weld on release
+        {Mode::Polygon, 0, {0.11f, 0.04f, 0}, {0.3f, 0.3f, 0}},
+        {Mode::Polygon, 3, {0.11f, 0.04f, 0}, {0.4f, 0.04f, 0}},
+        {Mode::Polygon, 5, {0.11f, 0.04f, 0}, {0.11f, 0.04f, 0}},
+        {Mode::Mesh, 0, {0.11f, 0.04f, 0}, {0.3f, 0.3f, 0}},
+    };
+    // clang-format on
+    for (const Gesture& gesture : gestures) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(gesture.mode) << "/" << gesture.tool
+                                          << " from " << gesture.press.x);
+        FakeEditor editor;
+        StepHistory history(editor.window);
+        Editor& c = editor.controller;
+        FakeViewport& view = editor.views[0];
+        editor.pick(gesture.mode, gesture.tool);
+        const std::vector<std::int64_t> points{12, 13, 17, 18};
+        const std::vector<std::uint32_t> faces{5};
+        c.selectedPointsIds() = points;
+        c.selectedFacesIds() = faces;
+        const LayerPtr committed = editor.grid().committed();
+
+        view.press(gesture.press);
+        view.dragTo(gesture.dragTo);
+        c.perform(Command::CancelGesture, view);
+        EXPECT_FALSE(view.isMouseDown || view.isMouseDragged);
+        view.dragTo({0.45f, 0.45f, 0});
+        view.release();
+        EXPECT_EQ(editor.grid().committed(), committed);
+        EXPECT_EQ(editor.grid().layer()->positions, committed->positions);
+        EXPECT_TRUE(history.steps.empty());
+        EXPECT_EQ(c.selectedPointsIds(), points);
+        EXPECT_EQ(c.selectedFacesIds(), faces);
+
+        // The next gesture works as usual.
+        if (gesture.mode == Mode::Polygon && gesture.tool == 5) {
+            view.press(gesture.press);
+            view.release();
+            EXPECT_EQ(editor.grid().committed()->triangles.size(), 31u);
+        }
     }
 }
 

@@ -88,6 +88,24 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     EXPECT_EQ(editor.grid().committed()->triangles.size(), 16u);
 }
 
+TEST(HistoryTest, DeleteKeyRemovesTheSelectedFacesInPolygonModeAsOneStep) {
+    FakeEditor editor;
+    StepHistory history(editor.window);
+    Editor& c = editor.controller;
+    // Ids past the layer are left out; in Vertex mode the key deletes nothing.
+    c.selectedFacesIds() = {0};
+    c.perform(Command::DeleteFaces, editor.views[0]);
+    editor.pick(Mode::Polygon, 0);
+    c.selectedFacesIds() = {5, 0, 5, 99};
+    c.perform(Command::DeleteFaces, editor.views[0]);
+    EXPECT_EQ(editor.grid().committed()->triangles.size(), 30u);
+    EXPECT_TRUE(c.selectedFacesIds().empty());
+    ASSERT_THAT(history.names(), ElementsAre("Delete 2 faces"));
+    history.undo();
+    EXPECT_EQ(editor.grid().committed()->triangles.size(), 32u);
+    EXPECT_THAT(c.selectedFacesIds(), ElementsAre(5, 0, 5, 99));
+}
+
 TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues) {
     FakeEditor editor;
     StepHistory history(editor.window);

@@ -237,6 +237,37 @@ private Q_SLOTS:
         }
     }
 
+    void escapeCancelsDeleteRemovesFacesAndTheKeyboardStaysInTheViewports() {
+        choose("modeButton", "Polygon");
+        GLView& target = view(1);
+        const LayerPtr committed = mesh(0)->model()->committed();
+        const QPointF from = pixelOf(target, {0.11f, 0.04f, 0});
+        press(&target, from);
+        moveTo(&target, from + QPointF(30, -30));
+        QTest::keyClick(&target, Qt::Key_Escape);
+        release(&target, from + QPointF(30, -30));
+        QCOMPARE(mesh(0)->model()->committed(), committed);
+        QCOMPARE(m_window->history().count(), 0);
+
+        editor().selectedFacesIds() = {0};
+        QTest::keyClick(&target, Qt::Key_Backspace);
+        QCOMPARE(m_window->history().undoText(), QStringLiteral("Delete 1 face"));
+        QTest::keyClick(&target, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&target, Qt::Key_Delete);
+        QCOMPARE(m_window->history().undoText(), QStringLiteral("Delete 31 faces"));
+
+        // Neither a wheel over a picker nor Tab changes what the keys and the tools act on.
+        target.setFocus();
+        QTest::keyClick(&target, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &target);
+        for (const char* picker : {"modeButton", "toolButton"}) {
+            auto* box = child<QComboBox>(picker);
+            turnWheel(box, QRectF(box->rect()).center(), -1);
+        }
+        QCOMPARE(editor().modeTag(), 1);
+        QCOMPARE(editor().toolTag(), 0);
+    }
+
     void renderOptionsDrawTheirPassesInTheRecentViewportOnly() {
         // The top-left viewport shows the grid face-on, filling it.
         const Layer& grid = *mesh(0)->model()->committed();
@@ -348,13 +379,21 @@ private Q_SLOTS:
         for (int row = 0; row < table->rowCount(); ++row) {
             keys << table->item(row, 0)->text();
         }
+        // Each key once, as typed: "f", not also the "F" its menu entry shows.
+        QStringList once;
+        for (const QString& key : keys) {
+            once << key.toLower();
+        }
+        QCOMPARE(once.removeDuplicates(), qsizetype(0));
+        QVERIFY(keys.contains("f") && keys.contains("Escape") && keys.contains("Delete"));
         // Qt runs neither of two entries with the same shortcut.
         QStringList taken;
         for (QAction* menu : m_window->menuBar()->actions()) {
             for (QAction* action : menu->menu()->actions()) {
                 for (const QKeySequence& shortcut : action->shortcuts()) {
                     const QString text = shortcut.toString(QKeySequence::NativeText);
-                    QVERIFY2(keys.contains(text) && !taken.contains(text), qPrintable(text));
+                    QVERIFY2(keys.contains(text, Qt::CaseInsensitive) && !taken.contains(text),
+                             qPrintable(text));
                     taken << text;
                 }
             }
