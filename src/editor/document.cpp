@@ -7,8 +7,14 @@ namespace tessel {
 Document::Document() : scene_(Scene::make()) {}
 
 NodePtr Document::startingRoot() {
-    return Node::make({}, {Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad"),
-                           Mesh::make(Model::makeCube(), "Cube")});
+    return Node::make({},
+                      {Mesh::make(Model::makeQuad(Model::Params::make(4, 4)), "Quad"), makeCube()});
+}
+
+MeshPtr Document::makeCube() {
+    ModelPtr model = Model::makeCube();
+    model->markAsCube();
+    return Mesh::make(std::move(model), "Cube");
 }
 
 MeshPtr Document::firstMesh() const {

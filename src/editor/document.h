@@ -14,6 +14,8 @@ public:
 
     // What a new document holds: a root with a 4 × 4 "Quad" grid and the "Cube".
     static NodePtr startingRoot();
+    // A new "Cube" mesh: the 2-unit cube on the origin, marked as a cube.
+    static MeshPtr makeCube();
     // The first mesh of the scene in pre-order, or null.
     MeshPtr firstMesh() const;
 

@@ -10,6 +10,11 @@ Model::ParamsPtr GridSizePanel::gridParams() const {
     return mesh && mesh->model() ? mesh->model()->params() : nullptr;
 }
 
+bool GridSizePanel::applies() const {
+    const MeshPtr mesh = document ? asMesh(document->selectedNode()) : nullptr;
+    return gridParams() && mesh->model()->followsParams();
+}
+
 std::optional<std::int64_t> GridSizePanel::rows() const {
     if (const Model::ParamsPtr params = gridParams()) {
         return params->v();
@@ -26,7 +31,7 @@ std::optional<std::int64_t> GridSizePanel::columns() const {
 
 void GridSizePanel::setRows(std::optional<double> value) {
     const Model::ParamsPtr params = gridParams();
-    if (!params) {
+    if (!params || !applies()) {
         return;
     }
     const std::int64_t old = params->v();
@@ -38,7 +43,7 @@ void GridSizePanel::setRows(std::optional<double> value) {
 
 void GridSizePanel::setColumns(std::optional<double> value) {
     const Model::ParamsPtr params = gridParams();
-    if (!params) {
+    if (!params || !applies()) {
         return;
     }
     const std::int64_t old = params->u();

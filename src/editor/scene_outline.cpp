@@ -35,7 +35,7 @@ MeshPtr SceneOutline::addNode(const std::string& title) {
         planeCreationRequested.emit();
         mesh = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
     } else if (title == "Cube") {
-        mesh = Mesh::make(Model::makeCube(), "Cube");
+        mesh = Document::makeCube();
     } else {
         return nullptr;
     }
@@ -73,7 +73,32 @@ SceneOutline::CreationPanel SceneOutline::creationPanel() const {
     if (!selected || !selected->model()) {
         return CreationPanel::None;
     }
-    return selected->model()->params() ? CreationPanel::Grid : CreationPanel::Cube;
+    if (selected->model()->params()) {
+        return CreationPanel::Grid;
+    }
+    return selected->model()->isCube() ? CreationPanel::Cube : CreationPanel::Mesh;
+}
+
+std::optional<Box> SceneOutline::cubeBounds() const {
+    if (creationPanel() != CreationPanel::Cube) {
+        return std::nullopt;
+    }
+    const LayerPtr& committed = mesh()->model()->committed();
+    // Asked at every repaint; the bounds change only with a new committed layer.
+    if (boundsLayer_.lock() != committed) {
+        boundsLayer_ = committed;
+        bounds_ = boundsOf(committed->positions, Matrix());
+    }
+    return bounds_;
+}
+
+std::optional<SceneOutline::MeshSummary> SceneOutline::meshSummary() const {
+    const MeshPtr selected = mesh();
+    if (!selected || !selected->model()) {
+        return std::nullopt;
+    }
+    const Layer& layer = *selected->model()->committed();
+    return MeshSummary{selected->name(), layer.positions.size(), layer.triangles.size()};
 }
 
 void SceneOutline::outlineSelectionChanged(const NodePtr& node) {

@@ -4,7 +4,10 @@
 #include "editor/document.h"
 #include "editor/grid_size_panel.h"
 #include "editor/material_panel.h"
+#include "scene/navigation.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +45,21 @@ public:
     // when removal is not offered.
     void removeNode();
 
-    // The creation panel the selected node is shown with: a grid's rows and columns, the cube's
-    // description for any other mesh (the scene's meshes are grids and cubes), none otherwise.
-    enum class CreationPanel { None, Grid, Cube };
+    // The panel the selected node is described by: a grid's rows and columns, a cube's size and
+    // centre, the name and counts of any other mesh (imported, or opened from a file), none
+    // without a selected mesh.
+    enum class CreationPanel { None, Grid, Cube, Mesh };
     CreationPanel creationPanel() const;
+    // The box around the selected cube's committed points, as they are after any edits; none for
+    // another mesh or a cube with no points left.
+    std::optional<Box> cubeBounds() const;
+    // The selected mesh's name and the counts of its committed layer.
+    struct MeshSummary {
+        std::string name;
+        size_t points = 0;
+        size_t faces = 0;
+    };
+    std::optional<MeshSummary> meshSummary() const;
 
     // The user selected the outline row of `node`: it becomes the selected node. Null (no row
     // selected) leaves the selection as it is.
@@ -59,6 +73,8 @@ public:
 
 private:
     Document& owner_;
+    mutable std::weak_ptr<Layer> boundsLayer_;
+    mutable std::optional<Box> bounds_;
     Signal<std::int64_t, std::int64_t>::Connection rowsConnection_ = 0;
     Signal<std::int64_t, std::int64_t>::Connection columnsConnection_ = 0;
     Signal<const MeshPtr&, float, float>::Connection opacityConnection_ = 0;

@@ -122,6 +122,10 @@ public:
 
     // The grid's Params when this is a quad grid model, else null.
     const ParamsPtr& params() const { return params_; }
+    // Whether the model is a scene's "Cube" (made by makeCube and marked by whoever added it),
+    // which the scene panel describes by its size and centre. Edits keep the mark.
+    bool isCube() const { return isCube_; }
+    void markAsCube() { isCube_ = true; }
 
     // --- Generators ---
 
@@ -136,6 +140,7 @@ private:
     LayerPtr committed_;
     ParamsPtr params_;
     bool followsParams_ = false;
+    bool isCube_ = false;
 
     ModifierPtr modifier_;
     ModifierResult preview_;

@@ -70,7 +70,13 @@ MainWindow::MainWindow(QWidget* parent)
         followDivider(m_ui->bottomSplitView, m_ui->topSplitView, index);
     });
 
-    m_needsDisplayConnection = m_editor.needsDisplay.connect([this] { updateViewports(); });
+    m_needsDisplayConnection = m_editor.needsDisplay.connect([this] {
+        updateViewports();
+        // A commit, undo or redo may change what the panel says of the selected mesh.
+        if (m_outline) {
+            m_outline->refreshPanels();
+        }
+    });
     m_pickersConnection = m_editor.pickersChanged.connect([this] { refreshPickers(); });
     m_refusalConnection =
         m_editor.editRefused.connect([this](Model::Refusal refusal) { showRefusal(refusal); });

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -153,6 +154,17 @@ void OutlinePanel::refreshPanels() {
     const SceneOutline::CreationPanel creation = m_outline.creationPanel();
     m_ui->planeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Grid);
     m_ui->cubeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Cube);
+    m_ui->cubeCreationView->setBounds(m_outline.cubeBounds());
+    const std::optional<SceneOutline::MeshSummary> summary = m_outline.meshSummary();
+    m_ui->meshSummaryView->setVisible(creation == SceneOutline::CreationPanel::Mesh);
+    if (summary && creation == SceneOutline::CreationPanel::Mesh) {
+        const QLocale locale;
+        m_ui->meshSummaryView->setText(
+            tr("<b>%1</b><br>%2 points, %3 faces")
+                .arg(QString::fromStdString(summary->name).toHtmlEscaped(),
+                     locale.toString(static_cast<qulonglong>(summary->points)),
+                     locale.toString(static_cast<qulonglong>(summary->faces))));
+    }
     m_ui->planeCreationView->refresh();
     m_popoverView->refresh();
     const std::optional<double> opacity =

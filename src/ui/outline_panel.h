@@ -20,10 +20,10 @@ class PlaneCreationView;
 class SceneTreeModel;
 
 // The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
-// remove button, and below them the creation panel of the selected mesh (a grid's rows and
-// columns, or the cube's title, size and centre) and its opacity. The tree's selected row and the
-// window's selected node follow each other whichever side changes. Adding a "Quad" opens a pop-up
-// with the new grid's rows and columns beside the tree.
+// remove button, and below them the description of the selected mesh (a grid's rows and
+// columns, a cube's title, size and centre, or another mesh's name and counts) and its opacity. The
+// tree's selected row and the window's selected node follow each other whichever side changes.
+// Adding a "Quad" opens a pop-up with the new grid's rows and columns beside the tree.
 //
 // The panel reaches the window's state through `owner`, which must outlive it: a window that
 // owns both deletes the panel before its own members go.
@@ -43,6 +43,9 @@ public:
     QFrame* planeCreationPopover() const { return m_popover; }
     PlaneCreationView* popoverPlaneCreationView() const { return m_popoverView; }
 
+    // Shows the selected mesh as it is now (after an edit, undo or redo).
+    void refreshPanels();
+
 Q_SIGNALS:
     // Something the viewports draw changed without a change of the selected node.
     void needsDisplay();
@@ -55,7 +58,6 @@ private:
     void followSelectedNode();
     // Selects the selected node's row (or none) without writing the selection back.
     void showSelectedNode();
-    void refreshPanels();
     void expandRoot();
 
     std::unique_ptr<Ui::OutlinePanel> m_ui;

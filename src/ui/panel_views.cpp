@@ -5,9 +5,13 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
+#include <utility>
 
 namespace tessel {
 
@@ -36,13 +40,18 @@ QString shown(std::optional<std::int64_t> count) {
 } // namespace
 
 PlaneCreationView::PlaneCreationView(QWidget* parent)
-    : QWidget(parent), m_rows(makeCountField(this)), m_columns(makeCountField(this)) {
+    : QWidget(parent), m_rows(makeCountField(this)), m_columns(makeCountField(this)),
+      m_edited(new QLabel(tr("edited: rows and columns no longer apply"), this)) {
     m_rows->setObjectName(QStringLiteral("rowsField"));
     m_columns->setObjectName(QStringLiteral("columnsField"));
+    m_edited->setObjectName(QStringLiteral("gridEditedNote"));
+    m_edited->setWordWrap(true);
+    m_edited->setEnabled(false);
     auto* layout = new QFormLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addRow(tr("Rows"), m_rows);
     layout->addRow(tr("Columns"), m_columns);
+    layout->addRow(m_edited);
     connect(m_rows, &QLineEdit::editingFinished, this, &PlaneCreationView::commitRows);
     connect(m_columns, &QLineEdit::editingFinished, this, &PlaneCreationView::commitColumns);
     refresh();
@@ -56,16 +65,23 @@ void PlaneCreationView::setPanel(GridSizePanel* panel) {
 void PlaneCreationView::refresh() {
     const std::optional<std::int64_t> rows = m_panel ? m_panel->rows() : std::nullopt;
     const std::optional<std::int64_t> columns = m_panel ? m_panel->columns() : std::nullopt;
-    m_rows->setText(shown(rows));
-    m_columns->setText(shown(columns));
-    m_rows->setEnabled(rows.has_value());
-    m_columns->setEnabled(columns.has_value());
+    // An entry being typed stays until it is finished.
+    for (const auto& [field, count] : {std::pair{m_rows, rows}, {m_columns, columns}}) {
+        if (!(field->hasFocus() && field->isModified())) {
+            field->setText(shown(count));
+        }
+    }
+    const bool applies = m_panel && m_panel->applies();
+    m_rows->setEnabled(applies);
+    m_columns->setEnabled(applies);
+    m_edited->setVisible(rows.has_value() && !applies);
 }
 
 void PlaneCreationView::commitRows() {
     if (m_panel) {
         m_panel->setRows(entry(m_rows));
     }
+    m_rows->setModified(false);
     // A clamped or unchanged entry announces nothing, yet the field must show what is stored.
     refresh();
 }
@@ -74,6 +90,7 @@ void PlaneCreationView::commitColumns() {
     if (m_panel) {
         m_panel->setColumns(entry(m_columns));
     }
+    m_columns->setModified(false);
     refresh();
 }
 
@@ -83,15 +100,36 @@ CubeCreationView::CubeCreationView(QWidget* parent) : QWidget(parent) {
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto* size = new QLabel(QStringLiteral("2 × 2 × 2"), this);
-    size->setObjectName(QStringLiteral("cubeSize"));
-    auto* centre = new QLabel(QStringLiteral("0, 0, 0"), this);
-    centre->setObjectName(QStringLiteral("cubeCentre"));
+    m_size = new QLabel(this);
+    m_size->setObjectName(QStringLiteral("cubeSize"));
+    m_centre = new QLabel(this);
+    m_centre->setObjectName(QStringLiteral("cubeCentre"));
     auto* layout = new QFormLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addRow(title);
-    layout->addRow(tr("Size"), size);
-    layout->addRow(tr("Centre"), centre);
+    layout->addRow(tr("Size"), m_size);
+    layout->addRow(tr("Centre"), m_centre);
+    setBounds(std::nullopt);
+}
+
+void CubeCreationView::setBounds(const std::optional<Box>& bounds) {
+    if (!bounds) {
+        m_size->setText(QStringLiteral("—"));
+        m_centre->setText(QStringLiteral("—"));
+        return;
+    }
+    const Vector3 size = bounds->max - bounds->min;
+    const Vector3 centre = bounds->centre();
+    // Four significant digits, what a panel line has room for ("2", not "2.000"); a centre that
+    // rounding moved off zero by a hair of the cube's size reads 0.
+    const float hair = 1e-5f * std::max({size.x, size.y, size.z, 1e-30f});
+    const auto number = [hair](float value) {
+        return QLocale().toString(std::abs(value) < hair ? 0.0f : value, 'g', 4);
+    };
+    m_size->setText(
+        QStringLiteral("%1 × %2 × %3").arg(number(size.x), number(size.y), number(size.z)));
+    m_centre->setText(
+        QStringLiteral("%1, %2, %3").arg(number(centre.x), number(centre.y), number(centre.z)));
 }
 
 QSize SelectedObjectContainerView::sizeHint() const {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "scene/navigation.h"
+
 #include <QWidget>
 
+#include <optional>
+
+class QLabel;
 class QLineEdit;
 
 namespace tessel {
@@ -11,7 +16,8 @@ class GridSizePanel;
 // The rows and columns fields of a quad grid. They show the panel's counts (empty and
 // disabled when the selected mesh is not a grid) and hand a finished entry to it: Return or
 // leaving the field. Digits only; the grid's parameters clamp the value, and the field then
-// shows what was stored.
+// shows what was stored. Once the grid's points were edited the counts no longer apply: the
+// fields are disabled, with a note saying so.
 class PlaneCreationView : public QWidget {
     Q_OBJECT
 
@@ -24,6 +30,7 @@ public:
 
     QLineEdit* rowsField() const { return m_rows; }
     QLineEdit* columnsField() const { return m_columns; }
+    QLabel* editedNote() const { return m_edited; }
 
     QSize sizeHint() const override { return {200, 70}; }
 
@@ -34,18 +41,25 @@ private:
     GridSizePanel* m_panel = nullptr;
     QLineEdit* m_rows;
     QLineEdit* m_columns;
+    QLabel* m_edited;
 };
 
-// The read-only description of a cube mesh: its title, and the size and centre it is created
-// with (the 2-unit cube on the origin). Like a grid's rows and columns, these describe the
-// creation and stay as they are when the cube's points are edited.
+// The read-only description of a cube mesh: its title, and the size and centre of the box
+// around its points, which follow every edit.
 class CubeCreationView : public QWidget {
     Q_OBJECT
 
 public:
     explicit CubeCreationView(QWidget* parent = nullptr);
 
+    // Shows the box (none: a cube with no points left).
+    void setBounds(const std::optional<Box>& bounds);
+
     QSize sizeHint() const override { return {200, 70}; }
+
+private:
+    QLabel* m_size;
+    QLabel* m_centre;
 };
 
 // Holds the panels of the selected object. Its preferred size is that of the first widget

@@ -1,6 +1,7 @@
 #include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
+#include "support/step_history.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,47 @@ TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
     editor.window.setSelectedNode(nullptr);
     material.slideAlpha(10);
     EXPECT_FALSE(material.sliderValue().has_value());
+}
+
+// The panel describes what the mesh is now: an edited grid's rows and columns no longer apply (and
+// writing them records nothing), a cube's size and centre follow its points, any other mesh has
+// only its name and counts.
+TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
+    StepHistory history(editor.window);
+    GridSizePanel& size = outline.gridSizePanel;
+    EXPECT_TRUE(size.applies());
+    editor.pick(Editor::Mode::Polygon, 5);
+    editor.views[0].press(Vector3{-0.45f, 0.45f, 0});
+    editor.views[0].release();
+    ASSERT_EQ(history.steps.size(), 1u);
+    EXPECT_FALSE(size.applies());
+    size.setRows(6);
+    EXPECT_EQ(size.rows(), 4);
+    EXPECT_EQ(history.steps.size(), 1u);
+    history.undo();
+    EXPECT_TRUE(size.applies());
+
+    outline.outlineSelectionChanged(editor.cube());
+    EXPECT_FALSE(size.applies());
+    ASSERT_TRUE(outline.cubeBounds().has_value());
+    EXPECT_EQ(outline.cubeBounds()->min, Vector3(-1, -1, -1));
+    LayerPtr moved = std::make_shared<Layer>(*editor.cube()->model()->committed());
+    moved->positions[6].x = 3;
+    editor.cube()->model()->setCommitted(moved);
+    EXPECT_EQ(outline.cubeBounds()->max, Vector3(3, 1, 1));
+
+    for (const MeshPtr& other : {Mesh::make(Model::makeCube(), "box"),
+                                 Mesh::make(QuadGenerator(1, 2).generate(), "scan")}) {
+        editor.window.scene()->insert(other);
+        outline.outlineSelectionChanged(other);
+        EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::Mesh);
+        EXPECT_FALSE(outline.cubeBounds().has_value());
+        const Layer& layer = *other->model()->committed();
+        const auto summary = outline.meshSummary();
+        EXPECT_EQ(summary->name, other->name());
+        EXPECT_EQ(summary->points, layer.positions.size());
+        EXPECT_EQ(summary->faces, layer.triangles.size());
+    }
 }
 
 } // namespace tessel::testing

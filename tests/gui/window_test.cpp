@@ -368,6 +368,23 @@ private Q_SLOTS:
         const QRgb blended = shown(0, inside);
         QVERIFY(near(blended, (qRed(opaque) + 26) / 2, (qGreen(opaque) + 128) / 2,
                      (qBlue(opaque) + 51) / 2));
+
+        // Edited, the grid's counts no longer apply; a cube shows its size, another mesh its
+        // counts.
+        QLabel* note = panel()->planeCreationView()->editedNote();
+        QVERIFY(rows->isEnabled() && !note->isVisible());
+        choose("modeButton", "Mesh");
+        choose("toolButton", "Subdivide");
+        click("applyButton");
+        QVERIFY(!rows->isEnabled() && note->isVisible());
+        document().setSelectedNode(mesh(1));
+        QCOMPARE(child<QLabel>("cubeSize")->text(), QStringLiteral("2 × 2 × 2"));
+        const MeshPtr scan = Mesh::make(QuadGenerator(1, 1).generate(), "scan");
+        document().scene()->insert(scan);
+        document().setSelectedNode(scan);
+        QVERIFY(!child<QWidget>("cubeCreationContainerView")->isVisible());
+        QCOMPARE(child<QLabel>("meshSummaryView")->text(),
+                 QStringLiteral("<b>scan</b><br>4 points, 2 faces"));
     }
 
     void helpListsEveryBindingAndEachMenuShortcutOnce() {
