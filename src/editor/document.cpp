@@ -45,4 +45,17 @@ void Document::setSelectedNode(NodePtr node) {
     selectedNodeChanged.emit(current, old);
 }
 
+void nameNamelessMeshes(const NodePtr& root, const std::string& name) {
+    if (!root || name.empty()) {
+        return;
+    }
+    int named = 0;
+    for (const NodePtr& node : root->flat()) {
+        if (asMesh(node) && (node->name() == "unnamed" || node->name() == "defaultobject")) {
+            ++named;
+            node->setName(named == 1 ? name : name + " " + std::to_string(named));
+        }
+    }
+}
+
 } // namespace tessel

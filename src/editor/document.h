@@ -4,6 +4,8 @@
 #include "editor/step.h"
 #include "scene/scene.h"
 
+#include <string>
+
 namespace tessel {
 
 // The window's shared editing state: the scene and the selected node. Every change a user makes
@@ -37,5 +39,11 @@ private:
     ScenePtr scene_;
     NodePtr selectedNode_;
 };
+
+// Names every mesh of the tree that has no name of its own after `name` (the name of the file it
+// was read from, without the extension), in pre-order: the first `name`, the next `name 2`, and
+// so on. A mesh is nameless when it has the name a node given none gets ("unnamed"), or the one
+// the OBJ reader gives an object the file does not name ("defaultobject").
+void nameNamelessMeshes(const NodePtr& root, const std::string& name);
 
 } // namespace tessel

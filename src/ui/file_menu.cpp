@@ -44,6 +44,17 @@ const ExportFilter kExportFilters[] = {
     {QObject::tr("STL text (*.stl)"), Encoding::Ascii},
 };
 
+// Whether the file is a document (glTF) rather than a file to import.
+bool isDocument(const QString& path) {
+    const std::optional<FileFormat> format = formatOfFileName(path.toStdString());
+    return format == FileFormat::Glb || format == FileFormat::Gltf;
+}
+
+// The file's name without its extension, which names the meshes a file leaves nameless.
+std::string baseName(const QString& path) {
+    return QFileInfo(path).completeBaseName().toStdString();
+}
+
 QString quoted(const QString& path) {
     return QStringLiteral("“%1”").arg(QFileInfo(path).fileName());
 }
@@ -160,7 +171,6 @@ std::optional<ReadResult> FileMenu::read(const QString& path, const QString& ver
         fail(verb, path, QString::fromStdString(read.failure));
         return std::nullopt;
     }
-    remember(path);
     return read;
 }
 
@@ -178,7 +188,15 @@ bool FileMenu::openFile(const QString& path) {
         return false;
     }
     replaceScene(opened->root);
-    setPath(path);
+    // A file of another format becomes a new document: saving it asks for a glTF file, and the
+    // list of recent documents does not offer it.
+    if (isDocument(path)) {
+        setPath(path);
+        remember(path);
+    } else {
+        nameNamelessMeshes(opened->root, baseName(path));
+        setPath({});
+    }
     tellRead(tr("Opened %1").arg(quoted(path)), *opened);
     return true;
 }
@@ -215,6 +233,7 @@ bool FileMenu::importFile(const QString& path) {
     if (!read) {
         return false;
     }
+    nameNamelessMeshes(read->root, baseName(path));
     // Under our root: the file's meshes, or the nodes its own root holds.
     Scene& scene = *m_document.scene();
     const NodePtr before = m_document.selectedNode();
@@ -269,8 +288,7 @@ bool FileMenu::mayDiscardChanges() {
 
 bool FileMenu::save() {
     // Another format is exported, never saved over: the document is glTF.
-    const std::optional<FileFormat> format = formatOfFileName(m_path.toStdString());
-    if (m_path.isEmpty() || (format != FileFormat::Glb && format != FileFormat::Gltf)) {
+    if (m_path.isEmpty() || !isDocument(m_path)) {
         return saveAs();
     }
     if (!saveTo(m_path)) {
@@ -347,7 +365,9 @@ void FileMenu::exportAs() {
 
 void FileMenu::fillRecent(QMenu* menu) {
     menu->clear();
-    const QStringList files = QSettings().value(QStringLiteral("recentFiles")).toStringList();
+    // Documents only: an imported file is reached through Import.
+    QStringList files = QSettings().value(QStringLiteral("recentFiles")).toStringList();
+    files.removeIf([](const QString& file) { return !isDocument(file); });
     for (const QString& file : files) {
         menu->addAction(QFileInfo(file).fileName(), this,
                         [this, file] {
@@ -375,10 +395,15 @@ void FileMenu::setPath(const QString& path) {
     updateTitle();
 }
 
+QString FileMenu::documentName() const {
+    return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+}
+
 void FileMenu::updateTitle() {
-    const QString name = m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+    const QString name = documentName();
     m_window->setWindowTitle(tr("%1[*] — Tessel").arg(name));
     m_window->setWindowModified(!m_history.isClean());
+    Q_EMIT documentNameChanged(name);
 }
 
 void FileMenu::replaceScene(const NodePtr& root) {

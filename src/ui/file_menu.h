@@ -32,8 +32,11 @@ public:
     // Fills the menu (the window adds it to its menu bar first, so that it comes first).
     void build(QMenu* menu);
 
-    // The file the document was opened from or saved to; empty for a new document.
+    // The document's file, opened from or saved to; empty for a new document, and for one read
+    // from a file of another format (which Save never writes over).
     const QString& path() const { return m_path; }
+    // What the title calls the document: its file's name, or "Untitled".
+    QString documentName() const;
 
     // The actions behind the menu, without their file dialogs. Each returns whether it happened;
     // a failure has been shown.
@@ -54,6 +57,8 @@ public:
 Q_SIGNALS:
     // A message about a file for the status bar ("Imported “a.obj”: 312 quads triangulated").
     void message(const QString& text);
+    // The document's name changed (the title shows it).
+    void documentNameChanged(const QString& name);
 
 private:
     bool save();
@@ -67,7 +72,7 @@ private:
     void updateTitle();
     // Replaces the scene with the tree under `root` (none: empty) and forgets the history.
     void replaceScene(const NodePtr& root);
-    // The file read, or nothing once its failure has been shown; a file read is remembered.
+    // The file read, or nothing once its failure has been shown.
     std::optional<ReadResult> read(const QString& path, const QString& verb);
     // Tells what was done with the file and what reading it changed.
     void tellRead(const QString& done, const ReadResult& read);

@@ -4,6 +4,7 @@
 #include "tools/tool_table.h"
 #include "ui/file_menu.h"
 #include "ui/outline_panel.h"
+#include "ui/scene_tree_model.h"
 #include "ui/step_command.h"
 #include "ui_main_window.h"
 
@@ -97,6 +98,10 @@ MainWindow::MainWindow(QWidget* parent)
     m_files->build(menuBar()->addMenu(tr("&File")));
     connect(m_files, &FileMenu::message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    // The tree's root row is the document, named as the title names it.
+    connect(m_files, &FileMenu::documentNameChanged, m_outline->model(),
+            &SceneTreeModel::setDocumentName);
+    m_outline->model()->setDocumentName(m_files->documentName());
     buildEditMenu();
     setAcceptDrops(true);
 

@@ -44,8 +44,10 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
 
     connect(m_ui->removeNodeButton, &QToolButton::clicked, this,
             [this] { m_outline.removeNode(); });
-    connect(m_ui->visibilityButton, &QToolButton::toggled, m_ui->selectedObjectContainerView,
-            &QWidget::setHidden);
+    connect(m_ui->visibilityButton, &QToolButton::toggled, this, [this](bool hidden) {
+        m_ui->selectedObjectContainerView->setHidden(hidden);
+        m_ui->visibilityButton->setText(hidden ? tr("Show settings") : tr("Hide settings"));
+    });
     connect(m_ui->outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &OutlinePanel::outlineSelectionChanged);
     connect(m_ui->slider, &QSlider::sliderPressed, this,

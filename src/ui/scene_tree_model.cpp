@@ -1,6 +1,7 @@
 #include "ui/scene_tree_model.h"
 
 #include "base/check.h"
+#include "scene/mesh.h"
 
 #include <algorithm>
 
@@ -154,8 +155,21 @@ QVariant SceneTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) {
         return {};
     }
-    const NodePtr& node = itemOf(index)->node;
+    const Item* item = itemOf(index);
+    const NodePtr& node = item->node;
+    if (node && item->parent == m_top.get() && m_top->children.size() == 1 &&
+        !m_documentName.isEmpty() && !asMesh(node)) {
+        return m_documentName;
+    }
     return node ? QString::fromStdString(node->name()) : QString();
+}
+
+void SceneTreeModel::setDocumentName(const QString& name) {
+    m_documentName = name;
+    if (!m_top->children.empty()) {
+        const QModelIndex root = index(0, 0);
+        Q_EMIT dataChanged(root, root, {Qt::DisplayRole});
+    }
 }
 
 NodePtr SceneTreeModel::node(const QModelIndex& index) const {

@@ -26,6 +26,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // The document's name, which the scene's root row shows instead of the root node's name (as
+    // the window's title does). Empty: the node's name. A mesh at the top keeps its own name.
+    void setDocumentName(const QString& name);
+
     // The node of a row; null for an invalid index.
     NodePtr node(const QModelIndex& index) const;
     // The first row of the node in pre-order, or an invalid index when it is not in the tree.
@@ -45,6 +49,7 @@ private:
     // Invisible: its children are the scene's top-level nodes.
     std::unique_ptr<Item> m_top;
     Signal<>::Connection m_nodesConnection = 0;
+    QString m_documentName;
 };
 
 } // namespace tessel

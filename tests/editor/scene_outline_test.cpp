@@ -125,4 +125,17 @@ TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
     }
 }
 
+TEST(NamingTest, MeshesAFileLeavesNamelessAreNamedAfterTheFile) {
+    const NodePtr root =
+        Node::make({}, {Mesh::make(Model::make()), Mesh::make(Model::make(), "wing"),
+                        Node::make({}, {Mesh::make(Model::make(), "defaultobject")})});
+    nameNamelessMeshes(root, "bunny");
+    const std::vector<NodePtr> nodes = root->flat();
+    std::vector<std::string> names;
+    for (const NodePtr& node : nodes) {
+        names.push_back(node->name());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"unnamed", "bunny", "wing", "unnamed", "bunny 2"}));
+}
+
 } // namespace tessel::testing

@@ -336,6 +336,11 @@ private Q_SLOTS:
         QCOMPARE(selected.size(), 1);
         QCOMPARE(panel()->model()->node(selected.front()), NodePtr(mesh(0)));
 
+        click("visibilityButton");
+        QCOMPARE(child<QAbstractButton>("visibilityButton")->text(),
+                 QStringLiteral("Show settings"));
+        click("visibilityButton");
+
         // Remove takes the selected mesh away and leaves nothing selected.
         const MeshPtr removed = mesh(0);
         click("removeNodeButton");
@@ -429,6 +434,22 @@ private Q_SLOTS:
         QCOMPARE(m_window->windowTitle(), QStringLiteral("scene.glb[*] — Tessel"));
         QVERIFY(!m_window->isWindowModified());
         QCOMPARE(mesh(0)->model()->committed()->triangles.size(), size_t(96));
+        const auto rootRow = [this] {
+            return panel()->model()->data(panel()->model()->index(0, 0)).toString();
+        };
+        QCOMPARE(rootRow(), QStringLiteral("scene.glb"));
+
+        // A file of another format opens as a new document and is not a recent document; its
+        // nameless mesh is named after it, imported too.
+        QVERIFY(files.exportTo(dir.filePath("part.stl")));
+        QVERIFY(files.openFile(dir.filePath("part.stl")));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Untitled[*] — Tessel"));
+        QCOMPARE(rootRow(), QStringLiteral("Untitled"));
+        const QStringList recent = QSettings().value("recentFiles").toStringList();
+        QCOMPARE(recent.front(), QFileInfo(dir.filePath("scene.glb")).absoluteFilePath());
+        QVERIFY(!recent.contains(QFileInfo(dir.filePath("part.stl")).absoluteFilePath()));
+        QVERIFY(files.importFile(dir.filePath("part.stl")));
+        QCOMPARE(asMesh(document().selectedNode())->name(), std::string("part"));
 
         QVERIFY(!files.openFile(dir.filePath("missing.glb")));
         QVERIFY(files.lastMessage().startsWith(QStringLiteral("Cannot open “missing.glb”: ")));
