@@ -121,6 +121,7 @@ ModelPtr Model::makePlane(const Plane& plane) {
         point = point * 2.2f;
         point += *plane.origin_;
     }
+    layer->fragmentShader = "cuttingPlaneFragmentShader";
     return Model::make(std::move(layer));
 }
 

@@ -129,7 +129,8 @@ public:
     static ModelPtr makeQuad(const ParamsPtr& params);
     // The 2-unit cube centred on the origin: 8 shared corners, 12 triangles.
     static ModelPtr makeCube();
-    // A 4-triangle patch in the plane around its origin; the plane must carry an origin.
+    // A 4-triangle patch in the plane around its origin, drawn with the cutting-plane fragment
+    // stage; the plane must carry an origin.
     static ModelPtr makePlane(const Plane& plane);
 
 private:

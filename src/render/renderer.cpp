@@ -173,10 +173,12 @@ void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) 
     m_opacity = item.isSelectionVolume ? 0.5f : item.material->opacity;
     m_listUploaded.fill(false);
 
+    // A layer that names its own fragment stage (the cutting plane's patch) is drawn with it in
+    // every pass, its edges too, so that nothing of it looks like a mesh.
     const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     if (view.renderLines) {
-        draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, "fragmentShader",
+        draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, layerFragment,
              "whiteVertexShader");
         draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive",
              "whiteVertexShader");

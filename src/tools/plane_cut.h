@@ -25,9 +25,10 @@ public:
     // alive; the tool refers to its context without owning it.
     static std::shared_ptr<PlaneCut> make(ToolContext& context);
 
-    // Picks the first triangle in layer order (not the nearest) that the ray through `position`
-    // hits, on the shown patch or else on the preview's layer; records it as the face selection
-    // and remembers the hit. Freezes the normal as the base of a turning drag.
+    // Remembers where the ray through `position` meets the shown patch (anywhere on it, its inner
+    // edges and centre included), leaving the face selection empty; without a patch, picks the
+    // first triangle in layer order (not the nearest) of the preview's layer that the ray hits and
+    // selects it. Freezes the normal as the base of a turning drag.
     void onMouseDown(Vec2 position, Viewport& view) override;
     // Moves the plane by this event's `delta` when the press hit something, else turns it.
     void onMouseDragged(Vec2 delta, Viewport& view) override;
