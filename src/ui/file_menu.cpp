@@ -180,6 +180,7 @@ bool FileMenu::openFile(const QString& path) {
     replaceScene(opened->root);
     setPath(path);
     tellRead(tr("Opened %1").arg(quoted(path)), *opened);
+    Q_EMIT sceneRead();
     return true;
 }
 
@@ -240,6 +241,7 @@ bool FileMenu::importFile(const QString& path) {
         "Import " + QFileInfo(path).fileName().toStdString(), m_document, std::move(entries), true,
         before, m_document.selectedNode()));
     tellRead(tr("Imported %1").arg(quoted(path)), *read);
+    Q_EMIT sceneRead();
     return true;
 }
 

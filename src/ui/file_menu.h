@@ -54,6 +54,8 @@ public:
 Q_SIGNALS:
     // A message about a file for the status bar ("Imported “a.obj”: 312 quads triangulated").
     void message(const QString& text);
+    // A file was opened or imported: the scene holds what it read.
+    void sceneRead();
 
 private:
     bool save();

@@ -90,6 +90,12 @@ MainWindow::MainWindow(QWidget* parent)
     m_files->build(menuBar()->addMenu(tr("&File")));
     connect(m_files, &FileMenu::message, this,
             [this](const QString& text) { statusBar()->showMessage(text, 8000); });
+    // What was read may lie anywhere: every viewport shows all of the scene, as Frame All does.
+    connect(m_files, &FileMenu::sceneRead, this, [this] {
+        for (GLView* view : viewports()) {
+            m_editor.perform(Command::FrameAll, view->viewport());
+        }
+    });
     buildEditMenu();
     setAcceptDrops(true);
 

@@ -2,6 +2,7 @@
 // menu reach the editor through real events, and each pass of a frame draws what it should, read
 // back from OpenGL. What an edit computes is for the core's tests: here it is enough that it
 // happens.
+#include "io/scene_writer.h"
 #include "tools/plane_cut.h"
 #include "ui/file_menu.h"
 #include "ui/main_window.h"
@@ -411,6 +412,43 @@ private Q_SLOTS:
         QVERIFY(!files.openFile(dir.filePath("missing.glb")));
         QVERIFY(files.lastMessage().startsWith(QStringLiteral("Cannot open “missing.glb”: ")));
         QVERIFY(child<QMessageBox>("fileFailure")->isVisible());
+    }
+
+    void openedAndImportedFilesAreFramedInEveryViewport() {
+        // A grid far from the origin, where no starting camera looks; imported, another far
+        // from both.
+        QTemporaryDir dir;
+        const auto write = [&dir](const char* name, const Vector3& at) {
+            const LayerPtr layer = QuadGenerator(2, 2).generateLayer();
+            for (Vector3& p : layer->positions) {
+                p = p * 10.0f;
+                p += at;
+            }
+            const WriteResult written =
+                writeSceneFile(*Node::make("far", {Mesh::make(Model::make(layer), "far")}), name);
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(reinterpret_cast<const char*>(written.bytes.data()),
+                       static_cast<qint64>(written.bytes.size()));
+        };
+        write("a.glb", {40, 10, -30});
+        write("b.glb", {-20, -50, 5});
+        for (const char* name : {"a.glb", "b.glb"}) {
+            FileMenu& files = m_window->files();
+            QVERIFY(name[0] == 'a' ? files.openFile(dir.filePath(name))
+                                   : files.importFile(dir.filePath(name)));
+            // Every corner of the scene's bounds lies in every viewport, in front of its camera.
+            const Box box = editor().bounds(false).value();
+            for (int i = 0; i < 4; ++i) {
+                for (int corner = 0; corner < 8; ++corner) {
+                    const Vector3 p = project({(corner & 1) ? box.max.x : box.min.x,
+                                               (corner & 2) ? box.max.y : box.min.y,
+                                               (corner & 4) ? box.max.z : box.min.z},
+                                              view(i).viewport());
+                    QVERIFY(std::abs(p.x) <= 1 && std::abs(p.y) <= 1 && p.z > 0 && p.z < 1);
+                }
+            }
+        }
     }
 
     void meshPastSixteenBitIdsDrawsItsSelectedFaceWhereItLies() {
