@@ -11,9 +11,9 @@ class MainWindow;
 bool writeGridFile(const QString& path, int columns, int rows);
 
 // Measures how long an opened file takes to show: reads it once on its own (the read alone), then
-// opens it as File → Open does and waits until each of the four viewports has shown a frame of
-// it. Prints both times and quits with 0, or 1 when the file cannot be opened or nothing is shown
-// within a minute.
+// opens it as File → Open does (reading it again and replacing the scene) and waits until each of
+// the four viewports has shown a frame of it. Prints the three times and quits with 0, or 1 when
+// the file cannot be opened or nothing is shown within a minute.
 void scheduleOpenProbe(MainWindow& window, const QString& path);
 
 } // namespace tessel

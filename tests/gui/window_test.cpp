@@ -451,6 +451,21 @@ private Q_SLOTS:
         }
     }
 
+    void meshWithMorePointsThanPixelsShowsItsFacesAndItsSelection() {
+        // 22,801 points in a viewport of 19,200 pixels, which the grid fills: its dots and edges
+        // would cover it all.
+        const MeshPtr dense = Mesh::make(QuadGenerator(150, 150).generate(), "Dense");
+        document().scene()->root()->setChildren({dense});
+        document().setSelectedNode(dense);
+        editor().selectedPointsIds() = {150 * 151 / 2};
+        view(0).resize(160, 120);
+        const QImage image = frame(view(0));
+        QCOMPARE(image.width() * image.height(), 160 * 120);
+        QCOMPARE(count(image, isWhite) + count(image, isEdge), 0);
+        QVERIFY(count(image, isFace) > 160 * 120 / 2);
+        QVERIFY(count(image, isOrange) > 0);
+    }
+
     void meshPastSixteenBitIdsDrawsItsSelectedFaceWhereItLies() {
         const MeshPtr large = Mesh::make(QuadGenerator(256, 400).generate(), "Large");
         // Alone: the starting grid lies in the same plane.
