@@ -114,15 +114,25 @@ int edgeJoining(const Triangle& t, std::uint32_t a, std::uint32_t b) {
 
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
     const PlaneSides sides(layer, unitNormal, origin);
+    // The crossed faces first, so that the arrays grow once: each crossed edge adds a face and at
+    // most one point.
+    std::vector<std::uint32_t> crossedFaces;
+    size_t added = 0;
+    for (size_t i = 0; i < layer.triangles.size(); ++i) {
+        int crossed[2];
+        if (const int crossings = sides.crossedEdges(layer.triangles[i], crossed)) {
+            crossedFaces.push_back(static_cast<std::uint32_t>(i));
+            added += static_cast<size_t>(crossings);
+        }
+    }
+    layer.triangles.reserve(layer.triangles.size() + added);
+    layer.positions.reserve(layer.positions.size() + added);
+
     EdgePoints points(layer, sides);
-    const size_t count = layer.triangles.size();
-    for (size_t i = 0; i < count; ++i) {
+    for (const std::uint32_t i : crossedFaces) {
         const Triangle corners = layer.triangles[i];
         int crossed[2];
         const int crossings = sides.crossedEdges(corners, crossed);
-        if (crossings == 0) {
-            continue;
-        }
         const std::uint32_t s = corners[crossed[0]];
         const std::uint32_t e = corners[(crossed[0] + 1) % 3];
         const auto [first, second] = splitTriangleAt(layer, i, crossed[0], points.on(s, e));
