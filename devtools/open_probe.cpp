@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <set>
 
 namespace tessel {
@@ -55,8 +56,8 @@ void scheduleOpenProbe(MainWindow& window, const QString& path) {
                            static_cast<size_t>(data.size())});
         const double readTime = milliseconds(Clock::now() - readStart);
 
-        auto* shown = new std::set<GLView*>;
-        auto* opened = new Clock::time_point;
+        const auto shown = std::make_shared<std::set<GLView*>>();
+        const auto opened = std::make_shared<Clock::time_point>();
         const Clock::time_point start = Clock::now();
         for (GLView* view : window.viewports()) {
             QObject::connect(view, &QOpenGLWidget::frameSwapped, &window, [=, &window] {
