@@ -27,6 +27,13 @@ std::string checkTextStl(std::span<const std::uint8_t> bytes) {
     if (text.find('\0') != std::string_view::npos) {
         return "a NUL byte in a text STL file";
     }
+    // A text STL ends with "endsolid"; without it the file was cut short, and the parser would
+    // give the facets before the cut without a word.
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    const std::size_t lastLine = last == std::string_view::npos ? 0 : text.rfind('\n', last) + 1;
+    if (!startsWithWord(text.substr(lastLine), "endsolid")) {
+        return "cut short: the text STL file does not end with \"endsolid\"";
+    }
     std::size_t facets = 0;
     for (std::size_t at = text.find("endfacet"); at != std::string_view::npos;
          at = text.find("endfacet", at + 8)) {
@@ -110,6 +117,15 @@ std::string_view nextToken(std::string_view text, std::size_t& position) {
     return text.substr(start, end - start);
 }
 
+std::string shortEntry(const PlyElement& element, std::uint64_t entry, bool atEnd) {
+    if (atEnd) {
+        return "cut short: PLY element \"" + element.name + "\" has " + countText(entry) +
+               " of its " + countText(element.count) + " entries";
+    }
+    return "entry " + countText(entry) + " of PLY element \"" + element.name +
+           "\" has too few values";
+}
+
 // Walks the entries as far as their lists' counts, so that no list claims more items than the
 // bytes after it can hold: parsers size a list by its count before reading it.
 std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& elements,
@@ -144,19 +160,22 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
                     }
                     position += items * property.itemSize;
                 } else {
-                    // Text entries take a line each; a list's items must fit its line.
+                    // Text entries take a line each, with a value for each scalar and each item.
                     const std::string_view token = nextToken(line, inLine);
                     if (token.empty()) {
-                        break;
+                        return shortEntry(element, entry, position >= data.size());
                     }
                     if (property.list) {
                         items = std::strtoull(std::string(token).c_str(), nullptr, 10);
                         if (items > (line.size() - inLine) / 2 + 1) {
-                            return "PLY list claims " + countText(items) +
-                                   " items, more than its line holds";
+                            return position >= data.size() ? shortEntry(element, entry, true)
+                                                           : "PLY list claims " + countText(items) +
+                                                                 " items, more than its line holds";
                         }
                         for (std::uint64_t i = 0; i < items; ++i) {
-                            nextToken(line, inLine);
+                            if (nextToken(line, inLine).empty()) {
+                                return shortEntry(element, entry, position >= data.size());
+                            }
                         }
                     }
                 }
@@ -169,7 +188,7 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
 std::string checkPly(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) != "ply" || (text.size() > 3 && text[3] != '\n' && text[3] != '\r')) {
-        return "not a PLY file (wrong magic)";
+        return "not a PLY file: it does not start with \"ply\"";
     }
     std::vector<PlyElement> elements;
     bool binary = false;
