@@ -129,6 +129,11 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
         {"text PLY cut in its last line", "a.ply",
          bytesOf(kTriangleHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1"),
          "cut short: PLY element \"face\" has 0 of its 1 entries"},
+        // The parser gives up on this one only after it built a mesh, which it then leaks.
+        {"text STL facet of two corners", "a.stl",
+         bytesOf("solid x\n facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n"
+                 "  endloop\n endfacet\nendsolid x\n"),
+         "the text STL file is malformed at line 6"},
         {"text STL cut short", "a.stl",
          Bytes(textStl.begin(), textStl.begin() + textStl.size() / 2),
          "cut short: the text STL file does not end with \"endsolid\""},
