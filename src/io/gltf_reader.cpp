@@ -697,8 +697,7 @@ ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingR
     }
     if (!loaded) {
         // What is left after the checks above: buffers that do not hold what they claim.
-        return ReadResult::failed("not a readable glTF file: a buffer's data is missing or "
-                                  "shorter than its length");
+        return ReadResult::failed("not a readable glTF file: a buffer's data cannot be read");
     }
 
     // The roots: the scene's, or every node that is nobody's child when the file has no scene.

@@ -174,6 +174,21 @@ std::string wrongStructure(const json& document) {
         return "glTF version \"" + versionText.substr(0, 12) + "\" is not supported";
     }
 
+    // A required extension changes what the file means; those that only touch its look leave
+    // the meshes as they are.
+    if (const json* required = top.get("extensionsRequired", Kind::List)) {
+        for (const json& name : *required) {
+            const std::string text = name.is_string() ? name.get<std::string>() : name.dump();
+            const bool readable = text == "KHR_draco_mesh_compression" ||
+                                  text.starts_with("KHR_materials_") ||
+                                  text.starts_with("KHR_texture_") ||
+                                  text.starts_with("EXT_texture_") || text == "KHR_lights_punctual";
+            if (!readable) {
+                return "it needs the glTF extension \"" + text.substr(0, 40) +
+                       "\", which this modeller does not read";
+            }
+        }
+    }
     top.get("scene", Kind::Count);
     eachObject(document, "scenes", "scene", failure,
                [](Members& members, const json&, const std::string&) {

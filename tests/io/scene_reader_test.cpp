@@ -89,6 +89,11 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
         {"primitives not a list", "a.gltf",
          replaced(gltf, "\"primitives\": [", "\"primitives\": 7, \"parts\": ["),
          "\"primitives\" of mesh 0 is not a list"},
+        {"required extension that changes the meshes", "a.gltf",
+         replaced(gltf, "\"asset\": {",
+                  "\"extensionsRequired\": [\"EXT_meshopt_compression\"], \"asset\": {"),
+         "it needs the glTF extension \"EXT_meshopt_compression\", which this modeller does not "
+         "read"},
         {"JSON error inside base64", "a.gltf",
          bytesOf(
              R"({"asset":{"version":"2.0"},"buffers":[{"uri":"data:application/octet-stream;base64,)" +
