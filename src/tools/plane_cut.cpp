@@ -96,13 +96,13 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed, room, 2 * room);
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
-    cutAlongPlane(*layer, n, o, mergeMemo_);
+    cutAlongPlane(*layer, n, o);
     return {layer, Model::makePlane(Plane::through(n, o))->committed()};
 }
 
 size_t PlaneCut::trianglesAfter(const Layer& committed) const {
     return committed.triangles.size() +
-           2 * facesToSplit(committed, normal.normalized(), cuttingPlaneOrigin);
+           facesAddedByCut(committed, normal.normalized(), cuttingPlaneOrigin);
 }
 
 } // namespace tessel

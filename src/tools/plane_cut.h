@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mesh/model.h"
-#include "mesh/point_merge.h"
 #include "tools/operation.h"
 
 #include <memory>
@@ -36,7 +35,7 @@ public:
 
     // A copy of the committed layer cut along the plane, and the plane patch as the tool.
     ModifierResult evaluate(const Layer& committed) override;
-    // The committed faces and the two more of each face the cut splits.
+    // The committed faces and those the cut adds.
     size_t trianglesAfter(const Layer& committed) const override;
 
     // The press point, moved along by the drag; empty between gestures or after a miss.
@@ -51,8 +50,6 @@ private:
     explicit PlaneCut(ToolContext& context) : context_(context) {}
 
     ToolContext& context_;
-    // What the merges learnt about the mesh's points, for the next preview of the same mesh.
-    PointMergeMemo mergeMemo_;
 };
 
 } // namespace tessel

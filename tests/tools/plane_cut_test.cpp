@@ -1,6 +1,7 @@
 #include "tools/plane_cut.h"
 
 #include "support/fake_viewport.h"
+#include "support/layer_checks.h"
 #include "support/mesh_helpers.h"
 
 #include <algorithm>
@@ -46,6 +47,22 @@ TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     // Still previewed: cut again along the same plane, the grid gains nothing.
     EXPECT_EQ(grid.layer()->triangles.size(), 30u);
     EXPECT_EQ(grid.layer()->positions.size(), 23u);
+}
+
+TEST_F(PlaneCutToolTest, APlaneThroughAPointCutsEveryFaceItCrossesAndASecondApplyChangesNothing) {
+    // Turned 0.3 rad, the plane through the centre of the 4 × 4 grid passes through its centre
+    // point and across the faces around it: the cut opens no gap, its only new border edges are
+    // where it meets the grid's border.
+    PlaneCut& tool = choose(4);
+    tool.normal = (Matrix::rotationForZ(0.3f) * Vector4(0, 1, 0, 1)).dehomogenized();
+    grid.invalidatePreview();
+    editor.controller.apply();
+    const Layer once = *grid.committed();
+    EXPECT_EQ(once.triangles.size(), 42u);
+    EXPECT_EQ(openEdges(once), openEdges(*QuadGenerator(4, 4).generateLayer()) + 2);
+    editor.controller.apply();
+    EXPECT_EQ(grid.committed()->positions, once.positions);
+    EXPECT_EQ(grid.committed()->triangles, once.triangles);
 }
 
 TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
