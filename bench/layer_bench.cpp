@@ -10,8 +10,8 @@
 #include "mesh/extrude.h"
 #include "mesh/intersections.h"
 #include "mesh/layer.h"
+#include "mesh/plane_cut.h"
 #include "mesh/removal.h"
-#include "mesh/split.h"
 #include "mesh/subdivide.h"
 #include "mesh/weld.h"
 
@@ -63,47 +63,16 @@ void ExtrudeOne(benchmark::State& state) {
 
 void SplitCrossed(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
-    const Plane plane = Plane::through({1, 0, 0}, {0.001f, 0, 0});
-    struct Cut {
-        size_t id;
-        std::pair<int, int> edges;
-        std::pair<float, float> t;
-    };
-    std::vector<Cut> cuts;
+    const Vector3 normal{1, 0, 0};
+    const Vector3 origin{0.001f, 0, 0};
+    size_t added = 0;
     for (auto _ : state) {
         const LayerPtr layer = copyLayer(source);
-        // Find the triangles the plane crosses twice, then split each of them.
-        cuts.clear();
-        for (size_t id = 0; id < layer->triangles.size(); ++id) {
-            const Triangle& corners = layer->triangles[id];
-            float d[3];
-            for (int k = 0; k < 3; ++k) {
-                d[k] = plane.signedDistance(layer->positions[corners[static_cast<size_t>(k)]]);
-            }
-            int edges[2];
-            float t[2];
-            int crossed = 0;
-            for (int k = 0; k < 3 && crossed < 3; ++k) {
-                const float a = d[k];
-                const float b = d[(k + 1) % 3];
-                if ((a < 0 && b > 0) || (a > 0 && b < 0)) {
-                    if (crossed < 2) {
-                        edges[crossed] = k;
-                        t[crossed] = a / (a - b);
-                    }
-                    ++crossed;
-                }
-            }
-            if (crossed == 2) {
-                cuts.push_back({id, {edges[0], edges[1]}, {t[0], t[1]}});
-            }
-        }
-        for (const auto& cut : cuts) {
-            splitTriangle(*layer, cut.id, cut.edges, cut.t);
-        }
+        cutAlongPlane(*layer, normal, origin);
+        added = layer->triangles.size() - source.triangles.size();
         benchmark::DoNotOptimize(layer->triangles.data());
     }
-    state.counters["cut"] = static_cast<double>(cuts.size());
+    state.counters["added"] = static_cast<double>(added);
 }
 
 void WeldEight(benchmark::State& state) {

@@ -89,9 +89,8 @@ void PlaneCutPreview(benchmark::State& state) {
     evaluatePreviews(state, editor.model());
 }
 
-// The plane through the middle row of grid vertices (y = 0 for 224 segments): every triangle
-// touching the row is split at t = 0 and t = 1, and the merge folds hundreds of groups of
-// coincident points back together.
+// The plane through the middle row of grid vertices (y = 0 for 224 segments): the row's edges
+// lie in the plane and nothing is split; every point is still placed on its side of the plane.
 void PlaneCutPreviewOnGrid(benchmark::State& state) {
     GridEditor editor(state.range(0));
     const int n = grid_sizes::segmentsFor(state.range(0));

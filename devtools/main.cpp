@@ -1,7 +1,10 @@
 // Developer tools over the real window, kept out of the shipping program:
 //   tessel-devtools screenshot <file.png> [steps]   poses the window, saves a picture, quits
 //   tessel-devtools frames <tool> [seconds]          measures real frames of a drag, quits
+//   tessel-devtools open <file>                      measures the first frames of an opened file
+//   tessel-devtools grid <columns> <rows> <file>     writes a flat grid mesh, no window
 #include "frame_probe.h"
+#include "open_probe.h"
 #include "render/gl_view.h"
 #include "screenshot.h"
 #include "ui/main_window.h"
@@ -9,15 +12,27 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
+    // Needs no display.
+    if (argc == 5 && std::strcmp(argv[1], "grid") == 0) {
+        return tessel::writeGridFile(QString::fromLocal8Bit(argv[4]), std::atoi(argv[2]),
+                                     std::atoi(argv[3]))
+                   ? 0
+                   : 1;
+    }
     tessel::GLView::setDefaultFormat();
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     const QString command = arguments.value(1);
-    if ((command != QLatin1String("screenshot") && command != QLatin1String("frames")) ||
+    if ((command != QLatin1String("screenshot") && command != QLatin1String("frames") &&
+         command != QLatin1String("open")) ||
         arguments.size() < 3) {
-        std::fprintf(stderr, "usage: %s screenshot <file.png> [steps] | frames <tool> [seconds]\n",
+        std::fprintf(stderr,
+                     "usage: %s screenshot <file.png> [steps] | frames <tool> [seconds] | open "
+                     "<file> | grid <columns> <rows> <file>\n",
                      argc > 0 ? argv[0] : "tessel-devtools");
         return 2;
     }
@@ -25,6 +40,8 @@ int main(int argc, char* argv[]) {
     window.show();
     if (command == QLatin1String("screenshot")) {
         tessel::scheduleScreenshot(window, arguments[2], arguments.value(3));
+    } else if (command == QLatin1String("open")) {
+        tessel::scheduleOpenProbe(window, arguments[2]);
     } else {
         bool ok = false;
         const double seconds = arguments.value(3).toDouble(&ok);

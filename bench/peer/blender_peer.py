@@ -6,9 +6,9 @@
 #
 #   LayerCopy         bm.copy()
 #   SubdivideAll      bm.copy(), then bmesh.ops.poke of every face
-#   PlaneCutPreview   bm.copy(), then bisect_plane at x = 0.001, triangulate of the cut faces and
-#                     remove_doubles(dist=5e-7): the whole cut, as our Plane-cut preview does it
-#                     (copy, split of the crossed triangles, merge of coincident points)
+#   PlaneCutPreview   bm.copy(), then bisect_plane at x = 0.001 and triangulate of the cut faces:
+#                     the whole cut, as our Plane-cut preview does it (copy, one shared point per
+#                     crossed edge, the crossed triangles split)
 #   WeldEight         bm.copy(), then pointmerge of the eight points around the centre at their mean
 #   RayIntersections  a BVH tree of the grid built, then one ray cast down through the centre cell
 #                     (ours tests the ray against every triangle, with no structure to build)
@@ -57,7 +57,6 @@ def plane_cut_preview(source, n):
                                     plane_co=(0.001, 0, 0), plane_no=(1, 0, 0))
     cut = {f for e in result["geom_cut"] if isinstance(e, bmesh.types.BMEdge) for f in e.link_faces}
     bmesh.ops.triangulate(bm, faces=[f for f in cut if len(f.verts) > 3])
-    bmesh.ops.remove_doubles(bm, verts=bm.verts[:], dist=5e-7)
     return bm
 
 

@@ -7,8 +7,7 @@
 //   LayerCopy     the copy constructor
 //   SubdivideAll  a centroid vertex and split(face, vertex) (1-to-3) for every original face
 //   SplitCrossed  split(edge, vertex) of every edge the plane x = 0.001 crosses, which splits the
-//                 two triangles on each side of it (ours splits each crossed triangle on its own
-//                 and leaves the coincident points to the Plane-cut merge)
+//                 two triangles on each side of it (ours: the whole plane cut, which does the same)
 //   WeldEight     the eight grid points around the centre collapsed into the centre vertex, which
 //                 then moves to their mean
 //   ExtrudeOne    the centre face deleted, three raised vertices, the cap and the six side

@@ -84,8 +84,10 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
         const LayerPtr layer = model->shownLayer();
         items.push_back({layer, &dataFor(layer, isSelected, owner), mvp, mesh->material, isSelected,
                          view.selectionVolume && model == view.selectionVolume->model()});
+        // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
+        // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            items.push_back({tool, &dataFor(tool, true, owner), mvp, mesh->material, true, false});
+            items.push_back({tool, &dataFor(tool, false, owner), mvp, mesh->material, true, false});
         }
     }
     return items;

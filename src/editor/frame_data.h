@@ -26,6 +26,8 @@ struct DrawItem {
     // Model-view-projection of the mesh in this viewport.
     Matrix matrix;
     MaterialPtr material;
+    // The selected mesh's layer, or a tool's geometry: drawn with large points. Only the selected
+    // mesh's draw data holds the selections.
     bool isSelected = false;
     bool isSelectionVolume = false;
 };

@@ -95,68 +95,77 @@ private:
         if (source.mNumMeshes == 0) {
             return Node::make(name);
         }
-        LayerPtr layer = makeLayer();
+        // The parts of one object (one per material) become one mesh: their points are joined
+        // across the parts' borders as within each part.
+        std::vector<Vector3> positions;
+        std::vector<Triangle> triangles;
         const bool applies = world != kIdentity;
         for (unsigned i = 0; i < source.mNumMeshes; ++i) {
             if (source.mMeshes[i] >= scene_.mNumMeshes) {
                 failure = "mesh " + std::to_string(source.mMeshes[i]) + " does not exist";
                 return nullptr;
             }
-            if (!appendMesh(*scene_.mMeshes[source.mMeshes[i]], world, applies, *layer)) {
+            if (!appendMesh(*scene_.mMeshes[source.mMeshes[i]], world, applies, positions,
+                            triangles)) {
                 return nullptr;
             }
         }
         if (applies) {
             ++report.transformsApplied;
         }
+        if (failure = cleanImportedMesh(positions, triangles, true, report); !failure.empty()) {
+            return nullptr;
+        }
+        LayerPtr layer = makeLayer();
+        layer->positions = std::move(positions);
+        layer->triangles = std::move(triangles);
         return Mesh::make(Model::make(std::move(layer)), name);
     }
 
-    bool appendMesh(const aiMesh& mesh, const Matrix4& world, bool applies, Layer& layer) {
-        std::vector<Vector3> positions(mesh.mNumVertices);
+    bool appendMesh(const aiMesh& mesh, const Matrix4& world, bool applies,
+                    std::vector<Vector3>& positions, std::vector<Triangle>& triangles) {
+        const auto offset = static_cast<std::uint32_t>(positions.size());
+        positions.reserve(positions.size() + mesh.mNumVertices);
         for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
             const aiVector3D& v = mesh.mVertices[i];
             if (applies) {
                 const double x = v.x, y = v.y, z = v.z;
-                positions[i] = {
-                    narrowedCoordinate(world[0] * x + world[1] * y + world[2] * z + world[3]),
-                    narrowedCoordinate(world[4] * x + world[5] * y + world[6] * z + world[7]),
-                    narrowedCoordinate(world[8] * x + world[9] * y + world[10] * z + world[11])};
+                positions.push_back(
+                    {narrowedCoordinate(world[0] * x + world[1] * y + world[2] * z + world[3]),
+                     narrowedCoordinate(world[4] * x + world[5] * y + world[6] * z + world[7]),
+                     narrowedCoordinate(world[8] * x + world[9] * y + world[10] * z + world[11])});
             } else {
-                positions[i] = {v.x, v.y, v.z};
+                positions.push_back({v.x, v.y, v.z});
             }
         }
-        std::vector<Triangle> triangles;
-        triangles.reserve(mesh.mNumFaces);
+        const bool mirrors =
+            applies && world[0] * (world[5] * world[10] - world[6] * world[9]) -
+                               world[1] * (world[4] * world[10] - world[6] * world[8]) +
+                               world[2] * (world[4] * world[9] - world[5] * world[8]) <
+                           0;
+        std::size_t added = 0;
         for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
             const aiFace& face = mesh.mFaces[i];
             if (face.mNumIndices < 3) {
                 ++report.pointsAndLinesSkipped;
                 continue;
             }
-            triangles.push_back({face.mIndices[0], face.mIndices[1], face.mIndices[2]});
-        }
-        if (triangles_ + triangles.size() > kMaxTriangles) {
-            failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
-            return false;
-        }
-        if (applies && world[0] * (world[5] * world[10] - world[6] * world[9]) -
-                               world[1] * (world[4] * world[10] - world[6] * world[8]) +
-                               world[2] * (world[4] * world[9] - world[5] * world[8]) <
-                           0) {
-            for (Triangle& t : triangles) {
-                std::swap(t[1], t[2]);
+            if (triangles_ + ++added > kMaxTriangles) {
+                failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
+                return false;
             }
+            for (unsigned c = 0; c < 3; ++c) {
+                if (face.mIndices[c] >= mesh.mNumVertices) {
+                    failure = "index " + std::to_string(face.mIndices[c]) + " past the " +
+                              countText(mesh.mNumVertices) + " points";
+                    return false;
+                }
+            }
+            const Triangle t = {face.mIndices[0] + offset, face.mIndices[1] + offset,
+                                face.mIndices[2] + offset};
+            triangles.push_back(mirrors ? Triangle{t[0], t[2], t[1]} : t);
         }
-        if (failure = cleanImportedMesh(positions, triangles, true, report); !failure.empty()) {
-            return false;
-        }
-        const auto offset = static_cast<std::uint32_t>(layer.positions.size());
-        layer.positions.insert(layer.positions.end(), positions.begin(), positions.end());
-        for (const Triangle& t : triangles) {
-            layer.triangles.push_back({t[0] + offset, t[1] + offset, t[2] + offset});
-        }
-        triangles_ += triangles.size();
+        triangles_ += added;
         return true;
     }
 
@@ -175,12 +184,16 @@ ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format,
         importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure,
                                     std::string(extensionOf(format)).c_str());
     if (!scene || !scene->mRootNode) {
+        // Assimp's messages name its own structures ("aiMesh::mFaces[0]::mIndices[19]"); the
+        // one fault worth naming in the file's terms is a face past the points.
         const std::string error = importer.GetErrorString();
-        return ReadResult::failed("not a readable " +
-                                  std::string(format == FileFormat::Obj   ? "OBJ"
-                                              : format == FileFormat::Ply ? "PLY"
-                                                                          : "STL") +
-                                  " file" + (error.empty() ? "" : ": " + error));
+        const std::string kind = format == FileFormat::Obj   ? "OBJ"
+                                 : format == FileFormat::Ply ? "PLY"
+                                                             : "STL";
+        return ReadResult::failed("not a readable " + kind + " file" +
+                                  (error.find("out of range") != std::string::npos
+                                       ? ": a face names a point that does not exist"
+                                       : ""));
     }
 
     ImportReport counts;

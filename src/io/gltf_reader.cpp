@@ -1,7 +1,9 @@
 // Reads glTF 2.0 through tinygltf, then checks every accessor against its buffer before a
 // single element is copied: tinygltf parses the JSON and the container, not the data.
 
+#include "io/draco_mesh.h"
 #include "io/gltf_format.h"
+#include "io/gltf_structure.h"
 #include "io/import_cleanup.h"
 #include "io/import_report.h"
 #include "scene/mesh.h"
@@ -114,6 +116,7 @@ struct SiblingFiles {
     const SiblingReader* reader = nullptr;
     std::map<std::string, Bytes> found;
     std::string refused;
+    std::string missing;
 };
 
 bool insideFolder(const std::string& path) {
@@ -147,10 +150,12 @@ bool siblingExists(const std::string& fullPath, void* user) {
         return false;
     }
     if (!files.reader || !*files.reader) {
+        files.missing = files.missing.empty() ? path : files.missing;
         return false;
     }
     std::optional<Bytes> bytes = (*files.reader)(path);
     if (!bytes) {
+        files.missing = files.missing.empty() ? path : files.missing;
         return false;
     }
     files.found.emplace(path, std::move(*bytes));
@@ -182,15 +187,6 @@ bool refuseWrite(std::string*, const std::string&, const std::vector<unsigned ch
 bool skipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int,
                const unsigned char*, int, void*) {
     return true;
-}
-
-// tinygltf's message, first line only and without its trailing punctuation.
-std::string firstLine(std::string text) {
-    text = text.substr(0, text.find('\n'));
-    while (!text.empty() && (text.back() == '.' || text.back() == ' ' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    return text.empty() ? "not a readable glTF file" : "not a readable glTF file: " + text;
 }
 
 // The elements of one accessor, checked to lie inside its buffer view and buffer.
@@ -272,6 +268,13 @@ private:
     NodePtr makeNode(int index, const Matrix4& world);
     bool appendPrimitive(const tinygltf::Primitive& primitive, const Matrix4& world, bool applies,
                          std::vector<Vector3>& positions, std::vector<Triangle>& triangles);
+    // Each reads one part of the primitive, or says why it cannot.
+    std::string readPositions(const tinygltf::Primitive& primitive,
+                              std::vector<Vector3>& positions);
+    std::string readCorners(const tinygltf::Primitive& primitive, std::size_t pointCount,
+                            std::vector<std::uint32_t>& corners);
+    std::string readCompressed(const tinygltf::Value& compression, std::vector<Vector3>& positions,
+                               std::vector<Triangle>& triangles);
     ModelPtr modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const;
 
     const tinygltf::Model& model_;
@@ -374,97 +377,181 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     return node;
 }
 
+// The triangles that a strip or fan of these corners describes, each wound as the first one;
+// triangles with a repeated corner only join the strip's pieces and are left out.
+std::vector<Triangle> trianglesOfSequence(const std::vector<std::uint32_t>& corners, int mode) {
+    std::vector<Triangle> triangles;
+    if (corners.size() < 3) {
+        return triangles;
+    }
+    triangles.reserve(corners.size() - 2);
+    for (std::size_t i = 0; i + 2 < corners.size(); ++i) {
+        const Triangle t = mode == TINYGLTF_MODE_TRIANGLE_FAN
+                               ? Triangle{corners[i + 1], corners[i + 2], corners[0]}
+                           : i % 2 == 0 ? Triangle{corners[i], corners[i + 1], corners[i + 2]}
+                                        : Triangle{corners[i], corners[i + 2], corners[i + 1]};
+        if (t[0] != t[1] && t[1] != t[2] && t[0] != t[2]) {
+            triangles.push_back(t);
+        }
+    }
+    return triangles;
+}
+
+std::string TreeBuilder::readCorners(const tinygltf::Primitive& primitive, std::size_t pointCount,
+                                     std::vector<std::uint32_t>& corners) {
+    if (primitive.indices < 0) {
+        corners.resize(pointCount);
+        for (std::size_t i = 0; i < pointCount; ++i) {
+            corners[i] = static_cast<std::uint32_t>(i);
+        }
+        return {};
+    }
+    const std::size_t size =
+        static_cast<std::size_t>(primitive.indices) < model_.accessors.size()
+            ? componentSize(
+                  model_.accessors[static_cast<std::size_t>(primitive.indices)].componentType)
+            : 1;
+    if (size == 0 || model_.accessors[static_cast<std::size_t>(primitive.indices)].type !=
+                         TINYGLTF_TYPE_SCALAR) {
+        return "indices are not unsigned integers";
+    }
+    Elements indices;
+    if (std::string why = elementsOf(model_, primitive.indices, size, indices); !why.empty()) {
+        return why;
+    }
+    // A list, strip or fan of n corners has fewer than n triangles.
+    if (triangles_ + indices.count / (primitive.mode == TINYGLTF_MODE_TRIANGLES ? 3 : 1) >
+        kMaxTriangles + 2) {
+        return "more than the " + countText(kMaxTriangles) + "-triangle limit";
+    }
+    corners.resize(indices.count);
+    for (std::size_t i = 0; i < indices.count; ++i) {
+        const std::uint8_t* p = indices.data + i * indices.stride;
+        if (size == 1) {
+            corners[i] = *p;
+        } else if (size == 2) {
+            std::uint16_t v16;
+            std::memcpy(&v16, p, 2);
+            corners[i] = v16;
+        } else {
+            std::memcpy(&corners[i], p, 4);
+        }
+    }
+    return {};
+}
+
+std::string TreeBuilder::readPositions(const tinygltf::Primitive& primitive,
+                                       std::vector<Vector3>& positions) {
+    const int accessorIndex = primitive.attributes.at("POSITION");
+    Elements source;
+    if (std::string why = elementsOf(model_, accessorIndex, sizeof(Vector3), source);
+        !why.empty()) {
+        return why;
+    }
+    const tinygltf::Accessor& accessor = model_.accessors[static_cast<std::size_t>(accessorIndex)];
+    if (accessor.type != TINYGLTF_TYPE_VEC3 ||
+        accessor.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
+        return "positions are not three floats each";
+    }
+    if (points_ + source.count > kMaxPoints) {
+        return "more than the " + countText(kMaxPoints) + " points meshes may hold";
+    }
+    positions.resize(source.count);
+    for (std::size_t i = 0; i < source.count; ++i) {
+        std::memcpy(&positions[i], source.data + i * source.stride, sizeof(Vector3));
+    }
+    return {};
+}
+
+std::string TreeBuilder::readCompressed(const tinygltf::Value& compression,
+                                        std::vector<Vector3>& positions,
+                                        std::vector<Triangle>& triangles) {
+    // The structure check made these members whole numbers.
+    const int viewIndex = compression.Get("bufferView").GetNumberAsInt();
+    const tinygltf::Value& ids = compression.Get("attributes");
+    if (!ids.Has("POSITION")) {
+        return "a compressed part has no positions";
+    }
+    if (viewIndex < 0 || static_cast<std::size_t>(viewIndex) >= model_.bufferViews.size()) {
+        return "buffer view " + std::to_string(viewIndex) + " does not exist";
+    }
+    const tinygltf::BufferView& view = model_.bufferViews[static_cast<std::size_t>(viewIndex)];
+    if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model_.buffers.size()) {
+        return "buffer view " + std::to_string(viewIndex) +
+               " refers to a buffer that does not exist";
+    }
+    const std::vector<unsigned char>& buffer =
+        model_.buffers[static_cast<std::size_t>(view.buffer)].data;
+    if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset) {
+        return "buffer view " + std::to_string(viewIndex) + " runs past the end of its buffer";
+    }
+    const std::string why =
+        decodeDracoMesh({buffer.data() + view.byteOffset, view.byteLength},
+                        static_cast<std::uint32_t>(ids.Get("POSITION").GetNumberAsInt()),
+                        kMaxPoints - points_, kMaxTriangles - triangles_, positions, triangles);
+    return why.empty() ? why : "a part compressed with Draco cannot be read: " + why;
+}
+
 bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Matrix4& world,
                                   bool applies, std::vector<Vector3>& positions,
                                   std::vector<Triangle>& triangles) {
-    const bool points = primitive.mode == TINYGLTF_MODE_POINTS;
-    if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES && !points) {
+    const int mode = primitive.mode == -1 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
+    const bool points = mode == TINYGLTF_MODE_POINTS;
+    const bool surface = mode == TINYGLTF_MODE_TRIANGLES || mode == TINYGLTF_MODE_TRIANGLE_STRIP ||
+                         mode == TINYGLTF_MODE_TRIANGLE_FAN;
+    if ((!points && !surface) || !primitive.attributes.contains("POSITION")) {
         ++report.primitivesSkipped;
         return true;
     }
-    const auto position = primitive.attributes.find("POSITION");
-    if (position == primitive.attributes.end()) {
-        ++report.primitivesSkipped;
-        return true;
-    }
-    Elements source;
-    if (failure = elementsOf(model_, position->second, sizeof(Vector3), source); !failure.empty()) {
-        return false;
-    }
-    const tinygltf::Accessor& accessor =
-        model_.accessors[static_cast<std::size_t>(position->second)];
-    if (accessor.type != TINYGLTF_TYPE_VEC3 ||
-        accessor.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT) {
-        failure = "positions are not three floats each";
-        return false;
+    std::vector<Vector3> primitivePositions;
+    std::vector<Triangle> primitiveTriangles;
+    bool perCorner = false;
+    const auto compression = primitive.extensions.find("KHR_draco_mesh_compression");
+    if (compression != primitive.extensions.end()) {
+        failure = readCompressed(compression->second, primitivePositions, primitiveTriangles);
+        if (!failure.empty()) {
+            return false;
+        }
+        if (points) {
+            primitiveTriangles.clear();
+        }
+    } else {
+        if (failure = readPositions(primitive, primitivePositions); !failure.empty()) {
+            return false;
+        }
+        std::vector<std::uint32_t> corners;
+        if (!points) {
+            if (failure = readCorners(primitive, primitivePositions.size(), corners);
+                !failure.empty()) {
+                return false;
+            }
+        }
+        if (mode == TINYGLTF_MODE_TRIANGLES) {
+            if (corners.size() % 3 != 0) {
+                failure = primitive.indices >= 0 ? "index count " + countText(corners.size()) +
+                                                       " is not a multiple of 3"
+                                                 : "point count " + countText(corners.size()) +
+                                                       " of a triangle list is not a multiple of 3";
+                return false;
+            }
+            primitiveTriangles.resize(corners.size() / 3);
+            std::memcpy(primitiveTriangles.data(), corners.data(),
+                        corners.size() * sizeof(std::uint32_t));
+        } else if (!points) {
+            primitiveTriangles = trianglesOfSequence(corners, mode);
+        }
+        // Without indices each corner of a list has its own point; strips and fans share them.
+        perCorner = primitive.indices < 0 && mode == TINYGLTF_MODE_TRIANGLES;
     }
     // Nodes that share a mesh each get a copy: the total, not the file's size, bounds the memory.
-    points_ += source.count;
+    points_ += primitivePositions.size();
     if (points_ > kMaxPoints) {
         failure = "more than the " + countText(kMaxPoints) + " points meshes may hold";
         return false;
     }
-    std::vector<Vector3> primitivePositions(source.count);
-    for (std::size_t i = 0; i < source.count; ++i) {
-        std::memcpy(&primitivePositions[i], source.data + i * source.stride, sizeof(Vector3));
-    }
-
-    std::vector<Triangle> primitiveTriangles;
-    const bool indexed = primitive.indices >= 0;
-    if (points) {
-        // Points alone: kept as points of the mesh.
-    } else if (indexed) {
-        Elements indices;
-        const std::size_t size =
-            static_cast<std::size_t>(primitive.indices) < model_.accessors.size()
-                ? componentSize(
-                      model_.accessors[static_cast<std::size_t>(primitive.indices)].componentType)
-                : 1;
-        if (size == 0 || model_.accessors[static_cast<std::size_t>(primitive.indices)].type !=
-                             TINYGLTF_TYPE_SCALAR) {
-            failure = "indices are not unsigned integers";
-            return false;
-        }
-        if (failure = elementsOf(model_, primitive.indices, size, indices); !failure.empty()) {
-            return false;
-        }
-        if (indices.count % 3 != 0) {
-            failure = "index count " + countText(indices.count) + " is not a multiple of 3";
-            return false;
-        }
-        if (triangles_ + indices.count / 3 > kMaxTriangles) {
-            failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
-            return false;
-        }
-        primitiveTriangles.resize(indices.count / 3);
-        for (std::size_t i = 0; i < indices.count; ++i) {
-            const std::uint8_t* p = indices.data + i * indices.stride;
-            std::uint32_t value = 0;
-            if (size == 1) {
-                value = *p;
-            } else if (size == 2) {
-                std::uint16_t v16;
-                std::memcpy(&v16, p, 2);
-                value = v16;
-            } else {
-                std::memcpy(&value, p, 4);
-            }
-            primitiveTriangles[i / 3][i % 3] = value;
-        }
-    } else {
-        if (source.count % 3 != 0) {
-            failure = "point count " + countText(source.count) +
-                      " of a triangle list is not a multiple of 3";
-            return false;
-        }
-        if (triangles_ + source.count / 3 > kMaxTriangles) {
-            failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
-            return false;
-        }
-        primitiveTriangles.resize(source.count / 3);
-        for (std::size_t i = 0; i < source.count; ++i) {
-            primitiveTriangles[i / 3][i % 3] = static_cast<std::uint32_t>(i);
-        }
+    if (triangles_ + primitiveTriangles.size() > kMaxTriangles) {
+        failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
+        return false;
     }
 
     if (applies) {
@@ -485,8 +572,7 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
             }
         }
     }
-    if (failure =
-            cleanImportedMesh(primitivePositions, primitiveTriangles, !indexed && !points, report);
+    if (failure = cleanImportedMesh(primitivePositions, primitiveTriangles, perCorner, report);
         !failure.empty()) {
         return false;
     }
@@ -519,23 +605,79 @@ ModelPtr TreeBuilder::modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const 
 } // namespace
 
 ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingReader& sibling) {
-    std::string_view json(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::string_view jsonText(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t afterJson = 0;
     if (binary) {
         if (bytes.size() < 4 || std::memcmp(bytes.data(), "glTF", 4) != 0) {
-            return ReadResult::failed("not a glTF file (wrong magic)");
+            return ReadResult::failed("not a binary glTF file: it does not start with \"glTF\"");
         }
-        if (bytes.size() < 20) {
-            return ReadResult::failed("truncated glTF file (shorter than its header)");
+        if (bytes.size() >= 8 && littleEndian32(bytes.data() + 4) == 1) {
+            return ReadResult::failed("glTF 1.0 is not supported; save it as glTF 2.0");
         }
-        const std::uint32_t chunk = littleEndian32(bytes.data() + 12);
-        json = json.substr(20, std::min<std::size_t>(chunk, bytes.size() - 20));
+        const std::uint64_t declared = bytes.size() >= 12 ? littleEndian32(bytes.data() + 8) : 0;
+        const std::uint64_t chunk = bytes.size() >= 20 ? littleEndian32(bytes.data() + 12) : 0;
+        if (bytes.size() < 20 || declared > bytes.size() || 20 + chunk > bytes.size()) {
+            return ReadResult::failed(
+                "cut short: it holds " + countText(bytes.size()) + " of the " +
+                countText(std::max<std::uint64_t>(declared, 20)) + " bytes its header gives");
+        }
+        jsonText = jsonText.substr(20, chunk);
+        afterJson = 20 + chunk;
     }
-    if (jsonDepth(json) > kMaxJsonDepth) {
+    if (jsonDepth(jsonText) > kMaxJsonDepth) {
         return ReadResult::failed("JSON nested deeper than " + std::to_string(kMaxJsonDepth) +
                                   " levels");
     }
+    // Parsed here as well as in tinygltf: its messages quote the file at length, and it passes
+    // over members of the wrong type.
+    nlohmann::json document;
+    try {
+        document = nlohmann::json::parse(jsonText);
+    } catch (const nlohmann::json::parse_error& error) {
+        return ReadResult::failed("not a glTF file: its JSON is malformed at byte " +
+                                  countText(error.byte));
+    }
+    if (std::string why = wrongStructure(document); !why.empty()) {
+        return ReadResult::failed(why);
+    }
+    // tinygltf insists that an index accessor has a buffer view, which a compressed part's has
+    // not: such parts lose their "indices", read from the compressed data instead.
+    bool rewritten = false;
+    nlohmann::json noMeshes = nlohmann::json::array();
+    for (nlohmann::json& mesh : document.contains("meshes") ? document["meshes"] : noMeshes) {
+        for (nlohmann::json& primitive : mesh["primitives"]) {
+            if (primitive.contains("extensions") &&
+                primitive["extensions"].contains("KHR_draco_mesh_compression")) {
+                rewritten = primitive.erase("indices") > 0 || rewritten;
+            }
+        }
+    }
+    std::string rewrittenText;
+    Bytes rewrittenGlb;
+    if (rewritten) {
+        rewrittenText = document.dump();
+        if (binary) {
+            rewrittenText.append((4 - rewrittenText.size() % 4) % 4, ' ');
+            rewrittenGlb.assign(bytes.begin(), bytes.begin() + 12);
+            const auto put32 = [&rewrittenGlb](std::size_t at, std::uint64_t value) {
+                for (int b = 0; b < 4; ++b) {
+                    rewrittenGlb[at + b] = static_cast<std::uint8_t>(value >> (8 * b));
+                }
+            };
+            rewrittenGlb.resize(20);
+            put32(12, rewrittenText.size());
+            std::memcpy(rewrittenGlb.data() + 16, "JSON", 4);
+            rewrittenGlb.insert(rewrittenGlb.end(), rewrittenText.begin(), rewrittenText.end());
+            rewrittenGlb.insert(rewrittenGlb.end(), bytes.begin() + afterJson, bytes.end());
+            put32(8, rewrittenGlb.size());
+            bytes = rewrittenGlb;
+        } else {
+            jsonText = rewrittenText;
+        }
+    }
+    document = nullptr;
 
-    SiblingFiles files{&sibling, {}, {}};
+    SiblingFiles files{&sibling, {}, {}, {}};
     tinygltf::TinyGLTF loader;
     loader.SetFsCallbacks({&siblingExists, &samePath, &readSibling, &refuseWrite, &files});
     loader.SetImageLoader(&skipImage, nullptr);
@@ -545,13 +687,17 @@ ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingR
     const bool loaded =
         binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes.data(),
                                              static_cast<unsigned int>(bytes.size()), "")
-               : loader.LoadASCIIFromString(&model, &error, &warning, json.data(),
-                                            static_cast<unsigned int>(json.size()), "");
+               : loader.LoadASCIIFromString(&model, &error, &warning, jsonText.data(),
+                                            static_cast<unsigned int>(jsonText.size()), "");
     if (!files.refused.empty()) {
         return ReadResult::failed(files.refused);
     }
+    if (!files.missing.empty()) {
+        return ReadResult::failed("cannot read its buffer file \"" + files.missing + "\"");
+    }
     if (!loaded) {
-        return ReadResult::failed(firstLine(error));
+        // What is left after the checks above: buffers that do not hold what they claim.
+        return ReadResult::failed("not a readable glTF file: a buffer's data cannot be read");
     }
 
     // The roots: the scene's, or every node that is nobody's child when the file has no scene.

@@ -45,7 +45,7 @@ std::vector<std::string> ImportReport::sentences() const {
     }
     if (primitivesSkipped > 0) {
         lines.push_back(counted(primitivesSkipped, "part", "parts") +
-                        " drawn as strips, fans, lines or points skipped");
+                        " drawn as lines or without positions skipped");
     }
     if (transformsApplied > 0) {
         lines.push_back("the transforms of " + counted(transformsApplied, "node", "nodes") +

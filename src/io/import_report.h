@@ -14,7 +14,7 @@ struct ImportReport {
     std::size_t pointsAfterJoining = 0;   // ...and the points they became
     std::size_t degenerateFacesDropped = 0;
     std::size_t pointsAndLinesSkipped = 0;
-    std::size_t primitivesSkipped = 0; // glTF primitives that are not triangle lists
+    std::size_t primitivesSkipped = 0; // glTF primitives of lines, or without positions
     std::size_t transformsApplied = 0;
 
     // One sentence per nonzero count, e.g. "312 quads triangulated".

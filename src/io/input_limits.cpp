@@ -22,17 +22,96 @@ bool startsWithWord(std::string_view text, std::string_view word) {
     return start != std::string_view::npos && text.substr(start, word.size()) == word;
 }
 
+// Reads a text STL's words in order, with the line each is on.
+class StlWords {
+public:
+    explicit StlWords(std::string_view text) : text_(text) {}
+
+    std::string_view next() {
+        const std::size_t start = text_.find_first_not_of(" \t\r\n\f\v", position_);
+        for (std::size_t i = position_; i < std::min(start, text_.size()); ++i) {
+            line_ += text_[i] == '\n';
+        }
+        if (start == std::string_view::npos) {
+            position_ = text_.size();
+            ended_ = true;
+            return {};
+        }
+        position_ = std::min(text_.find_first_of(" \t\r\n\f\v", start), text_.size());
+        return text_.substr(start, position_ - start);
+    }
+
+    // Skips the rest of the line (a solid's name).
+    void skipLine() { position_ = std::min(text_.find('\n', position_), text_.size()); }
+
+    bool number() {
+        const std::string word(next());
+        char* end = nullptr;
+        std::strtod(word.c_str(), &end);
+        return !word.empty() && end == word.c_str() + word.size();
+    }
+
+    std::size_t line() const { return line_; }
+    // Whether the words run out with the one read last, or before it.
+    bool ended() const {
+        return ended_ ||
+               text_.find_first_not_of(" \t\r\n\f\v", position_) == std::string_view::npos;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::size_t line_ = 1;
+    bool ended_ = false;
+};
+
+// Checks every facet of a text STL: "facet normal" and three numbers, "outer loop", three
+// "vertex" lines of three numbers, "endloop", "endfacet", within "solid" … "endsolid". A file
+// cut short lacks its "endsolid"; the parser would give the facets before the cut without a
+// word, and it leaks what it built when it gives up halfway.
 std::string checkTextStl(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.find('\0') != std::string_view::npos) {
         return "a NUL byte in a text STL file";
     }
+    StlWords words(text);
     std::size_t facets = 0;
-    for (std::size_t at = text.find("endfacet"); at != std::string_view::npos;
-         at = text.find("endfacet", at + 8)) {
-        if (++facets > kMaxTriangles) {
-            return overLimit();
+    const auto malformed = [&words] {
+        return words.ended() ? "cut short: the text STL file does not end with \"endsolid\""
+                             : "the text STL file is malformed at line " + countText(words.line());
+    };
+    std::string_view word = words.next();
+    while (!word.empty()) {
+        if (word != "solid") {
+            return malformed();
         }
+        words.skipLine();
+        for (word = words.next(); word == "facet"; word = words.next()) {
+            if (words.next() != "normal" || !words.number() || !words.number() || !words.number() ||
+                words.next() != "outer" || words.next() != "loop") {
+                return malformed();
+            }
+            for (int corner = 0; corner < 3; ++corner) {
+                if (words.next() != "vertex" || !words.number() || !words.number() ||
+                    !words.number()) {
+                    return malformed();
+                }
+            }
+            if (words.next() != "endloop" || words.next() != "endfacet") {
+                return malformed();
+            }
+            if (++facets > kMaxTriangles) {
+                return overLimit();
+            }
+        }
+        if (word != "endsolid") {
+            return malformed();
+        }
+        words.skipLine();
+        word = words.next();
+    }
+    if (facets == 0) {
+        return "the text STL file holds no facets";
     }
     return {};
 }
@@ -110,6 +189,15 @@ std::string_view nextToken(std::string_view text, std::size_t& position) {
     return text.substr(start, end - start);
 }
 
+std::string shortEntry(const PlyElement& element, std::uint64_t entry, bool atEnd) {
+    if (atEnd) {
+        return "cut short: PLY element \"" + element.name + "\" has " + countText(entry) +
+               " of its " + countText(element.count) + " entries";
+    }
+    return "entry " + countText(entry) + " of PLY element \"" + element.name +
+           "\" has too few values";
+}
+
 // Walks the entries as far as their lists' counts, so that no list claims more items than the
 // bytes after it can hold: parsers size a list by its count before reading it.
 std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& elements,
@@ -144,19 +232,22 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
                     }
                     position += items * property.itemSize;
                 } else {
-                    // Text entries take a line each; a list's items must fit its line.
+                    // Text entries take a line each, with a value for each scalar and each item.
                     const std::string_view token = nextToken(line, inLine);
                     if (token.empty()) {
-                        break;
+                        return shortEntry(element, entry, position >= data.size());
                     }
                     if (property.list) {
                         items = std::strtoull(std::string(token).c_str(), nullptr, 10);
                         if (items > (line.size() - inLine) / 2 + 1) {
-                            return "PLY list claims " + countText(items) +
-                                   " items, more than its line holds";
+                            return position >= data.size() ? shortEntry(element, entry, true)
+                                                           : "PLY list claims " + countText(items) +
+                                                                 " items, more than its line holds";
                         }
                         for (std::uint64_t i = 0; i < items; ++i) {
-                            nextToken(line, inLine);
+                            if (nextToken(line, inLine).empty()) {
+                                return shortEntry(element, entry, position >= data.size());
+                            }
                         }
                     }
                 }
@@ -169,7 +260,7 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
 std::string checkPly(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) != "ply" || (text.size() > 3 && text[3] != '\n' && text[3] != '\r')) {
-        return "not a PLY file (wrong magic)";
+        return "not a PLY file: it does not start with \"ply\"";
     }
     std::vector<PlyElement> elements;
     bool binary = false;

@@ -83,18 +83,18 @@ ModelPtr Model::makeCube() {
                                 {1, -1, 1},
                                 {1, 1, 1},
                                 {-1, 1, 1}},
-                               {{0, 1, 2},
-                                {0, 2, 3},
-                                {4, 6, 5},
-                                {4, 7, 6},
-                                {0, 7, 4},
-                                {0, 3, 7},
-                                {1, 5, 6},
-                                {1, 6, 2},
-                                {0, 5, 1},
-                                {0, 4, 5},
-                                {3, 2, 6},
-                                {3, 6, 7}});
+                               {{2, 1, 0},
+                                {3, 2, 0},
+                                {5, 6, 4},
+                                {6, 7, 4},
+                                {4, 7, 0},
+                                {7, 3, 0},
+                                {6, 5, 1},
+                                {2, 6, 1},
+                                {1, 5, 0},
+                                {5, 4, 0},
+                                {6, 2, 3},
+                                {7, 6, 3}});
     return Model::make(std::move(layer));
 }
 
@@ -121,6 +121,7 @@ ModelPtr Model::makePlane(const Plane& plane) {
         point = point * 2.2f;
         point += *plane.origin_;
     }
+    layer->fragmentShader = "cuttingPlaneFragmentShader";
     return Model::make(std::move(layer));
 }
 

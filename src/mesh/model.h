@@ -131,9 +131,10 @@ public:
 
     // A grid generated from `params`, following every change of them until the first commit.
     static ModelPtr makeQuad(const ParamsPtr& params);
-    // The 2-unit cube centred on the origin: 8 shared corners, 12 triangles.
+    // The 2-unit cube centred on the origin: 8 shared corners, 12 triangles facing outward.
     static ModelPtr makeCube();
-    // A 4-triangle patch in the plane around its origin; the plane must carry an origin.
+    // A 4-triangle patch in the plane around its origin, drawn with the cutting-plane fragment
+    // stage; the plane must carry an origin.
     static ModelPtr makePlane(const Plane& plane);
 
 private:

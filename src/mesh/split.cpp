@@ -23,6 +23,18 @@ std::optional<int> edgeOf(const Triangle& t, std::uint32_t v0, std::uint32_t v1)
 } // namespace
 
 std::pair<size_t, size_t> splitTriangle(Layer& layer, size_t face, int edge, float t) {
+    checkFace(layer, face, "splitTriangle");
+    TESSEL_CHECK(edge >= 0 && edge <= 2, "splitTriangle",
+                 "edge " << edge << " out of range 0...2 (face id " << face << ")");
+    const Triangle& corners = layer.triangles[face];
+    const Vector3 ps = layer.positions[corners[edge]];
+    const Vector3 pe = layer.positions[corners[(edge + 1) % 3]];
+    layer.positions.push_back(ps + (pe - ps) * t);
+    return splitTriangleAt(layer, face, edge,
+                           static_cast<std::uint32_t>(layer.positions.size() - 1));
+}
+
+std::pair<size_t, size_t> splitTriangleAt(Layer& layer, size_t face, int edge, std::uint32_t p) {
     static constexpr const char* kOperation = "splitTriangle";
     checkFace(layer, face, kOperation);
     TESSEL_CHECK(edge >= 0 && edge <= 2, kOperation,
@@ -39,10 +51,8 @@ std::pair<size_t, size_t> splitTriangle(Layer& layer, size_t face, int edge, flo
     }
     TESSEL_CHECK(o.has_value(), kOperation,
                  "face id " << face << " has no corner apart from edge " << edge);
-    const auto p = static_cast<std::uint32_t>(layer.positions.size());
-    const Vector3 ps = layer.positions[s];
-    const Vector3 pe = layer.positions[e];
-    layer.positions.push_back(ps + (pe - ps) * t);
+    TESSEL_CHECK(p < layer.positions.size() && p != s && p != e && p != *o, kOperation,
+                 "point id " << p << " cannot split face id " << face);
     layer.triangles[face] = {s, p, *o};
     layer.triangles.push_back({p, e, *o});
     return {face, layer.triangles.size() - 1};

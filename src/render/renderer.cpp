@@ -10,6 +10,7 @@
 #include <QOpenGLShader>
 #include <QOpenGLShaderProgram>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -129,6 +130,10 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    GLint pixels[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, pixels);
+    m_pixelCount =
+        static_cast<size_t>(std::max(pixels[2], 0)) * static_cast<size_t>(std::max(pixels[3], 0));
 
     std::vector<DrawItem> items;
     {
@@ -173,16 +178,27 @@ void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) 
     m_opacity = item.isSelectionVolume ? 0.5f : item.material->opacity;
     m_listUploaded.fill(false);
 
+    // A layer that names its own fragment stage (the cutting plane's patch) is drawn with it in
+    // every pass, its edges too, so that nothing of it looks like a mesh.
     const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");
+    // With more points than the viewport has pixels, a layer's points and edges would cover all
+    // of it and hide its shape, and drawing them would take most of the frame's time (seconds a
+    // frame at a million faces with a software rasterizer): when its faces are drawn, its own
+    // points and edges are left out. Its selection is still drawn.
+    const bool denserThanPixels = view.renderFilled && positions.size() > m_pixelCount;
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     if (view.renderLines) {
-        draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, "fragmentShader",
-             "whiteVertexShader");
+        if (!denserThanPixels) {
+            draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, layerFragment,
+                 "whiteVertexShader");
+        }
         draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive",
              "whiteVertexShader");
     }
     if (view.renderPoints) {
-        draw(GL_POINTS, OrdinaryPoints, points.ordinary, layerFragment, "whiteVertexShader");
+        if (!denserThanPixels) {
+            draw(GL_POINTS, OrdinaryPoints, points.ordinary, layerFragment, "whiteVertexShader");
+        }
         draw(GL_POINTS, SelectedPoints, points.selected, "selectedPrimitive", "whiteVertexShader");
     }
     if (!view.renderFilled) {

@@ -83,6 +83,8 @@ private:
     std::array<GLuint, ListCount> m_indexBuffers{};
     std::array<bool, ListCount> m_listUploaded{};
 
+    // Pixels of the viewport being drawn.
+    size_t m_pixelCount = 0;
     // Per-call constants shared by its draws.
     const Matrix* m_matrix = nullptr;
     float m_pointSize = 1;

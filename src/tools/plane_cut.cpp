@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace tessel {
 
@@ -19,35 +20,73 @@ std::shared_ptr<PlaneCut> PlaneCut::make(ToolContext& context) {
     return tool;
 }
 
+namespace {
+
+// Where the ray from `a` along `d` (forward only) meets the closed triangle (p0, p1, p2), edges
+// and corners included, within rounding; nothing for a ray parallel to it. The patch's triangles
+// meet on edges from its centre, which the axis views put under whole rows and columns of pixels:
+// a press there must take the patch as much as one beside them.
+std::optional<Vector3> closedTriangleHit(const Vector3& p0, const Vector3& p1, const Vector3& p2,
+                                         const Vector3& a, const Vector3& d) {
+    const Vector3 e1 = p1 - p0;
+    const Vector3 e2 = p2 - p0;
+    const Vector3 h = d.cross(e2);
+    const float det = e1.dot(h);
+    if (!(det != 0)) {
+        return std::nullopt;
+    }
+    const Vector3 s = a - p0;
+    const Vector3 q = s.cross(e1);
+    const float u = s.dot(h) / det;
+    const float v = d.dot(q) / det;
+    const float t = e2.dot(q) / det;
+    constexpr float kSlack = 1e-5f;
+    if (!(u >= -kSlack && v >= -kSlack && u + v <= 1 + kSlack && t >= 0)) {
+        return std::nullopt;
+    }
+    return a + d * t;
+}
+
+} // namespace
+
 void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     const ModelPtr model = selectedModel(context_);
     if (!model) {
         return;
     }
     context_.selectedFacesIds().clear();
-
-    // The patch that is shown takes the press; before the first preview, the mesh does.
-    LayerPtr layer = model->toolLayer();
-    if (!layer) {
-        layer = model->layer();
-    }
+    frozenNormal = normal;
 
     const Vec2 pointer = devicePosition(position);
     const Matrix inverse = view.viewProjection().inverted();
     const Vector3 a = unproject(pointer.x, pointer.y, 0, inverse);
     const Vector3 d = unproject(pointer.x, pointer.y, 0.1f, inverse) - a;
 
-    // The first face in id order that the ray meets, not the nearest.
+    // The patch that is shown takes the press. It is no face of the mesh, so a hit on it selects
+    // none (its ids would name unrelated faces of the mesh).
+    if (const LayerPtr patch = model->toolLayer()) {
+        const std::vector<Vector3>& p = patch->positions;
+        for (const Triangle& t : patch->triangles) {
+            if (const auto hit = closedTriangleHit(p[t[0]], p[t[1]], p[t[2]], a, d)) {
+                intersection = hit;
+                return;
+            }
+        }
+        return;
+    }
+
+    // Before the first preview, the mesh takes it: the first face in id order that the ray meets,
+    // not the nearest.
+    const LayerPtr layer = model->layer();
     const std::vector<Vector3>& p = layer->positions;
     for (size_t i = 0; i < layer->triangles.size(); ++i) {
         const Triangle& t = layer->triangles[i];
         if (const auto hit = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
             intersection = hit;
             context_.selectedFacesIds().push_back(static_cast<std::uint32_t>(i));
-            break;
+            return;
         }
     }
-    frozenNormal = normal;
 }
 
 void PlaneCut::onMouseDragged(Vec2 delta, Viewport& view) {
@@ -96,13 +135,13 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed, room, 2 * room);
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
-    cutAlongPlane(*layer, n, o, mergeMemo_);
+    cutAlongPlane(*layer, n, o);
     return {layer, Model::makePlane(Plane::through(n, o))->committed()};
 }
 
 size_t PlaneCut::trianglesAfter(const Layer& committed) const {
     return committed.triangles.size() +
-           2 * facesToSplit(committed, normal.normalized(), cuttingPlaneOrigin);
+           facesAddedByCut(committed, normal.normalized(), cuttingPlaneOrigin);
 }
 
 } // namespace tessel

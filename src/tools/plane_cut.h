@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mesh/model.h"
-#include "mesh/point_merge.h"
 #include "tools/operation.h"
 
 #include <memory>
@@ -25,9 +24,10 @@ public:
     // alive; the tool refers to its context without owning it.
     static std::shared_ptr<PlaneCut> make(ToolContext& context);
 
-    // Picks the first triangle in layer order (not the nearest) that the ray through `position`
-    // hits, on the shown patch or else on the preview's layer; records it as the face selection
-    // and remembers the hit. Freezes the normal as the base of a turning drag.
+    // Remembers where the ray through `position` meets the shown patch (anywhere on it, its inner
+    // edges and centre included), leaving the face selection empty; without a patch, picks the
+    // first triangle in layer order (not the nearest) of the preview's layer that the ray hits and
+    // selects it. Freezes the normal as the base of a turning drag.
     void onMouseDown(Vec2 position, Viewport& view) override;
     // Moves the plane by this event's `delta` when the press hit something, else turns it.
     void onMouseDragged(Vec2 delta, Viewport& view) override;
@@ -36,7 +36,7 @@ public:
 
     // A copy of the committed layer cut along the plane, and the plane patch as the tool.
     ModifierResult evaluate(const Layer& committed) override;
-    // The committed faces and the two more of each face the cut splits.
+    // The committed faces and those the cut adds.
     size_t trianglesAfter(const Layer& committed) const override;
 
     // The press point, moved along by the drag; empty between gestures or after a miss.
@@ -51,8 +51,6 @@ private:
     explicit PlaneCut(ToolContext& context) : context_(context) {}
 
     ToolContext& context_;
-    // What the merges learnt about the mesh's points, for the next preview of the same mesh.
-    PointMergeMemo mergeMemo_;
 };
 
 } // namespace tessel

@@ -3,15 +3,13 @@
 #include "editor/document_steps.h"
 #include "io/scene_reader.h"
 #include "io/scene_writer.h"
+#include "ui/scene_file_access.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSettings>
 #include <QUndoStack>
 #include <QWidget>
@@ -23,8 +21,6 @@ namespace tessel {
 namespace {
 
 constexpr int kRecentFiles = 8;
-// Past this a file cannot hold a mesh within the size limit in any format we read.
-constexpr qint64 kLargestFile = qint64{2} << 30;
 
 const QString kDocumentFilters = QObject::tr("glTF binary (*.glb);;glTF (*.gltf)");
 const QString kReadableFilters =
@@ -55,69 +51,7 @@ std::string baseName(const QString& path) {
     return QFileInfo(path).completeBaseName().toStdString();
 }
 
-QString quoted(const QString& path) {
-    return QStringLiteral("“%1”").arg(QFileInfo(path).fileName());
-}
-
-// The whole file, or why it cannot be read.
-std::optional<Bytes> readAll(const QString& path, QString& why) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        why = QObject::tr("it is a folder");
-        return std::nullopt;
-    }
-    if (info.exists() && info.size() > kLargestFile) {
-        why = QObject::tr("it is larger than any mesh this modeller can hold");
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
-        return std::nullopt;
-    }
-    // Read up to the limit and one byte past, whatever the size said: the file may change.
-    const QByteArray data = file.read(kLargestFile + 1);
-    if (file.error() != QFileDevice::NoError) {
-        why = file.errorString();
-        return std::nullopt;
-    }
-    if (data.size() > kLargestFile) {
-        why = QObject::tr("it is larger than any mesh this modeller can hold");
-        return std::nullopt;
-    }
-    return Bytes(data.begin(), data.end());
-}
-
-// Reads the scene file, its siblings from its folder.
-ReadResult readFile(const QString& path) {
-    QString why;
-    const std::optional<Bytes> bytes = readAll(path, why);
-    if (!bytes) {
-        return ReadResult::failed(why.toStdString());
-    }
-    const QDir folder = QFileInfo(path).absoluteDir();
-    const SiblingReader sibling = [folder](const std::string& name) -> std::optional<Bytes> {
-        QString ignored;
-        return readAll(folder.filePath(QString::fromStdString(name)), ignored);
-    };
-    return readSceneFile(QFileInfo(path).fileName().toStdString(), *bytes, sibling);
-}
-
-// Writes all of it or nothing: the old file stays until the new one is complete.
-bool writeAll(const QString& path, const Bytes& bytes, QString& why) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-        return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit()) {
-        why = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
-}
+QString quoted(const QString& path) { return quotedFileName(path); }
 
 // The path with the format's extension when it has none the readers know.
 QString withExtension(const QString& path, const QString& filter) {
@@ -166,7 +100,7 @@ bool FileMenu::newDocument() {
 }
 
 std::optional<ReadResult> FileMenu::read(const QString& path, const QString& verb) {
-    ReadResult read = readFile(path);
+    ReadResult read = readSceneFileAt(path);
     if (!read.ok()) {
         fail(verb, path, QString::fromStdString(read.failure));
         return std::nullopt;
@@ -198,6 +132,7 @@ bool FileMenu::openFile(const QString& path) {
         setPath({});
     }
     tellRead(tr("Opened %1").arg(quoted(path)), *opened);
+    Q_EMIT sceneRead();
     return true;
 }
 
@@ -205,23 +140,8 @@ bool FileMenu::saveTo(const QString& path) { return write(path, Encoding::Binary
 
 bool FileMenu::write(const QString& path, Encoding encoding, const QString& verb) {
     const NodePtr root = m_document.scene()->root();
-    const WriteResult written =
-        root ? writeSceneFile(*root, QFileInfo(path).fileName().toStdString(), encoding)
-             : WriteResult::failed("the scene is empty");
-    if (!written.ok()) {
-        fail(verb, path, QString::fromStdString(written.failure));
-        return false;
-    }
-    QString why;
-    const QDir folder = QFileInfo(path).absoluteDir();
-    // The buffer first: the file that names it is replaced only once it is there.
-    for (const SiblingFile& sibling : written.siblings) {
-        if (!writeAll(folder.filePath(QString::fromStdString(sibling.name)), sibling.bytes, why)) {
-            fail(verb, path, why);
-            return false;
-        }
-    }
-    if (!writeAll(path, written.bytes, why)) {
+    const QString why = root ? writeSceneFileAt(*root, path, encoding) : tr("the scene is empty");
+    if (!why.isEmpty()) {
         fail(verb, path, why);
         return false;
     }
@@ -259,6 +179,7 @@ bool FileMenu::importFile(const QString& path) {
         "Import " + QFileInfo(path).fileName().toStdString(), m_document, std::move(entries), true,
         before, m_document.selectedNode()));
     tellRead(tr("Imported %1").arg(quoted(path)), *read);
+    Q_EMIT sceneRead();
     return true;
 }
 
@@ -415,7 +336,7 @@ void FileMenu::replaceScene(const NodePtr& root) {
 }
 
 void FileMenu::fail(const QString& verb, const QString& path, const QString& why) {
-    const QString text = tr("Cannot %1 %2: %3.").arg(verb, quoted(path), why);
+    const QString text = fileFailure(verb, path, why);
     tell(text);
     // Not modal to the program: the user reads it while the window stays as it was.
     auto* box =

@@ -59,6 +59,8 @@ Q_SIGNALS:
     void message(const QString& text);
     // The document's name changed (the title shows it).
     void documentNameChanged(const QString& name);
+    // A file was opened or imported: the scene holds what it read.
+    void sceneRead();
 
 private:
     bool save();

@@ -102,6 +102,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_files, &FileMenu::documentNameChanged, m_outline->model(),
             &SceneTreeModel::setDocumentName);
     m_outline->model()->setDocumentName(m_files->documentName());
+    // What was read may lie anywhere: every viewport shows all of the scene, as Frame All does.
+    connect(m_files, &FileMenu::sceneRead, this, [this] {
+        for (GLView* view : viewports()) {
+            m_editor.perform(Command::FrameAll, view->viewport());
+        }
+    });
     buildEditMenu();
     setAcceptDrops(true);
 

@@ -2,6 +2,8 @@
 // menu reach the editor through real events, and each pass of a frame draws what it should, read
 // back from OpenGL. What an edit computes is for the core's tests: here it is enough that it
 // happens.
+#include "io/scene_writer.h"
+#include "tools/plane_cut.h"
 #include "ui/file_menu.h"
 #include "ui/main_window.h"
 #include "ui/outline_panel.h"
@@ -291,14 +293,47 @@ private Q_SLOTS:
         QVERIFY(child<QAbstractButton>("linesButton")->isChecked());
     }
 
-    void planeCutPreviewDrawsItsPlane() {
-        // Seen from the top, the plane through the grid reaches past the cube over the background.
-        QTest::keyClick(&view(2), Qt::Key_7);
-        const int background = count(frame(view(2)), isBackground);
+    void planeCutPatchIsTranslucentYellowAndAPressWhereItShowsMovesIt() {
+        // The Cube's patch seen from the top, at its distance from the bottom-left viewport: its
+        // corners reach past the cube over the background.
+        document().setSelectedNode(mesh(1));
         choose("modeButton", "Polygon");
         choose("toolButton", "Plane cut");
-        const int covered = background - count(frame(view(2)), isBackground);
-        QVERIFY2(covered > 1000, qPrintable(QString::number(covered)));
+        GLView& target = view(2);
+        QTest::keyClick(&target, Qt::Key_7);
+        const auto tool = std::dynamic_pointer_cast<PlaneCut>(editor().tool());
+        QRectF cube;
+        for (const Vector3& corner : {Vector3{-1, 1, -1}, Vector3{1, 1, 1}}) {
+            cube = cube.united(QRectF(pixelOf(target, corner), QSizeF(1, 1)));
+        }
+        cube = cube.normalized().adjusted(-6, -6, 6, 6);
+        const auto meshColoured = [](QRgb p) {
+            return isFace(p) || isEdge(p) || isWhite(p) || isOrange(p);
+        };
+        const auto beyondCube = [&](const QImage& image) {
+            return count(image, meshColoured) -
+                   count(image, meshColoured,
+                         QRectF(cube.topLeft() * image.width() / target.width(),
+                                cube.size() * image.width() / target.width()));
+        };
+        // Yellow at a little under half over the background, so the cut mesh shows through.
+        QVERIFY(near(shown(2, {1.9f, 0, 0.1f}), 129, 174, 51));
+        QCOMPARE(beyondCube(frame(target)), 0);
+
+        // A press anywhere the patch shows grabs it, also on the row through its centre, where its
+        // triangles meet; selecting no face, it leaves the mesh's faces as they were drawn.
+        for (const Vector3& offset : {Vector3{1.9f, 0, 0}, Vector3{-1.9f, 0, 0.1f}}) {
+            const Vector3 origin = tool->cuttingPlaneOrigin;
+            const QPointF from = pixelOf(target, origin + offset);
+            press(&target, from);
+            moveTo(&target, from + QPointF(0, -10));
+            QVERIFY(tool->cuttingPlaneOrigin != origin);
+            QCOMPARE(tool->normal, Vector3(0, 1, 0));
+            for (int i = 0; i < 4; ++i) {
+                QCOMPARE(count(frame(view(i)), isOrange), 0);
+            }
+            release(&target, from + QPointF(0, -10));
+        }
     }
 
     void outlineAddsSelectsAndRemovesMeshes() {
@@ -454,6 +489,58 @@ private Q_SLOTS:
         QVERIFY(!files.openFile(dir.filePath("missing.glb")));
         QVERIFY(files.lastMessage().startsWith(QStringLiteral("Cannot open “missing.glb”: ")));
         QVERIFY(child<QMessageBox>("fileFailure")->isVisible());
+    }
+
+    void openedAndImportedFilesAreFramedInEveryViewport() {
+        // A grid far from the origin, where no starting camera looks; imported, another far
+        // from both.
+        QTemporaryDir dir;
+        const auto write = [&dir](const char* name, const Vector3& at) {
+            const LayerPtr layer = QuadGenerator(2, 2).generateLayer();
+            for (Vector3& p : layer->positions) {
+                p = p * 10.0f;
+                p += at;
+            }
+            const WriteResult written =
+                writeSceneFile(*Node::make("far", {Mesh::make(Model::make(layer), "far")}), name);
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(reinterpret_cast<const char*>(written.bytes.data()),
+                       static_cast<qint64>(written.bytes.size()));
+        };
+        write("a.glb", {40, 10, -30});
+        write("b.glb", {-20, -50, 5});
+        for (const char* name : {"a.glb", "b.glb"}) {
+            FileMenu& files = m_window->files();
+            QVERIFY(name[0] == 'a' ? files.openFile(dir.filePath(name))
+                                   : files.importFile(dir.filePath(name)));
+            // Every corner of the scene's bounds lies in every viewport, in front of its camera.
+            const Box box = editor().bounds(false).value();
+            for (int i = 0; i < 4; ++i) {
+                for (int corner = 0; corner < 8; ++corner) {
+                    const Vector3 p = project({(corner & 1) ? box.max.x : box.min.x,
+                                               (corner & 2) ? box.max.y : box.min.y,
+                                               (corner & 4) ? box.max.z : box.min.z},
+                                              view(i).viewport());
+                    QVERIFY(std::abs(p.x) <= 1 && std::abs(p.y) <= 1 && p.z > 0 && p.z < 1);
+                }
+            }
+        }
+    }
+
+    void meshWithMorePointsThanPixelsShowsItsFacesAndItsSelection() {
+        // 22,801 points in a viewport of 19,200 pixels, which the grid fills: its dots and edges
+        // would cover it all.
+        const MeshPtr dense = Mesh::make(QuadGenerator(150, 150).generate(), "Dense");
+        document().scene()->root()->setChildren({dense});
+        document().setSelectedNode(dense);
+        editor().selectedPointsIds() = {150 * 151 / 2};
+        view(0).resize(160, 120);
+        const QImage image = frame(view(0));
+        QCOMPARE(image.width() * image.height(), 160 * 120);
+        QCOMPARE(count(image, isWhite) + count(image, isEdge), 0);
+        QVERIFY(count(image, isFace) > 160 * 120 / 2);
+        QVERIFY(count(image, isOrange) > 0);
     }
 
     void meshPastSixteenBitIdsDrawsItsSelectedFaceWhereItLies() {

@@ -68,14 +68,37 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
     const Bytes gltf = text.bytes;
     const Bytes bin = text.siblings.at(0).bytes;
     const Bytes glb = cubeGlb();
+    const Bytes textStl =
+        writeSceneFile(*Mesh::make(Model::makeCube()), "cube.stl", Encoding::Ascii).bytes;
+    const Bytes textPly =
+        writeSceneFile(*Mesh::make(Model::makeCube()), "cube.ply", Encoding::Ascii).bytes;
 
     const std::vector<BadInput> cases = {
         {"empty", "a.glb", {}, "empty file"},
         {"unknown type", "a.fbx", bytesOf("x"), "unknown file type"},
         {"wrong magic", "a.glb", bytesOf("glTX and then some bytes"),
-         "not a glTF file (wrong magic)"},
+         "not a binary glTF file: it does not start with \"glTF\""},
         {"truncated glb", "a.glb", Bytes(glb.begin(), glb.begin() + 200),
-         "not a readable glTF file"},
+         "cut short: it holds 200 of the"},
+        {"glTF 1.0", "a.gltf",
+         bytesOf(R"({"asset":{"version":"1.0"},"meshes":{"m":{"primitives":[]}}})"),
+         "glTF 1.0 is not supported; save it as glTF 2.0"},
+        {"binary glTF 1.0", "a.glb",
+         replaced(glb, std::string("\2\0\0\0", 4), std::string("\1\0\0\0", 4)),
+         "glTF 1.0 is not supported; save it as glTF 2.0"},
+        {"primitives not a list", "a.gltf",
+         replaced(gltf, "\"primitives\": [", "\"primitives\": 7, \"parts\": ["),
+         "\"primitives\" of mesh 0 is not a list"},
+        {"required extension that changes the meshes", "a.gltf",
+         replaced(gltf, "\"asset\": {",
+                  "\"extensionsRequired\": [\"EXT_meshopt_compression\"], \"asset\": {"),
+         "it needs the glTF extension \"EXT_meshopt_compression\", which this modeller does not "
+         "read"},
+        {"JSON error inside base64", "a.gltf",
+         bytesOf(
+             R"({"asset":{"version":"2.0"},"buffers":[{"uri":"data:application/octet-stream;base64,)" +
+             std::string(1300, 'A') + "\"}"),
+         "its JSON is malformed at byte"},
         {"index out of range", "a.glb", cubeGlbWith(96, &index91, 4), "index 91 past the 8 points"},
         {"NaN coordinate", "a.glb", cubeGlbWith(4, &nan, 4), "coordinate is not a number"},
         {"infinite coordinate", "a.glb", cubeGlbWith(8, &infinity, 4), "coordinate is infinite"},
@@ -86,7 +109,7 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
         {"index count not in threes", "a.glb", replaced(cubeGlb(), cubeJson, "\"count\":35"),
          "index count 35 is not a multiple of 3"},
         {"missing buffer file", "a.gltf", replaced(gltf, "cube.bin", "gone.bin"),
-         "not a readable glTF file"},
+         "cannot read its buffer file \"gone.bin\""},
         {"buffer outside the folder", "a.gltf", replaced(gltf, "\"cube.bin\"", "\"../cube.bin\""),
          "outside the file's folder"},
         {"transform past the float range", "a.gltf",
@@ -104,7 +127,21 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
         {"STL over the mesh limit", "a.stl", binaryStl(4'000'001, 50 * 4'000'001),
          "more than the 4,000,000-triangle limit"},
         {"PLY wrong magic", "a.ply", bytesOf("plx\nformat ascii 1.0\nend_header\n"),
-         "not a PLY file (wrong magic)"},
+         "not a PLY file: it does not start with \"ply\""},
+        {"text PLY cut at three quarters", "a.ply",
+         Bytes(textPly.begin(), textPly.begin() + textPly.size() * 3 / 4),
+         "cut short: PLY element \"face\" has"},
+        {"text PLY cut in its last line", "a.ply",
+         bytesOf(kTriangleHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1"),
+         "cut short: PLY element \"face\" has 0 of its 1 entries"},
+        // The parser gives up on this one only after it built a mesh, which it then leaks.
+        {"text STL facet of two corners", "a.stl",
+         bytesOf("solid x\n facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n"
+                 "  endloop\n endfacet\nendsolid x\n"),
+         "the text STL file is malformed at line 6"},
+        {"text STL cut short", "a.stl",
+         Bytes(textStl.begin(), textStl.begin() + textStl.size() / 2),
+         "cut short: the text STL file does not end with \"endsolid\""},
         {"PLY count past the end", "a.ply",
          bytesOf("ply\nformat binary_little_endian 1.0\nelement vertex 4294967295\nproperty float "
                  "x\nend_header\n0000"),
@@ -119,7 +156,8 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
          "NUL byte"},
         {"PLY truncated header", "a.ply", bytesOf("ply\nformat ascii 1.0\nelement vertex 3\n"),
          "no end_header"},
-        {"OBJ index out of range", "a.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"), "OBJ"},
+        {"OBJ index out of range", "a.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"),
+         "not a readable OBJ file: a face names a point that does not exist"},
         {"OBJ NaN coordinate", "a.obj", bytesOf("v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
          "coordinate is not a number"},
         {"OBJ over the mesh limit", "a.obj",
@@ -135,6 +173,9 @@ TEST(SceneReader, RefusesEveryKindOfBadInputWithOneMessageAndNoTree) {
         EXPECT_EQ(read.root, nullptr) << bad.what;
         EXPECT_NE(read.failure.find(bad.message), std::string::npos)
             << bad.what << ": \"" << read.failure << "\"";
+        // The modeller's own words, one line: no library's message, no long quote of the file.
+        EXPECT_LE(read.failure.size(), 100u) << bad.what << ": \"" << read.failure << "\"";
+        EXPECT_EQ(read.failure.find('\n'), std::string::npos) << bad.what;
     }
 }
 

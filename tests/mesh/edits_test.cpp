@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <random>
 
 namespace tessel {
 namespace {
@@ -75,87 +77,106 @@ TEST(SplitTest, PiecesReplaceTheFaceAndFollowTheLastOne) {
 
 TEST(ExtrudeTest, CapKeepsTheFaceIdSixSidesAndThreePointsFollow) {
     Layer layer = grid(1, 1);
-    extrude(layer, 1, 2);
+    EXPECT_TRUE(extrude(layer, 1, 2));
     const std::vector<Triangle> triangles{{0, 1, 3}, {4, 5, 6}, {4, 0, 3}, {4, 3, 5},
                                           {0, 4, 6}, {0, 6, 2}, {3, 2, 5}, {2, 6, 5}};
     const std::vector<Vector3> lifted{{-0.5f, -0.5f, 2}, {0.5f, 0.5f, 2}, {-0.5f, 0.5f, 2}};
     EXPECT_EQ(layer.triangles, triangles);
     EXPECT_EQ(std::vector<Vector3>(layer.positions.begin() + 4, layer.positions.end()), lifted);
+
+    // A face without area has no normal to pull along; a face pulled beyond the floats has
+    // nowhere to go. Both stay as they are.
+    for (const float distance : {1.0f, 3e38f}) {
+        Layer layer = grid(1, 1);
+        if (distance > 1) {
+            for (Vector3& p : layer.positions) {
+                p.z = distance;
+            }
+        } else {
+            layer.positions[3] = layer.positions[0];
+        }
+        const Layer before = layer;
+        EXPECT_FALSE(extrude(layer, 1, distance));
+        EXPECT_EQ(walk::fault(layer, before), std::nullopt);
+    }
 }
 
-TEST(PlaneCutTest, CutAcrossAGridWeldsThePointsOfNeighbouringSplits) {
-    // Both faces are split where x = 0 crosses them; their splits meet at the centre.
-    Layer layer = grid(1, 1);
-    PointMergeMemo memo;
-    cutAlongPlane(layer, {1, 0, 0}, {0, 0, 0}, memo);
-    std::vector<Vector3> positions = grid(1, 1).positions;
-    positions.insert(positions.end(), {{0, -0.5f, 0}, {0, 0.5f, 0}, {0, 0, 0}});
-    const std::vector<Triangle> triangles{{3, 6, 4}, {0, 6, 2}, {4, 1, 3},
-                                          {6, 0, 4}, {3, 5, 6}, {5, 2, 6}};
-    EXPECT_EQ(layer.positions, positions);
-    EXPECT_EQ(layer.triangles, triangles);
-
-    // Through two corners and across the diagonal between them: each face has a corner on the
-    // plane and its opposite edge crossed, three crossings, and is left whole.
-    Layer through = grid(1, 1);
-    PointMergeMemo fresh;
-    cutAlongPlane(through, Vector3{1, 1, 0}.normalized(), {0, 0, 0}, fresh);
-    EXPECT_EQ(through.positions, grid(1, 1).positions);
-    EXPECT_EQ(through.triangles, grid(1, 1).triangles);
-}
-
-TEST(PointMergeTest, AMergeWithAMemoEqualsOneWithout) {
-    // A 2 × 1 grid's six points settled, and a seventh added just beside point 0.
-    const auto withPointBesideTheFirst = [](const Vector3& first) {
-        Layer layer = grid(2, 1);
-        layer.positions[0] = first;
-        layer.positions.push_back(first + Vector3{1e-7f, 0, 0});
-        layer.triangles.push_back({6, 2, 5});
-        return layer;
+TEST(PlaneCutTest, EachCrossedEdgeGetsOnePointThatBothSidesShare) {
+    const Vector3 diagonal = Vector3{1, 1, 0}.normalized();
+    const struct {
+        Vector3 normal;
+        std::vector<Vector3> added;
+        std::vector<Triangle> triangles;
+    } cases[] = {
+        // x = 0 crosses both faces; their shared diagonal gets one point, at the centre.
+        {{1, 0, 0},
+         {{0, -0.5f, 0}, {0, 0, 0}, {0, 0.5f, 0}},
+         {{3, 5, 4}, {0, 5, 2}, {4, 1, 3}, {5, 0, 4}, {3, 6, 5}, {6, 2, 5}}},
+        // Through corners 1 and 2 and across the diagonal between the others: each face has a
+        // corner on the plane and is split once, on its opposite edge.
+        {diagonal, {{0, 0, 0}}, {{3, 4, 1}, {0, 4, 2}, {4, 0, 1}, {4, 3, 2}}},
+        // Along the diagonal, which lies in the plane: nothing is split.
+        {Vector3{1, -1, 0}.normalized(), {}, {{0, 1, 3}, {0, 3, 2}}},
+        // Beside the grid, and not a plane at all.
+        {{1, 0, 0}, {}, {{0, 1, 3}, {0, 3, 2}}},
+        {{NAN, NAN, NAN}, {}, {{0, 1, 3}, {0, 3, 2}}},
     };
-    // The first merge makes the memo and the second uses it; for the third, point 0 has moved.
-    PointMergeMemo memo;
-    for (const Vector3 first : {Vector3{-0.5f, -0.5f, 0}, {-0.5f, -0.5f, 0}, {-0.5f, 0.5f, 1}}) {
-        Layer layer = withPointBesideTheFirst(first);
-        Layer expected = layer;
-        mergeCoincidentPoints(layer, 6, memo);
-        mergeCoincidentPoints(expected);
-        EXPECT_EQ(layer.positions.size(), 6u);
-        EXPECT_EQ(walk::fault(layer, expected), std::nullopt) << first;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        Layer layer = grid(1, 1);
+        const Vector3 origin = i == 3 ? Vector3{2, 0, 0} : Vector3{0, 0, 0};
+        EXPECT_EQ(facesAddedByCut(layer, c.normal, origin), c.triangles.size() - 2) << i;
+        cutAlongPlane(layer, c.normal, origin);
+        std::vector<Vector3> positions = grid(1, 1).positions;
+        positions.insert(positions.end(), c.added.begin(), c.added.end());
+        EXPECT_EQ(layer.positions, positions) << i;
+        EXPECT_EQ(layer.triangles, c.triangles) << i;
     }
 }
 
-TEST(PointMergeTest, APointMergedNearAnEarlierPointLeavesItWhereItWas) {
-    // Points 0 and 1 stand just beyond the merge distance r of each other; the added point 4 lies
-    // within r of point 1 alone, and the two merge at a point within r of point 0. Point 0 took its
-    // turn before, near nothing, and stays.
-    constexpr float r = 5e-7f;
-    Layer layer = grid(1, 1);
-    layer.positions[0] = {0, 0, 0};
-    layer.positions[1] = {-0.45f * r, 0.9f * r, 0};
-    layer.positions.push_back({0.45f * r, 0.9f * r, 0});
-    layer.triangles.push_back({4, 2, 3});
-    Layer expected = layer;
-    walk::reference::mergeCoincidentPoints(expected);
-    PointMergeMemo memo;
-    for (int twice = 0; twice < 2; ++twice) {
-        Layer merged = layer;
-        mergeCoincidentPoints(merged, 4, memo);
-        EXPECT_EQ(walk::fault(merged, expected), std::nullopt);
-    }
-}
+TEST(PlaneCutTest, RandomCutsOfClosedMeshesAtAnyScaleLeaveThemClosedAndAnotherCutChangesNothing) {
+    // Cubes (whole, and with a face subdivided and one extruded) scaled up to 1,000 and moved up to
+    // 10,000 from the origin, cut through a corner or anywhere within them.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    for (int round = 0; round < 600; ++round) {
+        Layer layer = *Model::makeCube()->committed();
+        if (round % 3 > 0) {
+            subdivide(layer, 4);
+        }
+        if (round % 3 > 1) {
+            extrude(layer, 0, 0.5f);
+        }
+        const float scale = std::pow(10.0f, static_cast<float>(round % 4));
+        const Vector3 offset =
+            Vector3{unit(random), unit(random), unit(random)} * (round % 8 < 4 ? 0 : 10000);
+        for (Vector3& p : layer.positions) {
+            p = p * scale + offset;
+        }
+        const Vector3 normal = Vector3{unit(random), unit(random), unit(random)}.normalized();
+        const Vector3 origin =
+            round % 2 ? layer.positions[random() % layer.positions.size()]
+                      : Vector3{unit(random), unit(random), unit(random)} * scale + offset;
+        cutAlongPlane(layer, normal, origin);
 
-TEST(PointMergeTest, PointsOnEitherSideOfASearchCellsEdgeAreFound) {
-    // 1/32 lies exactly on an edge of the cells points are searched in; the second point, 1e-7
-    // below it, in the cell below.
-    Layer layer = grid(1, 1);
-    layer.positions[0] = {0.03125f, 0, 0};
-    layer.positions[1] = {0.03125f - 1e-7f, 0, 0};
-    Layer expected = layer;
-    mergeCoincidentPoints(layer);
-    walk::reference::mergeCoincidentPoints(expected);
-    EXPECT_EQ(layer.positions.size(), 3u);
-    EXPECT_EQ(walk::fault(layer, expected), std::nullopt);
+        EXPECT_EQ(testing::openEdges(layer), 0u) << round;
+        const auto distance = [&](const Vector3& p) {
+            return double{normal.x} * (double{p.x} - origin.x) +
+                   double{normal.y} * (double{p.y} - origin.y) +
+                   double{normal.z} * (double{p.z} - origin.z);
+        };
+        const double near = 1e-5 * (scale + 10000);
+        for (const Triangle& t : layer.triangles) {
+            const double d[] = {distance(layer.positions[t[0]]), distance(layer.positions[t[1]]),
+                                distance(layer.positions[t[2]])};
+            EXPECT_FALSE(std::min({d[0], d[1], d[2]}) < -near &&
+                         std::max({d[0], d[1], d[2]}) > near)
+                << round;
+        }
+        Layer again = layer;
+        cutAlongPlane(again, normal, origin);
+        EXPECT_EQ(walk::fault(again, layer), std::nullopt) << round;
+    }
 }
 
 TEST(IntersectionsTest, HitsAscendByFaceIdAtTheirExactPositions) {

@@ -16,6 +16,7 @@
 #include "support/layer_checks.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -41,7 +42,7 @@ struct ByteReader {
         return static_cast<std::uint32_t>(((w << 8) | byte()) % count);
     }
     // Weighted toward the values where arithmetic goes wrong: zero, the ends of 0 … 1, the tiny,
-    // the huge, the non-finite and distances around the merge distance.
+    // the huge, the non-finite and distances around a rounding of 1.
     float number() {
         static constexpr float inf = std::numeric_limits<float>::infinity();
         static constexpr float table[] = {0.0f,  1.0f,  0.5f,    -1.0f, 1e-7f, -1e-7f, 1e-30f,
@@ -125,32 +126,77 @@ inline Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Ve
     return result;
 }
 
-inline void mergeCoincidentPoints(Layer& layer) {
-    const std::vector<Vector3> entry = layer.positions;
-    // Where each point of the entry stands now, or kRemoved.
-    std::vector<std::uint32_t> now(entry.size());
-    std::iota(now.begin(), now.end(), 0u);
-    for (std::uint32_t p = 0; p < entry.size(); ++p) {
-        std::vector<std::uint32_t> near;
-        float x = 0, y = 0, z = 0;
-        for (std::uint32_t q = 0; q < layer.positions.size(); ++q) {
-            const Vector3& at = layer.positions[q];
-            if (q != now[p] && (entry[p] - at).squaredLength() < coincidentDistanceSquared) {
-                near.push_back(q);
-                x += at.x, y += at.y, z += at.z;
+// The cut face by face: each edge whose ends lie strictly on opposite sides gets one point,
+// looked up in a list of the edges met so far.
+inline void cutAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
+    const auto distance = [&](const Vector3& p) {
+        return double{n.x} * (double{p.x} - o.x) + double{n.y} * (double{p.y} - o.y) +
+               double{n.z} * (double{p.z} - o.z);
+    };
+    double largest = 0;
+    for (const Vector3& p : layer.positions) {
+        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) {
+            largest = std::max(
+                {largest, std::abs(double{p.x}), std::abs(double{p.y}), std::abs(double{p.z})});
+        }
+    }
+    const auto side = [&](std::uint32_t v) {
+        const Vector3& p = layer.positions[v];
+        if (!(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))) {
+            return 0;
+        }
+        const double d = distance(p);
+        return d > 1e-6 * largest ? 1 : d < -1e-6 * largest ? -1 : 0;
+    };
+    std::vector<int> sides;
+    for (std::uint32_t v = 0; v < layer.positions.size(); ++v) {
+        sides.push_back(side(v));
+    }
+    std::vector<std::pair<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t>> made;
+    const auto pointOn = [&](std::uint32_t a, std::uint32_t b) {
+        const std::pair key{std::min(a, b), std::max(a, b)};
+        for (const auto& [edge, point] : made) {
+            if (edge == key) {
+                return point;
             }
         }
-        if (near.empty()) {
-            continue;
+        const Vector3 p = layer.positions[key.first];
+        const Vector3 q = layer.positions[key.second];
+        const double t = distance(p) / (distance(p) - distance(q));
+        const auto along = [t](float from, float to) {
+            return static_cast<float>(from + (double{to} - from) * t);
+        };
+        const auto point = static_cast<std::uint32_t>(layer.positions.size());
+        layer.positions.push_back({along(p.x, q.x), along(p.y, q.y), along(p.z, q.z)});
+        made.push_back({key, point});
+        return point;
+    };
+    for (size_t i = 0, count = layer.triangles.size(); i < count; ++i) {
+        const Triangle r = layer.triangles[i];
+        std::vector<int> crossed;
+        for (int k = 0; k < 3; ++k) {
+            if (sides[r[k]] * sides[r[(k + 1) % 3]] < 0) {
+                crossed.push_back(k);
+            }
         }
-        const float n = static_cast<float>(near.size() + 1);
-        const Vector3 mean{(x + entry[p].x) / n, (y + entry[p].y) / n, (z + entry[p].z) / n};
-        if (now[p] != kRemoved) {
-            near.push_back(now[p]);
-        }
-        const Welded welded = reference::weld(layer, near, mean);
-        for (std::uint32_t& id : now) {
-            id = id == kRemoved ? kRemoved : welded.remap[id];
+        if (crossed.size() == 1) {
+            const int k = crossed[0];
+            const std::uint32_t p = pointOn(r[k], r[(k + 1) % 3]);
+            layer.triangles[i] = {r[k], p, r[(k + 2) % 3]};
+            layer.triangles.push_back({p, r[(k + 1) % 3], r[(k + 2) % 3]});
+        } else if (crossed.size() == 2) {
+            const std::uint32_t p = pointOn(r[crossed[0]], r[(crossed[0] + 1) % 3]);
+            const std::uint32_t q = pointOn(r[crossed[1]], r[(crossed[1] + 1) % 3]);
+            // The pieces, for crossed edges (0, 1), (0, 2) and (1, 2).
+            const std::array<Triangle, 3> pieces =
+                crossed[0] == 1
+                    ? std::array<Triangle, 3>{{{r[1], p, r[0]}, {r[2], q, p}, {q, r[0], p}}}
+                : crossed[1] == 1
+                    ? std::array<Triangle, 3>{{{r[0], p, r[2]}, {r[1], q, p}, {q, r[2], p}}}
+                    : std::array<Triangle, 3>{{{r[2], q, p}, {p, r[1], r[2]}, {q, r[0], p}}};
+            layer.triangles[i] = pieces[0];
+            layer.triangles.push_back(pieces[1]);
+            layer.triangles.push_back(pieces[2]);
         }
     }
 }
@@ -193,15 +239,14 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
     Layer layer = start % 5 == 0
                       ? *Model::makeCube()->committed()
                       : *QuadGenerator(1 + start / 5 % 6, 1 + start / 30 % 6).generateLayer();
-    // Now and then a point no face uses, which the first weld or merge sweeps away.
+    // Now and then a point no face uses, which the first weld sweeps away.
     if (start % 3 == 0) {
         const Vector3 at = layer.positions[in.below(layer.positions.size())];
         layer.positions.push_back(at * in.number());
     }
     Layer expected = layer;
-    PointMergeMemo memo;
     for (int step = 0; !in.done() && step < 200; ++step) {
-        const std::uint8_t op = in.byte() % 11;
+        const std::uint8_t op = in.byte() % 10;
         const size_t faces = layer.triangles.size();
         const size_t points = layer.positions.size();
         const bool grows = faces > 0 && faces < kMaxFaces;
@@ -247,23 +292,21 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
             const Welded r = reference::weld(expected, list, at);
             agree = w.point == r.point && w.remap == r.remap;
         } else if (op == 7 && points > 0) {
-            // A point onto another, within or beyond the merge distance of it, or anywhere.
+            // A point onto another, just beside it, or anywhere.
             const std::uint32_t p = point();
             const Vector3 offset{in.number() * 1e-6f, 0, 0};
             const Vector3 to = in.byte() % 2 ? vector() : layer.positions[point()] + offset;
             layer.positions[p] = expected.positions[p] = to;
         } else if ((op == 8 || op == 9) && faces < kMaxFaces) {
-            const Vector3 normal = vector().normalized();
-            const Vector3 origin =
-                points > 0 && in.byte() % 2 ? layer.positions[point()] : vector();
-            PointMergeMemo fresh;
-            cutAlongPlane(layer, normal, origin, op == 8 ? fresh : memo);
-            splitAlongPlane(expected, normal, origin);
-            reference::mergeCoincidentPoints(expected);
-        } else if (op == 10) {
-            in.byte() % 2 ? mergeCoincidentPoints(layer, in.below(points + 1), memo)
-                          : mergeCoincidentPoints(layer);
-            reference::mergeCoincidentPoints(expected);
+            // Through a point (op 9) or anywhere; a normal along an axis now and then, where
+            // edges lie in the plane.
+            Vector3 normal = vector().normalized();
+            if (in.byte() % 4 == 0) {
+                normal = std::array<Vector3, 3>{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}[in.below(3)];
+            }
+            const Vector3 origin = points > 0 && op == 9 ? layer.positions[point()] : vector();
+            cutAlongPlane(layer, normal, origin);
+            reference::cutAlongPlane(expected, normal, origin);
         }
         const auto wrong = agree ? fault(layer, expected) : "it returned something else";
         if (wrong) {

@@ -1,6 +1,7 @@
 #include "tools/plane_cut.h"
 
 #include "support/fake_viewport.h"
+#include "support/layer_checks.h"
 #include "support/mesh_helpers.h"
 
 #include <algorithm>
@@ -48,6 +49,22 @@ TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     EXPECT_EQ(grid.layer()->positions.size(), 23u);
 }
 
+TEST_F(PlaneCutToolTest, APlaneThroughAPointCutsEveryFaceItCrossesAndASecondApplyChangesNothing) {
+    // Turned 0.3 rad, the plane through the centre of the 4 × 4 grid passes through its centre
+    // point and across the faces around it: the cut opens no gap, its only new border edges are
+    // where it meets the grid's border.
+    PlaneCut& tool = choose(4);
+    tool.normal = (Matrix::rotationForZ(0.3f) * Vector4(0, 1, 0, 1)).dehomogenized();
+    grid.invalidatePreview();
+    editor.controller.apply();
+    const Layer once = *grid.committed();
+    EXPECT_EQ(once.triangles.size(), 42u);
+    EXPECT_EQ(openEdges(once), openEdges(*QuadGenerator(4, 4).generateLayer()) + 2);
+    editor.controller.apply();
+    EXPECT_EQ(grid.committed()->positions, once.positions);
+    EXPECT_EQ(grid.committed()->triangles, once.triangles);
+}
+
 TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
     // Seen edge-on from viewport 0, the patch of y = 0 is never hit.
     PlaneCut& tool = choose(4);
@@ -72,19 +89,27 @@ TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePla
     expectNear(tool.normal, {0, 1, 0}, 1e-6f);
     view.release();
 
-    // The plane z = 0 faces viewport 0; triangle 3 of its patch spans the quadrant x < 0, y > 0.
+    // The plane z = 0 faces viewport 0. Its patch is a fan of four triangles around the origin
+    // whose inner edges run along the x and y axes: a press inside a triangle, on an inner edge
+    // or on the centre grabs the plane. The patch is no face of the mesh: no face gets selected.
     tool.normal = {0, 0, 1};
     grid.invalidatePreview();
     grid.updatePreview();
-    view.press(Vector3{-0.1f, 0.05f, 0});
-    expectNear(tool.intersection.value(), {-0.1f, 0.05f, 0});
-    EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{3});
-    view.dragTo(Vector3{-0.15f, 0.05f, 0});
-    view.dragTo(Vector3{-0.2f, 0.05f, 0});
-    expectNear(grid.toolLayer()->positions[0], {-0.1f, 0, 0});
-    EXPECT_EQ(tool.normal, Vector3(0, 0, 1));
-    view.release();
-    EXPECT_FALSE(tool.intersection.has_value());
+    editor.controller.selectedFacesIds() = {3};
+    for (const Vector3& at : {Vector3{-0.1f, 0.05f, 0}, Vector3{-0.1f, 0, 0}, Vector3{0, 0, 0}}) {
+        const Vector3 origin = tool.cuttingPlaneOrigin;
+        view.press(at);
+        ASSERT_TRUE(tool.intersection.has_value());
+        expectNear(*tool.intersection, at, 1e-6f);
+        EXPECT_TRUE(editor.controller.selectedFacesIds().empty());
+        view.dragTo(at + Vector3{-0.05f, 0, 0});
+        view.dragTo(at + Vector3{-0.1f, 0, 0});
+        expectNear(tool.cuttingPlaneOrigin, origin + Vector3{-0.1f, 0, 0}, 1e-5f);
+        expectNear(grid.toolLayer()->positions[0], tool.cuttingPlaneOrigin, 1e-6f);
+        EXPECT_EQ(tool.normal, Vector3(0, 0, 1));
+        view.release();
+        EXPECT_FALSE(tool.intersection.has_value());
+    }
     EXPECT_EQ(grid.committed()->positions.size(), 25u);
 }
 

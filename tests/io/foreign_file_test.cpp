@@ -1,0 +1,202 @@
+#include "io/scene_files.h"
+
+#include <draco/compression/encode.h>
+#include <draco/mesh/triangle_soup_mesh_builder.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace tessel {
+namespace {
+
+using namespace testing;
+
+// A .glb of this JSON and binary chunk, each padded to four bytes.
+Bytes glbOf(std::string json, Bytes bin) {
+    json.append((4 - json.size() % 4) % 4, ' ');
+    bin.resize((bin.size() + 3) / 4 * 4, 0);
+    Bytes glb(12);
+    const auto append32 = [&glb](std::uint32_t value) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
+        glb.insert(glb.end(), bytes, bytes + 4);
+    };
+    append32(static_cast<std::uint32_t>(json.size()));
+    glb.insert(glb.end(), {'J', 'S', 'O', 'N'});
+    glb.insert(glb.end(), json.begin(), json.end());
+    append32(static_cast<std::uint32_t>(bin.size()));
+    glb.insert(glb.end(), {'B', 'I', 'N', 0});
+    glb.insert(glb.end(), bin.begin(), bin.end());
+    std::memcpy(glb.data(), "glTF", 4);
+    const std::uint32_t version = 2, length = static_cast<std::uint32_t>(glb.size());
+    std::memcpy(glb.data() + 4, &version, 4);
+    std::memcpy(glb.data() + 8, &length, 4);
+    return glb;
+}
+
+template <typename T> void appendValues(Bytes& bytes, const std::vector<T>& values) {
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(values.data());
+    bytes.insert(bytes.end(), begin, begin + values.size() * sizeof(T));
+}
+
+// One primitive drawn in `mode` over points in a row along x (1 unit apart, alternately at y 0
+// and 1), with 16-bit indices.
+Bytes indexedPrimitive(int mode, std::size_t points, const std::vector<std::uint16_t>& indices) {
+    Bytes bin;
+    std::vector<float> positions;
+    for (std::size_t i = 0; i < points; ++i) {
+        positions.insert(positions.end(), {static_cast<float>(i), static_cast<float>(i % 2), 0});
+    }
+    appendValues(bin, positions);
+    appendValues(bin, indices);
+    const std::size_t positionBytes = positions.size() * 4;
+    return glbOf(R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
+      "meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1,"mode":)" +
+                     std::to_string(mode) + R"(}]}],
+      "accessors":[{"bufferView":0,"componentType":5126,"count":)" +
+                     std::to_string(points) + R"(,"type":"VEC3"},
+        {"bufferView":1,"componentType":5123,"count":)" +
+                     std::to_string(indices.size()) + R"(,"type":"SCALAR"}],
+      "bufferViews":[{"buffer":0,"byteLength":)" +
+                     std::to_string(positionBytes) + R"(},{"buffer":0,"byteOffset":)" +
+                     std::to_string(positionBytes) + R"(,"byteLength":)" +
+                     std::to_string(indices.size() * 2) + R"(}],
+      "buffers":[{"byteLength":)" +
+                     std::to_string(bin.size()) + "}]}",
+                 bin);
+}
+
+// The cube compressed with Draco as files from the web are (positions quantized to 14 bits), in
+// a .glb whose accessors have no buffer views: the compressed data is all there is.
+Bytes dracoCubeGlb() {
+    const ModelPtr model = Model::makeCube();
+    const Layer& cube = *model->committed();
+    draco::TriangleSoupMeshBuilder builder;
+    builder.Start(static_cast<int>(cube.triangles.size()));
+    const int position =
+        builder.AddAttribute(draco::GeometryAttribute::POSITION, 3, draco::DT_FLOAT32);
+    for (std::size_t f = 0; f < cube.triangles.size(); ++f) {
+        const Triangle& t = cube.triangles[f];
+        builder.SetAttributeValuesForFace(position, draco::FaceIndex(static_cast<std::uint32_t>(f)),
+                                          &cube.positions[t[0]], &cube.positions[t[1]],
+                                          &cube.positions[t[2]]);
+    }
+    const std::unique_ptr<draco::Mesh> mesh = builder.Finalize();
+    draco::Encoder encoder;
+    encoder.SetAttributeQuantization(draco::GeometryAttribute::POSITION, 14);
+    draco::EncoderBuffer encoded;
+    const draco::Status status = encoder.EncodeMeshToBuffer(*mesh, &encoded);
+    EXPECT_TRUE(status.ok()) << status.error_msg_string();
+    const int id = mesh->attribute(position)->unique_id();
+    return glbOf(R"({"asset":{"version":"2.0"},"extensionsUsed":["KHR_draco_mesh_compression"],
+      "extensionsRequired":["KHR_draco_mesh_compression"],
+      "scenes":[{"nodes":[0]}],"nodes":[{"name":"Cube","mesh":0}],
+      "meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1,
+        "extensions":{"KHR_draco_mesh_compression":{"bufferView":0,"attributes":{"POSITION":)" +
+                     std::to_string(id) + R"(}}}}]}],
+      "accessors":[{"componentType":5126,"count":8,"type":"VEC3"},
+        {"componentType":5125,"count":36,"type":"SCALAR"}],
+      "bufferViews":[{"buffer":0,"byteLength":)" +
+                     std::to_string(encoded.size()) + R"(}],
+      "buffers":[{"byteLength":)" +
+                     std::to_string(encoded.size()) + "}]}",
+                 Bytes(encoded.data(), encoded.data() + encoded.size()));
+}
+
+const std::string kCubeObjPoints = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
+                                   "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
+
+struct ForeignFile {
+    const char* what;
+    std::string fileName;
+    Bytes bytes;
+    std::size_t points;
+    std::vector<Triangle> triangles; // empty: only their number is checked
+    std::size_t triangleCount;
+};
+
+// Files other programs write, read as the meshes they describe: one mesh each, with these points
+// and triangles.
+TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
+    const std::vector<ForeignFile> cases = {
+        // Odd triangles of a strip turn their order around to face the same way as the first;
+        // the repeated corner joins two strips and makes no triangle.
+        {"triangle strip",
+         "strip.glb",
+         indexedPrimitive(5, 5, {0, 1, 2, 3, 3, 4}),
+         5,
+         {{0, 1, 2}, {1, 3, 2}},
+         2},
+        {"triangle fan",
+         "fan.glb",
+         indexedPrimitive(6, 4, {0, 1, 2, 3}),
+         4,
+         {{1, 2, 0}, {2, 3, 0}},
+         2},
+        {"Draco-compressed cube", "draco.glb", dracoCubeGlb(), 8, {}, 12},
+        // A material per face splits the object into parts; their points are one set still.
+        {"OBJ cube with a material per face",
+         "cube.obj",
+         bytesOf("o Cube\n" + kCubeObjPoints +
+                 "usemtl a\nf 1 4 3 2\nusemtl b\nf 5 6 7 8\nusemtl c\nf 1 2 6 5\n"
+                 "usemtl d\nf 2 3 7 6\nusemtl e\nf 3 4 8 7\nusemtl f\nf 4 1 5 8\n"),
+         8,
+         {},
+         12},
+        {"text PLY without a final newline",
+         "tri.ply",
+         bytesOf("ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                 "property float z\nelement face 1\nproperty list uchar int vertex_indices\n"
+                 "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2"),
+         3,
+         {{0, 1, 2}},
+         1},
+    };
+    for (const ForeignFile& file : cases) {
+        const ReadResult read = readSceneFile(file.fileName, file.bytes);
+        const std::vector<MeshPtr> meshes =
+            read.ok() ? meshesOf(read.root) : std::vector<MeshPtr>{};
+        if (meshes.size() != 1) {
+            ADD_FAILURE() << file.what << ": " << meshes.size() << " meshes; " << read.failure;
+            continue;
+        }
+        const Layer& layer = *meshes[0]->model()->committed();
+        EXPECT_EQ(layer.positions.size(), file.points) << file.what;
+        EXPECT_EQ(layer.triangles.size(), file.triangleCount) << file.what;
+        if (!file.triangles.empty()) {
+            EXPECT_EQ(layer.triangles, file.triangles) << file.what;
+        }
+    }
+}
+
+// Each face as its corners' positions, rounded to a thousandth and turned to start at the least
+// corner (the winding kept), the faces sorted: compares meshes up to point ids and rotation.
+std::vector<std::array<float, 9>> roundedFaces(const Layer& layer) {
+    std::vector<std::array<float, 9>> faces;
+    for (const Triangle& t : layer.triangles) {
+        std::array<std::array<float, 3>, 3> corners;
+        for (int c = 0; c < 3; ++c) {
+            const Vector3& p = layer.positions[t[c]];
+            corners[c] = {std::round(p.x * 1000) / 1000, std::round(p.y * 1000) / 1000,
+                          std::round(p.z * 1000) / 1000};
+        }
+        std::rotate(corners.begin(), std::min_element(corners.begin(), corners.end()),
+                    corners.end());
+        std::array<float, 9> face;
+        for (int i = 0; i < 9; ++i) {
+            face[i] = corners[i / 3][i % 3];
+        }
+        faces.push_back(face);
+    }
+    std::sort(faces.begin(), faces.end());
+    return faces;
+}
+
+TEST(ForeignFiles, DracoCubeKeepsTheCubesFacesAndTheirWinding) {
+    const ReadResult read = readSceneFile("draco.glb", dracoCubeGlb());
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(roundedFaces(*meshesOf(read.root)[0]->model()->committed()),
+              roundedFaces(*Model::makeCube()->committed()));
+}
+
+} // namespace
+} // namespace tessel
