@@ -10,7 +10,7 @@
 namespace tessel {
 
 class Editor;
-class Viewport;
+struct Viewport;
 
 // What a viewport draws of one layer besides its positions: its index lists.
 struct LayerDrawData {

@@ -13,6 +13,9 @@ using nlohmann::json;
 constexpr const char* kCollections[] = {"scenes",      "nodes",   "meshes",   "accessors",
                                         "bufferViews", "buffers", "materials"};
 
+// Indices the reader keeps as int.
+constexpr double kLargestIndex = 2147483647;
+
 enum class Kind { Object, List, Count, Text, Counts, Numbers };
 
 const char* nameOf(Kind kind) {
@@ -129,10 +132,13 @@ void checkPrimitive(const json& primitive, const std::string& owner, std::string
         Members inExtensions(*extensions, owner + "'s extensions", failure);
         if (const json* draco = inExtensions.get("KHR_draco_mesh_compression", Kind::Object)) {
             Members compressed(*draco, owner + "'s compression", failure);
-            compressed.get("bufferView", Kind::Count, true);
+            const json* view = compressed.get("bufferView", Kind::Count, true);
+            if (view && view->get<double>() > kLargestIndex) {
+                failure = "buffer view " + view->dump() + " does not exist";
+            }
             if (const json* attributes = compressed.get("attributes", Kind::Object, true)) {
                 for (const auto& [name, id] : attributes->items()) {
-                    if (!isCount(id) && failure.empty()) {
+                    if ((!isCount(id) || id.get<double>() > kLargestIndex) && failure.empty()) {
                         failure = "compressed attribute \"" + name + "\" of " + owner +
                                   " is not a whole number";
                     }

@@ -19,7 +19,7 @@ namespace tessel {
 
 class Editor;
 class Layer;
-class Viewport;
+struct Viewport;
 
 // Draws one viewport's frame with OpenGL: the scene's meshes as points, wireframe and filled
 // faces, the selection highlighted, the tool geometry of a pending preview and, during a
