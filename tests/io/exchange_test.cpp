@@ -39,18 +39,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
 
 TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReported) {
     // A quad, a pentagon sharing an edge with it, and a triangle whose corners are one position.
-    const ReadResult read = readSceneFile("strip.obj", bytesOf(R"(o Strip
-v 0 0 0
-v 1 0 0
-v 1 1 0
-v 0 1 0
-v 2 0 0
-v 2 1 0
-v 1.5 2 0
-f 1 2 3 4
-f 2 5 6 7 3
-f 1 1 1
-)"));
+    const ReadResult read = readSceneFile(
+        "strip.obj", bytesOf("o Strip\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 0 0\nv 2 1 0\n"
+                             "v 1.5 2 0\nf 1 2 3 4\nf 2 5 6 7 3\nf 1 1 1\n"));
     ASSERT_TRUE(read.ok()) << read.failure;
     const std::vector<MeshPtr> meshes = meshesOf(read.root);
     ASSERT_EQ(meshes.size(), 1u);

@@ -79,4 +79,9 @@ inline ReadResult readBack(const WriteResult& written, const std::string& name) 
 
 inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// A text PLY header for three points and one face.
+inline const std::string kTriangleHeader =
+    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+
 } // namespace tessel::testing

@@ -1,5 +1,6 @@
 // The layer edits on tiny grids and the cube: the ids and layouts they leave, and what they do
-// with geometry that has no area or no value.
+// with geometry that has no area or no value. Removal, welding and the plane cut are held to
+// their literal references step by step in layer_walk_test.
 #include "mesh/intersections.h"
 #include "support/layer_walk.h"
 
@@ -13,42 +14,6 @@ namespace tessel {
 namespace {
 
 Layer grid(std::int64_t h, std::int64_t v) { return *QuadGenerator(h, v).generateLayer(); }
-
-// Grid 2 × 1: points 0 1 2 / 3 4 5 bottom row first; faces {0,1,4} {0,4,3} {1,2,5} {1,5,4}.
-TEST(RemoveFacesTest, SurvivorsKeepTheirOrderAndSharedCornersStay) {
-    constexpr std::uint32_t X = kRemoved;
-    const struct {
-        std::vector<std::uint32_t> faces;
-        std::vector<Triangle> triangles;
-        std::vector<std::uint32_t> remap;
-    } cases[] = {
-        // Point 3 was used by face 1 alone.
-        {{1}, {{0, 1, 3}, {1, 2, 4}, {1, 4, 3}}, {0, 1, 2, X, 3, 4}},
-        // Every corner is still used by a face that stays; the repeat changes nothing.
-        {{0, 0, 3}, {{0, 4, 3}, {1, 2, 5}}, {0, 1, 2, 3, 4, 5}},
-        {{3, 2}, {{0, 1, 3}, {0, 3, 2}}, {0, 1, X, 2, 3, X}},
-        {{2, 0, 3, 1}, {}, {X, X, X, X, X, X}},
-    };
-    const Layer before = grid(2, 1);
-    for (const auto& c : cases) {
-        Layer layer = before;
-        EXPECT_EQ(removeFaces(layer, c.faces), c.remap);
-        EXPECT_EQ(layer.triangles, c.triangles);
-        EXPECT_EQ(layer.positions.size(), 6 - std::count(c.remap.begin(), c.remap.end(), X));
-    }
-}
-
-TEST(WeldTest, SharedEdgeCollapsesItsTwoFacesAndTheMergedPointComesLast) {
-    Layer layer = grid(2, 1);
-    layer.positions.push_back({7, 7, 7}); // used by no face: swept away too
-    const std::uint32_t middle[] = {1, 4};
-    const Welded welded = weld(layer, middle);
-    EXPECT_EQ(welded.point, 4u);
-    EXPECT_EQ(welded.remap,
-              (std::vector<std::uint32_t>{0, kRemoved, 1, 2, kRemoved, 3, kRemoved, 4}));
-    EXPECT_EQ(layer.triangles, (std::vector<Triangle>{{0, 4, 2}, {4, 1, 3}}));
-    EXPECT_EQ(layer.positions.back(), Vector3(0, 0, 0));
-}
 
 // Grid 1 × 1: points (−½, −½) (½, −½) (−½, ½) (½, ½); faces {0,1,3} {0,3,2}.
 TEST(SplitTest, PiecesReplaceTheFaceAndFollowTheLastOne) {
@@ -98,39 +63,6 @@ TEST(ExtrudeTest, CapKeepsTheFaceIdSixSidesAndThreePointsFollow) {
         const Layer before = layer;
         EXPECT_FALSE(extrude(layer, 1, distance));
         EXPECT_EQ(walk::fault(layer, before), std::nullopt);
-    }
-}
-
-TEST(PlaneCutTest, EachCrossedEdgeGetsOnePointThatBothSidesShare) {
-    const Vector3 diagonal = Vector3{1, 1, 0}.normalized();
-    const struct {
-        Vector3 normal;
-        std::vector<Vector3> added;
-        std::vector<Triangle> triangles;
-    } cases[] = {
-        // x = 0 crosses both faces; their shared diagonal gets one point, at the centre.
-        {{1, 0, 0},
-         {{0, -0.5f, 0}, {0, 0, 0}, {0, 0.5f, 0}},
-         {{3, 5, 4}, {0, 5, 2}, {4, 1, 3}, {5, 0, 4}, {3, 6, 5}, {6, 2, 5}}},
-        // Through corners 1 and 2 and across the diagonal between the others: each face has a
-        // corner on the plane and is split once, on its opposite edge.
-        {diagonal, {{0, 0, 0}}, {{3, 4, 1}, {0, 4, 2}, {4, 0, 1}, {4, 3, 2}}},
-        // Along the diagonal, which lies in the plane: nothing is split.
-        {Vector3{1, -1, 0}.normalized(), {}, {{0, 1, 3}, {0, 3, 2}}},
-        // Beside the grid, and not a plane at all.
-        {{1, 0, 0}, {}, {{0, 1, 3}, {0, 3, 2}}},
-        {{NAN, NAN, NAN}, {}, {{0, 1, 3}, {0, 3, 2}}},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto& c = cases[i];
-        Layer layer = grid(1, 1);
-        const Vector3 origin = i == 3 ? Vector3{2, 0, 0} : Vector3{0, 0, 0};
-        EXPECT_EQ(facesAddedByCut(layer, c.normal, origin), c.triangles.size() - 2) << i;
-        cutAlongPlane(layer, c.normal, origin);
-        std::vector<Vector3> positions = grid(1, 1).positions;
-        positions.insert(positions.end(), c.added.begin(), c.added.end());
-        EXPECT_EQ(layer.positions, positions) << i;
-        EXPECT_EQ(layer.triangles, c.triangles) << i;
     }
 }
 

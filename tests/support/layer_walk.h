@@ -3,7 +3,7 @@
 // A random walk of layer edits read from bytes (a seed's in tests/mesh/layer_walk_test.cpp,
 // libFuzzer's in fuzz/layer_fuzz.cpp), only ever valid calls. Each step also runs on a reference
 // written the slow, literal way; after every step the layer must keep its invariants and equal
-// the reference bit for bit, returned ids and remap tables included.
+// the reference bit for bit, returned ids, counts and remap tables included.
 
 #include "mesh/extrude.h"
 #include "mesh/model.h"
@@ -133,24 +133,20 @@ inline void cutAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
         return double{n.x} * (double{p.x} - o.x) + double{n.y} * (double{p.y} - o.y) +
                double{n.z} * (double{p.z} - o.z);
     };
+    const auto finite = [](const Vector3& p) {
+        return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    };
     double largest = 0;
     for (const Vector3& p : layer.positions) {
-        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) {
+        if (finite(p)) {
             largest = std::max(
                 {largest, std::abs(double{p.x}), std::abs(double{p.y}), std::abs(double{p.z})});
         }
     }
-    const auto side = [&](std::uint32_t v) {
-        const Vector3& p = layer.positions[v];
-        if (!(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))) {
-            return 0;
-        }
-        const double d = distance(p);
-        return d > 1e-6 * largest ? 1 : d < -1e-6 * largest ? -1 : 0;
-    };
     std::vector<int> sides;
-    for (std::uint32_t v = 0; v < layer.positions.size(); ++v) {
-        sides.push_back(side(v));
+    for (const Vector3& p : layer.positions) {
+        const double d = finite(p) ? distance(p) : 0;
+        sides.push_back(d > 1e-6 * largest ? 1 : d < -1e-6 * largest ? -1 : 0);
     }
     std::vector<std::pair<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t>> made;
     const auto pointOn = [&](std::uint32_t a, std::uint32_t b) {
@@ -305,8 +301,10 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
                 normal = std::array<Vector3, 3>{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}[in.below(3)];
             }
             const Vector3 origin = points > 0 && op == 9 ? layer.positions[point()] : vector();
+            const size_t added = facesAddedByCut(layer, normal, origin);
             cutAlongPlane(layer, normal, origin);
             reference::cutAlongPlane(expected, normal, origin);
+            agree = layer.triangles.size() == faces + added;
         }
         const auto wrong = agree ? fault(layer, expected) : "it returned something else";
         if (wrong) {

@@ -22,7 +22,7 @@ struct PlaneCutToolTest : ::testing::Test {
     FakeViewport& view = editor.views[0];
 };
 
-TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
+TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndApplyCommitsIt) {
     // y = 0 crosses the middle row of a 3 × 3 grid through no vertex: its 6 faces split into 3
     // each, and each of the 7 crossed edges gains one point that both sides share.
     choose(3);
@@ -44,12 +44,9 @@ TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndEachApplyCommitsIt) {
     editor.controller.apply();
     EXPECT_EQ(grid.committed()->positions, cut->positions);
     EXPECT_EQ(grid.committed()->triangles, cut->triangles);
-    // Still previewed: cut again along the same plane, the grid gains nothing.
-    EXPECT_EQ(grid.layer()->triangles.size(), 30u);
-    EXPECT_EQ(grid.layer()->positions.size(), 23u);
 }
 
-TEST_F(PlaneCutToolTest, APlaneThroughAPointCutsEveryFaceItCrossesAndASecondApplyChangesNothing) {
+TEST_F(PlaneCutToolTest, ATurnedPlaneThroughAPointCutsEveryFaceItCrossesWithoutOpeningAGap) {
     // Turned 0.3 rad, the plane through the centre of the 4 × 4 grid passes through its centre
     // point and across the faces around it: the cut opens no gap, its only new border edges are
     // where it meets the grid's border.
@@ -60,9 +57,6 @@ TEST_F(PlaneCutToolTest, APlaneThroughAPointCutsEveryFaceItCrossesAndASecondAppl
     const Layer once = *grid.committed();
     EXPECT_EQ(once.triangles.size(), 42u);
     EXPECT_EQ(openEdges(once), openEdges(*QuadGenerator(4, 4).generateLayer()) + 2);
-    editor.controller.apply();
-    EXPECT_EQ(grid.committed()->positions, once.positions);
-    EXPECT_EQ(grid.committed()->triangles, once.triangles);
 }
 
 TEST_F(PlaneCutToolTest, PressBesideThePatchTurnsThePlaneAndPressOnItMovesThePlane) {
