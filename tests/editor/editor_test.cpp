@@ -8,6 +8,8 @@
 
 #include <gmock/gmock.h>
 
+#include <tuple>
+
 namespace tessel::testing {
 
 using Mode = Editor::Mode;
@@ -100,14 +102,8 @@ TEST(EditorTest, PressAndReleaseRepaintWithOrWithoutASelectedMesh) {
 // Escape while the button is held: the preview goes, the release commits nothing, nothing is
 // recorded, and the selections are those before the press.
 TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
-    struct Gesture {
-        Mode mode;
-        int tool;
-        Vector3 press;
-        Vector3 dragTo;
-    };
     // clang-format off
-    const Gesture gestures[] = {
+    const std::tuple<Mode, int, Vector3, Vector3> gestures[] = {
         {Mode::Vertex, 0, {0.25f, 0.25f, 0}, {-0.3f, 0.1f, 0}},  // Move: the selection dragged
         {Mode::Vertex, 0, {-0.1f, -0.1f, 0}, {0.35f, 0.35f, 0}}, // a rectangle from empty space
         {Mode::Vertex, 1, {0.25f, 0.25f, 0}, {0.25f, 0.25f, 0}}, // Weld on release
@@ -117,22 +113,22 @@ TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
         {Mode::Mesh, 0, {0.11f, 0.04f, 0}, {0.3f, 0.3f, 0}},
     };
     // clang-format on
-    for (const Gesture& gesture : gestures) {
-        SCOPED_TRACE(::testing::Message() << static_cast<int>(gesture.mode) << "/" << gesture.tool
-                                          << " from " << gesture.press.x);
+    for (const auto& [mode, tool, pressAt, dragTo] : gestures) {
+        SCOPED_TRACE(::testing::Message()
+                     << static_cast<int>(mode) << "/" << tool << " from " << pressAt.x);
         FakeEditor editor;
         StepHistory history(editor.window);
         Editor& c = editor.controller;
         FakeViewport& view = editor.views[0];
-        editor.pick(gesture.mode, gesture.tool);
+        editor.pick(mode, tool);
         const std::vector<std::int64_t> points{12, 13, 17, 18};
         const std::vector<std::uint32_t> faces{5};
         c.selectedPointsIds() = points;
         c.selectedFacesIds() = faces;
         const LayerPtr committed = editor.grid().committed();
 
-        view.press(gesture.press);
-        view.dragTo(gesture.dragTo);
+        view.press(pressAt);
+        view.dragTo(dragTo);
         c.perform(Command::CancelGesture, view);
         EXPECT_FALSE(view.isMouseDown || view.isMouseDragged);
         view.dragTo({0.45f, 0.45f, 0});
@@ -144,8 +140,8 @@ TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
         EXPECT_EQ(c.selectedFacesIds(), faces);
 
         // The next gesture works as usual.
-        if (gesture.mode == Mode::Polygon && gesture.tool == 5) {
-            view.press(gesture.press);
+        if (mode == Mode::Polygon && tool == 5) {
+            view.press(pressAt);
             view.release();
             EXPECT_EQ(editor.grid().committed()->triangles.size(), 31u);
         }

@@ -38,6 +38,9 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
         after.push_back(state());
     };
 
+    // The delete key deletes nothing in Vertex mode.
+    c.selectedFacesIds() = {0};
+    c.perform(Command::DeleteFaces, view);
     editor.pick(Mode::Polygon, 3);
     view.press({0.11f, 0.04f, 0});
     view.dragTo(view.pointerPosition.x + 0.1f, view.pointerPosition.y);
@@ -50,6 +53,9 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     editor.pick(Mode::Polygon, 5);
     view.press({-0.45f, 0.45f, 0});
     commit([&] { view.release(); });
+    // In Polygon mode it deletes the faces named, once each, as one step.
+    c.selectedFacesIds() = {5, 0, 5, 99};
+    commit([&] { c.perform(Command::DeleteFaces, view); });
     editor.pick(Mode::Vertex, 1);
     c.selectedPointsIds() = {0, 1};
     view.press({-0.5f, -0.5f, 0});
@@ -59,9 +65,11 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     commit([&] { view.release(); });
     editor.pick(Mode::Mesh, 1);
     commit([&] { c.apply(); });
-    ASSERT_THAT(history.names(),
-                ElementsAre("Extrude", "Delete", "Weld 2 points", "Weld 1 point", "Subdivide"));
-    EXPECT_EQ(after[2].layer.positions.size() + 1, before[2].layer.positions.size());
+    ASSERT_THAT(history.names(), ElementsAre("Extrude", "Delete", "Delete 2 faces", "Weld 2 points",
+                                             "Weld 1 point", "Subdivide"));
+    EXPECT_EQ(after[2].layer.triangles.size() + 2, before[2].layer.triangles.size());
+    EXPECT_TRUE(after[2].faces.empty());
+    EXPECT_EQ(after[3].layer.positions.size() + 1, before[3].layer.positions.size());
 
     const auto expectState = [&](const State& s) {
         const Layer& layer = *editor.grid().committed();
@@ -86,24 +94,6 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     }
     editor.grid().params()->setV(2);
     EXPECT_EQ(editor.grid().committed()->triangles.size(), 16u);
-}
-
-TEST(HistoryTest, DeleteKeyRemovesTheSelectedFacesInPolygonModeAsOneStep) {
-    FakeEditor editor;
-    StepHistory history(editor.window);
-    Editor& c = editor.controller;
-    // Ids past the layer are left out; in Vertex mode the key deletes nothing.
-    c.selectedFacesIds() = {0};
-    c.perform(Command::DeleteFaces, editor.views[0]);
-    editor.pick(Mode::Polygon, 0);
-    c.selectedFacesIds() = {5, 0, 5, 99};
-    c.perform(Command::DeleteFaces, editor.views[0]);
-    EXPECT_EQ(editor.grid().committed()->triangles.size(), 30u);
-    EXPECT_TRUE(c.selectedFacesIds().empty());
-    ASSERT_THAT(history.names(), ElementsAre("Delete 2 faces"));
-    history.undo();
-    EXPECT_EQ(editor.grid().committed()->triangles.size(), 32u);
-    EXPECT_THAT(c.selectedFacesIds(), ElementsAre(5, 0, 5, 99));
 }
 
 TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues) {

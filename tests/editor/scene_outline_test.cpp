@@ -130,9 +130,8 @@ TEST(NamingTest, MeshesAFileLeavesNamelessAreNamedAfterTheFile) {
         Node::make({}, {Mesh::make(Model::make()), Mesh::make(Model::make(), "wing"),
                         Node::make({}, {Mesh::make(Model::make(), "defaultobject")})});
     nameNamelessMeshes(root, "bunny");
-    const std::vector<NodePtr> nodes = root->flat();
     std::vector<std::string> names;
-    for (const NodePtr& node : nodes) {
+    for (const NodePtr& node : root->flat()) {
         names.push_back(node->name());
     }
     EXPECT_EQ(names, (std::vector<std::string>{"unnamed", "bunny", "wing", "unnamed", "bunny 2"}));

@@ -2,7 +2,6 @@
 // menu reach the editor through real events, and each pass of a frame draws what it should, read
 // back from OpenGL. What an edit computes is for the core's tests: here it is enough that it
 // happens.
-#include "io/scene_writer.h"
 #include "tools/plane_cut.h"
 #include "ui/file_menu.h"
 #include "ui/main_window.h"
@@ -88,6 +87,31 @@ private:
         return count(image, test, QRectF(middle - QPointF(3, 3), QSizeF(7, 7))) > 0;
     }
 
+    // Whether every corner of the scene's bounds lies in every viewport, in front of its camera.
+    bool everyViewportShowsTheWholeScene() {
+        const Box box = editor().bounds(false).value();
+        for (int i = 0; i < 4; ++i) {
+            for (int corner = 0; corner < 8; ++corner) {
+                const Vector3 p = project({(corner & 1) ? box.max.x : box.min.x,
+                                           (corner & 2) ? box.max.y : box.min.y,
+                                           (corner & 4) ? box.max.z : box.min.z},
+                                          view(i).viewport());
+                if (!(std::abs(p.x) <= 1 && std::abs(p.y) <= 1 && p.z > 0 && p.z < 1)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+    // Moves the grid's points by `offset`, as a committed edit that records no step.
+    void moveGrid(const Vector3& offset) {
+        const auto moved = std::make_shared<Layer>(*mesh(0)->model()->committed());
+        for (Vector3& p : moved->positions) {
+            p += offset;
+        }
+        mesh(0)->model()->setCommitted(moved);
+    }
+
     std::unique_ptr<MainWindow> m_window;
 
 private Q_SLOTS:
@@ -119,16 +143,20 @@ private Q_SLOTS:
         QCOMPARE(m_window->history().undoText(), QStringLiteral("Move"));
     }
 
-    void polygonPressShowsTheFaceSelectedAndItsDragExtrudes() {
+    void polygonPressShowsTheFaceSelectedEscapeCancelsTheDragAndTheNextOneExtrudes() {
         document().setSelectedNode(mesh(1));
         choose("modeButton", "Polygon");
         choose("toolButton", "Extrude");
         GLView& target = view(1);
         const QPointF from = pixelOf(target, {0.6f, 0.2f, 1});
+        const QPointF to = from + QPointF(30, -30);
         press(&target, from);
         QVERIFY(isOrange(pixel(frame(target), target, from)));
-        moveTo(&target, from + QPointF(30, -30));
-        release(&target, from + QPointF(30, -30));
+        moveTo(&target, to);
+        QTest::keyClick(&target, Qt::Key_Escape);
+        release(&target, to);
+        QCOMPARE(m_window->history().count(), 0);
+        drag(&target, Qt::LeftButton, {}, from, to, 1);
         QCOMPARE(mesh(1)->model()->committed()->triangles.size(), size_t(12 + 6));
     }
 
@@ -137,17 +165,20 @@ private Q_SLOTS:
         // The tool picker lists the mode's tools, showing the first.
         QCOMPARE(child<QComboBox>("toolButton")->currentIndex(), 0);
         choose("toolButton", "Subdivide");
+        // Applied, it leaves the grid edited: its rows and columns no longer apply.
+        QLineEdit* rows = panel()->planeCreationView()->rowsField();
+        QLabel* note = panel()->planeCreationView()->editedNote();
+        QVERIFY(rows->isEnabled() && !note->isVisible());
         click("applyButton");
+        QVERIFY(!rows->isEnabled() && note->isVisible());
         const auto triangles = [this] { return mesh(0)->model()->committed()->triangles.size(); };
         QCOMPARE(triangles(), size_t(96));
 
-        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(triangles(), size_t(32));
-        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(triangles(), size_t(96));
-        QTest::keyClick(&view(0), Qt::Key_Z, Qt::ControlModifier);
-        QTest::keyClick(&view(0), Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(triangles(), size_t(96));
+        for (const auto& [keys, expected] :
+             {std::pair{"Ctrl+Z", 32}, {"Ctrl+Shift+Z", 96}, {"Ctrl+Z", 32}, {"Ctrl+Y", 96}}) {
+            QTest::keySequence(&view(0), QKeySequence(keys));
+            QCOMPARE(triangles(), size_t(expected));
+        }
 
         // Without a selected mesh there is nothing to apply to.
         document().setSelectedNode(nullptr);
@@ -214,15 +245,19 @@ private Q_SLOTS:
 
     void everyKeyBindingRunsItsCommandInTheViewportItReaches() {
         // A headless editor of the same shape is given each command directly: the window, given the
-        // key, must end up the same.
+        // key, must end up the same. In Polygon mode with face 0 selected, Delete and Backspace
+        // have a face to delete.
         GLView& target = view(2);
         FakeEditor twin(target.viewport().aspectRatio);
+        editor().modeSelected(1);
+        twin.controller.modeSelected(1);
         QTest::mouseClick(&target, Qt::LeftButton, {}, QPoint(4, 4));
         twin.views[2].click(4.0f / target.width(), 1 - 4.0f / target.height());
         for (const Binding& binding : kBindings) {
             if (binding.trigger != Trigger::Key) {
                 continue;
             }
+            editor().selectedFacesIds() = twin.controller.selectedFacesIds() = {0};
             QTest::keySequence(&target, keysOf(binding));
             if (binding.command == Command::CameraKey) {
                 twin.views[2].key(std::string(binding.key));
@@ -234,34 +269,18 @@ private Q_SLOTS:
             QVERIFY2(editor().cameras()[2]->localMatrix ==
                          twin.controller.cameras()[2]->localMatrix,
                      what.c_str());
-            QVERIFY2(editor().selectedPointsIds() == twin.controller.selectedPointsIds(),
+            QVERIFY2(editor().selectedFacesIds() == twin.controller.selectedFacesIds(),
+                     what.c_str());
+            QVERIFY2(mesh(0)->model()->committed()->triangles == twin.grid().committed()->triangles,
                      what.c_str());
         }
     }
 
-    void escapeCancelsDeleteRemovesFacesAndTheKeyboardStaysInTheViewports() {
+    void neitherTabNorAWheelOverThePickersChangesWhatTheKeysAndToolsActOn() {
         choose("modeButton", "Polygon");
-        GLView& target = view(1);
-        const LayerPtr committed = mesh(0)->model()->committed();
-        const QPointF from = pixelOf(target, {0.11f, 0.04f, 0});
-        press(&target, from);
-        moveTo(&target, from + QPointF(30, -30));
-        QTest::keyClick(&target, Qt::Key_Escape);
-        release(&target, from + QPointF(30, -30));
-        QCOMPARE(mesh(0)->model()->committed(), committed);
-        QCOMPARE(m_window->history().count(), 0);
-
-        editor().selectedFacesIds() = {0};
-        QTest::keyClick(&target, Qt::Key_Backspace);
-        QCOMPARE(m_window->history().undoText(), QStringLiteral("Delete 1 face"));
-        QTest::keyClick(&target, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(&target, Qt::Key_Delete);
-        QCOMPARE(m_window->history().undoText(), QStringLiteral("Delete 31 faces"));
-
-        // Neither a wheel over a picker nor Tab changes what the keys and the tools act on.
-        target.setFocus();
-        QTest::keyClick(&target, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), &target);
+        view(1).setFocus();
+        QTest::keyClick(&view(1), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &view(1));
         for (const char* picker : {"modeButton", "toolButton"}) {
             auto* box = child<QComboBox>(picker);
             turnWheel(box, QRectF(box->rect()).center(), -1);
@@ -320,20 +339,12 @@ private Q_SLOTS:
         QVERIFY(near(shown(2, {1.9f, 0, 0.1f}), 129, 174, 51));
         QCOMPARE(beyondCube(frame(target)), 0);
 
-        // A press anywhere the patch shows grabs it, also on the row through its centre, where its
-        // triangles meet; selecting no face, it leaves the mesh's faces as they were drawn.
-        for (const Vector3& offset : {Vector3{1.9f, 0, 0}, Vector3{-1.9f, 0, 0.1f}}) {
-            const Vector3 origin = tool->cuttingPlaneOrigin;
-            const QPointF from = pixelOf(target, origin + offset);
-            press(&target, from);
-            moveTo(&target, from + QPointF(0, -10));
-            QVERIFY(tool->cuttingPlaneOrigin != origin);
-            QCOMPARE(tool->normal, Vector3(0, 1, 0));
-            for (int i = 0; i < 4; ++i) {
-                QCOMPARE(count(frame(view(i)), isOrange), 0);
-            }
-            release(&target, from + QPointF(0, -10));
-        }
+        // A press where the patch shows, beyond the cube, grabs it and moves the plane.
+        const Vector3 origin = tool->cuttingPlaneOrigin;
+        const QPointF from = pixelOf(target, origin + Vector3{1.9f, 0, 0});
+        drag(&target, Qt::LeftButton, {}, from, from + QPointF(0, -10), 1);
+        QVERIFY(tool->cuttingPlaneOrigin != origin);
+        QCOMPARE(tool->normal, Vector3(0, 1, 0));
     }
 
     void outlineAddsSelectsAndRemovesMeshes() {
@@ -409,14 +420,7 @@ private Q_SLOTS:
         QVERIFY(near(blended, (qRed(opaque) + 26) / 2, (qGreen(opaque) + 128) / 2,
                      (qBlue(opaque) + 51) / 2));
 
-        // Edited, the grid's counts no longer apply; a cube shows its size, another mesh its
-        // counts.
-        QLabel* note = panel()->planeCreationView()->editedNote();
-        QVERIFY(rows->isEnabled() && !note->isVisible());
-        choose("modeButton", "Mesh");
-        choose("toolButton", "Subdivide");
-        click("applyButton");
-        QVERIFY(!rows->isEnabled() && note->isVisible());
+        // A cube shows its size, another mesh its counts.
         document().setSelectedNode(mesh(1));
         QCOMPARE(child<QLabel>("cubeSize")->text(), QStringLiteral("2 × 2 × 2"));
         const MeshPtr scan = Mesh::make(QuadGenerator(1, 1).generate(), "scan");
@@ -433,14 +437,12 @@ private Q_SLOTS:
         QVERIFY(table->isVisible());
         QVERIFY(table->rowCount() > static_cast<int>(std::size(kBindings)));
         QStringList keys;
+        QStringList once;
         for (int row = 0; row < table->rowCount(); ++row) {
             keys << table->item(row, 0)->text();
+            once << keys.back().toLower();
         }
         // Each key once, as typed: "f", not also the "F" its menu entry shows.
-        QStringList once;
-        for (const QString& key : keys) {
-            once << key.toLower();
-        }
         QCOMPARE(once.removeDuplicates(), qsizetype(0));
         QVERIFY(keys.contains("f") && keys.contains("Escape") && keys.contains("Delete"));
         // Qt runs neither of two entries with the same shortcut.
@@ -457,12 +459,14 @@ private Q_SLOTS:
         }
     }
 
-    void savedDocumentReopensAndAnUnreadableFileIsTold() {
+    void savedDocumentReopensFramedAndAnUnreadableFileIsTold() {
         QTemporaryDir dir;
         FileMenu& files = m_window->files();
+        // The grid subdivided and moved far from where any starting camera looks.
         editor().modeSelected(2);
         editor().toolSelected(1);
         editor().apply();
+        moveGrid({40, 10, -30});
         QVERIFY(files.saveTo(dir.filePath("scene.glb")));
         editor().apply();
         QVERIFY(files.openFile(dir.filePath("scene.glb")));
@@ -473,9 +477,11 @@ private Q_SLOTS:
             return panel()->model()->data(panel()->model()->index(0, 0)).toString();
         };
         QCOMPARE(rootRow(), QStringLiteral("scene.glb"));
+        QVERIFY(everyViewportShowsTheWholeScene());
 
         // A file of another format opens as a new document and is not a recent document; its
-        // nameless mesh is named after it, imported too.
+        // nameless mesh is named after it, imported too, and framed with what was there.
+        moveGrid({-60, -60, 35});
         QVERIFY(files.exportTo(dir.filePath("part.stl")));
         QVERIFY(files.openFile(dir.filePath("part.stl")));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Untitled[*] — Tessel"));
@@ -483,73 +489,35 @@ private Q_SLOTS:
         const QStringList recent = QSettings().value("recentFiles").toStringList();
         QCOMPARE(recent.front(), QFileInfo(dir.filePath("scene.glb")).absoluteFilePath());
         QVERIFY(!recent.contains(QFileInfo(dir.filePath("part.stl")).absoluteFilePath()));
+        editor().perform(Command::ResetCameras, view(0).viewport());
+        QVERIFY(!everyViewportShowsTheWholeScene());
         QVERIFY(files.importFile(dir.filePath("part.stl")));
         QCOMPARE(asMesh(document().selectedNode())->name(), std::string("part"));
+        QVERIFY(everyViewportShowsTheWholeScene());
 
         QVERIFY(!files.openFile(dir.filePath("missing.glb")));
         QVERIFY(files.lastMessage().startsWith(QStringLiteral("Cannot open “missing.glb”: ")));
         QVERIFY(child<QMessageBox>("fileFailure")->isVisible());
     }
 
-    void openedAndImportedFilesAreFramedInEveryViewport() {
-        // A grid far from the origin, where no starting camera looks; imported, another far
-        // from both.
-        QTemporaryDir dir;
-        const auto write = [&dir](const char* name, const Vector3& at) {
-            const LayerPtr layer = QuadGenerator(2, 2).generateLayer();
-            for (Vector3& p : layer->positions) {
-                p = p * 10.0f;
-                p += at;
-            }
-            const WriteResult written =
-                writeSceneFile(*Node::make("far", {Mesh::make(Model::make(layer), "far")}), name);
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(reinterpret_cast<const char*>(written.bytes.data()),
-                       static_cast<qint64>(written.bytes.size()));
-        };
-        write("a.glb", {40, 10, -30});
-        write("b.glb", {-20, -50, 5});
-        for (const char* name : {"a.glb", "b.glb"}) {
-            FileMenu& files = m_window->files();
-            QVERIFY(name[0] == 'a' ? files.openFile(dir.filePath(name))
-                                   : files.importFile(dir.filePath(name)));
-            // Every corner of the scene's bounds lies in every viewport, in front of its camera.
-            const Box box = editor().bounds(false).value();
-            for (int i = 0; i < 4; ++i) {
-                for (int corner = 0; corner < 8; ++corner) {
-                    const Vector3 p = project({(corner & 1) ? box.max.x : box.min.x,
-                                               (corner & 2) ? box.max.y : box.min.y,
-                                               (corner & 4) ? box.max.z : box.min.z},
-                                              view(i).viewport());
-                    QVERIFY(std::abs(p.x) <= 1 && std::abs(p.y) <= 1 && p.z > 0 && p.z < 1);
-                }
-            }
-        }
-    }
-
-    void meshWithMorePointsThanPixelsShowsItsFacesAndItsSelection() {
-        // 22,801 points in a viewport of 19,200 pixels, which the grid fills: its dots and edges
-        // would cover it all.
-        const MeshPtr dense = Mesh::make(QuadGenerator(150, 150).generate(), "Dense");
-        document().scene()->root()->setChildren({dense});
-        document().setSelectedNode(dense);
-        editor().selectedPointsIds() = {150 * 151 / 2};
-        view(0).resize(160, 120);
-        const QImage image = frame(view(0));
-        QCOMPARE(image.width() * image.height(), 160 * 120);
-        QCOMPARE(count(image, isWhite) + count(image, isEdge), 0);
-        QVERIFY(count(image, isFace) > 160 * 120 / 2);
-        QVERIFY(count(image, isOrange) > 0);
-    }
-
-    void meshPastSixteenBitIdsDrawsItsSelectedFaceWhereItLies() {
+    void largeMeshDrawsItsSelectionWhereItLiesAndNoPointsOrEdgesWhereTheyOutnumberPixels() {
         const MeshPtr large = Mesh::make(QuadGenerator(256, 400).generate(), "Large");
         // Alone: the starting grid lies in the same plane.
         document().scene()->root()->setChildren({large});
         document().setSelectedNode(large);
-        editor().modeSelected(1);
+
+        // 102,657 points in a viewport of 19,200 pixels, which the grid fills: its dots and edges
+        // would cover it all, so only its faces and its selected point are drawn.
+        editor().selectedPointsIds() = {257 * 200 + 128};
+        view(0).resize(160, 120);
+        const QImage dense = frame(view(0));
+        QCOMPARE(dense.width() * dense.height(), 160 * 120);
+        QCOMPARE(count(dense, isWhite) + count(dense, isEdge), 0);
+        QVERIFY(count(dense, isFace) > 160 * 120 / 2);
+        QVERIFY(count(dense, isOrange) > 0);
+
         // A face in the middle of row 280 of 400, whose corners all have ids past 16 bits.
+        editor().modeSelected(1);
         const Layer& layer = *large->model()->committed();
         const size_t face = 2 * (256 * 280 + 128);
         const Triangle corners = layer.triangles[face];
@@ -562,14 +530,14 @@ private Q_SLOTS:
         const Vector3 centre = (layer.positions[corners[0]] + layer.positions[corners[1]] +
                                 layer.positions[corners[2]]) *
                                (1 / 3.f);
-        editor().cameras()[0]->localMatrix = Matrix::translation({centre.x, centre.y, 0.2f});
-        view(0).viewport().renderPoints = false;
-        view(0).viewport().renderLines = false;
-        const QImage image = frame(view(0));
+        editor().cameras()[1]->localMatrix = Matrix::translation({centre.x, centre.y, 0.2f});
+        view(1).viewport().renderPoints = false;
+        view(1).viewport().renderLines = false;
+        const QImage image = frame(view(1));
         QRectF box;
         for (const std::uint32_t corner : corners) {
             const QPointF at =
-                pixelOf(view(0), layer.positions[corner]) * image.width() / view(0).width();
+                pixelOf(view(1), layer.positions[corner]) * image.width() / view(1).width();
             box = box.united(QRectF(at, QSizeF(1, 1)));
         }
         box.adjust(-2, -2, 2, 2);
