@@ -3,6 +3,7 @@
 
 #include "io/draco_mesh.h"
 #include "io/gltf_format.h"
+#include "io/gltf_sibling_files.h"
 #include "io/gltf_structure.h"
 #include "io/import_cleanup.h"
 #include "io/import_report.h"
@@ -12,7 +13,6 @@
 
 #include <array>
 #include <cstring>
-#include <map>
 #include <string_view>
 
 namespace tessel::gltf {
@@ -109,84 +109,6 @@ std::size_t jsonDepth(std::string_view text) {
 std::uint32_t littleEndian32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
            std::uint32_t{p[3]} << 24;
-}
-
-// File access for tinygltf: buffers named by a .gltf come from the sibling reader, once each.
-struct SiblingFiles {
-    const SiblingReader* reader = nullptr;
-    std::map<std::string, Bytes> found;
-    std::string refused;
-    std::string missing;
-};
-
-bool insideFolder(const std::string& path) {
-    if (path.empty() || path.front() == '/' || path.find('\\') != std::string::npos) {
-        return false;
-    }
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('/', start), path.size());
-        if (path.compare(start, end - start, "..") == 0 && end - start == 2) {
-            return false;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
-// The path as the file wrote it: tinygltf puts "./" in front of relative ones.
-std::string writtenPath(const std::string& path) {
-    return path.starts_with("./") ? path.substr(2) : path;
-}
-
-bool siblingExists(const std::string& fullPath, void* user) {
-    auto& files = *static_cast<SiblingFiles*>(user);
-    const std::string path = writtenPath(fullPath);
-    if (files.found.contains(path)) {
-        return true;
-    }
-    if (!insideFolder(path)) {
-        files.refused = "buffer file \"" + path + "\" is outside the file's folder";
-        return false;
-    }
-    if (!files.reader || !*files.reader) {
-        files.missing = files.missing.empty() ? path : files.missing;
-        return false;
-    }
-    std::optional<Bytes> bytes = (*files.reader)(path);
-    if (!bytes) {
-        files.missing = files.missing.empty() ? path : files.missing;
-        return false;
-    }
-    files.found.emplace(path, std::move(*bytes));
-    return true;
-}
-
-std::string samePath(const std::string& path, void*) { return path; }
-
-bool readSibling(std::vector<unsigned char>* out, std::string* err, const std::string& fullPath,
-                 void* user) {
-    auto& files = *static_cast<SiblingFiles*>(user);
-    const std::string path = writtenPath(fullPath);
-    const auto found = files.found.find(path);
-    if (found == files.found.end()) {
-        if (err) {
-            *err += "cannot read buffer file \"" + path + "\"";
-        }
-        return false;
-    }
-    *out = std::move(found->second);
-    files.found.erase(found);
-    return true;
-}
-
-bool refuseWrite(std::string*, const std::string&, const std::vector<unsigned char>&, void*) {
-    return false;
-}
-
-bool skipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int,
-               const unsigned char*, int, void*) {
-    return true;
 }
 
 // The elements of one accessor, checked to lie inside its buffer view and buffer.
@@ -679,8 +601,7 @@ ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingR
 
     SiblingFiles files{&sibling, {}, {}, {}};
     tinygltf::TinyGLTF loader;
-    loader.SetFsCallbacks({&siblingExists, &samePath, &readSibling, &refuseWrite, &files});
-    loader.SetImageLoader(&skipImage, nullptr);
+    files.install(loader);
     tinygltf::Model model;
     std::string error;
     std::string warning;
