@@ -44,6 +44,28 @@ std::optional<Vector3> intersection(const Vector3& a, const Vector3& b, const Ve
     return x;
 }
 
+std::optional<Vector3> closedIntersection(const Vector3& a, const Vector3& b, const Vector3& c,
+                                          const Vector3& origin, const Vector3& direction) {
+    // Barycentric coordinates of the hit (u along B − A, v along C − A) and its distance s.
+    const Vector3 e1 = b - a;
+    const Vector3 e2 = c - a;
+    const Vector3 h = direction.cross(e2);
+    const float det = e1.dot(h);
+    if (!(det != 0)) {
+        return std::nullopt;
+    }
+    const Vector3 w = origin - a;
+    const Vector3 q = w.cross(e1);
+    const float u = w.dot(h) / det;
+    const float v = direction.dot(q) / det;
+    const float s = e2.dot(q) / det;
+    constexpr float kSlack = 1e-5f;
+    if (!(u >= -kSlack && v >= -kSlack && u + v <= 1 + kSlack && s >= 0)) {
+        return std::nullopt;
+    }
+    return origin + direction * s;
+}
+
 Plane plane(const Vector3& a, const Vector3& b, const Vector3& c) {
     const Vector3 n = normal(a, b, c).normalized();
     const Vector3 o = centroid(a, b, c);

@@ -21,6 +21,10 @@ bool contains(const Vector3& a, const Vector3& b, const Vector3& c, const Vector
 // hit lies strictly inside.
 std::optional<Vector3> intersection(const Vector3& a, const Vector3& b, const Vector3& c,
                                     const Vector3& origin, const Vector3& direction);
+// The hit origin + direction · s, s ≥ 0, with the closed triangle: edges and corners included,
+// within rounding. Nothing for a ray parallel to it.
+std::optional<Vector3> closedIntersection(const Vector3& a, const Vector3& b, const Vector3& c,
+                                          const Vector3& origin, const Vector3& direction);
 // The plane through the triangle: its unit normal, through the centroid.
 Plane plane(const Vector3& a, const Vector3& b, const Vector3& c);
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace tessel {
 
@@ -19,35 +18,6 @@ std::shared_ptr<PlaneCut> PlaneCut::make(ToolContext& context) {
     }
     return tool;
 }
-
-namespace {
-
-// Where the ray from `a` along `d` (forward only) meets the closed triangle (p0, p1, p2), edges
-// and corners included, within rounding; nothing for a ray parallel to it. The patch's triangles
-// meet on edges from its centre, which the axis views put under whole rows and columns of pixels:
-// a press there must take the patch as much as one beside them.
-std::optional<Vector3> closedTriangleHit(const Vector3& p0, const Vector3& p1, const Vector3& p2,
-                                         const Vector3& a, const Vector3& d) {
-    const Vector3 e1 = p1 - p0;
-    const Vector3 e2 = p2 - p0;
-    const Vector3 h = d.cross(e2);
-    const float det = e1.dot(h);
-    if (!(det != 0)) {
-        return std::nullopt;
-    }
-    const Vector3 s = a - p0;
-    const Vector3 q = s.cross(e1);
-    const float u = s.dot(h) / det;
-    const float v = d.dot(q) / det;
-    const float t = e2.dot(q) / det;
-    constexpr float kSlack = 1e-5f;
-    if (!(u >= -kSlack && v >= -kSlack && u + v <= 1 + kSlack && t >= 0)) {
-        return std::nullopt;
-    }
-    return a + d * t;
-}
-
-} // namespace
 
 void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     const ModelPtr model = selectedModel(context_);
@@ -62,12 +32,13 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     const Vector3 a = unproject(pointer.x, pointer.y, 0, inverse);
     const Vector3 d = unproject(pointer.x, pointer.y, 0.1f, inverse) - a;
 
-    // The patch that is shown takes the press. It is no face of the mesh, so a hit on it selects
+    // The patch that is shown takes the press, on its inner edges too: the axis views put them
+    // under whole rows and columns of pixels. It is no face of the mesh, so a hit on it selects
     // none (its ids would name unrelated faces of the mesh).
     if (const LayerPtr patch = model->toolLayer()) {
         const std::vector<Vector3>& p = patch->positions;
         for (const Triangle& t : patch->triangles) {
-            if (const auto hit = closedTriangleHit(p[t[0]], p[t[1]], p[t[2]], a, d)) {
+            if (const auto hit = triangle::closedIntersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
                 intersection = hit;
                 return;
             }
