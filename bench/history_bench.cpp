@@ -23,13 +23,13 @@ namespace tessel {
 namespace {
 
 std::size_t meshBytes(const Layer& layer) {
-    return layer.positions.size() * sizeof(Vector3) + layer.triangles.size() * sizeof(Triangle);
+    return layer.positions.size() * sizeof(Vector3) + layer.faces.size() * sizeof(Triangle);
 }
 
 // The face edited by edit `i`: spread over the grid, away from its rim.
 std::uint32_t faceOf(int i, const Layer& layer) {
-    return static_cast<std::uint32_t>((layer.triangles.size() / 2 + 7919u * i) %
-                                      (layer.triangles.size() - 1000));
+    return static_cast<std::uint32_t>((layer.faces.size() / 2 + 7919u * i) %
+                                      (layer.faces.size() - 1000));
 }
 
 void oneFaceEdit(Layer& layer, int i) {
@@ -37,7 +37,7 @@ void oneFaceEdit(Layer& layer, int i) {
     switch (i % 3) {
     case 0: extrude(layer, face, 0.01f); break;
     case 1:
-        for (const std::uint32_t corner : layer.triangles[face]) {
+        for (const std::uint32_t corner : layer.faces[face]) {
             layer.positions[corner].z += 0.01f;
         }
         break;

@@ -47,7 +47,7 @@ void SubdivideAll(benchmark::State& state) {
     for (auto _ : state) {
         const LayerPtr layer = copyLayer(source);
         subdivideAll(*layer);
-        benchmark::DoNotOptimize(layer->triangles.data());
+        benchmark::DoNotOptimize(layer->faces.storage());
     }
 }
 
@@ -57,7 +57,7 @@ void ExtrudeOne(benchmark::State& state) {
     for (auto _ : state) {
         const LayerPtr layer = copyLayer(source);
         extrude(*layer, id, 0.1f);
-        benchmark::DoNotOptimize(layer->triangles.data());
+        benchmark::DoNotOptimize(layer->faces.storage());
     }
 }
 
@@ -69,8 +69,8 @@ void SplitCrossed(benchmark::State& state) {
     for (auto _ : state) {
         const LayerPtr layer = copyLayer(source);
         cutAlongPlane(*layer, normal, origin);
-        added = layer->triangles.size() - source.triangles.size();
-        benchmark::DoNotOptimize(layer->triangles.data());
+        added = layer->faces.size() - source.faces.size();
+        benchmark::DoNotOptimize(layer->faces.storage());
     }
     state.counters["added"] = static_cast<double>(added);
 }

@@ -133,7 +133,7 @@ void BM_PreviewMemoryReturn(benchmark::State& state) {
         controller.toolSelected(1);
         drawFrames(editor);
         preview = residentMegabytes();
-        previewTriangles = grid->model()->shownLayer()->triangles.size();
+        previewTriangles = grid->model()->shownLayer()->faces.size();
 
         controller.selectMesh(editor.cube());
         drawFrames(editor);

@@ -47,7 +47,7 @@ double layerBytes(const LayerPtr& layer) {
         return 0;
     }
     size_t bytes = sharedBlockBytes() + layer->positions.capacity() * sizeof(Vector3) +
-                   layer->triangles.capacity() * sizeof(Triangle);
+                   layer->faces.bytes() - sizeof(FaceList);
     if (layer->fragmentShader && layer->fragmentShader->capacity() > std::string().capacity()) {
         bytes += layer->fragmentShader->capacity() + 1;
     }

@@ -39,7 +39,7 @@ void checkTree(const tessel::NodePtr& root) {
         if (tessel::testing::hasBrokenFace(layer)) {
             fault("a face names a point out of range or repeats a corner");
         }
-        triangles += layer.triangles.size();
+        triangles += layer.faces.size();
     }
     if (triangles > tessel::kMaxTriangles) {
         fault("more triangles than the limit");

@@ -89,7 +89,7 @@ int count(const std::string& path) {
         if (const MeshPtr mesh = asMesh(node)) {
             ++objects;
             points += mesh->model()->committed()->positions.size();
-            triangles += mesh->model()->committed()->triangles.size();
+            triangles += mesh->model()->committed()->faces.size();
         }
     }
     std::cout << path << " objects=" << objects << " points=" << points

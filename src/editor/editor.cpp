@@ -104,8 +104,7 @@ void Editor::returnMemoryOfDroppedPreview() {
     size_t bytes = 0;
     if (const MeshPtr mesh = selectedMesh(); mesh && mesh->model()->modifier()) {
         const Layer& shown = *mesh->model()->shownLayer();
-        bytes = shown.positions.capacity() * sizeof(Vector3) +
-                shown.triangles.capacity() * sizeof(Triangle);
+        bytes = shown.positions.capacity() * sizeof(Vector3) + shown.faces.bytes();
     }
     if (largestPreviewBytes_ > bytes + kWorthReturning && bytes < largestPreviewBytes_ / 2) {
         frameData.releaseStorage();

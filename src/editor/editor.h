@@ -122,7 +122,8 @@ public:
     std::optional<Box> bounds(bool selectedOnly) const;
 
     // --- Status ---
-    // "Quad: 25 points, 32 triangles", or "No mesh selected".
+    // "Quad: 25 points, 32 faces" ("Box: 8 points, 6 faces (12 triangles)" when faces
+    // are not all triangles), or "No mesh selected".
     std::string meshStatus() const;
     // "3 of 25 points selected" (Vertex mode), "1 of 32 faces selected" (Polygon mode), or
     // empty (Mesh mode, no mesh).

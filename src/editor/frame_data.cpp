@@ -11,8 +11,8 @@ bool FrameData::Entry::matches(const LayerPtr& l, bool selected) const {
     // Same control block: the very object, alive (an expired pointer never matches).
     const bool sameObject = !layer.owner_before(l) && !l.owner_before(layer) && !layer.expired();
     return current && sameObject && isSelected == selected && pointCount == l->positions.size() &&
-           faceCount == l->triangles.size() && pointStorage == l->positions.data() &&
-           faceStorage == l->triangles.data();
+           faceCount == l->faces.size() && pointStorage == l->positions.data() &&
+           faceStorage == l->faces.storage();
 }
 
 void FrameData::invalidate() {
@@ -46,9 +46,9 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     entry.layer = layer;
     entry.isSelected = isSelected;
     entry.pointCount = layer->positions.size();
-    entry.faceCount = layer->triangles.size();
+    entry.faceCount = layer->faces.size();
     entry.pointStorage = layer->positions.data();
-    entry.faceStorage = layer->triangles.data();
+    entry.faceStorage = layer->faces.storage();
     entry.current = true;
     entry.used = true;
     ++builds_;

@@ -231,7 +231,7 @@ void Editor::deleteSelectedFaces() {
     const Layer& committed = *mesh->model()->committed();
     std::vector<std::uint32_t> faces;
     for (const std::uint32_t face : selectedFacesIds_) {
-        if (face < committed.triangles.size()) {
+        if (face < committed.faces.size()) {
             faces.push_back(face);
         }
     }

@@ -4,6 +4,7 @@
 #include "editor/render_index_data.h"
 
 #include "base/check.h"
+#include "mesh/polygon.h"
 
 #include <cstdint>
 #include <cstring>
@@ -37,23 +38,25 @@ const std::vector<std::uint8_t>& membership(std::span<const Id> ids, size_t size
 void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
                                  std::span<const std::uint32_t> selectedFacesIds, IndexData& out) {
     out.selected.clear();
-    const std::vector<Triangle>& triangles = layer.triangles;
-    static_assert(sizeof(Triangle) == 3 * sizeof(std::uint32_t), "triangles are packed ids");
-    if (!isMeshSelected || selectedFacesIds.empty()) {
+    const FaceList& faces = layer.faces;
+    const bool anySelected = isMeshSelected && !selectedFacesIds.empty();
+    if (faces.allTriangles() && !anySelected) {
         // The corners as they are stored.
-        out.ordinary.resize(3 * triangles.size());
-        if (!triangles.empty()) {
-            std::memcpy(out.ordinary.data(), triangles.data(),
-                        out.ordinary.size() * sizeof(std::uint32_t));
-        }
+        out.ordinary = faces.corners();
         return;
     }
     out.ordinary.clear();
-    out.ordinary.reserve(3 * triangles.size());
-    const std::vector<std::uint8_t>& selected = membership(selectedFacesIds, triangles.size());
-    for (size_t f = 0; f < triangles.size(); ++f) {
+    out.ordinary.reserve(3 * faces.triangleCount());
+    const std::vector<std::uint8_t>& selected =
+        membership(anySelected ? selectedFacesIds : std::span<const std::uint32_t>(), faces.size());
+    thread_local std::vector<Triangle> pieces;
+    for (size_t f = 0; f < faces.size(); ++f) {
         std::vector<std::uint32_t>& list = selected[f] ? out.selected : out.ordinary;
-        list.insert(list.end(), triangles[f].begin(), triangles[f].end());
+        pieces.clear();
+        polygon::triangulate(layer.positions, faces[f], pieces);
+        for (const Triangle& t : pieces) {
+            list.insert(list.end(), t.begin(), t.end());
+        }
     }
 }
 

@@ -98,7 +98,7 @@ std::optional<SceneOutline::MeshSummary> SceneOutline::meshSummary() const {
         return std::nullopt;
     }
     const Layer& layer = *selected->model()->committed();
-    return MeshSummary{selected->name(), layer.positions.size(), layer.triangles.size()};
+    return MeshSummary{selected->name(), layer.positions.size(), layer.faces.size()};
 }
 
 void SceneOutline::outlineSelectionChanged(const NodePtr& node) {

@@ -144,7 +144,7 @@ void Editor::selectAll() {
         selectedPointsIds_.resize(layer.positions.size());
         std::iota(selectedPointsIds_.begin(), selectedPointsIds_.end(), std::int64_t{0});
     } else if (mode_ == Mode::Polygon) {
-        selectedFacesIds_.resize(layer.triangles.size());
+        selectedFacesIds_.resize(layer.faces.size());
         std::iota(selectedFacesIds_.begin(), selectedFacesIds_.end(), std::uint32_t{0});
     }
 }
@@ -173,7 +173,7 @@ void Editor::invertSelection() {
     if (mode_ == Mode::Vertex) {
         invert(selectedPointsIds_, layer.positions.size());
     } else if (mode_ == Mode::Polygon) {
-        invert(selectedFacesIds_, layer.triangles.size());
+        invert(selectedFacesIds_, layer.faces.size());
     }
 }
 
@@ -183,8 +183,12 @@ std::string Editor::meshStatus() const {
         return "No mesh selected";
     }
     const Layer& layer = *mesh->model()->shownLayer();
-    return mesh->name() + ": " + counted(layer.positions.size(), "point") + ", " +
-           counted(layer.triangles.size(), "triangle");
+    std::string status = mesh->name() + ": " + counted(layer.positions.size(), "point") + ", " +
+                         counted(layer.faces.size(), "face");
+    if (const size_t drawn = layer.faces.triangleCount(); drawn != layer.faces.size()) {
+        status += " (" + counted(drawn, "triangle") + ")";
+    }
+    return status;
 }
 
 std::string Editor::selectionStatus() const {
@@ -202,8 +206,8 @@ std::string Editor::selectionStatus() const {
         out << valid(selectedPointsIds_, layer.positions.size()) << " of "
             << counted(layer.positions.size(), "point") << " selected";
     } else {
-        out << valid(selectedFacesIds_, layer.triangles.size()) << " of "
-            << counted(layer.triangles.size(), "face") << " selected";
+        out << valid(selectedFacesIds_, layer.faces.size()) << " of "
+            << counted(layer.faces.size(), "face") << " selected";
     }
     return out.str();
 }

@@ -118,7 +118,7 @@ private:
         }
         LayerPtr layer = makeLayer();
         layer->positions = std::move(positions);
-        layer->triangles = std::move(triangles);
+        layer->faces = FaceList(triangles);
         return Mesh::make(Model::make(std::move(layer)), name);
     }
 

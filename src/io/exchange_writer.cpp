@@ -1,6 +1,7 @@
 // Writes OBJ, PLY and STL through Assimp's exporters, from a scene built to mirror the tree.
 
 #include "io/exchange_format.h"
+#include "mesh/polygon.h"
 #include "scene/mesh.h"
 
 #include <assimp/Exporter.hpp>
@@ -24,13 +25,16 @@ aiMesh* exportedMesh(const Mesh& node) {
         const Vector3& p = layer.positions[i];
         mesh->mVertices[i] = {p.x, p.y, p.z};
     }
-    mesh->mNumFaces = static_cast<unsigned>(layer.triangles.size());
-    mesh->mFaces = new aiFace[layer.triangles.size()];
-    for (std::size_t i = 0; i < layer.triangles.size(); ++i) {
+    std::vector<Triangle> triangles;
+    for (const FaceList::Face face : layer.faces) {
+        polygon::triangulate(layer.positions, face, triangles);
+    }
+    mesh->mNumFaces = static_cast<unsigned>(triangles.size());
+    mesh->mFaces = new aiFace[triangles.size()];
+    for (std::size_t i = 0; i < triangles.size(); ++i) {
         aiFace& face = mesh->mFaces[i];
         face.mNumIndices = 3;
-        face.mIndices =
-            new unsigned[3]{layer.triangles[i][0], layer.triangles[i][1], layer.triangles[i][2]};
+        face.mIndices = new unsigned[3]{triangles[i][0], triangles[i][1], triangles[i][2]};
     }
     return mesh;
 }
@@ -39,7 +43,7 @@ aiMesh* exportedMesh(const Mesh& node) {
 aiNode* exportedNode(const Node& node, std::vector<aiMesh*>& meshes) {
     auto* out = new aiNode(node.name());
     if (const auto* mesh = dynamic_cast<const Mesh*>(&node);
-        mesh && mesh->model() && !mesh->model()->committed()->triangles.empty()) {
+        mesh && mesh->model() && !mesh->model()->committed()->faces.empty()) {
         out->mNumMeshes = 1;
         out->mMeshes = new unsigned[1]{static_cast<unsigned>(meshes.size())};
         meshes.push_back(exportedMesh(*mesh));

@@ -272,11 +272,13 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     const tinygltf::Mesh& mesh = model_.meshes[static_cast<std::size_t>(source.mesh)];
     const bool applies = world != kIdentity;
     LayerPtr layer = makeLayer();
+    std::vector<Triangle> triangles;
     for (const tinygltf::Primitive& primitive : mesh.primitives) {
-        if (!appendPrimitive(primitive, world, applies, layer->positions, layer->triangles)) {
+        if (!appendPrimitive(primitive, world, applies, layer->positions, triangles)) {
             return nullptr;
         }
     }
+    layer->faces = FaceList(triangles);
     if (applies) {
         ++report.transformsApplied;
     }
@@ -518,7 +520,7 @@ ModelPtr TreeBuilder::modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const 
     ModelPtr model = Model::makeQuad(params);
     // A grid as generated keeps following its rows and columns; an edited one keeps its points.
     const Layer& generated = *model->committed();
-    if (generated.positions != layer->positions || generated.triangles != layer->triangles) {
+    if (generated.positions != layer->positions || generated.faces != layer->faces) {
         model->setCommitted(std::move(layer));
     }
     return model;

@@ -2,6 +2,7 @@
 // view over it, in the order of the tree.
 
 #include "io/gltf_format.h"
+#include "mesh/polygon.h"
 #include "scene/mesh.h"
 
 #include "io/gltf_library.h"
@@ -58,16 +59,20 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
 
     tinygltf::Primitive primitive;
     primitive.attributes["POSITION"] = static_cast<int>(out.accessors.size() - 1);
-    if (layer.triangles.empty()) {
+    if (layer.faces.empty()) {
         primitive.mode = TINYGLTF_MODE_POINTS;
     } else {
+        std::vector<Triangle> triangles;
+        for (const FaceList::Face face : layer.faces) {
+            polygon::triangulate(layer.positions, face, triangles);
+        }
         tinygltf::Accessor indices;
-        const std::size_t size = layer.triangles.size() * sizeof(Triangle);
-        indices.bufferView = addView(out, append(buffer, layer.triangles.data(), size), size,
+        const std::size_t size = triangles.size() * sizeof(Triangle);
+        indices.bufferView = addView(out, append(buffer, triangles.data(), size), size,
                                      TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
         indices.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
         indices.type = TINYGLTF_TYPE_SCALAR;
-        indices.count = layer.triangles.size() * 3;
+        indices.count = triangles.size() * 3;
         out.accessors.push_back(indices);
         primitive.indices = static_cast<int>(out.accessors.size() - 1);
         primitive.mode = TINYGLTF_MODE_TRIANGLES;

@@ -40,15 +40,16 @@ LayerPtr QuadGenerator::generateLayer() const {
             layer->positions.push_back({xs[i] - 0.5f, ys[j] - 0.5f, 0});
         }
     }
-    layer->triangles.reserve(2 * static_cast<size_t>(h) * static_cast<size_t>(v));
+    std::vector<std::uint32_t> corners;
+    corners.reserve(6 * static_cast<size_t>(h) * static_cast<size_t>(v));
     for (std::int64_t j = 0; j < v; ++j) {
         for (std::int64_t i = 0; i < h; ++i) {
             const auto k = static_cast<std::uint32_t>(j) * row + static_cast<std::uint32_t>(i);
             // (i, j), (i + 1, j), (i + 1, j + 1), (i, j + 1)
-            layer->triangles.push_back({k, k + 1, k + row + 1});
-            layer->triangles.push_back({k, k + row + 1, k + row});
+            corners.insert(corners.end(), {k, k + 1, k + row + 1, k, k + row + 1, k + row});
         }
     }
+    layer->faces = FaceList(std::move(corners), 3);
     return layer;
 }
 

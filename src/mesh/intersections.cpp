@@ -1,6 +1,6 @@
 #include "mesh/intersections.h"
 
-#include "mesh/triangle.h"
+#include "mesh/polygon.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,30 +44,32 @@ std::vector<std::pair<size_t, Vector3>> intersections(const Layer& layer, const 
     const float startMagnitude = magnitude(p0);
 
     const std::vector<Vector3>& p = layer.positions;
-    for (size_t id = 0; id < layer.triangles.size(); ++id) {
-        const Triangle& t = layer.triangles[id];
+    for (size_t id = 0; id < layer.faces.size(); ++id) {
+        const FaceList::Face t = layer.faces[id];
         if (filtered) {
-            double u[3];
-            double v[3];
+            // The corners' extent across the line, seen along it.
+            double uLow = INFINITY, uHigh = -INFINITY, vLow = INFINITY, vHigh = -INFINITY;
+            bool unordered = false;
             float largest = startMagnitude;
-            for (int k = 0; k < 3; ++k) {
-                const Vector3& q = p[t[k]];
+            for (const std::uint32_t corner : t) {
+                const Vector3& q = p[corner];
                 const double rx = double(q.x) - p0.x, ry = double(q.y) - p0.y,
                              rz = double(q.z) - p0.z;
-                u[k] = rx * e1[0] + ry * e1[1] + rz * e1[2];
-                v[k] = rx * e2[0] + ry * e2[1] + rz * e2[2];
+                const double u = rx * e1[0] + ry * e1[1] + rz * e1[2];
+                const double v = rx * e2[0] + ry * e2[1] + rz * e2[2];
+                unordered = unordered || std::isnan(u) || std::isnan(v);
+                uLow = std::min(uLow, u), uHigh = std::max(uHigh, u);
+                vLow = std::min(vLow, v), vHigh = std::max(vHigh, v);
                 largest = std::max(largest, magnitude(q));
             }
             const double margin = 1e-4 * (1.0 + largest);
-            // Comparisons with not-a-number fail, leaving such faces to the exact test.
-            if ((u[0] > margin && u[1] > margin && u[2] > margin) ||
-                (u[0] < -margin && u[1] < -margin && u[2] < -margin) ||
-                (v[0] > margin && v[1] > margin && v[2] > margin) ||
-                (v[0] < -margin && v[1] < -margin && v[2] < -margin)) {
+            // A not-a-number coordinate leaves the face to the exact test.
+            if (!unordered &&
+                (uLow > margin || uHigh < -margin || vLow > margin || vHigh < -margin)) {
                 continue;
             }
         }
-        if (auto x = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], p0, dir)) {
+        if (auto x = polygon::intersection(p, t, p0, dir)) {
             result.emplace_back(id, *x);
         }
     }

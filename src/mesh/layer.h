@@ -1,8 +1,8 @@
 #pragma once
 
 #include "geometry/vector.h"
+#include "mesh/face_list.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,35 +13,34 @@
 
 namespace tessel {
 
-// A face: three point ids. Seen from the front the corners run counter-clockwise, so
-// (B − A) × (C − A) points to the front.
-using Triangle = std::array<std::uint32_t, 3>;
-
 // A ray from `first` through `second` and beyond.
 using Line = std::pair<Vector3, Vector3>;
 
-// One mesh as flat data: the positions of its points and the triangles over them.
+// One mesh as flat data: the positions of its points and the faces over them.
 //
-// A point's id is its index in `positions`, a face's id its index in `triangles`. "The same
+// A point's id is its index in `positions`, a face's id its index in `faces`. "The same
 // vertex" means "the same id": two points at one position are different vertices. Edits keep
 // ids stable in the way a modeller's user sees them: removals keep the survivors' order (later
 // ids shift down), additions are appended, and an edit that replaces a face in place keeps its id.
 //
-// Invariants: every corner of every triangle is an id below positions.size(), and no triangle
-// repeats a corner. Every edit keeps them; ids passed to an edit are the caller's obligation (a bad
-// one is a programming error that stops the program, never undefined behaviour).
+// Invariants (faultOf checks them): every face has at least three corners, every corner is an id
+// below positions.size(), and no face repeats a corner. Every edit keeps them; ids passed to an
+// edit are the caller's obligation (a bad one is a programming error that stops the program, never
+// undefined behaviour).
 struct Layer {
     std::vector<Vector3> positions;
-    std::vector<Triangle> triangles;
+    FaceList faces;
     // The fragment stage the renderer draws the faces with, when not the default.
     std::optional<std::string> fragmentShader;
 };
 
 using LayerPtr = std::shared_ptr<Layer>;
 
-inline LayerPtr makeLayer(std::vector<Vector3> positions = {},
-                          std::vector<Triangle> triangles = {}) {
-    return std::make_shared<Layer>(Layer{std::move(positions), std::move(triangles), std::nullopt});
+inline LayerPtr makeLayer(std::vector<Vector3> positions = {}, FaceList faces = {}) {
+    return std::make_shared<Layer>(Layer{std::move(positions), std::move(faces), std::nullopt});
+}
+inline LayerPtr makeLayer(std::vector<Vector3> positions, const std::vector<Triangle>& triangles) {
+    return makeLayer(std::move(positions), FaceList(triangles));
 }
 
 // Marks an id that a remap table sends nowhere.
@@ -54,6 +53,10 @@ std::vector<std::uint32_t> pointsOfFaces(const Layer& layer, std::span<const std
 // Mean of the points' positions: components summed in list order, divided by the count
 // (not-a-number for an empty list). Ids must be valid.
 Vector3 centroid(const Layer& layer, std::span<const std::uint32_t> points);
+
+// What breaks the layer's invariants, first met ("face 4 repeats point 7"), or empty. One pass
+// over the corners.
+std::string faultOf(const Layer& layer);
 
 // Stops the program when a face id is out of range; `operation` names the caller.
 void checkFace(const Layer& layer, size_t face, const char* operation);

@@ -110,39 +110,65 @@ std::vector<T> LayerChange::replay(const ArrayChange<T>& change, const std::vect
     return result;
 }
 
+// The heap memory of the change; the change itself is part of the LayerChange.
 template <class T> std::size_t LayerChange::bytesOf(const ArrayChange<T>& change) {
-    std::size_t bytes = sizeof(change);
+    std::size_t bytes = change.hunks.capacity() * sizeof(typename ArrayChange<T>::Hunk);
     for (const auto& hunk : change.hunks) {
-        bytes += sizeof(hunk) + (hunk.before.capacity() + hunk.after.capacity()) * sizeof(T);
+        bytes += (hunk.before.capacity() + hunk.after.capacity()) * sizeof(T);
     }
     return bytes;
 }
 
+namespace {
+
+// Faces of different sizes: their counts are what a change records.
+bool mixed(const FaceList& faces) { return !faces.empty() && faces.uniformCount() == 0; }
+
+} // namespace
+
 LayerChange LayerChange::between(const Layer& before, const Layer& after) {
     LayerChange change;
     change.positions_ = arrayBetween(before.positions, after.positions);
-    change.triangles_ = arrayBetween(before.triangles, after.triangles);
+    change.corners_ = arrayBetween(before.faces.corners(), after.faces.corners());
+    if (mixed(before.faces) || mixed(after.faces)) {
+        change.countsKept_ = true;
+        change.counts_ = arrayBetween(before.faces.counts(), after.faces.counts());
+    } else {
+        change.cornersPerFaceBefore_ = before.faces.uniformCount();
+        change.cornersPerFaceAfter_ = after.faces.uniformCount();
+    }
     change.shaderBefore_ = before.fragmentShader;
     change.shaderAfter_ = after.fragmentShader;
     return change;
 }
 
+FaceList LayerChange::facesFrom(std::vector<std::uint32_t> corners, const FaceList& other,
+                                bool forward) const {
+    if (countsKept_) {
+        return FaceList(std::move(corners), replay(counts_, other.counts(), forward));
+    }
+    const std::uint32_t cornersPerFace = forward ? cornersPerFaceAfter_ : cornersPerFaceBefore_;
+    return cornersPerFace == 0 ? FaceList() : FaceList(std::move(corners), cornersPerFace);
+}
+
 LayerPtr LayerChange::undone(const Layer& after) const {
-    LayerPtr layer = makeLayer(replay(positions_, after.positions, false),
-                               replay(triangles_, after.triangles, false));
+    LayerPtr layer =
+        makeLayer(replay(positions_, after.positions, false),
+                  facesFrom(replay(corners_, after.faces.corners(), false), after.faces, false));
     layer->fragmentShader = shaderBefore_;
     return layer;
 }
 
 LayerPtr LayerChange::redone(const Layer& before) const {
-    LayerPtr layer = makeLayer(replay(positions_, before.positions, true),
-                               replay(triangles_, before.triangles, true));
+    LayerPtr layer =
+        makeLayer(replay(positions_, before.positions, true),
+                  facesFrom(replay(corners_, before.faces.corners(), true), before.faces, true));
     layer->fragmentShader = shaderAfter_;
     return layer;
 }
 
 std::size_t LayerChange::bytes() const {
-    return bytesOf(positions_) + bytesOf(triangles_) + sizeof(*this);
+    return bytesOf(positions_) + bytesOf(corners_) + bytesOf(counts_) + sizeof(*this);
 }
 
 } // namespace tessel

@@ -27,8 +27,8 @@ public:
 
     // Both versions are equal.
     bool isEmpty() const {
-        return positions_.hunks.empty() && triangles_.hunks.empty() &&
-               shaderBefore_ == shaderAfter_;
+        return positions_.hunks.empty() && corners_.hunks.empty() && counts_.hunks.empty() &&
+               cornersPerFaceBefore_ == cornersPerFaceAfter_ && shaderBefore_ == shaderAfter_;
     }
     // The memory the change holds, in bytes.
     std::size_t bytes() const;
@@ -54,7 +54,18 @@ private:
     template <class T> static std::size_t bytesOf(const ArrayChange<T>& change);
 
     ArrayChange<Vector3> positions_;
-    ArrayChange<Triangle> triangles_;
+    // One version's faces from its corners, given the other version's faces.
+    FaceList facesFrom(std::vector<std::uint32_t> corners, const FaceList& other,
+                       bool forward) const;
+
+    ArrayChange<std::uint32_t> corners_;
+    // The faces' corner counts change as a list when either version has faces of different
+    // sizes (counts, unlike starts, differ only where faces did). Otherwise every face of a
+    // version has the same count, kept here (0 when it has no faces).
+    bool countsKept_ = false;
+    ArrayChange<std::uint32_t> counts_;
+    std::uint32_t cornersPerFaceBefore_ = 0;
+    std::uint32_t cornersPerFaceAfter_ = 0;
     std::optional<std::string> shaderBefore_;
     std::optional<std::string> shaderAfter_;
 };

@@ -14,7 +14,8 @@ namespace tessel {
 class Model;
 using ModelPtr = std::shared_ptr<Model>;
 
-// The most triangles an edit may leave in a model's layer. No edit adds more points than faces,
+// The most triangles an edit may leave in a model's layer (a face of n corners counts as the
+// n − 2 triangles that draw it). No edit adds more points than that,
 // so this also keeps point ids far inside 32 bits, and the largest layer an edit builds far
 // inside the memory of the machines the modeller runs on.
 inline constexpr std::size_t kMaxTriangles = 4'000'000;
@@ -32,11 +33,11 @@ class Modifier {
 public:
     virtual ~Modifier() = default;
     virtual ModifierResult evaluate(const Layer& committed) = 0;
-    // An upper bound on the faces of evaluate(committed)'s layer, cheap to compute: the model
-    // refuses to evaluate when it exceeds kMaxTriangles. The default suits edits that add no
-    // faces.
+    // An upper bound on the triangles that draw evaluate(committed)'s layer, cheap to compute:
+    // the model refuses to evaluate when it exceeds kMaxTriangles. The default suits edits that
+    // add no faces.
     virtual std::size_t trianglesAfter(const Layer& committed) const {
-        return committed.triangles.size();
+        return committed.faces.triangleCount();
     }
 };
 using ModifierPtr = std::shared_ptr<Modifier>;

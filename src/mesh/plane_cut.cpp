@@ -50,7 +50,7 @@ public:
     bool separates(std::uint32_t a, std::uint32_t b) const { return sides_[a] * sides_[b] < 0; }
 
     // Which edges k (corner k to corner k + 1) of the face the plane separates; returns how many.
-    int crossedEdges(const Triangle& t, int crossed[2]) const {
+    int crossedEdges(FaceList::Face t, int crossed[2]) const {
         int count = 0;
         for (int k = 0; k < 3; ++k) {
             if (separates(t[k], t[(k + 1) % 3])) {
@@ -99,7 +99,7 @@ private:
 };
 
 // The edge of the face joining the two points, in either direction.
-int edgeJoining(const Triangle& t, std::uint32_t a, std::uint32_t b) {
+int edgeJoining(FaceList::Face t, std::uint32_t a, std::uint32_t b) {
     for (int k = 0; k < 3; ++k) {
         const std::uint32_t s = t[k];
         const std::uint32_t e = t[(k + 1) % 3];
@@ -118,19 +118,23 @@ void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origi
     // most one point.
     std::vector<std::uint32_t> crossedFaces;
     size_t added = 0;
-    for (size_t i = 0; i < layer.triangles.size(); ++i) {
+    for (size_t i = 0; i < layer.faces.size(); ++i) {
         int crossed[2];
-        if (const int crossings = sides.crossedEdges(layer.triangles[i], crossed)) {
+        if (layer.faces[i].size() != 3) {
+            continue;
+        }
+        if (const int crossings = sides.crossedEdges(layer.faces[i], crossed)) {
             crossedFaces.push_back(static_cast<std::uint32_t>(i));
             added += static_cast<size_t>(crossings);
         }
     }
-    layer.triangles.reserve(layer.triangles.size() + added);
+    layer.faces.reserve(layer.faces.size() + added, layer.faces.corners().size() + 3 * added);
     layer.positions.reserve(layer.positions.size() + added);
 
     EdgePoints points(layer, sides);
     for (const std::uint32_t i : crossedFaces) {
-        const Triangle corners = layer.triangles[i];
+        const FaceList::Face face = layer.faces[i];
+        const Triangle corners{face[0], face[1], face[2]};
         int crossed[2];
         const int crossings = sides.crossedEdges(corners, crossed);
         const std::uint32_t s = corners[crossed[0]];
@@ -143,11 +147,11 @@ void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origi
         const std::uint32_t a = corners[crossed[1]];
         const std::uint32_t b = corners[(crossed[1] + 1) % 3];
         const std::uint32_t p = points.on(a, b);
-        const int k = edgeJoining(layer.triangles[first], a, b);
+        const int k = edgeJoining(layer.faces[first], a, b);
         if (k >= 0) {
             splitTriangleAt(layer, first, k, p);
         } else {
-            splitTriangleAt(layer, second, edgeJoining(layer.triangles[second], a, b), p);
+            splitTriangleAt(layer, second, edgeJoining(layer.faces[second], a, b), p);
         }
     }
 }
@@ -155,7 +159,10 @@ void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origi
 size_t facesAddedByCut(const Layer& layer, const Vector3& unitNormal, const Vector3& origin) {
     const PlaneSides sides(layer, unitNormal, origin);
     size_t added = 0;
-    for (const Triangle& t : layer.triangles) {
+    for (const FaceList::Face t : layer.faces) {
+        if (t.size() != 3) {
+            continue;
+        }
         int crossed[2];
         added += static_cast<size_t>(sides.crossedEdges(t, crossed));
     }

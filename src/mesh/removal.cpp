@@ -5,15 +5,13 @@
 namespace tessel {
 
 void remapCorners(Layer& layer, const std::vector<std::uint32_t>& remap) {
-    for (Triangle& t : layer.triangles) {
-        for (std::uint32_t& v : t) {
-            v = remap[v];
-        }
+    for (std::uint32_t& v : layer.faces.allCorners()) {
+        v = remap[v];
     }
 }
 
 std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {
-    const size_t faceCount = layer.triangles.size();
+    const size_t faceCount = layer.faces.size();
     std::vector<std::uint8_t> keepFace(faceCount, 1);
     for (const std::uint32_t f : faces) {
         checkFace(layer, f, "removeFaces");
@@ -24,19 +22,17 @@ std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32
     const size_t pointCount = layer.positions.size();
     std::vector<std::uint8_t> candidate(pointCount, 0);
     for (const std::uint32_t f : faces) {
-        for (const std::uint32_t v : layer.triangles[f]) {
+        for (const std::uint32_t v : layer.faces[f]) {
             candidate[v] = 1;
         }
     }
-    compact(layer.triangles, keepFace);
+    layer.faces.compact(keepFace);
     std::vector<std::uint8_t> keepPoint(pointCount, 1);
     for (size_t v = 0; v < pointCount; ++v) {
         keepPoint[v] = !candidate[v];
     }
-    for (const Triangle& t : layer.triangles) {
-        for (const std::uint32_t v : t) {
-            keepPoint[v] = 1;
-        }
+    for (const std::uint32_t v : layer.faces.corners()) {
+        keepPoint[v] = 1;
     }
     std::vector<std::uint32_t> remap = compact(layer.positions, keepPoint);
     remapCorners(layer, remap);

@@ -7,10 +7,10 @@
 
 namespace tessel {
 
-// Cuts a face at P = S + (E − S)·t on its edge k, from corner k (S) to corner (k + 1) mod 3
-// (E); O is the first corner that is neither S nor E. The face's id becomes (S, P, O), then
-// (P, E, O) and P are appended. Returns the ids of the two pieces. A face without such an O
-// (every corner is S or E) or an edge outside 0…2 is a programming error.
+// Cuts a face, which must be a triangle, at P = S + (E − S)·t on its edge k, from corner k (S) to
+// corner (k + 1) mod 3 (E); O is the first corner that is neither S nor E. The face's id becomes
+// (S, P, O), then (P, E, O) and P are appended. Returns the ids of the two pieces. A face without
+// such an O (every corner is S or E) or an edge outside 0…2 is a programming error.
 std::pair<size_t, size_t> splitTriangle(Layer& layer, size_t face, int edge, float t);
 
 // The same cut at an existing point P, which must not be a corner of the face.

@@ -1,41 +1,64 @@
 #include "mesh/subdivide.h"
 
 #include "base/check.h"
+#include "mesh/polygon.h"
 #include "mesh/triangle.h"
 
 namespace tessel {
 
 std::uint32_t subdivide(Layer& layer, size_t face) {
     checkFace(layer, face, "subdivide");
-    const Triangle t = layer.triangles[face];
+    const std::vector<std::uint32_t> c(layer.faces[face].begin(), layer.faces[face].end());
     const auto center = static_cast<std::uint32_t>(layer.positions.size());
-    const std::vector<Vector3>& p = layer.positions;
-    layer.positions.push_back(triangle::centroid(p[t[0]], p[t[1]], p[t[2]]));
-    layer.triangles[face] = {t[0], t[1], center};
-    layer.triangles.push_back({t[1], t[2], center});
-    layer.triangles.push_back({t[2], t[0], center});
+    layer.positions.push_back(polygon::centroid(layer.positions, c));
+    const size_t n = c.size();
+    layer.faces.replace(face, {c[0], c[1], center});
+    for (size_t k = 1; k < n; ++k) {
+        layer.faces.push_back({c[k], c[(k + 1) % n], center});
+    }
     return center;
 }
 
 void subdivideAll(Layer& layer) {
-    const size_t faces = layer.triangles.size();
+    const size_t faces = layer.faces.size();
     const size_t points = layer.positions.size();
-    TESSEL_CHECK(points + faces < kRemoved && 3 * faces < kRemoved, "subdivideAll",
+    const size_t corners = layer.faces.corners().size();
+    TESSEL_CHECK(points + faces < kRemoved && 3 * corners < kRemoved, "subdivideAll",
                  "too large a layer: " << points << " points, " << faces << " faces");
     // The pieces land where the one-by-one order puts them: face i keeps (A, B, P_i), and its
-    // other two pieces follow every original face, two by two in face order.
+    // other pieces follow every original face, face by face.
     layer.positions.resize(points + faces);
-    layer.triangles.resize(3 * faces);
     Vector3* p = layer.positions.data();
-    Triangle* triangles = layer.triangles.data();
-    for (size_t i = 0; i < faces; ++i) {
-        const Triangle t = triangles[i];
-        const auto center = static_cast<std::uint32_t>(points + i);
-        p[center] = triangle::centroid(p[t[0]], p[t[1]], p[t[2]]);
-        triangles[i] = {t[0], t[1], center};
-        triangles[faces + 2 * i] = {t[1], t[2], center};
-        triangles[faces + 2 * i + 1] = {t[2], t[0], center};
+    if (layer.faces.allTriangles()) {
+        std::vector<std::uint32_t> out(3 * corners);
+        const std::uint32_t* in = layer.faces.corners().data();
+        for (size_t i = 0; i < faces; ++i) {
+            const std::uint32_t a = in[3 * i], b = in[3 * i + 1], c = in[3 * i + 2];
+            const auto center = static_cast<std::uint32_t>(points + i);
+            p[center] = triangle::centroid(p[a], p[b], p[c]);
+            std::uint32_t* first = &out[3 * i];
+            first[0] = a, first[1] = b, first[2] = center;
+            std::uint32_t* rest = &out[3 * faces + 6 * i];
+            rest[0] = b, rest[1] = c, rest[2] = center;
+            rest[3] = c, rest[4] = a, rest[5] = center;
+        }
+        layer.faces = FaceList(std::move(out), 3);
+        return;
     }
+    std::vector<std::uint32_t> first(3 * faces);
+    std::vector<std::uint32_t> rest;
+    rest.reserve(3 * (corners - faces));
+    for (size_t i = 0; i < faces; ++i) {
+        const FaceList::Face c = layer.faces[i];
+        const auto center = static_cast<std::uint32_t>(points + i);
+        p[center] = polygon::centroid(layer.positions, c);
+        first[3 * i] = c[0], first[3 * i + 1] = c[1], first[3 * i + 2] = center;
+        for (size_t k = 1; k < c.size(); ++k) {
+            rest.insert(rest.end(), {c[k], c[(k + 1) % c.size()], center});
+        }
+    }
+    first.insert(first.end(), rest.begin(), rest.end());
+    layer.faces = FaceList(std::move(first), 3);
 }
 
 } // namespace tessel

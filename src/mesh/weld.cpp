@@ -29,35 +29,38 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
     }
     const auto merged = static_cast<std::uint32_t>(count);
 
+    // Each face with the listed points replaced, keeping the first of the merged point's corners;
+    // a face left with fewer than three corners goes.
     std::vector<std::uint8_t> used(count + 1, 0);
-    std::vector<std::uint8_t> keepFace(layer.triangles.size(), 1);
-    for (size_t f = 0; f < layer.triangles.size(); ++f) {
-        Triangle& ring = layer.triangles[f];
-        for (std::uint32_t& v : ring) {
-            if (listed[v]) {
-                v = merged;
+    FaceList kept;
+    kept.reserve(layer.faces.size(), layer.faces.corners().size());
+    std::vector<std::uint32_t> ring;
+    for (const FaceList::Face face : layer.faces) {
+        ring.clear();
+        bool hasMerged = false;
+        for (const std::uint32_t v : face) {
+            if (!listed[v]) {
+                ring.push_back(v);
+            } else if (!hasMerged) {
+                hasMerged = true;
+                ring.push_back(merged);
             }
         }
-        if (ring[0] == ring[1] || ring[0] == ring[2] || ring[1] == ring[2]) {
-            keepFace[f] = 0;
+        if (ring.size() < 3) {
             continue;
         }
         for (const std::uint32_t v : ring) {
             used[v] = 1;
         }
+        kept.push_back(ring);
     }
     layer.positions.push_back(position);
     Welded result;
     result.remap = compact(layer.positions, used);
-    // The surviving faces, moved down and renumbered in one pass.
-    size_t kept = 0;
-    for (size_t f = 0; f < layer.triangles.size(); ++f) {
-        if (keepFace[f]) {
-            const Triangle& t = layer.triangles[f];
-            layer.triangles[kept++] = {result.remap[t[0]], result.remap[t[1]], result.remap[t[2]]};
-        }
+    for (std::uint32_t& v : kept.allCorners()) {
+        v = result.remap[v];
     }
-    layer.triangles.resize(kept);
+    layer.faces = std::move(kept);
     if (result.remap[merged] != kRemoved) {
         result.point = result.remap[merged];
     }

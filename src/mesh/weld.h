@@ -17,11 +17,11 @@ struct Welded {
 };
 
 // Merges the listed points (repeats allowed) into one new point at `position`, appended last:
-// every corner holding a listed point holds the new point instead. Then these go, survivors
-// keeping their order: faces that now repeat a corner (they collapsed), and every point no
-// remaining face uses (also points that were unused before). Returns the new point's id, or nothing
-// when no face uses it (every face around it collapsed) or the list is empty (then nothing
-// changes). Ids must be valid.
+// every corner holding a listed point holds the new point instead, and a face keeps only the first
+// of its corners that hold it. Then these go, survivors keeping their order: faces left with
+// fewer than three corners (they collapsed), and every point no remaining face uses (also points
+// that were unused before). Returns the new point's id, or nothing when no face uses it (every face
+// around it collapsed) or the list is empty (then nothing changes). Ids must be valid.
 Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& position);
 // The same at the mean of the listed points' positions, summed in list order.
 Welded weld(Layer& layer, std::span<const std::uint32_t> points);

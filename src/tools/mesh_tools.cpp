@@ -69,14 +69,15 @@ void MeshSubdivide::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
 void MeshSubdivide::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {}
 
 ModifierResult MeshSubdivide::evaluate(const Layer& committed) {
-    const size_t faces = committed.triangles.size();
+    const size_t faces = committed.faces.size();
     LayerPtr layer = copyOf(committed, faces, 2 * faces);
     subdivideAll(*layer);
     return {layer, nullptr};
 }
 
 size_t MeshSubdivide::trianglesAfter(const Layer& committed) const {
-    return 3 * committed.triangles.size();
+    // Every face of n corners becomes n triangles.
+    return committed.faces.corners().size();
 }
 
 } // namespace tessel

@@ -1,6 +1,7 @@
 #include "tools/plane_cut.h"
 
 #include "mesh/plane_cut.h"
+#include "mesh/polygon.h"
 #include "mesh/triangle.h"
 #include "tools/tool_context.h"
 #include "tools/tool_support.h"
@@ -37,7 +38,7 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     // none (its ids would name unrelated faces of the mesh).
     if (const LayerPtr patch = model->toolLayer()) {
         const std::vector<Vector3>& p = patch->positions;
-        for (const Triangle& t : patch->triangles) {
+        for (const FaceList::Face t : patch->faces) {
             if (const auto hit = triangle::closedIntersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
                 intersection = hit;
                 return;
@@ -50,9 +51,8 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     // not the nearest.
     const LayerPtr layer = model->layer();
     const std::vector<Vector3>& p = layer->positions;
-    for (size_t i = 0; i < layer->triangles.size(); ++i) {
-        const Triangle& t = layer->triangles[i];
-        if (const auto hit = triangle::intersection(p[t[0]], p[t[1]], p[t[2]], a, d)) {
+    for (size_t i = 0; i < layer->faces.size(); ++i) {
+        if (const auto hit = polygon::intersection(p, layer->faces[i], a, d)) {
             intersection = hit;
             context_.selectedFacesIds().push_back(static_cast<std::uint32_t>(i));
             return;
@@ -102,7 +102,7 @@ void PlaneCut::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
 ModifierResult PlaneCut::evaluate(const Layer& committed) {
     // A plane crosses a few faces per row of a mesh: room for them, grown only when more.
     const auto room =
-        static_cast<size_t>(4 * std::sqrt(static_cast<double>(committed.triangles.size()))) + 64;
+        static_cast<size_t>(4 * std::sqrt(static_cast<double>(committed.faces.size()))) + 64;
     LayerPtr layer = copyOf(committed, room, 2 * room);
     const Vector3 n = normal.normalized();
     const Vector3 o = cuttingPlaneOrigin;
@@ -111,7 +111,7 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
 }
 
 size_t PlaneCut::trianglesAfter(const Layer& committed) const {
-    return committed.triangles.size() +
+    return committed.faces.triangleCount() +
            facesAddedByCut(committed, normal.normalized(), cuttingPlaneOrigin);
 }
 

@@ -20,7 +20,7 @@ std::vector<std::uint32_t> validFaceIds(const std::vector<std::uint32_t>& ids, c
     std::vector<std::uint32_t> valid;
     valid.reserve(ids.size());
     for (const std::uint32_t id : ids) {
-        if (id < layer.triangles.size()) {
+        if (id < layer.faces.size()) {
             valid.push_back(id);
         }
     }
@@ -29,7 +29,7 @@ std::vector<std::uint32_t> validFaceIds(const std::vector<std::uint32_t>& ids, c
 
 // The edited face: the first selected id, when it names a polygon of `layer`.
 std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const Layer& layer) {
-    if (ids.empty() || ids.front() >= layer.triangles.size()) {
+    if (ids.empty() || ids.front() >= layer.faces.size()) {
         return std::nullopt;
     }
     return ids.front();
@@ -39,7 +39,7 @@ std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const La
 std::vector<std::uint32_t> distinctFaceIds(const std::vector<std::uint32_t>& ids,
                                            const Layer& layer) {
     std::vector<std::uint32_t> valid = validFaceIds(ids, layer);
-    std::vector<std::uint8_t> seen(layer.triangles.size(), 0);
+    std::vector<std::uint8_t> seen(layer.faces.size(), 0);
     std::erase_if(valid, [&seen](std::uint32_t id) { return std::exchange(seen[id], 1) != 0; });
     return valid;
 }
@@ -169,7 +169,12 @@ ModifierResult Extrude::evaluate(const Layer& committed) {
 }
 
 size_t Extrude::trianglesAfter(const Layer& committed) const {
-    return committed.triangles.size() + 6 * std::max<size_t>(1, context_.selectedFacesIds().size());
+    // A face of n corners adds n four-cornered sides (a triangle six triangles): 2n at most.
+    size_t added = 0;
+    for (const std::uint32_t face : context_.selectedFacesIds()) {
+        added += face < committed.faces.size() ? 2 * committed.faces.cornerCount(face) : 0;
+    }
+    return committed.faces.triangleCount() + std::max<size_t>(added, 6);
 }
 
 // --- Subdivide ---
@@ -192,7 +197,8 @@ ModifierResult PolygonSubdivide::evaluate(const Layer& committed) {
 }
 
 size_t PolygonSubdivide::trianglesAfter(const Layer& committed) const {
-    return committed.triangles.size() + 2;
+    // n triangles replace the n − 2 of a face of n corners.
+    return committed.faces.triangleCount() + 2;
 }
 
 // --- Delete ---

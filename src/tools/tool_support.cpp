@@ -22,8 +22,9 @@ LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
     LayerPtr copy = makeLayer();
     copy->positions.reserve(committed.positions.size() + addedPoints);
     copy->positions.assign(committed.positions.begin(), committed.positions.end());
-    copy->triangles.reserve(committed.triangles.size() + addedFaces);
-    copy->triangles.assign(committed.triangles.begin(), committed.triangles.end());
+    copy->faces.reserve(committed.faces.size() + addedFaces,
+                        committed.faces.corners().size() + 4 * addedFaces);
+    copy->faces = committed.faces;
     copy->fragmentShader = committed.fragmentShader;
     return copy;
 }

@@ -143,7 +143,7 @@ TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
         if (mode == Mode::Polygon && tool == 5) {
             view.press(pressAt);
             view.release();
-            EXPECT_EQ(editor.grid().committed()->triangles.size(), 31u);
+            EXPECT_EQ(editor.grid().committed()->faces.size(), 31u);
         }
     }
 }

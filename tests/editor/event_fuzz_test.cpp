@@ -52,8 +52,7 @@ public:
         case Kind::Tool: c.toolSelected(a.amount); break;
         case Kind::Apply:
             // Mesh "Subdivide" triples the mesh on every Apply.
-            if (!c.selectedMesh() ||
-                c.selectedMesh()->model()->committed()->triangles.size() < 2000) {
+            if (!c.selectedMesh() || c.selectedMesh()->model()->committed()->faces.size() < 2000) {
                 c.apply();
             }
             break;

@@ -60,9 +60,11 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     EXPECT_TRUE(changed.at(1).data->points.selected.empty());
     // A layer replaced without telling anyone is drawn from its own data, though shaped alike.
     const LayerPtr flipped = std::make_shared<Layer>(*editor.cube()->model()->committed());
-    std::reverse(flipped->triangles.begin(), flipped->triangles.end());
+    const std::vector<std::uint32_t> reversed(flipped->faces.corners().rbegin(),
+                                              flipped->faces.corners().rend());
+    flipped->faces = FaceList(reversed, 3);
     editor.cube()->model()->setCommitted(flipped);
-    EXPECT_EQ(prepare(1).at(1).data->triangles.ordinary.at(0), flipped->triangles[0][0]);
+    EXPECT_EQ(prepare(1).at(1).data->triangles.ordinary.at(0), flipped->faces[0][0]);
 }
 
 } // namespace tessel::testing

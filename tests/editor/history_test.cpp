@@ -67,14 +67,14 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
     commit([&] { c.apply(); });
     ASSERT_THAT(history.names(), ElementsAre("Extrude", "Delete", "Delete 2 faces", "Weld 2 points",
                                              "Weld 1 point", "Subdivide"));
-    EXPECT_EQ(after[2].layer.triangles.size() + 2, before[2].layer.triangles.size());
+    EXPECT_EQ(after[2].layer.faces.size() + 2, before[2].layer.faces.size());
     EXPECT_TRUE(after[2].faces.empty());
     EXPECT_EQ(after[3].layer.positions.size() + 1, before[3].layer.positions.size());
 
     const auto expectState = [&](const State& s) {
         const Layer& layer = *editor.grid().committed();
         EXPECT_EQ(layer.positions, s.layer.positions);
-        EXPECT_EQ(layer.triangles, s.layer.triangles);
+        EXPECT_EQ(layer.faces, s.layer.faces);
         EXPECT_EQ(c.selectedPointsIds(), s.points);
         EXPECT_EQ(c.selectedFacesIds(), s.faces);
     };
@@ -93,7 +93,7 @@ TEST(HistoryTest, UndoAndRedoOfToolCommitsGiveBackLayersIdsAndSelections) {
         history.undo();
     }
     editor.grid().params()->setV(2);
-    EXPECT_EQ(editor.grid().committed()->triangles.size(), 16u);
+    EXPECT_EQ(editor.grid().committed()->faces.size(), 16u);
 }
 
 TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues) {
@@ -132,7 +132,7 @@ TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues)
     EXPECT_FLOAT_EQ(grid->material->opacity, 1);
     history.undo();
     history.undo();
-    EXPECT_EQ(grid->model()->committed()->triangles.size(), 18u);
+    EXPECT_EQ(grid->model()->committed()->faces.size(), 18u);
     history.undo();
     EXPECT_THAT(root->children(), ElementsAre(cube, addedCube));
     history.undo();
@@ -146,7 +146,7 @@ TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues)
     }
     EXPECT_THAT(root->children(), ElementsAre(cube, addedCube, grid));
     EXPECT_EQ(editor.window.selectedNode(), grid);
-    EXPECT_EQ(grid->model()->committed()->triangles, grown.triangles);
+    EXPECT_EQ(grid->model()->committed()->faces, grown.faces);
     EXPECT_FLOAT_EQ(grid->material->opacity, 0.2f);
 }
 

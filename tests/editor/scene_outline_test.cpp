@@ -121,7 +121,7 @@ TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
         const auto summary = outline.meshSummary();
         EXPECT_EQ(summary->name, other->name());
         EXPECT_EQ(summary->points, layer.positions.size());
-        EXPECT_EQ(summary->faces, layer.triangles.size());
+        EXPECT_EQ(summary->faces, layer.faces.size());
     }
 }
 

@@ -162,7 +162,7 @@ TEST(ViewCommandsTest, ShiftClickAddsFacesForToolsThatActOnSeveralAndOnlyForThos
         view.dragTo(0.9f, 0.9f);
         view.release();
         EXPECT_EQ(editor.controller.selectedFacesIds().size(), selected) << tool;
-        EXPECT_EQ(editor.grid().committed()->triangles.size(), triangles) << tool;
+        EXPECT_EQ(editor.grid().committed()->faces.size(), triangles) << tool;
     }
 }
 
@@ -170,7 +170,7 @@ TEST(ViewCommandsTest, SelectionCommandsAndStatusCountPointsOrFacesOfTheMode) {
     FakeEditor editor;
     Editor& c = editor.controller;
     Viewport& view = editor.views[0];
-    EXPECT_EQ(c.meshStatus(), "Quad: 25 points, 32 triangles");
+    EXPECT_EQ(c.meshStatus(), "Quad: 25 points, 32 faces");
     EXPECT_THAT(std::string(c.toolHint()), ::testing::HasSubstr("rectangle"));
     // Invert drops the ids that name no point.
     c.selectedPointsIds() = {3, 99, 7};
@@ -191,7 +191,7 @@ TEST(ViewCommandsTest, SelectionCommandsAndStatusCountPointsOrFacesOfTheMode) {
     EXPECT_EQ(c.selectedFacesIds().back(), 31u);
     // The counts are those the viewports show: here the preview of one more level.
     editor.pick(Editor::Mode::Mesh, 1);
-    EXPECT_EQ(c.meshStatus(), "Quad: 57 points, 96 triangles");
+    EXPECT_EQ(c.meshStatus(), "Quad: 57 points, 96 faces");
     EXPECT_EQ(c.selectionStatus(), "");
     editor.window.setSelectedNode(nullptr);
     EXPECT_EQ(c.meshStatus(), "No mesh selected");

@@ -88,7 +88,7 @@ public:
         case Kind::Apply: {
             // Mesh "Subdivide" triples the mesh on every Apply; stop before frames get slow.
             const MeshPtr mesh = window_.editor().selectedMesh();
-            if (!mesh || mesh->model()->committed()->triangles.size() < 20000) {
+            if (!mesh || mesh->model()->committed()->faces.size() < 20000) {
                 click(child<QPushButton>("applyButton"));
             }
             break;

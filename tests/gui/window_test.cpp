@@ -157,7 +157,7 @@ private Q_SLOTS:
         release(&target, to);
         QCOMPARE(m_window->history().count(), 0);
         drag(&target, Qt::LeftButton, {}, from, to, 1);
-        QCOMPARE(mesh(1)->model()->committed()->triangles.size(), size_t(12 + 6));
+        QCOMPARE(mesh(1)->model()->committed()->faces.size(), size_t(12 + 6));
     }
 
     void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {
@@ -171,7 +171,7 @@ private Q_SLOTS:
         QVERIFY(rows->isEnabled() && !note->isVisible());
         click("applyButton");
         QVERIFY(!rows->isEnabled() && note->isVisible());
-        const auto triangles = [this] { return mesh(0)->model()->committed()->triangles.size(); };
+        const auto triangles = [this] { return mesh(0)->model()->committed()->faces.size(); };
         QCOMPARE(triangles(), size_t(96));
 
         for (const auto& [keys, expected] :
@@ -271,7 +271,7 @@ private Q_SLOTS:
                      what.c_str());
             QVERIFY2(editor().selectedFacesIds() == twin.controller.selectedFacesIds(),
                      what.c_str());
-            QVERIFY2(mesh(0)->model()->committed()->triangles == twin.grid().committed()->triangles,
+            QVERIFY2(mesh(0)->model()->committed()->faces == twin.grid().committed()->faces,
                      what.c_str());
         }
     }
@@ -292,7 +292,7 @@ private Q_SLOTS:
     void renderOptionsDrawTheirPassesInTheRecentViewportOnly() {
         // The top-left viewport shows the grid face-on, filling it.
         const Layer& grid = *mesh(0)->model()->committed();
-        const Triangle& t = grid.triangles[5];
+        const FaceList::Face t = grid.faces[5];
         const Vector3 face =
             (grid.positions[t[0]] + grid.positions[t[1]] + grid.positions[t[2]]) * (1 / 3.f);
         const Vector3 edge = (grid.positions[6] + grid.positions[7]) * 0.5f;
@@ -472,7 +472,7 @@ private Q_SLOTS:
         QVERIFY(files.openFile(dir.filePath("scene.glb")));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("scene.glb[*] — Tessel"));
         QVERIFY(!m_window->isWindowModified());
-        QCOMPARE(mesh(0)->model()->committed()->triangles.size(), size_t(96));
+        QCOMPARE(mesh(0)->model()->committed()->faces.size(), size_t(96));
         const auto rootRow = [this] {
             return panel()->model()->data(panel()->model()->index(0, 0)).toString();
         };
@@ -520,7 +520,7 @@ private Q_SLOTS:
         editor().modeSelected(1);
         const Layer& layer = *large->model()->committed();
         const size_t face = 2 * (256 * 280 + 128);
-        const Triangle corners = layer.triangles[face];
+        const FaceList::Face corners = layer.faces[face];
         QVERIFY(face > 65535 && std::min({corners[0], corners[1], corners[2]}) > 65535);
         editor().selectedFacesIds() = {static_cast<std::uint32_t>(face)};
         editor().frameData.invalidate();

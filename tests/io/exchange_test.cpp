@@ -47,7 +47,7 @@ TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReporte
     ASSERT_EQ(meshes.size(), 1u);
     EXPECT_EQ(meshes[0]->name(), "Strip");
     const Layer& layer = *meshes[0]->model()->committed();
-    EXPECT_EQ(layer.triangles.size(), 2u + 3u);
+    EXPECT_EQ(layer.faces.size(), 2u + 3u);
     EXPECT_EQ(layer.positions.size(), 7u);
     EXPECT_EQ(read.changes,
               (std::vector<std::string>{

@@ -65,11 +65,11 @@ Bytes dracoCubeGlb() {
     const ModelPtr model = Model::makeCube();
     const Layer& cube = *model->committed();
     draco::TriangleSoupMeshBuilder builder;
-    builder.Start(static_cast<int>(cube.triangles.size()));
+    builder.Start(static_cast<int>(cube.faces.size()));
     const int position =
         builder.AddAttribute(draco::GeometryAttribute::POSITION, 3, draco::DT_FLOAT32);
-    for (std::size_t f = 0; f < cube.triangles.size(); ++f) {
-        const Triangle& t = cube.triangles[f];
+    for (std::size_t f = 0; f < cube.faces.size(); ++f) {
+        const FaceList::Face t = cube.faces[f];
         builder.SetAttributeValuesForFace(position, draco::FaceIndex(static_cast<std::uint32_t>(f)),
                                           &cube.positions[t[0]], &cube.positions[t[1]],
                                           &cube.positions[t[2]]);
@@ -148,9 +148,9 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
         }
         const Layer& layer = *meshes[0]->model()->committed();
         EXPECT_EQ(layer.positions.size(), file.points) << file.what;
-        EXPECT_EQ(layer.triangles.size(), file.triangleCount) << file.what;
+        EXPECT_EQ(layer.faces.size(), file.triangleCount) << file.what;
         if (!file.triangles.empty()) {
-            EXPECT_EQ(layer.triangles, file.triangles) << file.what;
+            EXPECT_EQ(layer.faces, file.triangles) << file.what;
         }
     }
 }
@@ -159,7 +159,7 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
 // corner (the winding kept), the faces sorted: compares meshes up to point ids and rotation.
 std::vector<std::array<float, 9>> roundedFaces(const Layer& layer) {
     std::vector<std::array<float, 9>> faces;
-    for (const Triangle& t : layer.triangles) {
+    for (const FaceList::Face t : layer.faces) {
         std::array<std::array<float, 3>, 3> corners;
         for (int c = 0; c < 3; ++c) {
             const Vector3& p = layer.positions[t[c]];

@@ -25,7 +25,7 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
         const Layer& expected = *before[i]->model()->committed();
         const Layer& actual = *after[i]->model()->committed();
         EXPECT_EQ(actual.positions, expected.positions) << before[i]->name();
-        EXPECT_EQ(actual.triangles, expected.triangles) << before[i]->name();
+        EXPECT_EQ(actual.faces, expected.faces) << before[i]->name();
         EXPECT_EQ(after[i]->material->opacity, before[i]->material->opacity);
         EXPECT_EQ(after[i]->model()->params() != nullptr, before[i]->model()->params() != nullptr);
     }
@@ -35,13 +35,12 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
     EXPECT_EQ(quad->u(), 3);
     EXPECT_EQ(quad->v(), 3);
     quad->setV(5);
-    EXPECT_EQ(after[0]->model()->committed()->triangles.size(), 30u);
+    EXPECT_EQ(after[0]->model()->committed()->faces.size(), 30u);
     const Model::ParamsPtr edited = after[2]->model()->params();
     EXPECT_EQ(edited->u(), 4);
     EXPECT_EQ(edited->v(), 2);
     edited->setU(6);
-    EXPECT_EQ(after[2]->model()->committed()->triangles,
-              before[2]->model()->committed()->triangles);
+    EXPECT_EQ(after[2]->model()->committed()->faces, before[2]->model()->committed()->faces);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, GltfRoundTrip, ::testing::Values("scene.glb", "scene.gltf"));
@@ -82,7 +81,7 @@ TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {
     EXPECT_EQ(outline(read.root), "unnamed\n  A\n  B\n");
     const Layer& moved = *meshesOf(read.root)[1]->model()->committed();
     EXPECT_EQ(moved.positions, (std::vector<Vector3>{{2, 0, 0}, {3, 0, 0}, {2, -1, 0}}));
-    EXPECT_EQ(moved.triangles, (std::vector<Triangle>{{0, 2, 1}}));
+    EXPECT_EQ(moved.faces, (std::vector<Triangle>{{0, 2, 1}}));
     // Without a material, a mesh is white.
     EXPECT_EQ(meshesOf(read.root)[1]->material->ambient, Vector3(1, 1, 1));
     EXPECT_EQ(read.changes,

@@ -53,7 +53,7 @@ inline std::vector<std::array<float, 9>> cornerPositions(const std::vector<MeshP
     std::vector<std::array<float, 9>> faces;
     for (const MeshPtr& mesh : meshes) {
         const Layer& layer = *mesh->model()->committed();
-        for (const Triangle& t : layer.triangles) {
+        for (const FaceList::Face t : layer.faces) {
             std::array<float, 9> face;
             for (int c = 0; c < 3; ++c) {
                 const Vector3& p = layer.positions[t[c]];

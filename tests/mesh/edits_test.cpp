@@ -19,13 +19,13 @@ Layer grid(std::int64_t h, std::int64_t v) { return *QuadGenerator(h, v).generat
 TEST(SplitTest, PiecesReplaceTheFaceAndFollowTheLastOne) {
     Layer layer = grid(1, 1);
     EXPECT_EQ(splitTriangle(layer, 0, 1, 0.25f), (std::pair<size_t, size_t>{0, 2}));
-    EXPECT_EQ(layer.triangles, (std::vector<Triangle>{{1, 4, 0}, {0, 3, 2}, {4, 3, 0}}));
+    EXPECT_EQ(layer.faces, (std::vector<Triangle>{{1, 4, 0}, {0, 3, 2}, {4, 3, 0}}));
     EXPECT_EQ(layer.positions[4], Vector3(0.5f, -0.25f, 0));
 
     // The second edge is cut in whichever piece of the first cut holds it.
     const struct {
         std::pair<int, int> edges;
-        std::vector<Triangle> triangles;
+        std::vector<Triangle> faces;
         Vector3 second;
     } cases[] = {
         {{0, 2}, {{3, 5, 4}, {0, 3, 2}, {4, 1, 3}, {5, 0, 4}}, {0.25f, 0.25f, 0}},
@@ -34,7 +34,7 @@ TEST(SplitTest, PiecesReplaceTheFaceAndFollowTheLastOne) {
     for (const auto& c : cases) {
         Layer twice = grid(1, 1);
         splitTriangle(twice, 0, c.edges, {0.5f, 0.25f});
-        EXPECT_EQ(twice.triangles, c.triangles);
+        EXPECT_EQ(twice.faces, c.faces);
         EXPECT_EQ(twice.positions[4], Vector3(0, -0.5f, 0));
         EXPECT_EQ(twice.positions[5], c.second);
     }
@@ -46,7 +46,7 @@ TEST(ExtrudeTest, CapKeepsTheFaceIdSixSidesAndThreePointsFollow) {
     const std::vector<Triangle> triangles{{0, 1, 3}, {4, 5, 6}, {4, 0, 3}, {4, 3, 5},
                                           {0, 4, 6}, {0, 6, 2}, {3, 2, 5}, {2, 6, 5}};
     const std::vector<Vector3> lifted{{-0.5f, -0.5f, 2}, {0.5f, 0.5f, 2}, {-0.5f, 0.5f, 2}};
-    EXPECT_EQ(layer.triangles, triangles);
+    EXPECT_EQ(layer.faces, triangles);
     EXPECT_EQ(std::vector<Vector3>(layer.positions.begin() + 4, layer.positions.end()), lifted);
 
     // A face without area has no normal to pull along; a face pulled beyond the floats has
@@ -98,7 +98,7 @@ TEST(PlaneCutTest, RandomCutsOfClosedMeshesAtAnyScaleLeaveThemClosedAndAnotherCu
                    double{normal.z} * (double{p.z} - origin.z);
         };
         const double near = 1e-5 * (scale + 10000);
-        for (const Triangle& t : layer.triangles) {
+        for (const FaceList::Face t : layer.faces) {
             const double d[] = {distance(layer.positions[t[0]]), distance(layer.positions[t[1]]),
                                 distance(layer.positions[t[2]])};
             EXPECT_FALSE(std::min({d[0], d[1], d[2]}) < -near &&
@@ -132,8 +132,8 @@ TEST(IntersectionsTest, HitsAscendByFaceIdAtTheirExactPositions) {
     const auto& p = cube.positions;
     for (const Vector3 eye :
          {Vector3{5, 0.3f, 0.2f}, {-0.4f, 6, 0.1f}, {0.2f, -0.3f, -7}, {3, 4, 5}, {30, 20, 30}}) {
-        for (size_t f = 0; f < cube.triangles.size(); ++f) {
-            const Triangle& t = cube.triangles[f];
+        for (size_t f = 0; f < cube.faces.size(); ++f) {
+            const FaceList::Face t = cube.faces[f];
             const Vector3 centre = triangle::centroid(p[t[0]], p[t[1]], p[t[2]]);
             const auto hits = intersections(cube, {eye, centre});
             EXPECT_TRUE(std::any_of(hits.begin(), hits.end(),

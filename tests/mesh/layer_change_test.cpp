@@ -24,7 +24,7 @@ template <class T> bool identical(const std::vector<T>& a, const std::vector<T>&
 }
 
 bool identical(const Layer& a, const Layer& b) {
-    return identical(a.positions, b.positions) && identical(a.triangles, b.triangles) &&
+    return identical(a.positions, b.positions) && a.faces == b.faces &&
            a.fragmentShader == b.fragmentShader;
 }
 
@@ -33,13 +33,13 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
     Layer mesh = *QuadGenerator(10, 10).generateLayer();
     subdivideAll(mesh);
     subdivideAll(mesh);
-    ASSERT_EQ(mesh.triangles.size(), 1800u);
+    ASSERT_EQ(mesh.faces.size(), 1800u);
     // Six coincident points in a row, as an import that joins nothing leaves them.
     std::fill(mesh.positions.begin() + 100, mesh.positions.begin() + 106, mesh.positions[100]);
     constexpr std::size_t kSmall = 1024;
     constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
     const std::size_t whole =
-        mesh.positions.size() * sizeof(Vector3) + mesh.triangles.size() * sizeof(Triangle);
+        mesh.positions.size() * sizeof(Vector3) + mesh.faces.size() * sizeof(Triangle);
     const struct {
         const char* edit;
         std::function<void(Layer&)> apply;
@@ -57,7 +57,7 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
         {"extrude a face in the middle", [](Layer& l) { extrude(l, 900, 0.25f); }, kSmall},
         {"extrude a degenerate face",
          [](Layer& l) {
-             l.triangles[5] = {0, 1, 2};
+             l.faces.replace(5, {0, 1, 2});
              l.positions[2] = l.positions[0];
              extrude(l, 5, 1);
          },

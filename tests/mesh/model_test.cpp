@@ -41,11 +41,11 @@ TEST(ModelParamsTest, WritesTruncateTowardZeroThenClampToOneThroughTen) {
 class CountingModifier : public Modifier {
 public:
     std::size_t trianglesAfter(const Layer& committed) const override {
-        return after ? after : committed.triangles.size() + 2;
+        return after ? after : committed.faces.size() + 2;
     }
     ModifierResult evaluate(const Layer& committed) override {
         ++evaluations;
-        LayerPtr layer = makeLayer(committed.positions, committed.triangles);
+        LayerPtr layer = makeLayer(committed.positions, committed.faces);
         subdivide(*layer, 0);
         return {layer, tool};
     }
@@ -64,7 +64,7 @@ TEST(ModelTest, AnEvaluationIsRefusedOnlyWhenItCouldPassTheTriangleLimit) {
         model->applyModifier();
         const bool fits = after == kMaxTriangles;
         EXPECT_EQ(modifier->evaluations, fits ? 2 : 0) << after;
-        EXPECT_EQ(model->committed()->triangles.size(), fits ? 14u : 12u) << after;
+        EXPECT_EQ(model->committed()->faces.size(), fits ? 14u : 12u) << after;
         EXPECT_EQ(model->takeRefusal(), fits ? Model::Refusal::None : Model::Refusal::Commit);
     }
 }
@@ -78,7 +78,7 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     EXPECT_EQ(modifier->evaluations, 0);
 
     const LayerPtr preview = model->layer();
-    EXPECT_EQ(preview->triangles.size(), 14u);
+    EXPECT_EQ(preview->faces.size(), 14u);
     EXPECT_EQ(model->layer(), preview);
     model->updatePreview();
     EXPECT_EQ(modifier->evaluations, 1);
@@ -94,22 +94,22 @@ TEST(ModelTest, PreviewIsEvaluatedOnlyWhenReadStale) {
     // Applying commits a fresh evaluation; the next preview builds on it.
     model->applyModifier();
     EXPECT_EQ(modifier->evaluations, 3);
-    EXPECT_EQ(model->committed()->triangles.size(), 14u);
-    EXPECT_EQ(model->layer()->triangles.size(), 16u);
+    EXPECT_EQ(model->committed()->faces.size(), 14u);
+    EXPECT_EQ(model->layer()->faces.size(), 16u);
     EXPECT_EQ(modifier->evaluations, 4);
 
     model->setModifier(nullptr);
     EXPECT_EQ(model->shownLayer(), model->committed());
     EXPECT_EQ(model->toolLayer(), nullptr);
     model->applyModifier();
-    EXPECT_EQ(model->committed()->triangles.size(), 14u);
+    EXPECT_EQ(model->committed()->faces.size(), 14u);
 }
 
 TEST(GeneratorsTest, CubeIsAClosedSurfaceFacingOutward) {
     const Layer cube = *Model::makeCube()->committed();
     EXPECT_EQ(testing::openEdges(cube), 0u);
     const auto& p = cube.positions;
-    for (const Triangle& t : cube.triangles) {
+    for (const FaceList::Face t : cube.faces) {
         const Vector3 centre = triangle::centroid(p[t[0]], p[t[1]], p[t[2]]);
         EXPECT_GT(triangle::normal(p[t[0]], p[t[1]], p[t[2]]).dot(centre), 0.99f) << centre;
     }
@@ -130,8 +130,7 @@ TEST(GeneratorsTest, PlaneIsASquareFanInThePlaneAroundItsOrigin) {
             // A quarter turn on, clockwise seen from where the normal points.
             testing::expectNear(arm.cross(next), normal * -2.2f * 2.2f, 1e-4f);
         }
-        EXPECT_EQ(plane.triangles,
-                  (std::vector<Triangle>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}}));
+        EXPECT_EQ(plane.faces, (std::vector<Triangle>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}}));
     }
 }
 

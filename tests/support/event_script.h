@@ -163,11 +163,11 @@ inline std::optional<std::string> sceneFault(Editor& editor,
                                            [&](auto i) { return i >= layer.positions.size(); });
             };
             if (hasBrokenFace(layer) || faces.ordinary.size() % 3 != 0 ||
-                faces.ordinary.size() + faces.selected.size() != 3 * layer.triangles.size() ||
+                faces.ordinary.size() + faces.selected.size() != 3 * layer.faces.size() ||
                 points.ordinary.size() + points.selected.size() != layer.positions.size() ||
                 outside(faces.ordinary) || outside(faces.selected) || outside(points.ordinary) ||
                 outside(points.selected)) {
-                return "a drawn layer of " + std::to_string(layer.triangles.size()) +
+                return "a drawn layer of " + std::to_string(layer.faces.size()) +
                        " faces or its draw lists are broken";
             }
         }

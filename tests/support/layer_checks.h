@@ -9,21 +9,17 @@
 
 namespace tessel::testing {
 
-// Whether a face names a point the layer does not have or repeats a corner.
-inline bool hasBrokenFace(const Layer& layer) {
-    return std::ranges::any_of(layer.triangles, [&](const Triangle& t) {
-        return std::max({t[0], t[1], t[2]}) >= layer.positions.size() || t[0] == t[1] ||
-               t[1] == t[2] || t[2] == t[0];
-    });
-}
+// Whether a face has fewer than three corners, names a point the layer does not have or repeats
+// a corner.
+inline bool hasBrokenFace(const Layer& layer) { return !faultOf(layer).empty(); }
 
 // How many edges no other face walks back along (or more than one walks the same way): none for
 // a closed surface with every face wound the same way, the border's for an open one.
 inline size_t openEdges(const Layer& layer) {
     std::map<std::pair<std::uint32_t, std::uint32_t>, int> edges;
-    for (const Triangle& t : layer.triangles) {
-        for (size_t k = 0; k < 3; ++k) {
-            ++edges[{t[k], t[(k + 1) % 3]}];
+    for (const FaceList::Face face : layer.faces) {
+        for (size_t k = 0; k < face.size(); ++k) {
+            ++edges[{face[k], face[(k + 1) % face.size()]}];
         }
     }
     return static_cast<size_t>(std::ranges::count_if(edges, [&](const auto& e) {

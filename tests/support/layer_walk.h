@@ -59,17 +59,30 @@ struct ByteReader {
 // The edits as their contracts state them, written the slow, obvious way.
 namespace reference {
 
+using Polygon = std::vector<std::uint32_t>;
+
+// The faces one by one.
+inline std::vector<Polygon> polygons(const Layer& layer) {
+    std::vector<Polygon> result;
+    for (const FaceList::Face face : layer.faces) {
+        result.emplace_back(face.begin(), face.end());
+    }
+    return result;
+}
+
 // Flags the corners of the faces.
-inline std::vector<std::uint8_t> corners(size_t pointCount, std::span<const Triangle> faces) {
+inline std::vector<std::uint8_t> corners(size_t pointCount, const std::vector<Polygon>& faces) {
     std::vector<std::uint8_t> flags(pointCount, 0);
-    for (const Triangle& t : faces) {
-        flags[t[0]] = flags[t[1]] = flags[t[2]] = 1;
+    for (const Polygon& face : faces) {
+        for (const std::uint32_t v : face) {
+            flags[v] = 1;
+        }
     }
     return flags;
 }
 
 // Leaves the layer with `faces` and the flagged points, in order; returns the remap.
-inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Triangle> faces,
+inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Polygon> faces,
                                        const std::vector<std::uint8_t>& points) {
     std::vector<std::uint32_t> remap(layer.positions.size(), kRemoved);
     std::vector<Vector3> positions;
@@ -79,21 +92,23 @@ inline std::vector<std::uint32_t> keep(Layer& layer, std::vector<Triangle> faces
             positions.push_back(layer.positions[v]);
         }
     }
-    for (Triangle& t : faces) {
-        for (std::uint32_t& v : t) {
+    layer.faces.clear();
+    for (Polygon& face : faces) {
+        for (std::uint32_t& v : face) {
             v = remap[v];
         }
+        layer.faces.push_back(face);
     }
     layer.positions = std::move(positions);
-    layer.triangles = std::move(faces);
     return remap;
 }
 
 inline std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {
-    std::vector<Triangle> kept, removed;
-    for (std::uint32_t f = 0; f < layer.triangles.size(); ++f) {
+    std::vector<Polygon> kept, removed;
+    const std::vector<Polygon> all = polygons(layer);
+    for (std::uint32_t f = 0; f < all.size(); ++f) {
         const bool listed = std::find(faces.begin(), faces.end(), f) != faces.end();
-        (listed ? removed : kept).push_back(layer.triangles[f]);
+        (listed ? removed : kept).push_back(all[f]);
     }
     std::vector<std::uint8_t> points = corners(layer.positions.size(), kept);
     const std::vector<std::uint8_t> candidates = corners(layer.positions.size(), removed);
@@ -107,15 +122,20 @@ inline std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std:
 inline Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& position) {
     const auto merged = static_cast<std::uint32_t>(layer.positions.size());
     layer.positions.push_back(position);
-    std::vector<Triangle> kept;
-    for (Triangle t : layer.triangles) {
-        for (std::uint32_t& v : t) {
+    std::vector<Polygon> kept;
+    for (const Polygon& face : polygons(layer)) {
+        // The merged point once, where it first appears.
+        Polygon ring;
+        for (std::uint32_t v : face) {
             if (std::find(points.begin(), points.end(), v) != points.end()) {
                 v = merged;
             }
+            if (std::find(ring.begin(), ring.end(), v) == ring.end()) {
+                ring.push_back(v);
+            }
         }
-        if (t[0] != t[1] && t[0] != t[2] && t[1] != t[2]) {
-            kept.push_back(t);
+        if (ring.size() >= 3) {
+            kept.push_back(ring);
         }
     }
     Welded result;
@@ -167,8 +187,11 @@ inline void cutAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
         made.push_back({key, point});
         return point;
     };
-    for (size_t i = 0, count = layer.triangles.size(); i < count; ++i) {
-        const Triangle r = layer.triangles[i];
+    for (size_t i = 0, count = layer.faces.size(); i < count; ++i) {
+        if (layer.faces[i].size() != 3) {
+            continue;
+        }
+        const Triangle r{layer.faces[i][0], layer.faces[i][1], layer.faces[i][2]};
         std::vector<int> crossed;
         for (int k = 0; k < 3; ++k) {
             if (sides[r[k]] * sides[r[(k + 1) % 3]] < 0) {
@@ -178,8 +201,8 @@ inline void cutAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
         if (crossed.size() == 1) {
             const int k = crossed[0];
             const std::uint32_t p = pointOn(r[k], r[(k + 1) % 3]);
-            layer.triangles[i] = {r[k], p, r[(k + 2) % 3]};
-            layer.triangles.push_back({p, r[(k + 1) % 3], r[(k + 2) % 3]});
+            layer.faces.replace(i, {r[k], p, r[(k + 2) % 3]});
+            layer.faces.push_back({p, r[(k + 1) % 3], r[(k + 2) % 3]});
         } else if (crossed.size() == 2) {
             const std::uint32_t p = pointOn(r[crossed[0]], r[(crossed[0] + 1) % 3]);
             const std::uint32_t q = pointOn(r[crossed[1]], r[(crossed[1] + 1) % 3]);
@@ -190,15 +213,15 @@ inline void cutAlongPlane(Layer& layer, const Vector3& n, const Vector3& o) {
                 : crossed[1] == 1
                     ? std::array<Triangle, 3>{{{r[0], p, r[2]}, {r[1], q, p}, {q, r[2], p}}}
                     : std::array<Triangle, 3>{{{r[2], q, p}, {p, r[1], r[2]}, {q, r[0], p}}};
-            layer.triangles[i] = pieces[0];
-            layer.triangles.push_back(pieces[1]);
-            layer.triangles.push_back(pieces[2]);
+            layer.faces.replace(i, pieces[0]);
+            layer.faces.push_back(pieces[1]);
+            layer.faces.push_back(pieces[2]);
         }
     }
 }
 
 inline void subdivideAll(Layer& layer) {
-    for (size_t f = 0, count = layer.triangles.size(); f < count; ++f) {
+    for (size_t f = 0, count = layer.faces.size(); f < count; ++f) {
         subdivide(layer, f);
     }
 }
@@ -218,7 +241,7 @@ inline std::optional<std::string> fault(const Layer& layer, const Layer& expecte
     if (testing::hasBrokenFace(layer)) {
         return std::string("a face names a point out of range or repeats a corner");
     }
-    if (layer.triangles != expected.triangles ||
+    if (layer.faces != expected.faces ||
         !std::equal(layer.positions.begin(), layer.positions.end(), expected.positions.begin(),
                     expected.positions.end(), [](auto& a, auto& b) { return same(a, b); })) {
         return std::string("the layer differs from the reference");
@@ -243,7 +266,7 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
     Layer expected = layer;
     for (int step = 0; !in.done() && step < 200; ++step) {
         const std::uint8_t op = in.byte() % 10;
-        const size_t faces = layer.triangles.size();
+        const size_t faces = layer.faces.size();
         const size_t points = layer.positions.size();
         const bool grows = faces > 0 && faces < kMaxFaces;
         const auto face = [&] { return in.below(faces); };
@@ -279,8 +302,8 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
             std::vector<std::uint32_t> list(1 + in.below(4));
             std::generate(list.begin(), list.end(), point);
             if (faces > 0 && in.byte() % 2 == 0) {
-                const Triangle& t = layer.triangles[face()];
-                list.assign(t.begin(), t.end());
+                const FaceList::Face f = layer.faces[face()];
+                list.assign(f.begin(), f.end());
             }
             const bool atMean = in.byte() % 2 == 0;
             const Vector3 at = atMean ? centroid(layer, list) : vector();
@@ -304,7 +327,7 @@ inline std::optional<std::string> run(std::span<const std::uint8_t> bytes) {
             const size_t added = facesAddedByCut(layer, normal, origin);
             cutAlongPlane(layer, normal, origin);
             reference::cutAlongPlane(expected, normal, origin);
-            agree = layer.triangles.size() == faces + added;
+            agree = layer.faces.size() == faces + added;
         }
         const auto wrong = agree ? fault(layer, expected) : "it returned something else";
         if (wrong) {

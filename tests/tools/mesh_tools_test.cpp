@@ -31,16 +31,16 @@ TEST(MeshToolsTest, SubdivideShowsEveryFaceSplitAndEachApplyCommitsOneLevel) {
     FakeEditor editor;
     editor.pick(Mode::Mesh, 1);
     Model& grid = editor.grid();
-    EXPECT_EQ(grid.layer()->triangles.size(), 96u);
-    EXPECT_EQ(grid.committed()->triangles.size(), 32u);
+    EXPECT_EQ(grid.layer()->faces.size(), 96u);
+    EXPECT_EQ(grid.committed()->faces.size(), 32u);
     editor.controller.apply();
-    EXPECT_EQ(grid.committed()->triangles.size(), 96u);
+    EXPECT_EQ(grid.committed()->faces.size(), 96u);
     EXPECT_EQ(grid.committed()->positions.size(), 25u + 32u);
-    EXPECT_EQ(grid.layer()->triangles.size(), 288u);
+    EXPECT_EQ(grid.layer()->faces.size(), 288u);
     // Gestures do nothing.
     editor.views[0].click(0.4f, 0.6f);
     editor.controller.apply();
-    EXPECT_EQ(grid.committed()->triangles.size(), 288u);
+    EXPECT_EQ(grid.committed()->faces.size(), 288u);
 }
 
 // A preview or Apply that could pass the triangle limit is refused before it runs: the mesh
@@ -59,7 +59,7 @@ TEST(MeshToolsTest, SubdivideIsRefusedOnlyPastTheTriangleLimit) {
         editor.controller.apply();
         if (faces == largestThatFits) {
             // The level applied; the next one would not fit and is not previewed.
-            EXPECT_EQ(grid.committed()->triangles.size(), 3 * faces);
+            EXPECT_EQ(grid.committed()->faces.size(), 3 * faces);
             EXPECT_EQ(refusals, std::vector<Refusal>{Refusal::Preview});
         } else {
             EXPECT_EQ(grid.committed(), before);

@@ -46,7 +46,7 @@ TEST(PickingTest, NearestIntersectionTakesTheNearestHitInFrontOfTheNearPlane) {
 TEST(PickingTest, EqualDepthsGoToTheEarlierFaceAndTheEarlierMesh) {
     CubeInView scene(2.5f);
     Layer twice = *scene.cube->model()->committed();
-    twice.triangles.push_back(twice.triangles[2]);
+    twice.faces.push_back(twice.faces[2]);
     const auto hit = nearestIntersection(twice, scene.line, scene.view, *scene.cube);
     EXPECT_EQ(hit->first, 2u);
     expectNear(hit->second, {0.1f, 0.05f, 1});

@@ -26,18 +26,18 @@ TEST_F(PlaneCutToolTest, PreviewShowsTheCutAndApplyCommitsIt) {
     choose(3);
     PlaneCut& tool = *editor.tool<PlaneCut>();
     const LayerPtr cut = grid.layer();
-    EXPECT_EQ(cut->triangles.size(), 30u);
+    EXPECT_EQ(cut->faces.size(), 30u);
     // What the triangle limit is checked against, here exact.
     EXPECT_EQ(tool.trianglesAfter(*grid.committed()), 30u);
     EXPECT_EQ(cut->positions.size(), 23u);
     ASSERT_NE(grid.toolLayer(), nullptr);
     EXPECT_EQ(grid.toolLayer()->positions[0], Vector3(0, 0, 0));
     EXPECT_EQ(grid.toolLayer()->positions[1].y, 0);
-    EXPECT_EQ(grid.committed()->triangles.size(), 18u);
+    EXPECT_EQ(grid.committed()->faces.size(), 18u);
 
     editor.controller.apply();
     EXPECT_EQ(grid.committed()->positions, cut->positions);
-    EXPECT_EQ(grid.committed()->triangles, cut->triangles);
+    EXPECT_EQ(grid.committed()->faces, cut->faces);
 }
 
 TEST_F(PlaneCutToolTest, ATurnedPlaneThroughAPointCutsEveryFaceItCrossesWithoutOpeningAGap) {
@@ -49,7 +49,7 @@ TEST_F(PlaneCutToolTest, ATurnedPlaneThroughAPointCutsEveryFaceItCrossesWithoutO
     grid.invalidatePreview();
     editor.controller.apply();
     const Layer once = *grid.committed();
-    EXPECT_EQ(once.triangles.size(), 42u);
+    EXPECT_EQ(once.faces.size(), 42u);
     EXPECT_EQ(openEdges(once), openEdges(*QuadGenerator(4, 4).generateLayer()) + 2);
 }
 

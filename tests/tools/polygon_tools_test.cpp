@@ -52,11 +52,11 @@ TEST(PolygonToolsTest, EachGestureEditsThePressedPolygonAndCommitsOnRelease) {
         EXPECT_EQ(editor.grid().committed()->positions, start.positions);
         view.release();
         const Layer& layer = *editor.grid().committed();
-        EXPECT_EQ(layer.triangles.size(), g.faces);
+        EXPECT_EQ(layer.faces.size(), g.faces);
         EXPECT_EQ(layer.positions.size(), g.points);
         EXPECT_EQ(editor.controller.selectedFacesIds(), g.selected);
         for (size_t k = 0; k < 3; ++k) {
-            expectNear(layer.positions[layer.triangles.at(g.face)[k]], g.corners[k]);
+            expectNear(layer.positions[layer.faces[g.face][k]], g.corners[k]);
         }
     }
 }
@@ -75,7 +75,7 @@ TEST(PolygonToolsTest, AClickWithoutADragSelectsTheFaceAndChangesNothing) {
         view.release();
         EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{20});
         EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;
-        EXPECT_EQ(editor.grid().committed()->triangles, start.triangles) << "tool " << tool;
+        EXPECT_EQ(editor.grid().committed()->faces, start.faces) << "tool " << tool;
     }
 }
 
@@ -89,7 +89,7 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
         editor.views[0].dragTo(0.5f, 0.7f);
         editor.views[0].release();
         EXPECT_EQ(editor.grid().committed()->positions, start.positions) << "tool " << tool;
-        EXPECT_EQ(editor.grid().committed()->triangles, start.triangles) << "tool " << tool;
+        EXPECT_EQ(editor.grid().committed()->faces, start.faces) << "tool " << tool;
     }
     // A face listed twice is extruded once.
     editor.pick(Mode::Polygon, 3);
@@ -97,7 +97,7 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     editor.controller.selectedFacesIds() = {20, 20};
     editor.views[0].dragTo(0.5f, 0.7f);
     editor.views[0].release();
-    EXPECT_EQ(editor.grid().committed()->triangles.size(), start.triangles.size() + 6);
+    EXPECT_EQ(editor.grid().committed()->faces.size(), start.faces.size() + 6);
 }
 
 } // namespace tessel::testing

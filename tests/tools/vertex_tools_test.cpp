@@ -69,9 +69,9 @@ TEST_F(VertexToolsTest, WeldMergesTheSelectionAtItsMeanAndSelectsTheMergedPoint)
     // The four points become point 21; the six faces holding two of them collapse.
     const LayerPtr welded = grid.committed();
     EXPECT_EQ(welded->positions.size(), 22u);
-    EXPECT_EQ(welded->triangles.size(), 26u);
+    EXPECT_EQ(welded->faces.size(), 26u);
     EXPECT_EQ(welded->positions[21], Vector3(0.125f, 0.125f, 0));
-    EXPECT_EQ(welded->triangles[10], (Triangle{6, 7, 21}));
+    EXPECT_THAT(welded->faces[10], ::testing::ElementsAre(6, 7, 21));
     EXPECT_EQ(selection(), Ids{21});
     // A Shift+rectangle afterwards only adds point 0, and Apply finds no weld left to commit.
     view.press(Vector3{-0.6f, -0.6f, 0}, Editor::SelectionChange::Add);
