@@ -1,5 +1,6 @@
 // Writes glTF 2.0 through tinygltf: one buffer, and per mesh one position view and one index
-// view over it, in the order of the tree.
+// view over it, in the order of the tree. Faces are written as the triangles that draw them, and
+// a mesh with faces of more than three corners says how many each face has in its extras.
 
 #include "io/gltf_format.h"
 #include "mesh/polygon.h"
@@ -8,6 +9,7 @@
 #include "io/gltf_library.h"
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -36,6 +38,54 @@ int addView(tinygltf::Model& out, std::size_t offset, std::size_t length, int ta
     return static_cast<int>(out.bufferViews.size() - 1);
 }
 
+// The triangles that draw the faces, each face's in a row, the first of them starting
+// with the face's first two corners: with the corner counts, the faces can be rebuilt exactly.
+std::vector<Triangle> trianglesOf(const Layer& layer) {
+    std::vector<Triangle> triangles;
+    triangles.reserve(layer.faces.triangleCount());
+    for (const FaceList::Face face : layer.faces) {
+        const std::size_t first = triangles.size();
+        polygon::triangulate(layer.positions, face, triangles);
+        // Every edge of the face lies in exactly one of its triangles, wound the same way.
+        bool placed = face.size() == 3;
+        for (std::size_t t = first; t < triangles.size() && !placed; ++t) {
+            Triangle& triangle = triangles[t];
+            for (int k = 0; k < 3 && !placed; ++k) {
+                if (triangle[k] == face[0] && triangle[(k + 1) % 3] == face[1]) {
+                    std::rotate(triangle.begin(), triangle.begin() + k, triangle.end());
+                    std::swap(triangle, triangles[first]);
+                    placed = true;
+                }
+            }
+        }
+    }
+    return triangles;
+}
+
+// The faces' corner counts as runs [corners, faces]: so many faces in a row with that many
+// corners.
+tinygltf::Value cornerRunsOf(const FaceList& faces) {
+    tinygltf::Value::Array runs;
+    std::uint32_t corners = 0;
+    int length = 0;
+    const auto close = [&] {
+        if (length > 0) {
+            runs.emplace_back(tinygltf::Value::Array{tinygltf::Value(static_cast<int>(corners)),
+                                                     tinygltf::Value(length)});
+        }
+    };
+    for (const FaceList::Face face : faces) {
+        if (face.size() != corners) {
+            close();
+            corners = static_cast<std::uint32_t>(face.size());
+            length = 0;
+        }
+        ++length;
+    }
+    close();
+    return tinygltf::Value(std::move(runs));
+}
+
 int addMesh(tinygltf::Model& out, const Mesh& node) {
     const Layer& layer = *node.model()->committed();
     std::vector<unsigned char>& buffer = out.buffers.front().data;
@@ -62,10 +112,7 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     if (layer.faces.empty()) {
         primitive.mode = TINYGLTF_MODE_POINTS;
     } else {
-        std::vector<Triangle> triangles;
-        for (const FaceList::Face face : layer.faces) {
-            polygon::triangulate(layer.positions, face, triangles);
-        }
+        const std::vector<Triangle> triangles = trianglesOf(layer);
         tinygltf::Accessor indices;
         const std::size_t size = triangles.size() * sizeof(Triangle);
         indices.bufferView = addView(out, append(buffer, triangles.data(), size), size,
@@ -90,10 +137,16 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     tinygltf::Mesh mesh;
     mesh.name = node.name();
     mesh.primitives.push_back(primitive);
+    tinygltf::Value::Object extras;
     if (const Model::ParamsPtr& params = node.model()->params()) {
-        mesh.extras = tinygltf::Value(tinygltf::Value::Object{
-            {kGridRows, tinygltf::Value(static_cast<int>(params->v()))},
-            {kGridColumns, tinygltf::Value(static_cast<int>(params->u()))}});
+        extras[kGridRows] = tinygltf::Value(static_cast<int>(params->v()));
+        extras[kGridColumns] = tinygltf::Value(static_cast<int>(params->u()));
+    }
+    if (!layer.faces.allTriangles()) {
+        extras[kFaceCornerRuns] = cornerRunsOf(layer.faces);
+    }
+    if (!extras.empty()) {
+        mesh.extras = tinygltf::Value(std::move(extras));
     }
     out.meshes.push_back(mesh);
     return static_cast<int>(out.meshes.size() - 1);
