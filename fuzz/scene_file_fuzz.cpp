@@ -39,7 +39,7 @@ void checkTree(const tessel::NodePtr& root) {
         if (tessel::testing::hasBrokenFace(layer)) {
             fault("a face names a point out of range or repeats a corner");
         }
-        triangles += layer.faces.size();
+        triangles += layer.faces.triangleCount();
     }
     if (triangles > tessel::kMaxTriangles) {
         fault("more triangles than the limit");
@@ -49,16 +49,26 @@ void checkTree(const tessel::NodePtr& root) {
 } // namespace
 
 // With TESSEL_FUZZ_SEEDS naming a folder, the first corpus is written there before the fuzzing
-// starts: a small scene in every format and encoding, each file behind its format's byte.
+// starts: a small scene in every format and encoding, each file behind its format's byte. Its
+// "Polygons" mesh (two quads, a concave hexagon and a triangle) makes OBJ and PLY seeds of
+// quads and an n-gon, and glTF seeds with face corner counts.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     using namespace tessel;
     const char* folder = std::getenv("TESSEL_FUZZ_SEEDS");
     if (folder == nullptr) {
         return 0;
     }
-    const NodePtr scene =
-        Node::make("Scene", {Mesh::make(Model::makeQuad(Model::Params::make(2, 1)), "Quad"),
-                             Node::make("Group", {Mesh::make(Model::makeCube(), "Cube")})});
+    const std::vector<Vector3> points = {{0, 0, 0},    {1, 0, 0},  {1, 1, 0},    {0, 1, 0},
+                                         {3, 0, 0},    {3, 1, 0},  {2, 0.4f, 0}, {1.5f, 1, 0},
+                                         {0.5f, 2, 0}, {0, -1, 0}, {1, -1, 0}};
+    const NodePtr polygons = Mesh::make(
+        Model::make(makeLayer(
+            points,
+            FaceList::polygons({{0, 1, 2, 3}, {1, 4, 5, 6, 7, 2}, {3, 2, 8}, {9, 10, 1, 0}}))),
+        "Polygons");
+    const NodePtr scene = Node::make(
+        "Scene", {Mesh::make(Model::makeQuad(Model::Params::make(2, 1)), "Quad"),
+                  Node::make("Group", {Mesh::make(Model::makeCube(), "Cube")}), polygons});
     for (std::uint8_t format = 0; format < kNames.size(); ++format) {
         for (const Encoding encoding : {Encoding::Binary, Encoding::Ascii}) {
             const WriteResult written = writeSceneFile(*scene, kNames[format], encoding);
