@@ -28,6 +28,46 @@ std::size_t append(std::vector<unsigned char>& buffer, const void* data, std::si
     return offset;
 }
 
+// The text as valid UTF-8, which JSON must be: each byte that starts no valid sequence becomes
+// U+FFFD. Names can come from anywhere (an OBJ's object, a file's name).
+std::string validUtf8(const std::string& text) {
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t k) {
+            return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+        };
+        const unsigned lead = byte(0);
+        // The length of the sequence and the range of its second byte (no overlong forms, no
+        // surrogates, nothing past U+10FFFF); the bytes after the second are 0x80 to 0xBF.
+        std::size_t length = 1;
+        unsigned low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = lead < 0x80 || length > 1;
+        for (std::size_t k = 1; k < length && ok; ++k) {
+            ok = byte(k) >= (k == 1 ? low : 0x80) && byte(k) <= (k == 1 ? high : 0xBF);
+        }
+        if (ok) {
+            valid.append(text, i, length);
+            i += length;
+        } else {
+            valid += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return valid;
+}
+
 int addView(tinygltf::Model& out, std::size_t offset, std::size_t length, int target) {
     tinygltf::BufferView view;
     view.buffer = 0;
@@ -135,7 +175,7 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     primitive.material = static_cast<int>(out.materials.size() - 1);
 
     tinygltf::Mesh mesh;
-    mesh.name = node.name();
+    mesh.name = validUtf8(node.name());
     mesh.primitives.push_back(primitive);
     tinygltf::Value::Object extras;
     if (const Model::ParamsPtr& params = node.model()->params()) {
@@ -155,7 +195,7 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
 int addNode(tinygltf::Model& out, const Node& node) {
     const auto index = static_cast<int>(out.nodes.size());
     out.nodes.emplace_back();
-    out.nodes.back().name = node.name();
+    out.nodes.back().name = validUtf8(node.name());
     if (const auto* mesh = dynamic_cast<const Mesh*>(&node); mesh && mesh->model()) {
         if (mesh->model()->committed()->positions.empty()) {
             out.nodes.back().extras =

@@ -115,6 +115,19 @@ TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {
     }
 }
 
+// Names come from anywhere (an OBJ's object, a file's name); glTF holds them as UTF-8, with
+// U+FFFD for each byte that is not part of it.
+TEST(GltfFile, NamesThatAreNotUtf8AreSavedWithReplacementCharacters) {
+    const ReadResult obj =
+        readSceneFile("a.obj", bytesOf("o Gr\xC3\xBCn\xE9\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    ASSERT_TRUE(obj.ok()) << obj.failure;
+    const WriteResult written = writeSceneFile(*obj.root, "a.glb");
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readSceneFile("a.glb", written.bytes);
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(meshesOf(read.root)[0]->name(), "Gr\u00FCn\uFFFD");
+}
+
 TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {
     // Two nodes over one unindexed triangle: the second moved by 2 along x and mirrored in y.
     const std::string gltf = R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0,1]}],
