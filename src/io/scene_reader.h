@@ -46,8 +46,8 @@ struct ReadResult {
 // to its mesh's points (the modeller's nodes carry none). From every format, points stored once
 // per corner are joined where their positions are equal, a corner that repeats an earlier one of
 // its face is dropped and then faces left with fewer than three corners, points and lines are
-// skipped; `changes` counts each. Hostile input (truncated, counts past the end, indices out of range,
-// coordinates that are not finite numbers) fails with a message, never with a crash or an
+// skipped; `changes` counts each. Hostile input (truncated, counts past the end, indices out of
+// range, coordinates that are not finite numbers) fails with a message, never with a crash or an
 // allocation the file's size does not justify.
 ReadResult readSceneFile(std::string_view fileName, std::span<const std::uint8_t> bytes,
                          const SiblingReader& sibling = {});
