@@ -2,6 +2,7 @@
 // view over it, in the order of the tree. Faces are written as the triangles that draw them, and
 // a mesh with faces of more than three corners says how many each face has in its extras.
 
+#include "io/gltf_faces.h"
 #include "io/gltf_format.h"
 #include "mesh/polygon.h"
 #include "scene/mesh.h"
@@ -100,30 +101,6 @@ std::vector<Triangle> trianglesOf(const Layer& layer) {
         }
     }
     return triangles;
-}
-
-// The faces' corner counts as runs [corners, faces]: so many faces in a row with that many
-// corners.
-tinygltf::Value cornerRunsOf(const FaceList& faces) {
-    tinygltf::Value::Array runs;
-    std::uint32_t corners = 0;
-    int length = 0;
-    const auto close = [&] {
-        if (length > 0) {
-            runs.emplace_back(tinygltf::Value::Array{tinygltf::Value(static_cast<int>(corners)),
-                                                     tinygltf::Value(length)});
-        }
-    };
-    for (const FaceList::Face face : faces) {
-        if (face.size() != corners) {
-            close();
-            corners = static_cast<std::uint32_t>(face.size());
-            length = 0;
-        }
-        ++length;
-    }
-    close();
-    return tinygltf::Value(std::move(runs));
 }
 
 int addMesh(tinygltf::Model& out, const Mesh& node) {
