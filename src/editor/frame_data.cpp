@@ -191,6 +191,13 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
             items.push_back({tool, &dataFor(tool, false, owner), mvp, mesh->material, true, false});
         }
     }
+    // The layers this frame draws are known (every viewport draws the same ones), and each new
+    // one was compared: the layers it no longer draws need not be held any more.
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        if (!f->used) {
+            f->held.reset();
+        }
+    }
     return items;
 }
 

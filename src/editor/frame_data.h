@@ -51,8 +51,8 @@ struct DrawItem {
 // layer is drawn, through camera moves, selection changes and frames of other layers. A layer
 // that replaces one drawn in the last frame with the same faces (the next preview of a drag that
 // moves points, a preview evaluated again) shares its edges, and its triangles too when every
-// face is a triangle or the points are the same: the layer drawn last is held until a frame no
-// longer draws it, for that comparison.
+// face is a triangle or the points are the same: a layer drawn is held until a frame is prepared
+// without it, for that comparison.
 //
 // The four viewports show the same layers from different cameras, so the selection's split of
 // a layer's lists is made once per frame and handed to every viewport that draws it in that
@@ -106,8 +106,8 @@ private:
     // A layer's triangulation and edges, shared with the layers of the same faces.
     struct Faces {
         Source source;
-        // The layer, held until a frame that draws anything does not draw it: the layer that
-        // replaces it (the next preview of a drag) is compared with it.
+        // The layer, held until a frame is prepared that does not draw it: a layer that replaces
+        // it (the next preview of a drag) is compared with it.
         std::shared_ptr<const Layer> held;
         std::shared_ptr<const std::vector<std::uint32_t>> triangulation;
         std::shared_ptr<const std::vector<std::uint32_t>> edges;
