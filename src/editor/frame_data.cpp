@@ -4,6 +4,7 @@
 #include "editor/editor.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace tessel {
@@ -90,8 +91,14 @@ const FrameData::Faces& FrameData::facesOf(const LayerPtr& layer) {
         if (other && f->source.matches(other) &&
             other->positions.size() == layer->positions.size() && other->faces == layer->faces) {
             made->edges = f->edges;
-            if (layer->faces.allTriangles() || other->positions == layer->positions) {
+            if (layer->faces.allTriangles() || layer->positions.empty() ||
+                std::memcmp(other->positions.data(), layer->positions.data(),
+                            layer->positions.size() * sizeof(Vector3)) == 0) {
                 made->triangulation = f->triangulation;
+            } else {
+                made->triangulation = std::make_shared<const std::vector<std::uint32_t>>(
+                    triangulation(*layer, *other, *f->triangulation));
+                ++faceListBuilds_;
             }
             break;
         }

@@ -78,6 +78,45 @@ std::vector<std::uint32_t> triangulation(const Layer& layer) {
     return list;
 }
 
+std::vector<std::uint32_t> triangulation(const Layer& layer, const Layer& previous,
+                                         std::span<const std::uint32_t> before) {
+    const FaceList& faces = layer.faces;
+    const size_t n = layer.positions.size();
+    TESSEL_CHECK(previous.positions.size() == n && previous.faces.size() == faces.size() &&
+                     before.size() == 3 * faces.triangleCount(),
+                 "triangulation", "the layer before has other faces or points");
+    std::vector<std::uint32_t> list;
+    if (faces.allTriangles()) {
+        return list;
+    }
+    std::vector<std::uint8_t> moved(n);
+    for (size_t i = 0; i < n; ++i) {
+        moved[i] = std::memcmp(&layer.positions[i], &previous.positions[i], sizeof(Vector3)) != 0;
+    }
+    list.reserve(before.size());
+    const auto firstIndex = [&](size_t f) {
+        return static_cast<std::ptrdiff_t>(3 * (faces.start(f) - 2 * f));
+    };
+    // Runs of faces that did not move are copied whole.
+    size_t kept = 0;
+    std::vector<Triangle> pieces;
+    for (size_t f = 0; f < faces.size(); ++f) {
+        const FaceList::Face face = faces[f];
+        if (std::none_of(face.begin(), face.end(), [&](std::uint32_t c) { return moved[c]; })) {
+            continue;
+        }
+        list.insert(list.end(), before.begin() + firstIndex(kept), before.begin() + firstIndex(f));
+        kept = f + 1;
+        pieces.clear();
+        polygon::triangulate(layer.positions, face, pieces);
+        for (const Triangle& t : pieces) {
+            list.insert(list.end(), t.begin(), t.end());
+        }
+    }
+    list.insert(list.end(), before.begin() + firstIndex(kept), before.end());
+    return list;
+}
+
 // The faces' edges are sorted into one bucket per lower id (a counting sort), and each bucket
 // keeps the first of equal higher ids.
 std::vector<std::uint32_t> edgeList(const Layer& layer) {

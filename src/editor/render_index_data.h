@@ -22,6 +22,11 @@ struct IndexData {
 // f's triangles start at triangle start(f) − 2f. Empty when every face is a triangle: the layer's
 // corners are that list (see triangleList).
 std::vector<std::uint32_t> triangulation(const Layer& layer);
+// The same, given `before`, the triangulation of `previous`, a layer with the same faces and as
+// many points: only the faces with a corner whose position differs (in any bit) are cut again,
+// the others keep their triangles from `before`, which are what they would be cut into.
+std::vector<std::uint32_t> triangulation(const Layer& layer, const Layer& previous,
+                                         std::span<const std::uint32_t> before);
 // The layer's triangle list: its corners when every face is a triangle, else `triangulated`,
 // which must be triangulation(layer).
 inline std::span<const std::uint32_t> triangleList(const Layer& layer,

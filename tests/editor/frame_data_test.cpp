@@ -112,14 +112,14 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     EXPECT_EQ(edges(data->edges.selected), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
     EXPECT_EQ(frame.faceListBuilds(), built);
 
-    // A new layer with point 4 moved into the first quad, now concave: its faces are cut
-    // again, their edges are those of the faces before.
+    // A new layer with point 3 moved into the first quad, now concave: that face is cut again,
+    // the edges are those of the faces before.
     const auto dented = std::make_shared<Layer>(*quads);
-    dented->positions[4] = {0.3f, 0.3f, 0};
+    dented->positions[3] = {0.7f, 0.3f, 0};
     editor.grid().setCommitted(dented);
     editor.controller.selectedFacesIds().clear();
     data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 3, 0, 4, 1, 2, 5, 1, 5, 4));
+    EXPECT_THAT(data->triangles.ordinary, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
     EXPECT_EQ(edges(data->edges.ordinary).size(), 7u);
     EXPECT_EQ(frame.faceListBuilds(), built + 1);
 }
