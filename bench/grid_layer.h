@@ -20,4 +20,15 @@ inline const Layer& gridLayer(std::int64_t triangles) {
     return *layer;
 }
 
+// The grid of four-cornered faces with that many faces, built once per size.
+inline const Layer& quadGridLayer(std::int64_t faces) {
+    static std::map<std::int64_t, LayerPtr> grids;
+    LayerPtr& layer = grids[faces];
+    if (!layer) {
+        const int n = grid_sizes::segmentsFor(faces);
+        layer = QuadGenerator(n, n).generateQuadLayer();
+    }
+    return *layer;
+}
+
 } // namespace tessel
