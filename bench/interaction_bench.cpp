@@ -42,7 +42,7 @@ FrameStats prepareFrame(Editor& controller, Viewport& view) {
     const std::vector<DrawItem> items = controller.frameData.prepare(view, controller);
     FrameStats stats;
     for (const DrawItem& item : items) {
-        const IndexData& triangles = item.data->triangles;
+        const LayerDrawData::Lists& triangles = item.data->triangles;
         stats.triangles += (triangles.ordinary.size() + triangles.selected.size()) / 3;
         stats.points += item.layer->positions.size();
     }

@@ -4,55 +4,163 @@
 #include "editor/editor.h"
 
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 
 namespace tessel {
 
-bool FrameData::Entry::matches(const LayerPtr& l, bool selected) const {
+FrameData::Source::Source(const std::shared_ptr<const Layer>& l) {
+    if (!l) {
+        return;
+    }
+    layer = l;
+    pointCount = l->positions.size();
+    faceCount = l->faces.size();
+    pointStorage = l->positions.data();
+    faceStorage = l->faces.storage();
+}
+
+bool FrameData::Source::matches(const std::shared_ptr<const Layer>& l) const {
     // Same control block: the very object, alive (an expired pointer never matches).
     const bool sameObject = !layer.owner_before(l) && !l.owner_before(layer) && !layer.expired();
-    return current && sameObject && isSelected == selected && pointCount == l->positions.size() &&
-           faceCount == l->faces.size() && pointStorage == l->positions.data() &&
-           faceStorage == l->faces.storage();
+    return sameObject && pointCount == l->positions.size() && faceCount == l->faces.size() &&
+           pointStorage == l->positions.data() && faceStorage == l->faces.storage();
 }
 
 void FrameData::invalidate() {
+    // The lists of a layer not drawn in the last frame that drew anything go, and with them the
+    // hold on that layer.
+    if (!prepared_.empty()) {
+        std::erase_if(faces_, [](const std::unique_ptr<Faces>& f) { return !f->used; });
+        for (const std::unique_ptr<Faces>& f : faces_) {
+            f->used = false;
+        }
+    }
     // Keep the storage of what the last frame used, for the next one to fill; let go of the rest.
     std::erase_if(entries_, [](const std::unique_ptr<Entry>& e) { return !e->used; });
     for (const std::unique_ptr<Entry>& e : entries_) {
         e->used = e->current;
         e->current = false;
-        e->layer.reset();
+        e->source.layer.reset();
     }
+    retiredPointIds_.clear();
     prepared_.clear();
 }
 
 void FrameData::releaseStorage() {
     entries_.clear();
+    // Only the layers still shown somewhere keep their lists.
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        f->held.reset();
+    }
+    std::erase_if(faces_,
+                  [](const std::unique_ptr<Faces>& f) { return f->source.layer.expired(); });
+    pointIds_ = {};
+    retiredPointIds_.clear();
     prepared_.clear();
+}
+
+size_t FrameData::faceListBytes() const {
+    size_t bytes = 0;
+    std::vector<const void*> counted;
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        for (const auto& list : {f->triangulation, f->edges}) {
+            if (std::find(counted.begin(), counted.end(), list.get()) == counted.end()) {
+                counted.push_back(list.get());
+                bytes += list->capacity() * sizeof(std::uint32_t);
+            }
+        }
+    }
+    return bytes;
+}
+
+const FrameData::Faces& FrameData::facesOf(const LayerPtr& layer) {
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        if (f->source.matches(layer)) {
+            f->used = true;
+            f->held = layer;
+            return *f;
+        }
+    }
+    auto made = std::make_unique<Faces>();
+    made->source = Source(layer);
+    made->held = layer;
+    // A layer drawn lately with the same faces: a preview before the last event changed it.
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        const std::shared_ptr<const Layer> other = f->source.layer.lock();
+        if (other && f->source.matches(other) &&
+            other->positions.size() == layer->positions.size() && other->faces == layer->faces) {
+            made->edges = f->edges;
+            if (layer->faces.allTriangles() || layer->positions.empty() ||
+                std::memcmp(other->positions.data(), layer->positions.data(),
+                            layer->positions.size() * sizeof(Vector3)) == 0) {
+                made->triangulation = f->triangulation;
+            } else {
+                made->triangulation = std::make_shared<const std::vector<std::uint32_t>>(
+                    triangulation(*layer, *other, *f->triangulation));
+                ++faceListBuilds_;
+            }
+            break;
+        }
+    }
+    if (!made->edges) {
+        made->edges = std::make_shared<const std::vector<std::uint32_t>>(edgeList(*layer));
+        ++faceListBuilds_;
+    }
+    if (!made->triangulation) {
+        made->triangulation =
+            std::make_shared<const std::vector<std::uint32_t>>(triangulation(*layer));
+        faceListBuilds_ += layer->faces.allTriangles() ? 0 : 1;
+    }
+    return *faces_.emplace_back(std::move(made));
 }
 
 const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
                                         const Editor& owner) {
     for (const std::unique_ptr<Entry>& e : entries_) {
-        if (e->matches(layer, isSelected)) {
+        if (e->current && e->isSelected == isSelected && e->source.matches(layer)) {
             return e->data;
         }
     }
     const auto spare = std::find_if(entries_.begin(), entries_.end(),
                                     [](const std::unique_ptr<Entry>& e) { return !e->current; });
     Entry& entry = spare != entries_.end() ? **spare : *entries_.emplace_back(new Entry);
-    handleIndexDataForTriangles(*layer, isSelected, owner.selectedFacesIds(), entry.data.triangles);
-    handleIndexDataForPoints(*layer, isSelected, owner.selectedPointsIds(), entry.data.points);
-    entry.layer = layer;
+    LayerDrawData& data = entry.data;
+
+    const Faces& faces = facesOf(layer);
+    const std::span<const std::uint32_t> triangles = triangleList(*layer, *faces.triangulation);
+    if (isSelected && !owner.selectedFacesIds().empty()) {
+        splitTriangles(*layer, triangles, true, owner.selectedFacesIds(), entry.triangles);
+        selectedEdges(*layer, true, owner.selectedFacesIds(), entry.selectedEdges);
+        data.triangles = {entry.triangles.ordinary, entry.triangles.selected};
+        data.edges = {*faces.edges, entry.selectedEdges};
+    } else {
+        data.triangles = {triangles, {}};
+        data.edges = {*faces.edges, {}};
+    }
+
+    const size_t pointCount = layer->positions.size();
+    if (isSelected && !owner.selectedPointsIds().empty()) {
+        handleIndexDataForPoints(*layer, true, owner.selectedPointsIds(), entry.points);
+        data.points = {entry.points.ordinary, entry.points.selected};
+    } else {
+        if (pointIds_.size() < pointCount) {
+            // Lists handed out in this frame may point into the old ids: they stay until it ends.
+            TESSEL_CHECK(pointCount <= UINT32_MAX, "FrameData::dataFor",
+                         "a layer of " << pointCount << " points cannot be indexed in 32 bits");
+            retiredPointIds_.push_back(std::exchange(pointIds_, {}));
+            pointIds_.resize(pointCount);
+            std::iota(pointIds_.begin(), pointIds_.end(), std::uint32_t{0});
+        }
+        data.points = {std::span<const std::uint32_t>(pointIds_).first(pointCount), {}};
+    }
+
+    entry.source = Source(layer);
     entry.isSelected = isSelected;
-    entry.pointCount = layer->positions.size();
-    entry.faceCount = layer->faces.size();
-    entry.pointStorage = layer->positions.data();
-    entry.faceStorage = layer->faces.storage();
     entry.current = true;
     entry.used = true;
     ++builds_;
-    return entry.data;
+    return data;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
@@ -88,6 +196,13 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
             items.push_back({tool, &dataFor(tool, false, owner), mvp, mesh->material, true, false});
+        }
+    }
+    // The layers this frame draws are known (every viewport draws the same ones), and each new
+    // one was compared: the layers it no longer draws need not be held any more.
+    for (const std::unique_ptr<Faces>& f : faces_) {
+        if (!f->used) {
+            f->held.reset();
         }
     }
     return items;

@@ -4,7 +4,9 @@
 #include "geometry/matrix.h"
 #include "scene/mesh.h"
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace tessel {
@@ -12,10 +14,20 @@ namespace tessel {
 class Editor;
 struct Viewport;
 
-// What a viewport draws of one layer besides its positions: its index lists.
+// What a viewport draws of one layer besides its positions: its index lists, each split into the
+// ordinary primitives and those of the selection. The lists point into the frame data's storage.
 struct LayerDrawData {
-    IndexData triangles;
-    IndexData points;
+    struct Lists {
+        std::span<const std::uint32_t> ordinary;
+        std::span<const std::uint32_t> selected;
+    };
+    // Three point ids per triangle: the faces cut into triangles.
+    Lists triangles;
+    // Two point ids per edge: the faces' own edges, each once. The selected list holds the
+    // edges of the selected faces, which the ordinary list holds too.
+    Lists edges;
+    // One point id per point.
+    Lists points;
 };
 
 // One layer to draw, in the frame's draw order.
@@ -34,17 +46,25 @@ struct DrawItem {
 
 // The CPU side of drawing the editor's viewports, shared between them.
 //
-// The four viewports show the same layers from different cameras, so the index lists of a layer
-// are built once per frame and handed to every viewport that draws it in
-// that frame. A frame ends, and everything built is forgotten, when
+// What a layer's faces draw as, triangles and edges, depends on the layer alone, and a layer never
+// changes once shown (an edit makes a new one): it is built once per layer and kept while the
+// layer is drawn, through camera moves, selection changes and frames of other layers. A layer
+// that replaces one drawn in the last frame with the same faces (the next preview of a drag that
+// moves points, a preview evaluated again) shares its edges, and its triangles too when every
+// face is a triangle or the points are the same: a layer drawn is held until a frame is prepared
+// without it, for that comparison.
+//
+// The four viewports show the same layers from different cameras, so the selection's split of
+// a layer's lists is made once per frame and handed to every viewport that draws it in that
+// frame. A frame ends, and its splits are forgotten, when
 //   - invalidate() runs (the editor calls it whenever it asks for a repaint, which every
 //     event that changes the scene, a selection or a preview does), or
 //   - a viewport prepares a second time without one (a repaint of its own: a resize or an
 //     expose), so that whatever changed since is read again.
-// Within a frame an entry is used only for the very layer object it was built from (held
-// weakly, so a freed layer can never be mistaken for a new one at the same address) and with
-// the same selection state, and only while the layer's lists still have the sizes and storage
-// they had.
+// Either is used only for the very layer object it was built from (known by its control block,
+// so a freed layer can never be mistaken for a new one at the same address), and only while the
+// layer's arrays still have the sizes and storage they had; a frame's split only with the same
+// selection state.
 class FrameData {
 public:
     FrameData() = default;
@@ -57,37 +77,70 @@ public:
     // next prepare() or invalidate().
     std::vector<DrawItem> prepare(Viewport& view, const Editor& owner);
 
-    // Ends the frame: the next prepare() builds everything anew.
+    // Ends the frame: the next prepare() splits the lists anew (and builds those of new layers).
     void invalidate();
-    // Ends the frame and lets go of the storage kept for the next one.
+    // Ends the frame and lets go of the storage kept for the next one, and of the layers no
+    // longer shown.
     void releaseStorage();
 
-    // How many layers' draw data have been built so far (for tests and benchmarks).
+    // How many layers' draw data have been put together so far, once per layer and frame (for
+    // tests and benchmarks).
     size_t builds() const { return builds_; }
+    // How many times a layer's faces have been cut into triangles or listed as edges so far.
+    size_t faceListBuilds() const { return faceListBuilds_; }
+    // Bytes held by the triangles and edges of the layers drawn lately.
+    size_t faceListBytes() const;
 
 private:
-    struct Entry {
+    // Who a list was built for: a layer as it was then.
+    struct Source {
         std::weak_ptr<const Layer> layer;
-        bool isSelected = false;
         size_t pointCount = 0;
         size_t faceCount = 0;
         const void* pointStorage = nullptr;
         const void* faceStorage = nullptr;
+
+        explicit Source(const std::shared_ptr<const Layer>& l = nullptr);
+        bool matches(const std::shared_ptr<const Layer>& l) const;
+    };
+    // A layer's triangulation and edges, shared with the layers of the same faces.
+    struct Faces {
+        Source source;
+        // The layer, held until a frame is prepared that does not draw it: a layer that replaces
+        // it (the next preview of a drag) is compared with it.
+        std::shared_ptr<const Layer> held;
+        std::shared_ptr<const std::vector<std::uint32_t>> triangulation;
+        std::shared_ptr<const std::vector<std::uint32_t>> edges;
+        // Drawn since the last frame that drew anything ended.
+        bool used = true;
+    };
+    struct Entry {
+        Source source;
+        bool isSelected = false;
         // Built in the current frame.
         bool current = false;
         // Used in the current frame (current entries) or the previous one.
         bool used = false;
+        // The split lists when a selection splits them (the data's spans may point here).
+        IndexData triangles;
+        std::vector<std::uint32_t> selectedEdges;
+        IndexData points;
         LayerDrawData data;
-
-        bool matches(const LayerPtr& l, bool selected) const;
     };
 
     const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected, const Editor& owner);
+    const Faces& facesOf(const LayerPtr& layer);
 
     // Unique pointers: the data handed out must not move when entries are added.
     std::vector<std::unique_ptr<Entry>> entries_;
+    std::vector<std::unique_ptr<Faces>> faces_;
+    // 0, 1, 2, …: the point list of every layer without a point selection.
+    std::vector<std::uint32_t> pointIds_;
+    // Shorter lists of ids replaced in the current frame.
+    std::vector<std::vector<std::uint32_t>> retiredPointIds_;
     std::vector<const Viewport*> prepared_;
     size_t builds_ = 0;
+    size_t faceListBuilds_ = 0;
 };
 
 } // namespace tessel

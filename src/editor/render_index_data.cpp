@@ -1,11 +1,13 @@
-// Index lists for drawing a layer, rebuilt once per frame for every drawn layer: linear in
-// points plus faces, with selection membership through a bitmap.
+// Index lists for drawing a layer. What depends only on the layer (its faces cut into triangles,
+// its edges) is built once per layer; what depends on the selection is a split of those lists,
+// linear in points plus faces, with selection membership through a bitmap.
 
 #include "editor/render_index_data.h"
 
 #include "base/check.h"
 #include "mesh/polygon.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
@@ -33,31 +35,186 @@ const std::vector<std::uint8_t>& membership(std::span<const Id> ids, size_t size
     return bits;
 }
 
-} // namespace
-
-void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
-                                 std::span<const std::uint32_t> selectedFacesIds, IndexData& out) {
-    out.selected.clear();
-    const FaceList& faces = layer.faces;
-    const bool anySelected = isMeshSelected && !selectedFacesIds.empty();
-    if (faces.allTriangles() && !anySelected) {
-        // The corners as they are stored.
-        out.ordinary = faces.corners();
+// Calls f(a, b) for every edge of every face, in face order, each face's edges from its first
+// corner on.
+template <class F> void forEachFaceEdge(const FaceList& faces, F&& f) {
+    if (faces.uniformCount() == 3) {
+        const std::uint32_t* c = faces.corners().data();
+        for (size_t i = 0; i < faces.size(); ++i, c += 3) {
+            f(c[0], c[1]);
+            f(c[1], c[2]);
+            f(c[2], c[0]);
+        }
         return;
     }
-    out.ordinary.clear();
-    out.ordinary.reserve(3 * faces.triangleCount());
-    const std::vector<std::uint8_t>& selected =
-        membership(anySelected ? selectedFacesIds : std::span<const std::uint32_t>(), faces.size());
-    thread_local std::vector<Triangle> pieces;
-    for (size_t f = 0; f < faces.size(); ++f) {
-        std::vector<std::uint32_t>& list = selected[f] ? out.selected : out.ordinary;
+    for (const FaceList::Face face : faces) {
+        if (face.empty()) {
+            continue;
+        }
+        for (size_t k = 0; k + 1 < face.size(); ++k) {
+            f(face[k], face[k + 1]);
+        }
+        f(face.back(), face.front());
+    }
+}
+
+} // namespace
+
+std::vector<std::uint32_t> triangulation(const Layer& layer) {
+    std::vector<std::uint32_t> list;
+    const FaceList& faces = layer.faces;
+    if (faces.allTriangles()) {
+        return list;
+    }
+    list.reserve(3 * faces.triangleCount());
+    std::vector<Triangle> pieces;
+    for (const FaceList::Face face : faces) {
         pieces.clear();
-        polygon::triangulate(layer.positions, faces[f], pieces);
+        polygon::triangulate(layer.positions, face, pieces);
         for (const Triangle& t : pieces) {
             list.insert(list.end(), t.begin(), t.end());
         }
     }
+    return list;
+}
+
+std::vector<std::uint32_t> triangulation(const Layer& layer, const Layer& previous,
+                                         std::span<const std::uint32_t> before) {
+    const FaceList& faces = layer.faces;
+    const size_t n = layer.positions.size();
+    TESSEL_CHECK(previous.positions.size() == n && previous.faces.size() == faces.size() &&
+                     before.size() == 3 * faces.triangleCount(),
+                 "triangulation", "the layer before has other faces or points");
+    std::vector<std::uint32_t> list;
+    if (faces.allTriangles()) {
+        return list;
+    }
+    std::vector<std::uint8_t> moved(n);
+    for (size_t i = 0; i < n; ++i) {
+        moved[i] = std::memcmp(&layer.positions[i], &previous.positions[i], sizeof(Vector3)) != 0;
+    }
+    list.reserve(before.size());
+    const auto firstIndex = [&](size_t f) {
+        return static_cast<std::ptrdiff_t>(3 * (faces.start(f) - 2 * f));
+    };
+    // Runs of faces that did not move are copied whole.
+    size_t kept = 0;
+    std::vector<Triangle> pieces;
+    for (size_t f = 0; f < faces.size(); ++f) {
+        const FaceList::Face face = faces[f];
+        if (std::none_of(face.begin(), face.end(), [&](std::uint32_t c) { return moved[c]; })) {
+            continue;
+        }
+        list.insert(list.end(), before.begin() + firstIndex(kept), before.begin() + firstIndex(f));
+        kept = f + 1;
+        pieces.clear();
+        polygon::triangulate(layer.positions, face, pieces);
+        for (const Triangle& t : pieces) {
+            list.insert(list.end(), t.begin(), t.end());
+        }
+    }
+    list.insert(list.end(), before.begin() + firstIndex(kept), before.end());
+    return list;
+}
+
+// The faces' edges are sorted into one bucket per lower id (a counting sort), and each bucket
+// keeps the first of equal higher ids.
+std::vector<std::uint32_t> edgeList(const Layer& layer) {
+    const size_t n = layer.positions.size();
+    TESSEL_CHECK(n < UINT32_MAX, "edgeList",
+                 "a layer of " << n << " points cannot be indexed in 32 bits");
+    const FaceList& faces = layer.faces;
+    // bucket[v] for v ≥ 1 ends up where bucket v − 1 ends: counted at v + 2, summed, then
+    // advanced by the filling.
+    std::vector<std::uint32_t> bucket(n + 2, 0);
+    forEachFaceEdge(faces, [&](std::uint32_t a, std::uint32_t b) {
+        if (a < n && b < n) {
+            ++bucket[std::min(a, b) + 2];
+        }
+    });
+    std::partial_sum(bucket.begin(), bucket.end(), bucket.begin());
+    std::vector<std::uint32_t> higher(bucket[n + 1]);
+    forEachFaceEdge(faces, [&](std::uint32_t a, std::uint32_t b) {
+        if (a < n && b < n) {
+            higher[bucket[std::min(a, b) + 1]++] = std::max(a, b);
+        }
+    });
+    // A closed surface has half as many edges as corners, an open one a few more.
+    std::vector<std::uint32_t> edges;
+    edges.reserve(higher.size() + higher.size() / 8 + 8);
+    std::vector<std::uint32_t> seenFrom(n, UINT32_MAX);
+    for (std::uint32_t v = 0; v < n; ++v) {
+        for (std::uint32_t j = bucket[v]; j < bucket[v + 1]; ++j) {
+            const std::uint32_t w = higher[j];
+            if (seenFrom[w] != v) {
+                seenFrom[w] = v;
+                edges.push_back(v);
+                edges.push_back(w);
+            }
+        }
+    }
+    return edges;
+}
+
+void splitTriangles(const Layer& layer, std::span<const std::uint32_t> triangles,
+                    bool isMeshSelected, std::span<const std::uint32_t> selectedFacesIds,
+                    IndexData& out) {
+    out.ordinary.clear();
+    out.selected.clear();
+    const FaceList& faces = layer.faces;
+    const bool anySelected = isMeshSelected && !selectedFacesIds.empty();
+    if (!anySelected) {
+        out.ordinary.assign(triangles.begin(), triangles.end());
+        return;
+    }
+    out.ordinary.reserve(triangles.size());
+    const std::vector<std::uint8_t>& selected = membership(selectedFacesIds, faces.size());
+    // Where face f's triangles start in the list: each face before it takes its corners − 2.
+    const auto firstIndex = [&](size_t f) { return 3 * (faces.start(f) - 2 * f); };
+    // Runs of faces alike in selection are copied whole.
+    for (size_t f = 0; f < faces.size();) {
+        size_t end = f + 1;
+        while (end < faces.size() && selected[end] == selected[f]) {
+            ++end;
+        }
+        std::vector<std::uint32_t>& list = selected[f] ? out.selected : out.ordinary;
+        list.insert(list.end(), triangles.begin() + static_cast<std::ptrdiff_t>(firstIndex(f)),
+                    triangles.begin() + static_cast<std::ptrdiff_t>(firstIndex(end)));
+        f = end;
+    }
+}
+
+void selectedEdges(const Layer& layer, bool isMeshSelected,
+                   std::span<const std::uint32_t> selectedFacesIds,
+                   std::vector<std::uint32_t>& out) {
+    out.clear();
+    if (!isMeshSelected || selectedFacesIds.empty()) {
+        return;
+    }
+    const FaceList& faces = layer.faces;
+    const std::vector<std::uint8_t>& selected = membership(selectedFacesIds, faces.size());
+    for (size_t f = 0; f < faces.size(); ++f) {
+        if (!selected[f]) {
+            continue;
+        }
+        const FaceList::Face face = faces[f];
+        for (size_t k = 0; k < face.size(); ++k) {
+            const std::uint32_t a = face[k];
+            const std::uint32_t b = face[(k + 1) % face.size()];
+            out.push_back(std::min(a, b));
+            out.push_back(std::max(a, b));
+        }
+    }
+}
+
+void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
+                                 std::span<const std::uint32_t> selectedFacesIds, IndexData& out) {
+    if (layer.faces.allTriangles()) {
+        splitTriangles(layer, layer.faces.corners(), isMeshSelected, selectedFacesIds, out);
+        return;
+    }
+    const std::vector<std::uint32_t> triangulated = triangulation(layer);
+    splitTriangles(layer, triangulated, isMeshSelected, selectedFacesIds, out);
 }
 
 void handleIndexDataForPoints(const Layer& layer, bool isMeshSelected,

@@ -15,8 +15,46 @@ struct IndexData {
     std::vector<std::uint32_t> selected;
 };
 
-// Three entries per face, in face order. A face is selected when isMeshSelected and its id is in
-// selectedFacesIds; selection ids out of range are ignored.
+// What drawing needs of a layer's faces whatever the selection depends on the layer alone; a
+// caller drawing it over many frames builds it once.
+//
+// The faces cut into triangles (polygon::triangulate), three point ids each, face by face; face
+// f's triangles start at triangle start(f) − 2f. Empty when every face is a triangle: the layer's
+// corners are that list (see triangleList).
+std::vector<std::uint32_t> triangulation(const Layer& layer);
+// The same, given `before`, the triangulation of `previous`, a layer with the same faces and as
+// many points: only the faces with a corner whose position differs (in any bit) are cut again,
+// the others keep their triangles from `before`, which are what they would be cut into.
+std::vector<std::uint32_t> triangulation(const Layer& layer, const Layer& previous,
+                                         std::span<const std::uint32_t> before);
+// The layer's triangle list: its corners when every face is a triangle, else `triangulated`,
+// which must be triangulation(layer).
+inline std::span<const std::uint32_t> triangleList(const Layer& layer,
+                                                   const std::vector<std::uint32_t>& triangulated) {
+    if (layer.faces.allTriangles()) {
+        return layer.faces.corners();
+    }
+    return triangulated;
+}
+// Every edge of the faces once, two point ids each (the lower first), ordered by the lower id: an
+// edge that faces share, in either direction, is listed once. Corners that name no point give no
+// edge. Depends on the faces and the number of points only.
+std::vector<std::uint32_t> edgeList(const Layer& layer);
+
+// The triangle list `triangles` of the layer's faces (as triangleList gives it) split
+// into the triangles of ordinary and of selected faces, in face order. A face is selected when
+// isMeshSelected and its id is in selectedFacesIds; ids out of range are ignored.
+void splitTriangles(const Layer& layer, std::span<const std::uint32_t> triangles,
+                    bool isMeshSelected, std::span<const std::uint32_t> selectedFacesIds,
+                    IndexData& out);
+// The edges of the selected faces, two point ids each (the lower first), face by face: an edge
+// two selected faces share is listed for each. `out` is emptied first.
+void selectedEdges(const Layer& layer, bool isMeshSelected,
+                   std::span<const std::uint32_t> selectedFacesIds,
+                   std::vector<std::uint32_t>& out);
+
+// Three entries per triangle of the faces cut into triangles, in face order. A face is selected
+// when isMeshSelected and its id is in selectedFacesIds; selection ids out of range are ignored.
 IndexData handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
                                       std::span<const std::uint32_t> selectedFacesIds);
 // One entry per point, in order; selected when isMeshSelected and its id is in selectedPointsIds.

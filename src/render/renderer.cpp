@@ -160,8 +160,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
 
 void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) {
     const Layer& layer = *item.layer;
-    const IndexData& triangles = item.data->triangles;
-    const IndexData& points = item.data->points;
+    const LayerDrawData& data = *item.data;
     const std::vector<Vector3>& positions = layer.positions;
     // No index can refer to a point of an empty layer: nothing to draw.
     if (positions.empty()) {
@@ -186,33 +185,38 @@ void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) 
     // frame at a million faces with a software rasterizer): when its faces are drawn, its own
     // points and edges are left out. Its selection is still drawn.
     const bool denserThanPixels = view.renderFilled && positions.size() > m_pixelCount;
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (view.renderLines) {
         if (!denserThanPixels) {
-            draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, layerFragment,
-                 "whiteVertexShader");
+            draw(GL_LINES, OrdinaryEdges, data.edges.ordinary, layerFragment, "whiteVertexShader");
         }
-        draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive",
+        // The selected faces' edges are in the ordinary list as well: drawn again, the same
+        // lines at the same depth take the selection's colour.
+        glDepthFunc(GL_LEQUAL);
+        draw(GL_LINES, SelectedEdges, data.edges.selected, "selectedPrimitive",
              "whiteVertexShader");
+        glDepthFunc(GL_LESS);
     }
     if (view.renderPoints) {
         if (!denserThanPixels) {
-            draw(GL_POINTS, OrdinaryPoints, points.ordinary, layerFragment, "whiteVertexShader");
+            draw(GL_POINTS, OrdinaryPoints, data.points.ordinary, layerFragment,
+                 "whiteVertexShader");
         }
-        draw(GL_POINTS, SelectedPoints, points.selected, "selectedPrimitive", "whiteVertexShader");
+        draw(GL_POINTS, SelectedPoints, data.points.selected, "selectedPrimitive",
+             "whiteVertexShader");
     }
     if (!view.renderFilled) {
         return;
     }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // Pushes faces back so that the edges and points drawn on them stay visible.
     glPolygonOffset(0.0f, 10000.0f);
     glEnable(GL_POLYGON_OFFSET_FILL);
-    draw(GL_TRIANGLES, OrdinaryTriangles, triangles.ordinary, layerFragment, "vertexShader");
-    draw(GL_TRIANGLES, SelectedTriangles, triangles.selected, "selectedPrimitive", "vertexShader");
+    draw(GL_TRIANGLES, OrdinaryTriangles, data.triangles.ordinary, layerFragment, "vertexShader");
+    draw(GL_TRIANGLES, SelectedTriangles, data.triangles.selected, "selectedPrimitive",
+         "vertexShader");
 }
 
-void Renderer::bindIndexList(List list, const std::vector<std::uint32_t>& indices) {
+void Renderer::bindIndexList(List list, std::span<const std::uint32_t> indices) {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffers[list]);
     if (m_listUploaded[list]) {
         return;
@@ -223,7 +227,7 @@ void Renderer::bindIndexList(List list, const std::vector<std::uint32_t>& indice
     m_listUploaded[list] = true;
 }
 
-void Renderer::draw(GLenum primitive, List list, const std::vector<std::uint32_t>& indices,
+void Renderer::draw(GLenum primitive, List list, std::span<const std::uint32_t> indices,
                     const std::string& fragment, const std::string& vertex) {
     if (indices.empty()) {
         return;

@@ -8,6 +8,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,13 +67,21 @@ private:
         int drawingPoints = -1;
     };
     // The index lists of one draw call, in buffer order.
-    enum List { OrdinaryTriangles, SelectedTriangles, OrdinaryPoints, SelectedPoints, ListCount };
+    enum List {
+        OrdinaryEdges,
+        SelectedEdges,
+        OrdinaryTriangles,
+        SelectedTriangles,
+        OrdinaryPoints,
+        SelectedPoints,
+        ListCount
+    };
 
     Pipeline& configurePipeline(const std::string& fragment, const std::string& vertex);
     void encodeRenderCommands(const Viewport& view, const DrawItem& item);
     // Binds the list's index buffer, filled with `indices` on first use within a draw call.
-    void bindIndexList(List list, const std::vector<std::uint32_t>& indices);
-    void draw(GLenum primitive, List list, const std::vector<std::uint32_t>& indices,
+    void bindIndexList(List list, std::span<const std::uint32_t> indices);
+    void draw(GLenum primitive, List list, std::span<const std::uint32_t> indices,
               const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace tessel::testing {
 
@@ -64,7 +66,62 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
                                               flipped->faces.corners().rend());
     flipped->faces = FaceList(reversed, 3);
     editor.cube()->model()->setCommitted(flipped);
-    EXPECT_EQ(prepare(1).at(1).data->triangles.ordinary.at(0), flipped->faces[0][0]);
+    const std::span<const std::uint32_t> drawn = prepare(1).at(1).data->triangles.ordinary;
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn[0], flipped->faces[0][0]);
+}
+
+// Two quads side by side, sharing the edge 1–4: 3 4 5 above 0 1 2.
+TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer) {
+    FakeEditor editor;
+    const LayerPtr quads =
+        makeLayer({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}},
+                  FaceList::polygons({{0, 1, 4, 3}, {1, 2, 5, 4}}));
+    editor.grid().setCommitted(quads);
+    FrameData& frame = editor.controller.frameData;
+    const auto drawQuads = [&] {
+        editor.controller.needsDisplay.emit();
+        const LayerDrawData* data = nullptr;
+        for (FakeViewport& view : editor.views) {
+            data = frame.prepare(view, editor.controller).at(0).data;
+        }
+        return data;
+    };
+    const auto edges = [](std::span<const std::uint32_t> list) {
+        std::multiset<std::pair<std::uint32_t, std::uint32_t>> pairs;
+        for (size_t i = 0; i + 1 < list.size(); i += 2) {
+            pairs.emplace(list[i], list[i + 1]);
+        }
+        return pairs;
+    };
+    using Edges = std::multiset<std::pair<std::uint32_t, std::uint32_t>>;
+
+    const LayerDrawData* data = drawQuads();
+    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges.ordinary),
+              (Edges{{0, 1}, {1, 4}, {3, 4}, {0, 3}, {1, 2}, {2, 5}, {4, 5}}));
+    const size_t built = frame.faceListBuilds();
+
+    // Camera moves and selection changes split what was built.
+    editor.views[0].key("a");
+    drawQuads();
+    editor.controller.selectedFacesIds() = {1};
+    data = drawQuads();
+    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3));
+    EXPECT_THAT(data->triangles.selected, ElementsAre(1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges.selected), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
+    EXPECT_EQ(frame.faceListBuilds(), built);
+
+    // A new layer with point 3 moved into the first quad, now concave: that face is cut again,
+    // the edges are those of the faces before.
+    const auto dented = std::make_shared<Layer>(*quads);
+    dented->positions[3] = {0.7f, 0.3f, 0};
+    editor.grid().setCommitted(dented);
+    editor.controller.selectedFacesIds().clear();
+    data = drawQuads();
+    EXPECT_THAT(data->triangles.ordinary, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges.ordinary).size(), 7u);
+    EXPECT_EQ(frame.faceListBuilds(), built + 1);
 }
 
 } // namespace tessel::testing

@@ -312,6 +312,60 @@ private Q_SLOTS:
         QVERIFY(child<QAbstractButton>("linesButton")->isChecked());
     }
 
+    void quadsShowTheirOwnEdgesAndAClickAnywhereInAFaceOfAnyShapePicksIt() {
+        // Alone in the top-left viewport, seen along its normal: a quad (0 to 3) and an L-shaped
+        // hexagon (4 to 9) whose notch, from (0.15, −0.1) to (0.35, 0.3), is outside it.
+        const LayerPtr shape = makeLayer({{-0.35f, -0.3f, 0},
+                                          {-0.05f, -0.3f, 0},
+                                          {-0.05f, 0.3f, 0},
+                                          {-0.35f, 0.3f, 0},
+                                          {0.05f, -0.3f, 0},
+                                          {0.35f, -0.3f, 0},
+                                          {0.35f, -0.1f, 0},
+                                          {0.15f, -0.1f, 0},
+                                          {0.15f, 0.3f, 0},
+                                          {0.05f, 0.3f, 0}},
+                                         FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7, 8, 9}}));
+        const MeshPtr polygons = Mesh::make(Model::make(shape), "Polygons");
+        document().scene()->root()->setChildren({polygons});
+        document().setSelectedNode(polygons);
+        const Layer& layer = *shape;
+        const auto along = [&](std::uint32_t a, std::uint32_t b, float t) {
+            return layer.positions[a] * (1 - t) + layer.positions[b] * t;
+        };
+        // The quad's own edges show, its diagonal (where its two triangles meet) does not.
+        view(0).viewport().renderFilled = false;
+        QVERIFY(showsNear(0, along(0, 1, 0.5f), isEdge));
+        for (const float t : {0.3f, 0.5f, 0.7f}) {
+            QVERIFY(!showsNear(0, along(0, 2, t), isEdge));
+        }
+        QCOMPARE(child<QLabel>("meshStatus")->text(),
+                 QStringLiteral("Polygons: 10 points, 2 faces (6 triangles)"));
+        QCOMPARE(child<QLabel>("meshSummaryView")->text(),
+                 QStringLiteral("<b>Polygons</b><br>10 points, 2 faces"));
+
+        // A click on the diagonal picks the quad, which is orange whole: both its triangles, and
+        // its four edges, shared with nothing, over their ordinary colour.
+        choose("modeButton", "Polygon");
+        const auto clickAt = [&](const Vector3& at) {
+            QTest::mouseClick(&view(0), Qt::LeftButton, {}, pixelOf(view(0), at).toPoint());
+        };
+        clickAt(along(0, 2, 0.5f));
+        QCOMPARE(editor().selectedFacesIds(), std::vector<std::uint32_t>{0});
+        QCOMPARE(child<QLabel>("selectionStatus")->text(), QStringLiteral("1 of 2 faces selected"));
+        QVERIFY(showsNear(0, along(1, 2, 0.5f), isOrange));
+        QVERIFY(!showsNear(0, along(1, 2, 0.5f), isEdge));
+        QVERIFY(!showsNear(0, along(0, 2, 0.5f), isOrange));
+        view(0).viewport().renderFilled = true;
+        QVERIFY(isOrange(shown(0, {-0.3f, 0.2f, 0})) && isOrange(shown(0, {-0.1f, -0.2f, 0})));
+
+        // The hexagon is picked inside its outline only.
+        clickAt({0.25f, 0.15f, 0});
+        QVERIFY(std::ranges::count(editor().selectedFacesIds(), 1u) == 0);
+        clickAt({0.25f, -0.2f, 0});
+        QCOMPARE(editor().selectedFacesIds(), std::vector<std::uint32_t>{1});
+    }
+
     void planeCutPatchIsTranslucentYellowAndAPressWhereItShowsMovesIt() {
         // The Cube's patch seen from the top, at its distance from the bottom-left viewport: its
         // corners reach past the cube over the background.

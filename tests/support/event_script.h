@@ -145,7 +145,7 @@ private:
 
 // The first fault of what the viewports draw now or of a mesh's committed points and faces: a
 // face whose corners are not three different points of its layer, or draw lists that do not
-// hold every face and every point once, in whole faces.
+// hold every triangle of the faces and every point once, or edges outside the layer.
 inline std::optional<std::string> sceneFault(Editor& editor,
                                              const std::array<Viewport*, 4>& views) {
     for (const MeshPtr& mesh : editor.meshes()) {
@@ -156,17 +156,19 @@ inline std::optional<std::string> sceneFault(Editor& editor,
     for (Viewport* view : views) {
         for (const DrawItem& item : editor.frameData.prepare(*view, editor)) {
             const Layer& layer = *item.layer;
-            const IndexData& faces = item.data->triangles;
-            const IndexData& points = item.data->points;
-            const auto outside = [&](const std::vector<std::uint32_t>& list) {
-                return std::ranges::any_of(list,
-                                           [&](auto i) { return i >= layer.positions.size(); });
+            const LayerDrawData& data = *item.data;
+            const auto outside = [&](const LayerDrawData::Lists& lists) {
+                const auto past = [&](auto i) { return i >= layer.positions.size(); };
+                return std::ranges::any_of(lists.ordinary, past) ||
+                       std::ranges::any_of(lists.selected, past);
             };
-            if (hasBrokenFace(layer) || faces.ordinary.size() % 3 != 0 ||
-                faces.ordinary.size() + faces.selected.size() != 3 * layer.faces.triangleCount() ||
-                points.ordinary.size() + points.selected.size() != layer.positions.size() ||
-                outside(faces.ordinary) || outside(faces.selected) || outside(points.ordinary) ||
-                outside(points.selected)) {
+            if (hasBrokenFace(layer) || data.triangles.ordinary.size() % 3 != 0 ||
+                data.triangles.ordinary.size() + data.triangles.selected.size() !=
+                    3 * layer.faces.triangleCount() ||
+                data.points.ordinary.size() + data.points.selected.size() !=
+                    layer.positions.size() ||
+                data.edges.ordinary.size() % 2 != 0 || outside(data.triangles) ||
+                outside(data.points) || outside(data.edges)) {
                 return "a drawn layer of " + std::to_string(layer.faces.size()) +
                        " faces or its draw lists are broken";
             }
