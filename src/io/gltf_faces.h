@@ -19,6 +19,7 @@ tinygltf::Value cornerRunsOf(const FaceList& faces);
 // The faces drawn by the triangles, rebuilt from the runs of corner counts stored with them, or
 // nothing unless the two agree exactly: the counts take every triangle, and each face's
 // triangles outline a loop through exactly their corners.
-std::optional<FaceList> facesOf(const std::vector<Triangle>& triangles, const tinygltf::Value& runs);
+std::optional<FaceList> facesOf(const std::vector<Triangle>& triangles,
+                                const tinygltf::Value& runs);
 
 } // namespace tessel::gltf
