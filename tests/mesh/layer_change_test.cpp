@@ -3,6 +3,7 @@
 #include "mesh/extrude.h"
 #include "mesh/layer_change.h"
 #include "mesh/model.h"
+#include "mesh/plane_cut.h"
 #include "mesh/removal.h"
 #include "mesh/split.h"
 #include "mesh/subdivide.h"
@@ -94,6 +95,57 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
     }
     // Emptying the mesh keeps all of it.
     EXPECT_GE(LayerChange::between(mesh, Layer{}).bytes(), whole);
+}
+
+TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
+    // 1,029 faces over 964 points: quads, every seventh cell two triangles, and one cell of seven
+    // corners, its bottom edge dented in.
+    Layer mesh = *QuadGenerator(30, 30).generateLayer();
+    mesh.faces.clear();
+    const std::uint32_t dented = 444, quad = 445;
+    for (std::uint32_t k = 0; k < 31 * 30; ++k) {
+        if (k % 31 == 30) {
+            continue;
+        }
+        if (k % 7 == 0) {
+            mesh.faces.push_back({k, k + 1, k + 32});
+            mesh.faces.push_back({k, k + 32, k + 31});
+        } else if (mesh.faces.size() == dented) {
+            const Vector3 a = mesh.positions[k], b = mesh.positions[k + 1];
+            for (const float t : {0.25f, 0.5f, 0.75f}) {
+                mesh.positions.push_back(a + (b - a) * t + Vector3{0, 0.01f, 0});
+            }
+            mesh.faces.push_back({k, 961, 962, 963, k + 1, k + 32, k + 31});
+        } else {
+            mesh.faces.push_back({k, k + 1, k + 32, k + 31});
+        }
+    }
+    ASSERT_EQ(mesh.faces.size(), 1029u);
+    ASSERT_EQ(mesh.faces[quad].size(), 4u);
+    // The mesh itself takes 27 KB.
+    const struct {
+        const char* edit;
+        std::function<void(Layer&)> apply;
+        std::size_t maxBytes;
+    } cases[] = {
+        // A face of another size in the place of the first: every corner after it moves.
+        {"subdivide a quad", [&](Layer& l) { subdivide(l, quad); }, 1024},
+        {"subdivide the dented face", [&](Layer& l) { subdivide(l, dented); }, 1024},
+        {"cut across 45 faces",
+         [](Layer& l) { cutAlongPlane(l, Vector3(1, 2, 0).normalized(), {}); }, 6144},
+        {"extrude the dented face", [&](Layer& l) { extrude(l, dented, 0.5f); }, 1024},
+        {"remove the dented face",
+         [&](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{dented}); }, 1024},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        Layer after = mesh;
+        c.apply(after);
+        const LayerChange change = LayerChange::between(mesh, after);
+        EXPECT_TRUE(identical(*change.redone(mesh), after));
+        EXPECT_TRUE(identical(*change.undone(after), mesh));
+        EXPECT_LE(change.bytes(), c.maxBytes);
+    }
 }
 
 } // namespace
