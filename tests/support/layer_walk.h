@@ -269,7 +269,8 @@ inline std::optional<std::vector<Polygon>> pieces(const Polygon& ring, const std
     for (size_t k = 0; k < m; ++k) {
         parts[0].push_back(k);
     }
-    for (const auto& [x, y] : joins) {
+    for (const auto& join : joins) {
+        const size_t x = join.first, y = join.second;
         const auto holds = [&](const std::vector<size_t>& part) {
             return std::count(part.begin(), part.end(), x) &&
                    std::count(part.begin(), part.end(), y);
