@@ -25,18 +25,21 @@ namespace tessel {
 // - two edges crossed (one corner alone on its side): split on the first crossed edge in corner
 //   order, then on the second, into three triangles, as splitTriangle does with two edges;
 // - one corner on the plane and the opposite edge crossed: split once, on that edge, into two.
-// A face of four or more corners with corners on both sides is split along the plane into all its
-// pieces, as polygons. Take its ring: its corners with each crossed edge's new point between the
-// edge's ends. The cut points are the ring's points on the plane (new points, and corners on the
-// plane: those between two sides and those where the cut touches the outline from inside); the
-// pieces are joined along the cut line between consecutive cut points, ordered along the line
-// (their coordinate along n × the face's normal, Newell's, in double precision; ties and values
-// without a number, taken as 0, in ring order), where the face lies on both sides of the line
-// (even-odd count of the ring edges leaving the points before, on either side). A convex face gives
-// two pieces; a concave one crossed four or more times all of them. Each piece keeps the ring's
-// order; every ring edge belongs to one piece: pieces are ordered by the first ring edge they
-// hold (from corner 0) and start at it. A face whose outline folds over itself, so that these
-// joins do not split it into pieces each on one side, keeps its ring as one face instead.
+// A face of four or more corners with corners on both sides is split into all its pieces, as
+// polygons:
+// - its ring is its corners with each crossed edge's new point between the edge's ends; the
+//   ring's points on the plane (the new points and the corners on it) are its cut points;
+// - the cut points are ordered along the cut line (by their coordinate along n × the face's
+//   Newell normal, in double precision; ties, and values without a number taken as 0, in ring
+//   order), and two consecutive ones are joined where the face lies on both sides of the line
+//   between them: an odd number of the ring edges leaving the cut points before them go toward
+//   the front, and an odd number toward the back;
+// - the joins split the ring into pieces that keep its order. Each ring edge lies in one piece;
+//   the pieces are ordered by the first ring edge they hold (from corner 0) and start at it.
+// A convex face gives two pieces, a concave one crossed four or more times all of them; a corner
+// on the plane between two sides, or touched by the line from inside the face, is a corner of the
+// pieces it joins. A face whose outline folds over itself, so that the joins do not split it into
+// pieces each on one side, keeps its ring as one face instead.
 //
 // Applying the same cut again changes nothing.
 void cutAlongPlane(Layer& layer, const Vector3& unitNormal, const Vector3& origin);
