@@ -83,12 +83,6 @@ TEST(PolygonEditTest, TheFaceIdNamesTheFirstPieceAndTheOthersFollow) {
          },
          FaceList::polygons({{0, 5, 1}, {5, 2, 3, 4}}),
          {{0, 0, 0}, {0, 1, 0}, {3, 0, 0}, {3, 2, 0}, {2, 1, 0}, {1, 0.5f, 0}}},
-        {"weld across the square: the merged point keeps the first corner's place",
-         [](Layer& l) {
-             EXPECT_EQ(weld(l, std::vector<std::uint32_t>{2, 0}).point, std::optional(5u));
-         },
-         FaceList::polygons({{5, 0, 1}, {0, 2, 3, 4, 5}}),
-         {{1, 0, 0}, {0, 1, 0}, {3, 0, 0}, {3, 2, 0}, {2, 1, 0}, {0.5f, 0.5f, 0}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit);

@@ -1,19 +1,14 @@
 // What undo keeps of an edit: the change must give back both versions exactly, and cost what the
 // edit touched rather than the mesh.
-#include "mesh/extrude.h"
 #include "mesh/layer_change.h"
-#include "mesh/model.h"
-#include "mesh/plane_cut.h"
-#include "mesh/removal.h"
-#include "mesh/split.h"
-#include "mesh/subdivide.h"
-#include "mesh/weld.h"
+#include "support/layer_walk.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <numeric>
 
 namespace tessel {
 namespace {
@@ -98,31 +93,22 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
 }
 
 TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
-    // 1,029 faces over 964 points: quads, every seventh cell two triangles, and one cell of seven
-    // corners, its bottom edge dented in.
-    Layer mesh = *QuadGenerator(30, 30).generateLayer();
-    mesh.faces.clear();
-    const std::uint32_t dented = 444, quad = 445;
-    for (std::uint32_t k = 0; k < 31 * 30; ++k) {
-        if (k % 31 == 30) {
-            continue;
+    // 15 × 15 blocks of 2 × 2 cells, each cut into faces of 3 to 8 corners in turn.
+    std::vector<std::uint8_t> shapes(225);
+    std::iota(shapes.begin(), shapes.end(), std::uint8_t{0});
+    walk::ByteReader in{shapes};
+    const Layer mesh = walk::polygonGrid(15, 15, in);
+    const auto firstOf = [&](size_t corners) {
+        std::uint32_t f = 0;
+        while (mesh.faces[f].size() != corners) {
+            ++f;
         }
-        if (k % 7 == 0) {
-            mesh.faces.push_back({k, k + 1, k + 32});
-            mesh.faces.push_back({k, k + 32, k + 31});
-        } else if (mesh.faces.size() == dented) {
-            const Vector3 a = mesh.positions[k], b = mesh.positions[k + 1];
-            for (const float t : {0.25f, 0.5f, 0.75f}) {
-                mesh.positions.push_back(a + (b - a) * t + Vector3{0, 0.01f, 0});
-            }
-            mesh.faces.push_back({k, 961, 962, 963, k + 1, k + 32, k + 31});
-        } else {
-            mesh.faces.push_back({k, k + 1, k + 32, k + 31});
-        }
-    }
-    ASSERT_EQ(mesh.faces.size(), 1029u);
+        return f;
+    };
+    const std::uint32_t quad = firstOf(4) + 100, eight = firstOf(8) + 100;
     ASSERT_EQ(mesh.faces[quad].size(), 4u);
-    // The mesh itself takes 27 KB.
+    ASSERT_EQ(mesh.faces[eight].size(), 8u);
+    // The mesh itself takes 24 KB.
     const struct {
         const char* edit;
         std::function<void(Layer&)> apply;
@@ -130,12 +116,11 @@ TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
     } cases[] = {
         // A face of another size in the place of the first: every corner after it moves.
         {"subdivide a quad", [&](Layer& l) { subdivide(l, quad); }, 1024},
-        {"subdivide the dented face", [&](Layer& l) { subdivide(l, dented); }, 1024},
-        {"cut across 45 faces",
+        {"subdivide a face of eight corners", [&](Layer& l) { subdivide(l, eight); }, 1024},
+        {"cut across the mesh",
          [](Layer& l) { cutAlongPlane(l, Vector3(1, 2, 0).normalized(), {}); }, 6144},
-        {"extrude the dented face", [&](Layer& l) { extrude(l, dented, 0.5f); }, 1024},
-        {"remove the dented face",
-         [&](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{dented}); }, 1024},
+        {"extrude it", [&](Layer& l) { extrude(l, eight, 0.5f); }, 1024},
+        {"remove it", [&](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{eight}); }, 1024},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit);
