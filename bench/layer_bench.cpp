@@ -34,6 +34,20 @@ size_t middleFace(std::int64_t triangles) {
 
 LayerPtr copyLayer(const Layer& layer) { return std::make_shared<Layer>(layer); }
 
+// The eight points around the grid's centre point.
+std::vector<std::uint32_t> ringAroundCentre(int n) {
+    const int c = n / 2;
+    std::vector<std::uint32_t> ring;
+    for (int dj = -1; dj <= 1; ++dj) {
+        for (int di = -1; di <= 1; ++di) {
+            if (di != 0 || dj != 0) {
+                ring.push_back(static_cast<std::uint32_t>((c + dj) * (n + 1) + c + di));
+            }
+        }
+    }
+    return ring;
+}
+
 void LayerCopy(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
     for (auto _ : state) {
@@ -77,17 +91,8 @@ void SplitCrossed(benchmark::State& state) {
 
 void WeldEight(benchmark::State& state) {
     const Layer& source = gridLayer(state.range(0));
-    const int n = grid_sizes::segmentsFor(state.range(0));
-    const int c = n / 2;
-    // The eight grid points around the centre one.
-    std::vector<std::uint32_t> ring;
-    for (int dj = -1; dj <= 1; ++dj) {
-        for (int di = -1; di <= 1; ++di) {
-            if (di != 0 || dj != 0) {
-                ring.push_back(static_cast<std::uint32_t>((c + dj) * (n + 1) + c + di));
-            }
-        }
-    }
+    const std::vector<std::uint32_t> ring =
+        ringAroundCentre(grid_sizes::segmentsFor(state.range(0)));
     for (auto _ : state) {
         const LayerPtr layer = copyLayer(source);
         const Welded welded = weld(*layer, ring);
@@ -117,6 +122,87 @@ void RayIntersections(benchmark::State& state) {
     }
     state.counters["hits"] = static_cast<double>(hits);
 }
+
+// --- The same edits on the grids of four-cornered faces ---
+//
+// Timed as the polygon peer times them: the copy and the edit, not the release of the layer made
+// (paused), so that the two sides do the same work.
+
+void release(benchmark::State& state, LayerPtr& layer) {
+    state.PauseTiming();
+    layer.reset();
+    state.ResumeTiming();
+}
+
+// The grid's centre cell.
+std::uint32_t middleQuad(std::int64_t faces) {
+    const auto n = static_cast<std::uint32_t>(grid_sizes::segmentsFor(faces));
+    return (n / 2) * n + n / 2;
+}
+
+void QuadLayerCopy(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    for (auto _ : state) {
+        LayerPtr copy = copyLayer(source);
+        benchmark::DoNotOptimize(copy.get());
+        release(state, copy);
+    }
+}
+
+void QuadExtrudeOne(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    const std::uint32_t face = middleQuad(state.range(0));
+    for (auto _ : state) {
+        LayerPtr layer = copyLayer(source);
+        extrude(*layer, face, 0.1f);
+        benchmark::DoNotOptimize(layer->faces.storage());
+        release(state, layer);
+    }
+}
+
+void QuadDeleteOne(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    const std::uint32_t face = middleQuad(state.range(0));
+    for (auto _ : state) {
+        LayerPtr layer = copyLayer(source);
+        const std::vector<std::uint32_t> remap = removeFaces(*layer, {&face, 1});
+        benchmark::DoNotOptimize(remap.data());
+        release(state, layer);
+    }
+}
+
+void QuadWeldEight(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    const std::vector<std::uint32_t> ring =
+        ringAroundCentre(grid_sizes::segmentsFor(state.range(0)));
+    for (auto _ : state) {
+        LayerPtr layer = copyLayer(source);
+        const Welded welded = weld(*layer, ring);
+        benchmark::DoNotOptimize(welded.remap.data());
+        release(state, layer);
+    }
+}
+
+void QuadSplitCrossed(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    size_t added = 0;
+    for (auto _ : state) {
+        LayerPtr layer = copyLayer(source);
+        cutAlongPlane(*layer, {1, 0, 0}, {0.001f, 0, 0});
+        added = layer->faces.size() - source.faces.size();
+        benchmark::DoNotOptimize(layer->faces.storage());
+        release(state, layer);
+    }
+    state.counters["added"] = static_cast<double>(added);
+}
+
+#define TESSEL_QUAD_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::quads)
+
+TESSEL_QUAD_BENCHMARK(QuadLayerCopy);
+TESSEL_QUAD_BENCHMARK(QuadExtrudeOne);
+TESSEL_QUAD_BENCHMARK(QuadDeleteOne);
+TESSEL_QUAD_BENCHMARK(QuadWeldEight);
+TESSEL_QUAD_BENCHMARK(QuadSplitCrossed);
 
 #define TESSEL_LAYER_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::triangles)
 

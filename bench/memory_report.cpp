@@ -1,9 +1,10 @@
 // Bytes per triangle of a layer and of the previews, on the QuadGenerator grids of 100,352 and
-// 200,978 triangles. A layer's bytes are what it holds: the capacities of its two arrays, the
-// block that make_shared allocates for the layer and its reference counts, and the fragment
-// stage's name when it does not fit in the string itself. A preview's bytes are those of the
-// layers it adds to the committed one (its edited copy and the tool geometry); what a viewport
-// keeps to draw a layer is the capacity of its index lists.
+// 200,978 triangles, and bytes per face of layers of four-cornered faces (99,856 and 199,809). A
+// layer's bytes are what it holds: the capacities of its two arrays, the block that make_shared
+// allocates for the layer and its reference counts, and the fragment stage's name when it does not
+// fit in the string itself. A preview's bytes are those of the layers it adds to the committed one
+// (its edited copy and the tool geometry); what a viewport keeps to draw a layer is the capacity of
+// its index lists.
 #include "editor/render_index_data.h"
 #include "mesh/layer.h"
 #include "mesh/model.h"
@@ -98,7 +99,7 @@ int main() {
         const LayerPtr grid = QuadGenerator(n, n).generateLayer();
         report("grid layer (QuadGenerator)", triangles, layerBytes(grid), "");
         report("layer copy (committed layer)", triangles,
-               layerBytes(std::make_shared<Layer>(*grid)), "<= 40");
+               layerBytes(std::make_shared<Layer>(*grid)), "<= 24");
 
         report("preview: Polygon Move", triangles, previewBytes(n, 1, 0), "<= 80");
         report("preview: Extrude", triangles, previewBytes(n, 1, 3), "<= 80");
@@ -123,6 +124,22 @@ int main() {
         handleIndexDataForPoints(*grid, true, {}, pointLists);
         report("frame buffers of one viewport", triangles,
                indexBytes(triangleLists) + indexBytes(pointLists), "");
+    }
+    // Grids of four-cornered faces: the same points, one face per cell.
+    std::printf("\n%-38s %9s %12s %8s  %s\n", "what", "faces", "bytes", "B/face", "target");
+    for (const int n : {316, 447}) {
+        const LayerPtr grid = QuadGenerator(n, n).generateLayer();
+        const auto row = static_cast<std::uint32_t>(n + 1);
+        std::vector<std::uint32_t> corners;
+        for (std::uint32_t j = 0; j < static_cast<std::uint32_t>(n); ++j) {
+            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
+                const std::uint32_t k = j * row + i;
+                corners.insert(corners.end(), {k, k + 1, k + row + 1, k + row});
+            }
+        }
+        grid->faces = FaceList(std::move(corners), 4);
+        report("quad layer copy (committed layer)", static_cast<std::int64_t>(n) * n,
+               layerBytes(std::make_shared<Layer>(*grid)), "<= 32");
     }
     return 0;
 }

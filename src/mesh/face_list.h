@@ -62,6 +62,9 @@ public:
     // Where face f's corners start in corners(); f may be size() (then: the corners' number).
     std::size_t start(std::size_t f) const { return starts_.empty() ? f * uniform_ : starts_[f]; }
 
+    // The face that holds corner i of corners().
+    std::size_t faceOfCorner(std::size_t i) const;
+
     // Every corner of every face, face by face.
     const std::vector<std::uint32_t>& corners() const { return corners_; }
     // The same, writable in place (renumbering points).
@@ -85,6 +88,11 @@ public:
     void replace(std::size_t f, std::initializer_list<std::uint32_t> face) {
         replace(f, Face(face.begin(), face.size()));
     }
+    // Replaces several faces in one pass over the list: face changed[i] (ascending ids) gets the
+    // corners replacements[i], and an empty replacement removes the face (those after it move
+    // down).
+    void replace(std::span<const std::uint32_t> changed,
+                 const std::vector<std::vector<std::uint32_t>>& replacements);
     // Keeps the faces whose flag is set, in order.
     void compact(const std::vector<std::uint8_t>& keep);
     // Keeps the first `faces` faces.
@@ -130,6 +138,13 @@ public:
     Iterator end() const { return {this, count_}; }
 
 private:
+    // replace() when no face grows.
+    void shrink(std::span<const std::uint32_t> changed,
+                const std::vector<std::vector<std::uint32_t>>& replacements, bool keepsSize);
+    // Appends faces [first, last) of another list.
+    void append(const FaceList& from, std::size_t first, std::size_t last);
+    // Stores the starts of the faces so far (before a face of another size is added).
+    void storeStarts();
     // Stores the starts when the faces differ in number of corners, drops them when they do not.
     void settle();
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mesh/face_list.h"
 #include "geometry/vector.h"
+#include "mesh/face_list.h"
 
 #include <optional>
 #include <span>

@@ -2,6 +2,8 @@
 
 #include "base/check.h"
 
+#include <algorithm>
+
 namespace tessel {
 
 void remapCorners(Layer& layer, const std::vector<std::uint32_t>& remap) {
@@ -35,7 +37,11 @@ std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32
         keepPoint[v] = 1;
     }
     std::vector<std::uint32_t> remap = compact(layer.positions, keepPoint);
-    remapCorners(layer, remap);
+    // Nothing to renumber below the first point that went.
+    const auto firstGone = std::find(remap.begin(), remap.end(), kRemoved);
+    if (firstGone != remap.end()) {
+        remapCorners(layer, remap);
+    }
     return remap;
 }
 

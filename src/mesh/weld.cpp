@@ -3,6 +3,9 @@
 #include "base/check.h"
 #include "mesh/removal.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tessel {
 
 Welded weld(Layer& layer, std::span<const std::uint32_t> points) {
@@ -29,38 +32,51 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
     }
     const auto merged = static_cast<std::uint32_t>(count);
 
-    // Each face with the listed points replaced, keeping the first of the merged point's corners;
-    // a face left with fewer than three corners goes.
-    std::vector<std::uint8_t> used(count + 1, 0);
-    FaceList kept;
-    kept.reserve(layer.faces.size(), layer.faces.corners().size());
-    std::vector<std::uint32_t> ring;
-    for (const FaceList::Face face : layer.faces) {
-        ring.clear();
-        bool hasMerged = false;
-        for (const std::uint32_t v : face) {
-            if (!listed[v]) {
-                ring.push_back(v);
-            } else if (!hasMerged) {
-                hasMerged = true;
-                ring.push_back(merged);
+    // The listed points become the merged one in place. A face that now holds it more than once
+    // keeps only the first of those corners, and goes when fewer than three corners are left.
+    FaceList& faces = layer.faces;
+    const std::span<std::uint32_t> corners = faces.allCorners();
+    std::vector<size_t> hits;
+    for (size_t i = 0; i < corners.size(); ++i) {
+        if (listed[corners[i]]) {
+            corners[i] = merged;
+            hits.push_back(i);
+        }
+    }
+    std::vector<std::uint32_t> changed;
+    std::vector<std::vector<std::uint32_t>> rings;
+    for (size_t h = 0; h < hits.size();) {
+        const size_t f = faces.faceOfCorner(hits[h]);
+        const size_t end = faces.start(f + 1);
+        size_t holding = 0;
+        for (; h < hits.size() && hits[h] < end; ++h) {
+            ++holding;
+        }
+        if (holding > 1) {
+            std::vector<std::uint32_t> ring;
+            bool hasMerged = false;
+            for (size_t i = faces.start(f); i < end; ++i) {
+                if (corners[i] != merged || !std::exchange(hasMerged, true)) {
+                    ring.push_back(corners[i]);
+                }
             }
+            changed.push_back(static_cast<std::uint32_t>(f));
+            rings.push_back(ring.size() >= 3 ? std::move(ring) : std::vector<std::uint32_t>());
         }
-        if (ring.size() < 3) {
-            continue;
-        }
-        for (const std::uint32_t v : ring) {
-            used[v] = 1;
-        }
-        kept.push_back(ring);
+    }
+    if (!changed.empty()) {
+        faces.replace(changed, rings);
+    }
+    // The flags serve again, for the points still used.
+    std::vector<std::uint8_t>& used = listed;
+    std::fill(used.begin(), used.end(), 0);
+    for (const std::uint32_t v : faces.corners()) {
+        used[v] = 1;
     }
     layer.positions.push_back(position);
     Welded result;
     result.remap = compact(layer.positions, used);
-    for (std::uint32_t& v : kept.allCorners()) {
-        v = result.remap[v];
-    }
-    layer.faces = std::move(kept);
+    remapCorners(layer, result.remap);
     if (result.remap[merged] != kRemoved) {
         result.point = result.remap[merged];
     }

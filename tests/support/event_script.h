@@ -163,7 +163,7 @@ inline std::optional<std::string> sceneFault(Editor& editor,
                                            [&](auto i) { return i >= layer.positions.size(); });
             };
             if (hasBrokenFace(layer) || faces.ordinary.size() % 3 != 0 ||
-                faces.ordinary.size() + faces.selected.size() != 3 * layer.faces.size() ||
+                faces.ordinary.size() + faces.selected.size() != 3 * layer.faces.triangleCount() ||
                 points.ordinary.size() + points.selected.size() != layer.positions.size() ||
                 outside(faces.ordinary) || outside(faces.selected) || outside(points.ordinary) ||
                 outside(points.selected)) {
