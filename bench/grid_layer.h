@@ -20,23 +20,13 @@ inline const Layer& gridLayer(std::int64_t triangles) {
     return *layer;
 }
 
-// The same grid with one four-cornered face per cell, (i, j), (i + 1, j), (i + 1, j + 1),
-// (i, j + 1), built once per size.
+// The grid of four-cornered faces with that many faces, built once per size.
 inline const Layer& quadGridLayer(std::int64_t faces) {
     static std::map<std::int64_t, LayerPtr> grids;
     LayerPtr& layer = grids[faces];
     if (!layer) {
         const int n = grid_sizes::segmentsFor(faces);
-        layer = QuadGenerator(n, n).generateLayer();
-        const auto row = static_cast<std::uint32_t>(n + 1);
-        std::vector<std::uint32_t> corners;
-        for (std::uint32_t j = 0; j < static_cast<std::uint32_t>(n); ++j) {
-            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
-                const std::uint32_t k = j * row + i;
-                corners.insert(corners.end(), {k, k + 1, k + row + 1, k + row});
-            }
-        }
-        layer->faces = FaceList(std::move(corners), 4);
+        layer = QuadGenerator(n, n).generateQuadLayer();
     }
     return *layer;
 }

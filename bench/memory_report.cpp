@@ -128,16 +128,7 @@ int main() {
     // Grids of four-cornered faces: the same points, one face per cell.
     std::printf("\n%-38s %9s %12s %8s  %s\n", "what", "faces", "bytes", "B/face", "target");
     for (const int n : {316, 447}) {
-        const LayerPtr grid = QuadGenerator(n, n).generateLayer();
-        const auto row = static_cast<std::uint32_t>(n + 1);
-        std::vector<std::uint32_t> corners;
-        for (std::uint32_t j = 0; j < static_cast<std::uint32_t>(n); ++j) {
-            for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
-                const std::uint32_t k = j * row + i;
-                corners.insert(corners.end(), {k, k + 1, k + row + 1, k + row});
-            }
-        }
-        grid->faces = FaceList(std::move(corners), 4);
+        const LayerPtr grid = QuadGenerator(n, n).generateQuadLayer();
         report("quad layer copy (committed layer)", static_cast<std::int64_t>(n) * n,
                layerBytes(std::make_shared<Layer>(*grid)), "<= 32");
     }

@@ -1,11 +1,13 @@
 // The modeller's side of scripts/interop, over the scene file library alone:
 //   tessel_scene_file_interop export <folder>   writes the interop scene in every format
 //   tessel_scene_file_interop count <file>...   reads each file and prints one line per file:
-//                                               "<file> objects=N points=P triangles=T" and
-//                                               what the import changed, or why it failed
-// The scene: "Quad" (a 3 × 3 grid), "Cube" (opacity 0.4), and "Edited" (a 4 × 2 grid moved
-// aside, one face subdivided and one extruded), under one root; no two meshes share a position,
-// so formats that hold one mesh of everything keep every point.
+//                                               "<file> objects=N points=P faces=F triangles=T"
+//                                               (triangles: those that draw the faces) and what
+//                                               the import changed, or why it failed
+// The scene: "Quad" (a 3 × 3 grid), "Cube" (opacity 0.4), "Edited" (a 4 × 2 grid moved aside,
+// one face subdivided and one extruded) and "Polygons" (two quads and a concave hexagon), under
+// one root; no two meshes share a position, so formats that hold one mesh of everything keep
+// every point.
 #include "io/scene_reader.h"
 #include "io/scene_writer.h"
 #include "mesh/extrude.h"
@@ -30,8 +32,13 @@ NodePtr interopScene() {
     }
     subdivide(*edited, 0);
     extrude(*edited, 3, 0.25f);
+    const std::vector<Vector3> points = {{-3, 0, 5},  {-2, 0, 5}, {-2, 1, 5},    {-3, 1, 5},
+                                         {0, 0, 5},   {0, 1, 5},  {-1, 0.4f, 5}, {-1.5f, 1, 5},
+                                         {-3, -1, 5}, {-2, -1, 5}};
+    const FaceList faces = FaceList::polygons({{0, 1, 2, 3}, {1, 4, 5, 6, 7, 2}, {8, 9, 1, 0}});
     return Node::make("Scene", {Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad"),
-                                cube, Mesh::make(Model::make(edited), "Edited")});
+                                cube, Mesh::make(Model::make(edited), "Edited"),
+                                Mesh::make(Model::make(makeLayer(points, faces)), "Polygons")});
 }
 
 bool save(const std::string& path, const Bytes& bytes) {
@@ -84,15 +91,16 @@ int count(const std::string& path) {
         std::cout << path << " failed: " << read.failure << "\n";
         return 1;
     }
-    size_t objects = 0, points = 0, triangles = 0;
+    size_t objects = 0, points = 0, faces = 0, triangles = 0;
     for (const NodePtr& node : read.root->flat()) {
         if (const MeshPtr mesh = asMesh(node)) {
             ++objects;
             points += mesh->model()->committed()->positions.size();
-            triangles += mesh->model()->committed()->faces.size();
+            faces += mesh->model()->committed()->faces.size();
+            triangles += mesh->model()->committed()->faces.triangleCount();
         }
     }
-    std::cout << path << " objects=" << objects << " points=" << points
+    std::cout << path << " objects=" << objects << " points=" << points << " faces=" << faces
               << " triangles=" << triangles;
     for (const std::string& change : read.changes) {
         std::cout << " (" << change << ")";

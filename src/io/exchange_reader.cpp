@@ -1,6 +1,5 @@
-// Reads OBJ, PLY and STL through Assimp. Assimp gives every face corner a point of its own; the
-// points are joined again by position here, and polygons are counted before Assimp triangulates
-// them so that the report can say what changed.
+// Reads OBJ, PLY and STL through Assimp. Faces keep their corners as the file has them; Assimp
+// gives every face corner a point of its own, and the points are joined again by position here.
 
 #include "io/exchange_format.h"
 #include "io/import_cleanup.h"
@@ -98,32 +97,33 @@ private:
         // The parts of one object (one per material) become one mesh: their points are joined
         // across the parts' borders as within each part.
         std::vector<Vector3> positions;
-        std::vector<Triangle> triangles;
+        std::vector<std::uint32_t> corners;
+        std::vector<std::uint32_t> counts;
         const bool applies = world != kIdentity;
         for (unsigned i = 0; i < source.mNumMeshes; ++i) {
             if (source.mMeshes[i] >= scene_.mNumMeshes) {
                 failure = "mesh " + std::to_string(source.mMeshes[i]) + " does not exist";
                 return nullptr;
             }
-            if (!appendMesh(*scene_.mMeshes[source.mMeshes[i]], world, applies, positions,
-                            triangles)) {
+            if (!appendMesh(*scene_.mMeshes[source.mMeshes[i]], world, applies, positions, corners,
+                            counts)) {
                 return nullptr;
             }
         }
         if (applies) {
             ++report.transformsApplied;
         }
-        if (failure = cleanImportedMesh(positions, triangles, true, report); !failure.empty()) {
+        FaceList faces(std::move(corners), counts);
+        if (failure = cleanImportedMesh(positions, faces, true, report); !failure.empty()) {
             return nullptr;
         }
-        LayerPtr layer = makeLayer();
-        layer->positions = std::move(positions);
-        layer->faces = FaceList(triangles);
+        LayerPtr layer = makeLayer(std::move(positions), std::move(faces));
         return Mesh::make(Model::make(std::move(layer)), name);
     }
 
     bool appendMesh(const aiMesh& mesh, const Matrix4& world, bool applies,
-                    std::vector<Vector3>& positions, std::vector<Triangle>& triangles) {
+                    std::vector<Vector3>& positions, std::vector<std::uint32_t>& corners,
+                    std::vector<std::uint32_t>& counts) {
         const auto offset = static_cast<std::uint32_t>(positions.size());
         positions.reserve(positions.size() + mesh.mNumVertices);
         for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
@@ -143,29 +143,33 @@ private:
                                world[1] * (world[4] * world[10] - world[6] * world[8]) +
                                world[2] * (world[4] * world[9] - world[5] * world[8]) <
                            0;
-        std::size_t added = 0;
         for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
             const aiFace& face = mesh.mFaces[i];
             if (face.mNumIndices < 3) {
                 ++report.pointsAndLinesSkipped;
                 continue;
             }
-            if (triangles_ + ++added > kMaxTriangles) {
+            // A face of n corners is drawn as n − 2 triangles; the limit bounds those.
+            triangles_ += face.mNumIndices - 2;
+            if (triangles_ > kMaxTriangles) {
                 failure = "more than the " + countText(kMaxTriangles) + "-triangle limit";
                 return false;
             }
-            for (unsigned c = 0; c < 3; ++c) {
+            for (unsigned c = 0; c < face.mNumIndices; ++c) {
                 if (face.mIndices[c] >= mesh.mNumVertices) {
                     failure = "index " + std::to_string(face.mIndices[c]) + " past the " +
                               countText(mesh.mNumVertices) + " points";
                     return false;
                 }
             }
-            const Triangle t = {face.mIndices[0] + offset, face.mIndices[1] + offset,
-                                face.mIndices[2] + offset};
-            triangles.push_back(mirrors ? Triangle{t[0], t[2], t[1]} : t);
+            // A mirroring transform turns the face's back to the front: its corners run the
+            // other way from the same first corner.
+            corners.push_back(face.mIndices[0] + offset);
+            for (unsigned c = 1; c < face.mNumIndices; ++c) {
+                corners.push_back(face.mIndices[mirrors ? face.mNumIndices - c : c] + offset);
+            }
+            counts.push_back(face.mNumIndices);
         }
-        triangles_ += added;
         return true;
     }
 
@@ -179,7 +183,8 @@ ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format,
                 const std::string& rootName) {
     Assimp::Importer importer;
     importer.SetIOHandler(new NoFiles);
-    // Only what the file holds: no generated normals, no reordering, no splitting.
+    // Only what the file holds: no generated normals, no reordering, no splitting, and faces
+    // with the corners they have.
     const aiScene* scene =
         importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure,
                                     std::string(extensionOf(format)).c_str());
@@ -196,29 +201,11 @@ ReadResult read(std::span<const std::uint8_t> bytes, FileFormat format,
                                        : ""));
     }
 
-    ImportReport counts;
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-        const aiMesh& mesh = *scene->mMeshes[m];
-        for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
-            const unsigned corners = mesh.mFaces[f].mNumIndices;
-            counts.quadsTriangulated += corners == 4;
-            counts.polygonsTriangulated += corners > 4;
-        }
-    }
-    if (counts.quadsTriangulated + counts.polygonsTriangulated > 0) {
-        scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
-        if (!scene) {
-            return ReadResult::failed("polygons that cannot be triangulated");
-        }
-    }
-
     TreeBuilder builder(*scene);
     NodePtr root = builder.build(rootName);
     if (!root) {
         return ReadResult::failed(builder.failure);
     }
-    builder.report.quadsTriangulated = counts.quadsTriangulated;
-    builder.report.polygonsTriangulated = counts.polygonsTriangulated;
     return {std::move(root), builder.report.sentences(), {}};
 }
 

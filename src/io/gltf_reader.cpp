@@ -2,6 +2,7 @@
 // single element is copied: tinygltf parses the JSON and the container, not the data.
 
 #include "io/draco_mesh.h"
+#include "io/gltf_faces.h"
 #include "io/gltf_format.h"
 #include "io/gltf_sibling_files.h"
 #include "io/gltf_structure.h"
@@ -11,8 +12,11 @@
 
 #include "io/gltf_library.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace tessel::gltf {
@@ -273,12 +277,22 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     const bool applies = world != kIdentity;
     LayerPtr layer = makeLayer();
     std::vector<Triangle> triangles;
+    bool compressed = false;
     for (const tinygltf::Primitive& primitive : mesh.primitives) {
         if (!appendPrimitive(primitive, world, applies, layer->positions, triangles)) {
             return nullptr;
         }
+        compressed = compressed || primitive.extensions.contains("KHR_draco_mesh_compression");
     }
-    layer->faces = FaceList(triangles);
+    std::optional<FaceList> faces;
+    if (mesh.extras.IsObject() && mesh.extras.Has(kFaceCornerRuns)) {
+        // Compressed triangles come in the encoder's order, not the faces'.
+        if (!compressed) {
+            faces = facesOf(triangles, mesh.extras.Get(kFaceCornerRuns));
+        }
+        report.meshesKeptAsTriangles += !faces;
+    }
+    layer->faces = faces ? std::move(*faces) : FaceList(triangles);
     if (applies) {
         ++report.transformsApplied;
     }
@@ -428,16 +442,17 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
         return true;
     }
     std::vector<Vector3> primitivePositions;
-    std::vector<Triangle> primitiveTriangles;
+    FaceList primitiveTriangles;
     bool perCorner = false;
     const auto compression = primitive.extensions.find("KHR_draco_mesh_compression");
     if (compression != primitive.extensions.end()) {
-        failure = readCompressed(compression->second, primitivePositions, primitiveTriangles);
+        std::vector<Triangle> decoded;
+        failure = readCompressed(compression->second, primitivePositions, decoded);
         if (!failure.empty()) {
             return false;
         }
-        if (points) {
-            primitiveTriangles.clear();
+        if (!points) {
+            primitiveTriangles = FaceList(decoded);
         }
     } else {
         if (failure = readPositions(primitive, primitivePositions); !failure.empty()) {
@@ -458,9 +473,7 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
                                                        " of a triangle list is not a multiple of 3";
                 return false;
             }
-            primitiveTriangles.resize(corners.size() / 3);
-            std::memcpy(primitiveTriangles.data(), corners.data(),
-                        corners.size() * sizeof(std::uint32_t));
+            primitiveTriangles = FaceList(std::move(corners), 3);
         } else if (!points) {
             primitiveTriangles = trianglesOfSequence(corners, mode);
         }
@@ -491,18 +504,20 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
         // A mirroring transform turns the faces' backs to the front; swapping keeps them facing
         // out.
         if (determinant < 0) {
-            for (Triangle& t : primitiveTriangles) {
+            for (std::size_t f = 0; f < primitiveTriangles.size(); ++f) {
+                const std::span<std::uint32_t> t = primitiveTriangles.cornersOf(f);
                 std::swap(t[1], t[2]);
             }
         }
     }
+    // Each face is a triangle still: cleaning drops repeated corners only with their faces.
     if (failure = cleanImportedMesh(primitivePositions, primitiveTriangles, perCorner, report);
         !failure.empty()) {
         return false;
     }
     const auto offset = static_cast<std::uint32_t>(positions.size());
     positions.insert(positions.end(), primitivePositions.begin(), primitivePositions.end());
-    for (Triangle t : primitiveTriangles) {
+    for (const FaceList::Face t : primitiveTriangles) {
         triangles.push_back({t[0] + offset, t[1] + offset, t[2] + offset});
     }
     triangles_ += primitiveTriangles.size();

@@ -1,6 +1,8 @@
 // Writes glTF 2.0 through tinygltf: one buffer, and per mesh one position view and one index
-// view over it, in the order of the tree.
+// view over it, in the order of the tree. Faces are written as the triangles that draw them, and
+// a mesh with faces of more than three corners says how many each face has in its extras.
 
+#include "io/gltf_faces.h"
 #include "io/gltf_format.h"
 #include "mesh/polygon.h"
 #include "scene/mesh.h"
@@ -8,6 +10,7 @@
 #include "io/gltf_library.h"
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -26,6 +29,46 @@ std::size_t append(std::vector<unsigned char>& buffer, const void* data, std::si
     return offset;
 }
 
+// The text as valid UTF-8, which JSON must be: each byte that starts no valid sequence becomes
+// U+FFFD. Names can come from anywhere (an OBJ's object, a file's name).
+std::string validUtf8(const std::string& text) {
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t k) {
+            return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+        };
+        const unsigned lead = byte(0);
+        // The length of the sequence and the range of its second byte (no overlong forms, no
+        // surrogates, nothing past U+10FFFF); the bytes after the second are 0x80 to 0xBF.
+        std::size_t length = 1;
+        unsigned low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = lead < 0x80 || length > 1;
+        for (std::size_t k = 1; k < length && ok; ++k) {
+            ok = byte(k) >= (k == 1 ? low : 0x80) && byte(k) <= (k == 1 ? high : 0xBF);
+        }
+        if (ok) {
+            valid.append(text, i, length);
+            i += length;
+        } else {
+            valid += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return valid;
+}
+
 int addView(tinygltf::Model& out, std::size_t offset, std::size_t length, int target) {
     tinygltf::BufferView view;
     view.buffer = 0;
@@ -34,6 +77,30 @@ int addView(tinygltf::Model& out, std::size_t offset, std::size_t length, int ta
     view.target = target;
     out.bufferViews.push_back(view);
     return static_cast<int>(out.bufferViews.size() - 1);
+}
+
+// The triangles that draw the faces, each face's in a row, the first of them starting
+// with the face's first two corners: with the corner counts, the faces can be rebuilt exactly.
+std::vector<Triangle> trianglesOf(const Layer& layer) {
+    std::vector<Triangle> triangles;
+    triangles.reserve(layer.faces.triangleCount());
+    for (const FaceList::Face face : layer.faces) {
+        const std::size_t first = triangles.size();
+        polygon::triangulate(layer.positions, face, triangles);
+        // Every edge of the face lies in exactly one of its triangles, wound the same way.
+        bool placed = face.size() == 3;
+        for (std::size_t t = first; t < triangles.size() && !placed; ++t) {
+            Triangle& triangle = triangles[t];
+            for (int k = 0; k < 3 && !placed; ++k) {
+                if (triangle[k] == face[0] && triangle[(k + 1) % 3] == face[1]) {
+                    std::rotate(triangle.begin(), triangle.begin() + k, triangle.end());
+                    std::swap(triangle, triangles[first]);
+                    placed = true;
+                }
+            }
+        }
+    }
+    return triangles;
 }
 
 int addMesh(tinygltf::Model& out, const Mesh& node) {
@@ -62,10 +129,7 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     if (layer.faces.empty()) {
         primitive.mode = TINYGLTF_MODE_POINTS;
     } else {
-        std::vector<Triangle> triangles;
-        for (const FaceList::Face face : layer.faces) {
-            polygon::triangulate(layer.positions, face, triangles);
-        }
+        const std::vector<Triangle> triangles = trianglesOf(layer);
         tinygltf::Accessor indices;
         const std::size_t size = triangles.size() * sizeof(Triangle);
         indices.bufferView = addView(out, append(buffer, triangles.data(), size), size,
@@ -88,12 +152,18 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     primitive.material = static_cast<int>(out.materials.size() - 1);
 
     tinygltf::Mesh mesh;
-    mesh.name = node.name();
+    mesh.name = validUtf8(node.name());
     mesh.primitives.push_back(primitive);
+    tinygltf::Value::Object extras;
     if (const Model::ParamsPtr& params = node.model()->params()) {
-        mesh.extras = tinygltf::Value(tinygltf::Value::Object{
-            {kGridRows, tinygltf::Value(static_cast<int>(params->v()))},
-            {kGridColumns, tinygltf::Value(static_cast<int>(params->u()))}});
+        extras[kGridRows] = tinygltf::Value(static_cast<int>(params->v()));
+        extras[kGridColumns] = tinygltf::Value(static_cast<int>(params->u()));
+    }
+    if (!layer.faces.allTriangles()) {
+        extras[kFaceCornerRuns] = cornerRunsOf(layer.faces);
+    }
+    if (!extras.empty()) {
+        mesh.extras = tinygltf::Value(std::move(extras));
     }
     out.meshes.push_back(mesh);
     return static_cast<int>(out.meshes.size() - 1);
@@ -102,7 +172,7 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
 int addNode(tinygltf::Model& out, const Node& node) {
     const auto index = static_cast<int>(out.nodes.size());
     out.nodes.emplace_back();
-    out.nodes.back().name = node.name();
+    out.nodes.back().name = validUtf8(node.name());
     if (const auto* mesh = dynamic_cast<const Mesh*>(&node); mesh && mesh->model()) {
         if (mesh->model()->committed()->positions.empty()) {
             out.nodes.back().extras =

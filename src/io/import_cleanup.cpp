@@ -33,13 +33,11 @@ std::string badCoordinate(std::span<const Vector3> positions) {
     return {};
 }
 
-std::string badIndex(std::span<const Triangle> triangles, std::size_t pointCount) {
-    for (const Triangle& t : triangles) {
-        for (const std::uint32_t corner : t) {
-            if (corner >= pointCount) {
-                return "index " + std::to_string(corner) + " past the " + countText(pointCount) +
-                       " points";
-            }
+std::string badIndex(std::span<const std::uint32_t> corners, std::size_t pointCount) {
+    for (const std::uint32_t corner : corners) {
+        if (corner >= pointCount) {
+            return "index " + std::to_string(corner) + " past the " + countText(pointCount) +
+                   " points";
         }
     }
     return {};
@@ -58,7 +56,7 @@ std::uint64_t hashOf(const Vector3& p) {
 
 } // namespace
 
-void joinPointsAtEqualPositions(std::vector<Vector3>& positions, std::vector<Triangle>& triangles) {
+void joinPointsAtEqualPositions(std::vector<Vector3>& positions, std::span<std::uint32_t> corners) {
     // Open addressing over the joined points, at most half full; slots hold new ids.
     constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
     std::size_t capacity = 16;
@@ -82,34 +80,80 @@ void joinPointsAtEqualPositions(std::vector<Vector3>& positions, std::vector<Tri
         remap[i] = slots[slot];
     }
     positions.resize(kept);
-    for (Triangle& t : triangles) {
-        for (std::uint32_t& corner : t) {
-            corner = remap[corner];
-        }
+    for (std::uint32_t& corner : corners) {
+        corner = remap[corner];
     }
 }
 
-std::size_t removeRepeatedCornerFaces(std::vector<Triangle>& triangles) {
-    const std::size_t before = triangles.size();
-    std::erase_if(triangles,
-                  [](const Triangle& t) { return t[0] == t[1] || t[1] == t[2] || t[0] == t[2]; });
-    return before - triangles.size();
+RepeatsDropped dropRepeatedCorners(FaceList& faces, std::size_t pointCount) {
+    // Each point marked with the last face (plus one) that met it: one pass over the corners,
+    // whatever the faces' sizes.
+    std::vector<std::uint32_t> metIn;
+    const auto repeats = [&](std::size_t f, FaceList::Face face) {
+        if (face.size() == 3) {
+            return face[0] == face[1] || face[1] == face[2] || face[0] == face[2];
+        }
+        if (metIn.empty()) {
+            metIn.assign(pointCount, 0);
+        }
+        bool repeated = false;
+        for (const std::uint32_t v : face) {
+            repeated = repeated || metIn[v] == f + 1;
+            metIn[v] = static_cast<std::uint32_t>(f + 1);
+        }
+        return repeated;
+    };
+    std::size_t first = 0;
+    while (first < faces.size() && !repeats(first, faces[first])) {
+        ++first;
+    }
+    RepeatsDropped dropped;
+    if (first == faces.size()) {
+        return dropped;
+    }
+
+    FaceList kept;
+    kept.reserve(faces.size(), faces.corners().size());
+    for (std::size_t f = 0; f < first; ++f) {
+        kept.push_back(faces[f]);
+    }
+    metIn.assign(pointCount, 0);
+    std::vector<std::uint32_t> ring;
+    for (std::size_t f = first; f < faces.size(); ++f) {
+        ring.clear();
+        for (const std::uint32_t v : faces[f]) {
+            if (metIn[v] != f + 1) {
+                metIn[v] = static_cast<std::uint32_t>(f + 1);
+                ring.push_back(v);
+            }
+        }
+        if (ring.size() < 3) {
+            ++dropped.faces;
+            continue;
+        }
+        dropped.corners += faces[f].size() - ring.size();
+        kept.push_back(ring);
+    }
+    faces = std::move(kept);
+    return dropped;
 }
 
-std::string cleanImportedMesh(std::vector<Vector3>& positions, std::vector<Triangle>& triangles,
+std::string cleanImportedMesh(std::vector<Vector3>& positions, FaceList& faces,
                               bool storedPerCorner, ImportReport& report) {
     if (std::string failure = badCoordinate(positions); !failure.empty()) {
         return failure;
     }
-    if (std::string failure = badIndex(triangles, positions.size()); !failure.empty()) {
+    if (std::string failure = badIndex(faces.corners(), positions.size()); !failure.empty()) {
         return failure;
     }
     if (storedPerCorner) {
         report.cornersJoined += positions.size();
-        joinPointsAtEqualPositions(positions, triangles);
+        joinPointsAtEqualPositions(positions, faces.allCorners());
         report.pointsAfterJoining += positions.size();
     }
-    report.degenerateFacesDropped += removeRepeatedCornerFaces(triangles);
+    const RepeatsDropped dropped = dropRepeatedCorners(faces, positions.size());
+    report.repeatedCornersDropped += dropped.corners;
+    report.degenerateFacesDropped += dropped.faces;
     return {};
 }
 

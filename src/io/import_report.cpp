@@ -24,16 +24,14 @@ std::string counted(std::size_t count, const char* one, const char* many) {
 
 std::vector<std::string> ImportReport::sentences() const {
     std::vector<std::string> lines;
-    if (quadsTriangulated > 0) {
-        lines.push_back(counted(quadsTriangulated, "quad", "quads") + " triangulated");
-    }
-    if (polygonsTriangulated > 0) {
-        lines.push_back(counted(polygonsTriangulated, "polygon", "polygons") +
-                        " of more than four corners triangulated");
-    }
     if (cornersJoined > pointsAfterJoining) {
         lines.push_back(counted(cornersJoined, "corner", "corners") + " joined into " +
                         counted(pointsAfterJoining, "point", "points"));
+    }
+    if (repeatedCornersDropped > 0) {
+        lines.push_back(
+            counted(repeatedCornersDropped, "repeated corner", "repeated corners") +
+            (repeatedCornersDropped == 1 ? " dropped from its face" : " dropped from their faces"));
     }
     if (degenerateFacesDropped > 0) {
         lines.push_back(counted(degenerateFacesDropped, "face", "faces") +
@@ -50,6 +48,11 @@ std::vector<std::string> ImportReport::sentences() const {
     if (transformsApplied > 0) {
         lines.push_back("the transforms of " + counted(transformsApplied, "node", "nodes") +
                         " applied to their points");
+    }
+    if (meshesKeptAsTriangles > 0) {
+        lines.push_back(counted(meshesKeptAsTriangles, "mesh", "meshes") +
+                        " kept as triangles: " + (meshesKeptAsTriangles == 1 ? "its" : "their") +
+                        " stored face corners do not match them");
     }
     return lines;
 }

@@ -8,16 +8,16 @@ namespace tessel {
 
 // What an import changed in a file's geometry, counted as it goes.
 struct ImportReport {
-    std::size_t quadsTriangulated = 0;
-    std::size_t polygonsTriangulated = 0; // more than four corners
-    std::size_t cornersJoined = 0;        // corners stored one point each...
-    std::size_t pointsAfterJoining = 0;   // ...and the points they became
-    std::size_t degenerateFacesDropped = 0;
+    std::size_t cornersJoined = 0;          // corners stored one point each...
+    std::size_t pointsAfterJoining = 0;     // ...and the points they became
+    std::size_t repeatedCornersDropped = 0; // from faces that stay
+    std::size_t degenerateFacesDropped = 0; // left with fewer than three corners
     std::size_t pointsAndLinesSkipped = 0;
     std::size_t primitivesSkipped = 0; // glTF primitives of lines, or without positions
     std::size_t transformsApplied = 0;
+    std::size_t meshesKeptAsTriangles = 0; // glTF meshes whose stored faces disagree with them
 
-    // One sentence per nonzero count, e.g. "312 quads triangulated".
+    // One sentence per nonzero count, e.g. "24 corners joined into 8 points".
     std::vector<std::string> sentences() const;
 };
 

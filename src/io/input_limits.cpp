@@ -141,18 +141,28 @@ std::string checkObj(std::span<const std::uint8_t> bytes) {
     if (std::find(bytes.begin(), bytes.end(), 0) != bytes.end()) {
         return "a NUL byte in an OBJ file";
     }
-    // Every face statement gives at least one triangle.
-    std::size_t faces = 0;
+    // A face statement of n corners (one word each) is drawn by n − 2 triangles, at least one.
+    std::size_t triangles = 0;
     bool lineStart = true;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = static_cast<char>(bytes[i]);
         if (lineStart && c == 'f' && i + 1 < bytes.size() &&
             (bytes[i + 1] == ' ' || bytes[i + 1] == '\t')) {
-            ++faces;
+            std::size_t corners = 0;
+            for (++i; i < bytes.size() && bytes[i] != '\n'; ++i) {
+                corners += bytes[i] != ' ' && bytes[i] != '\t' && bytes[i] != '\r' &&
+                           (bytes[i - 1] == ' ' || bytes[i - 1] == '\t');
+            }
+            triangles += std::max<std::size_t>(corners, 3) - 2;
+            if (triangles > kMaxTriangles) {
+                return overLimit();
+            }
+            lineStart = true;
+            continue;
         }
         lineStart = c == '\n' || (lineStart && (c == ' ' || c == '\t'));
     }
-    return faces > kMaxTriangles ? overLimit() : std::string();
+    return {};
 }
 
 std::size_t plyTypeSize(const std::string& type) {
@@ -199,10 +209,12 @@ std::string shortEntry(const PlyElement& element, std::uint64_t entry, bool atEn
 }
 
 // Walks the entries as far as their lists' counts, so that no list claims more items than the
-// bytes after it can hold: parsers size a list by its count before reading it.
+// bytes after it can hold: parsers size a list by its count before reading it. A face's list of
+// n corners is drawn by n − 2 triangles, which the mesh size limit bounds.
 std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& elements,
                           bool binary, bool bigEndian) {
     std::size_t position = 0;
+    std::uint64_t triangles = 0;
     for (const PlyElement& element : elements) {
         for (std::uint64_t entry = 0; entry < element.count; ++entry) {
             std::string_view line;
@@ -213,6 +225,7 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
                 line = data.substr(position, end - position);
                 position = end;
             }
+            bool cornersMet = false;
             for (const PlyProperty& property : element.properties) {
                 std::uint64_t items = 0;
                 if (binary) {
@@ -249,6 +262,13 @@ std::string checkPlyLists(std::string_view data, const std::vector<PlyElement>& 
                                 return shortEntry(element, entry, position >= data.size());
                             }
                         }
+                    }
+                }
+                // The corners are the face's first list (others hold texture coordinates).
+                if (property.list && element.name == "face" && !cornersMet) {
+                    cornersMet = true;
+                    if ((triangles += std::max<std::uint64_t>(items, 3) - 2) > kMaxTriangles) {
+                        return overLimit();
                     }
                 }
             }

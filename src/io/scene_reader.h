@@ -25,7 +25,7 @@ struct ReadResult {
     // names and nesting; null when the read failed.
     NodePtr root;
     // What the import changed in the file's geometry, one sentence each
-    // ("312 quads triangulated"); empty when the geometry is as the file has it.
+    // ("24 corners joined into 8 points"); empty when the geometry is as the file has it.
     std::vector<std::string> changes;
     // Why the file cannot be read, in one phrase without the file's name
     // ("not a glTF file (wrong magic)", "index 91 past the 40 points"); empty on success.
@@ -37,16 +37,18 @@ struct ReadResult {
 
 // Reads a scene file held in memory. The format comes from the file name's extension and is
 // checked against the bytes. Every mesh of the result satisfies the layer invariants and the
-// whole tree holds at most kMaxTriangles triangles.
+// whole tree holds at most kMaxTriangles triangles (a face of n corners counts n − 2).
 //
 // glTF is read exactly: points, triangles and their order as stored, names, nesting, material
-// opacity, a grid's rows and columns. A node transform is applied to its mesh's points (the
-// modeller's nodes carry none). From every format, faces with more than three corners are
-// triangulated, points stored once per corner are joined where their positions are equal,
-// faces left with a repeated corner are dropped, points and lines are skipped; `changes`
-// counts each. Hostile input (truncated, counts past the end, indices out of range, coordinates
-// that are not finite numbers) fails with a message, never with a crash or an allocation the
-// file's size does not justify.
+// opacity, a grid's rows and columns, and the faces of any number of corners that the triangles
+// draw when the mesh's extras give their corner counts and the two agree (else the triangles are
+// kept, and said so). OBJ and PLY faces keep their corners in order. A node transform is applied
+// to its mesh's points (the modeller's nodes carry none). From every format, points stored once
+// per corner are joined where their positions are equal, a corner that repeats an earlier one of
+// its face is dropped and then faces left with fewer than three corners, points and lines are
+// skipped; `changes` counts each. Hostile input (truncated, counts past the end, indices out of
+// range, coordinates that are not finite numbers) fails with a message, never with a crash or an
+// allocation the file's size does not justify.
 ReadResult readSceneFile(std::string_view fileName, std::span<const std::uint8_t> bytes,
                          const SiblingReader& sibling = {});
 

@@ -30,12 +30,14 @@ struct WriteResult {
 // Writes the tree under `root` (the root included) in the format of the file name's extension,
 // into memory only: the caller saves the bytes. Each mesh is written as its committed layer.
 //
-// glTF keeps everything the modeller has: the tree with names, each mesh's points and triangles
-// as they are (one position buffer and one index buffer per mesh, ids and float bits unchanged),
-// material opacity as the base colour's alpha (blended below 1), a grid's rows and columns in
-// the mesh's extras. A .gltf gets one sibling, "<stem>.bin". OBJ keeps mesh names; PLY and STL
-// hold one nameless mesh of all the triangles. `encoding` chooses binary or text PLY and STL.
-// A mesh with a point whose position is not finite is not written: no reader would take it.
+// glTF keeps everything the modeller has: the tree with names, each mesh's points as they are
+// (float bits unchanged) and its faces, as the triangles that draw them (one position buffer and
+// one index buffer per mesh; a triangle mesh's ids and order unchanged) with the faces' corner
+// counts in the mesh's extras when some face is no triangle, material opacity as the base
+// colour's alpha (blended below 1), a grid's rows and columns in the mesh's extras. A .gltf gets
+// one sibling, "<stem>.bin". OBJ keeps mesh names and the faces as they are; PLY holds one
+// nameless mesh of all the faces as they are, STL one of the triangles that draw them.
+// `encoding` chooses binary or text PLY and STL.
 WriteResult writeSceneFile(const Node& root, std::string_view fileName,
                            Encoding encoding = Encoding::Binary);
 

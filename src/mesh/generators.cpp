@@ -53,6 +53,22 @@ LayerPtr QuadGenerator::generateLayer() const {
     return layer;
 }
 
+LayerPtr QuadGenerator::generateQuadLayer() const {
+    LayerPtr layer = generateLayer();
+    const auto h = static_cast<std::uint32_t>(horizontalSegmentsNum);
+    const auto v = static_cast<std::uint32_t>(verticalSegmentsNum);
+    std::vector<std::uint32_t> corners;
+    corners.reserve(4 * static_cast<size_t>(h) * v);
+    for (std::uint32_t j = 0; j < v; ++j) {
+        for (std::uint32_t i = 0; i < h; ++i) {
+            const std::uint32_t k = j * (h + 1) + i;
+            corners.insert(corners.end(), {k, k + 1, k + h + 2, k + h + 1});
+        }
+    }
+    layer->faces = FaceList(std::move(corners), 4);
+    return layer;
+}
+
 // --- Model generators ---
 
 ModelPtr Model::makeQuad(const ParamsPtr& params) {

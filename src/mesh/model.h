@@ -162,6 +162,9 @@ public:
     ModelPtr generate() const;
     // The grid layer itself.
     LayerPtr generateLayer() const;
+    // The same points with one four-cornered face per cell, (i, j), (i + 1, j), (i + 1, j + 1),
+    // (i, j + 1), row by row.
+    LayerPtr generateQuadLayer() const;
 };
 
 } // namespace tessel

@@ -55,7 +55,8 @@ public:
     const QString& lastMessage() const { return m_lastMessage; }
 
 Q_SIGNALS:
-    // A message about a file for the status bar ("Imported “a.obj”: 312 quads triangulated").
+    // A message about a file for the status bar ("Imported “a.obj”: 24 corners joined into 8
+    // points").
     void message(const QString& text);
     // The document's name changed (the title shows it).
     void documentNameChanged(const QString& name);

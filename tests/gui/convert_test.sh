@@ -14,15 +14,21 @@ check() { # what, expected, actual
   fi
 }
 
-printf 'o Quad\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n' >"$dir/quad.obj"
+# A quad whose last corner repeats: the repeat goes, the quad stays a quad through every format.
+printf 'o Quad\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4 4\n' >"$dir/quad.obj"
 out=$("$tessel" --convert "$dir/quad.obj" "$dir/quad.glb" 2>"$dir/err"); status=$?
 check "OBJ to glb: status" 0 "$status"
-check "OBJ to glb: what reading changed, on standard output" "1 quad triangulated" "$out"
+check "OBJ to glb: what reading changed, on standard output" \
+  "5 corners joined into 4 points"$'\n'"1 repeated corner dropped from its face" "$out"
 check "OBJ to glb: nothing on standard error" "" "$(cat "$dir/err")"
 
 "$tessel" --convert "$dir/quad.glb" "$dir/quad.stl" >"$dir/out" 2>&1; status=$?
 check "glb to STL: status" 0 "$status"
 check "glb to STL: a binary STL of 2 triangles" 184 "$(stat -c %s "$dir/quad.stl")"
+
+"$tessel" --convert "$dir/quad.glb" "$dir/back.obj" >"$dir/out" 2>&1; status=$?
+check "glb to OBJ: status" 0 "$status"
+check "glb to OBJ: one face of four corners" 4 "$(awk '/^f /{print NF - 1}' "$dir/back.obj")"
 
 printf '{"asset":{"version":"1.0"}}' >"$dir/old.gltf"
 err=$("$tessel" --convert "$dir/old.gltf" "$dir/new.glb" 2>&1 >/dev/null); status=$?

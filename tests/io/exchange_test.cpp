@@ -1,5 +1,9 @@
 #include "io/scene_files.h"
 
+#include "mesh/polygon.h"
+
+#include <cmath>
+
 namespace tessel {
 namespace {
 
@@ -12,22 +16,31 @@ struct ExchangeCase {
 
 class ExchangeRoundTrip : public ::testing::TestWithParam<ExchangeCase> {};
 
-// Every format gives back the same triangles over the same positions, and joins the points it
-// stores per corner back into the shared points the meshes had.
-TEST_P(ExchangeRoundTrip, GivesBackTrianglesAndSharedPoints) {
-    const NodePtr scene = Node::make("Scene", {Mesh::make(Model::makeCube(), "Cube"),
-                                               Mesh::make(QuadGenerator(3, 2).generate(), "Quad")});
-    const WriteResult written = writeSceneFile(*scene, GetParam().fileName, GetParam().encoding);
+// OBJ and PLY give back every face with its corners in order over the same points, joined again
+// where the file stores them per corner; STL holds the triangles that draw the faces.
+TEST_P(ExchangeRoundTrip, GivesBackTheFacesOrTheTrianglesThatDrawThem) {
+    const MeshPtr mesh = polygonMesh();
+    const Layer& before = *mesh->model()->committed();
+    const WriteResult written = writeSceneFile(*mesh, GetParam().fileName, GetParam().encoding);
     ASSERT_TRUE(written.ok()) << written.failure;
     const ReadResult read = readSceneFile(GetParam().fileName, written.bytes);
     ASSERT_TRUE(read.ok()) << read.failure;
+    ASSERT_EQ(meshesOf(read.root).size(), 1u);
+    const Layer& after = *meshesOf(read.root)[0]->model()->committed();
 
-    size_t points = 0;
-    for (const MeshPtr& mesh : meshesOf(read.root)) {
-        points += mesh->model()->committed()->positions.size();
+    if (std::string_view(GetParam().fileName).ends_with(".stl")) {
+        std::vector<Triangle> drawn;
+        for (const FaceList::Face face : before.faces) {
+            polygon::triangulate(before.positions, face, drawn);
+        }
+        EXPECT_EQ(after.positions.size(), before.positions.size());
+        EXPECT_EQ(after.faces.size(), 2u + 4u + 1u); // two per quad, n − 2 per face
+        EXPECT_EQ(cornerPositions(meshesOf(read.root)),
+                  cornerPositions({Mesh::make(Model::make(makeLayer(before.positions, drawn)))}));
+    } else {
+        EXPECT_EQ(after.positions, before.positions);
+        EXPECT_EQ(after.faces, before.faces);
     }
-    EXPECT_EQ(points, 8u + 12u);
-    EXPECT_EQ(cornerPositions(meshesOf(read.root)), cornerPositions(meshesOf(scene)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
@@ -37,22 +50,50 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExchangeRoundTrip,
                                            ExchangeCase{"a.stl", Encoding::Binary},
                                            ExchangeCase{"a.stl", Encoding::Ascii}));
 
-TEST(ExchangeImport, PolygonsAreTriangulatedDegenerateFacesDroppedAndBothReported) {
-    // A quad, a pentagon sharing an edge with it, and a triangle whose corners are one position.
+TEST(ExchangeImport, RepeatedCornersAreDroppedThenFacesLeftShortAndEachIsReported) {
     const ReadResult read = readSceneFile(
         "strip.obj", bytesOf("o Strip\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 0 0\nv 2 1 0\n"
-                             "v 1.5 2 0\nf 1 2 3 4\nf 2 5 6 7 3\nf 1 1 1\n"));
+                             "f 1 2 3 4\n"   // kept
+                             "f 2 5 6 5 3\n" // the second 5 goes: a quad
+                             "f 1 2 1 2\n"   // two corners left: dropped
+                             "f 1 1 1\n"));  // one corner left: dropped
     ASSERT_TRUE(read.ok()) << read.failure;
     const std::vector<MeshPtr> meshes = meshesOf(read.root);
     ASSERT_EQ(meshes.size(), 1u);
     EXPECT_EQ(meshes[0]->name(), "Strip");
     const Layer& layer = *meshes[0]->model()->committed();
-    EXPECT_EQ(layer.faces.size(), 2u + 3u);
-    EXPECT_EQ(layer.positions.size(), 7u);
-    EXPECT_EQ(read.changes,
-              (std::vector<std::string>{
-                  "1 quad triangulated", "1 polygon of more than four corners triangulated",
-                  "12 corners joined into 7 points", "1 face with a repeated corner dropped"}));
+    EXPECT_EQ(layer.faces, FaceList::polygons({{0, 1, 2, 3}, {1, 4, 5, 2}}));
+    EXPECT_EQ(layer.positions.size(), 6u);
+    EXPECT_EQ(read.changes, (std::vector<std::string>{"16 corners joined into 6 points",
+                                                      "1 repeated corner dropped from its face",
+                                                      "2 faces with a repeated corner dropped"}));
+}
+
+// A PLY face holds its corner count in one byte here: a larger face is refused rather than
+// written cut short.
+TEST(ExchangeExport, PlyRefusesAFaceOfMoreThan255Corners) {
+    for (const std::uint32_t n : {255u, 256u}) {
+        std::vector<Vector3> positions;
+        std::vector<std::uint32_t> corners;
+        for (std::uint32_t k = 0; k < n; ++k) {
+            const double angle = 2 * 3.141592653589793 * k / n;
+            positions.push_back(
+                {static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle)), 0});
+            corners.push_back(k);
+        }
+        const MeshPtr disc =
+            Mesh::make(Model::make(makeLayer(positions, FaceList(corners, n))), "Disc");
+        const WriteResult written = writeSceneFile(*disc, "disc.ply");
+        const ReadResult read = readSceneFile("disc.ply", written.bytes);
+        if (n == 255) {
+            ASSERT_TRUE(read.ok()) << read.failure;
+            EXPECT_EQ(meshesOf(read.root)[0]->model()->committed()->faces,
+                      disc->model()->committed()->faces);
+        } else {
+            EXPECT_EQ(written.failure, "face 0 of mesh \"Disc\" has 256 corners, more than the "
+                                       "255 a PLY face may have");
+        }
+    }
 }
 
 } // namespace

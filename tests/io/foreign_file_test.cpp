@@ -99,12 +99,12 @@ struct ForeignFile {
     std::string fileName;
     Bytes bytes;
     std::size_t points;
-    std::vector<Triangle> triangles; // empty: only their number is checked
-    std::size_t triangleCount;
+    std::vector<Triangle> triangles; // empty: only the faces' number is checked
+    std::size_t faceCount;
 };
 
 // Files other programs write, read as the meshes they describe: one mesh each, with these points
-// and triangles.
+// and faces.
 TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
     const std::vector<ForeignFile> cases = {
         // Odd triangles of a strip turn their order around to face the same way as the first;
@@ -121,7 +121,8 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
          4,
          {{1, 2, 0}, {2, 3, 0}},
          2},
-        // A material per face splits the object into parts; their points are one set still.
+        // A material per face splits the object into parts; their points are one set still, and
+        // the faces keep their four corners.
         {"OBJ cube with a material per face",
          "cube.obj",
          bytesOf("o Cube\nv -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
@@ -130,7 +131,7 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
                  "usemtl d\nf 2 3 7 6\nusemtl e\nf 3 4 8 7\nusemtl f\nf 4 1 5 8\n"),
          8,
          {},
-         12},
+         6},
         {"text PLY without a final newline",
          "tri.ply",
          bytesOf(kTriangleHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1 2"),
@@ -148,7 +149,7 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
         }
         const Layer& layer = *meshes[0]->model()->committed();
         EXPECT_EQ(layer.positions.size(), file.points) << file.what;
-        EXPECT_EQ(layer.faces.size(), file.triangleCount) << file.what;
+        EXPECT_EQ(layer.faces.size(), file.faceCount) << file.what;
         if (!file.triangles.empty()) {
             EXPECT_EQ(layer.faces, file.triangles) << file.what;
         }

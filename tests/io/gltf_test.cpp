@@ -1,5 +1,9 @@
 #include "io/scene_files.h"
 
+#include "mesh/polygon.h"
+
+#include <nlohmann/json.hpp>
+
 #include <cstring>
 
 namespace tessel {
@@ -45,6 +49,54 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
 
 INSTANTIATE_TEST_SUITE_P(Containers, GltfRoundTrip, ::testing::Values("scene.glb", "scene.gltf"));
 
+// Each triangle turned to start at its least id, the triangles sorted: the same triangles drawn,
+// whatever their order.
+std::vector<Triangle> drawnTriangles(const FaceList& faces, std::span<const Vector3> positions) {
+    std::vector<Triangle> triangles;
+    for (const FaceList::Face face : faces) {
+        polygon::triangulate(positions, face, triangles);
+    }
+    for (Triangle& t : triangles) {
+        std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+    }
+    std::sort(triangles.begin(), triangles.end());
+    return triangles;
+}
+
+// Other programs read the triangles that draw the faces; corner counts that do not agree with
+// them exactly leave the triangles as they are, and the reader says so.
+TEST(GltfFile, CornerCountsThatDisagreeWithTheTrianglesLeaveTheTriangles) {
+    const MeshPtr mesh = polygonMesh();
+    const Layer& polygons = *mesh->model()->committed();
+    const WriteResult written = writeSceneFile(*mesh, "p.gltf");
+    ASSERT_TRUE(written.ok()) << written.failure;
+    nlohmann::json json = nlohmann::json::parse(written.bytes);
+    ASSERT_EQ(json["meshes"][0]["extras"]["faceCornerRuns"],
+              nlohmann::json::parse("[[4, 1], [6, 1], [3, 1]]"));
+
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"one face too many", "[[4, 1], [6, 1], [3, 2]]"},
+        {"as many triangles, other faces", "[[3, 1], [6, 1], [4, 1]]"},
+        {"a face of two corners", "[[4, 1], [6, 1], [2, 1], [3, 1]]"},
+        {"no whole number", "[[4, 1], [6, 0.5], [6, 0.5], [3, 1]]"},
+        {"no list", "\"4 6 3\""},
+    };
+    for (const auto& [what, runs] : cases) {
+        json["meshes"][0]["extras"]["faceCornerRuns"] = nlohmann::json::parse(runs);
+        const std::string text = json.dump();
+        const ReadResult read = readBack({bytesOf(text), written.siblings, {}}, "p.gltf");
+        ASSERT_TRUE(read.ok()) << what << ": " << read.failure;
+        const Layer& layer = *meshesOf(read.root)[0]->model()->committed();
+        EXPECT_TRUE(layer.faces.allTriangles()) << what;
+        EXPECT_EQ(drawnTriangles(layer.faces, layer.positions),
+                  drawnTriangles(polygons.faces, polygons.positions))
+            << what;
+        EXPECT_EQ(read.changes, std::vector<std::string>{"1 mesh kept as triangles: its stored "
+                                                         "face corners do not match them"})
+            << what;
+    }
+}
+
 TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {
     const NodePtr scene = smallScene();
     const MeshPtr cube = meshesOf(scene)[1];
@@ -61,6 +113,19 @@ TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {
             << name;
         EXPECT_TRUE(written.bytes.empty()) << name;
     }
+}
+
+// Names come from anywhere (an OBJ's object, a file's name); glTF holds them as UTF-8, with
+// U+FFFD for each byte that is not part of it.
+TEST(GltfFile, NamesThatAreNotUtf8AreSavedWithReplacementCharacters) {
+    const ReadResult obj =
+        readSceneFile("a.obj", bytesOf("o Gr\xC3\xBCn\xE9\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    ASSERT_TRUE(obj.ok()) << obj.failure;
+    const WriteResult written = writeSceneFile(*obj.root, "a.glb");
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readSceneFile("a.glb", written.bytes);
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(meshesOf(read.root)[0]->name(), "Gr\u00FCn\uFFFD");
 }
 
 TEST(GltfFile, ForeignNodeTransformsAreAppliedToThePoints) {

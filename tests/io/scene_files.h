@@ -15,8 +15,21 @@
 
 namespace tessel::testing {
 
+// A quad, a concave hexagon beside it (no fan draws it) and a triangle above, in one plane; the
+// points are numbered in the order the faces first use them, as files that store points per
+// corner give them back.
+inline MeshPtr polygonMesh() {
+    const std::vector<Vector3> positions = {{0, 0, 0},    {1, 0, 0},    {1, 1, 0},
+                                            {0, 1, 0},    {3, 0, 0},    {3, 1, 0},
+                                            {2, 0.4f, 0}, {1.5f, 1, 0}, {0.5f, 2, 0}};
+    return Mesh::make(
+        Model::make(makeLayer(positions,
+                              FaceList::polygons({{0, 1, 2, 3}, {1, 4, 5, 6, 7, 2}, {3, 2, 8}}))),
+        "Polygons");
+}
+
 // root ─ Quad (3 × 3 grid), Group ─ Cube (opacity 0.4), Edited (4 × 2 grid, subdivided and
-// extruded: positions that are no round numbers).
+// extruded: positions that are no round numbers), Polygons (polygonMesh).
 inline NodePtr smallScene() {
     MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
     MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
@@ -26,7 +39,8 @@ inline NodePtr smallScene() {
     subdivide(*layer, 0);
     extrude(*layer, 3, 0.25f);
     edited->setCommitted(layer);
-    return Node::make("Scene", {quad, Node::make("Group", {cube, Mesh::make(edited, "Edited")})});
+    return Node::make(
+        "Scene", {quad, Node::make("Group", {cube, Mesh::make(edited, "Edited"), polygonMesh()})});
 }
 
 // Every node's name, indented by its depth.

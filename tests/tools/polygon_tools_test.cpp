@@ -100,8 +100,9 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     EXPECT_EQ(editor.grid().committed()->faces.size(), start.faces.size() + 6);
 }
 
-// A 2 × 2 grid of four-cornered faces in z = 0 over −0.5 … 0.5. The press lies on face 0's
-// diagonal, where the two triangles that draw it meet: the face is picked whole.
+// A 2 × 2 grid of four-cornered faces in z = 0 over −0.5 … 0.5: faces {0 1 4 3} {1 2 5 4} …. The
+// press lies on face 0's diagonal, where the two triangles that draw it meet: the face is picked
+// whole.
 TEST(PolygonToolsTest, ToolsTakeFourCorneredFacesWhole) {
     struct Case {
         const char* name;
@@ -116,14 +117,7 @@ TEST(PolygonToolsTest, ToolsTakeFourCorneredFacesWhole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeEditor editor;
-        std::vector<Vector3> points;
-        for (const float y : {-0.5f, 0.0f, 0.5f}) {
-            for (const float x : {-0.5f, 0.0f, 0.5f}) {
-                points.push_back({x, y, 0});
-            }
-        }
-        editor.quad()->setModel(Model::make(makeLayer(
-            points, FaceList::polygons({{0, 1, 4, 3}, {1, 2, 5, 4}, {3, 4, 7, 6}, {4, 5, 8, 7}}))));
+        editor.quad()->setModel(Model::make(QuadGenerator(2, 2).generateQuadLayer()));
         editor.pick(Mode::Polygon, c.tool);
         FakeViewport& view = editor.views[0];
         view.press(Vector3{-0.25f, -0.25f, 0});
