@@ -119,6 +119,44 @@ template <class T> std::size_t LayerChange::bytesOf(const ArrayChange<T>& change
     return bytes;
 }
 
+LayerChange::ArrayChange<std::uint32_t> LayerChange::cornersByFace(const FaceList& before,
+                                                                   const FaceList& after) {
+    const std::vector<std::uint32_t>& b = before.corners();
+    const std::vector<std::uint32_t>& a = after.corners();
+    ArrayChange<std::uint32_t> change{b.size(), a.size(), {}};
+    const auto sameFace = [&](std::size_t f) { return std::ranges::equal(before[f], after[f]); };
+    const auto hunk = [&](std::size_t from, std::size_t to, std::size_t toAfter) {
+        change.hunks.push_back({before.start(from),
+                                {b.begin() + static_cast<std::ptrdiff_t>(before.start(from)),
+                                 b.begin() + static_cast<std::ptrdiff_t>(before.start(to))},
+                                {a.begin() + static_cast<std::ptrdiff_t>(after.start(from)),
+                                 a.begin() + static_cast<std::ptrdiff_t>(after.start(toAfter))}});
+    };
+    // As for any array, equal faces closer than kGap join the runs around them.
+    constexpr std::size_t kGap = 4;
+    const std::size_t common = std::min(before.size(), after.size());
+    std::size_t f = 0;
+    while (f < common) {
+        if (sameFace(f)) {
+            ++f;
+            continue;
+        }
+        std::size_t end = f + 1;
+        for (std::size_t equal = 0; end < common && equal < kGap; ++end) {
+            equal = sameFace(end) ? equal + 1 : 0;
+        }
+        while (end > f && sameFace(end - 1)) {
+            --end;
+        }
+        hunk(f, end, end);
+        f = end;
+    }
+    if (before.size() != after.size()) {
+        hunk(common, before.size(), after.size());
+    }
+    return change;
+}
+
 namespace {
 
 // Faces of different sizes: their counts are what a change records.
@@ -133,6 +171,10 @@ LayerChange LayerChange::between(const Layer& before, const Layer& after) {
     if (mixed(before.faces) || mixed(after.faces)) {
         change.countsKept_ = true;
         change.counts_ = arrayBetween(before.faces.counts(), after.faces.counts());
+        ArrayChange<std::uint32_t> byFace = cornersByFace(before.faces, after.faces);
+        if (bytesOf(byFace) < bytesOf(change.corners_)) {
+            change.corners_ = std::move(byFace);
+        }
     } else {
         change.cornersPerFaceBefore_ = before.faces.uniformCount();
         change.cornersPerFaceAfter_ = after.faces.uniformCount();

@@ -52,6 +52,11 @@ private:
     static std::vector<T> replay(const ArrayChange<T>& change, const std::vector<T>& from,
                                  bool forward);
     template <class T> static std::size_t bytesOf(const ArrayChange<T>& change);
+    // The corners' difference aligned face by face: runs of faces that differ at the same ids,
+    // then the faces appended or cut off. A face replaced in place by one of another size (a quad
+    // subdivided, a face cut) shifts every corner after it, which no alignment of the corners
+    // alone follows.
+    static ArrayChange<std::uint32_t> cornersByFace(const FaceList& before, const FaceList& after);
 
     ArrayChange<Vector3> positions_;
     // One version's faces from its corners, given the other version's faces.

@@ -112,7 +112,7 @@ ModifierResult PlaneCut::evaluate(const Layer& committed) {
 
 size_t PlaneCut::trianglesAfter(const Layer& committed) const {
     return committed.faces.triangleCount() +
-           facesAddedByCut(committed, normal.normalized(), cuttingPlaneOrigin);
+           trianglesAddedByCut(committed, normal.normalized(), cuttingPlaneOrigin);
 }
 
 } // namespace tessel

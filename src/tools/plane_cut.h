@@ -36,7 +36,7 @@ public:
 
     // A copy of the committed layer cut along the plane, and the plane patch as the tool.
     ModifierResult evaluate(const Layer& committed) override;
-    // The committed faces and those the cut adds.
+    // The triangles that draw the committed faces and those the cut adds (exact).
     size_t trianglesAfter(const Layer& committed) const override;
 
     // The press point, moved along by the drag; empty between gestures or after a miss.

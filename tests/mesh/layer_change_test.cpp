@@ -1,18 +1,14 @@
 // What undo keeps of an edit: the change must give back both versions exactly, and cost what the
 // edit touched rather than the mesh.
-#include "mesh/extrude.h"
 #include "mesh/layer_change.h"
-#include "mesh/model.h"
-#include "mesh/removal.h"
-#include "mesh/split.h"
-#include "mesh/subdivide.h"
-#include "mesh/weld.h"
+#include "support/layer_walk.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <numeric>
 
 namespace tessel {
 namespace {
@@ -94,6 +90,47 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
     }
     // Emptying the mesh keeps all of it.
     EXPECT_GE(LayerChange::between(mesh, Layer{}).bytes(), whole);
+}
+
+TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
+    // 15 × 15 blocks of 2 × 2 cells, each cut into faces of 3 to 8 corners in turn.
+    std::vector<std::uint8_t> shapes(225);
+    std::iota(shapes.begin(), shapes.end(), std::uint8_t{0});
+    walk::ByteReader in{shapes};
+    const Layer mesh = walk::polygonGrid(15, 15, in);
+    const auto firstOf = [&](size_t corners) {
+        std::uint32_t f = 0;
+        while (mesh.faces[f].size() != corners) {
+            ++f;
+        }
+        return f;
+    };
+    const std::uint32_t quad = firstOf(4) + 100, eight = firstOf(8) + 100;
+    ASSERT_EQ(mesh.faces[quad].size(), 4u);
+    ASSERT_EQ(mesh.faces[eight].size(), 8u);
+    // The mesh itself takes 24 KB.
+    const struct {
+        const char* edit;
+        std::function<void(Layer&)> apply;
+        std::size_t maxBytes;
+    } cases[] = {
+        // A face of another size in the place of the first: every corner after it moves.
+        {"subdivide a quad", [&](Layer& l) { subdivide(l, quad); }, 1024},
+        {"subdivide a face of eight corners", [&](Layer& l) { subdivide(l, eight); }, 1024},
+        {"cut across the mesh",
+         [](Layer& l) { cutAlongPlane(l, Vector3(1, 2, 0).normalized(), {}); }, 6144},
+        {"extrude it", [&](Layer& l) { extrude(l, eight, 0.5f); }, 1024},
+        {"remove it", [&](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{eight}); }, 1024},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        Layer after = mesh;
+        c.apply(after);
+        const LayerChange change = LayerChange::between(mesh, after);
+        EXPECT_TRUE(identical(*change.redone(mesh), after));
+        EXPECT_TRUE(identical(*change.undone(after), mesh));
+        EXPECT_LE(change.bytes(), c.maxBytes);
+    }
 }
 
 } // namespace
