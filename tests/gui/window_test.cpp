@@ -143,23 +143,6 @@ private Q_SLOTS:
         QCOMPARE(m_window->history().undoText(), QStringLiteral("Move"));
     }
 
-    void polygonPressShowsTheFaceSelectedEscapeCancelsTheDragAndTheNextOneExtrudes() {
-        document().setSelectedNode(mesh(1));
-        choose("modeButton", "Polygon");
-        choose("toolButton", "Extrude");
-        GLView& target = view(1);
-        const QPointF from = pixelOf(target, {0.6f, 0.2f, 1});
-        const QPointF to = from + QPointF(30, -30);
-        press(&target, from);
-        QVERIFY(isOrange(pixel(frame(target), target, from)));
-        moveTo(&target, to);
-        QTest::keyClick(&target, Qt::Key_Escape);
-        release(&target, to);
-        QCOMPARE(m_window->history().count(), 0);
-        drag(&target, Qt::LeftButton, {}, from, to, 1);
-        QCOMPARE(mesh(1)->model()->committed()->faces.size(), size_t(12 + 6));
-    }
-
     void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {
         choose("modeButton", "Mesh");
         // The tool picker lists the mode's tools, showing the first.
