@@ -298,17 +298,13 @@ private Q_SLOTS:
     void quadsShowTheirOwnEdgesAndAClickAnywhereInAFaceOfAnyShapePicksIt() {
         // Alone in the top-left viewport, seen along its normal: a quad (0 to 3) and an L-shaped
         // hexagon (4 to 9) whose notch, from (0.15, −0.1) to (0.35, 0.3), is outside it.
-        const LayerPtr shape = makeLayer({{-0.35f, -0.3f, 0},
-                                          {-0.05f, -0.3f, 0},
-                                          {-0.05f, 0.3f, 0},
-                                          {-0.35f, 0.3f, 0},
-                                          {0.05f, -0.3f, 0},
-                                          {0.35f, -0.3f, 0},
-                                          {0.35f, -0.1f, 0},
-                                          {0.15f, -0.1f, 0},
-                                          {0.15f, 0.3f, 0},
-                                          {0.05f, 0.3f, 0}},
-                                         FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7, 8, 9}}));
+        // clang-format off
+        const LayerPtr shape = makeLayer(
+            {{-0.35f, -0.3f, 0}, {-0.05f, -0.3f, 0}, {-0.05f, 0.3f, 0}, {-0.35f, 0.3f, 0},
+             {0.05f, -0.3f, 0}, {0.35f, -0.3f, 0}, {0.35f, -0.1f, 0}, {0.15f, -0.1f, 0},
+             {0.15f, 0.3f, 0}, {0.05f, 0.3f, 0}},
+            FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7, 8, 9}}));
+        // clang-format on
         const MeshPtr polygons = Mesh::make(Model::make(shape), "Polygons");
         document().scene()->root()->setChildren({polygons});
         document().setSelectedNode(polygons);
