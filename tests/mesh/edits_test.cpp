@@ -1,7 +1,9 @@
-// What the cut keeps of closed meshes, and where rays meet a mesh. Every edit's ids, layouts and
-// refusals are held to its literal reference step by step in layer_walk_test.
+// The geometry of the edits, what the cut keeps of closed meshes, and where rays meet a mesh.
+// Every edit's ids, layouts and refusals are held to its literal reference step by step in
+// layer_walk_test.
 #include "mesh/intersections.h"
 #include "support/layer_walk.h"
+#include "support/mesh_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,32 @@ Layer prismU() {
     extrude(prism, 0, 2 / 3.0f);
     prism.faces.push_back({7, 6, 5, 4, 3, 2, 1, 0});
     return prism;
+}
+
+// The geometry the layer walk's reference shares with the edits, held to literal values: a face
+// is pulled along its unit normal and split around the mean of its corners; a face without area
+// has no normal and stays as it is.
+TEST(PolygonEditTest, FacesArePulledAlongTheirNormalAndSplitAroundTheMeanOfTheirCorners) {
+    // A notched pentagon (concave at its fourth corner) facing (0, −0.6, 0.8); a triangle and a
+    // quad on one line.
+    // clang-format off
+    const Layer start{{{1, 0, 0}, {3, 0, 0}, {3, 1.6f, 1.2f}, {2, 0.8f, 0.6f}, {1, 0.8f, 0.6f},
+                       {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}},
+                      FaceList::polygons({{0, 1, 2, 3, 4}, {5, 6, 7}, {5, 6, 7, 8}}), std::nullopt};
+    // clang-format on
+    Layer layer = start;
+    ASSERT_TRUE(extrude(layer, 0, 5));
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        testing::expectNear(layer.positions[9 + k], start.positions[k] + Vector3{0, -3, 4}, 1e-5f);
+    }
+    layer = start;
+    EXPECT_EQ(subdivide(layer, 0), 9u);
+    testing::expectNear(layer.positions[9], {2, 0.64f, 0.48f});
+    for (const std::uint32_t face : {1u, 2u}) {
+        layer = start;
+        EXPECT_FALSE(extrude(layer, face, 1)) << face;
+        EXPECT_EQ(walk::fault(layer, start), std::nullopt) << face;
+    }
 }
 
 TEST(PlaneCutTest, RandomCutsOfClosedMeshesAtAnyScaleLeaveThemClosedAndAnotherCutChangesNothing) {
