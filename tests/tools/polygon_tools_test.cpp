@@ -100,4 +100,25 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     EXPECT_EQ(editor.grid().committed()->faces.size(), start.faces.size() + 6);
 }
 
+// A click anywhere in a face of any shape picks it: on a quad's diagonal, where the two triangles
+// that draw it meet, and in an L-shaped hexagon, but not in its notch.
+TEST(PolygonToolsTest, AClickAnywhereInAFaceOfAnyShapePicksItWhole) {
+    FakeEditor editor;
+    // clang-format off
+    editor.grid().setCommitted(makeLayer(
+        {{-0.35f, -0.3f, 0}, {-0.05f, -0.3f, 0}, {-0.05f, 0.3f, 0}, {-0.35f, 0.3f, 0},
+         {0.05f, -0.3f, 0}, {0.35f, -0.3f, 0}, {0.35f, -0.1f, 0}, {0.15f, -0.1f, 0},
+         {0.15f, 0.3f, 0}, {0.05f, 0.3f, 0}},
+        FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7, 8, 9}})));
+    // clang-format on
+    editor.pick(Mode::Polygon, 0);
+    const std::pair<Vector3, std::vector<std::uint32_t>> clicks[] = {
+        {{-0.2f, 0, 0}, {0}}, {{0.25f, 0.15f, 0}, {}}, {{0.25f, -0.2f, 0}, {1}}};
+    for (const auto& [at, picked] : clicks) {
+        editor.views[0].press(at);
+        editor.views[0].release();
+        EXPECT_EQ(editor.controller.selectedFacesIds(), picked) << at;
+    }
+}
+
 } // namespace tessel::testing
