@@ -18,6 +18,11 @@ TEST(EditorTest, PickersAlwaysShowAValidToolOfTheMode) {
     FakeEditor editor;
     Editor& c = editor.controller;
     EXPECT_TRUE(c.canApply());
+    // Faces, edges and points are all shown at start-up, by every viewport and its control.
+    for (const FakeViewport& view : editor.views) {
+        EXPECT_TRUE(view.renderPoints && view.renderLines && view.renderFilled);
+    }
+    EXPECT_EQ(c.renderingOptionsControl(), (std::array<bool, 3>{true, true, true}));
 
     // Another mesh keeps mode and tool (built anew) but no selection; a new mode shows tool 0.
     editor.pick(Mode::Polygon, 4);
