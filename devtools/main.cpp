@@ -3,6 +3,7 @@
 //   tessel-devtools frames <tool> [seconds]          measures real frames of a drag, quits
 //   tessel-devtools open <file>                      measures the first frames of an opened file
 //   tessel-devtools grid <columns> <rows> <file>     writes a flat grid mesh, no window
+#include "base/memory.h"
 #include "frame_probe.h"
 #include "open_probe.h"
 #include "render/gl_view.h"
@@ -16,6 +17,8 @@
 #include <cstring>
 
 int main(int argc, char* argv[]) {
+    // The window's frames are measured with the allocator set as the modeller sets it.
+    tessel::keepFreedMemoryForReuse();
     // Needs no display.
     if (argc == 5 && std::strcmp(argv[1], "grid") == 0) {
         return tessel::writeGridFile(QString::fromLocal8Bit(argv[4]), std::atoi(argv[2]),

@@ -17,6 +17,7 @@
 #include <OpenMesh/Core/Mesh/TriMesh_ArrayKernelT.hh>
 
 #include "../grid_sizes.h"
+#include "openmesh_weld.h"
 
 #include <benchmark/benchmark.h>
 
@@ -134,47 +135,8 @@ void SplitCrossed(benchmark::State& state) {
 }
 
 void WeldEight(benchmark::State& state) {
-    const TriMesh& source = grid(state.range(0), true);
-    const int n = grid_sizes::segmentsFor(state.range(0));
-    const int c = n / 2;
-    const TriMesh::VertexHandle centre(c * (n + 1) + c);
-    std::vector<TriMesh::VertexHandle> ring;
-    for (int dj = -1; dj <= 1; ++dj) {
-        for (int di = -1; di <= 1; ++di) {
-            if (di != 0 || dj != 0) {
-                ring.emplace_back((c + dj) * (n + 1) + c + di);
-            }
-        }
-    }
-    size_t merged = 0;
-    for (auto _ : state) {
-        auto mesh = std::make_unique<TriMesh>(source);
-        Point mean(0, 0, 0);
-        for (const auto v : ring) {
-            mean += mesh->point(v);
-        }
-        mean /= static_cast<float>(ring.size());
-        // Two of the eight are not neighbours of the centre until their neighbours have gone.
-        std::vector<TriMesh::VertexHandle> left = ring;
-        merged = 0;
-        for (int pass = 0; pass < 3 && !left.empty(); ++pass) {
-            std::vector<TriMesh::VertexHandle> next;
-            for (const auto v : left) {
-                const auto h = mesh->find_halfedge(v, centre);
-                if (h.is_valid() && mesh->is_collapse_ok(h)) {
-                    mesh->collapse(h);
-                    ++merged;
-                } else {
-                    next.push_back(v);
-                }
-            }
-            left = std::move(next);
-        }
-        mesh->set_point(centre, mean);
-        benchmark::DoNotOptimize(mesh.get());
-        release(state, mesh);
-    }
-    state.counters["merged"] = static_cast<double>(merged);
+    weldEightAroundCentre<TriMesh>(
+        state, [](std::int64_t faces) -> const TriMesh& { return grid(faces, true); });
 }
 
 void ExtrudeOne(benchmark::State& state) {

@@ -14,4 +14,11 @@ void returnFreeMemory() {
 #endif
 }
 
+void keepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+#endif
+}
+
 } // namespace tessel

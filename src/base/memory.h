@@ -7,4 +7,10 @@ namespace tessel {
 // memory would otherwise stay with the process.
 void returnFreeMemory();
 
+// Lets the allocator keep freed blocks of up to 32 MB in the process (and not hand them back to
+// the system by itself), so that an edit's layers, freed and allocated again at every drag event,
+// land on pages already mapped: a fresh page costs a fault, which at 200,000 faces takes longer
+// than the edit. Memory goes back when returnFreeMemory() says so. Called once, at start.
+void keepFreedMemoryForReuse();
+
 } // namespace tessel

@@ -177,17 +177,34 @@ void FaceList::replace(std::span<const std::uint32_t> changed,
 
 void FaceList::shrink(std::span<const std::uint32_t> changed,
                       const std::vector<std::vector<std::uint32_t>>& replacements, bool keepsSize) {
-    // In place, front to back: every write lands at or before what is still to be read.
-    if (!keepsSize && starts_.empty()) {
-        storeStarts();
+    // In place, front to back: every write lands at or before what is still to be read. A list
+    // of one face size that gets another stores its starts now, the ones past the first changed
+    // face as they are written.
+    const std::uint32_t size = uniform_;
+    const bool wasUniform = starts_.empty();
+    const auto oldStart = [&](std::size_t g) {
+        return wasUniform ? g * size : std::size_t{starts_[g]};
+    };
+    // With a face of another size kept beside one left as it was, the sizes surely differ.
+    bool surelyMixed = false;
+    if (!keepsSize && wasUniform) {
+        starts_.resize(count_ + 1);
+        for (std::size_t f = 0; f <= changed[0]; ++f) {
+            starts_[f] = static_cast<std::uint32_t>(f * size);
+        }
+        uniform_ = 0;
+        for (const auto& corners : replacements) {
+            surelyMixed = surelyMixed || (!corners.empty() && corners.size() != size);
+        }
+        surelyMixed = surelyMixed && changed.size() < count_;
     }
-    std::size_t write = start(changed[0]);
+    std::size_t write = oldStart(changed[0]);
     std::size_t kept = changed[0];
     for (std::size_t i = 0; i < changed.size(); ++i) {
         const std::size_t f = changed[i];
         const std::size_t next = i + 1 < changed.size() ? changed[i + 1] : count_;
-        const std::size_t runFrom = start(f + 1);
-        const std::size_t runTo = start(next);
+        const std::size_t runFrom = oldStart(f + 1);
+        const std::size_t runTo = oldStart(next);
         const std::vector<std::uint32_t>& corners = replacements[i];
         if (!corners.empty()) {
             std::copy(corners.begin(), corners.end(),
@@ -202,7 +219,7 @@ void FaceList::shrink(std::span<const std::uint32_t> changed,
         if (!starts_.empty()) {
             const std::size_t shift = runFrom - write;
             for (std::size_t g = f + 1; g < next; ++g) {
-                starts_[kept + (g - f)] = static_cast<std::uint32_t>(starts_[g + 1] - shift);
+                starts_[kept + (g - f)] = static_cast<std::uint32_t>(oldStart(g + 1) - shift);
             }
         }
         if (write != runFrom) {
@@ -218,7 +235,9 @@ void FaceList::shrink(std::span<const std::uint32_t> changed,
     if (!starts_.empty()) {
         starts_.resize(kept + 1);
     }
-    settle();
+    if (!surelyMixed) {
+        settle();
+    }
 }
 
 void FaceList::compact(const std::vector<std::uint8_t>& keep) {

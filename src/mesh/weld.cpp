@@ -1,7 +1,6 @@
 #include "mesh/weld.h"
 
 #include "base/check.h"
-#include "mesh/removal.h"
 
 #include <algorithm>
 #include <utility>
@@ -25,10 +24,16 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
     }
     const size_t count = layer.positions.size();
     TESSEL_CHECK(count < kRemoved - 1, "weld", "too many points: " << count);
-    std::vector<std::uint8_t> listed(count + 1, 0);
+    // One table serves three turns: the listed points, then how many corners hold each point (so
+    // that the points left unused are known without another pass over the faces), then the
+    // remap it becomes.
+    constexpr std::uint32_t kListed = kRemoved;
+    Welded result;
+    std::vector<std::uint32_t>& table = result.remap;
+    table.assign(count + 1, 0);
     for (const std::uint32_t id : points) {
         TESSEL_CHECK(id < count, "weld", "point id " << id << " out of range for " << count);
-        listed[id] = 1;
+        table[id] = kListed;
     }
     const auto merged = static_cast<std::uint32_t>(count);
 
@@ -38,10 +43,12 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
     const std::span<std::uint32_t> corners = faces.allCorners();
     std::vector<size_t> hits;
     for (size_t i = 0; i < corners.size(); ++i) {
-        if (listed[corners[i]]) {
-            corners[i] = merged;
+        std::uint32_t& v = corners[i];
+        if (table[v] == kListed) {
+            v = merged;
             hits.push_back(i);
         }
+        ++table[v];
     }
     std::vector<std::uint32_t> changed;
     std::vector<std::vector<std::uint32_t>> rings;
@@ -60,23 +67,43 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
                     ring.push_back(corners[i]);
                 }
             }
+            if (ring.size() >= 3) {
+                table[merged] -= static_cast<std::uint32_t>(holding - 1);
+            } else {
+                for (size_t i = faces.start(f); i < end; ++i) {
+                    --table[corners[i]];
+                }
+                ring.clear();
+            }
             changed.push_back(static_cast<std::uint32_t>(f));
-            rings.push_back(ring.size() >= 3 ? std::move(ring) : std::vector<std::uint32_t>());
+            rings.push_back(std::move(ring));
         }
     }
     if (!changed.empty()) {
         faces.replace(changed, rings);
     }
-    // The flags serve again, for the points still used.
-    std::vector<std::uint8_t>& used = listed;
-    std::fill(used.begin(), used.end(), 0);
-    for (const std::uint32_t v : faces.corners()) {
-        used[v] = 1;
-    }
+
+    // The points still held move down in order; the counts become their new ids.
     layer.positions.push_back(position);
-    Welded result;
-    result.remap = compact(layer.positions, used);
-    remapCorners(layer, result.remap);
+    std::vector<Vector3>& p = layer.positions;
+    std::uint32_t kept = 0;
+    std::uint32_t firstGone = kRemoved;
+    for (std::uint32_t v = 0; v <= merged; ++v) {
+        if (table[v] == 0 || table[v] == kListed) {
+            table[v] = kRemoved;
+            firstGone = std::min(firstGone, v);
+            continue;
+        }
+        p[kept] = p[v];
+        table[v] = kept++;
+    }
+    p.resize(kept);
+    // Ids below the first point that went keep their number.
+    for (std::uint32_t& v : faces.allCorners()) {
+        if (v > firstGone) {
+            v = table[v];
+        }
+    }
     if (result.remap[merged] != kRemoved) {
         result.point = result.remap[merged];
     }

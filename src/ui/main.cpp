@@ -1,3 +1,4 @@
+#include "base/memory.h"
 #include "render/gl_view.h"
 #include "ui/convert.h"
 #include "ui/file_menu.h"
@@ -26,6 +27,7 @@ constexpr const char* kUsage =
 } // namespace
 
 int main(int argc, char* argv[]) {
+    tessel::keepFreedMemoryForReuse();
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::cout << kUsage;
         return 0;
