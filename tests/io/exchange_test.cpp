@@ -1,7 +1,5 @@
 #include "io/scene_files.h"
 
-#include "mesh/polygon.h"
-
 #include <cmath>
 
 namespace tessel {
@@ -29,14 +27,9 @@ TEST_P(ExchangeRoundTrip, GivesBackTheFacesOrTheTrianglesThatDrawThem) {
     const Layer& after = *meshesOf(read.root)[0]->model()->committed();
 
     if (std::string_view(GetParam().fileName).ends_with(".stl")) {
-        std::vector<Triangle> drawn;
-        for (const FaceList::Face face : before.faces) {
-            polygon::triangulate(before.positions, face, drawn);
-        }
         EXPECT_EQ(after.positions.size(), before.positions.size());
         EXPECT_EQ(after.faces.size(), 2u + 4u + 1u); // two per quad, n − 2 per face
-        EXPECT_EQ(cornerPositions(meshesOf(read.root)),
-                  cornerPositions({Mesh::make(Model::make(makeLayer(before.positions, drawn)))}));
+        EXPECT_EQ(cornerPositions(meshesOf(read.root)), cornerPositions({drawnTriangles(before)}));
     } else {
         EXPECT_EQ(after.positions, before.positions);
         EXPECT_EQ(after.faces, before.faces);

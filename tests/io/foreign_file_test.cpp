@@ -156,36 +156,13 @@ TEST(ForeignFiles, AreReadAsTheMeshesTheyDescribe) {
     }
 }
 
-// Each face as its corners' positions, rounded to a thousandth and turned to start at the least
-// corner (the winding kept), the faces sorted: compares meshes up to point ids and rotation.
-std::vector<std::array<float, 9>> roundedFaces(const Layer& layer) {
-    std::vector<std::array<float, 9>> faces;
-    for (const FaceList::Face t : layer.faces) {
-        std::array<std::array<float, 3>, 3> corners;
-        for (int c = 0; c < 3; ++c) {
-            const Vector3& p = layer.positions[t[c]];
-            corners[c] = {std::round(p.x * 1000) / 1000, std::round(p.y * 1000) / 1000,
-                          std::round(p.z * 1000) / 1000};
-        }
-        std::rotate(corners.begin(), std::min_element(corners.begin(), corners.end()),
-                    corners.end());
-        std::array<float, 9> face;
-        for (int i = 0; i < 9; ++i) {
-            face[i] = corners[i / 3][i % 3];
-        }
-        faces.push_back(face);
-    }
-    std::sort(faces.begin(), faces.end());
-    return faces;
-}
-
 TEST(ForeignFiles, DracoCubeKeepsTheCubesPointsFacesAndTheirWinding) {
     const ReadResult read = readSceneFile("draco.glb", dracoCubeGlb());
     ASSERT_TRUE(read.ok()) << read.failure;
     ASSERT_EQ(meshesOf(read.root).size(), 1u);
-    const Layer& layer = *meshesOf(read.root)[0]->model()->committed();
-    EXPECT_EQ(layer.positions.size(), 8u);
-    EXPECT_EQ(roundedFaces(layer), roundedFaces(*Model::makeCube()->committed()));
+    EXPECT_EQ(meshesOf(read.root)[0]->model()->committed()->positions.size(), 8u);
+    EXPECT_EQ(cornerPositions(meshesOf(read.root), 1000),
+              cornerPositions({Mesh::make(Model::makeCube())}, 1000));
 }
 
 } // namespace

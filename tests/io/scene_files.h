@@ -5,12 +5,15 @@
 #include "io/scene_reader.h"
 #include "io/scene_writer.h"
 #include "mesh/extrude.h"
+#include "mesh/polygon.h"
 #include "mesh/subdivide.h"
 #include "scene/mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <map>
 
 namespace tessel::testing {
@@ -62,22 +65,37 @@ inline std::vector<MeshPtr> meshesOf(const NodePtr& root) {
     return meshes;
 }
 
-// Each triangle as its three corner positions, sorted: compares meshes whose point ids differ.
-inline std::vector<std::array<float, 9>> cornerPositions(const std::vector<MeshPtr>& meshes) {
+// Each triangle as its three corner positions (rounded to `grid`, if given), turned to start at
+// the least corner, the triangles sorted: compares meshes whose point ids and order differ but
+// whose triangles and their winding agree.
+inline std::vector<std::array<float, 9>> cornerPositions(const std::vector<MeshPtr>& meshes,
+                                                         float grid = 0) {
+    const auto round = [&](float v) { return grid > 0 ? std::round(v * grid) / grid : v; };
     std::vector<std::array<float, 9>> faces;
     for (const MeshPtr& mesh : meshes) {
         const Layer& layer = *mesh->model()->committed();
         for (const FaceList::Face t : layer.faces) {
-            std::array<float, 9> face;
+            std::array<std::array<float, 3>, 3> corners;
             for (int c = 0; c < 3; ++c) {
                 const Vector3& p = layer.positions[t[c]];
-                face[3 * c] = p.x, face[3 * c + 1] = p.y, face[3 * c + 2] = p.z;
+                corners[c] = {round(p.x), round(p.y), round(p.z)};
             }
-            faces.push_back(face);
+            std::rotate(corners.begin(), std::min_element(corners.begin(), corners.end()),
+                        corners.end());
+            faces.push_back(std::bit_cast<std::array<float, 9>>(corners));
         }
     }
     std::sort(faces.begin(), faces.end());
     return faces;
+}
+
+// The triangles that draw the layer's faces, as a mesh over the same points.
+inline MeshPtr drawnTriangles(const Layer& layer) {
+    std::vector<Triangle> drawn;
+    for (const FaceList::Face face : layer.faces) {
+        polygon::triangulate(layer.positions, face, drawn);
+    }
+    return Mesh::make(Model::make(makeLayer(layer.positions, drawn)));
 }
 
 inline ReadResult readBack(const WriteResult& written, const std::string& name) {

@@ -1,170 +1,57 @@
-// The layer edits on tiny meshes: the ids and layouts they leave on polygons, what they do with
-// geometry that has no area or no value, and what the cut keeps of closed meshes. Every edit is
-// also held to its literal reference step by step in layer_walk_test.
+// The geometry of the edits, what the cut keeps of closed meshes, and where rays meet a mesh.
+// Every edit's ids, layouts and refusals are held to its literal reference step by step in
+// layer_walk_test.
 #include "mesh/intersections.h"
 #include "support/layer_walk.h"
+#include "support/mesh_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <numeric>
 #include <random>
 
 namespace tessel {
 namespace {
 
-Layer grid(std::int64_t h, std::int64_t v) { return *QuadGenerator(h, v).generateLayer(); }
-
-// A flat outline at z = 0, counter-clockwise seen from above, as one face.
-Layer outline(std::initializer_list<Vector3> corners) {
-    Layer layer{corners, {}, std::nullopt};
-    std::vector<std::uint32_t> ids(corners.size());
-    std::iota(ids.begin(), ids.end(), 0u);
-    layer.faces.push_back(ids);
-    return layer;
-}
-
-// A U: a base from (0, 0) to (3, 1) and two arms up to y = 3, the notch between x = 1 and 2.
-Layer letterU() {
-    return outline(
-        {{0, 0, 0}, {3, 0, 0}, {3, 3, 0}, {2, 3, 0}, {2, 1, 0}, {1, 1, 0}, {1, 3, 0}, {0, 3, 0}});
-}
-
-TEST(PolygonEditTest, TheFaceIdNamesTheFirstPieceAndTheOthersFollow) {
-    // A square beside a notched pentagon (concave at corner 6) over points 0 … 6.
-    const auto two = [] {
-        return Layer{{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {3, 0, 0}, {3, 2, 0}, {2, 1, 0}},
-                     FaceList::polygons({{0, 1, 2, 3}, {1, 4, 5, 6, 2}}),
-                     std::nullopt};
-    };
-    const struct {
-        const char* edit;
-        std::function<void(Layer&)> apply;
-        FaceList faces;
-        std::vector<Vector3> positions;
-    } cases[] = {
-        {"extrude the pentagon: its cap, then a four-cornered side per edge",
-         [](Layer& l) { EXPECT_TRUE(extrude(l, 1, 2)); },
-         FaceList::polygons({{0, 1, 2, 3},
-                             {7, 8, 9, 10, 11},
-                             {1, 4, 8, 7},
-                             {4, 5, 9, 8},
-                             {5, 6, 10, 9},
-                             {6, 2, 11, 10},
-                             {2, 1, 7, 11}}),
-         {{0, 0, 0},
-          {1, 0, 0},
-          {1, 1, 0},
-          {0, 1, 0},
-          {3, 0, 0},
-          {3, 2, 0},
-          {2, 1, 0},
-          {1, 0, 2},
-          {3, 0, 2},
-          {3, 2, 2},
-          {2, 1, 2},
-          {1, 1, 2}}},
-        {"subdivide the square: four triangles around its centre",
-         [](Layer& l) { EXPECT_EQ(subdivide(l, 0), 7u); },
-         FaceList::polygons({{0, 1, 7}, {1, 4, 5, 6, 2}, {1, 2, 7}, {2, 3, 7}, {3, 0, 7}}),
-         {{0, 0, 0},
-          {1, 0, 0},
-          {1, 1, 0},
-          {0, 1, 0},
-          {3, 0, 0},
-          {3, 2, 0},
-          {2, 1, 0},
-          {0.5f, 0.5f, 0}}},
-        {"weld the shared edge: both faces lose a corner, the square becomes a triangle",
-         [](Layer& l) {
-             EXPECT_EQ(weld(l, std::vector<std::uint32_t>{1, 2}).point, std::optional(5u));
-         },
-         FaceList::polygons({{0, 5, 1}, {5, 2, 3, 4}}),
-         {{0, 0, 0}, {0, 1, 0}, {3, 0, 0}, {3, 2, 0}, {2, 1, 0}, {1, 0.5f, 0}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.edit);
-        Layer layer = two();
-        c.apply(layer);
-        EXPECT_EQ(layer.faces, c.faces);
-        EXPECT_EQ(layer.positions, c.positions);
+// A prism on a U (a base from (0, 0) to (3, 1) and two arms up to y = 3, the notch between x = 1
+// and 2): two concave faces of eight corners and eight quads, centred on the origin.
+Layer prismU() {
+    Layer prism{
+        {{0, 0, 0}, {3, 0, 0}, {3, 3, 0}, {2, 3, 0}, {2, 1, 0}, {1, 1, 0}, {1, 3, 0}, {0, 3, 0}},
+        FaceList::polygons({{0, 1, 2, 3, 4, 5, 6, 7}}),
+        std::nullopt};
+    for (Vector3& p : prism.positions) {
+        p = (p - Vector3{1.5f, 1.5f, 0.5f}) * (2 / 3.0f);
     }
+    extrude(prism, 0, 2 / 3.0f);
+    prism.faces.push_back({7, 6, 5, 4, 3, 2, 1, 0});
+    return prism;
 }
 
-TEST(ExtrudeTest, AFaceWithoutAreaOrPulledBeyondTheFloatsStaysAsItIs) {
-    // A face without area has no normal to pull along; a face pulled beyond the floats has
-    // nowhere to go.
-    for (const float distance : {1.0f, 3e38f}) {
-        Layer layer = grid(1, 1);
-        if (distance > 1) {
-            for (Vector3& p : layer.positions) {
-                p.z = distance;
-            }
-        } else {
-            layer.positions[3] = layer.positions[0];
-        }
-        const Layer before = layer;
-        EXPECT_FALSE(extrude(layer, 1, distance));
-        EXPECT_EQ(walk::fault(layer, before), std::nullopt);
+// The geometry the layer walk's reference shares with the edits, held to literal values: a face
+// is pulled along its unit normal and split around the mean of its corners; a face without area
+// has no normal and stays as it is.
+TEST(PolygonEditTest, FacesArePulledAlongTheirNormalAndSplitAroundTheMeanOfTheirCorners) {
+    // A notched pentagon (concave at its fourth corner) facing (0, −0.6, 0.8); a triangle and a
+    // quad on one line.
+    // clang-format off
+    const Layer start{{{1, 0, 0}, {3, 0, 0}, {3, 1.6f, 1.2f}, {2, 0.8f, 0.6f}, {1, 0.8f, 0.6f},
+                       {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}},
+                      FaceList::polygons({{0, 1, 2, 3, 4}, {5, 6, 7}, {5, 6, 7, 8}}), std::nullopt};
+    // clang-format on
+    Layer layer = start;
+    ASSERT_TRUE(extrude(layer, 0, 5));
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        testing::expectNear(layer.positions[9 + k], start.positions[k] + Vector3{0, -3, 4}, 1e-5f);
     }
-}
-
-TEST(PlaneCutTest, APolygonSplitsIntoEveryPieceOnEitherSideOfTheLine) {
-    // Planes y = h.
-    const struct {
-        const char* cut;
-        Layer layer;
-        float height;
-        FaceList faces;
-        std::vector<Vector3> added;
-    } cases[] = {
-        {"the U across both arms: four crossed edges, three pieces",
-         letterU(),
-         2,
-         FaceList::polygons({{0, 1, 8, 9, 4, 5, 10, 11}, {8, 2, 3, 9}, {10, 6, 7, 11}}),
-         {{3, 2, 0}, {2, 2, 0}, {1, 2, 0}, {0, 2, 0}}},
-        {"the U along the notch's floor: its two corners are cut points, not new points",
-         letterU(),
-         1,
-         FaceList::polygons({{0, 1, 8, 4, 5, 9}, {8, 2, 3, 4}, {5, 6, 7, 9}}),
-         {{3, 1, 0}, {0, 1, 0}}},
-        {"the U along its bottom edge: it touches the plane and stays whole",
-         letterU(),
-         0,
-         letterU().faces,
-         {}},
-        {"a notched pentagon through its notch: the corner the line touches from inside joins "
-         "all three pieces",
-         outline({{0, 0, 0}, {4, 0, 0}, {4, 2, 0}, {2, 1, 0}, {0, 2, 0}}),
-         1,
-         FaceList::polygons({{0, 1, 5, 3, 6}, {5, 2, 3}, {3, 4, 6}}),
-         {{4, 1, 0}, {0, 1, 0}}},
-        {"a square and a triangle on its crossed edge: one point between them",
-         Layer{{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0.5f, 0}},
-               FaceList::polygons({{0, 1, 2, 3}, {1, 4, 2}}),
-               std::nullopt},
-         0.5f,
-         FaceList::polygons({{0, 1, 5, 6}, {2, 5, 4}, {5, 2, 3, 6}, {5, 1, 4}}),
-         {{1, 0.5f, 0}, {0, 0.5f, 0}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cut);
-        Layer layer = c.layer;
-        const Vector3 normal{0, 1, 0}, origin{0, c.height, 0};
-        const size_t faces = facesAddedByCut(layer, normal, origin);
-        const size_t triangles = trianglesAddedByCut(layer, normal, origin);
-        cutAlongPlane(layer, normal, origin);
-        EXPECT_EQ(layer.faces, c.faces);
-        EXPECT_EQ(std::vector<Vector3>(layer.positions.begin() + c.layer.positions.size(),
-                                       layer.positions.end()),
-                  c.added);
-        EXPECT_EQ(faces, layer.faces.size() - c.layer.faces.size());
-        EXPECT_EQ(triangles, layer.faces.triangleCount() - c.layer.faces.triangleCount());
-        const Layer once = layer;
-        cutAlongPlane(layer, normal, origin);
-        EXPECT_EQ(walk::fault(layer, once), std::nullopt);
+    layer = start;
+    EXPECT_EQ(subdivide(layer, 0), 9u);
+    testing::expectNear(layer.positions[9], {2, 0.64f, 0.48f});
+    for (const std::uint32_t face : {1u, 2u}) {
+        layer = start;
+        EXPECT_FALSE(extrude(layer, face, 1)) << face;
+        EXPECT_EQ(walk::fault(layer, start), std::nullopt) << face;
     }
 }
 
@@ -172,12 +59,7 @@ TEST(PlaneCutTest, RandomCutsOfClosedMeshesAtAnyScaleLeaveThemClosedAndAnotherCu
     // Cubes (whole, and with a face subdivided and one extruded) and prisms on a U (two concave
     // faces of eight corners and eight quads, whole and with a quad extruded), scaled up to 1,000
     // and moved up to 10,000 from the origin, cut through a corner or anywhere within them.
-    Layer prism = letterU();
-    for (Vector3& p : prism.positions) {
-        p = (p - Vector3{1.5f, 1.5f, 0.5f}) * (2 / 3.0f);
-    }
-    extrude(prism, 0, 2 / 3.0f);
-    prism.faces.push_back({7, 6, 5, 4, 3, 2, 1, 0});
+    const Layer prism = prismU();
     ASSERT_EQ(testing::openEdges(prism), 0u);
     std::mt19937 random(7);
     std::uniform_real_distribution<float> unit(-1, 1);

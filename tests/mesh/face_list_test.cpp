@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -39,13 +40,17 @@ TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
         const std::uint32_t common = 3 + below(2);
         const bool mixed = below(3) == 0;
         const auto size = [&] { return mixed ? 3 + below(4) : common; };
-        Polygons model(below(12));
+        // A face of `n` corners no face used before.
         std::uint32_t next = 0;
+        const auto fresh = [&](std::uint32_t n) {
+            std::vector<std::uint32_t> face(n);
+            std::iota(face.begin(), face.end(), next);
+            next += n;
+            return face;
+        };
+        Polygons model(below(12));
         for (auto& face : model) {
-            face.resize(size());
-            for (auto& v : face) {
-                v = next++;
-            }
+            face = fresh(size());
         }
         FaceList list = listOf(model);
         for (int step = 0; step < 4; ++step) {
@@ -58,13 +63,9 @@ TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
                     if (below(3) == 0) {
                         changed.push_back(f);
                         const std::uint32_t kind = below(4);
-                        std::vector<std::uint32_t> face(kind == 0   ? 0
-                                                        : kind == 1 ? model[f].size()
-                                                                    : size());
-                        for (auto& v : face) {
-                            v = next++;
-                        }
-                        replacements.push_back(face);
+                        replacements.push_back(fresh(kind == 0   ? 0
+                                                     : kind == 1 ? std::uint32_t(model[f].size())
+                                                                 : size()));
                     }
                 }
                 list.replace(changed, replacements);
@@ -87,12 +88,8 @@ TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
                 list.compact(keep);
                 model = kept;
             } else if (op == 2) {
-                std::vector<std::uint32_t> face(size());
-                for (auto& v : face) {
-                    v = next++;
-                }
-                list.push_back(face);
-                model.push_back(face);
+                model.push_back(fresh(size()));
+                list.push_back(model.back());
             } else {
                 const std::uint32_t faces = below(static_cast<std::uint32_t>(model.size()) + 1);
                 list.truncate(faces);

@@ -5,23 +5,38 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <numeric>
+#include <span>
 
 namespace tessel {
 namespace {
 
-// Bit for bit, so that not-a-number positions compare too.
-template <class T> bool identical(const std::vector<T>& a, const std::vector<T>& b) {
-    return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+// Bit for bit (the layer walk's comparison), so that not-a-number positions compare too.
+bool identical(const Layer& a, const Layer& b) {
+    return !walk::fault(a, b) && a.fragmentShader == b.fragmentShader;
 }
 
-bool identical(const Layer& a, const Layer& b) {
-    return identical(a.positions, b.positions) && a.faces == b.faces &&
-           a.fragmentShader == b.fragmentShader;
+struct Edit {
+    const char* edit;
+    std::function<void(Layer&)> apply;
+    std::size_t maxBytes;
+};
+
+// Each edit of `mesh` is given back both ways, also from an equal copy, within its bytes.
+void expectChanges(const Layer& mesh, std::span<const Edit> edits) {
+    for (const Edit& c : edits) {
+        SCOPED_TRACE(c.edit);
+        Layer after = mesh;
+        c.apply(after);
+        const LayerChange change = LayerChange::between(mesh, after);
+        EXPECT_TRUE(identical(*change.redone(mesh), after));
+        EXPECT_TRUE(identical(*change.undone(after), mesh));
+        EXPECT_LE(change.bytes(), c.maxBytes);
+        const Layer copy = after;
+        EXPECT_TRUE(identical(*change.undone(copy), mesh));
+    }
 }
 
 TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
@@ -36,11 +51,7 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
     constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
     const std::size_t whole =
         mesh.positions.size() * sizeof(Vector3) + mesh.faces.size() * sizeof(Triangle);
-    const struct {
-        const char* edit;
-        std::function<void(Layer&)> apply;
-        std::size_t maxBytes;
-    } cases[] = {
+    const Edit edits[] = {
         {"nothing", [](Layer&) {}, 256},
         {"move two far-apart points",
          [](Layer& l) {
@@ -76,18 +87,7 @@ TEST(LayerChangeTest, GivesBackBothVersionsAndCostsWhatTheEditTouched) {
         {"empty it", [](Layer& l) { l = Layer{}; }, whole + 1024},
         {"change the shader", [](Layer& l) { l.fragmentShader = "uniform"; }, kSmall},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.edit);
-        Layer after = mesh;
-        c.apply(after);
-        const LayerChange change = LayerChange::between(mesh, after);
-        EXPECT_TRUE(identical(*change.redone(mesh), after));
-        EXPECT_TRUE(identical(*change.undone(after), mesh));
-        EXPECT_LE(change.bytes(), c.maxBytes);
-        // Undone from an equal copy, not only from the object it was made from.
-        const Layer copy = after;
-        EXPECT_TRUE(identical(*change.undone(copy), mesh));
-    }
+    expectChanges(mesh, edits);
     // Emptying the mesh keeps all of it.
     EXPECT_GE(LayerChange::between(mesh, Layer{}).bytes(), whole);
 }
@@ -109,11 +109,7 @@ TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
     ASSERT_EQ(mesh.faces[quad].size(), 4u);
     ASSERT_EQ(mesh.faces[eight].size(), 8u);
     // The mesh itself takes 24 KB.
-    const struct {
-        const char* edit;
-        std::function<void(Layer&)> apply;
-        std::size_t maxBytes;
-    } cases[] = {
+    const Edit edits[] = {
         // A face of another size in the place of the first: every corner after it moves.
         {"subdivide a quad", [&](Layer& l) { subdivide(l, quad); }, 1024},
         {"subdivide a face of eight corners", [&](Layer& l) { subdivide(l, eight); }, 1024},
@@ -122,15 +118,7 @@ TEST(LayerChangeTest, PolygonEditsOfAMixedMeshCostWhatTheyTouched) {
         {"extrude it", [&](Layer& l) { extrude(l, eight, 0.5f); }, 1024},
         {"remove it", [&](Layer& l) { removeFaces(l, std::vector<std::uint32_t>{eight}); }, 1024},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.edit);
-        Layer after = mesh;
-        c.apply(after);
-        const LayerChange change = LayerChange::between(mesh, after);
-        EXPECT_TRUE(identical(*change.redone(mesh), after));
-        EXPECT_TRUE(identical(*change.undone(after), mesh));
-        EXPECT_LE(change.bytes(), c.maxBytes);
-    }
+    expectChanges(mesh, edits);
 }
 
 } // namespace

@@ -100,35 +100,24 @@ TEST(PolygonToolsTest, FaceIdsPastTheLayerAreIgnoredByEveryTool) {
     EXPECT_EQ(editor.grid().committed()->faces.size(), start.faces.size() + 6);
 }
 
-// A 2 × 2 grid of four-cornered faces in z = 0 over −0.5 … 0.5: faces {0 1 4 3} {1 2 5 4} …. The
-// press lies on face 0's diagonal, where the two triangles that draw it meet: the face is picked
-// whole.
-TEST(PolygonToolsTest, ToolsTakeFourCorneredFacesWhole) {
-    struct Case {
-        const char* name;
-        int tool;
-        size_t faces, points, cornersOfFace0;
-    };
-    const Case cases[] = {
-        {"Extrude", 3, 8, 13, 4},
-        {"Subdivide", 4, 7, 10, 3},
-        {"Delete", 5, 3, 8, 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeEditor editor;
-        editor.quad()->setModel(Model::make(QuadGenerator(2, 2).generateQuadLayer()));
-        editor.pick(Mode::Polygon, c.tool);
-        FakeViewport& view = editor.views[0];
-        view.press(Vector3{-0.25f, -0.25f, 0});
-        EXPECT_EQ(editor.controller.selectedFacesIds(), std::vector<std::uint32_t>{0});
-        view.dragTo(view.pointerPosition.x + 0.1f, view.pointerPosition.y + 0.1f);
-        view.release();
-        const Layer& layer = *editor.grid().committed();
-        EXPECT_EQ(faultOf(layer), "");
-        EXPECT_EQ(layer.faces.size(), c.faces);
-        EXPECT_EQ(layer.positions.size(), c.points);
-        EXPECT_EQ(layer.faces.cornerCount(0), c.cornersOfFace0);
+// A click anywhere in a face of any shape picks it: on a quad's diagonal, where the two triangles
+// that draw it meet, and in an L-shaped hexagon, but not in its notch.
+TEST(PolygonToolsTest, AClickAnywhereInAFaceOfAnyShapePicksItWhole) {
+    FakeEditor editor;
+    // clang-format off
+    editor.grid().setCommitted(makeLayer(
+        {{-0.35f, -0.3f, 0}, {-0.05f, -0.3f, 0}, {-0.05f, 0.3f, 0}, {-0.35f, 0.3f, 0},
+         {0.05f, -0.3f, 0}, {0.35f, -0.3f, 0}, {0.35f, -0.1f, 0}, {0.15f, -0.1f, 0},
+         {0.15f, 0.3f, 0}, {0.05f, 0.3f, 0}},
+        FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7, 8, 9}})));
+    // clang-format on
+    editor.pick(Mode::Polygon, 0);
+    const std::pair<Vector3, std::vector<std::uint32_t>> clicks[] = {
+        {{-0.2f, 0, 0}, {0}}, {{0.25f, 0.15f, 0}, {}}, {{0.25f, -0.2f, 0}, {1}}};
+    for (const auto& [at, picked] : clicks) {
+        editor.views[0].press(at);
+        editor.views[0].release();
+        EXPECT_EQ(editor.controller.selectedFacesIds(), picked) << at;
     }
 }
 
