@@ -1,5 +1,7 @@
 #include "mesh/plane_cut.h"
 
+#include "mesh/polygon.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -281,14 +283,7 @@ private:
         const size_t m = ring_.size();
         const size_t z = cuts_.size();
         // The line's direction in the face, n × (the face's normal).
-        double nx = 0, ny = 0, nz = 0;
-        for (size_t k = 0; k < face.size(); ++k) {
-            const Vector3& a = positions[face[k]];
-            const Vector3& b = positions[face[(k + 1) % face.size()]];
-            nx += (double{a.y} - b.y) * (double{a.z} + b.z);
-            ny += (double{a.z} - b.z) * (double{a.x} + b.x);
-            nz += (double{a.x} - b.x) * (double{a.y} + b.y);
-        }
+        const auto [nx, ny, nz] = polygon::areaVector(positions, face);
         const Vector3& c = sides_.normal();
         const double dx = c.y * nz - c.z * ny;
         const double dy = c.z * nx - c.x * nz;

@@ -44,10 +44,7 @@ double turn(const Flattening& f, const Vector3& a, const Vector3& b, const Vecto
 
 } // namespace
 
-Vector3 normal(std::span<const Vector3> p, FaceList::Face face) {
-    if (face.size() == 3) {
-        return triangle::normal(p[face[0]], p[face[1]], p[face[2]]);
-    }
+std::array<double, 3> areaVector(std::span<const Vector3> p, FaceList::Face face) {
     double x = 0, y = 0, z = 0;
     for (size_t k = 0; k < face.size(); ++k) {
         const Vector3& a = p[face[k]];
@@ -56,6 +53,14 @@ Vector3 normal(std::span<const Vector3> p, FaceList::Face face) {
         y += (double{a.z} - b.z) * (double{a.x} + b.x);
         z += (double{a.x} - b.x) * (double{a.y} + b.y);
     }
+    return {x, y, z};
+}
+
+Vector3 normal(std::span<const Vector3> p, FaceList::Face face) {
+    if (face.size() == 3) {
+        return triangle::normal(p[face[0]], p[face[1]], p[face[2]]);
+    }
+    const auto [x, y, z] = areaVector(p, face);
     const double length = std::sqrt(x * x + y * y + z * z);
     return {static_cast<float>(x / length), static_cast<float>(y / length),
             static_cast<float>(z / length)};

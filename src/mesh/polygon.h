@@ -3,6 +3,7 @@
 #include "geometry/vector.h"
 #include "mesh/face_list.h"
 
+#include <array>
 #include <optional>
 #include <span>
 #include <vector>
@@ -14,6 +15,8 @@ namespace tessel {
 // triangle meshes keep their results bit for bit.
 namespace polygon {
 
+// Newell's sum of the edges' cross terms, in double: twice the face's area along its normal.
+std::array<double, 3> areaVector(std::span<const Vector3> positions, FaceList::Face face);
 // The unit normal: for a triangle triangle::normal; else Newell's sum of the edges' cross terms,
 // normalised, which suits faces that are concave or a little off their plane. Not-a-number for a
 // face without area.
