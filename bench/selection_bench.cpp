@@ -82,7 +82,7 @@ void VertexMovePreview(benchmark::State& state) {
     controller.setRecentView(editor.view);
     const Vector3 picked = project(layer->positions[500 * stride], editor.view);
     editor.pressAt({picked.x, picked.y});
-    controller.tool()->onMouseDown(editor.view.pressPosition, editor.view);
+    controller.tool()->press(editor.view.pressPosition, editor.view);
 
     Model& model = *editor.mesh->model();
     float x = picked.x;

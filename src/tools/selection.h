@@ -41,8 +41,9 @@ std::array<Plane, 4> selectionSides(const std::array<Vector3, 8>& corners);
 // Ids of the layer's points inside the four sides, ascending.
 std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer);
 
-// The face click shared by the polygon tools: empties the face selection, picks the polygon of
-// the selected mesh under the viewport's pointer, records its id and returns the picked point.
-std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 position, Viewport& view);
+// The face click shared by the polygon tools: picks the polygon of the selected mesh under the
+// viewport's pointer and returns the picked point. The face becomes the whole face selection, or
+// is added after the faces selected before when the press adds (a miss then keeps them).
+std::optional<Vector3> pressOnPolygon(ToolContext& context, Vec2 position, Viewport& view);
 
 } // namespace tessel
