@@ -21,7 +21,7 @@ std::uint64_t keyOf(std::uint64_t i, std::uint64_t j, std::uint64_t k) {
     return (i << (2 * kBits)) | (j << kBits) | k;
 }
 
-// Every bit of the key moves the low bits the table indexes by.
+// Every bit of the value moves every bit of the result.
 std::uint64_t hashOf(std::uint64_t key) {
     key ^= key >> 30;
     key *= 0xbf58476d1ce4e5b9ULL;

@@ -21,8 +21,9 @@ namespace tessel {
 // used stay); survivors keep their order. Returns how many points went. A negative or
 // not-a-number distance changes nothing.
 //
-// The points are bucketed in a hash grid of cells at least `distance` wide, so the time grows with
-// the number of points and of pairs within reach, not with its square.
+// The points are bucketed in a sparse grid of cells at least `distance` wide (the occupied cells
+// sorted by key, neighbours found by walking that order), so the time grows with the number of
+// points and of pairs within reach, not with its square.
 size_t mergeByDistance(Layer& layer, std::span<const std::int64_t> points, float distance);
 
 } // namespace tessel
