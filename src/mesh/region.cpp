@@ -57,15 +57,15 @@ Region regionOf(const Layer& layer, std::span<const std::uint32_t> faces) {
                 continue;
             }
             const FaceList::Face face = layer.faces[f];
-            for (std::size_t k = 0; k < face.size(); ++k) {
-                const std::uint32_t p = face[k];
-                const std::uint32_t q = face[(k + 1) % face.size()];
-                if (pointInRegion[p]) {
-                    region.usedOutside[p] = 1;
-                    if (pointInRegion[q]) {
+            std::uint32_t p = face.back();
+            for (const std::uint32_t q : face) {
+                if (pointInRegion[q]) {
+                    region.usedOutside[q] = 1;
+                    if (pointInRegion[p]) {
                         outside.push_back(Edge::between(p, q));
                     }
                 }
+                p = q;
             }
         }
         std::sort(outside.begin(), outside.end());
