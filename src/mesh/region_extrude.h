@@ -28,7 +28,7 @@ struct ExtrudedRegion {
 // four-cornered wall (a, b, b', a'), appended face by face in corner order, wound as the cap.
 // Neighbouring listed faces go on sharing their edge. One face of n corners gives exactly
 // extrude()'s n-cornered layout: n new points in corner order and one wall per edge. A region
-// without border (a whole closed mesh) gains nothing and moves as a whole.
+// without border (a whole closed mesh) gains nothing: all its points are the cap's.
 ExtrudedRegion extrudeRegion(Layer& layer, std::span<const std::uint32_t> faces);
 
 // Moves the listed points (ids out of range skipped, repeats moved once) by `offset`; when any

@@ -42,30 +42,21 @@ TEST(RegionExtrudeTest, NeighboursShareTheirEdgeAndOnlyTheBorderGetsWalls) {
         Ids cap;
         Vector3 normal;
     } cases[] = {
+        // clang-format off
         // The centre point is the cap's alone: it keeps its id and moves with it.
-        {"whole grid",
-         grid2(),
-         {0, 1, 2, 3},
-         17,
-         8,
-         8,
-         {9, 10, 4, 11, 12, 13, 14, 15, 16},
-         {0, 0, 1}},
+        {"whole grid", grid2(), {0, 1, 2, 3}, 17, 8, 8, {9, 10, 4, 11, 12, 13, 14, 15, 16}, {0, 0, 1}},
         // Stale ids and repeats are skipped.
         {"two cells", grid2(), {0, 1, 0, 99}, 15, 6, 8, {9, 10, 11, 12, 13, 14}, {0, 0, 1}},
         // Cells meeting at a corner share its one copy (an edge of four walls: not counted as
         // closed).
         {"diagonal", grid2(), {0, 3}, 16, 8, 10, {9, 10, 11, 12, 13, 14, 15}, {0, 0, 1}},
         {"nothing", grid2(), {}, 9, 0, 8, {}, {0, 0, 0}},
+        // A closed mesh stays closed.
+        {"cube's bottom", cube(), {0, 1}, 12, 4, 0, {8, 9, 10, 11}, {0, 0, -1}},
         // No border and no direction: nothing to add, and nothing to move along.
-        {"closed",
-         cube(),
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-         8,
-         0,
-         0,
-         {2, 1, 0, 3, 5, 6, 4, 7},
+        {"closed", cube(), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 8, 0, 0, {2, 1, 0, 3, 5, 6, 4, 7},
          {0, 0, 0}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.region);
@@ -78,13 +69,10 @@ TEST(RegionExtrudeTest, NeighboursShareTheirEdgeAndOnlyTheBorderGetsWalls) {
         EXPECT_EQ(layer.positions.size(), c.points);
         EXPECT_EQ(layer.faces.size(), c.mesh.faces.size() + c.walls);
         EXPECT_EQ(testing::openEdges(layer), c.openEdges);
-        EXPECT_LE(layer.faces.triangleCount(),
-                  c.mesh.faces.triangleCount() + sideTrianglesBound(c.mesh, c.faces));
     }
     // The whole grid's layout: caps keep their ids, walls follow face by face in corner order.
     Layer layer = grid2();
     extrudeRegion(layer, Ids{0, 1, 2, 3});
-    EXPECT_EQ(layer.faces[0][0], 9u);
     EXPECT_EQ(cornersOf(layer, 3), (Ids{4, 13, 16, 14}));
     EXPECT_EQ(cornersOf(layer, 4), (Ids{0, 1, 10, 9}));
     // One face comes out exactly as extrude() makes it, a triangle with quads for walls.
