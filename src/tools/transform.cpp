@@ -313,6 +313,14 @@ TransformGesture::Amount TransformGesture::amount() const {
 }
 
 Matrix TransformGesture::matrix() const {
+    const Matrix m = transform();
+    // A centre or a typed amount beyond float's range must not make positions not-a-number.
+    const bool finite =
+        std::all_of(m.data.begin(), m.data.end(), [](float v) { return std::isfinite(v); });
+    return finite ? m : Matrix();
+}
+
+Matrix TransformGesture::transform() const {
     const Amount a = amount();
     switch (kind_) {
     case Kind::Move: return Matrix::translation(a.offset);

@@ -83,7 +83,8 @@ public:
     const std::string& typed() const { return typed_; }
     const Vector3& centre() const { return centre_; }
 
-    // The world transform as things stand: the identity at the start.
+    // The world transform as things stand: the identity at the start, and whenever it would not be
+    // finite (a not-a-number centre, a typed amount beyond float's range).
     Matrix matrix() const;
     // The status bar's text (formats above).
     std::string status() const;
@@ -99,6 +100,8 @@ private:
     };
     Amount amount() const;
     Amount pointerAmount() const;
+    // matrix() before the check.
+    Matrix transform() const;
     // Whether a digit or point is typed (then the typed amount rules).
     bool hasTypedNumber() const;
     double typedNumber() const;

@@ -1,6 +1,8 @@
 #include "tools/transform.h"
 
+#include "scene/camera.h"
 #include "support/mesh_helpers.h"
+#include "tools/tool_support.h"
 
 #include <gmock/gmock.h>
 
@@ -71,6 +73,12 @@ TEST(TransformTest, PointerKeysAndSnappingGiveTheTransformAndItsStatus) {
         expectNear(corner, c.corner);
         EXPECT_EQ(gesture.status(), c.status) << c.name;
     }
+    // Typed beyond float's range: the transform is not finite, and nothing moves.
+    TransformGesture huge(Kind::Scale, {1, 1, 0}, Matrix(), 1, {2, 1});
+    for (const char k : std::string(40, '9')) {
+        huge.key(k);
+    }
+    EXPECT_EQ(huge.matrix(), Matrix());
 }
 
 TEST(TransformTest, TurnsAddUpAndKeepTheirSignAboutAnAxisFacingAway) {
@@ -89,6 +97,28 @@ TEST(TransformTest, TurnsAddUpAndKeepTheirSignAboutAnAxisFacingAway) {
     mirrored.setSnapping(true);
     mirrored.key('z');
     EXPECT_EQ(mirrored.status(), "Rotate z: -90.0°");
+}
+
+// Through a tilted perspective camera, the centre lands under the pointer: in the screen's plane,
+// and where the pointer's ray meets the plane normal to z.
+TEST(TransformTest, MovesKeepTheCentreUnderThePointerInPerspective) {
+    const CameraPtr camera = Camera::make();
+    camera->localMatrix =
+        Matrix::columns({{1, 0, 0}, {0, 0.6f, 0.8f}, {0, -0.8f, 0.6f}, {0, -2, 1.5f}});
+    const Matrix viewProjection = camera->viewProjection(1.5f);
+    const Vector3 centre{0.2f, 0.1f, 0.3f};
+    const Vector3 at = project(centre, viewProjection);
+    const Vec2 to{at.x + 0.2f, at.y - 0.1f};
+    for (const char key : {' ', 'Z'}) {
+        TransformGesture gesture(Kind::Move, centre, viewProjection, 1.5f, {at.x, at.y});
+        gesture.key(key);
+        gesture.pointerAt(to);
+        const Vector3 moved = (gesture.matrix() * Vector4(centre, 1)).dehomogenized();
+        const Vector3 seen = project(moved, viewProjection);
+        EXPECT_NEAR(seen.x, to.x, 1e-5f) << key;
+        EXPECT_NEAR(seen.y, to.y, 1e-5f) << key;
+        EXPECT_EQ(moved.z == centre.z, key == 'Z') << moved;
+    }
 }
 
 TEST(TransformTest, TheGestureTakesOnlyItsOwnKeys) {
