@@ -337,41 +337,51 @@ Matrix TransformGesture::transform() const {
 }
 
 std::string TransformGesture::status() const {
-    const bool constrained = constraint_ != Constraint::None;
-    const std::string axisName = kAxisNames[axis_];
     const bool typedNumber = hasTypedNumber();
     const Amount a = amount();
+    // What the amount applies to: an axis's letter, a plane's two letters, or nothing.
+    std::string to;
+    if (kind_ == Kind::Move && typedNumber) {
+        int along = constraint_ == Constraint::Axis ? axis_ : 0;
+        if (constraint_ == Constraint::Plane) {
+            along = axis_ == 0 ? 1 : 0;
+        }
+        to = kAxisNames[along];
+    } else if (constraint_ == Constraint::Axis ||
+               (constraint_ == Constraint::Plane && kind_ == Kind::Rotate)) {
+        to = kAxisNames[axis_];
+    } else if (constraint_ == Constraint::Plane) {
+        to = kPlaneNames[axis_];
+    }
+    std::string amount;
     switch (kind_) {
-    case Kind::Move: {
+    case Kind::Move:
         if (typedNumber) {
-            int along = constraint_ == Constraint::Axis ? axis_ : 0;
-            if (constraint_ == Constraint::Plane) {
-                along = axis_ == 0 ? 1 : 0;
-            }
-            return "Move " + std::string(kAxisNames[along]) + ": " + typed_;
+            amount = typed_;
+        } else if (constraint_ == Constraint::Axis) {
+            amount = decimals(a.offset.dot(kAxes[static_cast<size_t>(axis_)]), 2);
+        } else {
+            amount = decimals(a.offset.x, 2);
+            amount += ", ";
+            amount += decimals(a.offset.y, 2);
+            amount += ", ";
+            amount += decimals(a.offset.z, 2);
         }
-        if (constraint_ == Constraint::Axis) {
-            return "Move " + axisName + ": " + decimals(a.offset.dot(kAxes[axis_]), 2);
-        }
-        const std::string label =
-            constraint_ == Constraint::Plane ? "Move " + std::string(kPlaneNames[axis_]) : "Move";
-        return label + ": " + decimals(a.offset.x, 2) + ", " + decimals(a.offset.y, 2) + ", " +
-               decimals(a.offset.z, 2);
+        break;
+    case Kind::Rotate:
+        amount = typedNumber ? typed_ : decimals(a.degrees, 1);
+        amount += "°";
+        break;
+    case Kind::Scale: amount = typedNumber ? typed_ : decimals(a.factor, 2); break;
     }
-    case Kind::Rotate: {
-        const std::string label = constrained ? "Rotate " + axisName : "Rotate";
-        return label + ": " + (typedNumber ? typed_ : decimals(a.degrees, 1)) + "°";
+    std::string text = kind_ == Kind::Move ? "Move" : kind_ == Kind::Rotate ? "Rotate" : "Scale";
+    if (!to.empty()) {
+        text += ' ';
+        text += to;
     }
-    case Kind::Scale: {
-        std::string label = "Scale";
-        if (constrained) {
-            label += " " + std::string(constraint_ == Constraint::Axis ? kAxisNames[axis_]
-                                                                       : kPlaneNames[axis_]);
-        }
-        return label + ": " + (typedNumber ? typed_ : decimals(a.factor, 2));
-    }
-    }
-    return {};
+    text += ": ";
+    text += amount;
+    return text;
 }
 
 Matrix inLayerCoordinates(const Matrix& world, const Matrix& nodeMatrix) {
