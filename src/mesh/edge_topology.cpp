@@ -5,7 +5,9 @@
 #include "base/check.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
+#include <utility>
 
 namespace tessel {
 
@@ -190,6 +192,83 @@ std::vector<std::uint32_t> listedPoints(std::size_t count, std::span<const std::
     return listed;
 }
 
+// The corners sorted by point: where each point's run starts, and for each corner in it the
+// face and the corner's index.
+struct Slots {
+    const std::uint32_t* starts;
+    const std::uint32_t* faces;
+    const std::uint32_t* corners;
+};
+
+// The edges found, at most one per corner, and where the faces along each start (one more).
+struct Linked {
+    std::unique_ptr<Edge[]> edges;
+    std::unique_ptr<std::uint32_t[]> faceStarts;
+    std::uint32_t count = 0;
+};
+
+// The lists filled by index: the faces along the edges, the edge at each corner, and the
+// number of edges at each point.
+struct Output {
+    std::uint32_t* edgeFaces;
+    std::uint32_t* cornerEdges;
+    std::uint32_t* degree;
+};
+
+// The edges from each point to higher ones, found from the sides at its corners. `bounds(f)`
+// gives the range of face f's corners.
+template <class Bounds>
+void linkEdges(const std::uint32_t* corners, std::size_t n, const Slots& slots, Bounds bounds,
+               Linked& linked, const Output& out) {
+    Edge* edges = linked.edges.get();
+    std::uint32_t* faceStarts = linked.faceStarts.get();
+    std::uint32_t count = 0;
+    std::uint32_t faceCount = 0;
+    faceStarts[0] = 0;
+    std::vector<Side> sides;
+    for (std::uint32_t p = 0; p < n; ++p) {
+        const std::uint32_t first = slots.starts[p];
+        const std::uint32_t last = slots.starts[p + 1];
+        sides.resize(2 * static_cast<std::size_t>(last - first));
+        Side* side = sides.data();
+        std::size_t found = 0;
+        for (std::uint32_t slot = first; slot < last; ++slot) {
+            const std::uint32_t i = slots.corners[slot];
+            const std::uint32_t f = slots.faces[slot];
+            const auto [begin, end] = bounds(f);
+            const std::uint32_t next = i + 1 < end ? i + 1 : begin;
+            const std::uint32_t previous = i > begin ? i - 1 : end - 1;
+            if (corners[next] > p) {
+                side[found++] = {corners[next], i, f};
+            }
+            if (corners[previous] > p) {
+                side[found++] = {corners[previous], previous, f};
+            }
+        }
+        // A stable insertion sort: a handful of sides, and the faces stay in order.
+        for (std::size_t k = 1; k < found; ++k) {
+            const Side s = side[k];
+            std::size_t j = k;
+            for (; j > 0 && side[j - 1].other > s.other; --j) {
+                side[j] = side[j - 1];
+            }
+            side[j] = s;
+        }
+        for (std::size_t k = 0; k < found; ++k) {
+            const std::uint32_t q = side[k].other;
+            if (k == 0 || side[k - 1].other != q) {
+                edges[count++] = {p, q};
+                ++out.degree[p];
+                ++out.degree[q];
+            }
+            out.cornerEdges[side[k].corner] = count - 1;
+            out.edgeFaces[faceCount++] = side[k].face;
+            faceStarts[count] = faceCount;
+        }
+    }
+    linked.count = count;
+}
+
 } // namespace
 
 std::optional<std::uint32_t> EdgeTopology::find(Edge edge) const {
@@ -206,90 +285,81 @@ std::optional<std::uint32_t> EdgeTopology::find(Edge edge) const {
 
 EdgeTopology edgeTopology(const Layer& layer) {
     const FaceList& faces = layer.faces;
-    const std::vector<std::uint32_t>& corners = faces.corners();
+    const std::vector<std::uint32_t>& cornerList = faces.corners();
+    const std::uint32_t* corners = cornerList.data();
     const std::size_t n = layer.positions.size();
-    TESSEL_CHECK(n < kNone && corners.size() < kNone, "edgeTopology",
-                 n << " points and " << corners.size() << " corners exceed 32-bit ids");
+    const std::size_t cornerCount = cornerList.size();
+    TESSEL_CHECK(n < kNone && cornerCount < kNone, "edgeTopology",
+                 n << " points and " << cornerCount << " corners exceed 32-bit ids");
     EdgeTopology t;
 
     // The corners sorted by point (a counting sort, in face order): the faces around each point.
     // bucket[p + 1] counts at p + 2, becomes p's start by the sum and p's end by the filling.
     std::vector<std::uint32_t>& bucket = t.pointFaceStarts;
     bucket.assign(n + 2, 0);
-    for (const std::uint32_t p : corners) {
-        TESSEL_CHECK(p < n, "edgeTopology", "corner " << p << " out of range for " << n);
-        ++bucket[p + 2];
+    for (std::size_t i = 0; i < cornerCount; ++i) {
+        TESSEL_CHECK(corners[i] < n, "edgeTopology",
+                     "corner " << corners[i] << " out of range for " << n);
+        ++bucket[corners[i] + 2];
     }
     std::partial_sum(bucket.begin(), bucket.end(), bucket.begin());
-    t.pointFaces.resize(corners.size());
-    std::vector<std::uint32_t> cornerAt(corners.size());
-    for (std::size_t f = 0, i = 0; f < faces.size(); ++f) {
-        for (const std::size_t end = faces.start(f + 1); i < end; ++i) {
-            const std::uint32_t slot = bucket[corners[i] + 1]++;
-            t.pointFaces[slot] = static_cast<std::uint32_t>(f);
-            cornerAt[slot] = static_cast<std::uint32_t>(i);
+    t.pointFaces.resize(cornerCount);
+    const auto cornerAt = std::make_unique_for_overwrite<std::uint32_t[]>(cornerCount);
+    {
+        std::uint32_t* next = bucket.data() + 1;
+        std::uint32_t* pointFaces = t.pointFaces.data();
+        for (std::size_t f = 0, i = 0; f < faces.size(); ++f) {
+            for (const std::size_t end = faces.start(f + 1); i < end; ++i) {
+                const std::uint32_t slot = next[corners[i]]++;
+                pointFaces[slot] = static_cast<std::uint32_t>(f);
+                cornerAt[slot] = static_cast<std::uint32_t>(i);
+            }
         }
     }
     bucket.pop_back();
 
     // Each edge from its lower point: the sides there to higher points, grouped by that point.
     // Points go up, and so do the higher points within a group, so the edges come out ascending.
-    t.cornerEdges.resize(corners.size());
-    t.edges.reserve(corners.size() / 2 + 16);
-    t.edgeFaces.reserve(corners.size());
-    t.edgeFaceStarts.reserve(corners.size() / 2 + 17);
-    t.edgeFaceStarts.push_back(0);
+    // Every side gives its edge one face, so the faces along the edges are as many as the corners.
+    Linked linked{
+        std::make_unique_for_overwrite<Edge[]>(cornerCount),
+        std::make_unique_for_overwrite<std::uint32_t[]>(cornerCount + 1),
+    };
+    t.edgeFaces.resize(cornerCount);
+    t.cornerEdges.resize(cornerCount);
     std::vector<std::uint32_t> degree(n + 2, 0);
-    std::vector<Side> sides;
-    for (std::uint32_t p = 0; p < n; ++p) {
-        sides.clear();
-        for (std::uint32_t slot = bucket[p]; slot < bucket[p + 1]; ++slot) {
-            const std::uint32_t i = cornerAt[slot];
-            const std::uint32_t f = t.pointFaces[slot];
-            const auto begin = static_cast<std::uint32_t>(faces.start(f));
-            const auto end = static_cast<std::uint32_t>(faces.start(f + 1));
-            const std::uint32_t next = i + 1 < end ? i + 1 : begin;
-            const std::uint32_t previous = i > begin ? i - 1 : end - 1;
-            if (corners[next] > p) {
-                sides.push_back({corners[next], i, f});
-            }
-            if (corners[previous] > p) {
-                sides.push_back({corners[previous], previous, f});
-            }
-        }
-        // A stable insertion sort: a handful of sides, and the faces stay in order.
-        for (std::size_t k = 1; k < sides.size(); ++k) {
-            const Side side = sides[k];
-            std::size_t j = k;
-            for (; j > 0 && sides[j - 1].other > side.other; --j) {
-                sides[j] = sides[j - 1];
-            }
-            sides[j] = side;
-        }
-        for (std::size_t k = 0; k < sides.size(); ++k) {
-            const auto id = static_cast<std::uint32_t>(t.edges.size());
-            const std::uint32_t q = sides[k].other;
-            if (k > 0 && sides[k - 1].other == q) {
-                t.cornerEdges[sides[k].corner] = id - 1;
-                t.edgeFaces.push_back(sides[k].face);
-                t.edgeFaceStarts.back() = static_cast<std::uint32_t>(t.edgeFaces.size());
-                continue;
-            }
-            t.edges.push_back({p, q});
-            t.cornerEdges[sides[k].corner] = id;
-            t.edgeFaces.push_back(sides[k].face);
-            t.edgeFaceStarts.push_back(static_cast<std::uint32_t>(t.edgeFaces.size()));
-            ++degree[p + 2];
-            ++degree[q + 2];
-        }
+    const Slots slots{bucket.data(), t.pointFaces.data(), cornerAt.get()};
+    const Output out{t.edgeFaces.data(), t.cornerEdges.data(), degree.data() + 2};
+    if (const std::uint32_t u = faces.uniformCount()) {
+        linkEdges(
+            corners, n, slots,
+            [u](std::uint32_t f) {
+                return std::pair{f * u, f * u + u};
+            },
+            linked, out);
+    } else {
+        linkEdges(
+            corners, n, slots,
+            [&faces](std::uint32_t f) {
+                return std::pair{static_cast<std::uint32_t>(faces.start(f)),
+                                 static_cast<std::uint32_t>(faces.start(f + 1))};
+            },
+            linked, out);
     }
+    t.edges.assign(linked.edges.get(), linked.edges.get() + linked.count);
+    t.edgeFaceStarts.assign(linked.faceStarts.get(), linked.faceStarts.get() + linked.count + 1);
 
     // The edges sorted by point, both ends, in id order.
     std::partial_sum(degree.begin(), degree.end(), degree.begin());
     t.pointEdges.resize(2 * t.edges.size());
-    for (std::uint32_t e = 0; e < t.edges.size(); ++e) {
-        t.pointEdges[degree[t.edges[e].a + 1]++] = e;
-        t.pointEdges[degree[t.edges[e].b + 1]++] = e;
+    {
+        std::uint32_t* next = degree.data() + 1;
+        std::uint32_t* pointEdges = t.pointEdges.data();
+        const Edge* edges = t.edges.data();
+        for (std::uint32_t e = 0; e < linked.count; ++e) {
+            pointEdges[next[edges[e].a]++] = e;
+            pointEdges[next[edges[e].b]++] = e;
+        }
     }
     degree.pop_back();
     t.pointEdgeStarts = std::move(degree);

@@ -21,7 +21,8 @@ struct Clip {
     bool beyondNearPlane() const { return z >= 0 && w > 0; }
 };
 
-Clip clipOf(const Matrix& m, const Vector3& p) {
+// Inlined: it runs once for every point.
+[[gnu::always_inline]] inline Clip clipOf(const Matrix& m, const Vector3& p) {
     const auto row = [&](int r) { return m(r, 0) * p.x + m(r, 1) * p.y + m(r, 2) * p.z + m(r, 3); };
     return {row(0), row(1), row(2), row(3)};
 }
@@ -45,20 +46,18 @@ std::optional<Edge> nearestEdge(const Layer& layer, const Matrix& viewProjection
     // Slightly wide, so that rounding never rejects an edge the exact test below would take.
     const float reach = maxDistance * 1.001f + 1e-6f;
 
-    // Which sides of the box each point is beyond: an edge with both ends beyond the same side,
-    // or both before the near plane, cannot come near.
+    // Which sides of the box each point is beyond, compared before the division by w (> 0): an
+    // edge with both ends beyond the same side, or both before the near plane, cannot come near.
     std::vector<std::uint8_t> codes(n);
     for (size_t i = 0; i < n; ++i) {
         const Clip c = clipOf(viewProjection, layer.positions[i]);
-        if (!c.beyondNearPlane()) {
-            codes[i] = kBefore;
-            continue;
-        }
-        const float dx = c.x / c.w * aspectRatio - px;
-        const float dy = c.y / c.w - py;
-        codes[i] =
-            static_cast<std::uint8_t>((dx < -reach ? kLeft : 0) | (dx > reach ? kRight : 0) |
-                                      (dy < -reach ? kBelow : 0) | (dy > reach ? kAbove : 0));
+        const float dx = c.x * aspectRatio - px * c.w;
+        const float dy = c.y - py * c.w;
+        const float r = reach * c.w;
+        codes[i] = c.beyondNearPlane()
+                       ? static_cast<std::uint8_t>((dx < -r ? kLeft : 0) | (dx > r ? kRight : 0) |
+                                                   (dy < -r ? kBelow : 0) | (dy > r ? kAbove : 0))
+                       : kBefore;
     }
 
     std::optional<Edge> best;
@@ -103,16 +102,30 @@ std::optional<Edge> nearestEdge(const Layer& layer, const Matrix& viewProjection
         }
     };
 
+    // Most faces have all corners beyond one side of the box: one test drops all their edges.
     const FaceList& faces = layer.faces;
-    const std::vector<std::uint32_t>& corners = faces.corners();
-    for (size_t f = 0, i = 0; f < faces.size(); ++f) {
-        const size_t begin = i;
-        const size_t end = faces.start(f + 1);
-        for (; i + 1 < end; ++i) {
+    const std::uint32_t* corners = faces.corners().data();
+    const auto considerFace = [&](size_t begin, size_t end) {
+        std::uint8_t shared = 0xff;
+        for (size_t i = begin; i < end; ++i) {
+            shared &= codes[corners[i]];
+        }
+        if (shared != 0) {
+            return;
+        }
+        for (size_t i = begin; i + 1 < end; ++i) {
             consider(corners[i], corners[i + 1]);
         }
-        consider(corners[i], corners[begin]);
-        ++i;
+        consider(corners[end - 1], corners[begin]);
+    };
+    if (faces.uniformCount() == 3) {
+        for (size_t i = 0; i < 3 * faces.size(); i += 3) {
+            considerFace(i, i + 3);
+        }
+    } else {
+        for (size_t f = 0; f < faces.size(); ++f) {
+            considerFace(faces.start(f), faces.start(f + 1));
+        }
     }
     return best;
 }
