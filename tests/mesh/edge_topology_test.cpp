@@ -1,23 +1,19 @@
 #include "mesh/edge_topology.h"
 
 #include "mesh/model.h"
+#include "support/mesh_helpers.h"
 
 #include <gmock/gmock.h>
 
 #include <array>
-#include <string>
 
-namespace tessel {
-
-inline std::ostream& operator<<(std::ostream& out, const Edge& e) {
-    return out << "(" << e.a << " " << e.b << ")";
-}
-
-namespace testing {
+namespace tessel::testing {
 
 using ::testing::ElementsAreArray;
 
-// The grid of 4 × 4 four-cornered faces: point 5j + i at (i, j), face 4j + i over
+namespace {
+
+// The grid of 4 × 4 four-cornered faces: point 5j + i in column i, row j; face 4j + i over
 // (k, k + 1, k + 6, k + 5) for k = 5j + i.
 Layer quadGrid() { return *QuadGenerator(4, 4).generateQuadLayer(); }
 
@@ -69,6 +65,8 @@ struct QuadBox {
     Layer layer;
 };
 
+} // namespace
+
 TEST(EdgeTopologyTest, ListsEveryEdgeOnceWithTheFacesAlongIt) {
     const Layer grid = quadGrid();
     const EdgeTopology t = edgeTopology(grid);
@@ -95,6 +93,8 @@ TEST(EdgeTopologyTest, ListsEveryEdgeOnceWithTheFacesAlongIt) {
     EXPECT_TRUE(finned.edgesAround(5).empty());
 }
 
+namespace {
+
 struct WalkCase {
     const char* name;
     Layer layer;
@@ -109,6 +109,8 @@ void expectWalks(const std::vector<WalkCase>& cases,
             << c.name;
     }
 }
+
+} // namespace
 
 TEST(EdgeTopologyTest, LoopsGoStraightOnThroughFourFacedPointsAndStopElsewhere) {
     const QuadBox box(2);
@@ -195,5 +197,4 @@ TEST(EdgeTopologyTest, SelectionsConvertBetweenPointsEdgesAndFaces) {
     EXPECT_TRUE(edgesToFaces(t, grid, std::vector<Edge>{{0, 1}, {1, 6}, {5, 6}}).empty());
 }
 
-} // namespace testing
-} // namespace tessel
+} // namespace tessel::testing

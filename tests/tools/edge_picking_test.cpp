@@ -1,17 +1,14 @@
 #include "tools/edge_picking.h"
 
 #include "mesh/model.h"
+#include "support/mesh_helpers.h"
 #include "tools/selection.h"
 
 #include <gmock/gmock.h>
 
-namespace tessel {
+namespace tessel::testing {
 
-inline std::ostream& operator<<(std::ostream& out, const Edge& e) {
-    return out << "(" << e.a << " " << e.b << ")";
-}
-
-namespace testing {
+namespace {
 
 // The camera at (0, 0, 2.5) looks down −z: a point (x, y, 0) shows at device
 // (−x / (2.5 aspect), y / 2.5), one at z = −2.5 at half that.
@@ -20,6 +17,8 @@ Matrix viewProjection(float aspect) {
     camera->localMatrix = Matrix::translation({0, 0, 2.5f});
     return camera->viewProjection(aspect);
 }
+
+} // namespace
 
 TEST(EdgePickingTest, TheClickTakesTheEdgeNearestOnTheScreenInFrontOfTheNearPlane) {
     // The square (0, 1, 2, 3) shows at x, y = ±0.2 (±0.1 across at aspect 2). A triangle pokes
@@ -80,5 +79,4 @@ TEST(EdgePickingTest, TheRectangleTakesTheEdgesWithBothPointsInside) {
                                      Edge{13, 18}, Edge{16, 17}, Edge{17, 18}}));
 }
 
-} // namespace testing
-} // namespace tessel
+} // namespace tessel::testing
