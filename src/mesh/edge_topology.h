@@ -47,7 +47,8 @@ struct EdgeTopology {
 };
 
 // The topology of the layer's faces: a few passes over the corners, counting sorts, no hashing.
-// The layer must keep its invariants (faultOf empty).
+// It depends on the faces and the number of points only, so it stays valid across edits that
+// move points. The layer must keep its invariants (faultOf empty).
 EdgeTopology edgeTopology(const Layer& layer);
 
 // The edge loop through `edge`, in walking order: from the far end beyond edge.a, through the
@@ -60,11 +61,13 @@ EdgeTopology edgeTopology(const Layer& layer);
 // Empty when the layer has no such edge. `topology` must be the layer's.
 std::vector<Edge> edgeLoop(const EdgeTopology& topology, const Layer& layer, Edge edge);
 
-// The edge ring through `edge`, in walking order as for edgeLoop: across each four-cornered face
-// along an edge to the edge opposite, and on across the other face of that edge; a side stops at
-// a face that is not four-cornered (its edge is the last), at an edge along one or more than two
-// faces (it is the last), and where the ring closes. An edge along more than two faces is its own
-// ring. Empty when the layer has no such edge.
+// The edge ring through `edge`: across each four-cornered face along an edge to the edge
+// opposite, and on across the other face of that edge. A side stops at a face that is not
+// four-cornered, after an edge along one face or more than two, and where the ring closes. In
+// walking order: from the far end across the edge's second face (faces in id order), through the
+// edge, to the far end across its first; a closed ring starts with the edge and goes on across
+// its first face. An edge along more than two faces is its own ring. Empty when the layer has no
+// such edge. `topology` must be the layer's.
 std::vector<Edge> edgeRing(const EdgeTopology& topology, const Layer& layer, Edge edge);
 
 // Selection conversions. Results are ascending without repeats; ids out of range, and edges the
