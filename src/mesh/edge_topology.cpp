@@ -386,9 +386,14 @@ std::vector<Edge> edgeRing(const EdgeTopology& topology, const Layer& layer, Edg
         return {edge};
     }
     const Walk first = ringSide(topology, layer.faces, *start, along[0]);
-    const Walk second = first.closed || along.size() < 2
-                            ? Walk{}
-                            : ringSide(topology, layer.faces, *start, along[1]);
+    Walk second = first.closed || along.size() < 2
+                      ? Walk{}
+                      : ringSide(topology, layer.faces, *start, along[1]);
+    // Both sides can end on one edge along more than two faces, reached across two of them.
+    if (!first.edges.empty() && !second.edges.empty() &&
+        first.edges.back() == second.edges.back()) {
+        second.edges.pop_back();
+    }
     return joined(topology, *start, first, second);
 }
 

@@ -166,6 +166,11 @@ TEST(EdgeTopologyTest, RingsCrossFourCorneredFacesToTheOppositeEdge) {
          {{3, 8}, {2, 7}, {1, 6}, {0, 5}}},
         {"round the box, back to the start", cube.layer, {0, 1}, {{0, 1}, {4, 5}, {6, 7}, {2, 3}}},
         {"an edge of three faces", fin, {0, 1}, {{0, 1}}},
+        {"both ways onto one edge of three faces",
+         *makeLayer({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 2, 0}},
+                    FaceList::polygons({{0, 1, 2, 3}, {1, 0, 3, 2}, {2, 3, 4}})),
+         {0, 1},
+         {{0, 1}, {2, 3}}},
     };
     expectWalks(cases, edgeRing);
 }
