@@ -42,7 +42,7 @@ void FramePrepare(benchmark::State& state) {
         // The event that asks for the frame ends the previous one.
         controller.frameData.invalidate();
         for (Viewport& view : views) {
-            const std::vector<DrawItem> items = controller.frameData.prepare(view, controller);
+            const std::vector<DrawItem> items = controller.prepareFrame(view);
             benchmark::DoNotOptimize(items.data());
         }
     }

@@ -58,14 +58,15 @@ void undoRedo(benchmark::State& state) {
     LayerPtr after = std::make_shared<Layer>(before);
     oneFaceEdit(*after, 0);
     grid->model()->setCommitted(after);
-    MeshEdit step("Extrude", controller, grid, before, false, {1, {}, {faceOf(0, before)}},
-                  {1, {}, {faceOf(0, before)}});
+    EditState selected{1, {}};
+    selected.selection.faces = {faceOf(0, before)};
+    MeshEdit step("Extrude", controller, grid, before, false, selected, selected);
     bool undone = false;
     for (auto _ : state) {
         undone ? step.redo() : step.undo();
         undone = !undone;
         for (testing::FakeViewport& view : editor.views) {
-            benchmark::DoNotOptimize(controller.frameData.prepare(view, controller).data());
+            benchmark::DoNotOptimize(controller.prepareFrame(view).data());
         }
     }
 }

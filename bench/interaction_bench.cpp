@@ -39,7 +39,7 @@ struct FrameStats {
 
 // The CPU side of Renderer::render for one viewport.
 FrameStats prepareFrame(Editor& controller, Viewport& view) {
-    const std::vector<DrawItem> items = controller.frameData.prepare(view, controller);
+    const std::vector<DrawItem> items = controller.prepareFrame(view);
     FrameStats stats;
     for (const DrawItem& item : items) {
         const LayerDrawData::Lists& triangles = item.data->triangles;
@@ -246,7 +246,7 @@ void MeshSubdivide(benchmark::State& state) {
         // Back to the grid, its preview shown once, as before the user presses the button. The
         // committed layer is a layer of its own, which the apply releases as it would the user's.
         model.setCommitted(std::make_shared<Layer>(*original));
-        session.editor.controller.needsDisplay.emit();
+        session.editor.controller.refresh();
         session.frame();
         state.ResumeTiming();
 

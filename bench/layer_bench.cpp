@@ -8,9 +8,11 @@
 // The benchmarks measure with benchmark's default timer; the Time column is wall-clock time.
 // (UseRealTime() would append "/real_time" to every name in Google Benchmark 1.7.)
 #include "mesh/extrude.h"
+#include "mesh/inset.h"
 #include "mesh/intersections.h"
 #include "mesh/layer.h"
 #include "mesh/plane_cut.h"
+#include "mesh/region_extrude.h"
 #include "mesh/removal.h"
 #include "mesh/subdivide.h"
 #include "mesh/weld.h"
@@ -196,6 +198,40 @@ void QuadSplitCrossed(benchmark::State& state) {
     state.counters["added"] = static_cast<double>(added);
 }
 
+// 40 × 25 = 1,000 cells around the grid's centre: a selected region.
+std::vector<std::uint32_t> patchAroundCentre(std::int64_t faces) {
+    const auto n = static_cast<std::uint32_t>(grid_sizes::segmentsFor(faces));
+    std::vector<std::uint32_t> patch;
+    for (std::uint32_t j = n / 2 - 12; j < n / 2 + 13; ++j) {
+        for (std::uint32_t i = n / 2 - 20; i < n / 2 + 20; ++i) {
+            patch.push_back(j * n + i);
+        }
+    }
+    return patch;
+}
+
+// What a region edit's preview costs, release included: the copy, the edit (and the cap's move).
+void QuadExtrudeRegion(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    const std::vector<std::uint32_t> patch = patchAroundCentre(state.range(0));
+    for (auto _ : state) {
+        const LayerPtr layer = copyLayer(source);
+        const ExtrudedRegion extruded = extrudeRegion(*layer, patch);
+        offsetPoints(*layer, extruded.points, extruded.normal * 0.1f);
+        benchmark::DoNotOptimize(layer->faces.storage());
+    }
+}
+
+void QuadInsetRegion(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    const std::vector<std::uint32_t> patch = patchAroundCentre(state.range(0));
+    for (auto _ : state) {
+        const LayerPtr layer = copyLayer(source);
+        insetFaces(*layer, patch, 0.001f, true);
+        benchmark::DoNotOptimize(layer->faces.storage());
+    }
+}
+
 #define TESSEL_QUAD_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::quads)
 
 TESSEL_QUAD_BENCHMARK(QuadLayerCopy);
@@ -203,6 +239,8 @@ TESSEL_QUAD_BENCHMARK(QuadExtrudeOne);
 TESSEL_QUAD_BENCHMARK(QuadDeleteOne);
 TESSEL_QUAD_BENCHMARK(QuadWeldEight);
 TESSEL_QUAD_BENCHMARK(QuadSplitCrossed);
+TESSEL_QUAD_BENCHMARK(QuadExtrudeRegion);
+TESSEL_QUAD_BENCHMARK(QuadInsetRegion);
 
 #define TESSEL_LAYER_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::triangles)
 

@@ -93,10 +93,9 @@ BENCHMARK(BM_DragMemory)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 // the frame data forget what only the first used.
 void drawFrames(testing::FakeEditor& editor) {
     for (int frame = 0; frame < 2; ++frame) {
-        editor.controller.needsDisplay.emit();
+        editor.controller.refresh();
         for (testing::FakeViewport& view : editor.views) {
-            const std::vector<DrawItem> items =
-                editor.controller.frameData.prepare(view, editor.controller);
+            const std::vector<DrawItem> items = editor.controller.prepareFrame(view);
             benchmark::DoNotOptimize(items.data());
         }
     }

@@ -66,14 +66,14 @@ template <class Tool> void pressedFacePreview(benchmark::State& state) {
     GridEditor editor(state.range(0));
     auto tool = Tool::make(editor.controller);
     editor.pointAt(kInsideAFace);
-    tool->onMouseDown(kInsideAFace, editor.views[0]);
+    tool->press(kInsideAFace, editor.views[0]);
     if (editor.controller.selectedFacesIds().empty()) {
         state.SkipWithError("the press hit no face");
         return;
     }
     // A drag by (0.1, 0.2) device units.
     editor.views[0].pointerPosition = {kInsideAFace.x + 0.05f, kInsideAFace.y + 0.1f};
-    tool->onMouseDragged({}, editor.views[0]);
+    tool->drag({}, editor.views[0]);
     evaluatePreviews(state, editor.model());
 }
 
@@ -111,7 +111,7 @@ void MeshMovePreview(benchmark::State& state) {
     GridEditor editor(state.range(0));
     auto tool = MeshTranslation::make(editor.controller);
     editor.pointAt(kInsideAFace);
-    tool->onMouseDown(kInsideAFace, editor.views[0]);
+    tool->press(kInsideAFace, editor.views[0]);
     if (!tool->intersection()) {
         state.SkipWithError("the press hit no mesh");
         return;

@@ -12,16 +12,21 @@
 #   WeldEight         bm.copy(), then pointmerge of the eight points around the centre at their mean
 #   RayIntersections  a BVH tree of the grid built, then one ray cast down through the centre cell
 #                     (ours tests the ray against every triangle, with no structure to build)
+#   TransformMove     on the grid of 999,698 triangles, translate of every tenth point; likewise
+#   TransformRotate   rotate about their centroid and scale about it, all in place, each call
+#   TransformScale    undoing the last one's turn or factor so that the grid stays as it was (ours
+#                     makes a preview layer: the committed positions copied, those points moved)
 import argparse
 import json
 import sys
 import time
 
 import bmesh
-from mathutils import Vector
+from mathutils import Matrix, Vector
 from mathutils.bvhtree import BVHTree
 
 SIZES = {100352: 224, 200978: 317}
+TRANSFORM_SIZES = {999698: 707}
 
 
 def grid(n):
@@ -76,6 +81,32 @@ def ray_intersections(source, n):
     return tree.ray_cast(Vector((0.0007, 0.0003, 1)), Vector((0, 0, -1)))
 
 
+def transforms(source):
+    """The three transform workloads on every tenth point of the grid."""
+    source.verts.ensure_lookup_table()
+    verts = [source.verts[i] for i in range(0, len(source.verts), 10)]
+    centre = sum((v.co for v in verts), Vector()) / len(verts)
+    calls = [0]
+
+    def sign():
+        calls[0] += 1
+        return 1 if calls[0] % 2 else -1
+
+    def move(bm, n):
+        s = sign()
+        bmesh.ops.translate(bm, vec=(0.01 * s, 0.005 * s, 0), verts=verts)
+
+    def rotate(bm, n):
+        bmesh.ops.rotate(bm, cent=centre, matrix=Matrix.Rotation(0.1 * sign(), 3, "Z"), verts=verts)
+
+    def scale(bm, n):
+        factor = 1.1 if sign() > 0 else 1 / 1.1
+        bmesh.ops.scale(bm, vec=(factor, factor, factor), space=Matrix.Translation(-centre),
+                        verts=verts)
+
+    return [("TransformMove", move), ("TransformRotate", rotate), ("TransformScale", scale)]
+
+
 WORKLOADS = [
     ("LayerCopy", layer_copy),
     ("SubdivideAll", subdivide_all),
@@ -110,9 +141,17 @@ def main():
     args = parser.parse_args(argv)
 
     entries = []
-    for triangles, n in SIZES.items():
+    names = [name for name, _ in WORKLOADS]
+    transform_names = ["TransformMove", "TransformRotate", "TransformScale"]
+    grids = [(size, n, names) for size, n in SIZES.items()]
+    grids += [(size, n, transform_names) for size, n in TRANSFORM_SIZES.items()]
+    for triangles, n, workload_names in grids:
+        runs = [f"{name}/{triangles}" for name in workload_names]
+        if args.filter and not any(args.filter in run for run in runs):
+            continue
         source = grid(n)
-        for name, function in WORKLOADS:
+        workloads = WORKLOADS if workload_names is names else transforms(source)
+        for name, function in workloads:
             run_name = f"{name}/{triangles}"
             if args.filter and args.filter not in run_name:
                 continue

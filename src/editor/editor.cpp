@@ -9,61 +9,21 @@
 
 namespace tessel {
 
-namespace {
+Editor::Editor(Document& owner) : owner_(owner) {}
 
-std::vector<CameraPtr> makeCameras() {
-    // Projection parameters are the Camera defaults; view loading places them.
-    return {Camera::make("Camera 1"), Camera::make("Camera 2"), Camera::make("Camera 3"),
-            Camera::make("Camera 4")};
-}
-
-// One signed step per camera key; every other string moves nothing.
-struct CameraStep {
-    float dx = 0;
-    float dy = 0;
-    float dz = 0;
-    float pitch = 0;
-    float yaw = 0;
-};
-
-CameraStep cameraStep(const std::optional<std::string>& characters) {
-    CameraStep step;
-    if (!characters || characters->size() != 1) {
-        return step;
-    }
-    constexpr float s = 0.1f;
-    switch ((*characters)[0]) {
-    case 'a': step.dx = -s; break;
-    case 'd': step.dx = s; break;
-    case 's': step.dy = -s; break;
-    case 'w': step.dy = s; break;
-    case 'q': step.dz = -s; break;
-    case 'e': step.dz = s; break;
-    case 'z': step.pitch = -s; break;
-    case 'x': step.pitch = s; break;
-    case 'c': step.yaw = -s; break;
-    case 'v': step.yaw = s; break;
-    default: break;
-    }
-    return step;
-}
-
-} // namespace
-
-Editor::Editor(Document& owner) : owner_(owner), cameras_(makeCameras()) {
-    // First subscriber: the preview is brought up to date and the frame's data forgotten before
-    // any viewport hears of the change, so that drawing only ever reads.
-    needsDisplay.connect([this] {
-        if (const MeshPtr mesh = selectedMesh()) {
-            mesh->model()->updatePreview();
-            if (const Model::Refusal refusal = mesh->model()->takeRefusal();
-                refusal != Model::Refusal::None) {
-                editRefused.emit(refusal);
-            }
+void Editor::refresh() {
+    // The preview is brought up to date and the frame's data forgotten before any viewport hears
+    // of the change, so that drawing only ever reads.
+    if (const MeshPtr mesh = selectedMesh()) {
+        mesh->model()->updatePreview();
+        if (const Model::Refusal refusal = mesh->model()->takeRefusal();
+            refusal != Model::Refusal::None) {
+            editRefused.emit(refusal);
         }
-        frameData.invalidate();
-        returnMemoryOfDroppedPreview();
-    });
+    }
+    frameData.invalidate();
+    returnMemoryOfDroppedPreview();
+    viewsChanged.emit();
 }
 
 Editor::~Editor() {
@@ -115,69 +75,34 @@ void Editor::returnMemoryOfDroppedPreview() {
 }
 
 void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
-    TESSEL_CHECK(viewports_.empty() && selectionConnection_ == 0, "Editor::bindViewports",
+    TESSEL_CHECK(!views_.isBound() && selectionConnection_ == 0, "Editor::bindViewports",
                  "the views are already loaded");
-    for (size_t i = 0; i < views.size(); ++i) {
-        TESSEL_CHECK(views[i] != nullptr, "Editor::bindViewports",
-                     "viewport " << i << " is not connected");
-    }
-
     // Subscribed before the first selection below, so that selection builds the first tool.
     selectionConnection_ = owner_.selectedNodeChanged.connect(
         [this](const NodePtr&, const NodePtr&) { modeSelected(modeTag()); });
 
     scene()->insert(Document::startingRoot());
     owner_.setSelectedNode(owner_.firstMesh());
-
-    for (size_t i = 0; i < views.size(); ++i) {
-        Viewport* view = views[i];
-        view->camera = cameras_[i];
-        viewports_.push_back(view);
-        view->selectionVolume = Mesh::make(Model::makeCube());
-    }
-    resetCameras();
+    views_.bind(views);
 }
 
-Viewport& Editor::recentView() {
-    if (!recentView_) {
-        TESSEL_CHECK(!viewports_.empty(), "Editor::recentView",
-                     "read before any viewport was loaded");
-        recentView_ = viewports_.front();
+Element Editor::element() const { return mode_ == Mode::Polygon ? Element::Face : Element::Point; }
+
+SelectableLayer Editor::selectable(const LayerPtr& layer) const {
+    if (element() != Element::Edge) {
+        return {*layer, {}};
     }
-    return *recentView_;
+    // Edges depend on the faces alone: the previews of a drag that moves points share them.
+    if (!edgesListedFor_ || (edgesListedFor_ != layer && edgesListedFor_->faces != layer->faces)) {
+        listedEdges_ = edgesOf(*layer);
+    }
+    edgesListedFor_ = layer;
+    return {*layer, listedEdges_};
 }
 
 void Editor::key(const std::optional<std::string>& characters) {
-    const CameraStep step = cameraStep(characters);
-    Viewport& view = recentView();
-    Camera& camera = *view.camera;
-    const Vector3 position = camera.localMatrix.translationPart();
-
-    // Unprojection of a device point through the viewport's current view-projection.
-    const Matrix inverse = view.viewProjection().inverted();
-    const auto unproject = [&inverse](float x, float y, float z) {
-        return (inverse * Vector4(x, y, z, 1)).dehomogenized();
-    };
-    const Vector3 origin = unproject(0, 0, 0);
-    const Vector3 translation = unproject(step.dx, step.dy, step.dz) - origin;
-
-    // The axes are rebuilt from the current view on every key, so rounding never accumulates
-    // into a skewed camera. Device x runs against world x (the aspect correction mirrors it),
-    // hence the sign of X.
-    Vector3 x;
-    Vector3 y;
-    Vector3 z;
-    if (step.pitch != 0) {
-        x = -(unproject(1, 0, 0) - origin).normalized();
-        z = (position - unproject(0, step.pitch, 0)).normalized();
-        y = z.cross(x);
-    } else {
-        y = (unproject(0, 1, 0) - origin).normalized();
-        z = (position - unproject(step.yaw, 0, 0)).normalized();
-        x = y.cross(z);
-    }
-    camera.localMatrix = Matrix::columns({x, y, z, position + translation});
-    needsDisplay.emit();
+    ViewportSet::stepCamera(recentView(), characters);
+    refresh();
 }
 
 void Editor::toolSelected(int tag) {
@@ -193,14 +118,13 @@ void Editor::toolSelected(int tag) {
         return;
     }
     tool_ = tools[static_cast<size_t>(tag)].make(*this);
-    needsDisplay.emit();
+    refresh();
 }
 
 void Editor::modeSelected(int tag) {
     TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()), "Editor::modeSelected",
                  "mode tag " << tag << " out of range");
-    selectedPointsIds_.clear();
-    selectedFacesIds_.clear();
+    selection_.clear();
     const Mode newMode = static_cast<Mode>(tag);
     // The tool picker now lists the new mode's tools and shows the first; re-selecting the
     // current mode keeps the tool the user picked.
@@ -210,7 +134,7 @@ void Editor::modeSelected(int tag) {
     mode_ = newMode;
     pickersChanged.emit();
     toolSelected(toolTag_);
-    needsDisplay.emit();
+    refresh();
 }
 
 void Editor::apply() {
@@ -221,7 +145,7 @@ void Editor::apply() {
     BeforeCommit before = beforeCommit();
     mesh->model()->applyModifier();
     recordCommit(std::move(before));
-    needsDisplay.emit();
+    refresh();
 }
 
 Editor::BeforeCommit Editor::beforeCommit() const {
@@ -231,7 +155,7 @@ Editor::BeforeCommit Editor::beforeCommit() const {
         before.committed = before.mesh->model()->committed();
         before.followsParams = before.mesh->model()->followsParams();
     }
-    before.state = {modeTag(), selectedPointsIds_, selectedFacesIds_};
+    before.state = {modeTag(), selection_};
     const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode_)].tools;
     if (static_cast<size_t>(toolTag_) < tools.size()) {
         before.toolName = tools[static_cast<size_t>(toolTag_)].name;
@@ -248,15 +172,19 @@ void Editor::recordCommit(BeforeCommit before) {
     std::ostringstream name;
     name << before.toolName;
     if (mode_ == Mode::Vertex && before.toolName == "Weld") {
-        const size_t count = before.state.points.size();
+        const size_t count = before.state.selection.points.size();
         name << " " << count << (count == 1 ? " point" : " points");
     }
-    auto edit = std::make_shared<MeshEdit>(
-        name.str(), *this, before.mesh, *before.committed, before.followsParams,
-        std::move(before.state), EditState{modeTag(), selectedPointsIds_, selectedFacesIds_});
+    auto edit = std::make_shared<MeshEdit>(name.str(), *this, before.mesh, *before.committed,
+                                           before.followsParams, std::move(before.state),
+                                           EditState{modeTag(), selection_});
     if (!edit->changesNothing()) {
         owner_.record(std::move(edit));
+        return;
     }
+    // A commit that changed nothing (a click that moved nothing) leaves the mesh as it was: a
+    // grid keeps following its rows and columns, as the recorded steps expect.
+    before.mesh->model()->restoreCommitted(before.committed, before.followsParams);
 }
 
 void Editor::restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams,
@@ -268,9 +196,8 @@ void Editor::restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams,
     // A new tool: the old one may hold ids of the layer that was replaced.
     isDuringSelection_ = false;
     modeSelected(state.mode);
-    selectedPointsIds_ = state.points;
-    selectedFacesIds_ = state.faces;
-    needsDisplay.emit();
+    selection_ = state.selection;
+    refresh();
 }
 
 void Editor::renderingOptionsControlClicked(int segment, bool selected) {
@@ -283,7 +210,7 @@ void Editor::renderingOptionsControlClicked(int segment, bool selected) {
         renderingOptionsControl_[static_cast<size_t>(segment)] = selected;
         pickersChanged.emit();
     }
-    needsDisplay.emit();
+    refresh();
 }
 
 } // namespace tessel

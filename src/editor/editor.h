@@ -3,8 +3,10 @@
 #include "base/signal.h"
 #include "editor/bindings.h"
 #include "editor/document.h"
+#include "editor/element_selection.h"
 #include "editor/frame_data.h"
 #include "editor/mesh_edit.h"
+#include "editor/viewport_set.h"
 #include "geometry/plane.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
@@ -23,10 +25,10 @@
 
 namespace tessel {
 
-// The editor of the editing area: modes and tools, the four cameras and viewports, the
-// active tool, the point and face selections, and the input handlers. It is the context of the
-// tools it makes.
-class Editor final : public ToolContext {
+// The editor of the editing area: modes and tools, the active tool, the selection and the input
+// handlers, over the four viewports (viewport_set.h). It is the context of the tools it makes
+// and what undo puts edits back through.
+class Editor final : public ToolContext, public EditRestorer {
 public:
     enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
 
@@ -46,17 +48,22 @@ public:
     MeshPtr selectedMesh() const override;
     void selectMesh(MeshPtr mesh) override;
     std::vector<MeshPtr> meshes() const override;
-    std::vector<std::int64_t>& selectedPointsIds() override { return selectedPointsIds_; }
-    std::vector<std::uint32_t>& selectedFacesIds() override { return selectedFacesIds_; }
-    const std::vector<std::int64_t>& selectedPointsIds() const { return selectedPointsIds_; }
-    const std::vector<std::uint32_t>& selectedFacesIds() const { return selectedFacesIds_; }
-    Viewport& recentView() override;
+    std::vector<std::int64_t>& selectedPointsIds() override { return selection_.points; }
+    std::vector<Edge>& selectedEdges() override { return selection_.edges; }
+    std::vector<std::uint32_t>& selectedFacesIds() override { return selection_.faces; }
+    const std::vector<std::int64_t>& selectedPointsIds() const { return selection_.points; }
+    const std::vector<Edge>& selectedEdges() const { return selection_.edges; }
+    const std::vector<std::uint32_t>& selectedFacesIds() const { return selection_.faces; }
+    const ElementSelection& selection() const { return selection_; }
+    bool pressAddsFaces() const override { return pressAddsFaces_; }
+    // The viewport of the last press; before any, the first viewport.
+    Viewport& recentView() { return views_.recent(); }
     // Makes `view` the viewport of the last press, as a press there does.
-    void setRecentView(Viewport& view) { recentView_ = &view; }
+    void setRecentView(Viewport& view) { views_.setRecent(view); }
 
     // --- State ---
     // The camera of each viewport, in viewport order.
-    const std::vector<CameraPtr>& cameras() const { return cameras_; }
+    const std::vector<CameraPtr>& cameras() const { return views_.cameras(); }
     Mode mode() const { return mode_; }
     // The tool that receives the gestures.
     const OperationPtr& tool() const { return tool_; }
@@ -73,17 +80,27 @@ public:
     const std::array<bool, 3>& renderingOptionsControl() const { return renderingOptionsControl_; }
     // The pickers or the options control changed: the toolbar refreshes from the state above.
     Signal<> pickersChanged;
-    // Something visible changed: the viewports repaint.
-    Signal<> needsDisplay;
+    // Something visible changed and the preview is up to date: the viewports repaint.
+    Signal<> viewsChanged;
+    // Something visible changed (the editor's own events call it, and so does whoever changes
+    // the scene beside them): brings the selected mesh's preview up to date, reports a refused
+    // edit, ends the frame of the draw data and emits viewsChanged.
+    void refresh();
     // The selected mesh's model refused a preview or a commit (never None) whose result could
     // exceed kMaxTriangles; emitted once per change that met the refusal, before the viewports
     // hear of it.
     Signal<Model::Refusal> editRefused;
-    // The viewports' draw data, shared between them within a frame; every needsDisplay ends
+    // The viewports' draw data, shared between them within a frame; every viewsChanged ends
     // the frame.
     FrameData frameData;
+    // What the viewports show now: the scene, the selected node and the selection.
+    FrameContent frameContent() const { return {scene()->root(), selectedNode(), &selection_}; }
+    // Everything `view` draws now (FrameData::prepare of frameContent()).
+    std::vector<DrawItem> prepareFrame(Viewport& view) {
+        return frameData.prepare(view, frameContent());
+    }
 
-    // --- Gestures: each ends with one needsDisplay ---
+    // --- Gestures: each ends with one viewsChanged ---
     // How a press changes the selection: replaces it (the tool's own gesture), adds to it or
     // removes from it (selection only: the tool hears nothing of the gesture).
     enum class SelectionChange { Replace, Add, Remove };
@@ -114,7 +131,7 @@ public:
     void zoom(Viewport& view, Vec2 at, float steps);
     // Runs a command that takes no pointer: the view commands on `view`, Reset cameras, the
     // selection commands, cancelling the gesture in progress and deleting the selected faces.
-    // Gesture commands are ignored. Ends with one needsDisplay.
+    // Gesture commands are ignored. Ends with one viewsChanged.
     void perform(Command command, Viewport& view);
     // The centre of the selected mesh's bounds, else of every mesh's, else the origin.
     Vector3 pivot() const;
@@ -147,7 +164,8 @@ public:
     // Undo and redo of a mesh edit: selects the mesh, makes `layer` its committed layer (a grid
     // following its params again when `followsParams`), and puts back the mode and selection.
     // Any tool gesture in progress is dropped.
-    void restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams, const EditState& state);
+    void restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams,
+                 const EditState& state) override;
 
 private:
     // What a commit is compared with: the selected mesh's committed layer and the selection.
@@ -172,22 +190,24 @@ private:
     // In Polygon mode, without a held button: removes the selected faces of the selected mesh's
     // committed layer (and the points only they used) as one recorded edit.
     void deleteSelectedFaces();
-    void lookAlong(Viewport& view, const Vector3& direction, const Vector3& up);
-    void resetCameras();
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
 
+    // The element the mode selects (points in Mesh mode, which selects none).
+    Element element() const;
+    // The layer with its edges, listed once per layer faces (only in Edge mode, which reads them).
+    SelectableLayer selectable(const LayerPtr& layer) const;
+
     Document& owner_;
-    const std::vector<CameraPtr> cameras_;
-    // One per viewport, in viewport order.
-    std::vector<Viewport*> viewports_;
-    // The viewport of the last click; before any, the first viewport.
-    Viewport* recentView_ = nullptr;
+    ViewportSet views_;
     Mode mode_ = Mode::Vertex;
     int toolTag_ = 0;
     OperationPtr tool_;
+    // The tool that took the held gesture's press, which its drags and release go to.
+    OperationPtr gestureTool_;
     bool isDuringSelection_ = false;
+    bool pressAddsFaces_ = false;
     // A press went to the editor and its release has not yet come.
     bool gestureHeld_ = false;
     // The held gesture was cancelled: its drags and its release change nothing.
@@ -195,15 +215,16 @@ private:
     // The selected mesh and its selections when the held gesture was pressed, which cancelling
     // it puts back.
     std::weak_ptr<Mesh> meshAtPress_;
-    std::vector<std::int64_t> pointsAtPress_;
-    std::vector<std::uint32_t> facesAtPress_;
+    ElementSelection selectionAtPress_;
     // The gesture in progress changes the selection only (Vertex mode Add or Remove).
     SelectionChange selectionChange_ = SelectionChange::Replace;
     // The point selection when that gesture's rectangle started, sorted.
     std::vector<std::int64_t> selectionBefore_;
     Vector3 navigationPivot_;
-    std::vector<std::uint32_t> selectedFacesIds_;
-    std::vector<std::int64_t> selectedPointsIds_;
+    ElementSelection selection_;
+    // The edges of the layer they were listed for last, which is held for the comparison.
+    mutable std::shared_ptr<const Layer> edgesListedFor_;
+    mutable std::vector<Edge> listedEdges_;
     std::array<bool, 3> renderingOptionsControl_{true, true, true};
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;

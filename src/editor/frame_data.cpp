@@ -1,7 +1,7 @@
 #include "editor/frame_data.h"
 
 #include "base/check.h"
-#include "editor/editor.h"
+#include "scene/viewport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -116,7 +116,7 @@ const FrameData::Faces& FrameData::facesOf(const LayerPtr& layer) {
 }
 
 const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
-                                        const Editor& owner) {
+                                        const ElementSelection& selection) {
     for (const std::unique_ptr<Entry>& e : entries_) {
         if (e->current && e->isSelected == isSelected && e->source.matches(layer)) {
             return e->data;
@@ -129,10 +129,14 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
 
     const Faces& faces = facesOf(layer);
     const std::span<const std::uint32_t> triangles = triangleList(*layer, *faces.triangulation);
-    if (isSelected && !owner.selectedFacesIds().empty()) {
-        splitTriangles(*layer, triangles, true, owner.selectedFacesIds(), entry.triangles);
-        selectedEdges(*layer, true, owner.selectedFacesIds(), entry.selectedEdges);
+    if (isSelected && !selection.faces.empty()) {
+        splitTriangles(*layer, triangles, true, selection.faces, entry.triangles);
+        selectedEdges(*layer, true, selection.faces, entry.selectedEdges);
         data.triangles = {entry.triangles.ordinary, entry.triangles.selected};
+        data.edges = {*faces.edges, entry.selectedEdges};
+    } else if (isSelected && !selection.edges.empty()) {
+        selectedEdgesOf(*faces.edges, selection.edges, entry.selectedEdges);
+        data.triangles = {triangles, {}};
         data.edges = {*faces.edges, entry.selectedEdges};
     } else {
         data.triangles = {triangles, {}};
@@ -140,8 +144,8 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     }
 
     const size_t pointCount = layer->positions.size();
-    if (isSelected && !owner.selectedPointsIds().empty()) {
-        handleIndexDataForPoints(*layer, true, owner.selectedPointsIds(), entry.points);
+    if (isSelected && !selection.points.empty()) {
+        handleIndexDataForPoints(*layer, true, selection.points, entry.points);
         data.points = {entry.points.ordinary, entry.points.selected};
     } else {
         if (pointIds_.size() < pointCount) {
@@ -163,7 +167,7 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     return data;
 }
 
-std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
+std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {
     if (std::find(prepared_.begin(), prepared_.end(), &view) != prepared_.end()) {
         invalidate();
     }
@@ -172,14 +176,16 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
     const CameraPtr& camera = view.camera;
     TESSEL_CHECK(camera != nullptr, "FrameData::prepare", "viewport without a camera");
     std::vector<NodePtr> nodes;
-    if (NodePtr root = owner.scene()->root()) {
+    if (const NodePtr& root = content.root) {
         nodes = root->flat();
     }
     if (view.isMouseDragged && view.selectionVolume) {
         nodes.push_back(view.selectionVolume);
     }
     const Matrix viewProjection = camera->viewProjection(view.aspectRatio);
-    const NodePtr& selectedNode = owner.selectedNode();
+    const NodePtr& selectedNode = content.selectedNode;
+    static const ElementSelection nothing;
+    const ElementSelection& selection = content.selection ? *content.selection : nothing;
     std::vector<DrawItem> items;
     for (const NodePtr& node : nodes) {
         const MeshPtr mesh = asMesh(node);
@@ -190,12 +196,14 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const Editor& owner) {
         const ModelPtr& model = mesh->model();
         const bool isSelected = mesh == selectedNode;
         const LayerPtr layer = model->shownLayer();
-        items.push_back({layer, &dataFor(layer, isSelected, owner), mvp, mesh->material, isSelected,
+        items.push_back({layer, &dataFor(layer, isSelected, selection), mvp, mesh->material,
+                         isSelected,
                          view.selectionVolume && model == view.selectionVolume->model()});
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            items.push_back({tool, &dataFor(tool, false, owner), mvp, mesh->material, true, false});
+            items.push_back(
+                {tool, &dataFor(tool, false, selection), mvp, mesh->material, true, false});
         }
     }
     // The layers this frame draws are known (every viewport draws the same ones), and each new

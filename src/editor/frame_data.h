@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/element_selection.h"
 #include "editor/render_index_data.h"
 #include "geometry/matrix.h"
 #include "scene/mesh.h"
@@ -11,8 +12,15 @@
 
 namespace tessel {
 
-class Editor;
 struct Viewport;
+
+// What a frame shows: the scene under its root, the selected node, and what is selected in that
+// node's mesh (nothing when null).
+struct FrameContent {
+    NodePtr root;
+    NodePtr selectedNode;
+    const ElementSelection* selection = nullptr;
+};
 
 // What a viewport draws of one layer besides its positions: its index lists, each split into the
 // ordinary primitives and those of the selection. The lists point into the frame data's storage.
@@ -24,7 +32,7 @@ struct LayerDrawData {
     // Three point ids per triangle: the faces cut into triangles.
     Lists triangles;
     // Two point ids per edge: the faces' own edges, each once. The selected list holds the
-    // edges of the selected faces, which the ordinary list holds too.
+    // edges of the selected faces (or the selected edges), which the ordinary list holds too.
     Lists edges;
     // One point id per point.
     Lists points;
@@ -75,7 +83,7 @@ public:
     // preview is evaluated here) and the tool geometry of a preview, each with its draw data,
     // prepared or taken from another viewport of the same frame. The data stays valid until the
     // next prepare() or invalidate().
-    std::vector<DrawItem> prepare(Viewport& view, const Editor& owner);
+    std::vector<DrawItem> prepare(Viewport& view, const FrameContent& content);
 
     // Ends the frame: the next prepare() splits the lists anew (and builds those of new layers).
     void invalidate();
@@ -128,7 +136,8 @@ private:
         LayerDrawData data;
     };
 
-    const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected, const Editor& owner);
+    const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected,
+                                 const ElementSelection& selection);
     const Faces& facesOf(const LayerPtr& layer);
 
     // Unique pointers: the data handed out must not move when entries are added.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <utility>
 
 namespace tessel {
 
@@ -73,31 +74,21 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     gestureHeld_ = true;
     gestureCancelled_ = false;
     meshAtPress_ = selectedMesh();
-    pointsAtPress_ = selectedPointsIds_;
-    facesAtPress_ = selectedFacesIds_;
+    selectionAtPress_ = selection_;
 
-    // Hold the tool: a handler may replace it while it still runs.
+    // The whole gesture goes to the tool that takes the press, even if the press makes the
+    // editor build another (a press that selects a mesh does).
+    gestureTool_ = tool_;
     const OperationPtr current = tool_;
     if (mode_ != Mode::Vertex) {
-        const bool addsFaces =
+        pressAddsFaces_ =
             change == SelectionChange::Add && mode_ == Mode::Polygon &&
             kModes[static_cast<size_t>(mode_)].tools[static_cast<size_t>(toolTag_)].severalFaces;
-        const std::vector<std::uint32_t> before =
-            addsFaces ? selectedFacesIds_ : std::vector<std::uint32_t>{};
         if (current) {
-            current->onMouseDown(view.pressPosition, view);
+            current->press(view.pressPosition, view);
         }
-        // The tool's face click selected the pressed face alone: the earlier faces come first.
-        if (addsFaces && !before.empty()) {
-            std::vector<std::uint32_t> faces = before;
-            for (const std::uint32_t face : selectedFacesIds_) {
-                if (std::find(faces.begin(), faces.end(), face) == faces.end()) {
-                    faces.push_back(face);
-                }
-            }
-            selectedFacesIds_ = std::move(faces);
-        }
-        needsDisplay.emit();
+        pressAddsFaces_ = false;
+        refresh();
         return;
     }
 
@@ -105,7 +96,7 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     view.isMouseDown = true;
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
-        needsDisplay.emit();
+        refresh();
         return;
     }
     const std::vector<std::int64_t> hits =
@@ -114,29 +105,29 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
         // Selection only: a click changes the selection by the points under it, a press on
         // empty space starts a rectangle that does so as it is dragged.
         selectionChange_ = change;
-        selectionBefore_ = sortedUnique(selectedPointsIds_);
-        selectedPointsIds_ = combined(selectionBefore_, hits, change);
+        selectionBefore_ = sortedUnique(selection_.points);
+        selection_.points = combined(selectionBefore_, hits, change);
         isDuringSelection_ = hits.empty();
-        needsDisplay.emit();
+        refresh();
         return;
     }
     if (hits.empty()) {
-        selectedPointsIds_.clear();
+        selection_.points.clear();
         isDuringSelection_ = true;
     } else {
         // A click on a point of the selection keeps all of it, so that the drag moves it all.
-        const bool keep = !selectedPointsIds_.empty() &&
-                          std::find(selectedPointsIds_.begin(), selectedPointsIds_.end(),
-                                    hits.front()) != selectedPointsIds_.end();
+        const bool keep = !selection_.points.empty() &&
+                          std::find(selection_.points.begin(), selection_.points.end(),
+                                    hits.front()) != selection_.points.end();
         if (!keep) {
-            selectedPointsIds_ = hits;
+            selection_.points = hits;
         }
         isDuringSelection_ = false;
     }
     if (current) {
-        current->onMouseDown(view.pressPosition, view);
+        current->press(view.pressPosition, view);
     }
-    needsDisplay.emit();
+    refresh();
 }
 
 void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
@@ -146,7 +137,7 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
     }
     const MeshPtr mesh = selectedMesh();
     if (mesh == nullptr) {
-        needsDisplay.emit();
+        refresh();
         return;
     }
     Model& model = *mesh->model();
@@ -159,20 +150,20 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
     model.invalidatePreview();
 
     if (selecting) {
-        selectedPointsIds_ = pointsInside(selectionSides(view, false), *layer);
+        selection_.points = pointsInside(selectionSides(view, false), *layer);
         if (selectionChange_ != SelectionChange::Replace) {
-            selectedPointsIds_ = combined(selectionBefore_, selectedPointsIds_, selectionChange_);
+            selection_.points = combined(selectionBefore_, selection_.points, selectionChange_);
         }
         view.isMouseDragged = true;
-        needsDisplay.emit();
+        refresh();
         return;
     }
 
-    if (const OperationPtr current = tool_;
+    if (const OperationPtr current = gestureTool_;
         current && selectionChange_ == SelectionChange::Replace) {
-        current->onMouseDragged(delta, view);
+        current->drag(delta, view);
     }
-    needsDisplay.emit();
+    refresh();
 }
 
 void Editor::release(Viewport& view) {
@@ -181,21 +172,21 @@ void Editor::release(Viewport& view) {
     gestureHeld_ = false;
     if (gestureCancelled_) {
         gestureCancelled_ = false;
-        needsDisplay.emit();
+        refresh();
         return;
     }
     BeforeCommit before = beforeCommit();
     // The release goes to the tool directly, in every mode; hold the tool in case the call
     // replaces it.
-    if (const OperationPtr current = tool_;
+    if (const OperationPtr current = std::exchange(gestureTool_, nullptr);
         current && selectionChange_ == SelectionChange::Replace) {
-        current->onMouseUp(view.pointerPosition, view);
+        current->release(view.pointerPosition, view);
     }
     recordCommit(std::move(before));
     isDuringSelection_ = false;
     selectionChange_ = SelectionChange::Replace;
     selectionBefore_.clear();
-    needsDisplay.emit();
+    refresh();
 }
 
 void Editor::cancelGesture() {
@@ -203,10 +194,11 @@ void Editor::cancelGesture() {
         return;
     }
     gestureCancelled_ = true;
+    gestureTool_ = nullptr;
     isDuringSelection_ = false;
     selectionChange_ = SelectionChange::Replace;
     selectionBefore_.clear();
-    for (Viewport* view : viewports_) {
+    for (Viewport* view : views_.viewports()) {
         view->isMouseDown = false;
         view->isMouseDragged = false;
     }
@@ -218,8 +210,7 @@ void Editor::cancelGesture() {
     toolSelected(toolTag_);
     // A Mesh-mode press may have selected another mesh: the ids belonged to the one before.
     if (selectedMesh() == meshAtPress_.lock()) {
-        selectedPointsIds_ = pointsAtPress_;
-        selectedFacesIds_ = facesAtPress_;
+        selection_ = selectionAtPress_;
     }
 }
 
@@ -230,7 +221,7 @@ void Editor::deleteSelectedFaces() {
     }
     const Layer& committed = *mesh->model()->committed();
     std::vector<std::uint32_t> faces;
-    for (const std::uint32_t face : selectedFacesIds_) {
+    for (const std::uint32_t face : selection_.faces) {
         if (face < committed.faces.size()) {
             faces.push_back(face);
         }
@@ -244,7 +235,7 @@ void Editor::deleteSelectedFaces() {
     auto layer = std::make_shared<Layer>(committed);
     removeFaces(*layer, faces);
     mesh->model()->setCommitted(std::move(layer));
-    selectedFacesIds_.clear();
+    selection_.faces.clear();
     recordCommit(std::move(before));
 }
 

@@ -1,10 +1,8 @@
 #include "editor/mesh_edit.h"
 
-#include "editor/editor.h"
-
 namespace tessel {
 
-MeshEdit::MeshEdit(std::string name, Editor& editor, MeshPtr mesh, const Layer& before,
+MeshEdit::MeshEdit(std::string name, EditRestorer& editor, MeshPtr mesh, const Layer& before,
                    bool followedParams, EditState stateBefore, EditState stateAfter)
     : Step(std::move(name)), editor_(editor), mesh_(std::move(mesh)),
       change_(LayerChange::between(before, *mesh_->model()->committed())),
@@ -21,8 +19,9 @@ void MeshEdit::redo() {
 
 std::size_t MeshEdit::bytes() const {
     const auto stateBytes = [](const EditState& state) {
-        return state.points.capacity() * sizeof(std::int64_t) +
-               state.faces.capacity() * sizeof(std::uint32_t);
+        return state.selection.points.capacity() * sizeof(std::int64_t) +
+               state.selection.edges.capacity() * sizeof(Edge) +
+               state.selection.faces.capacity() * sizeof(std::uint32_t);
     };
     return Step::bytes() + sizeof(*this) + change_.bytes() + stateBytes(before_) +
            stateBytes(after_);

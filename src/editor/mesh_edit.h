@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/element_selection.h"
 #include "editor/step.h"
 #include "mesh/layer_change.h"
 #include "scene/mesh.h"
@@ -9,20 +10,29 @@
 
 namespace tessel {
 
-class Editor;
-
 // What the editor had selected in a mesh, and in which mode.
 struct EditState {
     int mode = 0;
-    std::vector<std::int64_t> points;
-    std::vector<std::uint32_t> faces;
+    ElementSelection selection;
+};
+
+// Where undo and redo put a mesh's layer back: selects the mesh, makes `layer` its committed
+// layer (a grid following its params again when `followsParams`), and puts back the mode and
+// selection.
+class EditRestorer {
+public:
+    virtual void restore(const MeshPtr& mesh, LayerPtr layer, bool followsParams,
+                         const EditState& state) = 0;
+
+protected:
+    ~EditRestorer() = default;
 };
 
 // A commit of a tool's edit to a mesh: the difference between the committed layers, with the
 // selection before and after. Undo and redo select the mesh and put its layer and selection back.
 class MeshEdit final : public Step {
 public:
-    MeshEdit(std::string name, Editor& editor, MeshPtr mesh, const Layer& before,
+    MeshEdit(std::string name, EditRestorer& editor, MeshPtr mesh, const Layer& before,
              bool followedParams, EditState stateBefore, EditState stateAfter);
     void undo() override;
     void redo() override;
@@ -31,7 +41,7 @@ public:
     bool changesNothing() const { return change_.isEmpty(); }
 
 private:
-    Editor& editor_;
+    EditRestorer& editor_;
     MeshPtr mesh_;
     LayerChange change_;
     // A grid followed its rows and columns before the commit; after it, it no longer does.

@@ -207,6 +207,20 @@ void selectedEdges(const Layer& layer, bool isMeshSelected,
     }
 }
 
+void selectedEdgesOf(std::span<const std::uint32_t> edgeList, std::span<const Edge> selection,
+                     std::vector<std::uint32_t>& out) {
+    out.clear();
+    std::vector<Edge> sorted(selection.begin(), selection.end());
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t i = 0; i + 1 < edgeList.size(); i += 2) {
+        const Edge edge = Edge::between(edgeList[i], edgeList[i + 1]);
+        if (std::binary_search(sorted.begin(), sorted.end(), edge)) {
+            out.push_back(edge.a);
+            out.push_back(edge.b);
+        }
+    }
+}
+
 void handleIndexDataForTriangles(const Layer& layer, bool isMeshSelected,
                                  std::span<const std::uint32_t> selectedFacesIds, IndexData& out) {
     if (layer.faces.allTriangles()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mesh/edge.h"
 #include "mesh/layer.h"
 
 #include <cstdint>
@@ -52,6 +53,10 @@ void splitTriangles(const Layer& layer, std::span<const std::uint32_t> triangles
 void selectedEdges(const Layer& layer, bool isMeshSelected,
                    std::span<const std::uint32_t> selectedFacesIds,
                    std::vector<std::uint32_t>& out);
+// The edges of `edgeList` (as edgeList gives it) that `selection` names, two point ids each, in
+// list order: a selected edge that is no edge of the faces draws nothing. `out` is emptied first.
+void selectedEdgesOf(std::span<const std::uint32_t> edgeList, std::span<const Edge> selection,
+                     std::vector<std::uint32_t>& out);
 
 // Three entries per triangle of the faces cut into triangles, in face order. A face is selected
 // when isMeshSelected and its id is in selectedFacesIds; selection ids out of range are ignored.

@@ -3,8 +3,11 @@
 #include <compare>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace tessel {
+
+struct Layer;
 
 // An edge of a layer: the two point ids it joins, the smaller first. Two faces share an edge when
 // both have these points as neighbouring corners. Like point ids, edges name points by id and
@@ -19,5 +22,8 @@ struct Edge {
     }
     friend auto operator<=>(const Edge&, const Edge&) = default;
 };
+
+// Every edge of the layer's faces, each once, ascending.
+std::vector<Edge> edgesOf(const Layer& layer);
 
 } // namespace tessel

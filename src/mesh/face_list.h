@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <iosfwd>
 #include <iterator>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -23,13 +24,23 @@ using Triangle = std::array<std::uint32_t, 3>;
 // are stored depends only on the faces, never on how the list was built, so two lists are equal
 // exactly when their faces are.
 //
+// A copy shares the corners (and starts) with the list it was copied from until one of the two
+// changes: the first change copies them (copy on write). A preview that only moves points thus
+// costs nothing for its faces. A writable span (cornersOf, allCorners) is valid until the list is
+// copied or changed otherwise.
+//
 // Nothing here knows the points: that corners name points, at least three per face and none
 // repeated within a face, is the layer's invariant (see faultOf).
 class FaceList {
 public:
     using Face = std::span<const std::uint32_t>;
 
-    FaceList() = default;
+    FaceList() : data_(emptyStorage()) {}
+    FaceList(const FaceList&) = default;
+    FaceList& operator=(const FaceList&) = default;
+    // The moved-from list is empty.
+    FaceList(FaceList&& other) noexcept;
+    FaceList& operator=(FaceList&& other) noexcept;
     // Faces of three corners each, in order. Implicit: a list of triangles is a list of faces.
     FaceList(const std::vector<Triangle>& triangles); // NOLINT(google-explicit-constructor)
     // Faces of the given corner counts, taking the corners in order; the counts must add up to
@@ -46,35 +57,39 @@ public:
 
     // The corners of face f, which must be below size().
     Face operator[](std::size_t f) const {
-        if (starts_.empty()) {
-            return {corners_.data() + f * uniform_, uniform_};
+        const Storage& d = *data_;
+        if (d.starts.empty()) {
+            return {d.corners.data() + f * uniform_, uniform_};
         }
-        return {corners_.data() + starts_[f], starts_[f + 1] - starts_[f]};
+        return {d.corners.data() + d.starts[f], d.starts[f + 1] - d.starts[f]};
     }
     // The same, writable: a face's corners may change, their number not.
     std::span<std::uint32_t> cornersOf(std::size_t f) {
-        if (starts_.empty()) {
-            return {corners_.data() + f * uniform_, uniform_};
+        Storage& d = writable();
+        if (d.starts.empty()) {
+            return {d.corners.data() + f * uniform_, uniform_};
         }
-        return {corners_.data() + starts_[f], starts_[f + 1] - starts_[f]};
+        return {d.corners.data() + d.starts[f], d.starts[f + 1] - d.starts[f]};
     }
     std::size_t cornerCount(std::size_t f) const { return (*this)[f].size(); }
     // Where face f's corners start in corners(); f may be size() (then: the corners' number).
-    std::size_t start(std::size_t f) const { return starts_.empty() ? f * uniform_ : starts_[f]; }
+    std::size_t start(std::size_t f) const {
+        return data_->starts.empty() ? f * uniform_ : data_->starts[f];
+    }
 
     // The face that holds corner i of corners().
     std::size_t faceOfCorner(std::size_t i) const;
 
     // Every corner of every face, face by face.
-    const std::vector<std::uint32_t>& corners() const { return corners_; }
+    const std::vector<std::uint32_t>& corners() const { return data_->corners; }
     // The same, writable in place (renumbering points).
-    std::span<std::uint32_t> allCorners() { return corners_; }
+    std::span<std::uint32_t> allCorners() { return writable().corners; }
     // The number of corners every face has, or 0 when they differ (or there are none).
-    std::uint32_t uniformCount() const { return starts_.empty() ? uniform_ : 0; }
+    std::uint32_t uniformCount() const { return data_->starts.empty() ? uniform_ : 0; }
     // Every face is a triangle (true of an empty list).
     bool allTriangles() const { return count_ == 0 || uniformCount() == 3; }
     // How many triangles draw the faces: each face of n corners takes n − 2.
-    std::size_t triangleCount() const { return corners_.size() - 2 * count_; }
+    std::size_t triangleCount() const { return data_->corners.size() - 2 * count_; }
     // The corner count of every face, in order.
     std::vector<std::uint32_t> counts() const;
 
@@ -100,14 +115,16 @@ public:
     void reserve(std::size_t faces, std::size_t corners);
     void clear();
 
-    // Bytes held, counting capacity.
+    // Bytes held, counting capacity (corners shared with copies count in each).
     std::size_t bytes() const;
-    // The storage the corners live in (it moves when they grow).
-    const void* storage() const { return corners_.data(); }
+    // The storage the corners live in: the same for copies that share it, new when they grow or
+    // a shared list changes.
+    const void* storage() const { return data_->corners.data(); }
 
     friend bool operator==(const FaceList& a, const FaceList& b) {
-        return a.count_ == b.count_ && a.uniform_ == b.uniform_ && a.corners_ == b.corners_ &&
-               a.starts_ == b.starts_;
+        return a.count_ == b.count_ && a.uniform_ == b.uniform_ &&
+               (a.data_ == b.data_ ||
+                (a.data_->corners == b.data_->corners && a.data_->starts == b.data_->starts));
     }
 
     // Walks the faces in order, each as its span of corners.
@@ -138,6 +155,22 @@ public:
     Iterator end() const { return {this, count_}; }
 
 private:
+    struct Storage {
+        std::vector<std::uint32_t> corners;
+        // Empty while every face has uniform_ corners; else one entry per face and one past the
+        // end.
+        std::vector<std::uint32_t> starts;
+    };
+    // The storage of every empty list that has not grown yet.
+    static const std::shared_ptr<Storage>& emptyStorage();
+    // The storage, made this list's own first when it is shared.
+    Storage& writable() {
+        if (data_.use_count() > 1) {
+            data_ = std::make_shared<Storage>(*data_);
+        }
+        return *data_;
+    }
+
     // replace() when no face grows.
     void shrink(std::span<const std::uint32_t> changed,
                 const std::vector<std::vector<std::uint32_t>>& replacements, bool keepsSize);
@@ -148,10 +181,9 @@ private:
     // Stores the starts when the faces differ in number of corners, drops them when they do not.
     void settle();
 
-    std::vector<std::uint32_t> corners_;
-    // Empty while every face has uniform_ corners; else one entry per face and one past the end.
-    std::vector<std::uint32_t> starts_;
-    // The common corner count while starts_ is empty and there are faces; 0 otherwise.
+    // Shared with copies until one of them changes; never null.
+    std::shared_ptr<Storage> data_;
+    // The common corner count while the starts are empty and there are faces; 0 otherwise.
     std::uint32_t uniform_ = 0;
     std::size_t count_ = 0;
 };

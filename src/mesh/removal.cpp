@@ -45,4 +45,71 @@ std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32
     return remap;
 }
 
+std::vector<std::uint32_t> removePoints(Layer& layer, std::span<const std::int64_t> points) {
+    const size_t pointCount = layer.positions.size();
+    std::vector<std::uint8_t> keepPoint(pointCount, 1);
+    bool any = false;
+    for (const std::int64_t v : points) {
+        if (v >= 0 && static_cast<std::uint64_t>(v) < pointCount) {
+            keepPoint[static_cast<size_t>(v)] = 0;
+            any = true;
+        }
+    }
+    if (!any) {
+        std::vector<std::uint32_t> identity(pointCount);
+        for (size_t v = 0; v < pointCount; ++v) {
+            identity[v] = static_cast<std::uint32_t>(v);
+        }
+        return identity;
+    }
+    std::vector<std::uint8_t> keepFace(layer.faces.size(), 1);
+    for (size_t f = 0; f < layer.faces.size(); ++f) {
+        keepFace[f] =
+            std::ranges::all_of(layer.faces[f], [&](std::uint32_t v) { return keepPoint[v] != 0; });
+    }
+    layer.faces.compact(keepFace);
+    std::vector<std::uint32_t> remap = compact(layer.positions, keepPoint);
+    remapCorners(layer, remap);
+    return remap;
+}
+
+std::vector<std::uint32_t> removeEdges(Layer& layer, std::span<const Edge> edges) {
+    const size_t pointCount = layer.positions.size();
+    std::vector<Edge> listed;
+    std::vector<std::uint8_t> endpoint(pointCount, 0);
+    for (const Edge& e : edges) {
+        if (e.a != e.b && e.a < pointCount && e.b < pointCount) {
+            listed.push_back(Edge::between(e.a, e.b));
+            endpoint[e.a] = endpoint[e.b] = 1;
+        }
+    }
+    std::ranges::sort(listed);
+    std::vector<std::uint32_t> doomed;
+    for (size_t f = 0; f < layer.faces.size(); ++f) {
+        const FaceList::Face face = layer.faces[f];
+        for (size_t k = 0; k < face.size(); ++k) {
+            const std::uint32_t u = face[k];
+            const std::uint32_t w = face[(k + 1) % face.size()];
+            if (endpoint[u] && endpoint[w] &&
+                std::ranges::binary_search(listed, Edge::between(u, w))) {
+                doomed.push_back(static_cast<std::uint32_t>(f));
+                break;
+            }
+        }
+    }
+    return removeFaces(layer, doomed);
+}
+
+size_t removeFacesOnly(Layer& layer, std::span<const std::uint32_t> faces) {
+    const size_t faceCount = layer.faces.size();
+    std::vector<std::uint8_t> keepFace(faceCount, 1);
+    for (const std::uint32_t f : faces) {
+        if (f < faceCount) {
+            keepFace[f] = 0;
+        }
+    }
+    layer.faces.compact(keepFace);
+    return faceCount - layer.faces.size();
+}
+
 } // namespace tessel

@@ -26,4 +26,13 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points, const Vector3& 
 // The same at the mean of the listed points' positions, summed in list order.
 Welded weld(Layer& layer, std::span<const std::uint32_t> points);
 
+// Sends every corner holding point v to point into[v] (one entry per point: v itself for a point
+// that stays, and a point that receives corners must stay). A face then keeps only the first of
+// its corners holding one point, and goes when fewer than three corners are left. Then these
+// points go, survivors keeping their order: those sent elsewhere, and those no face uses any more
+// (with `keepLoose`, only those some face used before; else every one). Returns the points' remap
+// table.
+std::vector<std::uint32_t> mergePoints(Layer& layer, std::span<const std::uint32_t> into,
+                                       bool keepLoose);
+
 } // namespace tessel

@@ -81,7 +81,7 @@ void Renderer::release() {
     if (!m_initialized) {
         return;
     }
-    m_pipelines.clear();
+    m_programs.clear();
     m_shaders.clear();
     glDeleteBuffers(ListCount, m_indexBuffers.data());
     glDeleteBuffers(1, &m_positionBuffer);
@@ -92,34 +92,33 @@ void Renderer::release() {
     m_initialized = false;
 }
 
-Renderer::Pipeline& Renderer::configurePipeline(const std::string& fragment,
-                                                const std::string& vertex) {
+Renderer::Program& Renderer::programFor(const std::string& fragment, const std::string& vertex) {
     auto key = std::make_pair(fragment, vertex);
-    if (auto found = m_pipelines.find(key); found != m_pipelines.end()) {
-        found->second.program->bind();
+    if (auto found = m_programs.find(key); found != m_programs.end()) {
+        found->second.linked->bind();
         return found->second;
     }
     auto vertexStage = m_shaders.find(vertex);
     auto fragmentStage = m_shaders.find(fragment);
-    TESSEL_CHECK(vertexStage != m_shaders.end() && isVertexStage(vertex),
-                 "Renderer::configurePipeline", "unknown vertex stage " << vertex);
+    TESSEL_CHECK(vertexStage != m_shaders.end() && isVertexStage(vertex), "Renderer::programFor",
+                 "unknown vertex stage " << vertex);
     TESSEL_CHECK(fragmentStage != m_shaders.end() && !isVertexStage(fragment),
-                 "Renderer::configurePipeline", "unknown fragment stage " << fragment);
+                 "Renderer::programFor", "unknown fragment stage " << fragment);
 
-    Pipeline pipeline;
-    pipeline.program = std::make_unique<QOpenGLShaderProgram>();
-    pipeline.program->addShader(vertexStage->second.get());
-    pipeline.program->addShader(fragmentStage->second.get());
-    pipeline.program->bindAttributeLocation("position", 0);
-    TESSEL_CHECK(pipeline.program->link(), "Renderer::configurePipeline",
+    Program program;
+    program.linked = std::make_unique<QOpenGLShaderProgram>();
+    program.linked->addShader(vertexStage->second.get());
+    program.linked->addShader(fragmentStage->second.get());
+    program.linked->bindAttributeLocation("position", 0);
+    TESSEL_CHECK(program.linked->link(), "Renderer::programFor",
                  fragment << " with " << vertex
-                          << " does not link: " << pipeline.program->log().toStdString());
-    pipeline.matrix = pipeline.program->uniformLocation("matrix");
-    pipeline.pointSize = pipeline.program->uniformLocation("pointSize");
-    pipeline.opacity = pipeline.program->uniformLocation("opacity");
-    pipeline.drawingPoints = pipeline.program->uniformLocation("drawingPoints");
-    pipeline.program->bind();
-    return m_pipelines.emplace(std::move(key), std::move(pipeline)).first->second;
+                          << " does not link: " << program.linked->log().toStdString());
+    program.matrix = program.linked->uniformLocation("matrix");
+    program.pointSize = program.linked->uniformLocation("pointSize");
+    program.opacity = program.linked->uniformLocation("opacity");
+    program.drawingPoints = program.linked->uniformLocation("drawingPoints");
+    program.linked->bind();
+    return m_programs.emplace(std::move(key), std::move(program)).first->second;
 }
 
 void Renderer::render(Viewport& view, Editor& owner) {
@@ -138,7 +137,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     std::vector<DrawItem> items;
     {
         const Stopwatch coreTime(totals.core);
-        items = owner.frameData.prepare(view, owner);
+        items = owner.prepareFrame(view);
     }
 
     glEnable(GL_DEPTH_TEST);
@@ -151,14 +150,14 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindVertexArray(m_vertexArray);
     for (const DrawItem& item : items) {
-        encodeRenderCommands(view, item);
+        drawItem(view, item);
     }
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void Renderer::encodeRenderCommands(const Viewport& view, const DrawItem& item) {
+void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     const Layer& layer = *item.layer;
     const LayerDrawData& data = *item.data;
     const std::vector<Vector3>& positions = layer.positions;
@@ -233,11 +232,11 @@ void Renderer::draw(GLenum primitive, List list, std::span<const std::uint32_t> 
         return;
     }
     bindIndexList(list, indices);
-    Pipeline& pipeline = configurePipeline(fragment, vertex);
-    glUniformMatrix4fv(pipeline.matrix, 1, GL_TRUE, m_matrix->data.data());
-    glUniform1f(pipeline.pointSize, m_pointSize);
-    glUniform1f(pipeline.opacity, m_opacity);
-    glUniform1i(pipeline.drawingPoints, primitive == GL_POINTS ? 1 : 0);
+    Program& program = programFor(fragment, vertex);
+    glUniformMatrix4fv(program.matrix, 1, GL_TRUE, m_matrix->data.data());
+    glUniform1f(program.pointSize, m_pointSize);
+    glUniform1f(program.opacity, m_opacity);
+    glUniform1i(program.drawingPoints, primitive == GL_POINTS ? 1 : 0);
     glDrawElements(primitive, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
 }
 

@@ -59,8 +59,8 @@ public:
     static Timing timing();
 
 private:
-    struct Pipeline {
-        std::unique_ptr<QOpenGLShaderProgram> program;
+    struct Program {
+        std::unique_ptr<QOpenGLShaderProgram> linked;
         int matrix = -1;
         int pointSize = -1;
         int opacity = -1;
@@ -77,8 +77,8 @@ private:
         ListCount
     };
 
-    Pipeline& configurePipeline(const std::string& fragment, const std::string& vertex);
-    void encodeRenderCommands(const Viewport& view, const DrawItem& item);
+    Program& programFor(const std::string& fragment, const std::string& vertex);
+    void drawItem(const Viewport& view, const DrawItem& item);
     // Binds the list's index buffer, filled with `indices` on first use within a draw call.
     void bindIndexList(List list, std::span<const std::uint32_t> indices);
     void draw(GLenum primitive, List list, std::span<const std::uint32_t> indices,
@@ -86,7 +86,7 @@ private:
 
     bool m_initialized = false;
     std::map<std::string, std::unique_ptr<QOpenGLShader>> m_shaders;
-    std::map<std::pair<std::string, std::string>, Pipeline> m_pipelines;
+    std::map<std::pair<std::string, std::string>, Program> m_programs;
     GLuint m_vertexArray = 0;
     GLuint m_positionBuffer = 0;
     std::array<GLuint, ListCount> m_indexBuffers{};

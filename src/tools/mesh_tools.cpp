@@ -13,22 +13,26 @@ std::shared_ptr<MeshTranslation> MeshTranslation::make(ToolContext& context) {
     return std::shared_ptr<MeshTranslation>(new MeshTranslation(context));
 }
 
-void MeshTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
+void MeshTranslation::press(Vec2 /*position*/, Viewport& view) {
     // Selecting below makes the editor replace its tool; this one must see the press out.
     const std::shared_ptr<MeshTranslation> self = shared_from_this();
 
     const auto hit = nearestMesh(context_.meshes(), devicePosition(view.pointerPosition), view);
     context_.selectMesh(hit ? hit->first : nullptr);
     intersection_ = hit ? std::optional<Vector3>(hit->second) : std::nullopt;
+    viewProjection_ = view.viewProjection();
+    pointer_ = devicePosition(view.pointerPosition);
 
     if (const ModelPtr model = selectedModel(context_)) {
         installPreview(*model, self);
     }
 }
 
-void MeshTranslation::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
+void MeshTranslation::drag(Vec2 /*delta*/, Viewport& view) {
+    pointer_ = devicePosition(view.pointerPosition);
+}
 
-void MeshTranslation::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void MeshTranslation::release(Vec2 /*position*/, Viewport& /*view*/) {
     if (const ModelPtr model = selectedModel(context_)) {
         model->applyModifier();
         removePreview(*model);
@@ -40,11 +44,9 @@ ModifierResult MeshTranslation::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.viewProjection();
-    const Matrix inverse = viewProjection.inverted();
-    const Vector3 q = project(*intersection_, viewProjection);
-    const Vec2 pointer = devicePosition(view.pointerPosition);
+    const Matrix inverse = viewProjection_.inverted();
+    const Vector3 q = project(*intersection_, viewProjection_);
+    const Vec2 pointer = pointer_;
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
@@ -64,9 +66,9 @@ std::shared_ptr<MeshSubdivide> MeshSubdivide::make(ToolContext& context) {
     return tool;
 }
 
-void MeshSubdivide::onMouseDown(Vec2 /*position*/, Viewport& /*view*/) {}
-void MeshSubdivide::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
-void MeshSubdivide::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {}
+void MeshSubdivide::press(Vec2 /*position*/, Viewport& /*view*/) {}
+void MeshSubdivide::drag(Vec2 /*delta*/, Viewport& /*view*/) {}
+void MeshSubdivide::release(Vec2 /*position*/, Viewport& /*view*/) {}
 
 ModifierResult MeshSubdivide::evaluate(const Layer& committed) {
     const size_t faces = committed.faces.size();

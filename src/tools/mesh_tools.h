@@ -22,9 +22,9 @@ public:
     // Installs nothing.
     static std::shared_ptr<MeshTranslation> make(ToolContext& context);
 
-    void onMouseDown(Vec2 position, Viewport& view) override;
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
     // The committed layer moved by the pointer's offset since the press; no tool.
     ModifierResult evaluate(const Layer& committed) override;
@@ -38,6 +38,9 @@ private:
 
     ToolContext& context_;
     std::optional<Vector3> intersection_;
+    // The view's projection at the press, and where the pointer is now (device coordinates).
+    Matrix viewProjection_;
+    Vec2 pointer_;
 };
 
 // Mesh "Subdivide": previews every polygon of the mesh selected at creation subdivided around
@@ -48,9 +51,9 @@ public:
     // Installs the preview on the selected mesh's model (if any).
     static std::shared_ptr<MeshSubdivide> make(ToolContext& context);
 
-    void onMouseDown(Vec2 position, Viewport& view) override;
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
     // The committed layer with each of its faces subdivided once.
     ModifierResult evaluate(const Layer& committed) override;

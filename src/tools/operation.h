@@ -15,9 +15,9 @@ class ToolContext;
 class Operation {
 public:
     virtual ~Operation() = default;
-    virtual void onMouseDown(Vec2 position, Viewport& view) = 0;
-    virtual void onMouseDragged(Vec2 delta, Viewport& view) = 0;
-    virtual void onMouseUp(Vec2 position, Viewport& view) = 0;
+    virtual void press(Vec2 position, Viewport& view) = 0;
+    virtual void drag(Vec2 delta, Viewport& view) = 0;
+    virtual void release(Vec2 position, Viewport& view) = 0;
 };
 
 using OperationPtr = std::shared_ptr<Operation>;

@@ -20,7 +20,7 @@ std::shared_ptr<PlaneCut> PlaneCut::make(ToolContext& context) {
     return tool;
 }
 
-void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
+void PlaneCut::press(Vec2 position, Viewport& view) {
     const ModelPtr model = selectedModel(context_);
     if (!model) {
         return;
@@ -60,7 +60,7 @@ void PlaneCut::onMouseDown(Vec2 position, Viewport& view) {
     }
 }
 
-void PlaneCut::onMouseDragged(Vec2 delta, Viewport& view) {
+void PlaneCut::drag(Vec2 delta, Viewport& view) {
     if (!selectedModel(context_)) {
         return;
     }
@@ -94,7 +94,7 @@ void PlaneCut::onMouseDragged(Vec2 delta, Viewport& view) {
     normal = (Matrix::rotationForZ(signedAngle) * Vector4(*frozenNormal, 1)).dehomogenized();
 }
 
-void PlaneCut::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void PlaneCut::release(Vec2 /*position*/, Viewport& /*view*/) {
     intersection.reset();
     frozenNormal.reset();
 }

@@ -28,11 +28,11 @@ public:
     // edges and centre included), leaving the face selection empty; without a patch, picks the
     // first triangle in layer order (not the nearest) of the preview's layer that the ray hits and
     // selects it. Freezes the normal as the base of a turning drag.
-    void onMouseDown(Vec2 position, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
     // Moves the plane by this event's `delta` when the press hit something, else turns it.
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
     // Ends the gesture; commits nothing.
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
     // A copy of the committed layer cut along the plane, and the plane patch as the tool.
     ModifierResult evaluate(const Layer& committed) override;

@@ -27,14 +27,6 @@ std::vector<std::uint32_t> validFaceIds(const std::vector<std::uint32_t>& ids, c
     return valid;
 }
 
-// The edited face: the first selected id, when it names a polygon of `layer`.
-std::optional<size_t> editedFace(const std::vector<std::uint32_t>& ids, const Layer& layer) {
-    if (ids.empty() || ids.front() >= layer.faces.size()) {
-        return std::nullopt;
-    }
-    return ids.front();
-}
-
 // The valid selected face ids, each once, in selection order.
 std::vector<std::uint32_t> distinctFaceIds(const std::vector<std::uint32_t>& ids,
                                            const Layer& layer) {
@@ -57,19 +49,21 @@ void PolygonTool::installOwnPreview() {
     }
 }
 
-void PolygonTool::onMouseDown(Vec2 position, Viewport& view) {
+void PolygonTool::press(Vec2 position, Viewport& view) {
     const ModelPtr model = selectedModel(context_);
     if (!model) {
         return;
     }
-    intersection_ = onPolygonMouseDown(context_, position, view);
+    intersection_ = pressOnPolygon(context_, position, view);
+    faces_ = distinctFaceIds(context_.selectedFacesIds(), *model->committed());
+    viewProjection_ = view.viewProjection();
     // The preview shows the press at once, not only once the pointer moves.
     model->invalidatePreview();
 }
 
-void PolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
+void PolygonTool::drag(Vec2 /*delta*/, Viewport& /*view*/) {}
 
-void PolygonTool::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void PolygonTool::release(Vec2 /*position*/, Viewport& /*view*/) {
     if (const ModelPtr model = selectedModel(context_)) {
         // The preview stays installed; without a press point it yields the committed geometry.
         model->applyModifier();
@@ -77,7 +71,7 @@ void PolygonTool::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
     intersection_.reset();
 }
 
-void DraggingPolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& view) {
+void DraggingPolygonTool::drag(Vec2 /*delta*/, Viewport& view) {
     if (!selectedModel(context_)) {
         return;
     }
@@ -86,8 +80,8 @@ void DraggingPolygonTool::onMouseDragged(Vec2 /*delta*/, Viewport& view) {
     delta_ = Vec2{2 * (p.x - s.x), 2 * (p.y - s.y)};
 }
 
-void DraggingPolygonTool::onMouseUp(Vec2 position, Viewport& view) {
-    PolygonTool::onMouseUp(position, view);
+void DraggingPolygonTool::release(Vec2 position, Viewport& view) {
+    PolygonTool::release(position, view);
     delta_.reset();
 }
 
@@ -106,15 +100,13 @@ ModifierResult PolygonTranslation::evaluate(const Layer& committed) {
     }
     const Vector3 pressed = *intersection_;
     const Vec2 d = *delta_;
-    Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.viewProjection();
+    const Matrix& viewProjection = viewProjection_;
     // The point seen where the pressed point is, shifted on screen by the drag, at its depth.
     const Vector3 q = project(pressed, viewProjection);
     const Vector3 target = unproject(q.x + d.x, q.y + d.y, q.z + 0, viewProjection.inverted());
     const Vector3 offset = target - pressed;
 
-    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds(), *layer);
-    for (const std::uint32_t point : pointsOfFaces(*layer, faces)) {
+    for (const std::uint32_t point : pointsOfFaces(*layer, distinctFaceIds(faces_, committed))) {
         layer->positions[point] += offset;
     }
     return {layer, nullptr};
@@ -135,7 +127,7 @@ ModifierResult PolygonScale::evaluate(const Layer& committed) {
     }
     const float s = dragMeasure(*delta_) + 1;
     const std::vector<std::uint32_t> points =
-        pointsOfFaces(*layer, validFaceIds(context_.selectedFacesIds(), *layer));
+        pointsOfFaces(*layer, distinctFaceIds(faces_, committed));
     if (points.empty()) {
         return {layer, nullptr};
     }
@@ -156,13 +148,13 @@ std::shared_ptr<Extrude> Extrude::make(ToolContext& context) {
 }
 
 ModifierResult Extrude::evaluate(const Layer& committed) {
-    const size_t count = context_.selectedFacesIds().size();
+    const size_t count = faces_.size();
     LayerPtr layer = copyOf(committed, 3 * count, 6 * count);
     if (!intersection_ || !delta_) {
         return {layer, nullptr};
     }
     // Each face keeps its id as the cap of its own prism; the sides are appended.
-    for (const std::uint32_t face : distinctFaceIds(context_.selectedFacesIds(), *layer)) {
+    for (const std::uint32_t face : distinctFaceIds(faces_, committed)) {
         extrude(*layer, face, dragMeasure(*delta_));
     }
     return {layer, nullptr};
@@ -171,7 +163,7 @@ ModifierResult Extrude::evaluate(const Layer& committed) {
 size_t Extrude::trianglesAfter(const Layer& committed) const {
     // A face of n corners adds n four-cornered sides (a triangle six triangles): 2n at most.
     size_t added = 0;
-    for (const std::uint32_t face : context_.selectedFacesIds()) {
+    for (const std::uint32_t face : faces_) {
         added += face < committed.faces.size() ? 2 * committed.faces.cornerCount(face) : 0;
     }
     return committed.faces.triangleCount() + std::max<size_t>(added, 6);
@@ -190,8 +182,8 @@ ModifierResult PolygonSubdivide::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    if (const std::optional<size_t> face = editedFace(context_.selectedFacesIds(), *layer)) {
-        subdivide(*layer, *face);
+    if (const auto faces = distinctFaceIds(faces_, committed); !faces.empty()) {
+        subdivide(*layer, faces.front());
     }
     return {layer, nullptr};
 }
@@ -212,11 +204,15 @@ std::shared_ptr<PolygonDelete> PolygonDelete::make(ToolContext& context) {
     return tool;
 }
 
-void PolygonDelete::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void PolygonDelete::release(Vec2 /*position*/, Viewport& /*view*/) {
     if (const ModelPtr model = selectedModel(context_)) {
+        const LayerPtr before = model->committed();
         installOwnPreview();
         model->applyModifier();
         removePreview(*model);
+        if (model->committed() != before) {
+            context_.selectedFacesIds().clear();
+        }
     }
     intersection_.reset();
 }
@@ -226,10 +222,8 @@ ModifierResult PolygonDelete::evaluate(const Layer& committed) {
     if (!intersection_) {
         return {layer, nullptr};
     }
-    const std::vector<std::uint32_t> faces = validFaceIds(context_.selectedFacesIds(), *layer);
-    if (!faces.empty()) {
+    if (const auto faces = distinctFaceIds(faces_, committed); !faces.empty()) {
         removeFaces(*layer, faces);
-        context_.selectedFacesIds().clear();
     }
     return {layer, nullptr};
 }

@@ -3,14 +3,17 @@
 #include "mesh/model.h"
 #include "tools/operation.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tessel {
 
 // The Polygon-mode tools that act on the polygon the user presses on. Each press runs the face
-// click, which makes the polygon under the pointer the face selection's only element and
-// returns the point hit on it; the editor may then add the faces selected before (Shift). "Move",
+// click, which makes the polygon under the pointer the face selection's only element (or adds it
+// to the faces selected before, when the context says the press adds) and returns the point hit
+// on it; the tool then keeps the selection as its own. "Move",
 // "Scale", "Extrude" and "Delete" act on every selected face, "Subdivide" on the first. Every
 // preview evaluation starts again from the committed geometry. A press that misses leaves the
 // preview an unchanged copy, and the gesture then commits that copy.
@@ -22,10 +25,10 @@ class PolygonTool : public Operation,
                     public std::enable_shared_from_this<PolygonTool> {
 public:
     // The face click.
-    void onMouseDown(Vec2 position, Viewport& view) override;
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
     // Commits the preview; the gesture's press point is forgotten.
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
     // The point of the pressed polygon that the current press hit (layer coordinates).
     const std::optional<Vector3>& intersection() const { return intersection_; }
@@ -38,6 +41,10 @@ protected:
 
     ToolContext& context_;
     std::optional<Vector3> intersection_;
+    // The gesture: the faces selected once the press was taken (each once, in selection order;
+    // evaluations skip those the layer they edit lacks) and the view's projection then.
+    std::vector<std::uint32_t> faces_;
+    Matrix viewProjection_;
 };
 
 // The tools whose drag amount is the pointer's offset since the press (device units), kept while
@@ -46,9 +53,9 @@ class DraggingPolygonTool : public PolygonTool {
 public:
     // Writes the offset of the viewport's pointer from its press position; the per-event delta
     // is not used.
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
     // Commits, then forgets the press point and the offset.
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
 protected:
     using PolygonTool::PolygonTool;
@@ -106,15 +113,14 @@ private:
 };
 
 // "Delete": removes the selected polygons at the release, with those of their vertices no other
-// face uses; the face selection is empty afterwards. Nothing is previewed: creating the tool
-// removes any preview from the selected mesh's model.
+// face uses; the release empties the face selection when it deleted. Nothing is previewed: creating
+// the tool removes any preview from the selected mesh's model.
 class PolygonDelete final : public PolygonTool {
 public:
     static std::shared_ptr<PolygonDelete> make(ToolContext& context);
     // Installs the delete preview, commits it and removes it again.
-    void onMouseUp(Vec2 position, Viewport& view) override;
-    // Deletes the selected polygons and empties the context's face selection (when there is a
-    // press point and a valid face).
+    void release(Vec2 position, Viewport& view) override;
+    // Deletes the polygons selected at the press (when there is a press point).
     ModifierResult evaluate(const Layer& committed) override;
 
 private:

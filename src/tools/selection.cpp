@@ -75,13 +75,16 @@ std::vector<std::uint8_t> insideFlags(const std::array<Plane, 4>& sides, const L
     return flags;
 }
 
-std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 /*position*/, Viewport& view) {
-    context.selectedFacesIds().clear();
+std::optional<Vector3> pressOnPolygon(ToolContext& context, Vec2 /*position*/, Viewport& view) {
+    std::vector<std::uint32_t>& faces = context.selectedFacesIds();
+    if (!context.pressAddsFaces()) {
+        faces.clear();
+    }
     const MeshPtr mesh = context.selectedMesh();
-    TESSEL_CHECK(mesh != nullptr, "onPolygonMouseDown", "no mesh is selected");
+    TESSEL_CHECK(mesh != nullptr, "pressOnPolygon", "no mesh is selected");
     const LayerPtr layer = mesh->model()->layer();
     const CameraPtr& camera = view.camera;
-    TESSEL_CHECK(camera != nullptr, "onPolygonMouseDown", "the viewport has no camera");
+    TESSEL_CHECK(camera != nullptr, "pressOnPolygon", "the viewport has no camera");
 
     // The line runs from the camera's own position through the pointer on the near plane.
     const Vector3 eye = camera->localMatrix.translationPart();
@@ -91,7 +94,10 @@ std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 /*position*
     if (!hit) {
         return std::nullopt;
     }
-    context.selectedFacesIds().push_back(static_cast<std::uint32_t>(hit->first));
+    const auto face = static_cast<std::uint32_t>(hit->first);
+    if (std::find(faces.begin(), faces.end(), face) == faces.end()) {
+        faces.push_back(face);
+    }
     return hit->second;
 }
 

@@ -43,8 +43,9 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
 // The same as one flag per point of the layer, by id: 1 inside, 0 outside.
 std::vector<std::uint8_t> insideFlags(const std::array<Plane, 4>& sides, const Layer& layer);
 
-// The face click shared by the polygon tools: empties the face selection, picks the polygon of
-// the selected mesh under the viewport's pointer, records its id and returns the picked point.
-std::optional<Vector3> onPolygonMouseDown(ToolContext& context, Vec2 position, Viewport& view);
+// The face click shared by the polygon tools: picks the polygon of the selected mesh under the
+// viewport's pointer and returns the picked point. The face becomes the whole face selection, or
+// is added after the faces selected before when the press adds (a miss then keeps them).
+std::optional<Vector3> pressOnPolygon(ToolContext& context, Vec2 position, Viewport& view);
 
 } // namespace tessel

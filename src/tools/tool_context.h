@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mesh/edge.h"
 #include "scene/mesh.h"
 #include "scene/viewport.h"
 
@@ -9,7 +10,7 @@
 namespace tessel {
 
 // What a tool sees of the editor it works in: the selected mesh and the scene's meshes, the
-// point and face selections it reads and rewrites, and the viewport of the last press. Whatever
+// point and face selections it reads and rewrites, and how the press in progress selects. Whatever
 // else a tool needs it keeps itself. Tools refer to their context without owning it.
 class ToolContext {
 public:
@@ -21,10 +22,13 @@ public:
     virtual std::vector<MeshPtr> meshes() const = 0;
     // Point ids of the selected mesh, as picked (not renumbered by edits).
     virtual std::vector<std::int64_t>& selectedPointsIds() = 0;
+    // Edges of the selected mesh, as picked.
+    virtual std::vector<Edge>& selectedEdges() = 0;
     // Face ids of the selected mesh, as picked (not renumbered by edits).
     virtual std::vector<std::uint32_t>& selectedFacesIds() = 0;
-    // The viewport of the last press; before any, the first viewport.
-    virtual Viewport& recentView() = 0;
+    // Whether the press in progress adds the pressed face to the faces selected before it
+    // (Shift in Polygon mode, for a tool that acts on several faces) rather than replacing them.
+    virtual bool pressAddsFaces() const = 0;
 
 protected:
     ~ToolContext() = default;

@@ -22,9 +22,13 @@ LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
     LayerPtr copy = makeLayer();
     copy->positions.reserve(committed.positions.size() + addedPoints);
     copy->positions.assign(committed.positions.begin(), committed.positions.end());
-    copy->faces.reserve(committed.faces.size() + addedFaces,
-                        committed.faces.corners().size() + 4 * addedFaces);
+    // Shared with the committed faces until the edit changes them; room for what it adds makes
+    // them its own at once.
     copy->faces = committed.faces;
+    if (addedFaces > 0) {
+        copy->faces.reserve(committed.faces.size() + addedFaces,
+                            committed.faces.corners().size() + 4 * addedFaces);
+    }
     copy->fragmentShader = committed.fragmentShader;
     return copy;
 }

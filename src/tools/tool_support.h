@@ -39,7 +39,8 @@ inline bool isValidPointId(std::int64_t id, const Layer& layer) {
     return id >= 0 && static_cast<std::uint64_t>(id) < layer.positions.size();
 }
 // A copy of the committed layer for a preview to edit, with room for the points and faces the
-// edit will add (so that growing it copies nothing again).
+// edit will add (so that growing it copies nothing again). Without added faces, its faces are
+// the committed ones, shared until the edit changes them.
 LayerPtr copyOf(const Layer& committed, size_t addedPoints = 0, size_t addedFaces = 0);
 
 } // namespace tessel

@@ -15,15 +15,18 @@ std::shared_ptr<VertexTranslation> VertexTranslation::make(ToolContext& context)
     return tool;
 }
 
-void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
-    const std::vector<std::int64_t>& ids = context_.selectedPointsIds();
+void VertexTranslation::press(Vec2 /*position*/, Viewport& view) {
+    points_ = context_.selectedPointsIds();
+    const std::vector<std::int64_t>& ids = points_;
     const ModelPtr model = selectedModel(context_);
     if (ids.empty() || model == nullptr) {
         return;
     }
     const Vec2 pointer = devicePosition(view.pointerPosition);
-    const LayerPtr layer = model->layer();
-    const Matrix viewProjection = view.viewProjection();
+    pointer_ = pointer;
+    const LayerPtr layer = model->committed();
+    viewProjection_ = view.viewProjection();
+    const Matrix& viewProjection = viewProjection_;
 
     std::optional<Vector3> nearest;
     float nearestDistance = 0;
@@ -48,9 +51,11 @@ void VertexTranslation::onMouseDown(Vec2 /*position*/, Viewport& view) {
     initialPosition_ = unproject(nearest->x, nearest->y, nearest->z, viewProjection.inverted());
 }
 
-void VertexTranslation::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
+void VertexTranslation::drag(Vec2 /*delta*/, Viewport& view) {
+    pointer_ = devicePosition(view.pointerPosition);
+}
 
-void VertexTranslation::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void VertexTranslation::release(Vec2 /*position*/, Viewport& /*view*/) {
     if (const ModelPtr model = selectedModel(context_)) {
         model->applyModifier();
     }
@@ -63,16 +68,14 @@ ModifierResult VertexTranslation::evaluate(const Layer& committed) {
     if (!initialPosition_) {
         return {layer, nullptr};
     }
-    Viewport& view = context_.recentView();
-    const Matrix viewProjection = view.viewProjection();
-    const Matrix inverse = viewProjection.inverted();
-    const Vector3 q = project(*initialPosition_, viewProjection);
-    const Vec2 pointer = devicePosition(view.pointerPosition);
+    const Matrix inverse = viewProjection_.inverted();
+    const Vector3 q = project(*initialPosition_, viewProjection_);
+    const Vec2 pointer = pointer_;
     // The world offset that brings the picked point under the pointer at its own depth.
     const Vector3 offset =
         unproject(pointer.x, pointer.y, q.z, inverse) - unproject(q.x, q.y, q.z, inverse);
 
-    for (const std::int64_t id : context_.selectedPointsIds()) {
+    for (const std::int64_t id : points_) {
         if (isValidPointId(id, *layer)) {
             layer->positions[static_cast<size_t>(id)] += offset;
         }

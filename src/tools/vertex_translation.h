@@ -3,8 +3,10 @@
 #include "mesh/model.h"
 #include "tools/operation.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tessel {
 
@@ -22,10 +24,10 @@ public:
 
     // Picks the selected point nearest to the pointer (device depth counts: the pointer is taken
     // at depth 0) and remembers its world position.
-    void onMouseDown(Vec2 position, Viewport& view) override;
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
     // Commits the preview, then forgets the picked point.
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void release(Vec2 position, Viewport& view) override;
 
     const std::optional<Vector3>& initialPosition() const { return initialPosition_; }
 
@@ -36,7 +38,12 @@ private:
     explicit VertexTranslation(ToolContext& context) : context_(context) {}
 
     ToolContext& context_;
+    // The gesture: the points selected at the press, the view's projection then, the picked
+    // point and where the pointer is now (device coordinates).
+    std::vector<std::int64_t> points_;
+    Matrix viewProjection_;
     std::optional<Vector3> initialPosition_;
+    Vec2 pointer_;
 };
 
 } // namespace tessel

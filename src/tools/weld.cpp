@@ -10,23 +10,36 @@ std::shared_ptr<Weld> Weld::make(ToolContext& context) {
     return std::shared_ptr<Weld>(new Weld(context));
 }
 
-void Weld::onMouseDown(Vec2 /*position*/, Viewport& /*view*/) {
+void Weld::press(Vec2 /*position*/, Viewport& /*view*/) {
     if (const ModelPtr model = selectedModel(context_)) {
         removePreview(*model);
     }
 }
 
-void Weld::onMouseDragged(Vec2 /*delta*/, Viewport& /*view*/) {}
+void Weld::drag(Vec2 /*delta*/, Viewport& /*view*/) {}
 
-void Weld::onMouseUp(Vec2 /*position*/, Viewport& /*view*/) {
+void Weld::release(Vec2 /*position*/, Viewport& /*view*/) {
     const ModelPtr model = selectedModel(context_);
     if (model == nullptr) {
         return;
     }
+    points_ = context_.selectedPointsIds();
+    merged_.reset();
+    welded_ = false;
+    const LayerPtr before = model->committed();
     installPreview(*model, shared_from_this());
     model->applyModifier();
     // Left installed, the weld would run again on the next repaint after a selection change.
     removePreview(*model);
+    if (welded_ && model->committed() != before) {
+        // When every face around the merged point collapsed it left the layer: nothing remains
+        // selected rather than an id that names another point.
+        std::vector<std::int64_t>& selection = context_.selectedPointsIds();
+        selection.clear();
+        if (merged_) {
+            selection.push_back(*merged_);
+        }
+    }
 }
 
 ModifierResult Weld::evaluate(const Layer& committed) {
@@ -34,7 +47,7 @@ ModifierResult Weld::evaluate(const Layer& committed) {
 
     // The welded points in layer order, whatever the selection's order; stale ids name nothing.
     std::vector<bool> selected(layer->positions.size(), false);
-    for (const std::int64_t id : context_.selectedPointsIds()) {
+    for (const std::int64_t id : points_) {
         if (isValidPointId(id, *layer)) {
             selected[static_cast<size_t>(id)] = true;
         }
@@ -46,13 +59,8 @@ ModifierResult Weld::evaluate(const Layer& committed) {
         }
     }
     if (!points.empty()) {
-        const Welded welded = weld(*layer, points);
-        // When every face around the merged point collapsed it left the layer: nothing remains
-        // selected rather than an id that names another point.
-        context_.selectedPointsIds().clear();
-        if (welded.point) {
-            context_.selectedPointsIds().push_back(*welded.point);
-        }
+        merged_ = weld(*layer, points).point;
+        welded_ = true;
     }
     return {layer, nullptr};
 }

@@ -3,7 +3,10 @@
 #include "mesh/model.h"
 #include "tools/operation.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace tessel {
 
@@ -16,19 +19,24 @@ public:
     static std::shared_ptr<Weld> make(ToolContext& context);
 
     // Removes any preview from the selected mesh's model.
-    void onMouseDown(Vec2 position, Viewport& view) override;
-    void onMouseDragged(Vec2 delta, Viewport& view) override;
-    // Installs the weld preview on the selected mesh's model, commits it and removes it.
-    void onMouseUp(Vec2 position, Viewport& view) override;
+    void press(Vec2 position, Viewport& view) override;
+    void drag(Vec2 delta, Viewport& view) override;
+    // Installs the weld preview of the points selected now on the selected mesh's model, commits
+    // it and removes it; the merged point becomes the selection.
+    void release(Vec2 position, Viewport& view) override;
 
-    // The committed layer with the selected points welded; the merged point becomes the
-    // selection.
+    // The committed layer with the points selected at the release welded.
     ModifierResult evaluate(const Layer& committed) override;
 
 private:
     explicit Weld(ToolContext& context) : context_(context) {}
 
     ToolContext& context_;
+    // The points to weld; whether the last evaluation welded any, and where it put the merged
+    // point (none when every face around it collapsed).
+    std::vector<std::int64_t> points_;
+    bool welded_ = false;
+    std::optional<std::uint32_t> merged_;
 };
 
 } // namespace tessel

@@ -71,7 +71,7 @@ MainWindow::MainWindow(QWidget* parent)
         followDivider(m_ui->bottomSplitView, m_ui->topSplitView, index);
     });
 
-    m_needsDisplayConnection = m_editor.needsDisplay.connect([this] {
+    m_repaintConnection = m_editor.viewsChanged.connect([this] {
         updateViewports();
         // A commit, undo or redo may change what the panel says of the selected mesh.
         if (m_outline) {
@@ -89,7 +89,7 @@ MainWindow::MainWindow(QWidget* parent)
     outlineLayout->setContentsMargins(0, 0, 0, 0);
     outlineLayout->addWidget(m_outline);
     // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
-    connect(m_outline, &OutlinePanel::needsDisplay, this, [this] { m_editor.needsDisplay.emit(); });
+    connect(m_outline, &OutlinePanel::viewsChanged, this, [this] { m_editor.refresh(); });
 
     // Taken from the first user change on: the initial scene is not one.
     m_stepConnection = m_document.stepRecorded.connect(
@@ -138,8 +138,8 @@ MainWindow::~MainWindow() {
     m_document.selectedNodeChanged.disconnect(m_selectionConnection);
     m_editor.editRefused.disconnect(m_refusalConnection);
     m_editor.pickersChanged.disconnect(m_pickersConnection);
-    m_editor.needsDisplay.disconnect(m_needsDisplayConnection);
-    m_editor.needsDisplay.disconnect(m_statusConnection);
+    m_editor.viewsChanged.disconnect(m_repaintConnection);
+    m_editor.viewsChanged.disconnect(m_statusConnection);
     m_editor.pickersChanged.disconnect(m_statusPickersConnection);
 }
 

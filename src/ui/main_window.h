@@ -87,7 +87,7 @@ private:
     Document m_document;
     Editor m_editor{m_document};
     QUndoStack m_history;
-    Signal<>::Connection m_needsDisplayConnection = 0;
+    Signal<>::Connection m_repaintConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
     Signal<Model::Refusal>::Connection m_refusalConnection = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;

@@ -129,7 +129,7 @@ void MainWindow::buildStatusBar() {
     bar->addPermanentWidget(m_selectionLabel);
     bar->addPermanentWidget(m_meshLabel);
     bar->addPermanentWidget(m_frameLabel);
-    m_statusConnection = m_editor.needsDisplay.connect([this] { refreshStatus(); });
+    m_statusConnection = m_editor.viewsChanged.connect([this] { refreshStatus(); });
     m_statusPickersConnection = m_editor.pickersChanged.connect([this] { refreshStatus(); });
     for (GLView* view : viewports()) {
         connect(view, &GLView::framePainted, this,

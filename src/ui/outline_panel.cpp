@@ -73,7 +73,7 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     m_opacityConnection = m_outline.materialPanel.opacityChanged.connect([this] {
         // Also when undo wrote it: the slider shows the value.
         refreshPanels();
-        Q_EMIT needsDisplay();
+        Q_EMIT viewsChanged();
     });
 
     expandRoot();

@@ -48,7 +48,7 @@ public:
 
 Q_SIGNALS:
     // Something the viewports draw changed without a change of the selected node.
-    void needsDisplay();
+    void viewsChanged();
 
 private:
     void addNode(const QString& title);

@@ -88,7 +88,7 @@ TEST(EditorTest, PressAndReleaseRepaintWithOrWithoutASelectedMesh) {
             editor.window.setSelectedNode(nullptr);
         }
         int repaints = 0;
-        editor.controller.needsDisplay.connect([&] { ++repaints; });
+        editor.controller.viewsChanged.connect([&] { ++repaints; });
         FakeViewport& view = editor.views[2];
         view.press(0.95f, 0.95f);
         EXPECT_TRUE(view.isMouseDown);

@@ -31,7 +31,7 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     editor.cube()->model()->setModifier(cubeLift);
     FrameData& frame = editor.controller.frameData;
     const auto prepare = [&](size_t view) {
-        return frame.prepare(editor.views[view], editor.controller);
+        return frame.prepare(editor.views[view], editor.controller.frameContent());
     };
     // Installed but not evaluated yet: a frame shows the committed layers as they are.
     EXPECT_EQ(prepare(0).at(0).layer, editor.grid().committed());
@@ -55,7 +55,7 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     // selected mesh shows a selection.
     editor.controller.selectedFacesIds() = {1, 70000};
     editor.controller.selectedPointsIds() = {-1, 1, 1LL << 40};
-    editor.controller.needsDisplay.emit();
+    editor.controller.refresh();
     const std::vector<DrawItem> changed = prepare(0);
     EXPECT_THAT(changed.at(0).data->triangles.selected, ElementsAre(0, 6, 5));
     EXPECT_THAT(changed.at(0).data->points.selected, ElementsAre(1));
@@ -80,10 +80,10 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     editor.grid().setCommitted(quads);
     FrameData& frame = editor.controller.frameData;
     const auto drawQuads = [&] {
-        editor.controller.needsDisplay.emit();
+        editor.controller.refresh();
         const LayerDrawData* data = nullptr;
         for (FakeViewport& view : editor.views) {
-            data = frame.prepare(view, editor.controller).at(0).data;
+            data = frame.prepare(view, editor.controller.frameContent()).at(0).data;
         }
         return data;
     };

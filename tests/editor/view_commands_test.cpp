@@ -96,7 +96,7 @@ TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRep
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
     int repaints = 0;
-    editor.controller.needsDisplay.connect([&] { ++repaints; });
+    editor.controller.viewsChanged.connect([&] { ++repaints; });
     // At the depth of the pivot, the grid's centre.
     const Vector3 under{0.3f, 0.2f, 0};
     const Vec2 at = view.normalizedOf(under);

@@ -29,7 +29,8 @@ FaceList listOf(const Polygons& faces) {
 
 // Random edits of lists of triangles, of quads and of mixed sizes, each checked against the same
 // edit of plain vectors of faces. Equality must not depend on how a list was built: a list equals
-// the one built afresh from its faces, whether or not it once held faces of other sizes.
+// the one built afresh from its faces, whether or not it once held faces of other sizes. A copy
+// taken before each edit shares the faces and must keep them as they were.
 TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
     std::mt19937 random(7);
     const auto below = [&](std::uint32_t n) {
@@ -54,6 +55,8 @@ TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
         }
         FaceList list = listOf(model);
         for (int step = 0; step < 4; ++step) {
+            const FaceList copy = list;
+            const Polygons before = model;
             const auto op = below(4);
             if (op == 0 && !model.empty()) {
                 // Several faces replaced at once: shrunk, removed, grown or kept in size.
@@ -96,10 +99,32 @@ TEST(FaceListTest, EditsKeepTheFacesOfPlainListsAndOneShapePerContent) {
                 model.resize(faces);
             }
             ASSERT_EQ(polygonsOf(list), model) << "round " << round << ", step " << step;
+            ASSERT_EQ(polygonsOf(copy), before) << "round " << round << ", step " << step;
             ASSERT_EQ(list, listOf(model)) << "round " << round << ", step " << step;
             ASSERT_EQ(list.counts(), FaceList(list.corners(), list.counts()).counts());
         }
     }
+}
+
+TEST(FaceListTest, WritesInPlaceLeaveCopiesAsTheyWere) {
+    const FaceList original = FaceList::polygons({{0, 1, 2}, {2, 1, 3}});
+    FaceList list = original;
+    EXPECT_EQ(list.storage(), original.storage());
+    list.cornersOf(1)[0] = 9;
+    FaceList renumbered = original;
+    renumbered.allCorners()[0] = 8;
+    FaceList cleared = original;
+    cleared.clear();
+    cleared.push_back({4, 5, 6});
+    FaceList moved = original;
+    const FaceList target = std::move(moved);
+    moved.push_back({7, 8, 9, 10});
+    EXPECT_EQ(polygonsOf(original), (Polygons{{0, 1, 2}, {2, 1, 3}}));
+    EXPECT_EQ(polygonsOf(list), (Polygons{{0, 1, 2}, {9, 1, 3}}));
+    EXPECT_EQ(polygonsOf(renumbered), (Polygons{{8, 1, 2}, {2, 1, 3}}));
+    EXPECT_EQ(polygonsOf(cleared), (Polygons{{4, 5, 6}}));
+    EXPECT_EQ(target, original);
+    EXPECT_EQ(polygonsOf(moved), (Polygons{{7, 8, 9, 10}}));
 }
 
 } // namespace

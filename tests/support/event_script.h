@@ -154,7 +154,7 @@ inline std::optional<std::string> sceneFault(Editor& editor,
         }
     }
     for (Viewport* view : views) {
-        for (const DrawItem& item : editor.frameData.prepare(*view, editor)) {
+        for (const DrawItem& item : editor.prepareFrame(*view)) {
             const Layer& layer = *item.layer;
             const LayerDrawData& data = *item.data;
             const auto outside = [&](const LayerDrawData::Lists& lists) {

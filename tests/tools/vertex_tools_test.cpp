@@ -32,9 +32,7 @@ TEST_F(VertexToolsTest, ClickSelectsThePointUnderThePointerAndARectangleWhatLies
     EXPECT_EQ(selection(), Ids{6});
     view.release();
     // The rectangle's box is drawn while it is dragged, beside the grid and the cube.
-    const auto drawn = [&] {
-        return editor.controller.frameData.prepare(view, editor.controller).size();
-    };
+    const auto drawn = [&] { return editor.controller.prepareFrame(view).size(); };
     for (int corner = 0; corner < 4; ++corner) {
         dragAroundTheMiddle(corner);
         EXPECT_THAT(selection(), ::testing::UnorderedElementsAre(12, 13, 17, 18)) << corner;
