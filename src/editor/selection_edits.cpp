@@ -85,8 +85,12 @@ void Editor::duplicateSelection(Viewport& view) {
     const LayerPtr committed = mesh->model()->committed();
     std::vector<std::uint32_t> faces;
     switch (element()) {
-    case Element::Point: faces = pointsToFaces(topologyOf(committed), *committed, selection_.points); break;
-    case Element::Edge: faces = edgesToFaces(topologyOf(committed), *committed, selection_.edges); break;
+    case Element::Point:
+        faces = pointsToFaces(topologyOf(committed), *committed, selection_.points);
+        break;
+    case Element::Edge:
+        faces = edgesToFaces(topologyOf(committed), *committed, selection_.edges);
+        break;
     case Element::Face: faces = selection_.faces; break;
     case Element::Mesh: break;
     }
@@ -106,7 +110,9 @@ void Editor::duplicateSelection(Viewport& view) {
     selection_.clear();
     switch (element()) {
     case Element::Point: selection_.points.assign(copy.points.begin(), copy.points.end()); break;
-    case Element::Edge: selection_.edges = facesToEdges(topologyOf(layer), *layer, copy.faces); break;
+    case Element::Edge:
+        selection_.edges = facesToEdges(topologyOf(layer), *layer, copy.faces);
+        break;
     default: selection_.faces = copy.faces; break;
     }
     recordCommit(std::move(before));

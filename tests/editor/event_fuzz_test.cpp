@@ -43,6 +43,8 @@ public:
                 c.pan(view, last_, {a.x, a.y});
             } else if (gesture_) {
                 view.dragTo(a.x, a.y);
+            } else {
+                c.hover(view, {a.x, a.y});
             }
             last_ = {a.x, a.y};
             break;
@@ -55,7 +57,11 @@ public:
         case Kind::Wheel: c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount)); break;
         case Kind::Key:
             if (a.amount < 0) {
-                view.key(std::string(1, "A -Q"[-1 - a.amount]));
+                // Unbound keys, and what a running transform takes: axes, planes, an amount.
+                const char key = "A -QXYZ15.y\b"[-1 - a.amount];
+                if (!c.transformKey(key)) {
+                    view.key(std::string(1, key));
+                }
             } else if (const Binding& b = kBindings[a.amount]; b.command == Command::CameraKey) {
                 view.key(std::string(b.key));
             } else {

@@ -90,7 +90,7 @@ public:
             a.modifiers = pick(2) ? NoModifier : kModifierSets[pick(5)];
         } else if (other < 14) {
             a.kind = Kind::Key;
-            a.amount = pick(5) ? keyBinding() : -1 - pick(4);
+            a.amount = pick(5) ? keyBinding() : -1 - pick(12);
         } else if (other == 14) {
             a.kind = pick(4) ? Kind::Wheel : Kind::Release;
             a.amount = pick(9) - 4;
