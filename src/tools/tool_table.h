@@ -1,6 +1,11 @@
 #pragma once
 
+#include "tools/dissolve.h"
+#include "tools/face_tools.h"
+#include "tools/merge_by_distance.h"
 #include "tools/mesh_tools.h"
+#include "tools/mirror.h"
+#include "tools/orientation.h"
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
 #include "tools/vertex_translation.h"
@@ -30,6 +35,10 @@ struct ModeEntry {
 };
 
 template <class Tool> OperationPtr makeTool(ToolContext& context) { return Tool::make(context); }
+// The same for a tool that acts on the selection of one scope (selection_edit.h).
+template <class Tool, EditScope scope> OperationPtr makeToolFor(ToolContext& context) {
+    return Tool::make(context, scope);
+}
 
 // clang-format off
 inline constexpr ToolEntry kVertexTools[] = {
@@ -37,6 +46,10 @@ inline constexpr ToolEntry kVertexTools[] = {
      makeTool<VertexTranslation>},
     {"Weld", false, false, "Select points, then release: they merge into one at their mean",
      makeTool<Weld>},
+    {"Merge by distance", true, false, "Shows the selected points (or all) closer than Distance merged; Apply commits",
+     makeToolFor<MergeByDistance, EditScope::Points>},
+    {"Dissolve", true, false, "Shows the selected points dissolved, their faces joined; Apply commits",
+     makeToolFor<Dissolve, EditScope::Points>},
 };
 inline constexpr ToolEntry kPolygonTools[] = {
     {"Move", false, true, "Drag a face parallel to the screen; Shift+click adds faces",
@@ -45,18 +58,32 @@ inline constexpr ToolEntry kPolygonTools[] = {
      makeTool<PolygonScale>},
     {"Plane cut", true, false, "Drag the yellow plane to move it, elsewhere to turn it; Apply cuts",
      makeTool<PlaneCut>},
-    {"Extrude", false, true, "Drag a face up or right to pull it out, down or left to push it in; Shift+click adds faces",
+    {"Extrude", false, true, "Drag a face up or right to pull the selected faces out as one, down or left to push them in; Shift+click adds faces",
      makeTool<Extrude>},
     {"Subdivide", false, false, "Click a face to split it in three around its centre",
      makeTool<PolygonSubdivide>},
     {"Delete", false, true, "Click a face to delete it; Shift+click adds faces, deleted at the release",
      makeTool<PolygonDelete>},
+    {"Inset", false, true, "Drag a face right or up to inset the selected faces; Shift+click adds faces",
+     makeTool<Inset>},
+    {"Flip", false, true, "Click a face to turn it the other way; Shift+click adds faces, flipped at the release",
+     makeTool<Flip>},
+    {"Recalculate outside", true, true, "Shows the selected faces turned to point outward; Shift+click adds faces; Apply commits",
+     makeToolFor<RecalculateOutside, EditScope::Faces>},
+    {"Mirror", true, true, "Shows the selected faces mirrored across the Axis plane; Shift+click adds faces; Apply commits",
+     makeToolFor<Mirror, EditScope::Faces>},
 };
 inline constexpr ToolEntry kMeshTools[] = {
     {"Move", false, false, "Drag a mesh to move it; click empty space to deselect",
      makeTool<MeshTranslation>},
     {"Subdivide", true, false, "Shows every face split in three; Apply commits one level",
      makeTool<MeshSubdivide>},
+    {"Recalculate outside", true, false, "Shows every face turned to point outward; Apply commits",
+     makeToolFor<RecalculateOutside, EditScope::Mesh>},
+    {"Mirror", true, false, "Shows the mesh mirrored across the Axis plane through the origin; Apply commits",
+     makeToolFor<Mirror, EditScope::Mesh>},
+    {"Merge by distance", true, false, "Shows the points closer than Distance merged; Apply commits",
+     makeToolFor<MergeByDistance, EditScope::Mesh>},
 };
 // clang-format on
 

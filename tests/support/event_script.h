@@ -109,7 +109,7 @@ public:
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
             a.amount = a.kind == Kind::Mode   ? pick(3)
-                       : a.kind == Kind::Tool ? pick(9) - 2
+                       : a.kind == Kind::Tool ? pick(14) - 2
                        : a.kind == Kind::Rows ? pick(14) - 2
                                               : pick(101);
         }
