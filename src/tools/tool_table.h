@@ -46,9 +46,9 @@ inline constexpr ToolEntry kVertexTools[] = {
      makeTool<VertexTranslation>},
     {"Weld", false, false, "Select points, then release: they merge into one at their mean",
      makeTool<Weld>},
-    {"Merge by distance", true, false, "Shows the selected points (or all) closer than Distance merged; Apply commits",
+    {"Merge by distance", true, false, "Click or drag a rectangle to select points (none: all of them); Apply merges those closer than Distance",
      makeToolFor<MergeByDistance, EditScope::Points>},
-    {"Dissolve", true, false, "Shows the selected points dissolved, their faces joined; Apply commits",
+    {"Dissolve", true, false, "Click or drag a rectangle to select points; Apply dissolves them, joining the faces around each",
      makeToolFor<Dissolve, EditScope::Points>},
 };
 inline constexpr ToolEntry kPolygonTools[] = {
@@ -64,13 +64,13 @@ inline constexpr ToolEntry kPolygonTools[] = {
      makeTool<PolygonSubdivide>},
     {"Delete", false, true, "Click a face to delete it; Shift+click adds faces, deleted at the release",
      makeTool<PolygonDelete>},
-    {"Inset", false, true, "Drag a face right or up to inset the selected faces; Shift+click adds faces",
+    {"Inset", false, true, "Drag a face right or up to inset the selected faces (as one with Region); Shift+click adds faces",
      makeTool<Inset>},
     {"Flip", false, true, "Click a face to turn it the other way; Shift+click adds faces, flipped at the release",
      makeTool<Flip>},
-    {"Recalculate outside", true, true, "Shows the selected faces turned to point outward; Shift+click adds faces; Apply commits",
+    {"Recalculate outside", true, true, "Click a face to select it, Shift+click to add one; Apply turns the selected faces to point outward",
      makeToolFor<RecalculateOutside, EditScope::Faces>},
-    {"Mirror", true, true, "Shows the selected faces mirrored across the Axis plane; Shift+click adds faces; Apply commits",
+    {"Mirror", true, true, "Click a face to select it, Shift+click to add one; Apply adds their mirror image across the Axis plane",
      makeToolFor<Mirror, EditScope::Faces>},
 };
 inline constexpr ToolEntry kMeshTools[] = {
@@ -78,11 +78,11 @@ inline constexpr ToolEntry kMeshTools[] = {
      makeTool<MeshTranslation>},
     {"Subdivide", true, false, "Shows every face split in three; Apply commits one level",
      makeTool<MeshSubdivide>},
-    {"Recalculate outside", true, false, "Shows every face turned to point outward; Apply commits",
+    {"Recalculate outside", true, false, "Apply turns every face of the mesh to point outward",
      makeToolFor<RecalculateOutside, EditScope::Mesh>},
-    {"Mirror", true, false, "Shows the mesh mirrored across the Axis plane through the origin; Apply commits",
+    {"Mirror", true, false, "Apply adds the mesh's mirror image across the Axis plane through the origin",
      makeToolFor<Mirror, EditScope::Mesh>},
-    {"Merge by distance", true, false, "Shows the points closer than Distance merged; Apply commits",
+    {"Merge by distance", true, false, "Apply merges the points closer than Distance",
      makeToolFor<MergeByDistance, EditScope::Mesh>},
 };
 // clang-format on
