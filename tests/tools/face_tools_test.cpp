@@ -6,8 +6,6 @@
 #include "support/step_history.h"
 #include "tools/tool_table.h"
 
-#include <functional>
-
 namespace tessel::testing {
 namespace {
 
