@@ -75,8 +75,7 @@ ModifierResult Mirror::evaluate(const Layer& committed) {
     }
     mirrorFaces(*layer, faces, axis_, weldSeam_, kSeamShare * largestExtent(layer->positions));
     if (placed) {
-        std::copy(committed.positions.begin(), committed.positions.end(),
-                  layer->positions.begin());
+        std::copy(committed.positions.begin(), committed.positions.end(), layer->positions.begin());
         const Matrix inverse = matrix_.inverted();
         for (size_t i = before; i < layer->positions.size(); ++i) {
             Vector3& p = layer->positions[i];
