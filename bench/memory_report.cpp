@@ -101,10 +101,10 @@ int main() {
         report("layer copy (committed layer)", triangles,
                layerBytes(std::make_shared<Layer>(*grid)), "<= 24");
 
-        report("preview: Polygon Move", triangles, previewBytes(n, 1, 0), "<= 80");
-        report("preview: Extrude", triangles, previewBytes(n, 1, 3), "<= 80");
+        report("preview: Polygon Move", triangles, previewBytes(n, 2, 0), "<= 80");
+        report("preview: Extrude", triangles, previewBytes(n, 2, 3), "<= 80");
         report("preview: Plane cut x = 0.001", triangles,
-               previewBytes(n, 1, 2,
+               previewBytes(n, 2, 2,
                             [](Editor& controller) {
                                 auto* tool = dynamic_cast<PlaneCut*>(controller.tool().get());
                                 tool->normal = {1, 0, 0};
@@ -115,7 +115,7 @@ int main() {
                                 model.setModifier(model.modifier());
                             }),
                "<= 80");
-        report("preview: Mesh Subdivide (per source)", triangles, previewBytes(n, 2, 1), "");
+        report("preview: Mesh Subdivide (per source)", triangles, previewBytes(n, 3, 1), "");
 
         // What a viewport keeps to draw the grid: its index lists (the positions are the layer's).
         IndexData triangleLists;

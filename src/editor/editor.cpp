@@ -12,6 +12,12 @@ namespace tessel {
 Editor::Editor(Document& owner) : owner_(owner) {}
 
 void Editor::refresh() {
+    // A tool that acts on the selection as it stands hears of it before its preview is updated.
+    if (tool_ && (!toolKnowsSelection_ || selection_ != selectionToldToTool_)) {
+        toolKnowsSelection_ = true;
+        selectionToldToTool_ = selection_;
+        tool_->selectionChanged();
+    }
     // The preview is brought up to date and the frame's data forgotten before any viewport hears
     // of the change, so that drawing only ever reads.
     if (const MeshPtr mesh = selectedMesh()) {
@@ -86,7 +92,15 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
     views_.bind(views);
 }
 
-Element Editor::element() const { return mode_ == Mode::Polygon ? Element::Face : Element::Point; }
+Element Editor::element() const {
+    switch (mode_) {
+    case Mode::Vertex: return Element::Point;
+    case Mode::Edge: return Element::Edge;
+    case Mode::Polygon: return Element::Face;
+    case Mode::Mesh: break;
+    }
+    return Element::Mesh;
+}
 
 SelectableLayer Editor::selectable(const LayerPtr& layer) const {
     if (element() != Element::Edge) {
@@ -101,11 +115,17 @@ SelectableLayer Editor::selectable(const LayerPtr& layer) const {
 }
 
 void Editor::key(const std::optional<std::string>& characters) {
+    // A running transform takes its keys before the camera does.
+    if (characters && characters->size() == 1 && transformKey((*characters)[0])) {
+        return;
+    }
     ViewportSet::stepCamera(recentView(), characters);
     refresh();
 }
 
 void Editor::toolSelected(int tag) {
+    // A new tool ends a transform the keyboard started.
+    dropTransform();
     const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode_)].tools;
     if (tag < 0 || static_cast<size_t>(tag) >= tools.size()) {
         return;
@@ -118,6 +138,7 @@ void Editor::toolSelected(int tag) {
         return;
     }
     tool_ = tools[static_cast<size_t>(tag)].make(*this);
+    toolKnowsSelection_ = false;
     refresh();
 }
 

@@ -14,6 +14,7 @@
 #include "scene/viewport.h"
 #include "tools/operation.h"
 #include "tools/tool_context.h"
+#include "tools/transform_tool.h"
 
 #include <array>
 #include <cstdint>
@@ -30,7 +31,7 @@ namespace tessel {
 // and what undo puts edits back through.
 class Editor final : public ToolContext, public EditRestorer {
 public:
-    enum class Mode { Vertex = 0, Polygon = 1, Mesh = 2 };
+    enum class Mode { Vertex = 0, Edge = 1, Polygon = 2, Mesh = 3 };
 
     explicit Editor(Document& owner);
     ~Editor();
@@ -118,6 +119,26 @@ public:
     // A key typed `characters`: the camera keys move the recent view's camera.
     void key(const std::optional<std::string>& characters);
 
+    // --- Transforms from the keyboard: each ends with one refresh ---
+    // Starts a Move, Rotate or Scale of the selection (in Mesh mode, of the selected mesh) from
+    // the pointer at `position` in `view`, unless a gesture is held or nothing is selected. While
+    // it runs the pointer drives it, keys go to it first, a press confirms it and cancelling drops
+    // it.
+    void startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 position);
+    bool isTransforming() const;
+    // The pointer moved to `position` in `view` with no button held.
+    void hover(Viewport& view, Vec2 position);
+    // A key for the running transform (x, y, z, X, Y, Z, digits, "-", ".", Backspace); whether it
+    // took it.
+    bool transformKey(char c);
+    // Ctrl went down or up.
+    void setSnapping(bool snapping);
+    // Commits the running transform as one recorded edit, or drops it with nothing committed.
+    void confirmTransform();
+    void cancelTransform();
+    // The running transform's amount for the status bar ("Rotate z: 45°"), else empty.
+    std::string transformStatus() const;
+
     // --- Navigation: each changes only the view's camera (no preview goes stale) ---
     // A navigation gesture starts in `view`: it becomes the recent view (as a press makes it),
     // and the pivot (the centre of the selected mesh, or of the scene) is fixed for the gesture.
@@ -151,6 +172,9 @@ public:
     void toolSelected(int tag);
     // The mode picker chose `tag`: selections emptied, tool picker refilled showing tool 0.
     void modeSelected(int tag);
+    // The current tool's settings (its panel), and a value the user set there: the preview follows.
+    std::vector<ToolSetting> toolSettings() const;
+    void setToolSetting(size_t index, double value);
     // Commits the selected mesh's preview; does nothing without a selected mesh.
     void apply();
     bool canApply() const { return selectedMesh() != nullptr; }
@@ -193,14 +217,20 @@ private:
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
+    // Ends a running transform with nothing committed, leaving the tool to the caller.
+    void dropTransform();
 
-    // The element the mode selects (points in Mesh mode, which selects none).
+    // The element the mode works on.
     Element element() const;
     // The layer with its edges, listed once per layer faces (only in Edge mode, which reads them).
     SelectableLayer selectable(const LayerPtr& layer) const;
 
     Document& owner_;
     ViewportSet views_;
+    // The transform started from the keyboard, while it runs.
+    std::shared_ptr<TransformTool> transform_;
+    // The last transform it committed, whose amounts the panel sets.
+    std::shared_ptr<TransformTool> lastTransform_;
     Mode mode_ = Mode::Vertex;
     int toolTag_ = 0;
     OperationPtr tool_;
@@ -222,6 +252,9 @@ private:
     std::vector<std::int64_t> selectionBefore_;
     Vector3 navigationPivot_;
     ElementSelection selection_;
+    // The selection the tool last heard of (selectionChanged).
+    ElementSelection selectionToldToTool_;
+    bool toolKnowsSelection_ = false;
     // The edges of the layer they were listed for last, which is held for the comparison.
     mutable std::shared_ptr<const Layer> edgesListedFor_;
     mutable std::vector<Edge> listedEdges_;

@@ -56,6 +56,7 @@ void selectAll(ElementSelection& selection, Element element, SelectableLayer sel
         selection.faces.resize(layer.faces.size());
         std::iota(selection.faces.begin(), selection.faces.end(), std::uint32_t{0});
         break;
+    case Element::Mesh: break;
     }
 }
 
@@ -76,6 +77,7 @@ void invertSelection(ElementSelection& selection, Element element, SelectableLay
         break;
     }
     case Element::Face: invertIds(selection.faces, layer.faces.size()); break;
+    case Element::Mesh: break;
     }
 }
 
@@ -101,6 +103,7 @@ std::string selectionStatus(const ElementSelection& selection, Element element,
         break;
     }
     case Element::Face:
+    case Element::Mesh:
         out << valid(selection.faces, layer.faces.size()) << " of "
             << counted(layer.faces.size(), "face");
         break;

@@ -2,6 +2,7 @@
 
 #include "mesh/edge.h"
 #include "mesh/layer.h"
+#include "tools/tool_context.h"
 
 #include <cstdint>
 #include <span>
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace tessel {
-
-// The elements of a mesh one works on in each editing mode.
-enum class Element { Point, Edge, Face };
 
 // What is selected in the selected mesh, by id as picked: edits do not renumber selections, so
 // an id may name nothing in a later layer (everything reading a selection skips such ids).

@@ -67,6 +67,11 @@ void Editor::makeRecent(Viewport& view) {
 }
 
 void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
+    // A press confirms a transform the keyboard started, and is nothing else.
+    if (isTransforming()) {
+        confirmTransform();
+        return;
+    }
     view.pressPosition = position;
     view.pointerPosition = position;
     selectionChange_ = SelectionChange::Replace;

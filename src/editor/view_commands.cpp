@@ -90,7 +90,10 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::SelectAll: selectAll(); break;
     case Command::SelectNone: selection_.clear(); break;
     case Command::InvertSelection: invertSelection(); break;
-    case Command::CancelGesture: cancelGesture(); break;
+    case Command::CancelGesture:
+        cancelTransform();
+        cancelGesture();
+        break;
     case Command::DeleteFaces: deleteSelectedFaces(); break;
     case Command::ToolGesture:
     case Command::AddToSelection:

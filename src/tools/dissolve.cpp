@@ -5,7 +5,7 @@
 
 namespace tessel {
 
-std::shared_ptr<Dissolve> Dissolve::make(ToolContext& context, EditScope scope) {
+std::shared_ptr<Dissolve> Dissolve::make(ToolContext& context, Element scope) {
     std::shared_ptr<Dissolve> tool(new Dissolve(context, scope));
     tool->installOwnPreview();
     return tool;
@@ -16,9 +16,9 @@ ModifierResult Dissolve::evaluate(const Layer& committed) {
     if (!selectionHolds(committed)) {
         return {layer, nullptr};
     }
-    if (scope_ == EditScope::Edges) {
+    if (scope_ == Element::Edge) {
         dissolveEdges(*layer, edges_);
-    } else if (scope_ == EditScope::Points) {
+    } else if (scope_ == Element::Point) {
         dissolvePoints(*layer, points_);
     }
     return {layer, nullptr};

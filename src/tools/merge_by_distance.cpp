@@ -12,7 +12,7 @@ namespace {
 constexpr double kLongestDistance = 10;
 }
 
-std::shared_ptr<MergeByDistance> MergeByDistance::make(ToolContext& context, EditScope scope) {
+std::shared_ptr<MergeByDistance> MergeByDistance::make(ToolContext& context, Element scope) {
     std::shared_ptr<MergeByDistance> tool(new MergeByDistance(context, scope));
     tool->installOwnPreview();
     return tool;
@@ -20,7 +20,7 @@ std::shared_ptr<MergeByDistance> MergeByDistance::make(ToolContext& context, Edi
 
 ModifierResult MergeByDistance::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed);
-    if (scope_ == EditScope::Mesh || points_.empty()) {
+    if (scope_ == Element::Mesh || points_.empty()) {
         mergeByDistance(*layer, {}, distance_);
     } else if (selectionHolds(committed)) {
         mergeByDistance(*layer, points_, distance_);

@@ -36,7 +36,7 @@ bool isFinite(const Vector3& p) {
 
 } // namespace
 
-std::shared_ptr<Mirror> Mirror::make(ToolContext& context, EditScope scope) {
+std::shared_ptr<Mirror> Mirror::make(ToolContext& context, Element scope) {
     std::shared_ptr<Mirror> tool(new Mirror(context, scope));
     if (const MeshPtr mesh = context.selectedMesh()) {
         tool->matrix_ = mesh->matrix();
@@ -54,7 +54,7 @@ void Mirror::selectionChanged() {
 
 ModifierResult Mirror::evaluate(const Layer& committed) {
     std::vector<std::uint32_t> faces;
-    if (scope_ == EditScope::Faces) {
+    if (scope_ == Element::Face) {
         faces = distinctFaces(committed, faces_);
         if (faces.empty()) {
             // An empty list would mirror every face.
@@ -89,8 +89,8 @@ ModifierResult Mirror::evaluate(const Layer& committed) {
 }
 
 size_t Mirror::trianglesAfter(const Layer& committed) const {
-    const size_t mirrored = scope_ == EditScope::Mesh ? committed.faces.triangleCount()
-                                                      : trianglesOfFaces(committed, faces_);
+    const size_t mirrored = scope_ == Element::Mesh ? committed.faces.triangleCount()
+                                                    : trianglesOfFaces(committed, faces_);
     return committed.faces.triangleCount() + mirrored;
 }
 

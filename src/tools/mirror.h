@@ -6,7 +6,7 @@
 namespace tessel {
 
 // "Mirror": previews a mirror image of the whole mesh (Mesh scope) or of the selected faces
-// (Faces scope; none selected changes nothing) across the world plane through the origin normal
+// (Face scope; none selected changes nothing) across the world plane through the origin normal
 // to the Axis setting, appended to the mesh (mirrorFaces); Apply commits. With "Weld seam" the
 // image shares the points that lie on the plane, within 1e-4 of the mesh's largest extent.
 //
@@ -15,7 +15,7 @@ namespace tessel {
 // mirrored.
 class Mirror final : public SelectionEdit {
 public:
-    static std::shared_ptr<Mirror> make(ToolContext& context, EditScope scope);
+    static std::shared_ptr<Mirror> make(ToolContext& context, Element scope);
     // Also takes the node's matrix again.
     void selectionChanged() override;
     ModifierResult evaluate(const Layer& committed) override;

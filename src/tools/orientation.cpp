@@ -6,8 +6,7 @@
 
 namespace tessel {
 
-std::shared_ptr<RecalculateOutside> RecalculateOutside::make(ToolContext& context,
-                                                             EditScope scope) {
+std::shared_ptr<RecalculateOutside> RecalculateOutside::make(ToolContext& context, Element scope) {
     std::shared_ptr<RecalculateOutside> tool(new RecalculateOutside(context, scope));
     tool->installOwnPreview();
     return tool;
@@ -15,7 +14,7 @@ std::shared_ptr<RecalculateOutside> RecalculateOutside::make(ToolContext& contex
 
 ModifierResult RecalculateOutside::evaluate(const Layer& committed) {
     LayerPtr layer = copyOf(committed);
-    if (scope_ == EditScope::Mesh) {
+    if (scope_ == Element::Mesh) {
         orientOutward(*layer, {});
     } else if (const auto faces = distinctFaces(committed, faces_); !faces.empty()) {
         // An empty list would turn every face.

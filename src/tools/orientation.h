@@ -5,11 +5,11 @@
 namespace tessel {
 
 // "Recalculate outside": previews the faces turned to point outward (orientOutward), those of the
-// whole mesh (Mesh scope) or the selected ones (Faces scope; none selected changes nothing);
+// whole mesh (Mesh scope) or the selected ones (Face scope; none selected changes nothing);
 // Apply commits.
 class RecalculateOutside final : public SelectionEdit {
 public:
-    static std::shared_ptr<RecalculateOutside> make(ToolContext& context, EditScope scope);
+    static std::shared_ptr<RecalculateOutside> make(ToolContext& context, Element scope);
     ModifierResult evaluate(const Layer& committed) override;
 
 private:

@@ -34,7 +34,11 @@ std::array<Plane, 4> selectionSides(const std::array<Vector3, 8>& c) {
             triangle::plane(c[0], c[5], c[1]), triangle::plane(c[3], c[2], c[6])};
 }
 
-std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer) {
+namespace {
+
+// Calls inside(i) for each point i of the layer inside the four sides, in id order.
+template <class F>
+void forEachPointInside(const std::array<Plane, 4>& sides, const Layer& layer, F&& inside) {
     struct Side {
         Vector3 normal;
         Vector3 origin;
@@ -46,16 +50,29 @@ std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const 
         s[k] = {sides[k].normal(), *sides[k].origin_};
     }
     // Distances as Plane::signedDistance computes them, so a point on a side stays inside.
-    std::vector<std::int64_t> inside;
     const size_t count = layer.positions.size();
     for (size_t i = 0; i < count; ++i) {
         const Vector3& p = layer.positions[i];
         if (s[0].normal.dot(p - s[0].origin) <= 0 && s[1].normal.dot(p - s[1].origin) <= 0 &&
             s[2].normal.dot(p - s[2].origin) >= 0 && s[3].normal.dot(p - s[3].origin) >= 0) {
-            inside.push_back(static_cast<std::int64_t>(i));
+            inside(i);
         }
     }
+}
+
+} // namespace
+
+std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer) {
+    std::vector<std::int64_t> inside;
+    forEachPointInside(sides, layer,
+                       [&](size_t i) { inside.push_back(static_cast<std::int64_t>(i)); });
     return inside;
+}
+
+std::vector<std::uint8_t> insideFlags(const std::array<Plane, 4>& sides, const Layer& layer) {
+    std::vector<std::uint8_t> flags(layer.positions.size(), 0);
+    forEachPointInside(sides, layer, [&](size_t i) { flags[i] = 1; });
+    return flags;
 }
 
 std::optional<Vector3> pressOnPolygon(ToolContext& context, Vec2 /*position*/, Viewport& view) {

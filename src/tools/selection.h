@@ -40,6 +40,8 @@ std::array<Plane, 4> selectionSides(const std::array<Vector3, 8>& corners);
 
 // Ids of the layer's points inside the four sides, ascending.
 std::vector<std::int64_t> pointsInside(const std::array<Plane, 4>& sides, const Layer& layer);
+// The same as one flag per point of the layer, by id: 1 inside, 0 outside.
+std::vector<std::uint8_t> insideFlags(const std::array<Plane, 4>& sides, const Layer& layer);
 
 // The face click shared by the polygon tools: picks the polygon of the selected mesh under the
 // viewport's pointer and returns the picked point. The face becomes the whole face selection, or

@@ -13,7 +13,7 @@ void SelectionEdit::installOwnPreview() {
 }
 
 void SelectionEdit::press(Vec2 position, Viewport& view) {
-    if (scope_ == EditScope::Faces && selectedModel(context_)) {
+    if (scope_ == Element::Face && selectedModel(context_)) {
         // The editor hears of the new selection and passes it on (selectionChanged).
         pressOnPolygon(context_, position, view);
     }
@@ -31,10 +31,10 @@ void SelectionEdit::selectionChanged() {
     edges_.clear();
     faces_.clear();
     switch (scope_) {
-    case EditScope::Mesh: break;
-    case EditScope::Points: points_ = context_.selectedPointsIds(); break;
-    case EditScope::Edges: edges_ = context_.selectedEdges(); break;
-    case EditScope::Faces: faces_ = context_.selectedFacesIds(); break;
+    case Element::Mesh: break;
+    case Element::Point: points_ = context_.selectedPointsIds(); break;
+    case Element::Edge: edges_ = context_.selectedEdges(); break;
+    case Element::Face: faces_ = context_.selectedFacesIds(); break;
     }
     takenFor_ = model->committed();
     model->invalidatePreview();

@@ -3,6 +3,7 @@
 #include "mesh/edge.h"
 #include "mesh/model.h"
 #include "tools/operation.h"
+#include "tools/tool_context.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,16 +11,14 @@
 
 namespace tessel {
 
-// What an appliable edit acts on: the whole mesh, or the points, edges or faces selected.
-enum class EditScope { Mesh, Points, Edges, Faces };
-
-// The appliable edits of the selection as it stands (Apply commits what they preview). Made, the
-// tool installs its preview on the selected mesh's model; it takes the selection of its scope
-// from its context whenever the editor says it changed, and its preview is a function of the
-// committed layer, that copy and its settings.
+// The appliable edits of the selection as it stands (Apply commits what they preview), each for the
+// elements of one mode, its scope (Mesh: the whole mesh). Made, the tool installs its preview on
+// the selected mesh's model; it takes the selection of its scope from its context whenever the
+// editor says it changed, and its preview is a function of the committed layer, that copy and its
+// settings.
 //
-// Presses in Faces scope run the face click (pressOnPolygon), so that faces are picked with the
-// tool in hand; in the other scopes the editor selects, and gestures do nothing. Events that
+// Presses in Face scope run the face click (pressOnPolygon), so that faces are picked with the
+// tool in hand; in the others the editor selects, and gestures do nothing. Events that
 // arrive while no mesh is selected change nothing.
 class SelectionEdit : public Operation,
                       public Modifier,
@@ -32,7 +31,7 @@ public:
     void selectionChanged() override;
 
 protected:
-    SelectionEdit(ToolContext& context, EditScope scope) : context_(context), scope_(scope) {}
+    SelectionEdit(ToolContext& context, Element scope) : context_(context), scope_(scope) {}
     // Puts this tool's preview on the selected mesh's model (if any), replacing any other.
     void installOwnPreview();
     // Whether the selection taken names elements of `committed`: it was taken while `committed`
@@ -43,7 +42,7 @@ protected:
     }
 
     ToolContext& context_;
-    const EditScope scope_;
+    const Element scope_;
     // The selection of the scope when it last changed (the others stay empty).
     std::vector<std::int64_t> points_;
     std::vector<Edge> edges_;

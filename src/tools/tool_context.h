@@ -9,6 +9,9 @@
 
 namespace tessel {
 
+// The elements of a mesh one works on in each editing mode (Mesh mode works on the whole mesh).
+enum class Element { Point, Edge, Face, Mesh };
+
 // What a tool sees of the editor it works in: the selected mesh and the scene's meshes, the
 // point and face selections it reads and rewrites, and how the press in progress selects. Whatever
 // else a tool needs it keeps itself. Tools refer to their context without owning it.

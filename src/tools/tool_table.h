@@ -8,6 +8,7 @@
 #include "tools/orientation.h"
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
+#include "tools/transform_tool.h"
 #include "tools/vertex_translation.h"
 #include "tools/weld.h"
 
@@ -36,20 +37,36 @@ struct ModeEntry {
 
 template <class Tool> OperationPtr makeTool(ToolContext& context) { return Tool::make(context); }
 // The same for a tool that acts on the selection of one scope (selection_edit.h).
-template <class Tool, EditScope scope> OperationPtr makeToolFor(ToolContext& context) {
+template <class Tool, Element scope> OperationPtr makeToolFor(ToolContext& context) {
     return Tool::make(context, scope);
 }
 
 // clang-format off
+using TransformKind = TransformGesture::Kind;
+
 inline constexpr ToolEntry kVertexTools[] = {
     {"Move", false, false, "Click or drag a rectangle to select points; drag a selected point to move them all",
      makeTool<VertexTranslation>},
     {"Weld", false, false, "Select points, then release: they merge into one at their mean",
      makeTool<Weld>},
+    {"Rotate", false, false, "Select points, then drag one of them to turn them all about their centre; x, y, z hold to an axis",
+     TransformTool::maker<TransformKind::Rotate, Element::Point>},
+    {"Scale", false, false, "Select points, then drag one of them away from their centre to grow them, toward it to shrink them",
+     TransformTool::maker<TransformKind::Scale, Element::Point>},
     {"Merge by distance", true, false, "Click or drag a rectangle to select points (none: all of them); Apply merges those closer than Distance",
-     makeToolFor<MergeByDistance, EditScope::Points>},
+     makeToolFor<MergeByDistance, Element::Point>},
     {"Dissolve", true, false, "Click or drag a rectangle to select points; Apply dissolves them, joining the faces around each",
-     makeToolFor<Dissolve, EditScope::Points>},
+     makeToolFor<Dissolve, Element::Point>},
+};
+inline constexpr ToolEntry kEdgeTools[] = {
+    {"Move", false, false, "Click or drag a rectangle to select edges (Alt+click: a loop, Ctrl+Alt+click: a ring); drag a selected edge to move them",
+     TransformTool::maker<TransformKind::Move, Element::Edge>},
+    {"Rotate", false, false, "Select edges, then drag one of them to turn them all about their centre; x, y, z hold to an axis",
+     TransformTool::maker<TransformKind::Rotate, Element::Edge>},
+    {"Scale", false, false, "Select edges, then drag one of them away from their centre to grow them, toward it to shrink them",
+     TransformTool::maker<TransformKind::Scale, Element::Edge>},
+    {"Dissolve", true, false, "Click or drag a rectangle to select edges; Apply dissolves them, joining the faces on both sides",
+     makeToolFor<Dissolve, Element::Edge>},
 };
 inline constexpr ToolEntry kPolygonTools[] = {
     {"Move", false, true, "Drag a face parallel to the screen; Shift+click adds faces",
@@ -64,33 +81,40 @@ inline constexpr ToolEntry kPolygonTools[] = {
      makeTool<PolygonSubdivide>},
     {"Delete", false, true, "Click a face to delete it; Shift+click adds faces, deleted at the release",
      makeTool<PolygonDelete>},
+    {"Rotate", false, true, "Drag a face to turn the selected faces about their centre; Shift+click adds faces; x, y, z hold to an axis",
+     TransformTool::maker<TransformKind::Rotate, Element::Face>},
     {"Inset", false, true, "Drag a face right or up to inset the selected faces (as one with Region); Shift+click adds faces",
      makeTool<Inset>},
     {"Flip", false, true, "Click a face to turn it the other way; Shift+click adds faces, flipped at the release",
      makeTool<Flip>},
     {"Recalculate outside", true, true, "Click a face to select it, Shift+click to add one; Apply turns the selected faces to point outward",
-     makeToolFor<RecalculateOutside, EditScope::Faces>},
+     makeToolFor<RecalculateOutside, Element::Face>},
     {"Mirror", true, true, "Click a face to select it, Shift+click to add one; Apply adds their mirror image across the Axis plane",
-     makeToolFor<Mirror, EditScope::Faces>},
+     makeToolFor<Mirror, Element::Face>},
 };
 inline constexpr ToolEntry kMeshTools[] = {
     {"Move", false, false, "Drag a mesh to move it; click empty space to deselect",
      makeTool<MeshTranslation>},
     {"Subdivide", true, false, "Shows every face split in three; Apply commits one level",
      makeTool<MeshSubdivide>},
+    {"Rotate", false, false, "Drag anywhere to turn the selected mesh about its centre; x, y, z hold to an axis",
+     TransformTool::maker<TransformKind::Rotate, Element::Mesh>},
+    {"Scale", false, false, "Drag away from the selected mesh's centre to grow it, toward it to shrink it",
+     TransformTool::maker<TransformKind::Scale, Element::Mesh>},
     {"Recalculate outside", true, false, "Apply turns every face of the mesh to point outward",
-     makeToolFor<RecalculateOutside, EditScope::Mesh>},
+     makeToolFor<RecalculateOutside, Element::Mesh>},
     {"Mirror", true, false, "Apply adds the mesh's mirror image across the Axis plane through the origin",
-     makeToolFor<Mirror, EditScope::Mesh>},
+     makeToolFor<Mirror, Element::Mesh>},
     {"Merge by distance", true, false, "Apply merges the points closer than Distance",
-     makeToolFor<MergeByDistance, EditScope::Mesh>},
+     makeToolFor<MergeByDistance, Element::Mesh>},
 };
 // clang-format on
 
 // Every mode with its tools, in picker order; a mode's tag is its index here, a tool's tag its
 // index in its mode.
-inline constexpr std::array<ModeEntry, 3> kModes{{
+inline constexpr std::array<ModeEntry, 4> kModes{{
     {"Vertex", kVertexTools},
+    {"Edge", kEdgeTools},
     {"Polygon", kPolygonTools},
     {"Mesh", kMeshTools},
 }};

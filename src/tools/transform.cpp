@@ -278,6 +278,9 @@ TransformGesture::Amount TransformGesture::pointerAmount() const {
 }
 
 TransformGesture::Amount TransformGesture::amount() const {
+    if (fixed_) {
+        return *fixed_;
+    }
     if (!hasTypedNumber()) {
         Amount amount = pointerAmount();
         if (!typed_.empty()) {

@@ -7,6 +7,7 @@
 #include "scene/viewport.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -83,13 +84,6 @@ public:
     const std::string& typed() const { return typed_; }
     const Vector3& centre() const { return centre_; }
 
-    // The world transform as things stand: the identity at the start, and whenever it would not be
-    // finite (a not-a-number centre, a typed amount beyond float's range).
-    Matrix matrix() const;
-    // The status bar's text (formats above).
-    std::string status() const;
-
-private:
     // The amount of the transform: an offset, or an angle in degrees about a unit axis, or a
     // factor.
     struct Amount {
@@ -98,7 +92,19 @@ private:
         Vector3 about;
         double factor = 1;
     };
+    // The amount as things stand.
     Amount amount() const;
+    // Fixes the amount, which then rules over the pointer and the typed text (the panel after the
+    // gesture sets exact amounts this way).
+    void setAmount(const Amount& amount) { fixed_ = amount; }
+
+    // The world transform as things stand: the identity at the start, and whenever it would not be
+    // finite (a not-a-number centre, a typed amount beyond float's range).
+    Matrix matrix() const;
+    // The status bar's text (formats above).
+    std::string status() const;
+
+private:
     Amount pointerAmount() const;
     // matrix() before the check.
     Matrix transform() const;
@@ -126,6 +132,7 @@ private:
     int axis_ = 0;
     bool snapping_ = false;
     std::string typed_;
+    std::optional<Amount> fixed_;
 };
 
 // A transform of world coordinates as the same transform of a layer's coordinates, for a mesh

@@ -232,8 +232,8 @@ private Q_SLOTS:
         // have a face to delete.
         GLView& target = view(2);
         FakeEditor twin(target.viewport().aspectRatio);
-        editor().modeSelected(1);
-        twin.controller.modeSelected(1);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Polygon));
+        twin.controller.modeSelected(static_cast<int>(Editor::Mode::Polygon));
         QTest::mouseClick(&target, Qt::LeftButton, {}, QPoint(4, 4));
         twin.views[2].click(4.0f / target.width(), 1 - 4.0f / target.height());
         for (const Binding& binding : kBindings) {
@@ -268,7 +268,7 @@ private Q_SLOTS:
             auto* box = child<QComboBox>(picker);
             turnWheel(box, QRectF(box->rect()).center(), -1);
         }
-        QCOMPARE(editor().modeTag(), 1);
+        QCOMPARE(editor().modeTag(), static_cast<int>(Editor::Mode::Polygon));
         QCOMPARE(editor().toolTag(), 0);
     }
 
@@ -482,7 +482,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         FileMenu& files = m_window->files();
         // The grid subdivided and moved far from where any starting camera looks.
-        editor().modeSelected(2);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Mesh));
         editor().toolSelected(1);
         editor().apply();
         moveGrid({40, 10, -30});
@@ -536,7 +536,7 @@ private Q_SLOTS:
         QVERIFY(count(dense, isOrange) > 0);
 
         // A face in the middle of row 280 of 400, whose corners all have ids past 16 bits.
-        editor().modeSelected(1);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Polygon));
         const Layer& layer = *large->model()->committed();
         const size_t face = 2 * (256 * 280 + 128);
         const FaceList::Face corners = layer.faces[face];

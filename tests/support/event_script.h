@@ -108,7 +108,7 @@ public:
                 Kind::Opacity, Kind::StaleSelection, Kind::Menu};
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
-            a.amount = a.kind == Kind::Mode   ? pick(3)
+            a.amount = a.kind == Kind::Mode   ? pick(4)
                        : a.kind == Kind::Tool ? pick(14) - 2
                        : a.kind == Kind::Rows ? pick(14) - 2
                                               : pick(101);

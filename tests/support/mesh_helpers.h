@@ -1,9 +1,18 @@
 #pragma once
 
 #include "geometry/matrix.h"
+#include "mesh/edge.h"
 #include "mesh/layer.h"
 
 #include <gtest/gtest.h>
+
+namespace tessel {
+
+inline std::ostream& operator<<(std::ostream& out, const Edge& e) {
+    return out << "(" << e.a << " " << e.b << ")";
+}
+
+} // namespace tessel
 
 namespace tessel::testing {
 

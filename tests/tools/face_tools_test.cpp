@@ -91,6 +91,7 @@ TEST(FaceToolsTest, ApplyCommitsThePreviewOfTheSelectionAsItStands) {
         Mode mode;
         const char* tool;
         std::vector<std::int64_t> points;
+        std::vector<Edge> edges;
         Ids faces;
         std::vector<std::pair<size_t, double>> settings;
         size_t facesAfter, pointsAfter;
@@ -98,17 +99,19 @@ TEST(FaceToolsTest, ApplyCommitsThePreviewOfTheSelectionAsItStands) {
     // clang-format off
     const Case cases[] = {
         // The grid is symmetric about x = 0: the five points on the plane are shared.
-        {"mirror the mesh", Mode::Mesh, "Mirror", {}, {}, {}, 64, 45},
-        {"mirror across its own plane", Mode::Mesh, "Mirror", {}, {}, {{0, 2}}, 32, 25},
-        {"mirror without weld", Mode::Mesh, "Mirror", {}, {}, {{0, 2}, {1, 0}}, 64, 50},
+        {"mirror the mesh", Mode::Mesh, "Mirror", {}, {}, {}, {}, 64, 45},
+        {"mirror across its own plane", Mode::Mesh, "Mirror", {}, {}, {}, {{0, 2}}, 32, 25},
+        {"mirror without weld", Mode::Mesh, "Mirror", {}, {}, {}, {{0, 2}, {1, 0}}, 64, 50},
         // Point 12 lies on the plane.
-        {"mirror a face", Mode::Polygon, "Mirror", {}, {20}, {}, 33, 27},
-        {"mirror nothing selected", Mode::Polygon, "Mirror", {}, {}, {}, 32, 25},
+        {"mirror a face", Mode::Polygon, "Mirror", {}, {}, {20}, {}, 33, 27},
+        {"mirror nothing selected", Mode::Polygon, "Mirror", {}, {}, {}, {}, 32, 25},
         // Point 13 merges into 12: faces 13 and 20 held both.
-        {"merge", Mode::Vertex, "Merge by distance", {12, 13}, {}, {{0, 0.3}}, 30, 24},
-        {"merge closer than", Mode::Vertex, "Merge by distance", {12, 13}, {}, {}, 32, 25},
+        {"merge", Mode::Vertex, "Merge by distance", {12, 13}, {}, {}, {{0, 0.3}}, 30, 24},
+        {"merge closer than", Mode::Vertex, "Merge by distance", {12, 13}, {}, {}, {}, 32, 25},
         // The six triangles around point 12 become one hexagon.
-        {"dissolve", Mode::Vertex, "Dissolve", {12}, {}, {}, 27, 24},
+        {"dissolve", Mode::Vertex, "Dissolve", {12}, {}, {}, {}, 27, 24},
+        // The diagonal of faces 20 and 21 goes: one quad.
+        {"dissolve an edge", Mode::Edge, "Dissolve", {}, {{12, 18}}, {}, {}, 31, 25},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -118,6 +121,7 @@ TEST(FaceToolsTest, ApplyCommitsThePreviewOfTheSelectionAsItStands) {
         const Layer start = *editor.grid().committed();
         editor.pick(c.mode, tagOf(c.mode, c.tool));
         editor.controller.selectedPointsIds() = c.points;
+        editor.controller.selectedEdges() = c.edges;
         editor.controller.selectedFacesIds() = c.faces;
         editor.controller.refresh();
         for (const auto& [index, value] : c.settings) {

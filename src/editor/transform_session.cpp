@@ -1,0 +1,124 @@
+// The transforms the keyboard starts: the pointer drives them, keys go to them first, a press or
+// Return confirms them and Escape or a right click drops them.
+
+#include "editor/editor.h"
+
+#include <utility>
+
+namespace tessel {
+
+namespace {
+
+const char* nameOf(TransformGesture::Kind kind) {
+    switch (kind) {
+    case TransformGesture::Kind::Move: return "Move";
+    case TransformGesture::Kind::Rotate: return "Rotate";
+    case TransformGesture::Kind::Scale: return "Scale";
+    }
+    return "";
+}
+
+} // namespace
+
+void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 position) {
+    if (gestureHeld_ || isTransforming() || !selectedMesh()) {
+        return;
+    }
+    makeRecent(view);
+    view.pointerPosition = position;
+    // The tool's own preview gives way; it comes back once the transform ends.
+    if (const MeshPtr mesh = selectedMesh()) {
+        mesh->model()->setModifier(nullptr);
+    }
+    transform_ = TransformTool::make(*this, kind, element());
+    if (!transform_->begin(view)) {
+        transform_.reset();
+        toolSelected(toolTag_);
+    }
+    refresh();
+}
+
+bool Editor::isTransforming() const { return transform_ && transform_->isRunning(); }
+
+void Editor::hover(Viewport& view, Vec2 position) {
+    view.pointerPosition = position;
+    if (isTransforming()) {
+        transform_->pointerAt(position);
+        refresh();
+    }
+}
+
+bool Editor::transformKey(char c) {
+    if (!isTransforming() || !transform_->key(c)) {
+        return false;
+    }
+    refresh();
+    return true;
+}
+
+void Editor::setSnapping(bool snapping) {
+    if (isTransforming()) {
+        transform_->setSnapping(snapping);
+        refresh();
+    }
+}
+
+void Editor::confirmTransform() {
+    if (!isTransforming()) {
+        return;
+    }
+    BeforeCommit before = beforeCommit();
+    before.toolName = nameOf(transform_->kind());
+    lastTransform_ = std::exchange(transform_, nullptr);
+    lastTransform_->commit();
+    recordCommit(std::move(before));
+    // The picked tool takes the mesh again, with its own preview.
+    toolSelected(toolTag_);
+    refresh();
+}
+
+void Editor::cancelTransform() {
+    if (!transform_) {
+        return;
+    }
+    dropTransform();
+    toolSelected(toolTag_);
+    refresh();
+}
+
+void Editor::dropTransform() {
+    if (transform_) {
+        std::exchange(transform_, nullptr)->cancel();
+    }
+}
+
+std::vector<ToolSetting> Editor::toolSettings() const {
+    if (lastTransform_) {
+        if (std::vector<ToolSetting> settings = lastTransform_->settings(); !settings.empty()) {
+            return settings;
+        }
+    }
+    return tool_ ? tool_->settings() : std::vector<ToolSetting>{};
+}
+
+void Editor::setToolSetting(size_t index, double value) {
+    BeforeCommit before = beforeCommit();
+    if (lastTransform_ && !lastTransform_->settings().empty()) {
+        before.toolName = nameOf(lastTransform_->kind());
+        lastTransform_->set(index, value);
+    } else if (tool_) {
+        tool_->set(index, value);
+        if (const MeshPtr mesh = selectedMesh()) {
+            mesh->model()->invalidatePreview();
+        }
+    }
+    // A transform's panel commits the transform again with the amount set: one more edit.
+    recordCommit(std::move(before));
+    refresh();
+}
+
+std::string Editor::transformStatus() const {
+    return isTransforming() ? transform_->status() : std::string();
+}
+
+} // namespace tessel
