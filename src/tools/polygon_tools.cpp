@@ -1,6 +1,8 @@
 #include "tools/polygon_tools.h"
 
 #include "mesh/extrude.h"
+#include "mesh/region.h"
+#include "mesh/region_extrude.h"
 #include "mesh/removal.h"
 #include "mesh/subdivide.h"
 #include "tools/selection.h"
@@ -148,25 +150,28 @@ std::shared_ptr<Extrude> Extrude::make(ToolContext& context) {
 }
 
 ModifierResult Extrude::evaluate(const Layer& committed) {
-    const size_t count = faces_.size();
-    LayerPtr layer = copyOf(committed, 3 * count, 6 * count);
     if (!intersection_ || !delta_) {
+        return {copyOf(committed), nullptr};
+    }
+    const std::vector<std::uint32_t> faces = distinctFaceIds(faces_, committed);
+    const float distance = dragMeasure(*delta_);
+    // The added points are at most the regions' corners.
+    const size_t corners = sideTrianglesBound(committed, faces) / 2;
+    LayerPtr layer = copyOf(committed, corners, corners);
+    if (faces.size() == 1) {
+        extrude(*layer, faces.front(), distance);
         return {layer, nullptr};
     }
-    // Each face keeps its id as the cap of its own prism; the sides are appended.
-    for (const std::uint32_t face : distinctFaceIds(faces_, committed)) {
-        extrude(*layer, face, dragMeasure(*delta_));
+    const ExtrudedRegion region = extrudeRegion(*layer, faces);
+    if (!offsetPoints(*layer, region.points, region.normal * distance)) {
+        return {copyOf(committed), nullptr};
     }
     return {layer, nullptr};
 }
 
 size_t Extrude::trianglesAfter(const Layer& committed) const {
-    // A face of n corners adds n four-cornered sides (a triangle six triangles): 2n at most.
-    size_t added = 0;
-    for (const std::uint32_t face : faces_) {
-        added += face < committed.faces.size() ? 2 * committed.faces.cornerCount(face) : 0;
-    }
-    return committed.faces.triangleCount() + std::max<size_t>(added, 6);
+    // A face of n corners adds at most n four-cornered walls (a triangle alone six triangles).
+    return committed.faces.triangleCount() + sideTrianglesBound(committed, faces_);
 }
 
 // --- Subdivide ---

@@ -14,7 +14,8 @@ namespace tessel {
 // click, which makes the polygon under the pointer the face selection's only element (or adds it
 // to the faces selected before, when the context says the press adds) and returns the point hit
 // on it; the tool then keeps the selection as its own. "Move",
-// "Scale", "Extrude" and "Delete" act on every selected face, "Subdivide" on the first. Every
+// "Scale", "Extrude", "Inset", "Flip" and "Delete" act on every selected face, "Subdivide" on the
+// first. Every
 // preview evaluation starts again from the committed geometry. A press that misses leaves the
 // preview an unchanged copy, and the gesture then commits that copy.
 //
@@ -86,13 +87,15 @@ private:
     using DraggingPolygonTool::DraggingPolygonTool;
 };
 
-// "Extrude": pulls each selected triangle out along its normal by dx + dy world units (negative
-// against the normal), as one prism each whatever the drag's history.
+// "Extrude": pulls the selected faces out as one region by dx + dy world units along their
+// area-weighted mean normal (negative against it): neighbours go on sharing their edges, walls rise
+// along the region's border only (extrudeRegion). One face alone is extruded along its normal as a
+// prism (extrude()). Whatever the drag's history, each evaluation extrudes once.
 class Extrude final : public DraggingPolygonTool {
 public:
     static std::shared_ptr<Extrude> make(ToolContext& context);
     ModifierResult evaluate(const Layer& committed) override;
-    // Six faces more than the committed layer per selected face.
+    // Two triangles more than the committed layer per side of a selected face.
     size_t trianglesAfter(const Layer& committed) const override;
 
 private:

@@ -72,7 +72,14 @@ public:
         case Kind::Mode: c.modeSelected(a.amount); break;
         case Kind::Tool: c.toolSelected(a.amount); break;
         case Kind::Apply:
-            // Mesh "Subdivide" triples the mesh on every Apply.
+            // Every other time, a value of the tool's panel first, somewhere within its bounds.
+            if (const std::vector<ToolSetting> settings = c.toolSettings();
+                !settings.empty() && a.amount % 2 == 1) {
+                const ToolSetting& s = settings[static_cast<size_t>(a.amount) % settings.size()];
+                c.setToolSetting(static_cast<size_t>(a.amount) % settings.size(),
+                                 s.minimum + (s.maximum - s.minimum) * (a.amount % 11) / 10.0);
+            }
+            // Mesh "Subdivide" triples the mesh on every Apply, "Mirror" doubles it.
             if (!c.selectedMesh() || c.selectedMesh()->model()->committed()->faces.size() < 2000) {
                 c.apply();
             }
