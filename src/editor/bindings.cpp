@@ -36,6 +36,14 @@ std::string_view commandName(Command command) {
     case Command::SelectAll: return "Select All";
     case Command::SelectNone: return "Select None";
     case Command::InvertSelection: return "Invert Selection";
+    case Command::StartMove: return "Move";
+    case Command::StartRotate: return "Rotate";
+    case Command::StartScale: return "Scale";
+    case Command::Duplicate: return "Duplicate";
+    case Command::DeleteFaces: return "Delete";
+    case Command::DeletePoints: return "Delete Points";
+    case Command::DeleteEdges: return "Delete Edges";
+    case Command::DeleteOnlyFaces: return "Delete Only Faces";
     default: return {};
     }
 }

@@ -29,8 +29,18 @@ enum class Command {
     InvertSelection,
     CancelGesture,
     DeleteFaces,
+    SelectLoop,
+    SelectRing,
+    StartMove,
+    StartRotate,
+    StartScale,
+    ConfirmTransform,
+    Duplicate,
+    DeletePoints,
+    DeleteEdges,
+    DeleteOnlyFaces,
 };
-inline constexpr int kCommandCount = static_cast<int>(Command::DeleteFaces) + 1;
+inline constexpr int kCommandCount = static_cast<int>(Command::DeleteOnlyFaces) + 1;
 
 // How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
 // a menu entry.
@@ -40,8 +50,8 @@ enum class Trigger { LeftDrag, RightDrag, MiddleDrag, Wheel, Key, Menu };
 enum ModifierKey : unsigned { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
 
 // One row of the bindings table: a trigger with its modifiers (and, for keys, the key: a lower
-// case letter, a digit, "Home", "Escape", "Delete" or "Backspace"), the command, and what the
-// user reads of it in Help.
+// case letter, a digit, "Home", "Escape", "Return", "Delete" or "Backspace"), the command, and what
+// the user reads of it in Help.
 struct Binding {
     Trigger trigger;
     unsigned modifiers;
@@ -83,9 +93,19 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Ctrl, "a", Command::SelectAll, "Select all points (Vertex mode) or faces (Polygon mode)"},
     {Trigger::Key, Ctrl | Shift, "a", Command::SelectNone, "Select none"},
     {Trigger::Key, Ctrl, "i", Command::InvertSelection, "Invert the selection"},
-    {Trigger::Key, NoModifier, "Escape", Command::CancelGesture, "Cancel the press or drag in progress: nothing is changed"},
-    {Trigger::Key, NoModifier, "Delete", Command::DeleteFaces, "Delete the selected faces (Polygon mode)"},
-    {Trigger::Key, NoModifier, "Backspace", Command::DeleteFaces, "Delete the selected faces (Polygon mode)"},
+    {Trigger::Key, NoModifier, "Escape", Command::CancelGesture, "Cancel the press, drag or transform in progress: nothing is changed"},
+    {Trigger::Key, NoModifier, "Delete", Command::DeleteFaces, "Delete what is selected: points, edges or faces, by the mode"},
+    {Trigger::Key, NoModifier, "Backspace", Command::DeleteFaces, "Delete what is selected: points, edges or faces, by the mode"},
+    {Trigger::LeftDrag, Ctrl | Alt, "", Command::SelectRing, "Edge mode: select the ring of edges across the four-cornered faces of the edge clicked"},
+    {Trigger::Menu, NoModifier, "", Command::SelectLoop, "Edge mode, Alt + left click: select the loop of the edge clicked (Shift+Alt adds it)"},
+    {Trigger::Key, Shift, "g", Command::StartMove, "Move the selection from the pointer; x, y, z (X, Y, Z) hold to an axis (a plane), digits type the amount, Ctrl snaps"},
+    {Trigger::Key, Shift, "r", Command::StartRotate, "Rotate the selection about its centre from the pointer; keys as for Move"},
+    {Trigger::Key, Shift, "s", Command::StartScale, "Scale the selection about its centre from the pointer; keys as for Move"},
+    {Trigger::Key, NoModifier, "Return", Command::ConfirmTransform, "Confirm the transform (a left click does too; Escape or a right click cancels it)"},
+    {Trigger::Key, Shift, "d", Command::Duplicate, "Duplicate the selected faces (or those the selection spans), then move the copy"},
+    {Trigger::Menu, NoModifier, "", Command::DeletePoints, "Delete Points (Edit menu): the selected points and the faces that use them"},
+    {Trigger::Menu, NoModifier, "", Command::DeleteEdges, "Delete Edges (Edit menu): the faces along the selected edges"},
+    {Trigger::Menu, NoModifier, "", Command::DeleteOnlyFaces, "Delete Only Faces (Edit menu): the selected faces, keeping every point"},
 };
 // clang-format on
 

@@ -106,12 +106,47 @@ SelectableLayer Editor::selectable(const LayerPtr& layer) const {
     if (element() != Element::Edge) {
         return {*layer, {}};
     }
+    return {*layer, topologyOf(layer).edges};
+}
+
+const EdgeTopology& Editor::topologyOf(const LayerPtr& layer) const {
     // Edges depend on the faces alone: the previews of a drag that moves points share them.
-    if (!edgesListedFor_ || (edgesListedFor_ != layer && edgesListedFor_->faces != layer->faces)) {
-        listedEdges_ = edgesOf(*layer);
+    if (!topologyFor_ ||
+        (topologyFor_ != layer && (topologyFor_->faces != layer->faces ||
+                                   topologyFor_->positions.size() != layer->positions.size()))) {
+        topology_ = edgeTopology(*layer);
     }
-    edgesListedFor_ = layer;
-    return {*layer, listedEdges_};
+    topologyFor_ = layer;
+    return topology_;
+}
+
+void Editor::convertSelection(Element from, Element to) {
+    const MeshPtr mesh = selectedMesh();
+    if (!mesh || from == to || from == Element::Mesh || to == Element::Mesh) {
+        selection_.clear();
+        return;
+    }
+    const LayerPtr layer = mesh->model()->shownLayer();
+    const EdgeTopology& topology = topologyOf(layer);
+    ElementSelection converted;
+    if (from == Element::Point) {
+        if (to == Element::Edge) {
+            converted.edges = pointsToEdges(topology, selection_.points);
+        } else {
+            converted.faces = pointsToFaces(topology, *layer, selection_.points);
+        }
+    } else if (from == Element::Edge) {
+        if (to == Element::Point) {
+            converted.points = edgesToPoints(topology, selection_.edges);
+        } else {
+            converted.faces = edgesToFaces(topology, *layer, selection_.edges);
+        }
+    } else if (to == Element::Point) {
+        converted.points = facesToPoints(*layer, selection_.faces);
+    } else {
+        converted.edges = facesToEdges(topology, *layer, selection_.faces);
+    }
+    selection_ = std::move(converted);
 }
 
 void Editor::key(const std::optional<std::string>& characters) {
@@ -145,14 +180,17 @@ void Editor::toolSelected(int tag) {
 void Editor::modeSelected(int tag) {
     TESSEL_CHECK(tag >= 0 && tag < static_cast<int>(kModes.size()), "Editor::modeSelected",
                  "mode tag " << tag << " out of range");
-    selection_.clear();
     const Mode newMode = static_cast<Mode>(tag);
+    // Changing the mode keeps what was selected, as the new mode's elements; the same mode
+    // chosen again (another mesh was selected) starts empty.
+    const Element before = element();
     // The tool picker now lists the new mode's tools and shows the first; re-selecting the
     // current mode keeps the tool the user picked.
     if (newMode != mode_) {
         toolTag_ = 0;
     }
     mode_ = newMode;
+    convertSelection(before, element());
     pickersChanged.emit();
     toolSelected(toolTag_);
     refresh();

@@ -8,6 +8,7 @@
 #include "editor/mesh_edit.h"
 #include "editor/viewport_set.h"
 #include "geometry/plane.h"
+#include "mesh/edge_topology.h"
 #include "mesh/model.h"
 #include "scene/camera.h"
 #include "scene/navigation.h"
@@ -70,7 +71,7 @@ public:
     const OperationPtr& tool() const { return tool_; }
     // Makes `tool` the one that receives the gestures, until the pickers build another.
     void setTool(OperationPtr tool) { tool_ = std::move(tool); }
-    // A Vertex-mode press that hit no point is held: the drag selects with a rectangle.
+    // A Vertex- or Edge-mode press that hit nothing is held: the drag selects with a rectangle.
     bool isDuringSelection() const { return isDuringSelection_; }
 
     // --- Pickers: the state the toolbar shows ---
@@ -105,11 +106,12 @@ public:
     // How a press changes the selection: replaces it (the tool's own gesture), adds to it or
     // removes from it (selection only: the tool hears nothing of the gesture).
     enum class SelectionChange { Replace, Add, Remove };
-    // A press at `position` in `view`: makes it the recent view; in Vertex mode selects the
-    // points under the pointer (or, on empty space, starts a rectangle) and holds the button,
-    // then hands the press to the tool. Add and Remove in Vertex mode change the point selection
-    // only; Add in Polygon mode, for a tool that acts on several faces, keeps the faces selected
-    // before the tool's press and adds the one pressed. Otherwise Add and Remove act as Replace.
+    // A press at `position` in `view`: makes it the recent view; in Vertex and Edge mode selects
+    // the points under the pointer or the edge nearest it (or, on empty space, starts a
+    // rectangle) and holds the button, then hands the press to the tool. Add and Remove there
+    // change the selection only; Add in Polygon mode, for a tool that acts on several faces, keeps
+    // the faces selected before the tool's press and adds the one pressed. Otherwise Add and Remove
+    // act as Replace.
     void press(Viewport& view, Vec2 position, SelectionChange change = SelectionChange::Replace);
     // The pointer moved to `to` by `delta` with the button held: the rectangle selection
     // follows it, or the tool drags.
@@ -118,6 +120,12 @@ public:
     void release(Viewport& view);
     // A key typed `characters`: the camera keys move the recent view's camera.
     void key(const std::optional<std::string>& characters);
+
+    // How near (in device units) a click must come to an edge to select it in Edge mode.
+    static constexpr float kEdgeClickDistance = 0.02f;
+    // Edge mode: selects the loop (or the ring) of the edge nearest `position` in `view`, in
+    // place of the selection or added to it; nothing near leaves the selection as it is.
+    void selectLoop(Viewport& view, Vec2 position, bool ring, SelectionChange change);
 
     // --- Transforms from the keyboard: each ends with one refresh ---
     // Starts a Move, Rotate or Scale of the selection (in Mesh mode, of the selected mesh) from
@@ -163,7 +171,8 @@ public:
     // "Quad: 25 points, 32 faces" ("Box: 8 points, 6 faces (12 triangles)" when faces
     // are not all triangles), or "No mesh selected".
     std::string meshStatus() const;
-    // "3 of 25 points selected" (Vertex mode), "1 of 32 faces selected" (Polygon mode), or
+    // "3 of 25 points selected" (Vertex mode), "2 of 40 edges selected" (Edge mode), "1 of 32
+    // faces selected" (Polygon mode), or
     // empty (Mesh mode, no mesh).
     std::string selectionStatus() const;
     // What the current tool does with the left button.
@@ -211,9 +220,13 @@ private:
     // the preview, the selections are those before the press, and the release commits nothing.
     // Without a held button nothing happens.
     void cancelGesture();
-    // In Polygon mode, without a held button: removes the selected faces of the selected mesh's
-    // committed layer (and the points only they used) as one recorded edit.
-    void deleteSelectedFaces();
+    // Without a held button: removes what `command` names of the selected mesh's committed layer
+    // (DeleteFaces: the mode's elements) as one recorded edit named by what went.
+    void deleteSelection(Command command);
+    // Without a held button: copies the selected faces (in Vertex and Edge mode, the faces the
+    // selection spans) as one recorded edit, selects the copy and starts moving it from the
+    // pointer in `view`.
+    void duplicateSelection(Viewport& view);
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();
@@ -222,8 +235,18 @@ private:
 
     // The element the mode works on.
     Element element() const;
-    // The layer with its edges, listed once per layer faces (only in Edge mode, which reads them).
+    // The layer with its edges (only in Edge mode, which reads them).
     SelectableLayer selectable(const LayerPtr& layer) const;
+    // How the layer's faces meet at edges and points, found once per faces and point count: the
+    // previews of a drag that moves points share it.
+    const EdgeTopology& topologyOf(const LayerPtr& layer) const;
+    // A press in Vertex or Edge mode changes `selected` by `hits` (what is under the pointer):
+    // false when it changes only the selection and the gesture goes no further.
+    template <class Id>
+    bool pressSelects(std::vector<Id>& selected, std::vector<Id>& before,
+                      const std::vector<Id>& hits, SelectionChange change);
+    // The selection of `to` that the current one, of `from`, spans (mode changes convert).
+    void convertSelection(Element from, Element to);
 
     Document& owner_;
     ViewportSet views_;
@@ -249,15 +272,15 @@ private:
     // The gesture in progress changes the selection only (Vertex mode Add or Remove).
     SelectionChange selectionChange_ = SelectionChange::Replace;
     // The point selection when that gesture's rectangle started, sorted.
-    std::vector<std::int64_t> selectionBefore_;
+    ElementSelection selectionBefore_;
     Vector3 navigationPivot_;
     ElementSelection selection_;
     // The selection the tool last heard of (selectionChanged).
     ElementSelection selectionToldToTool_;
     bool toolKnowsSelection_ = false;
-    // The edges of the layer they were listed for last, which is held for the comparison.
-    mutable std::shared_ptr<const Layer> edgesListedFor_;
-    mutable std::vector<Edge> listedEdges_;
+    // The edges of the layer they were found for last, which is held for the comparison.
+    mutable std::shared_ptr<const Layer> topologyFor_;
+    mutable EdgeTopology topology_;
     std::array<bool, 3> renderingOptionsControl_{true, true, true};
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;

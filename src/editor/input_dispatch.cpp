@@ -3,7 +3,7 @@
 #include "editor/editor.h"
 
 #include "base/check.h"
-#include "mesh/removal.h"
+#include "tools/edge_picking.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
 #include "tools/tool_table.h"
@@ -33,10 +33,10 @@ std::array<Plane, 4> Editor::selectionSides(const Viewport& view, bool isClick) 
 namespace {
 
 // `before` (sorted) with `changed` (sorted) added or taken away, sorted.
-std::vector<std::int64_t> combined(const std::vector<std::int64_t>& before,
-                                   const std::vector<std::int64_t>& changed,
-                                   Editor::SelectionChange change) {
-    std::vector<std::int64_t> result;
+template <class Id>
+std::vector<Id> combined(const std::vector<Id>& before, const std::vector<Id>& changed,
+                         Editor::SelectionChange change) {
+    std::vector<Id> result;
     result.reserve(before.size() + (change == Editor::SelectionChange::Add ? changed.size() : 0));
     if (change == Editor::SelectionChange::Add) {
         std::set_union(before.begin(), before.end(), changed.begin(), changed.end(),
@@ -85,7 +85,7 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     // editor build another (a press that selects a mesh does).
     gestureTool_ = tool_;
     const OperationPtr current = tool_;
-    if (mode_ != Mode::Vertex) {
+    if (mode_ == Mode::Polygon || mode_ == Mode::Mesh) {
         pressAddsFaces_ =
             change == SelectionChange::Add && mode_ == Mode::Polygon &&
             kModes[static_cast<size_t>(mode_)].tools[static_cast<size_t>(toolTag_)].severalFaces;
@@ -104,35 +104,54 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
         refresh();
         return;
     }
-    const std::vector<std::int64_t> hits =
-        pointsInside(selectionSides(view, true), *mesh->model()->layer());
-    if (change != SelectionChange::Replace) {
-        // Selection only: a click changes the selection by the points under it, a press on
-        // empty space starts a rectangle that does so as it is dragged.
-        selectionChange_ = change;
-        selectionBefore_ = sortedUnique(selection_.points);
-        selection_.points = combined(selectionBefore_, hits, change);
-        isDuringSelection_ = hits.empty();
-        refresh();
-        return;
-    }
-    if (hits.empty()) {
-        selection_.points.clear();
-        isDuringSelection_ = true;
-    } else {
-        // A click on a point of the selection keeps all of it, so that the drag moves it all.
-        const bool keep = !selection_.points.empty() &&
-                          std::find(selection_.points.begin(), selection_.points.end(),
-                                    hits.front()) != selection_.points.end();
-        if (!keep) {
-            selection_.points = hits;
+    const LayerPtr layer = mesh->model()->layer();
+    if (mode_ == Mode::Edge) {
+        std::vector<Edge> hits;
+        if (const auto edge = nearestEdge(*layer, view.viewProjection(), view.aspectRatio,
+                                          devicePosition(position), kEdgeClickDistance)) {
+            hits.push_back(*edge);
         }
-        isDuringSelection_ = false;
+        if (!pressSelects(selection_.edges, selectionBefore_.edges, hits, change)) {
+            return;
+        }
+    } else {
+        const std::vector<std::int64_t> hits = pointsInside(selectionSides(view, true), *layer);
+        if (!pressSelects(selection_.points, selectionBefore_.points, hits, change)) {
+            return;
+        }
     }
     if (current) {
         current->press(view.pressPosition, view);
     }
     refresh();
+}
+
+template <class Id>
+bool Editor::pressSelects(std::vector<Id>& selected, std::vector<Id>& before,
+                          const std::vector<Id>& hits, SelectionChange change) {
+    if (change != SelectionChange::Replace) {
+        // Selection only: a click changes the selection by what is under it, a press on empty
+        // space starts a rectangle that does so as it is dragged.
+        selectionChange_ = change;
+        before = sortedUnique(selected);
+        selected = combined(before, hits, change);
+        isDuringSelection_ = hits.empty();
+        refresh();
+        return false;
+    }
+    if (hits.empty()) {
+        selected.clear();
+        isDuringSelection_ = true;
+    } else {
+        // A click on an element of the selection keeps all of it, so that the drag moves it all.
+        const bool keep =
+            std::find(selected.begin(), selected.end(), hits.front()) != selected.end();
+        if (!keep) {
+            selected = hits;
+        }
+        isDuringSelection_ = false;
+    }
+    return true;
 }
 
 void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
@@ -146,7 +165,7 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
         return;
     }
     Model& model = *mesh->model();
-    const bool selecting = mode_ == Mode::Vertex && isDuringSelection_;
+    const bool selecting = (mode_ == Mode::Vertex || mode_ == Mode::Edge) && isDuringSelection_;
     // The rectangle tests the layer as it is shown before this event; only that path needs it,
     // and reading it elsewhere would compute a preview only to drop it.
     const LayerPtr layer = selecting ? model.layer() : nullptr;
@@ -155,9 +174,19 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
     model.invalidatePreview();
 
     if (selecting) {
-        selection_.points = pointsInside(selectionSides(view, false), *layer);
-        if (selectionChange_ != SelectionChange::Replace) {
-            selection_.points = combined(selectionBefore_, selection_.points, selectionChange_);
+        const std::array<Plane, 4> sides = selectionSides(view, false);
+        if (mode_ == Mode::Edge) {
+            selection_.edges = edgesInside(sides, *layer, topologyOf(layer));
+            if (selectionChange_ != SelectionChange::Replace) {
+                selection_.edges =
+                    combined(selectionBefore_.edges, selection_.edges, selectionChange_);
+            }
+        } else {
+            selection_.points = pointsInside(sides, *layer);
+            if (selectionChange_ != SelectionChange::Replace) {
+                selection_.points =
+                    combined(selectionBefore_.points, selection_.points, selectionChange_);
+            }
         }
         view.isMouseDragged = true;
         refresh();
@@ -219,29 +248,24 @@ void Editor::cancelGesture() {
     }
 }
 
-void Editor::deleteSelectedFaces() {
+void Editor::selectLoop(Viewport& view, Vec2 position, bool ring, SelectionChange change) {
     const MeshPtr mesh = selectedMesh();
-    if (mode_ != Mode::Polygon || gestureHeld_ || !mesh) {
+    if (mode_ != Mode::Edge || gestureHeld_ || isTransforming() || !mesh) {
         return;
     }
-    const Layer& committed = *mesh->model()->committed();
-    std::vector<std::uint32_t> faces;
-    for (const std::uint32_t face : selection_.faces) {
-        if (face < committed.faces.size()) {
-            faces.push_back(face);
-        }
+    makeRecent(view);
+    const LayerPtr layer = mesh->model()->layer();
+    const std::optional<Edge> edge = nearestEdge(*layer, view.viewProjection(), view.aspectRatio,
+                                                 devicePosition(position), kEdgeClickDistance);
+    if (edge) {
+        const EdgeTopology& topology = topologyOf(layer);
+        std::vector<Edge> edges = sortedUnique(ring ? edgeRing(topology, *layer, *edge)
+                                                    : edgeLoop(topology, *layer, *edge));
+        selection_.edges = change == SelectionChange::Replace
+                               ? std::move(edges)
+                               : combined(sortedUnique(selection_.edges), edges, change);
     }
-    if (faces.empty()) {
-        return;
-    }
-    BeforeCommit before = beforeCommit();
-    const size_t count = sortedUnique(faces).size();
-    before.toolName = "Delete " + std::to_string(count) + (count == 1 ? " face" : " faces");
-    auto layer = std::make_shared<Layer>(committed);
-    removeFaces(*layer, faces);
-    mesh->model()->setCommitted(std::move(layer));
-    selection_.faces.clear();
-    recordCommit(std::move(before));
+    refresh();
 }
 
 } // namespace tessel

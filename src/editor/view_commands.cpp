@@ -94,7 +94,23 @@ void Editor::perform(Command command, Viewport& view) {
         cancelTransform();
         cancelGesture();
         break;
-    case Command::DeleteFaces: deleteSelectedFaces(); break;
+    case Command::DeleteFaces:
+    case Command::DeletePoints:
+    case Command::DeleteEdges:
+    case Command::DeleteOnlyFaces: deleteSelection(command); break;
+    case Command::StartMove:
+        startTransform(TransformGesture::Kind::Move, view, view.pointerPosition);
+        return;
+    case Command::StartRotate:
+        startTransform(TransformGesture::Kind::Rotate, view, view.pointerPosition);
+        return;
+    case Command::StartScale:
+        startTransform(TransformGesture::Kind::Scale, view, view.pointerPosition);
+        return;
+    case Command::ConfirmTransform: confirmTransform(); return;
+    case Command::Duplicate: duplicateSelection(view); return;
+    case Command::SelectLoop:
+    case Command::SelectRing:
     case Command::ToolGesture:
     case Command::AddToSelection:
     case Command::RemoveFromSelection:

@@ -22,9 +22,15 @@ bool TransformTool::begin(Viewport& view) {
     const Layer& committed = *model->committed();
     std::vector<std::uint32_t> points;
     switch (element_) {
-    case Element::Point: points = pointsToTransform(committed, context_.selectedPointsIds(), {}, {}); break;
-    case Element::Edge: points = pointsToTransform(committed, {}, context_.selectedEdges(), {}); break;
-    case Element::Face: points = pointsToTransform(committed, {}, {}, context_.selectedFacesIds()); break;
+    case Element::Point:
+        points = pointsToTransform(committed, context_.selectedPointsIds(), {}, {});
+        break;
+    case Element::Edge:
+        points = pointsToTransform(committed, {}, context_.selectedEdges(), {});
+        break;
+    case Element::Face:
+        points = pointsToTransform(committed, {}, {}, context_.selectedFacesIds());
+        break;
     case Element::Mesh:
         points.resize(committed.positions.size());
         std::iota(points.begin(), points.end(), std::uint32_t{0});
@@ -115,8 +121,9 @@ ModifierResult TransformTool::evaluate(const Layer& committed) {
     if (!gesture_) {
         return {std::make_shared<Layer>(committed), nullptr};
     }
-    return {transformedLayer(committed, points_, inLayerCoordinates(gesture_->matrix(), nodeMatrix_)),
-            nullptr};
+    return {
+        transformedLayer(committed, points_, inLayerCoordinates(gesture_->matrix(), nodeMatrix_)),
+        nullptr};
 }
 
 const TransformTool::Committed* TransformTool::adjustable() const {
@@ -159,8 +166,9 @@ void TransformTool::set(size_t index, double value) {
         if (index > 2) {
             return;
         }
-        (index == 0 ? a.offset.x : index == 1 ? a.offset.y : a.offset.z) =
-            static_cast<float>(value);
+        (index == 0   ? a.offset.x
+         : index == 1 ? a.offset.y
+                      : a.offset.z) = static_cast<float>(value);
         break;
     case Kind::Rotate:
         if (index != 0) {

@@ -36,7 +36,7 @@ TEST(EditorTest, PickersAlwaysShowAValidToolOfTheMode) {
 
     // Tags no picker offers change nothing; without a mesh only the picker does; Apply is off.
     const OperationPtr tool = c.tool();
-    c.toolSelected(2);
+    c.toolSelected(9);
     c.toolSelected(-1);
     EXPECT_EQ(c.toolTag(), 0);
     editor.window.setSelectedNode(editor.window.scene()->root());
