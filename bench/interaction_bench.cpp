@@ -291,6 +291,39 @@ void Orbit(benchmark::State& state) { navigate(state, 0); }
 void Pan(benchmark::State& state) { navigate(state, 1); }
 void Zoom(benchmark::State& state) { navigate(state, 2); }
 
+// A transform the keyboard started on every tenth point, driven by the pointer with no button
+// held: each event is Editor::hover (the preview follows) and the four viewports' frames.
+void keyboardTransform(benchmark::State& state, TransformGesture::Kind kind) {
+    Session session(state.range(0), Mode::Vertex, 0);
+    Editor& controller = session.editor.controller;
+    const size_t points = session.committedLayer().positions.size();
+    for (size_t i = 0; i < points; i += 10) {
+        controller.selectedPointsIds().push_back(static_cast<std::int64_t>(i));
+    }
+    controller.startTransform(kind, session.view(), {0.7f, 0.6f});
+    session.frame();
+    DragPath path({0.7f, 0.6f}, {0.002f, 0.001f});
+    FrameStats stats;
+    for (auto _ : state) {
+        controller.hover(session.view(), path.next());
+        stats = session.frame();
+    }
+    if (!controller.isTransforming()) {
+        state.SkipWithError("the transform did not run");
+    }
+    setCounters(state, stats);
+}
+
+void TransformMove(benchmark::State& state) {
+    keyboardTransform(state, TransformGesture::Kind::Move);
+}
+void TransformRotate(benchmark::State& state) {
+    keyboardTransform(state, TransformGesture::Kind::Rotate);
+}
+void TransformScale(benchmark::State& state) {
+    keyboardTransform(state, TransformGesture::Kind::Scale);
+}
+
 const bool registered = [] {
     const std::pair<const char*, void (*)(benchmark::State&)> tools[] = {
         {"Interaction/VertexMove", VertexMove},
@@ -306,6 +339,14 @@ const bool registered = [] {
     };
     for (const auto& [name, function] : tools) {
         benchmark::RegisterBenchmark(name, function)->Apply(grid_sizes::triangles);
+    }
+    const std::pair<const char*, void (*)(benchmark::State&)> transforms[] = {
+        {"Interaction/KeyboardMove", TransformMove},
+        {"Interaction/KeyboardRotate", TransformRotate},
+        {"Interaction/KeyboardScale", TransformScale},
+    };
+    for (const auto& [name, function] : transforms) {
+        benchmark::RegisterBenchmark(name, function)->Apply(grid_sizes::millionTriangles);
     }
     return true;
 }();
