@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <chrono>
+#include <utility>
 
 #include <cmath>
 
@@ -172,6 +173,8 @@ std::string keyName(int key) {
     switch (key) {
     case Qt::Key_Home: return "Home";
     case Qt::Key_Escape: return "Escape";
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return "Return";
     case Qt::Key_Delete: return "Delete";
     case Qt::Key_Backspace: return "Backspace";
     default: return "";
@@ -187,8 +190,30 @@ void GLView::mousePressEvent(QMouseEvent* event) {
         QOpenGLWidget::mousePressEvent(event);
         return;
     }
-    const Binding* binding = findBinding(*trigger, heldModifiers(event->modifiers()));
+    const Vec2 at = normalized(event->position());
+    // A running transform takes the press: the left button confirms it (the editor's press
+    // does), the right one drops it; neither starts a gesture.
+    if (m_editor->isTransforming()) {
+        if (*trigger == Trigger::LeftDrag) {
+            m_editor->press(m_viewport, at);
+        } else if (*trigger == Trigger::RightDrag) {
+            m_editor->cancelTransform();
+        }
+        return;
+    }
+    const unsigned modifiers = heldModifiers(event->modifiers());
+    const Binding* binding = findBinding(*trigger, modifiers);
     std::optional<Command> command = binding ? std::optional(binding->command) : std::nullopt;
+    // Alt + left click selects a loop (Shift+Alt adds it); only a drag orbits.
+    m_click.reset();
+    if (*trigger == Trigger::LeftDrag && (modifiers & Alt) != 0 && (modifiers & Ctrl) == 0) {
+        m_click = Command::SelectLoop;
+        if (!command) {
+            command = Command::SelectLoop;
+        }
+    } else if (command == Command::SelectRing) {
+        m_click = Command::SelectRing;
+    }
     // The left button with modifiers no binding names works the tool, as it does without.
     if (!command && *trigger == Trigger::LeftDrag) {
         command = Command::ToolGesture;
@@ -200,7 +225,8 @@ void GLView::mousePressEvent(QMouseEvent* event) {
     m_gesture = command;
     m_button = event->button();
     m_lastPosition = event->position();
-    const Vec2 at = normalized(m_lastPosition);
+    m_pressPosition = m_lastPosition;
+    m_clickAdds = (modifiers & Shift) != 0;
     switch (*command) {
     case Command::AddToSelection:
         m_editor->press(m_viewport, at, Editor::SelectionChange::Add);
@@ -210,23 +236,39 @@ void GLView::mousePressEvent(QMouseEvent* event) {
         break;
     case Command::Orbit:
     case Command::Pan: m_editor->beginNavigation(m_viewport); break;
+    case Command::SelectLoop:
+    case Command::SelectRing: break;
     default: m_editor->press(m_viewport, at); break;
     }
 }
 
 void GLView::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_gesture || !(event->buttons() & m_button) || m_editor == nullptr) {
+    if (m_editor == nullptr) {
         return;
     }
     const QPointF position = event->position();
-    const Vec2 from = normalized(m_lastPosition);
     const Vec2 to = normalized(position);
+    if (!m_gesture || !(event->buttons() & m_button)) {
+        // No button held: the pointer is where a keyboard transform starts from, and drives
+        // one that runs.
+        m_editor->hover(m_viewport, to);
+        return;
+    }
+    m_viewport.pointerPosition = to;
+    // Past a few pixels a click is a drag.
+    if (m_click && (std::abs(position.x() - m_pressPosition.x()) > 3 ||
+                    std::abs(position.y() - m_pressPosition.y()) > 3)) {
+        m_click.reset();
+    }
+    const Vec2 from = normalized(m_lastPosition);
     const Vec2 delta{static_cast<float>(2.0 * (position.x() - m_lastPosition.x()) / width()),
                      static_cast<float>(-2.0 * (position.y() - m_lastPosition.y()) / height())};
     m_lastPosition = position;
     switch (*m_gesture) {
     case Command::Orbit: m_editor->orbit(m_viewport, delta); break;
     case Command::Pan: m_editor->pan(m_viewport, from, to); break;
+    case Command::SelectLoop:
+    case Command::SelectRing: break;
     default: m_editor->drag(m_viewport, to, delta); break;
     }
 }
@@ -237,10 +279,24 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const Command gesture = *m_gesture;
+    const std::optional<Command> click = std::exchange(m_click, std::nullopt);
     m_gesture.reset();
     m_button = Qt::NoButton;
-    if (m_editor != nullptr && gesture != Command::Orbit && gesture != Command::Pan) {
-        m_editor->release(m_viewport);
+    if (m_editor == nullptr) {
+        return;
+    }
+    if (click) {
+        m_editor->selectLoop(m_viewport, normalized(m_pressPosition), *click == Command::SelectRing,
+                             m_clickAdds ? Editor::SelectionChange::Add
+                                         : Editor::SelectionChange::Replace);
+        return;
+    }
+    switch (gesture) {
+    case Command::Orbit:
+    case Command::Pan:
+    case Command::SelectLoop:
+    case Command::SelectRing: break;
+    default: m_editor->release(m_viewport); break;
     }
 }
 
@@ -256,6 +312,10 @@ void GLView::wheelEvent(QWheelEvent* event) {
 }
 
 void GLView::keyPressEvent(QKeyEvent* event) {
+    if (m_editor != nullptr && event->key() == Qt::Key_Control && m_editor->isTransforming()) {
+        m_editor->setSnapping(true);
+        return;
+    }
     // Modifier keys alone type nothing; they are not key presses for the editor.
     switch (event->key()) {
     case Qt::Key_Shift:
@@ -270,6 +330,16 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         QOpenGLWidget::keyPressEvent(event);
         return;
     }
+    // A running transform hears the typed keys first: its axes and amount, not the camera's.
+    if (m_editor->isTransforming()) {
+        const QString typed = event->text();
+        const char c = event->key() == Qt::Key_Backspace ? '\b'
+                       : typed.size() == 1               ? typed.front().toLatin1()
+                                                         : '\0';
+        if (c != '\0' && m_editor->transformKey(c)) {
+            return;
+        }
+    }
     const Binding* binding =
         findBinding(Trigger::Key, heldModifiers(event->modifiers()), keyName(event->key()));
     if (binding && binding->command != Command::CameraKey) {
@@ -277,6 +347,14 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     m_editor->key(event->text().toStdString());
+}
+
+void GLView::keyReleaseEvent(QKeyEvent* event) {
+    if (m_editor != nullptr && event->key() == Qt::Key_Control && m_editor->isTransforming()) {
+        m_editor->setSnapping(false);
+        return;
+    }
+    QOpenGLWidget::keyReleaseEvent(event);
 }
 
 } // namespace tessel

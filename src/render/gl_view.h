@@ -59,6 +59,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -74,6 +75,11 @@ private:
     // The gesture the held button started, and that button.
     std::optional<Command> m_gesture;
     Qt::MouseButton m_button = Qt::NoButton;
+    // The held left button selects a loop or ring if it comes up where it went down (Shift
+    // adds it), at the press position.
+    std::optional<Command> m_click;
+    bool m_clickAdds = false;
+    QPointF m_pressPosition;
     QToolButton* m_cornerButton = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include "ui/outline_panel.h"
 #include "ui/scene_tree_model.h"
 #include "ui/step_command.h"
+#include "ui/tool_settings_panel.h"
 #include "ui_main_window.h"
 
 #include <QButtonGroup>
@@ -77,6 +78,9 @@ MainWindow::MainWindow(QWidget* parent)
         if (m_outline) {
             m_outline->refreshPanels();
         }
+        if (m_toolSettings) {
+            m_toolSettings->refresh();
+        }
     });
     m_pickersConnection = m_editor.pickersChanged.connect([this] { refreshPickers(); });
     m_refusalConnection =
@@ -88,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent)
     auto* outlineLayout = new QVBoxLayout(m_ui->outlineArea);
     outlineLayout->setContentsMargins(0, 0, 0, 0);
     outlineLayout->addWidget(m_outline);
+    m_toolSettings = new ToolSettingsPanel(m_editor, m_ui->outlineArea);
+    outlineLayout->addWidget(m_toolSettings);
     // Opacity changes touch no selection, so the panel asks the editor for the repaint itself.
     connect(m_outline, &OutlinePanel::viewsChanged, this, [this] { m_editor.refresh(); });
 
@@ -134,6 +140,9 @@ MainWindow::~MainWindow() {
     }
     // The panel refers to m_document, which members' destruction ends before the child widgets go.
     delete m_outline;
+    // The history's last signals still refresh the pickers, and with them this panel.
+    delete m_toolSettings;
+    m_toolSettings = nullptr;
     m_document.stepRecorded.disconnect(m_stepConnection);
     m_document.selectedNodeChanged.disconnect(m_selectionConnection);
     m_editor.editRefused.disconnect(m_refusalConnection);
@@ -172,6 +181,9 @@ void MainWindow::refreshPickers() {
             }
         }
         m_ui->toolButton->setCurrentIndex(m_ui->toolButton->findData(m_editor.toolTag()));
+    }
+    if (m_toolSettings) {
+        m_toolSettings->refresh();
     }
     QAbstractButton* buttons[] = {m_ui->pointsButton, m_ui->linesButton, m_ui->filledButton};
     for (int segment = 0; segment < 3; ++segment) {

@@ -26,6 +26,7 @@ class FileMenu;
 class GLView;
 class HelpWindow;
 class OutlinePanel;
+class ToolSettingsPanel;
 
 // The modeller's window: the scene panel beside the editing area, whose toolbar holds the mode
 // and tool pickers, the apply button and the rendering options, above four viewports in two
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     // The scene panel; a child widget that refers to m_document.
     OutlinePanel* m_outline = nullptr;
+    // The current tool's settings, below the scene panel; a child widget that refers to m_editor.
+    ToolSettingsPanel* m_toolSettings = nullptr;
     FileMenu* m_files = nullptr;
     Document m_document;
     Editor m_editor{m_document};

@@ -75,6 +75,18 @@ void MainWindow::buildSelectionActions() {
          {Command::SelectAll, Command::SelectNone, Command::InvertSelection}) {
         addCommand(edit, command);
     }
+    // From the menu the transforms start from where the pointer last was in the viewport.
+    edit->addSeparator();
+    for (const Command command :
+         {Command::StartMove, Command::StartRotate, Command::StartScale, Command::Duplicate}) {
+        addCommand(edit, command);
+    }
+    QMenu* removal = edit->addMenu(tr("Delete"));
+    removal->setObjectName("deleteMenu");
+    addCommand(removal, Command::DeletePoints);
+    addCommand(removal, Command::DeleteEdges);
+    addCommand(removal, Command::DeleteFaces)->setText(tr("Delete Faces"));
+    addCommand(removal, Command::DeleteOnlyFaces);
 }
 
 void MainWindow::buildViewMenu() {
@@ -105,7 +117,7 @@ void MainWindow::buildHelpMenu() {
     help->addAction(tr("About Tessel"), this, [this] {
         QMessageBox::about(this, tr("About Tessel"),
                            tr("<b>Tessel</b><p>An interactive polygon-mesh modeller: four "
-                              "viewports, ten editing tools in Vertex, Polygon and Mesh modes, "
+                              "viewports, editing tools in Vertex, Edge, Polygon and Mesh modes, "
                               "with a live preview of every edit.</p>"));
     });
 }
@@ -139,7 +151,10 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::refreshStatus() {
-    m_hintLabel->setText(text(m_editor.toolHint()));
+    // A running transform shows its amount where the hint goes.
+    const std::string transform = m_editor.transformStatus();
+    m_hintLabel->setText(transform.empty() ? text(m_editor.toolHint())
+                                           : QString::fromStdString(transform));
     m_meshLabel->setText(QString::fromStdString(m_editor.meshStatus()));
     const std::string selection = m_editor.selectionStatus();
     m_selectionLabel->setText(QString::fromStdString(selection));

@@ -143,6 +143,59 @@ private Q_SLOTS:
         QCOMPARE(m_window->history().undoText(), QStringLiteral("Move"));
     }
 
+    void keyboardTransformsTakeTypedAmountsCancelAndAreSetAgainInTheToolSettings() {
+        GLView& target = view(1);
+        const auto points = [this] { return mesh(0)->model()->committed()->positions; };
+        const auto hint = [this] { return child<QLabel>("toolHint")->text(); };
+        const auto movedBy = [&](const std::vector<Vector3>& from, float x) {
+            for (size_t i = 0; i < from.size(); ++i) {
+                const float expected = from[i].x + (i == 0 || i == 5 ? x : 0.0f);
+                if (std::abs(points()[i].x - expected) > 1e-5f || points()[i].y != from[i].y ||
+                    points()[i].z != from[i].z) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        const std::vector<Vector3> before = points();
+        const int steps = m_window->history().count();
+        editor().selectedPointsIds() = {0, 5};
+        const QPointF at = pixelAt(target, 0.5f, 0.5f);
+        // The pointer, buttons up, is where Shift+G starts from and then drives the move; x and
+        // the digits go to the move, not to the camera or the view keys.
+        moveTo(&target, at, Qt::NoButton);
+        QTest::keyClick(&target, Qt::Key_G, Qt::ShiftModifier);
+        moveTo(&target, at + QPointF(30, 10), Qt::NoButton);
+        QTest::keyClicks(&target, "x1");
+        QVERIFY(editor().isTransforming() && hint().startsWith("Move"));
+        QTest::keyClick(&target, Qt::Key_Return);
+        QVERIFY(!editor().isTransforming() && movedBy(before, 1));
+        QCOMPARE(m_window->history().count(), steps + 1);
+
+        // Escape and a right click drop a transform: nothing changes, no step, the hint is back.
+        const std::vector<Vector3> moved = points();
+        QTest::keyClick(&target, Qt::Key_R, Qt::ShiftModifier);
+        moveTo(&target, at + QPointF(-40, 30), Qt::NoButton);
+        QVERIFY(hint().startsWith("Rotate"));
+        QTest::keyClick(&target, Qt::Key_Escape);
+        QTest::keyClick(&target, Qt::Key_S, Qt::ShiftModifier);
+        moveTo(&target, at + QPointF(40, 30), Qt::NoButton);
+        QVERIFY(editor().isTransforming());
+        press(&target, at, Qt::RightButton);
+        release(&target, at, Qt::RightButton);
+        QVERIFY(!editor().isTransforming() && !hint().startsWith("Scale"));
+        QVERIFY(points() == moved);
+        QCOMPARE(m_window->history().count(), steps + 1);
+
+        // The panel holds the last move's amounts; setting X there moves it again, as a step.
+        QVERIFY(child<QGroupBox>("toolSettings")->isVisible());
+        auto* x = child<QDoubleSpinBox>("toolSetting0");
+        QCOMPARE(x->value(), 1.0);
+        x->setValue(2);
+        QVERIFY(movedBy(before, 2));
+        QCOMPARE(m_window->history().count(), steps + 2);
+    }
+
     void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {
         choose("modeButton", "Mesh");
         // The tool picker lists the mode's tools, showing the first.
