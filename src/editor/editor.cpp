@@ -159,8 +159,9 @@ void Editor::key(const std::optional<std::string>& characters) {
 }
 
 void Editor::toolSelected(int tag) {
-    // A new tool ends a transform the keyboard started.
+    // A new tool ends a transform the keyboard started, and its panel replaces the last one's.
     dropTransform();
+    lastTransform_.reset();
     const std::span<const ToolEntry> tools = kModes[static_cast<size_t>(mode_)].tools;
     if (tag < 0 || static_cast<size_t>(tag) >= tools.size()) {
         return;

@@ -33,7 +33,9 @@ void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 po
     transform_ = TransformTool::make(*this, kind, element());
     if (!transform_->begin(view)) {
         transform_.reset();
+        const std::shared_ptr<TransformTool> last = lastTransform_;
         toolSelected(toolTag_);
+        lastTransform_ = last;
     }
     refresh();
 }
@@ -69,11 +71,13 @@ void Editor::confirmTransform() {
     }
     BeforeCommit before = beforeCommit();
     before.toolName = nameOf(transform_->kind());
-    lastTransform_ = std::exchange(transform_, nullptr);
-    lastTransform_->commit();
+    const std::shared_ptr<TransformTool> done = std::exchange(transform_, nullptr);
+    done->commit();
     recordCommit(std::move(before));
-    // The picked tool takes the mesh again, with its own preview.
+    // The picked tool takes the mesh again, with its own preview; the panel shows the amounts
+    // of the transform just made.
     toolSelected(toolTag_);
+    lastTransform_ = done;
     refresh();
 }
 
@@ -82,7 +86,10 @@ void Editor::cancelTransform() {
         return;
     }
     dropTransform();
+    // The picked tool takes the mesh again; the panel keeps the last transform made.
+    const std::shared_ptr<TransformTool> last = lastTransform_;
     toolSelected(toolTag_);
+    lastTransform_ = last;
     refresh();
 }
 

@@ -72,7 +72,8 @@ public:
         case Kind::Wheel: turnWheel(view, at, a.amount); break;
         case Kind::Key:
             if (a.amount < 0) {
-                QTest::keyClicks(view, QString(QLatin1Char("A -Q"[-1 - a.amount])));
+                // Unbound keys, and what a running transform takes.
+                QTest::keyClicks(view, QString(QLatin1Char("A -QXYZ15.yz"[-1 - a.amount])));
             } else {
                 QTest::keySequence(view, keysOf(kBindings[a.amount]));
             }
