@@ -220,17 +220,11 @@ std::vector<std::uint32_t> dissolveEdges(Layer& layer, std::span<const Edge> edg
 
 std::vector<std::uint32_t> dissolvePoints(Layer& layer, std::span<const std::int64_t> points) {
     const size_t pointCount = layer.positions.size();
-    std::vector<std::uint8_t> listed(pointCount, 0);
-    bool any = false;
-    for (const std::int64_t v : points) {
-        if (v >= 0 && static_cast<std::uint64_t>(v) < pointCount) {
-            listed[static_cast<size_t>(v)] = 1;
-            any = true;
-        }
-    }
-    if (!any) {
+    const PointFlags flagged = flagPoints(layer, points);
+    if (flagged.count == 0) {
         return {};
     }
+    const std::vector<std::uint8_t>& listed = flagged.flags;
     // The faces around each listed point form one group, and groups sharing a face one.
     const FaceList& faces = layer.faces;
     FaceGroups groups(faces.size());

@@ -67,4 +67,17 @@ Vector3 centroid(const Layer& layer, std::span<const std::uint32_t> points) {
     return {x / n, y / n, z / n};
 }
 
+PointFlags flagPoints(const Layer& layer, std::span<const std::int64_t> points) {
+    const size_t pointCount = layer.positions.size();
+    PointFlags flagged{std::vector<std::uint8_t>(pointCount, 0), 0};
+    for (const std::int64_t v : points) {
+        if (v >= 0 && static_cast<std::uint64_t>(v) < pointCount &&
+            flagged.flags[static_cast<size_t>(v)] == 0) {
+            flagged.flags[static_cast<size_t>(v)] = 1;
+            ++flagged.count;
+        }
+    }
+    return flagged;
+}
+
 } // namespace tessel

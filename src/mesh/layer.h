@@ -50,6 +50,14 @@ inline constexpr std::uint32_t kRemoved = UINT32_MAX;
 // through the faces' corners. Face ids must be valid.
 std::vector<std::uint32_t> pointsOfFaces(const Layer& layer, std::span<const std::uint32_t> faces);
 
+// One flag per point of the layer, 1 for the points `points` names (ids out of range are
+// skipped), and how many it names.
+struct PointFlags {
+    std::vector<std::uint8_t> flags;
+    size_t count = 0;
+};
+PointFlags flagPoints(const Layer& layer, std::span<const std::int64_t> points);
+
 // Mean of the points' positions: components summed in list order, divided by the count
 // (not-a-number for an empty list). Ids must be valid.
 Vector3 centroid(const Layer& layer, std::span<const std::uint32_t> points);

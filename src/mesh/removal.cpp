@@ -47,13 +47,10 @@ std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32
 
 std::vector<std::uint32_t> removePoints(Layer& layer, std::span<const std::int64_t> points) {
     const size_t pointCount = layer.positions.size();
-    std::vector<std::uint8_t> keepPoint(pointCount, 1);
-    bool any = false;
-    for (const std::int64_t v : points) {
-        if (v >= 0 && static_cast<std::uint64_t>(v) < pointCount) {
-            keepPoint[static_cast<size_t>(v)] = 0;
-            any = true;
-        }
+    std::vector<std::uint8_t> keepPoint = flagPoints(layer, points).flags;
+    const bool any = std::ranges::any_of(keepPoint, [](std::uint8_t f) { return f != 0; });
+    for (std::uint8_t& keep : keepPoint) {
+        keep = keep == 0 ? 1 : 0;
     }
     if (!any) {
         std::vector<std::uint32_t> identity(pointCount);
