@@ -1,8 +1,8 @@
 #include "frame_probe.h"
 
 #include "render/gl_view.h"
-#include "render/gpu_layers.h"
 #include "render/renderer.h"
+#include "render/upload_count.h"
 #include "tools/selection.h"
 #include "tools/tool_support.h"
 #include "ui/main_window.h"
@@ -172,7 +172,7 @@ private:
         }
         m_position += QPointF(2 * m_direction, -m_direction);
         m_timingAtSend = Renderer::timing();
-        m_bytesAtSend = GpuLayers::uploadedBytes();
+        m_bytesAtSend = bytesUploadedToGpu();
         m_sentAt = Clock::now();
         mouse(QEvent::MouseMove, m_position, Qt::NoButton, m_button);
         m_handler = seconds(Clock::now() - m_sentAt);
@@ -190,7 +190,7 @@ private:
         const Renderer::Timing timing = Renderer::timing();
         m_samples.push_back({seconds(now - m_sentAt), m_handler, timing.core - m_timingAtSend.core,
                              timing.render - m_timingAtSend.render,
-                             static_cast<double>(GpuLayers::uploadedBytes() - m_bytesAtSend)});
+                             static_cast<double>(bytesUploadedToGpu() - m_bytesAtSend)});
         m_end = now;
         // Back to the event loop first, as a user's next event would be.
         QTimer::singleShot(0, this, [this] { next(); });

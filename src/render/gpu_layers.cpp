@@ -2,6 +2,7 @@
 
 #include "base/check.h"
 #include "mesh/layer.h"
+#include "render/upload_count.h"
 
 #include <QOpenGLContext>
 
@@ -56,7 +57,7 @@ GpuLayers::~GpuLayers() {
     }
 }
 
-std::uint64_t GpuLayers::uploadedBytes() { return uploaded; }
+std::uint64_t bytesUploadedToGpu() { return uploaded; }
 
 void GpuLayers::free(Array& array) {
     if (array.name != 0) {

@@ -57,9 +57,6 @@ public:
     // rectangle selection) are freed.
     void endFrame();
 
-    // Bytes handed to the GPU by every store of this process so far.
-    static std::uint64_t uploadedBytes();
-
 private:
     GpuLayers();
 

@@ -210,8 +210,16 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     }
     if (view.renderPoints && !omitted.points) {
         if (!denserThanPixels) {
+            // Points of one pixel need no size from the program, which lets the rasterizer draw
+            // them as pixels rather than as squares.
+            const bool onePixel = m_pointSize == 1.0f;
+            if (onePixel) {
+                glDisable(GL_PROGRAM_POINT_SIZE);
+                glPointSize(1.0f);
+            }
             drawRanges(GL_POINTS, data.ordinaryPoints, runs ? &runs->points : nullptr,
                        layerFragment, "whiteVertexShader");
+            glEnable(GL_PROGRAM_POINT_SIZE);
         }
         drawRanges(GL_POINTS, data.selectedPoints, nullptr, "selectedPrimitive",
                    "whiteVertexShader");

@@ -1,4 +1,5 @@
 #include "editor/frame_data.h"
+#include "editor/visible_ranges.h"
 
 #include "support/fake_viewport.h"
 
@@ -123,6 +124,43 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     EXPECT_THAT(data->triangles, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
     EXPECT_EQ(edges(data->edges).size(), 7u);
     EXPECT_EQ(frame.faceListBuilds(), built + 1);
+}
+
+// Points along x from -3 to 3 seen through the identity: the view holds -1 ≤ x, y ≤ 1, 0 ≤ z ≤ 1.
+TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNoOutlineDenserThanItsPixels) {
+    std::vector<Vector3> points;
+    for (int x = -3; x <= 3; ++x) {
+        points.push_back({static_cast<float>(x), 0, 0.5f});
+    }
+    const Matrix identity;
+    const ListBounds pairs = boundsOfRuns(points, {}, 2);
+    ASSERT_EQ(pairs.boxes.size(), 4u);
+    EXPECT_EQ(visibility(*pairs.boxes[0], identity), Visibility::Outside);
+    EXPECT_EQ(visibility(*pairs.boxes[1], identity), Visibility::Inside);
+    EXPECT_EQ(visibility(*pairs.boxes[2], identity), Visibility::Partly);
+    EXPECT_THAT(visibleParts({{0, 7}}, pairs, identity), ElementsAre(IndexRange{2, 4}));
+    EXPECT_THAT(visibleParts({{0, 3}, {4, 3}}, pairs, identity),
+                ElementsAre(IndexRange{2, 1}, IndexRange{4, 2}));
+    // A list's runs bound the points it names; a point that is no number leaves its run unbounded,
+    // drawn whatever the view.
+    const std::vector<std::uint32_t> edges{0, 6, 2, 3, 6, 5};
+    points[5].x = NAN;
+    const ListBounds listed = boundsOfRuns(points, edges, 2);
+    EXPECT_EQ(visibility(*listed.boxes[0], identity), Visibility::Partly);
+    EXPECT_FALSE(listed.boxes[2]);
+    EXPECT_THAT(visibleParts({{0, 6}}, listed, identity), ElementsAre(IndexRange{0, 6}));
+
+    // A 101 × 101 grid two units wide fills a viewport of 100 × 100 pixels: its points and edges
+    // would cover its faces. At 1000 × 1000 pixels there is room for them.
+    const LayerPtr grid = QuadGenerator(100, 100).generateLayer();
+    LayerDrawData data;
+    data.bounds = Box{{-1, -1, 0}, {1, 1, 0}};
+    DrawItem item;
+    item.layer = grid;
+    item.data = &data;
+    item.matrix = Matrix::translation({0, 0, 0.5f});
+    EXPECT_TRUE(outlineTooDense(item, 100, 100));
+    EXPECT_FALSE(outlineTooDense(item, 1000, 1000));
 }
 
 } // namespace tessel::testing
