@@ -1,6 +1,7 @@
 #include "mesh/normals.h"
 
 #include "mesh/polygon.h"
+#include "mesh/triangle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -122,6 +123,26 @@ std::vector<Vector3> faceNormalLines(const Layer& layer, float length) {
     const std::size_t n = layer.positions.size();
     std::vector<Vector3> lines;
     lines.reserve(2 * layer.faces.size());
+    if (layer.faces.uniformCount() == 3) {
+        // Triangles straight from the flat corners, with one division per face.
+        const Vector3* p = layer.positions.data();
+        const std::vector<std::uint32_t>& corners = layer.faces.corners();
+        for (std::size_t i = 0; i + 2 < corners.size(); i += 3) {
+            const std::uint32_t a = corners[i], b = corners[i + 1], c = corners[i + 2];
+            if (a >= n || b >= n || c >= n) {
+                continue;
+            }
+            const Vector3 area = (p[b] - p[a]).cross(p[c] - p[a]);
+            const float squared = area.squaredLength();
+            const Vector3 centre = triangle::centroid(p[a], p[b], p[c]);
+            if (!(squared > 0) || !std::isfinite(squared) || !isFinite(centre)) {
+                continue;
+            }
+            lines.push_back(centre);
+            lines.push_back(centre + area * (length / std::sqrt(squared)));
+        }
+        return lines;
+    }
     for (const FaceList::Face face : layer.faces) {
         if (std::any_of(face.begin(), face.end(), [n](std::uint32_t id) { return id >= n; })) {
             continue;

@@ -22,7 +22,8 @@ inline constexpr Vector3 kFallbackNormal{0, 0, 1};
 
 // The short lines that show which way each face points, as pairs of positions to draw as
 // separate lines: for each face with area, in face order, its centroid (polygon::centroid) and
-// the centroid moved `length` along its unit normal (polygon::normal). Faces without area, with
+// the centroid moved `length` along its unit normal (as polygon::normal, up to rounding). Faces
+// without area, with
 // a corner naming no point or with a point without a finite position give no line.
 std::vector<Vector3> faceNormalLines(const Layer& layer, float length);
 
