@@ -3,7 +3,7 @@
 
 uniform float opacity;
 
-in vec3 clipPosition;
+in vec3 viewPosition;
 in vec3 baseColor;
 flat in int primitiveKind;
 

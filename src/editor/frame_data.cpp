@@ -43,7 +43,6 @@ void FrameData::invalidate() {
         e->current = false;
         e->source.layer.reset();
     }
-    retiredPointIds_.clear();
     prepared_.clear();
 }
 
@@ -55,8 +54,6 @@ void FrameData::releaseStorage() {
     }
     std::erase_if(faces_,
                   [](const std::unique_ptr<Faces>& f) { return f->source.layer.expired(); });
-    pointIds_ = {};
-    retiredPointIds_.clear();
     prepared_.clear();
 }
 
@@ -128,36 +125,28 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     LayerDrawData& data = entry.data;
 
     const Faces& faces = facesOf(layer);
-    const std::span<const std::uint32_t> triangles = triangleList(*layer, *faces.triangulation);
+    data.triangles = triangleList(*layer, *faces.triangulation);
+    data.trianglesOwner = layer->faces.allTriangles()
+                              ? std::shared_ptr<const void>(layer)
+                              : std::shared_ptr<const void>(faces.triangulation);
+    data.edges = *faces.edges;
+    data.edgesOwner = faces.edges;
+    triangleRanges(layer->faces,
+                   isSelected ? std::span<const std::uint32_t>(selection.faces)
+                              : std::span<const std::uint32_t>{},
+                   data.ordinaryTriangles, data.selectedTriangles);
     if (isSelected && !selection.faces.empty()) {
-        splitTriangles(*layer, triangles, true, selection.faces, entry.triangles);
         selectedEdges(*layer, true, selection.faces, entry.selectedEdges);
-        data.triangles = {entry.triangles.ordinary, entry.triangles.selected};
-        data.edges = {*faces.edges, entry.selectedEdges};
     } else if (isSelected && !selection.edges.empty()) {
         selectedEdgesOf(*faces.edges, selection.edges, entry.selectedEdges);
-        data.triangles = {triangles, {}};
-        data.edges = {*faces.edges, entry.selectedEdges};
     } else {
-        data.triangles = {triangles, {}};
-        data.edges = {*faces.edges, {}};
+        entry.selectedEdges.clear();
     }
-
-    const size_t pointCount = layer->positions.size();
-    if (isSelected && !selection.points.empty()) {
-        handleIndexDataForPoints(*layer, true, selection.points, entry.points);
-        data.points = {entry.points.ordinary, entry.points.selected};
-    } else {
-        if (pointIds_.size() < pointCount) {
-            // Lists handed out in this frame may point into the old ids: they stay until it ends.
-            TESSEL_CHECK(pointCount <= UINT32_MAX, "FrameData::dataFor",
-                         "a layer of " << pointCount << " points cannot be indexed in 32 bits");
-            retiredPointIds_.push_back(std::exchange(pointIds_, {}));
-            pointIds_.resize(pointCount);
-            std::iota(pointIds_.begin(), pointIds_.end(), std::uint32_t{0});
-        }
-        data.points = {std::span<const std::uint32_t>(pointIds_).first(pointCount), {}};
-    }
+    data.selectedEdges = entry.selectedEdges;
+    pointRanges(layer->positions.size(),
+                isSelected ? std::span<const std::int64_t>(selection.points)
+                           : std::span<const std::int64_t>{},
+                data.ordinaryPoints, data.selectedPoints);
 
     entry.source = Source(layer);
     entry.isSelected = isSelected;
@@ -192,18 +181,19 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         if (!mesh) {
             continue;
         }
+        const Matrix modelView = camera->matrix().inverted() * mesh->matrix();
         const Matrix mvp = viewProjection * mesh->matrix();
         const ModelPtr& model = mesh->model();
         const bool isSelected = mesh == selectedNode;
         const LayerPtr layer = model->shownLayer();
-        items.push_back({layer, &dataFor(layer, isSelected, selection), mvp, mesh->material,
-                         isSelected,
+        items.push_back({layer, &dataFor(layer, isSelected, selection), mesh.get(), mvp, modelView,
+                         mesh->material, isSelected,
                          view.selectionVolume && model == view.selectionVolume->model()});
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            items.push_back(
-                {tool, &dataFor(tool, false, selection), mvp, mesh->material, true, false});
+            items.push_back({tool, &dataFor(tool, false, selection), model.get(), mvp, modelView,
+                             mesh->material, true, false});
         }
     }
     // The layers this frame draws are known (every viewport draws the same ones), and each new

@@ -57,16 +57,18 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     editor.controller.selectedPointsIds() = {-1, 1, 1LL << 40};
     editor.controller.refresh();
     const std::vector<DrawItem> changed = prepare(0);
-    EXPECT_THAT(changed.at(0).data->triangles.selected, ElementsAre(0, 6, 5));
-    EXPECT_THAT(changed.at(0).data->points.selected, ElementsAre(1));
-    EXPECT_TRUE(changed.at(1).data->points.selected.empty());
+    const LayerDrawData& grid = *changed.at(0).data;
+    EXPECT_THAT(gather(grid.triangles, grid.selectedTriangles), ElementsAre(0, 6, 5));
+    EXPECT_THAT(grid.selectedPoints, ElementsAre(IndexRange{1, 1}));
+    EXPECT_THAT(grid.ordinaryPoints, ElementsAre(IndexRange{0, 1}, IndexRange{2, 23}));
+    EXPECT_TRUE(changed.at(1).data->selectedPoints.empty());
     // A layer replaced without telling anyone is drawn from its own data, though shaped alike.
     const LayerPtr flipped = std::make_shared<Layer>(*editor.cube()->model()->committed());
     const std::vector<std::uint32_t> reversed(flipped->faces.corners().rbegin(),
                                               flipped->faces.corners().rend());
     flipped->faces = FaceList(reversed, 3);
     editor.cube()->model()->setCommitted(flipped);
-    const std::span<const std::uint32_t> drawn = prepare(1).at(1).data->triangles.ordinary;
+    const std::span<const std::uint32_t> drawn = prepare(1).at(1).data->triangles;
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(drawn[0], flipped->faces[0][0]);
 }
@@ -97,9 +99,8 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     using Edges = std::multiset<std::pair<std::uint32_t, std::uint32_t>>;
 
     const LayerDrawData* data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.ordinary),
-              (Edges{{0, 1}, {1, 4}, {3, 4}, {0, 3}, {1, 2}, {2, 5}, {4, 5}}));
+    EXPECT_THAT(data->triangles, ElementsAre(0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges), (Edges{{0, 1}, {1, 4}, {3, 4}, {0, 3}, {1, 2}, {2, 5}, {4, 5}}));
     const size_t built = frame.faceListBuilds();
 
     // Camera moves and selection changes split what was built.
@@ -107,9 +108,9 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     drawQuads();
     editor.controller.selectedFacesIds() = {1};
     data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3));
-    EXPECT_THAT(data->triangles.selected, ElementsAre(1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.selected), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
+    EXPECT_THAT(data->ordinaryTriangles, ElementsAre(IndexRange{0, 6}));
+    EXPECT_THAT(data->selectedTriangles, ElementsAre(IndexRange{6, 6}));
+    EXPECT_EQ(edges(data->selectedEdges), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
     EXPECT_EQ(frame.faceListBuilds(), built);
 
     // A new layer with point 3 moved into the first quad, now concave: that face is cut again,
@@ -119,8 +120,8 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     editor.grid().setCommitted(dented);
     editor.controller.selectedFacesIds().clear();
     data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.ordinary).size(), 7u);
+    EXPECT_THAT(data->triangles, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges).size(), 7u);
     EXPECT_EQ(frame.faceListBuilds(), built + 1);
 }
 
