@@ -23,14 +23,14 @@ inline constexpr Vector3 kFallbackNormal{0, 0, 1};
 // The short lines that show which way each face points, as pairs of positions to draw as
 // separate lines: for each face with area, in face order, its centroid (polygon::centroid) and
 // the centroid moved `length` along its unit normal (as polygon::normal, up to rounding). Faces
-// without area, with
-// a corner naming no point or with a point without a finite position give no line.
+// without area, with a corner naming no point or with a point without a finite position give no
+// line.
 std::vector<Vector3> faceNormalLines(const Layer& layer, float length);
 
 // A length for faceNormalLines that reads at any scale: the mean length of the faces' edges,
 // but at most a twentieth of the diagonal of the box around the points, so that a mesh of few
 // large faces still shows short marks and a dense one does not turn into a brush. Always
-// positive and finite (0.1 when the layer has no edge of positive finite length).
+// positive and finite (0.1 when neither gives a positive finite length).
 float normalLineLength(const Layer& layer);
 
 } // namespace tessel
