@@ -4,10 +4,10 @@
 // faces inward shows it.
 
 uniform float opacity;
+// What is drawn: 0 edges, 1 points, 2 faces.
+uniform int primitiveKind;
 
 in vec3 viewPosition;
-in vec3 baseColor;
-flat in int primitiveKind;
 
 out vec4 color;
 
@@ -22,9 +22,9 @@ void main() {
         discard;
     }
     if (primitiveKind != 2) {
-        color = vec4(baseColor, opacity);
+        color = vec4(primitiveKind == 1 ? vec3(1.0) : vec3(0.82, 0.84, 0.86), opacity);
         return;
     }
-    vec3 surface = gl_FrontFacing ? baseColor : vec3(0.62, 0.36, 0.40);
+    vec3 surface = gl_FrontFacing ? vec3(0.42, 0.50, 0.62) : vec3(0.62, 0.36, 0.40);
     color = vec4(surface * (0.25 + 0.75 * facing()), opacity);
 }

@@ -2,10 +2,10 @@
 // Selected points, edges and faces, and the tools' own geometry.
 
 uniform float opacity;
+// What is drawn: 0 edges, 1 points, 2 faces.
+uniform int primitiveKind;
 
 in vec3 viewPosition;
-in vec3 baseColor;
-flat in int primitiveKind;
 
 out vec4 color;
 

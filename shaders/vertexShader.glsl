@@ -5,18 +5,14 @@ layout(location = 0) in vec3 position;
 
 uniform mat4 matrix;
 uniform mat4 modelView;
+// Faces have no point size: the uniform is there for the draw list's constants alone.
 uniform float pointSize;
 
 out vec3 viewPosition;
-out vec3 baseColor;
-flat out int primitiveKind;
 
 void main() {
     vec4 p = matrix * vec4(position, 1.0);
     // The projection maps depth to 0..1; GL clips -1..1.
     gl_Position = vec4(p.x, p.y, 2.0 * p.z - p.w, p.w);
-    gl_PointSize = pointSize;
     viewPosition = (modelView * vec4(position, 1.0)).xyz;
-    baseColor = vec3(0.42, 0.50, 0.62);
-    primitiveKind = 2;
 }

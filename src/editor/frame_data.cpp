@@ -4,6 +4,7 @@
 #include "scene/viewport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -148,12 +149,58 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
                            : std::span<const std::int64_t>{},
                 data.ordinaryPoints, data.selectedPoints);
 
+    data.bounds.reset();
+    for (const Vector3& p : layer->positions) {
+        // Points of a failed edit may not be numbers; they bound nothing.
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            continue;
+        }
+        if (data.bounds) {
+            data.bounds->add(p);
+        } else {
+            data.bounds = Box{p, p};
+        }
+    }
+
     entry.source = Source(layer);
     entry.isSelected = isSelected;
     entry.current = true;
     entry.used = true;
     ++builds_;
     return data;
+}
+
+bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    // Below this many pixels of extent per point, points and edges fill the faces.
+    constexpr float kPixelsPerPoint = 6;
+    const float points = static_cast<float>(item.layer->positions.size());
+    if (points > pixelWidth * pixelHeight) {
+        return true;
+    }
+    const std::optional<Box>& box = item.data->bounds;
+    if (!box) {
+        return false;
+    }
+    // The extent of the box's corners on the screen, unclipped; a corner behind the camera makes
+    // it unbounded.
+    float left = INFINITY;
+    float right = -INFINITY;
+    float bottom = INFINITY;
+    float top = -INFINITY;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p{corner & 1 ? box->max.x : box->min.x, corner & 2 ? box->max.y : box->min.y,
+                        corner & 4 ? box->max.z : box->min.z};
+        const Vector4 clip = item.matrix * Vector4(p, 1);
+        if (clip.w() <= 0) {
+            return false;
+        }
+        left = std::min(left, clip.x() / clip.w());
+        right = std::max(right, clip.x() / clip.w());
+        bottom = std::min(bottom, clip.y() / clip.w());
+        top = std::max(top, clip.y() / clip.w());
+    }
+    const float area = (right - left) * pixelWidth / 2 * (top - bottom) * pixelHeight / 2;
+    return area < kPixelsPerPoint * points;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {

@@ -4,9 +4,11 @@
 #include "editor/render_index_data.h"
 #include "geometry/matrix.h"
 #include "scene/mesh.h"
+#include "scene/navigation.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -42,6 +44,8 @@ struct LayerDrawData {
     // The runs of point ids of the ordinary and the selected points.
     IndexRanges ordinaryPoints;
     IndexRanges selectedPoints;
+    // The box around the layer's points, in its own coordinates (empty without points).
+    std::optional<Box> bounds;
 };
 
 // One layer to draw, in the frame's draw order.
@@ -61,6 +65,12 @@ struct DrawItem {
     bool isSelected = false;
     bool isSelectionVolume = false;
 };
+
+// Whether a layer's own points and edges, drawn over its faces in a viewport of that many pixels,
+// would lie so close together that they cover the faces and show nothing of the shape: more
+// points than the viewport has pixels, or fewer than a few pixels of the layer's extent on the
+// screen per point. The selection is drawn either way.
+bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight);
 
 // The CPU side of drawing the editor's viewports, shared between them.
 //

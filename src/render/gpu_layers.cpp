@@ -149,6 +149,24 @@ GpuLayers::Buffers GpuLayers::update(const DrawItem& item) {
     return {slot.positions.name, slot.triangles.name, slot.edges.name, slot.selectedEdges.name};
 }
 
+const GpuLayers::RunBounds& GpuLayers::runBounds(const DrawItem& item) {
+    // Runs of a few thousand primitives: tight boxes, few enough to test each frame.
+    constexpr size_t kRun = 4096;
+    Slot& slot = slots_[item.key];
+    const LayerDrawData& data = *item.data;
+    const std::vector<Vector3>& positions = item.layer->positions;
+    if (slot.boundsLayer != item.layer || slot.boundsTriangles != data.trianglesOwner ||
+        slot.boundsEdges != data.edgesOwner) {
+        slot.bounds.triangles = boundsOfRuns(positions, data.triangles, 3 * kRun);
+        slot.bounds.edges = boundsOfRuns(positions, data.edges, 2 * kRun);
+        slot.bounds.points = boundsOfRuns(positions, {}, kRun);
+        slot.boundsLayer = item.layer;
+        slot.boundsTriangles = data.trianglesOwner;
+        slot.boundsEdges = data.edgesOwner;
+    }
+    return slot.bounds;
+}
+
 void GpuLayers::endFrame() {
     ++frame_;
     for (auto it = slots_.begin(); it != slots_.end();) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/frame_data.h"
+#include "editor/visible_ranges.h"
 
 #include <QOpenGLFunctions_3_3_Core>
 
@@ -42,6 +43,16 @@ public:
     };
     Buffers update(const DrawItem& item);
 
+    // Boxes around runs of the item's triangles, edges and points, for drawing only what a
+    // viewport may see of it. Built on first request for a layer and kept while its slot draws
+    // the same points and lists.
+    struct RunBounds {
+        ListBounds triangles;
+        ListBounds edges;
+        ListBounds points;
+    };
+    const RunBounds& runBounds(const DrawItem& item);
+
     // Called once per viewport frame: slots not drawn for a while (a deleted mesh, a finished
     // rectangle selection) are freed.
     void endFrame();
@@ -67,6 +78,11 @@ private:
         Array edges;
         Array selectedEdges;
         std::uint64_t lastFrame = 0;
+        // What the run bounds were built from, held so that it cannot be mistaken for another.
+        std::shared_ptr<const void> boundsLayer;
+        std::shared_ptr<const void> boundsTriangles;
+        std::shared_ptr<const void> boundsEdges;
+        RunBounds bounds;
     };
 
     // Makes `array` hold `data`, which `owner` keeps unchanged (null: copy it), uploading what

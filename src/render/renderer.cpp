@@ -44,6 +44,8 @@ private:
 
 Renderer::Timing Renderer::timing() { return totals; }
 
+Renderer::Omitted Renderer::omitted;
+
 Renderer::Renderer() = default;
 
 Renderer::~Renderer() = default;
@@ -108,7 +110,7 @@ Renderer::Program& Renderer::programFor(const std::string& fragment, const std::
     program.modelView = program.linked->uniformLocation("modelView");
     program.pointSize = program.linked->uniformLocation("pointSize");
     program.opacity = program.linked->uniformLocation("opacity");
-    program.drawingPoints = program.linked->uniformLocation("drawingPoints");
+    program.primitiveKind = program.linked->uniformLocation("primitiveKind");
     program.linked->bind();
     return m_programs.emplace(std::move(key), std::move(program)).first->second;
 }
@@ -123,8 +125,8 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     GLint pixels[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, pixels);
-    m_pixelCount =
-        static_cast<size_t>(std::max(pixels[2], 0)) * static_cast<size_t>(std::max(pixels[3], 0));
+    m_pixelWidth = static_cast<float>(std::max(pixels[2], 0));
+    m_pixelHeight = static_cast<float>(std::max(pixels[3], 0));
 
     std::vector<DrawItem> items;
     {
@@ -161,6 +163,15 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     if (layer.positions.empty()) {
         return;
     }
+    // A mesh the viewport cannot see draws nothing; one it sees only a part of draws the runs of
+    // its lists that may show.
+    const Visibility shown =
+        data.bounds ? visibility(*data.bounds, item.matrix) : Visibility::Inside;
+    if (shown == Visibility::Outside) {
+        return;
+    }
+    const GpuLayers::RunBounds* runs =
+        shown == Visibility::Partly ? &m_layers->runBounds(item) : nullptr;
     const GpuLayers::Buffers buffers = m_layers->update(item);
     glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
@@ -173,39 +184,49 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     // A layer that names its own fragment stage (the cutting plane's patch) is drawn with it in
     // every pass, its edges too, so that nothing of it looks like a mesh.
     const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");
-    // With more points than the viewport has pixels, a layer's points and edges would cover all
-    // of it and hide its shape, and drawing them would take most of the frame's time (seconds a
-    // frame at a million faces with a software rasterizer): when its faces are drawn, its own
-    // points and edges are left out. Its selection is still drawn.
-    const bool denserThanPixels = view.renderFilled && layer.positions.size() > m_pixelCount;
+    // Packed closer than a few pixels, a layer's points and edges would cover its faces and hide
+    // its shape, and drawing them would take most of the frame's time (seconds a frame at a
+    // million faces with a software rasterizer): when its faces are drawn, its own points and
+    // edges are left out. Its selection is still drawn.
+    const bool denserThanPixels =
+        view.renderFilled && outlineTooDense(item, m_pixelWidth, m_pixelHeight);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (view.renderLines) {
-        if (!denserThanPixels) {
-            drawList(GL_LINES, buffers.edges, data.edges.size(), layerFragment,
-                     "whiteVertexShader");
+    if (view.renderLines && !omitted.edges) {
+        if (!denserThanPixels && !data.edges.empty()) {
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.edges);
+            m_whole.assign(1, {0, static_cast<std::uint32_t>(data.edges.size())});
+            drawRanges(GL_LINES, m_whole, runs ? &runs->edges : nullptr, layerFragment,
+                       "whiteVertexShader");
         }
         // The selected faces' edges are in the ordinary list as well: drawn again, the same
         // lines at the same depth take the selection's colour.
-        glDepthFunc(GL_LEQUAL);
-        drawList(GL_LINES, buffers.selectedEdges, data.selectedEdges.size(), "selectedPrimitive",
-                 "whiteVertexShader");
-        glDepthFunc(GL_LESS);
-    }
-    if (view.renderPoints) {
-        if (!denserThanPixels) {
-            drawRanges(GL_POINTS, data.ordinaryPoints, layerFragment, "whiteVertexShader");
+        if (!data.selectedEdges.empty()) {
+            glDepthFunc(GL_LEQUAL);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.selectedEdges);
+            m_whole.assign(1, {0, static_cast<std::uint32_t>(data.selectedEdges.size())});
+            drawRanges(GL_LINES, m_whole, nullptr, "selectedPrimitive", "whiteVertexShader");
+            glDepthFunc(GL_LESS);
         }
-        drawRanges(GL_POINTS, data.selectedPoints, "selectedPrimitive", "whiteVertexShader");
     }
-    if (!view.renderFilled) {
+    if (view.renderPoints && !omitted.points) {
+        if (!denserThanPixels) {
+            drawRanges(GL_POINTS, data.ordinaryPoints, runs ? &runs->points : nullptr,
+                       layerFragment, "whiteVertexShader");
+        }
+        drawRanges(GL_POINTS, data.selectedPoints, nullptr, "selectedPrimitive",
+                   "whiteVertexShader");
+    }
+    if (!view.renderFilled || omitted.faces) {
         return;
     }
     // Pushes faces back so that the edges and points drawn on them stay visible.
     glPolygonOffset(0.0f, 10000.0f);
     glEnable(GL_POLYGON_OFFSET_FILL);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles);
-    drawRanges(GL_TRIANGLES, data.ordinaryTriangles, layerFragment, "vertexShader");
-    drawRanges(GL_TRIANGLES, data.selectedTriangles, "selectedPrimitive", "vertexShader");
+    drawRanges(GL_TRIANGLES, data.ordinaryTriangles, runs ? &runs->triangles : nullptr,
+               layerFragment, "vertexShader");
+    drawRanges(GL_TRIANGLES, data.selectedTriangles, runs ? &runs->triangles : nullptr,
+               "selectedPrimitive", "vertexShader");
 }
 
 void Renderer::useProgram(GLenum primitive, const std::string& fragment,
@@ -215,21 +236,16 @@ void Renderer::useProgram(GLenum primitive, const std::string& fragment,
     glUniformMatrix4fv(program.modelView, 1, GL_TRUE, m_modelView->data.data());
     glUniform1f(program.pointSize, m_pointSize);
     glUniform1f(program.opacity, m_opacity);
-    glUniform1i(program.drawingPoints, primitive == GL_POINTS ? 1 : 0);
+    glUniform1i(program.primitiveKind, primitive == GL_LINES ? 0 : primitive == GL_POINTS ? 1 : 2);
 }
 
-void Renderer::drawList(GLenum primitive, GLuint buffer, size_t count, const std::string& fragment,
-                        const std::string& vertex) {
-    if (count == 0) {
-        return;
+void Renderer::drawRanges(GLenum primitive, const IndexRanges& all, const ListBounds* bounds,
+                          const std::string& fragment, const std::string& vertex) {
+    IndexRanges visible;
+    if (bounds != nullptr) {
+        visible = visibleParts(all, *bounds, *m_matrix);
     }
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
-    useProgram(primitive, fragment, vertex);
-    glDrawElements(primitive, static_cast<GLsizei>(count), GL_UNSIGNED_INT, nullptr);
-}
-
-void Renderer::drawRanges(GLenum primitive, const IndexRanges& ranges, const std::string& fragment,
-                          const std::string& vertex) {
+    const IndexRanges& ranges = bounds != nullptr ? visible : all;
     if (ranges.empty()) {
         return;
     }

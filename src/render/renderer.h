@@ -60,6 +60,14 @@ public:
     };
     static Timing timing();
 
+    // Passes left out of every frame, to measure what each costs (developer tools only).
+    struct Omitted {
+        bool edges = false;
+        bool points = false;
+        bool faces = false;
+    };
+    static Omitted omitted;
+
 private:
     struct Program {
         std::unique_ptr<QOpenGLShaderProgram> linked;
@@ -67,17 +75,15 @@ private:
         int modelView = -1;
         int pointSize = -1;
         int opacity = -1;
-        int drawingPoints = -1;
+        int primitiveKind = -1;
     };
 
     Program& programFor(const std::string& fragment, const std::string& vertex);
     void drawItem(const Viewport& view, const DrawItem& item);
-    // Draws the whole index list bound as GL_ELEMENT_ARRAY_BUFFER.
-    void drawList(GLenum primitive, GLuint buffer, size_t count, const std::string& fragment,
-                  const std::string& vertex);
-    // Draws runs of the triangle list bound as GL_ELEMENT_ARRAY_BUFFER, or runs of points.
-    void drawRanges(GLenum primitive, const IndexRanges& ranges, const std::string& fragment,
-                    const std::string& vertex);
+    // Draws runs of the index list bound as GL_ELEMENT_ARRAY_BUFFER, or runs of points: of
+    // those, the parts the viewport may see when `bounds` is given.
+    void drawRanges(GLenum primitive, const IndexRanges& ranges, const ListBounds* bounds,
+                    const std::string& fragment, const std::string& vertex);
     void useProgram(GLenum primitive, const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;
@@ -89,9 +95,11 @@ private:
     std::vector<GLsizei> m_counts;
     std::vector<const void*> m_offsets;
     std::vector<GLint> m_firsts;
+    IndexRanges m_whole;
 
-    // Pixels of the viewport being drawn.
-    size_t m_pixelCount = 0;
+    // The size of the viewport being drawn, in pixels.
+    float m_pixelWidth = 0;
+    float m_pixelHeight = 0;
     // Per-item constants shared by its draws.
     const Matrix* m_matrix = nullptr;
     const Matrix* m_modelView = nullptr;
