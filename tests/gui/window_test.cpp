@@ -477,7 +477,7 @@ private Q_SLOTS:
         QVERIFY(child<QWidget>("materialEditContainerView")->isHidden());
     }
 
-    void gridFieldsAndOpacitySliderEditTheSelectedMesh() {
+    void gridFieldsOpacitySliderAndShadingBoxEditTheSelectedMesh() {
         // Twelve rows store the most a grid takes, ten, which the field and the viewports show.
         QLineEdit* rows = panel()->planeCreationView()->rowsField();
         rows->setFocus();
@@ -500,9 +500,29 @@ private Q_SLOTS:
         QVERIFY(near(blended, (qRed(opaque) + 26) / 2, (qGreen(opaque) + 128) / 2,
                      (qBlue(opaque) + 51) / 2));
 
+        // The box shades the selected mesh smooth, as a change of the document.
+        QCheckBox* smooth = panel()->smoothShadingBox();
+        QVERIFY(smooth->isVisible() && !smooth->isChecked());
+        QTest::mouseClick(smooth, Qt::LeftButton);
+        QVERIFY(mesh(0)->smoothShading && m_window->isWindowModified());
+
         // A cube shows its size (another mesh its counts: see the polygons' test).
         document().setSelectedNode(mesh(1));
         QCOMPARE(child<QLabel>("cubeSize")->text(), QStringLiteral("2 × 2 × 2"));
+        QVERIFY(!smooth->isChecked() && !mesh(1)->smoothShading);
+    }
+
+    void viewMenuOptionsReachTheEditor() {
+        auto* faceOrientation = child<QAction>("faceOrientationAction");
+        auto* normals = child<QAction>("normalsAction");
+        QCOMPARE(faceOrientation->text(), QStringLiteral("Face Orientation"));
+        QCOMPARE(normals->text(), QStringLiteral("Normals"));
+        QVERIFY(!faceOrientation->isChecked() && !normals->isChecked());
+        normals->trigger();
+        QVERIFY(editor().viewOptions().normals && !editor().viewOptions().faceOrientation);
+        faceOrientation->trigger();
+        normals->trigger();
+        QVERIFY(!editor().viewOptions().normals && editor().viewOptions().faceOrientation);
     }
 
     void helpListsEveryBindingAndEachMenuShortcutOnce() {

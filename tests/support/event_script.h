@@ -44,6 +44,7 @@ struct UserAction {
         Rows,           // `amount` typed into the rows field
         Opacity,        // the opacity slider moved to `amount` of 100
         StaleSelection, // ids that name no point or face are selected beside real ones
+        Display,        // `amount` % 3 toggles the smooth shading box, Face Orientation, Normals
     };
     Kind kind = Kind::Press;
     int view = 0;
@@ -105,7 +106,7 @@ public:
                 Kind::Mode,    Kind::Tool,           Kind::Apply,        Kind::Mode,
                 Kind::Tool,    Kind::Apply,          Kind::RenderOption, Kind::SelectRow,
                 Kind::AddMesh, Kind::Rows,           Kind::RemoveMesh,   Kind::SelectRow,
-                Kind::Opacity, Kind::StaleSelection, Kind::Menu};
+                Kind::Opacity, Kind::StaleSelection, Kind::Menu,         Kind::Display};
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
             a.amount = a.kind == Kind::Mode   ? pick(4)
