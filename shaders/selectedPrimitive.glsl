@@ -6,11 +6,18 @@ uniform float opacity;
 uniform int primitiveKind;
 
 in vec3 viewPosition;
+#ifdef SMOOTH_SHADING
+in vec3 viewNormal;
+#endif
 
 out vec4 color;
 
 float facing() {
+#ifdef SMOOTH_SHADING
+    vec3 normal = normalize(viewNormal);
+#else
     vec3 normal = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
+#endif
     return abs(normal.z);
 }
 

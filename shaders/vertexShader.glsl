@@ -1,7 +1,12 @@
 #version 330 core
-// Filled faces: the fragment stage lights them from the camera.
+// Filled faces: the fragment stage lights them from the camera, from the face's own plane or,
+// shaded smooth, from the normals of its corners.
 
 layout(location = 0) in vec3 position;
+#ifdef SMOOTH_SHADING
+layout(location = 1) in vec3 normal;
+out vec3 viewNormal;
+#endif
 
 uniform mat4 matrix;
 uniform mat4 modelView;
@@ -15,4 +20,7 @@ void main() {
     // The projection maps depth to 0..1; GL clips -1..1.
     gl_Position = vec4(p.x, p.y, 2.0 * p.z - p.w, p.w);
     viewPosition = (modelView * vec4(position, 1.0)).xyz;
+#ifdef SMOOTH_SHADING
+    viewNormal = mat3(modelView) * normal;
+#endif
 }

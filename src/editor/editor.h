@@ -101,7 +101,9 @@ public:
     // the frame.
     FrameData frameData;
     // What the viewports show now: the scene, the selected node and the selection.
-    FrameContent frameContent() const { return {scene()->root(), selectedNode(), &selection_}; }
+    FrameContent frameContent() const {
+        return {scene()->root(), selectedNode(), &selection_, viewOptions_};
+    }
     // Everything `view` draws now (FrameData::prepare of frameContent()).
     std::vector<DrawItem> prepareFrame(Viewport& view) {
         return frameData.prepare(view, frameContent());

@@ -1,6 +1,7 @@
 #include "editor/frame_data.h"
 
 #include "base/check.h"
+#include "mesh/normals.h"
 #include "scene/viewport.h"
 
 #include <algorithm>
@@ -37,6 +38,12 @@ void FrameData::invalidate() {
             f->used = false;
         }
     }
+    if (!prepared_.empty()) {
+        std::erase_if(extras_, [](const Extras& e) { return !e.used; });
+        for (Extras& e : extras_) {
+            e.used = false;
+        }
+    }
     // Keep the storage of what the last frame used, for the next one to fill; let go of the rest.
     std::erase_if(entries_, [](const std::unique_ptr<Entry>& e) { return !e->used; });
     for (const std::unique_ptr<Entry>& e : entries_) {
@@ -49,6 +56,7 @@ void FrameData::invalidate() {
 
 void FrameData::releaseStorage() {
     entries_.clear();
+    extras_.clear();
     // Only the layers still shown somewhere keep their lists.
     for (const std::unique_ptr<Faces>& f : faces_) {
         f->held.reset();
@@ -111,6 +119,20 @@ const FrameData::Faces& FrameData::facesOf(const LayerPtr& layer) {
         faceListBuilds_ += layer->faces.allTriangles() ? 0 : 1;
     }
     return *faces_.emplace_back(std::move(made));
+}
+
+std::shared_ptr<const std::vector<Vector3>> FrameData::extraOf(const LayerPtr& layer, Extra kind) {
+    for (Extras& e : extras_) {
+        if (e.kind == kind && e.source.matches(layer)) {
+            e.used = true;
+            return e.values;
+        }
+    }
+    auto values = std::make_shared<const std::vector<Vector3>>(
+        kind == Extra::PointNormals ? pointNormals(*layer)
+                                    : faceNormalLines(*layer, normalLineLength(*layer)));
+    extras_.push_back({Source(layer), kind, values, true});
+    return values;
 }
 
 const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
@@ -233,14 +255,33 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         const ModelPtr& model = mesh->model();
         const bool isSelected = mesh == selectedNode;
         const LayerPtr layer = model->shownLayer();
-        items.push_back({layer, &dataFor(layer, isSelected, selection), mesh.get(), mvp, modelView,
-                         mesh->material, isSelected,
-                         view.selectionVolume && model == view.selectionVolume->model()});
+        DrawItem& item = items.emplace_back();
+        item.layer = layer;
+        item.data = &dataFor(layer, isSelected, selection);
+        item.key = mesh.get();
+        item.matrix = mvp;
+        item.modelView = modelView;
+        item.material = mesh->material;
+        item.isSelected = isSelected;
+        item.isSelectionVolume = view.selectionVolume && model == view.selectionVolume->model();
+        item.faceOrientation = content.options.faceOrientation;
+        if (mesh->smoothShading) {
+            item.pointNormals = extraOf(layer, Extra::PointNormals);
+        }
+        if (content.options.normals && isSelected) {
+            item.normalLines = extraOf(layer, Extra::NormalLines);
+        }
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            items.push_back({tool, &dataFor(tool, false, selection), model.get(), mvp, modelView,
-                             mesh->material, true, false});
+            DrawItem& geometry = items.emplace_back();
+            geometry.layer = tool;
+            geometry.data = &dataFor(tool, false, selection);
+            geometry.key = model.get();
+            geometry.matrix = mvp;
+            geometry.modelView = modelView;
+            geometry.material = mesh->material;
+            geometry.isSelected = true;
         }
     }
     // The layers this frame draws are known (every viewport draws the same ones), and each new

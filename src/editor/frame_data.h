@@ -2,6 +2,7 @@
 
 #include "editor/element_selection.h"
 #include "editor/render_index_data.h"
+#include "editor/view_options.h"
 #include "geometry/matrix.h"
 #include "scene/mesh.h"
 #include "scene/navigation.h"
@@ -22,6 +23,7 @@ struct FrameContent {
     NodePtr root;
     NodePtr selectedNode;
     const ElementSelection* selection = nullptr;
+    ViewOptions options;
 };
 
 // What a viewport draws of one layer besides its positions: its index lists, and which parts of
@@ -64,6 +66,13 @@ struct DrawItem {
     // mesh's draw data holds the selections.
     bool isSelected = false;
     bool isSelectionVolume = false;
+    // A normal per point when the mesh is shaded smooth (null when flat).
+    std::shared_ptr<const std::vector<Vector3>> pointNormals;
+    // Two positions per face, its centre and a short way along its normal, when the view shows
+    // the selected mesh's normals (null otherwise).
+    std::shared_ptr<const std::vector<Vector3>> normalLines;
+    // Faces coloured by the side the camera sees.
+    bool faceOrientation = false;
 };
 
 // Whether a layer's own points and edges, drawn over its faces in a viewport of that many pixels,
@@ -157,10 +166,21 @@ private:
     const LayerDrawData& dataFor(const LayerPtr& layer, bool isSelected,
                                  const ElementSelection& selection);
     const Faces& facesOf(const LayerPtr& layer);
+    // What only some meshes draw of a layer: its point normals (smooth shading) or its faces'
+    // normal lines, kept while the same layer is drawn.
+    enum class Extra { PointNormals, NormalLines };
+    std::shared_ptr<const std::vector<Vector3>> extraOf(const LayerPtr& layer, Extra kind);
 
     // Unique pointers: the data handed out must not move when entries are added.
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<std::unique_ptr<Faces>> faces_;
+    struct Extras {
+        Source source;
+        Extra kind;
+        std::shared_ptr<const std::vector<Vector3>> values;
+        bool used = true;
+    };
+    std::vector<Extras> extras_;
     std::vector<const Viewport*> prepared_;
     size_t builds_ = 0;
     size_t faceListBuilds_ = 0;

@@ -50,14 +50,18 @@ GpuLayers::~GpuLayers() {
         return;
     }
     for (auto& [key, slot] : slots_) {
-        free(slot.positions);
-        free(slot.triangles);
-        free(slot.edges);
-        free(slot.selectedEdges);
+        free(slot);
     }
 }
 
 std::uint64_t bytesUploadedToGpu() { return uploaded; }
+
+void GpuLayers::free(Slot& slot) {
+    for (Array* array : {&slot.positions, &slot.triangles, &slot.edges, &slot.selectedEdges,
+                         &slot.normals, &slot.normalLines}) {
+        free(*array);
+    }
+}
 
 void GpuLayers::free(Array& array) {
     if (array.name != 0) {
@@ -147,7 +151,19 @@ GpuLayers::Buffers GpuLayers::update(const DrawItem& item) {
         2 * sizeof(std::uint32_t));
     put(GL_ELEMENT_ARRAY_BUFFER, slot.selectedEdges, nullptr, bytesOf(data.selectedEdges),
         2 * sizeof(std::uint32_t));
-    return {slot.positions.name, slot.triangles.name, slot.edges.name, slot.selectedEdges.name};
+    Buffers buffers{slot.positions.name, slot.triangles.name, slot.edges.name,
+                    slot.selectedEdges.name};
+    if (item.pointNormals) {
+        put(GL_ARRAY_BUFFER, slot.normals, item.pointNormals,
+            bytesOf(std::span<const Vector3>(*item.pointNormals)), sizeof(Vector3));
+        buffers.normals = slot.normals.name;
+    }
+    if (item.normalLines) {
+        put(GL_ARRAY_BUFFER, slot.normalLines, item.normalLines,
+            bytesOf(std::span<const Vector3>(*item.normalLines)), 2 * sizeof(Vector3));
+        buffers.normalLines = slot.normalLines.name;
+    }
+    return buffers;
 }
 
 const GpuLayers::RunBounds& GpuLayers::runBounds(const DrawItem& item) {
@@ -176,10 +192,7 @@ void GpuLayers::endFrame() {
             ++it;
             continue;
         }
-        free(slot.positions);
-        free(slot.triangles);
-        free(slot.edges);
-        free(slot.selectedEdges);
+        free(slot);
         it = slots_.erase(it);
     }
 }

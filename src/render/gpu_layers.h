@@ -40,6 +40,9 @@ public:
         GLuint triangles = 0;
         GLuint edges = 0;
         GLuint selectedEdges = 0;
+        // 0 when the item has none.
+        GLuint normals = 0;
+        GLuint normalLines = 0;
     };
     Buffers update(const DrawItem& item);
 
@@ -74,6 +77,8 @@ private:
         Array triangles;
         Array edges;
         Array selectedEdges;
+        Array normals;
+        Array normalLines;
         std::uint64_t lastFrame = 0;
         // What the run bounds were built from, held so that it cannot be mistaken for another.
         std::shared_ptr<const void> boundsLayer;
@@ -88,6 +93,7 @@ private:
     void put(GLenum target, Array& array, std::shared_ptr<const void> owner,
              std::span<const std::byte> data, size_t unit);
     void free(Array& array);
+    void free(Slot& slot);
 
     std::unordered_map<const void*, Slot> slots_;
     std::uint64_t frame_ = 0;

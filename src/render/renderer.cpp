@@ -56,16 +56,22 @@ void Renderer::initialize() {
     }
     TESSEL_CHECK(initializeOpenGLFunctions(), "Renderer::initialize",
                  "no OpenGL 3.3 core functions in the current context");
+    // Each stage is compiled as it stands and, for smooth shading, with SMOOTH_SHADING defined.
     for (const char* name : shaderNames) {
         QFile file(QStringLiteral(":/shaders/%1.glsl").arg(QLatin1String(name)));
         TESSEL_CHECK(file.open(QIODevice::ReadOnly), "Renderer::initialize",
                      "shader stage " << name << " missing from the resources");
-        auto shader = std::make_unique<QOpenGLShader>(
-            isVertexStage(name) ? QOpenGLShader::Vertex : QOpenGLShader::Fragment);
-        TESSEL_CHECK(shader->compileSourceCode(file.readAll()), "Renderer::initialize",
-                     "shader stage " << name
-                                     << " does not compile: " << shader->log().toStdString());
-        m_shaders[name] = std::move(shader);
+        const QByteArray source = file.readAll();
+        QByteArray smooth = source;
+        smooth.insert(smooth.indexOf('\n') + 1, "#define SMOOTH_SHADING\n");
+        for (const bool isSmooth : {false, true}) {
+            auto shader = std::make_unique<QOpenGLShader>(
+                isVertexStage(name) ? QOpenGLShader::Vertex : QOpenGLShader::Fragment);
+            TESSEL_CHECK(
+                shader->compileSourceCode(isSmooth ? smooth : source), "Renderer::initialize",
+                "shader stage " << name << " does not compile: " << shader->log().toStdString());
+            m_shaders[{name, isSmooth}] = std::move(shader);
+        }
     }
 
     m_layers = GpuLayers::shared();
@@ -85,14 +91,15 @@ void Renderer::release() {
     m_initialized = false;
 }
 
-Renderer::Program& Renderer::programFor(const std::string& fragment, const std::string& vertex) {
-    auto key = std::make_pair(fragment, vertex);
+Renderer::Program& Renderer::programFor(const std::string& fragment, const std::string& vertex,
+                                        bool smooth) {
+    auto key = std::make_tuple(fragment, vertex, smooth);
     if (auto found = m_programs.find(key); found != m_programs.end()) {
         found->second.linked->bind();
         return found->second;
     }
-    auto vertexStage = m_shaders.find(vertex);
-    auto fragmentStage = m_shaders.find(fragment);
+    auto vertexStage = m_shaders.find({vertex, smooth});
+    auto fragmentStage = m_shaders.find({fragment, smooth});
     TESSEL_CHECK(vertexStage != m_shaders.end() && isVertexStage(vertex), "Renderer::programFor",
                  "unknown vertex stage " << vertex);
     TESSEL_CHECK(fragmentStage != m_shaders.end() && !isVertexStage(fragment),
@@ -103,6 +110,7 @@ Renderer::Program& Renderer::programFor(const std::string& fragment, const std::
     program.linked->addShader(vertexStage->second.get());
     program.linked->addShader(fragmentStage->second.get());
     program.linked->bindAttributeLocation("position", 0);
+    program.linked->bindAttributeLocation("normal", 1);
     TESSEL_CHECK(program.linked->link(), "Renderer::programFor",
                  fragment << " with " << vertex
                           << " does not link: " << program.linked->log().toStdString());
@@ -111,6 +119,7 @@ Renderer::Program& Renderer::programFor(const std::string& fragment, const std::
     program.pointSize = program.linked->uniformLocation("pointSize");
     program.opacity = program.linked->uniformLocation("opacity");
     program.primitiveKind = program.linked->uniformLocation("primitiveKind");
+    program.faceOrientation = program.linked->uniformLocation("faceOrientation");
     program.linked->bind();
     return m_programs.emplace(std::move(key), std::move(program)).first->second;
 }
@@ -176,6 +185,15 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
 
+    if (buffers.normals != 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffers.normals);
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+        glEnableVertexAttribArray(1);
+    } else {
+        glDisableVertexAttribArray(1);
+    }
+    m_smooth = buffers.normals != 0;
+    m_faceOrientation = item.faceOrientation;
     m_matrix = &item.matrix;
     m_modelView = &item.modelView;
     m_pointSize = item.isSelected ? 10.0f : 1.0f;
@@ -224,6 +242,17 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
         drawRanges(GL_POINTS, data.selectedPoints, nullptr, "selectedPrimitive",
                    "whiteVertexShader");
     }
+    if (buffers.normalLines != 0) {
+        // Drawn from their own positions: a line from each face's centre along its normal.
+        glBindBuffer(GL_ARRAY_BUFFER, buffers.normalLines);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+        m_primitiveKind = 3;
+        useProgram(GL_LINES, "fragmentShader", "whiteVertexShader");
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(item.normalLines->size()));
+        m_primitiveKind = -1;
+        glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    }
     if (!view.renderFilled || omitted.faces) {
         return;
     }
@@ -239,12 +268,17 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
 
 void Renderer::useProgram(GLenum primitive, const std::string& fragment,
                           const std::string& vertex) {
-    Program& program = programFor(fragment, vertex);
+    // Only faces are shaded smooth.
+    Program& program = programFor(fragment, vertex, m_smooth && primitive == GL_TRIANGLES);
     glUniformMatrix4fv(program.matrix, 1, GL_TRUE, m_matrix->data.data());
     glUniformMatrix4fv(program.modelView, 1, GL_TRUE, m_modelView->data.data());
     glUniform1f(program.pointSize, m_pointSize);
     glUniform1f(program.opacity, m_opacity);
-    glUniform1i(program.primitiveKind, primitive == GL_LINES ? 0 : primitive == GL_POINTS ? 1 : 2);
+    glUniform1i(program.primitiveKind, m_primitiveKind >= 0     ? m_primitiveKind
+                                       : primitive == GL_LINES  ? 0
+                                       : primitive == GL_POINTS ? 1
+                                                                : 2);
+    glUniform1i(program.faceOrientation, m_faceOrientation ? 1 : 0);
 }
 
 void Renderer::drawRanges(GLenum primitive, const IndexRanges& all, const ListBounds* bounds,

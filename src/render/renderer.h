@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -76,9 +77,11 @@ private:
         int pointSize = -1;
         int opacity = -1;
         int primitiveKind = -1;
+        int faceOrientation = -1;
     };
 
-    Program& programFor(const std::string& fragment, const std::string& vertex);
+    // The program of two stages, compiled for smooth shading or not.
+    Program& programFor(const std::string& fragment, const std::string& vertex, bool smooth);
     void drawItem(const Viewport& view, const DrawItem& item);
     // Draws runs of the index list bound as GL_ELEMENT_ARRAY_BUFFER, or runs of points: of
     // those, the parts the viewport may see when `bounds` is given.
@@ -87,8 +90,8 @@ private:
     void useProgram(GLenum primitive, const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;
-    std::map<std::string, std::unique_ptr<QOpenGLShader>> m_shaders;
-    std::map<std::pair<std::string, std::string>, Program> m_programs;
+    std::map<std::pair<std::string, bool>, std::unique_ptr<QOpenGLShader>> m_shaders;
+    std::map<std::tuple<std::string, std::string, bool>, Program> m_programs;
     std::shared_ptr<GpuLayers> m_layers;
     GLuint m_vertexArray = 0;
     // Storage for the counts and offsets of multi-draw calls.
@@ -105,6 +108,10 @@ private:
     const Matrix* m_modelView = nullptr;
     float m_pointSize = 1;
     float m_opacity = 1;
+    bool m_smooth = false;
+    bool m_faceOrientation = false;
+    // What the fragment stages draw when not told by the primitive: 3 for normal lines.
+    int m_primitiveKind = -1;
 };
 
 } // namespace tessel
