@@ -74,6 +74,7 @@ void Renderer::initialize() {
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
     glEnableVertexAttribArray(0);
     glBindVertexArray(0);
+    m_guides.initialize();
     m_initialized = true;
 }
 
@@ -81,6 +82,7 @@ void Renderer::release() {
     if (!m_initialized) {
         return;
     }
+    m_guides.release();
     m_programs.clear();
     m_shaders.clear();
     glDeleteBuffers(ListCount, m_indexBuffers.data());
@@ -129,6 +131,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    m_guides.drawGround(view);
     GLint pixels[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, pixels);
     m_pixelCount =
@@ -155,6 +158,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    m_guides.drawTriad(view);
 }
 
 void Renderer::drawItem(const Viewport& view, const DrawItem& item) {

@@ -2,6 +2,7 @@
 
 #include "editor/frame_data.h"
 #include "geometry/matrix.h"
+#include "render/guides.h"
 
 #include <QOpenGLFunctions_3_3_Core>
 
@@ -85,6 +86,7 @@ private:
               const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;
+    Guides m_guides;
     std::map<std::string, std::unique_ptr<QOpenGLShader>> m_shaders;
     std::map<std::pair<std::string, std::string>, Program> m_programs;
     GLuint m_vertexArray = 0;
