@@ -42,8 +42,7 @@ FrameStats prepareFrame(Editor& controller, Viewport& view) {
     const std::vector<DrawItem> items = controller.prepareFrame(view);
     FrameStats stats;
     for (const DrawItem& item : items) {
-        const LayerDrawData::Lists& triangles = item.data->triangles;
-        stats.triangles += (triangles.ordinary.size() + triangles.selected.size()) / 3;
+        stats.triangles += item.data->triangles.size() / 3;
         stats.points += item.layer->positions.size();
     }
     benchmark::DoNotOptimize(items.data());

@@ -1,6 +1,7 @@
 // Layer workloads on the grid layers of QuadGenerator(224, 224)
 // (100,352 triangles) and QuadGenerator(317, 317) (200,978 triangles). The argument of each
-// benchmark is the triangle count, so they print as e.g. LayerCopy/100352.
+// benchmark is the triangle count, so they print as e.g. LayerCopy/100352. The normals run on
+// the grid of about a million triangles as well (PointNormals/999698).
 //
 // Each "copy, then ..." workload times the copy, the edit and the release of the layer it made:
 // a layer is two arrays, so its release is two frees and part of the work a preview costs.
@@ -11,6 +12,7 @@
 #include "mesh/inset.h"
 #include "mesh/intersections.h"
 #include "mesh/layer.h"
+#include "mesh/normals.h"
 #include "mesh/plane_cut.h"
 #include "mesh/region_extrude.h"
 #include "mesh/removal.h"
@@ -232,6 +234,33 @@ void QuadInsetRegion(benchmark::State& state) {
     }
 }
 
+// What smooth shading costs when a layer changes: the normals of every point.
+void PointNormals(benchmark::State& state) {
+    const Layer& source = gridLayer(state.range(0));
+    for (auto _ : state) {
+        const std::vector<Vector3> normals = pointNormals(source);
+        benchmark::DoNotOptimize(normals.data());
+    }
+}
+
+void QuadPointNormals(benchmark::State& state) {
+    const Layer& source = quadGridLayer(state.range(0));
+    for (auto _ : state) {
+        const std::vector<Vector3> normals = pointNormals(source);
+        benchmark::DoNotOptimize(normals.data());
+    }
+}
+
+// The lines that show every face's normal.
+void FaceNormalLines(benchmark::State& state) {
+    const Layer& source = gridLayer(state.range(0));
+    const float length = normalLineLength(source);
+    for (auto _ : state) {
+        const std::vector<Vector3> lines = faceNormalLines(source, length);
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+
 #define TESSEL_QUAD_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::quads)
 
 TESSEL_QUAD_BENCHMARK(QuadLayerCopy);
@@ -241,6 +270,7 @@ TESSEL_QUAD_BENCHMARK(QuadWeldEight);
 TESSEL_QUAD_BENCHMARK(QuadSplitCrossed);
 TESSEL_QUAD_BENCHMARK(QuadExtrudeRegion);
 TESSEL_QUAD_BENCHMARK(QuadInsetRegion);
+TESSEL_QUAD_BENCHMARK(QuadPointNormals);
 
 #define TESSEL_LAYER_BENCHMARK(name) BENCHMARK(name)->Apply(grid_sizes::triangles)
 
@@ -251,5 +281,7 @@ TESSEL_LAYER_BENCHMARK(SplitCrossed);
 TESSEL_LAYER_BENCHMARK(WeldEight);
 TESSEL_LAYER_BENCHMARK(DeleteOne);
 TESSEL_LAYER_BENCHMARK(RayIntersections);
+BENCHMARK(PointNormals)->Apply(grid_sizes::triangles)->Apply(grid_sizes::millionTriangles);
+BENCHMARK(FaceNormalLines)->Apply(grid_sizes::millionTriangles);
 
 } // namespace

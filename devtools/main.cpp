@@ -1,12 +1,15 @@
 // Developer tools over the real window, kept out of the shipping program:
 //   tessel-devtools screenshot <file.png> [steps]   poses the window, saves a picture, quits
-//   tessel-devtools frames <tool> [seconds]          measures real frames of a drag, quits
+//   tessel-devtools frames <tool> [seconds] [without] measures real frames of a drag, quits;
+//                                                    `without` lists passes to leave out
+//                                                    (edges,points,faces)
 //   tessel-devtools open <file>                      measures the first frames of an opened file
 //   tessel-devtools grid <columns> <rows> <file>     writes a flat grid mesh, no window
 #include "base/memory.h"
 #include "frame_probe.h"
 #include "open_probe.h"
 #include "render/gl_view.h"
+#include "render/renderer.h"
 #include "screenshot.h"
 #include "ui/main_window.h"
 
@@ -33,10 +36,11 @@ int main(int argc, char* argv[]) {
     if ((command != QLatin1String("screenshot") && command != QLatin1String("frames") &&
          command != QLatin1String("open")) ||
         arguments.size() < 3) {
-        std::fprintf(stderr,
-                     "usage: %s screenshot <file.png> [steps] | frames <tool> [seconds] | open "
-                     "<file> | grid <columns> <rows> <file>\n",
-                     argc > 0 ? argv[0] : "tessel-devtools");
+        std::fprintf(
+            stderr,
+            "usage: %s screenshot <file.png> [steps] | frames <tool> [seconds] [without] | open "
+            "<file> | grid <columns> <rows> <file>\n",
+            argc > 0 ? argv[0] : "tessel-devtools");
         return 2;
     }
     tessel::MainWindow window;
@@ -48,6 +52,9 @@ int main(int argc, char* argv[]) {
     } else {
         bool ok = false;
         const double seconds = arguments.value(3).toDouble(&ok);
+        const QStringList without = arguments.value(4).split(',');
+        tessel::Renderer::omitted = {without.contains("edges"), without.contains("points"),
+                                     without.contains("faces")};
         tessel::scheduleFrameProbe(window, arguments[2], ok && seconds > 0 ? seconds : 5.0);
     }
     return app.exec();

@@ -2,10 +2,10 @@
 // The cutting plane patch: translucent so the cut mesh shows through.
 
 uniform float opacity;
+// What is drawn: 0 edges, 1 points, 2 faces.
+uniform int primitiveKind;
 
-in vec3 clipPosition;
-in vec3 baseColor;
-flat in int primitiveKind;
+in vec3 viewPosition;
 
 out vec4 color;
 

@@ -1,23 +1,18 @@
 #version 330 core
-// Filled faces: the fragment stage shades them from their screen-space normal.
+// Filled faces: the fragment stage lights them from the camera.
 
 layout(location = 0) in vec3 position;
 
 uniform mat4 matrix;
+uniform mat4 modelView;
+// Faces have no point size: the uniform is there for the draw list's constants alone.
 uniform float pointSize;
 
-out vec3 clipPosition;
-out vec3 baseColor;
-flat out int primitiveKind;
+out vec3 viewPosition;
 
 void main() {
     vec4 p = matrix * vec4(position, 1.0);
     // The projection maps depth to 0..1; GL clips -1..1.
     gl_Position = vec4(p.x, p.y, 2.0 * p.z - p.w, p.w);
-    gl_PointSize = pointSize;
-    // x, y and w of the clip position are linear in the view-space position, so their
-    // derivatives span the face's plane as the camera sees it.
-    clipPosition = p.xyw;
-    baseColor = vec3(0.42, 0.50, 0.62);
-    primitiveKind = 2;
+    viewPosition = (modelView * vec4(position, 1.0)).xyz;
 }

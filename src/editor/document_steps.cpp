@@ -117,4 +117,16 @@ void OpacityChange::set(float value) {
     changed_.emit();
 }
 
+ShadingChange::ShadingChange(Document& document, MeshPtr mesh, bool smooth, Signal<>& changed)
+    : Step(smooth ? "Smooth Shading" : "Flat Shading"), document_(document), mesh_(std::move(mesh)),
+      smooth_(smooth), changed_(changed) {}
+
+void ShadingChange::set(bool smooth) {
+    mesh_->smoothShading = smooth;
+    if (document_.selectedNode() != mesh_) {
+        document_.setSelectedNode(mesh_);
+    }
+    changed_.emit();
+}
+
 } // namespace tessel

@@ -82,4 +82,20 @@ private:
     Signal<>& changed_;
 };
 
+// A mesh was made smooth (or flat) from the other; `changed` is told after undo and redo.
+class ShadingChange final : public Step {
+public:
+    ShadingChange(Document& document, MeshPtr mesh, bool smooth, Signal<>& changed);
+    void undo() override { set(!smooth_); }
+    void redo() override { set(smooth_); }
+
+private:
+    void set(bool smooth);
+
+    Document& document_;
+    MeshPtr mesh_;
+    bool smooth_;
+    Signal<>& changed_;
+};
+
 } // namespace tessel

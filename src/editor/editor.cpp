@@ -32,6 +32,13 @@ void Editor::refresh() {
     viewsChanged.emit();
 }
 
+void Editor::setViewOptions(const ViewOptions& options) {
+    if (options != viewOptions_) {
+        viewOptions_ = options;
+        refresh();
+    }
+}
+
 Editor::~Editor() {
     if (selectionConnection_ != 0) {
         owner_.selectedNodeChanged.disconnect(selectionConnection_);

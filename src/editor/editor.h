@@ -6,6 +6,7 @@
 #include "editor/element_selection.h"
 #include "editor/frame_data.h"
 #include "editor/mesh_edit.h"
+#include "editor/view_options.h"
 #include "editor/viewport_set.h"
 #include "geometry/plane.h"
 #include "mesh/edge_topology.h"
@@ -80,6 +81,10 @@ public:
     int toolTag() const { return toolTag_; }
     // The rendering-options control: points, lines, filled (mirrors the last clicked viewport).
     const std::array<bool, 3>& renderingOptionsControl() const { return renderingOptionsControl_; }
+    // The View menu's options, which every viewport reads as it draws.
+    const ViewOptions& viewOptions() const { return viewOptions_; }
+    // Stores the options; a change refreshes the views.
+    void setViewOptions(const ViewOptions& options);
     // The pickers or the options control changed: the toolbar refreshes from the state above.
     Signal<> pickersChanged;
     // Something visible changed and the preview is up to date: the viewports repaint.
@@ -282,6 +287,7 @@ private:
     mutable std::shared_ptr<const Layer> topologyFor_;
     mutable EdgeTopology topology_;
     std::array<bool, 3> renderingOptionsControl_{true, true, true};
+    ViewOptions viewOptions_;
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection selectionConnection_ = 0;

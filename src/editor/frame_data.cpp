@@ -4,6 +4,7 @@
 #include "scene/viewport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -43,7 +44,6 @@ void FrameData::invalidate() {
         e->current = false;
         e->source.layer.reset();
     }
-    retiredPointIds_.clear();
     prepared_.clear();
 }
 
@@ -55,8 +55,6 @@ void FrameData::releaseStorage() {
     }
     std::erase_if(faces_,
                   [](const std::unique_ptr<Faces>& f) { return f->source.layer.expired(); });
-    pointIds_ = {};
-    retiredPointIds_.clear();
     prepared_.clear();
 }
 
@@ -128,35 +126,40 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     LayerDrawData& data = entry.data;
 
     const Faces& faces = facesOf(layer);
-    const std::span<const std::uint32_t> triangles = triangleList(*layer, *faces.triangulation);
+    data.triangles = triangleList(*layer, *faces.triangulation);
+    data.trianglesOwner = layer->faces.allTriangles()
+                              ? std::shared_ptr<const void>(layer)
+                              : std::shared_ptr<const void>(faces.triangulation);
+    data.edges = *faces.edges;
+    data.edgesOwner = faces.edges;
+    triangleRanges(layer->faces,
+                   isSelected ? std::span<const std::uint32_t>(selection.faces)
+                              : std::span<const std::uint32_t>{},
+                   data.ordinaryTriangles, data.selectedTriangles);
     if (isSelected && !selection.faces.empty()) {
-        splitTriangles(*layer, triangles, true, selection.faces, entry.triangles);
         selectedEdges(*layer, true, selection.faces, entry.selectedEdges);
-        data.triangles = {entry.triangles.ordinary, entry.triangles.selected};
-        data.edges = {*faces.edges, entry.selectedEdges};
     } else if (isSelected && !selection.edges.empty()) {
         selectedEdgesOf(*faces.edges, selection.edges, entry.selectedEdges);
-        data.triangles = {triangles, {}};
-        data.edges = {*faces.edges, entry.selectedEdges};
     } else {
-        data.triangles = {triangles, {}};
-        data.edges = {*faces.edges, {}};
+        entry.selectedEdges.clear();
     }
+    data.selectedEdges = entry.selectedEdges;
+    pointRanges(layer->positions.size(),
+                isSelected ? std::span<const std::int64_t>(selection.points)
+                           : std::span<const std::int64_t>{},
+                data.ordinaryPoints, data.selectedPoints);
 
-    const size_t pointCount = layer->positions.size();
-    if (isSelected && !selection.points.empty()) {
-        handleIndexDataForPoints(*layer, true, selection.points, entry.points);
-        data.points = {entry.points.ordinary, entry.points.selected};
-    } else {
-        if (pointIds_.size() < pointCount) {
-            // Lists handed out in this frame may point into the old ids: they stay until it ends.
-            TESSEL_CHECK(pointCount <= UINT32_MAX, "FrameData::dataFor",
-                         "a layer of " << pointCount << " points cannot be indexed in 32 bits");
-            retiredPointIds_.push_back(std::exchange(pointIds_, {}));
-            pointIds_.resize(pointCount);
-            std::iota(pointIds_.begin(), pointIds_.end(), std::uint32_t{0});
+    data.bounds.reset();
+    for (const Vector3& p : layer->positions) {
+        // Points of a failed edit may not be numbers; they bound nothing.
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            continue;
         }
-        data.points = {std::span<const std::uint32_t>(pointIds_).first(pointCount), {}};
+        if (data.bounds) {
+            data.bounds->add(p);
+        } else {
+            data.bounds = Box{p, p};
+        }
     }
 
     entry.source = Source(layer);
@@ -165,6 +168,39 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     entry.used = true;
     ++builds_;
     return data;
+}
+
+bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    // Below this many pixels of extent per point, points and edges fill the faces.
+    constexpr float kPixelsPerPoint = 6;
+    const float points = static_cast<float>(item.layer->positions.size());
+    if (points > pixelWidth * pixelHeight) {
+        return true;
+    }
+    const std::optional<Box>& box = item.data->bounds;
+    if (!box) {
+        return false;
+    }
+    // The extent of the box's corners on the screen, unclipped; a corner behind the camera makes
+    // it unbounded.
+    float left = INFINITY;
+    float right = -INFINITY;
+    float bottom = INFINITY;
+    float top = -INFINITY;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p{corner & 1 ? box->max.x : box->min.x, corner & 2 ? box->max.y : box->min.y,
+                        corner & 4 ? box->max.z : box->min.z};
+        const Vector4 clip = item.matrix * Vector4(p, 1);
+        if (clip.w() <= 0) {
+            return false;
+        }
+        left = std::min(left, clip.x() / clip.w());
+        right = std::max(right, clip.x() / clip.w());
+        bottom = std::min(bottom, clip.y() / clip.w());
+        top = std::max(top, clip.y() / clip.w());
+    }
+    const float area = (right - left) * pixelWidth / 2 * (top - bottom) * pixelHeight / 2;
+    return area < kPixelsPerPoint * points;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {
@@ -192,18 +228,19 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         if (!mesh) {
             continue;
         }
+        const Matrix modelView = camera->matrix().inverted() * mesh->matrix();
         const Matrix mvp = viewProjection * mesh->matrix();
         const ModelPtr& model = mesh->model();
         const bool isSelected = mesh == selectedNode;
         const LayerPtr layer = model->shownLayer();
-        items.push_back({layer, &dataFor(layer, isSelected, selection), mvp, mesh->material,
-                         isSelected,
+        items.push_back({layer, &dataFor(layer, isSelected, selection), mesh.get(), mvp, modelView,
+                         mesh->material, isSelected,
                          view.selectionVolume && model == view.selectionVolume->model()});
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            items.push_back(
-                {tool, &dataFor(tool, false, selection), mvp, mesh->material, true, false});
+            items.push_back({tool, &dataFor(tool, false, selection), model.get(), mvp, modelView,
+                             mesh->material, true, false});
         }
     }
     // The layers this frame draws are known (every viewport draws the same ones), and each new

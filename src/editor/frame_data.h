@@ -4,9 +4,11 @@
 #include "editor/render_index_data.h"
 #include "geometry/matrix.h"
 #include "scene/mesh.h"
+#include "scene/navigation.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -22,20 +24,28 @@ struct FrameContent {
     const ElementSelection* selection = nullptr;
 };
 
-// What a viewport draws of one layer besides its positions: its index lists, each split into the
-// ordinary primitives and those of the selection. The lists point into the frame data's storage.
+// What a viewport draws of one layer besides its positions: its index lists, and which parts of
+// them are selected. The lists hold point ids; each is kept alive by its owner (the layer, or a
+// list built for it), which is shared with the layers of the same faces, so that whoever keeps a
+// copy of a list on the GPU can tell by the owner that it has not changed.
 struct LayerDrawData {
-    struct Lists {
-        std::span<const std::uint32_t> ordinary;
-        std::span<const std::uint32_t> selected;
-    };
-    // Three point ids per triangle: the faces cut into triangles.
-    Lists triangles;
-    // Two point ids per edge: the faces' own edges, each once. The selected list holds the
-    // edges of the selected faces (or the selected edges), which the ordinary list holds too.
-    Lists edges;
-    // One point id per point.
-    Lists points;
+    // Three point ids per triangle: the faces cut into triangles, face by face.
+    std::span<const std::uint32_t> triangles;
+    std::shared_ptr<const void> trianglesOwner;
+    // The runs of `triangles` that draw the ordinary and the selected faces.
+    IndexRanges ordinaryTriangles;
+    IndexRanges selectedTriangles;
+    // Two point ids per edge: the faces' own edges, each once.
+    std::span<const std::uint32_t> edges;
+    std::shared_ptr<const void> edgesOwner;
+    // The edges of the selected faces (or the selected edges), which `edges` holds too; they
+    // live as long as the frame.
+    std::span<const std::uint32_t> selectedEdges;
+    // The runs of point ids of the ordinary and the selected points.
+    IndexRanges ordinaryPoints;
+    IndexRanges selectedPoints;
+    // The box around the layer's points, in its own coordinates (empty without points).
+    std::optional<Box> bounds;
 };
 
 // One layer to draw, in the frame's draw order.
@@ -43,14 +53,24 @@ struct DrawItem {
     // Held so that the layer outlives the draw even if an event replaced it meanwhile.
     LayerPtr layer;
     const LayerDrawData* data = nullptr;
-    // Model-view-projection of the mesh in this viewport.
+    // Who draws this layer from frame to frame (a mesh, or a mesh's tool geometry): the layers
+    // drawn for one key are most often alike, so what the GPU holds for the last can be updated.
+    const void* key = nullptr;
+    // Model-view-projection of the mesh in this viewport, and its model-view part.
     Matrix matrix;
+    Matrix modelView;
     MaterialPtr material;
     // The selected mesh's layer, or a tool's geometry: drawn with large points. Only the selected
     // mesh's draw data holds the selections.
     bool isSelected = false;
     bool isSelectionVolume = false;
 };
+
+// Whether a layer's own points and edges, drawn over its faces in a viewport of that many pixels,
+// would lie so close together that they cover the faces and show nothing of the shape: more
+// points than the viewport has pixels, or fewer than a few pixels of the layer's extent on the
+// screen per point. The selection is drawn either way.
+bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight);
 
 // The CPU side of drawing the editor's viewports, shared between them.
 //
@@ -129,10 +149,8 @@ private:
         bool current = false;
         // Used in the current frame (current entries) or the previous one.
         bool used = false;
-        // The split lists when a selection splits them (the data's spans may point here).
-        IndexData triangles;
+        // The selected edges when there are any (the data's span points here).
         std::vector<std::uint32_t> selectedEdges;
-        IndexData points;
         LayerDrawData data;
     };
 
@@ -143,10 +161,6 @@ private:
     // Unique pointers: the data handed out must not move when entries are added.
     std::vector<std::unique_ptr<Entry>> entries_;
     std::vector<std::unique_ptr<Faces>> faces_;
-    // 0, 1, 2, …: the point list of every layer without a point selection.
-    std::vector<std::uint32_t> pointIds_;
-    // Shorter lists of ids replaced in the current frame.
-    std::vector<std::vector<std::uint32_t>> retiredPointIds_;
     std::vector<const Viewport*> prepared_;
     size_t builds_ = 0;
     size_t faceListBuilds_ = 0;

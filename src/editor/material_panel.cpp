@@ -55,4 +55,21 @@ void MaterialPanel::endSlide() {
     }
 }
 
+std::optional<bool> MaterialPanel::smoothShading() const {
+    if (const MeshPtr mesh = document ? asMesh(document->selectedNode()) : nullptr) {
+        return mesh->smoothShading;
+    }
+    return std::nullopt;
+}
+
+void MaterialPanel::setSmoothShading(bool smooth) {
+    const MeshPtr mesh = document ? asMesh(document->selectedNode()) : nullptr;
+    if (!mesh || mesh->smoothShading == smooth) {
+        return;
+    }
+    mesh->smoothShading = smooth;
+    shadingChanged.emit();
+    shadingSet.emit(mesh, smooth);
+}
+
 } // namespace tessel

@@ -7,7 +7,7 @@
 
 namespace tessel {
 
-// The opacity slider of the selected mesh's material.
+// The opacity slider of the selected mesh's material, and its smooth shading check box.
 class MaterialPanel {
 public:
     explicit MaterialPanel(const Document* document = nullptr) : document(document) {}
@@ -30,6 +30,17 @@ public:
     void endSlide();
     // A change of opacity ended (mesh, old, new): a move of the slider not held, or a release.
     Signal<const MeshPtr&, float, float> opacitySet;
+
+    // Whether the selected mesh is drawn smooth (Mesh::smoothShading); nullopt without a document
+    // or a mesh.
+    std::optional<bool> smoothShading() const;
+    // The check box was set: the selected mesh is drawn smooth or flat. Without a mesh, or when
+    // it already is, nothing changes and nothing is told.
+    void setSmoothShading(bool smooth);
+    // The mesh's shading was written (here, or by undo and redo): what shows it must be redrawn.
+    Signal<> shadingChanged;
+    // A change of shading made here (mesh, smooth now), after shadingChanged.
+    Signal<const MeshPtr&, bool> shadingSet;
 
 private:
     struct Slide {

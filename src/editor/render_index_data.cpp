@@ -156,32 +156,87 @@ std::vector<std::uint32_t> edgeList(const Layer& layer) {
     return edges;
 }
 
+namespace {
+
+// Runs of equal marks: a run of marked ids goes to `marked`, of unmarked ones to `unmarked`, each
+// as the range from entry(first id) to entry(end id).
+template <class Entry>
+void runs(const std::vector<std::uint8_t>& marks, Entry entry, IndexRanges& unmarked,
+          IndexRanges& marked) {
+    for (size_t i = 0; i < marks.size();) {
+        size_t end = i + 1;
+        while (end < marks.size() && marks[end] == marks[i]) {
+            ++end;
+        }
+        const size_t first = entry(i);
+        const size_t last = entry(end);
+        if (last > first) {
+            (marks[i] ? marked : unmarked)
+                .push_back(
+                    {static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last - first)});
+        }
+        i = end;
+    }
+}
+
+} // namespace
+
+void triangleRanges(const FaceList& faces, std::span<const std::uint32_t> selectedFacesIds,
+                    IndexRanges& ordinary, IndexRanges& selected) {
+    ordinary.clear();
+    selected.clear();
+    const size_t entries = 3 * faces.triangleCount();
+    TESSEL_CHECK(entries <= UINT32_MAX, "triangleRanges",
+                 "a list of " << entries << " entries cannot be drawn in 32 bits");
+    if (selectedFacesIds.empty()) {
+        if (entries > 0) {
+            ordinary.push_back({0, static_cast<std::uint32_t>(entries)});
+        }
+        return;
+    }
+    // Where face f's triangles start in the list: each face before it takes its corners − 2.
+    runs(
+        membership(selectedFacesIds, faces.size()),
+        [&](size_t f) { return 3 * (faces.start(f) - 2 * f); }, ordinary, selected);
+}
+
+void pointRanges(size_t count, std::span<const std::int64_t> selectedPointsIds,
+                 IndexRanges& ordinary, IndexRanges& selected) {
+    ordinary.clear();
+    selected.clear();
+    TESSEL_CHECK(count <= UINT32_MAX, "pointRanges",
+                 "a layer of " << count << " points cannot be indexed in 32 bits");
+    if (selectedPointsIds.empty()) {
+        if (count > 0) {
+            ordinary.push_back({0, static_cast<std::uint32_t>(count)});
+        }
+        return;
+    }
+    runs(
+        membership(selectedPointsIds, count), [](size_t i) { return i; }, ordinary, selected);
+}
+
+std::vector<std::uint32_t> gather(std::span<const std::uint32_t> list, const IndexRanges& ranges) {
+    std::vector<std::uint32_t> out;
+    for (const IndexRange& r : ranges) {
+        const size_t first = std::min<size_t>(r.first, list.size());
+        const size_t last = std::min<size_t>(first + r.count, list.size());
+        out.insert(out.end(), list.begin() + static_cast<std::ptrdiff_t>(first),
+                   list.begin() + static_cast<std::ptrdiff_t>(last));
+    }
+    return out;
+}
+
 void splitTriangles(const Layer& layer, std::span<const std::uint32_t> triangles,
                     bool isMeshSelected, std::span<const std::uint32_t> selectedFacesIds,
                     IndexData& out) {
-    out.ordinary.clear();
-    out.selected.clear();
-    const FaceList& faces = layer.faces;
-    const bool anySelected = isMeshSelected && !selectedFacesIds.empty();
-    if (!anySelected) {
-        out.ordinary.assign(triangles.begin(), triangles.end());
-        return;
-    }
-    out.ordinary.reserve(triangles.size());
-    const std::vector<std::uint8_t>& selected = membership(selectedFacesIds, faces.size());
-    // Where face f's triangles start in the list: each face before it takes its corners − 2.
-    const auto firstIndex = [&](size_t f) { return 3 * (faces.start(f) - 2 * f); };
-    // Runs of faces alike in selection are copied whole.
-    for (size_t f = 0; f < faces.size();) {
-        size_t end = f + 1;
-        while (end < faces.size() && selected[end] == selected[f]) {
-            ++end;
-        }
-        std::vector<std::uint32_t>& list = selected[f] ? out.selected : out.ordinary;
-        list.insert(list.end(), triangles.begin() + static_cast<std::ptrdiff_t>(firstIndex(f)),
-                    triangles.begin() + static_cast<std::ptrdiff_t>(firstIndex(end)));
-        f = end;
-    }
+    IndexRanges ordinary;
+    IndexRanges selected;
+    triangleRanges(layer.faces,
+                   isMeshSelected ? selectedFacesIds : std::span<const std::uint32_t>{}, ordinary,
+                   selected);
+    out.ordinary = gather(triangles, ordinary);
+    out.selected = gather(triangles, selected);
 }
 
 void selectedEdges(const Layer& layer, bool isMeshSelected,

@@ -42,6 +42,26 @@ inline std::span<const std::uint32_t> triangleList(const Layer& layer,
 // edge. Depends on the faces and the number of points only.
 std::vector<std::uint32_t> edgeList(const Layer& layer);
 
+// A run of entries of an index list (or of point ids): `count` from `first`.
+struct IndexRange {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+    bool operator==(const IndexRange&) const = default;
+};
+using IndexRanges = std::vector<IndexRange>;
+
+// The parts of a layer's triangle list (as triangleList gives it) that draw the faces of
+// `selectedFacesIds` and the other faces, as runs of list entries in face order; ids out of range
+// are ignored. Both are emptied first.
+void triangleRanges(const FaceList& faces, std::span<const std::uint32_t> selectedFacesIds,
+                    IndexRanges& ordinary, IndexRanges& selected);
+// The runs of point ids 0 … count − 1 that `selectedPointsIds` names and the others; ids out of
+// range are ignored. Both are emptied first.
+void pointRanges(size_t count, std::span<const std::int64_t> selectedPointsIds,
+                 IndexRanges& ordinary, IndexRanges& selected);
+// The entries of `list` in `ranges`, in order (ranges past the list's end are cut short).
+std::vector<std::uint32_t> gather(std::span<const std::uint32_t> list, const IndexRanges& ranges);
+
 // The triangle list `triangles` of the layer's faces (as triangleList gives it) split
 // into the triangles of ordinary and of selected faces, in face order. A face is selected when
 // isMeshSelected and its id is in selectedFacesIds; ids out of range are ignored.

@@ -21,9 +21,15 @@ SceneOutline::SceneOutline(Document& owner)
             owner_.record(std::make_shared<OpacityChange>(owner_, changed, old, now,
                                                           materialPanel.opacityChanged));
         });
+    shadingConnection_ =
+        materialPanel.shadingSet.connect([this](const MeshPtr& changed, bool smooth) {
+            owner_.record(std::make_shared<ShadingChange>(owner_, changed, smooth,
+                                                          materialPanel.shadingChanged));
+        });
 }
 
 SceneOutline::~SceneOutline() {
+    materialPanel.shadingSet.disconnect(shadingConnection_);
     materialPanel.opacitySet.disconnect(opacityConnection_);
     gridSizePanel.columnsChanged.disconnect(columnsConnection_);
     gridSizePanel.rowsChanged.disconnect(rowsConnection_);

@@ -78,6 +78,7 @@ private:
     Signal<std::int64_t, std::int64_t>::Connection rowsConnection_ = 0;
     Signal<std::int64_t, std::int64_t>::Connection columnsConnection_ = 0;
     Signal<const MeshPtr&, float, float>::Connection opacityConnection_ = 0;
+    Signal<const MeshPtr&, bool>::Connection shadingConnection_ = 0;
 };
 
 } // namespace tessel

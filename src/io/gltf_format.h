@@ -15,6 +15,8 @@ inline constexpr const char* kGridColumns = "gridColumns";
 // in a row with that many corners, each drawn by corners − 2 triangles in a row, the first of
 // them starting with the face's first two corners. Written only when some face is no triangle.
 inline constexpr const char* kFaceCornerRuns = "faceCornerRuns";
+// The key, in a mesh node's extras, of its smooth shading: true when smooth, absent when flat.
+inline constexpr const char* kSmoothShading = "smoothShading";
 
 // Reads a .glb (`binary`) or a .gltf whose buffers come from data URIs or `sibling`.
 ReadResult read(std::span<const std::uint8_t> bytes, bool binary, const SiblingReader& sibling);

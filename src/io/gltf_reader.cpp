@@ -266,8 +266,13 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     if (source.mesh < 0 && !emptyMesh) {
         return Node::make(source.name);
     }
+    const bool smooth = source.extras.IsObject() && source.extras.Has(kSmoothShading) &&
+                        source.extras.Get(kSmoothShading).IsBool() &&
+                        source.extras.Get(kSmoothShading).Get<bool>();
     if (emptyMesh) {
-        return Mesh::make(Model::make(), source.name);
+        MeshPtr empty = Mesh::make(Model::make(), source.name);
+        empty->smoothShading = smooth;
+        return empty;
     }
     if (static_cast<std::size_t>(source.mesh) >= model_.meshes.size()) {
         failure = "mesh " + std::to_string(source.mesh) + " does not exist";
@@ -298,6 +303,7 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
     }
     MeshPtr node =
         Mesh::make(modelOf(mesh, std::move(layer)), source.name.empty() ? mesh.name : source.name);
+    node->smoothShading = smooth;
     if (!mesh.primitives.empty()) {
         const int material = mesh.primitives.front().material;
         if (material >= 0 && static_cast<std::size_t>(material) < model_.materials.size()) {

@@ -174,12 +174,18 @@ int addNode(tinygltf::Model& out, const Node& node) {
     out.nodes.emplace_back();
     out.nodes.back().name = validUtf8(node.name());
     if (const auto* mesh = dynamic_cast<const Mesh*>(&node); mesh && mesh->model()) {
+        tinygltf::Value::Object extras;
+        if (mesh->smoothShading) {
+            extras[kSmoothShading] = tinygltf::Value(true);
+        }
         if (mesh->model()->committed()->positions.empty()) {
-            out.nodes.back().extras =
-                tinygltf::Value(tinygltf::Value::Object{{"emptyMesh", tinygltf::Value(true)}});
+            extras["emptyMesh"] = tinygltf::Value(true);
         } else {
             const int meshIndex = addMesh(out, *mesh);
             out.nodes[static_cast<std::size_t>(index)].mesh = meshIndex;
+        }
+        if (!extras.empty()) {
+            out.nodes[static_cast<std::size_t>(index)].extras = tinygltf::Value(std::move(extras));
         }
     }
     for (const NodePtr& child : node.children()) {

@@ -40,15 +40,15 @@ struct ReadResult {
 // whole tree holds at most kMaxTriangles triangles (a face of n corners counts n − 2).
 //
 // glTF is read exactly: points, triangles and their order as stored, names, nesting, material
-// opacity, a grid's rows and columns, and the faces of any number of corners that the triangles
-// draw when the mesh's extras give their corner counts and the two agree (else the triangles are
-// kept, and said so). OBJ and PLY faces keep their corners in order. A node transform is applied
-// to its mesh's points (the modeller's nodes carry none). From every format, points stored once
-// per corner are joined where their positions are equal, a corner that repeats an earlier one of
-// its face is dropped and then faces left with fewer than three corners, points and lines are
-// skipped; `changes` counts each. Hostile input (truncated, counts past the end, indices out of
-// range, coordinates that are not finite numbers) fails with a message, never with a crash or an
-// allocation the file's size does not justify.
+// opacity, smooth shading (flat when the file does not say), a grid's rows and columns, and the
+// faces of any number of corners that the triangles draw when the mesh's extras give their corner
+// counts and the two agree (else the triangles are kept, and said so). OBJ and PLY faces keep their
+// corners in order. A node transform is applied to its mesh's points (the modeller's nodes carry
+// none). From every format, points stored once per corner are joined where their positions are
+// equal, a corner that repeats an earlier one of its face is dropped and then faces left with fewer
+// than three corners, points and lines are skipped; `changes` counts each. Hostile input
+// (truncated, counts past the end, indices out of range, coordinates that are not finite numbers)
+// fails with a message, never with a crash or an allocation the file's size does not justify.
 ReadResult readSceneFile(std::string_view fileName, std::span<const std::uint8_t> bytes,
                          const SiblingReader& sibling = {});
 

@@ -34,9 +34,10 @@ struct WriteResult {
 // (float bits unchanged) and its faces, as the triangles that draw them (one position buffer and
 // one index buffer per mesh; a triangle mesh's ids and order unchanged) with the faces' corner
 // counts in the mesh's extras when some face is no triangle, material opacity as the base
-// colour's alpha (blended below 1), a grid's rows and columns in the mesh's extras. A .gltf gets
-// one sibling, "<stem>.bin". OBJ keeps mesh names and the faces as they are; PLY holds one
-// nameless mesh of all the faces as they are, STL one of the triangles that draw them.
+// colour's alpha (blended below 1), a grid's rows and columns in the mesh's extras, smooth
+// shading in the node's extras. A .gltf gets one sibling, "<stem>.bin". OBJ keeps mesh names and
+// the faces as they are; PLY holds one nameless mesh of all the faces as they are, STL one of the
+// triangles that draw them.
 // `encoding` chooses binary or text PLY and STL.
 WriteResult writeSceneFile(const Node& root, std::string_view fileName,
                            Encoding encoding = Encoding::Binary);

@@ -3,6 +3,7 @@
 #include "editor/editor.h"
 #include "render/renderer.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -102,6 +103,8 @@ void GLView::setDefaultFormat() {
     format.setProfile(QSurfaceFormat::CoreProfile);
     format.setDepthBufferSize(24);
     QSurfaceFormat::setDefaultFormat(format);
+    // The viewports' contexts share their buffers, so that a mesh lives once in GPU memory.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 void GLView::resizeEvent(QResizeEvent* event) {

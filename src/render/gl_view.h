@@ -34,7 +34,8 @@ public:
     ~GLView() override;
 
     // The application-wide surface format the views draw with: OpenGL 3.3 core profile with a
-    // 24-bit depth buffer. Call before the QApplication is created.
+    // 24-bit depth buffer, every context sharing its objects with the others. Call before the
+    // QApplication is created.
     static void setDefaultFormat();
 
     Viewport& viewport() { return m_viewport; }

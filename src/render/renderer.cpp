@@ -44,6 +44,8 @@ private:
 
 Renderer::Timing Renderer::timing() { return totals; }
 
+Renderer::Omitted Renderer::omitted;
+
 Renderer::Renderer() = default;
 
 Renderer::~Renderer() = default;
@@ -66,14 +68,8 @@ void Renderer::initialize() {
         m_shaders[name] = std::move(shader);
     }
 
+    m_layers = GpuLayers::shared();
     glGenVertexArrays(1, &m_vertexArray);
-    glGenBuffers(1, &m_positionBuffer);
-    glGenBuffers(ListCount, m_indexBuffers.data());
-    glBindVertexArray(m_vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(0);
-    glBindVertexArray(0);
     m_guides.initialize();
     m_initialized = true;
 }
@@ -85,12 +81,9 @@ void Renderer::release() {
     m_guides.release();
     m_programs.clear();
     m_shaders.clear();
-    glDeleteBuffers(ListCount, m_indexBuffers.data());
-    glDeleteBuffers(1, &m_positionBuffer);
     glDeleteVertexArrays(1, &m_vertexArray);
-    m_indexBuffers.fill(0);
-    m_positionBuffer = 0;
     m_vertexArray = 0;
+    m_layers.reset();
     m_initialized = false;
 }
 
@@ -116,9 +109,10 @@ Renderer::Program& Renderer::programFor(const std::string& fragment, const std::
                  fragment << " with " << vertex
                           << " does not link: " << program.linked->log().toStdString());
     program.matrix = program.linked->uniformLocation("matrix");
+    program.modelView = program.linked->uniformLocation("modelView");
     program.pointSize = program.linked->uniformLocation("pointSize");
     program.opacity = program.linked->uniformLocation("opacity");
-    program.drawingPoints = program.linked->uniformLocation("drawingPoints");
+    program.primitiveKind = program.linked->uniformLocation("primitiveKind");
     program.linked->bind();
     return m_programs.emplace(std::move(key), std::move(program)).first->second;
 }
@@ -134,8 +128,8 @@ void Renderer::render(Viewport& view, Editor& owner) {
     m_guides.drawGround(view);
     GLint pixels[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, pixels);
-    m_pixelCount =
-        static_cast<size_t>(std::max(pixels[2], 0)) * static_cast<size_t>(std::max(pixels[3], 0));
+    m_pixelWidth = static_cast<float>(std::max(pixels[2], 0));
+    m_pixelHeight = static_cast<float>(std::max(pixels[3], 0));
 
     std::vector<DrawItem> items;
     {
@@ -146,102 +140,147 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glDisable(GL_CULL_FACE);
+    // The projection mirrors the picture GL expects (its depth runs into the screen): a face
+    // whose corners turn counter-clockwise seen from outside turns clockwise on the screen.
+    glFrontFace(GL_CW);
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
     glEnable(GL_PROGRAM_POINT_SIZE);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindVertexArray(m_vertexArray);
+    glEnableVertexAttribArray(0);
     for (const DrawItem& item : items) {
         drawItem(view, item);
     }
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    m_layers->endFrame();
     m_guides.drawTriad(view);
 }
 
 void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     const Layer& layer = *item.layer;
     const LayerDrawData& data = *item.data;
-    const std::vector<Vector3>& positions = layer.positions;
     // No index can refer to a point of an empty layer: nothing to draw.
-    if (positions.empty()) {
+    if (layer.positions.empty()) {
         return;
     }
-    const auto bytes = static_cast<GLsizeiptr>(positions.size() * sizeof(Vector3));
-    glBindBuffer(GL_ARRAY_BUFFER, m_positionBuffer);
-    // Orphaning lets the driver hand out fresh storage while earlier draws still read the old.
-    glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, positions.data());
+    // A mesh the viewport cannot see draws nothing; one it sees only a part of draws the runs of
+    // its lists that may show.
+    const Visibility shown =
+        data.bounds ? visibility(*data.bounds, item.matrix) : Visibility::Inside;
+    if (shown == Visibility::Outside) {
+        return;
+    }
+    const GpuLayers::RunBounds* runs =
+        shown == Visibility::Partly ? &m_layers->runBounds(item) : nullptr;
+    const GpuLayers::Buffers buffers = m_layers->update(item);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
 
     m_matrix = &item.matrix;
+    m_modelView = &item.modelView;
     m_pointSize = item.isSelected ? 10.0f : 1.0f;
     m_opacity = item.isSelectionVolume ? 0.5f : item.material->opacity;
-    m_listUploaded.fill(false);
 
     // A layer that names its own fragment stage (the cutting plane's patch) is drawn with it in
     // every pass, its edges too, so that nothing of it looks like a mesh.
     const std::string layerFragment = layer.fragmentShader.value_or("fragmentShader");
-    // With more points than the viewport has pixels, a layer's points and edges would cover all
-    // of it and hide its shape, and drawing them would take most of the frame's time (seconds a
-    // frame at a million faces with a software rasterizer): when its faces are drawn, its own
-    // points and edges are left out. Its selection is still drawn.
-    const bool denserThanPixels = view.renderFilled && positions.size() > m_pixelCount;
+    // Packed closer than a few pixels, a layer's points and edges would cover its faces and hide
+    // its shape, and drawing them would take most of the frame's time (seconds a frame at a
+    // million faces with a software rasterizer): when its faces are drawn, its own points and
+    // edges are left out. Its selection is still drawn.
+    const bool denserThanPixels =
+        view.renderFilled && outlineTooDense(item, m_pixelWidth, m_pixelHeight);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (view.renderLines) {
-        if (!denserThanPixels) {
-            draw(GL_LINES, OrdinaryEdges, data.edges.ordinary, layerFragment, "whiteVertexShader");
+    if (view.renderLines && !omitted.edges) {
+        if (!denserThanPixels && !data.edges.empty()) {
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.edges);
+            m_whole.assign(1, {0, static_cast<std::uint32_t>(data.edges.size())});
+            drawRanges(GL_LINES, m_whole, runs ? &runs->edges : nullptr, layerFragment,
+                       "whiteVertexShader");
         }
         // The selected faces' edges are in the ordinary list as well: drawn again, the same
         // lines at the same depth take the selection's colour.
-        glDepthFunc(GL_LEQUAL);
-        draw(GL_LINES, SelectedEdges, data.edges.selected, "selectedPrimitive",
-             "whiteVertexShader");
-        glDepthFunc(GL_LESS);
-    }
-    if (view.renderPoints) {
-        if (!denserThanPixels) {
-            draw(GL_POINTS, OrdinaryPoints, data.points.ordinary, layerFragment,
-                 "whiteVertexShader");
+        if (!data.selectedEdges.empty()) {
+            glDepthFunc(GL_LEQUAL);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.selectedEdges);
+            m_whole.assign(1, {0, static_cast<std::uint32_t>(data.selectedEdges.size())});
+            drawRanges(GL_LINES, m_whole, nullptr, "selectedPrimitive", "whiteVertexShader");
+            glDepthFunc(GL_LESS);
         }
-        draw(GL_POINTS, SelectedPoints, data.points.selected, "selectedPrimitive",
-             "whiteVertexShader");
     }
-    if (!view.renderFilled) {
+    if (view.renderPoints && !omitted.points) {
+        if (!denserThanPixels) {
+            // Points of one pixel need no size from the program, which lets the rasterizer draw
+            // them as pixels rather than as squares.
+            const bool onePixel = m_pointSize == 1.0f;
+            if (onePixel) {
+                glDisable(GL_PROGRAM_POINT_SIZE);
+                glPointSize(1.0f);
+            }
+            drawRanges(GL_POINTS, data.ordinaryPoints, runs ? &runs->points : nullptr,
+                       layerFragment, "whiteVertexShader");
+            glEnable(GL_PROGRAM_POINT_SIZE);
+        }
+        drawRanges(GL_POINTS, data.selectedPoints, nullptr, "selectedPrimitive",
+                   "whiteVertexShader");
+    }
+    if (!view.renderFilled || omitted.faces) {
         return;
     }
     // Pushes faces back so that the edges and points drawn on them stay visible.
     glPolygonOffset(0.0f, 10000.0f);
     glEnable(GL_POLYGON_OFFSET_FILL);
-    draw(GL_TRIANGLES, OrdinaryTriangles, data.triangles.ordinary, layerFragment, "vertexShader");
-    draw(GL_TRIANGLES, SelectedTriangles, data.triangles.selected, "selectedPrimitive",
-         "vertexShader");
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles);
+    drawRanges(GL_TRIANGLES, data.ordinaryTriangles, runs ? &runs->triangles : nullptr,
+               layerFragment, "vertexShader");
+    drawRanges(GL_TRIANGLES, data.selectedTriangles, runs ? &runs->triangles : nullptr,
+               "selectedPrimitive", "vertexShader");
 }
 
-void Renderer::bindIndexList(List list, std::span<const std::uint32_t> indices) {
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffers[list]);
-    if (m_listUploaded[list]) {
-        return;
-    }
-    const auto bytes = static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t));
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, indices.data());
-    m_listUploaded[list] = true;
-}
-
-void Renderer::draw(GLenum primitive, List list, std::span<const std::uint32_t> indices,
-                    const std::string& fragment, const std::string& vertex) {
-    if (indices.empty()) {
-        return;
-    }
-    bindIndexList(list, indices);
+void Renderer::useProgram(GLenum primitive, const std::string& fragment,
+                          const std::string& vertex) {
     Program& program = programFor(fragment, vertex);
     glUniformMatrix4fv(program.matrix, 1, GL_TRUE, m_matrix->data.data());
+    glUniformMatrix4fv(program.modelView, 1, GL_TRUE, m_modelView->data.data());
     glUniform1f(program.pointSize, m_pointSize);
     glUniform1f(program.opacity, m_opacity);
-    glUniform1i(program.drawingPoints, primitive == GL_POINTS ? 1 : 0);
-    glDrawElements(primitive, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
+    glUniform1i(program.primitiveKind, primitive == GL_LINES ? 0 : primitive == GL_POINTS ? 1 : 2);
+}
+
+void Renderer::drawRanges(GLenum primitive, const IndexRanges& all, const ListBounds* bounds,
+                          const std::string& fragment, const std::string& vertex) {
+    IndexRanges visible;
+    if (bounds != nullptr) {
+        visible = visibleParts(all, *bounds, *m_matrix);
+    }
+    const IndexRanges& ranges = bounds != nullptr ? visible : all;
+    if (ranges.empty()) {
+        return;
+    }
+    useProgram(primitive, fragment, vertex);
+    m_counts.clear();
+    for (const IndexRange& r : ranges) {
+        m_counts.push_back(static_cast<GLsizei>(r.count));
+    }
+    const auto n = static_cast<GLsizei>(ranges.size());
+    if (primitive == GL_POINTS) {
+        m_firsts.clear();
+        for (const IndexRange& r : ranges) {
+            m_firsts.push_back(static_cast<GLint>(r.first));
+        }
+        glMultiDrawArrays(primitive, m_firsts.data(), m_counts.data(), n);
+        return;
+    }
+    m_offsets.clear();
+    for (const IndexRange& r : ranges) {
+        m_offsets.push_back(
+            reinterpret_cast<const void*>(static_cast<std::uintptr_t>(r.first) * sizeof(GLuint)));
+    }
+    glMultiDrawElements(primitive, m_counts.data(), GL_UNSIGNED_INT, m_offsets.data(), n);
 }
 
 } // namespace tessel

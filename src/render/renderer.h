@@ -2,6 +2,7 @@
 
 #include "editor/frame_data.h"
 #include "geometry/matrix.h"
+#include "render/gpu_layers.h"
 #include "render/guides.h"
 
 #include <QOpenGLFunctions_3_3_Core>
@@ -28,7 +29,8 @@ struct Viewport;
 // rectangle selection, the selection volume.
 //
 // All members need the viewport's GL context to be current. GL objects live from initialize()
-// to release(); buffers are reused from frame to frame.
+// to release(). The layers' arrays live in GPU memory shared with the other viewports
+// (GpuLayers): a frame uploads only what changed since the last one.
 class Renderer : protected QOpenGLFunctions_3_3_Core {
 public:
     // The shader stages, by the names the draw list uses.
@@ -59,45 +61,50 @@ public:
     };
     static Timing timing();
 
+    // Passes left out of every frame, to measure what each costs (developer tools only).
+    struct Omitted {
+        bool edges = false;
+        bool points = false;
+        bool faces = false;
+    };
+    static Omitted omitted;
+
 private:
     struct Program {
         std::unique_ptr<QOpenGLShaderProgram> linked;
         int matrix = -1;
+        int modelView = -1;
         int pointSize = -1;
         int opacity = -1;
-        int drawingPoints = -1;
-    };
-    // The index lists of one draw call, in buffer order.
-    enum List {
-        OrdinaryEdges,
-        SelectedEdges,
-        OrdinaryTriangles,
-        SelectedTriangles,
-        OrdinaryPoints,
-        SelectedPoints,
-        ListCount
+        int primitiveKind = -1;
     };
 
     Program& programFor(const std::string& fragment, const std::string& vertex);
     void drawItem(const Viewport& view, const DrawItem& item);
-    // Binds the list's index buffer, filled with `indices` on first use within a draw call.
-    void bindIndexList(List list, std::span<const std::uint32_t> indices);
-    void draw(GLenum primitive, List list, std::span<const std::uint32_t> indices,
-              const std::string& fragment, const std::string& vertex);
+    // Draws runs of the index list bound as GL_ELEMENT_ARRAY_BUFFER, or runs of points: of
+    // those, the parts the viewport may see when `bounds` is given.
+    void drawRanges(GLenum primitive, const IndexRanges& ranges, const ListBounds* bounds,
+                    const std::string& fragment, const std::string& vertex);
+    void useProgram(GLenum primitive, const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;
     Guides m_guides;
     std::map<std::string, std::unique_ptr<QOpenGLShader>> m_shaders;
     std::map<std::pair<std::string, std::string>, Program> m_programs;
+    std::shared_ptr<GpuLayers> m_layers;
     GLuint m_vertexArray = 0;
-    GLuint m_positionBuffer = 0;
-    std::array<GLuint, ListCount> m_indexBuffers{};
-    std::array<bool, ListCount> m_listUploaded{};
+    // Storage for the counts and offsets of multi-draw calls.
+    std::vector<GLsizei> m_counts;
+    std::vector<const void*> m_offsets;
+    std::vector<GLint> m_firsts;
+    IndexRanges m_whole;
 
-    // Pixels of the viewport being drawn.
-    size_t m_pixelCount = 0;
-    // Per-call constants shared by its draws.
+    // The size of the viewport being drawn, in pixels.
+    float m_pixelWidth = 0;
+    float m_pixelHeight = 0;
+    // Per-item constants shared by its draws.
     const Matrix* m_matrix = nullptr;
+    const Matrix* m_modelView = nullptr;
     float m_pointSize = 1;
     float m_opacity = 1;
 };

@@ -30,6 +30,9 @@ public:
     Signal<const ModelPtr&, const ModelPtr&> modelChanged;
 
     MaterialPtr material = Material::make();
+    // Drawn with normals averaged at the points (pointNormals), so that the faces blend into one
+    // surface; when false, each face is lit by its own normal (flat).
+    bool smoothShading = false;
 
 private:
     ModelPtr model_;

@@ -100,6 +100,22 @@ void MainWindow::buildViewMenu() {
     }
     addCommand(view, Command::ResetCameras);
     view->addSeparator();
+    // Options of all four viewports, kept by the editor.
+    const auto addViewOption = [this, view](const QString& title, const char* name,
+                                            bool ViewOptions::*option) {
+        QAction* action = view->addAction(title);
+        action->setObjectName(name);
+        action->setCheckable(true);
+        action->setChecked(m_editor.viewOptions().*option);
+        connect(action, &QAction::toggled, this, [this, option](bool on) {
+            ViewOptions options = m_editor.viewOptions();
+            options.*option = on;
+            m_editor.setViewOptions(options);
+        });
+    };
+    addViewOption(tr("Face Orientation"), "faceOrientationAction", &ViewOptions::faceOrientation);
+    addViewOption(tr("Normals"), "normalsAction", &ViewOptions::normals);
+    view->addSeparator();
     m_frameTimeAction = view->addAction(tr("Frame Time"));
     m_frameTimeAction->setCheckable(true);
     connect(m_frameTimeAction, &QAction::toggled, m_frameLabel, &QLabel::setVisible);

@@ -4,6 +4,7 @@
 #include "ui/scene_tree_model.h"
 #include "ui_outline_panel.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,8 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     connect(m_ui->slider, &QSlider::valueChanged, this, [this](int value) {
         m_outline.materialPanel.slideAlpha(value, m_ui->slider->maximum());
     });
+    connect(m_ui->smoothShadingBox, &QCheckBox::toggled, this,
+            [this](bool smooth) { m_outline.materialPanel.setSmoothShading(smooth); });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
         if (!parent.isValid()) {
             expandRoot();
@@ -75,12 +78,17 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
         refreshPanels();
         Q_EMIT viewsChanged();
     });
+    m_shadingConnection = m_outline.materialPanel.shadingChanged.connect([this] {
+        refreshPanels();
+        Q_EMIT viewsChanged();
+    });
 
     expandRoot();
     followSelectedNode();
 }
 
 OutlinePanel::~OutlinePanel() {
+    m_outline.materialPanel.shadingChanged.disconnect(m_shadingConnection);
     m_outline.materialPanel.opacityChanged.disconnect(m_opacityConnection);
     m_outline.planeCreationRequested.disconnect(m_popoverConnection);
     m_outline.owner().selectedNodeChanged.disconnect(m_selectionConnection);
@@ -89,6 +97,8 @@ OutlinePanel::~OutlinePanel() {
 QTreeView* OutlinePanel::outlineView() const { return m_ui->outlineView; }
 
 QSlider* OutlinePanel::slider() const { return m_ui->slider; }
+
+QCheckBox* OutlinePanel::smoothShadingBox() const { return m_ui->smoothShadingBox; }
 
 PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeCreationView; }
 
@@ -175,6 +185,10 @@ void OutlinePanel::refreshPanels() {
     if (opacity) {
         const QSignalBlocker blocker(m_ui->slider);
         m_ui->slider->setValue(static_cast<int>(std::lround(*opacity)));
+    }
+    if (const std::optional<bool> smooth = m_outline.materialPanel.smoothShading()) {
+        const QSignalBlocker blocker(m_ui->smoothShadingBox);
+        m_ui->smoothShadingBox->setChecked(*smooth);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QFrame;
 class QSlider;
 class QTreeView;
@@ -21,7 +22,8 @@ class SceneTreeModel;
 
 // The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
 // remove button, and below them the description of the selected mesh (a grid's rows and
-// columns, a cube's title, size and centre, or another mesh's name and counts) and its opacity. The
+// columns, a cube's title, size and centre, or another mesh's name and counts), its opacity and
+// whether it is shaded smooth. The
 // tree's selected row and the window's selected node follow each other whichever side changes.
 // Adding a "Quad" opens a pop-up with the new grid's rows and columns beside the tree.
 //
@@ -38,6 +40,7 @@ public:
     SceneTreeModel* model() const { return m_model; }
     QTreeView* outlineView() const;
     QSlider* slider() const;
+    QCheckBox* smoothShadingBox() const;
     // The rows and columns beside the tree, and the pop-up that adding a "Quad" opens.
     PlaneCreationView* planeCreationView() const;
     QFrame* planeCreationPopover() const { return m_popover; }
@@ -71,6 +74,7 @@ private:
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;
     Signal<>::Connection m_popoverConnection = 0;
     Signal<>::Connection m_opacityConnection = 0;
+    Signal<>::Connection m_shadingConnection = 0;
 };
 
 } // namespace tessel

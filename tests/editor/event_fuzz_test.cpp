@@ -113,6 +113,17 @@ public:
             c.selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};
             c.selectedFacesIds() = {static_cast<std::uint32_t>(a.amount), UINT32_MAX};
             break;
+        case Kind::Display: {
+            ViewOptions options = c.viewOptions();
+            if (a.amount % 3 == 0) {
+                MaterialPanel& material = outline_.materialPanel;
+                material.setSmoothShading(!material.smoothShading().value_or(true));
+            }
+            options.faceOrientation ^= a.amount % 3 == 1;
+            options.normals ^= a.amount % 3 == 2;
+            c.setViewOptions(options);
+            break;
+        }
         }
     }
 

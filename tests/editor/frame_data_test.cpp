@@ -1,4 +1,5 @@
 #include "editor/frame_data.h"
+#include "editor/visible_ranges.h"
 
 #include "support/fake_viewport.h"
 
@@ -57,16 +58,18 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     editor.controller.selectedPointsIds() = {-1, 1, 1LL << 40};
     editor.controller.refresh();
     const std::vector<DrawItem> changed = prepare(0);
-    EXPECT_THAT(changed.at(0).data->triangles.selected, ElementsAre(0, 6, 5));
-    EXPECT_THAT(changed.at(0).data->points.selected, ElementsAre(1));
-    EXPECT_TRUE(changed.at(1).data->points.selected.empty());
+    const LayerDrawData& grid = *changed.at(0).data;
+    EXPECT_THAT(gather(grid.triangles, grid.selectedTriangles), ElementsAre(0, 6, 5));
+    EXPECT_THAT(grid.selectedPoints, ElementsAre(IndexRange{1, 1}));
+    EXPECT_THAT(grid.ordinaryPoints, ElementsAre(IndexRange{0, 1}, IndexRange{2, 23}));
+    EXPECT_TRUE(changed.at(1).data->selectedPoints.empty());
     // A layer replaced without telling anyone is drawn from its own data, though shaped alike.
     const LayerPtr flipped = std::make_shared<Layer>(*editor.cube()->model()->committed());
     const std::vector<std::uint32_t> reversed(flipped->faces.corners().rbegin(),
                                               flipped->faces.corners().rend());
     flipped->faces = FaceList(reversed, 3);
     editor.cube()->model()->setCommitted(flipped);
-    const std::span<const std::uint32_t> drawn = prepare(1).at(1).data->triangles.ordinary;
+    const std::span<const std::uint32_t> drawn = prepare(1).at(1).data->triangles;
     ASSERT_FALSE(drawn.empty());
     EXPECT_EQ(drawn[0], flipped->faces[0][0]);
 }
@@ -97,9 +100,8 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     using Edges = std::multiset<std::pair<std::uint32_t, std::uint32_t>>;
 
     const LayerDrawData* data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.ordinary),
-              (Edges{{0, 1}, {1, 4}, {3, 4}, {0, 3}, {1, 2}, {2, 5}, {4, 5}}));
+    EXPECT_THAT(data->triangles, ElementsAre(0, 1, 4, 0, 4, 3, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges), (Edges{{0, 1}, {1, 4}, {3, 4}, {0, 3}, {1, 2}, {2, 5}, {4, 5}}));
     const size_t built = frame.faceListBuilds();
 
     // Camera moves and selection changes split what was built.
@@ -107,9 +109,9 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     drawQuads();
     editor.controller.selectedFacesIds() = {1};
     data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(0, 1, 4, 0, 4, 3));
-    EXPECT_THAT(data->triangles.selected, ElementsAre(1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.selected), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
+    EXPECT_THAT(data->ordinaryTriangles, ElementsAre(IndexRange{0, 6}));
+    EXPECT_THAT(data->selectedTriangles, ElementsAre(IndexRange{6, 6}));
+    EXPECT_EQ(edges(data->selectedEdges), (Edges{{1, 4}, {1, 2}, {2, 5}, {4, 5}}));
     EXPECT_EQ(frame.faceListBuilds(), built);
 
     // A new layer with point 3 moved into the first quad, now concave: that face is cut again,
@@ -119,9 +121,46 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     editor.grid().setCommitted(dented);
     editor.controller.selectedFacesIds().clear();
     data = drawQuads();
-    EXPECT_THAT(data->triangles.ordinary, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
-    EXPECT_EQ(edges(data->edges.ordinary).size(), 7u);
+    EXPECT_THAT(data->triangles, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
+    EXPECT_EQ(edges(data->edges).size(), 7u);
     EXPECT_EQ(frame.faceListBuilds(), built + 1);
+}
+
+// Points along x from -3 to 3 seen through the identity: the view holds -1 ≤ x, y ≤ 1, 0 ≤ z ≤ 1.
+TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNoOutlineDenserThanItsPixels) {
+    std::vector<Vector3> points;
+    for (int x = -3; x <= 3; ++x) {
+        points.push_back({static_cast<float>(x), 0, 0.5f});
+    }
+    const Matrix identity;
+    const ListBounds pairs = boundsOfRuns(points, {}, 2);
+    ASSERT_EQ(pairs.boxes.size(), 4u);
+    EXPECT_EQ(visibility(*pairs.boxes[0], identity), Visibility::Outside);
+    EXPECT_EQ(visibility(*pairs.boxes[1], identity), Visibility::Inside);
+    EXPECT_EQ(visibility(*pairs.boxes[2], identity), Visibility::Partly);
+    EXPECT_THAT(visibleParts({{0, 7}}, pairs, identity), ElementsAre(IndexRange{2, 4}));
+    EXPECT_THAT(visibleParts({{0, 3}, {4, 3}}, pairs, identity),
+                ElementsAre(IndexRange{2, 1}, IndexRange{4, 2}));
+    // A list's runs bound the points it names; a point that is no number leaves its run unbounded,
+    // drawn whatever the view.
+    const std::vector<std::uint32_t> edges{0, 6, 2, 3, 6, 5};
+    points[5].x = NAN;
+    const ListBounds listed = boundsOfRuns(points, edges, 2);
+    EXPECT_EQ(visibility(*listed.boxes[0], identity), Visibility::Partly);
+    EXPECT_FALSE(listed.boxes[2]);
+    EXPECT_THAT(visibleParts({{0, 6}}, listed, identity), ElementsAre(IndexRange{0, 6}));
+
+    // A 101 × 101 grid two units wide fills a viewport of 100 × 100 pixels: its points and edges
+    // would cover its faces. At 1000 × 1000 pixels there is room for them.
+    const LayerPtr grid = QuadGenerator(100, 100).generateLayer();
+    LayerDrawData data;
+    data.bounds = Box{{-1, -1, 0}, {1, 1, 0}};
+    DrawItem item;
+    item.layer = grid;
+    item.data = &data;
+    item.matrix = Matrix::translation({0, 0, 0.5f});
+    EXPECT_TRUE(outlineTooDense(item, 100, 100));
+    EXPECT_FALSE(outlineTooDense(item, 1000, 1000));
 }
 
 } // namespace tessel::testing

@@ -116,15 +116,23 @@ TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues)
     outline.materialPanel.slideAlpha(50);
     outline.materialPanel.endSlide();
     outline.materialPanel.slideAlpha(20);
+    // Setting the shading it already has is no change.
+    outline.materialPanel.setSmoothShading(true);
+    outline.materialPanel.setSmoothShading(true);
     // Held with no mesh selected, the slider changes nothing.
     editor.window.setSelectedNode(nullptr);
     outline.materialPanel.beginSlide();
     outline.materialPanel.endSlide();
-    ASSERT_THAT(history.names(), ElementsAre("Add Cube", "Delete Quad", "Add Quad", "Rows 3 → 5",
-                                             "Columns 3 → 5", "Opacity", "Opacity"));
+    ASSERT_THAT(history.names(),
+                ElementsAre("Add Cube", "Delete Quad", "Add Quad", "Rows 3 → 5", "Columns 3 → 5",
+                            "Opacity", "Opacity", "Smooth Shading"));
     const Layer grown = *grid->model()->committed();
 
     // Undone, a change shows on the mesh it was made to.
+    history.undo();
+    EXPECT_FALSE(grid->smoothShading);
+    EXPECT_EQ(editor.window.selectedNode(), grid);
+    editor.window.setSelectedNode(nullptr);
     history.undo();
     EXPECT_FLOAT_EQ(grid->material->opacity, 0.5f);
     EXPECT_EQ(editor.window.selectedNode(), grid);
@@ -148,6 +156,7 @@ TEST(HistoryTest, SceneAndPanelChangesAreStepsThatRestoreTreeSelectionAndValues)
     EXPECT_EQ(editor.window.selectedNode(), grid);
     EXPECT_EQ(grid->model()->committed()->faces, grown.faces);
     EXPECT_FLOAT_EQ(grid->material->opacity, 0.2f);
+    EXPECT_TRUE(grid->smoothShading);
 }
 
 } // namespace

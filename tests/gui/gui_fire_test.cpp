@@ -132,6 +132,14 @@ public:
             window_.editor().selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};
             window_.editor().selectedFacesIds() = {std::uint32_t(a.amount), UINT32_MAX};
             break;
+        case Kind::Display:
+            if (a.amount % 3 != 0) {
+                child<QAction>(a.amount % 3 == 1 ? "faceOrientationAction" : "normalsAction")
+                    ->trigger();
+            } else if (QCheckBox* smooth = panel->smoothShadingBox(); smooth->isVisible()) {
+                click(smooth);
+            }
+            break;
         }
         QApplication::processEvents();
         // A menu of the menu bar stays open after the click: answer it before going on.

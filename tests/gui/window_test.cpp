@@ -2,6 +2,7 @@
 // menu reach the editor through real events, and each pass of a frame draws what it should, read
 // back from OpenGL. What an edit computes is for the core's tests: here it is enough that it
 // happens.
+#include "render/upload_count.h"
 #include "tools/plane_cut.h"
 #include "ui/file_menu.h"
 #include "ui/main_window.h"
@@ -16,6 +17,7 @@
 #include <QtWidgets>
 
 #include <memory>
+#include <numeric>
 
 using namespace tessel;
 using namespace tessel::testing;
@@ -526,7 +528,7 @@ private Q_SLOTS:
         QVERIFY(child<QWidget>("materialEditContainerView")->isHidden());
     }
 
-    void gridFieldsAndOpacitySliderEditTheSelectedMesh() {
+    void gridFieldsOpacitySliderAndShadingBoxEditTheSelectedMesh() {
         // Twelve rows store the most a grid takes, ten, which the field and the viewports show.
         QLineEdit* rows = panel()->planeCreationView()->rowsField();
         rows->setFocus();
@@ -549,9 +551,29 @@ private Q_SLOTS:
         QVERIFY(near(blended, (qRed(opaque) + 26) / 2, (qGreen(opaque) + 128) / 2,
                      (qBlue(opaque) + 51) / 2));
 
+        // The box shades the selected mesh smooth, as a change of the document.
+        QCheckBox* smooth = panel()->smoothShadingBox();
+        QVERIFY(smooth->isVisible() && !smooth->isChecked());
+        QTest::mouseClick(smooth, Qt::LeftButton);
+        QVERIFY(mesh(0)->smoothShading && m_window->isWindowModified());
+
         // A cube shows its size (another mesh its counts: see the polygons' test).
         document().setSelectedNode(mesh(1));
         QCOMPARE(child<QLabel>("cubeSize")->text(), QStringLiteral("2 × 2 × 2"));
+        QVERIFY(!smooth->isChecked() && !mesh(1)->smoothShading);
+    }
+
+    void viewMenuOptionsReachTheEditor() {
+        auto* faceOrientation = child<QAction>("faceOrientationAction");
+        auto* normals = child<QAction>("normalsAction");
+        QCOMPARE(faceOrientation->text(), QStringLiteral("Face Orientation"));
+        QCOMPARE(normals->text(), QStringLiteral("Normals"));
+        QVERIFY(!faceOrientation->isChecked() && !normals->isChecked());
+        normals->trigger();
+        QVERIFY(editor().viewOptions().normals && !editor().viewOptions().faceOrientation);
+        faceOrientation->trigger();
+        normals->trigger();
+        QVERIFY(!editor().viewOptions().normals && editor().viewOptions().faceOrientation);
     }
 
     void helpListsEveryBindingAndEachMenuShortcutOnce() {
@@ -668,6 +690,64 @@ private Q_SLOTS:
         const int selected = count(image, isOrange);
         QVERIFY(selected > 0);
         QCOMPARE(count(image, isOrange, box), selected);
+    }
+
+    void facesAreLitFromTheViewerTintedFromBehindAndUploadedOnlyWhereTheyChange() {
+        // Seen by the first camera from z = 0.5: a quad facing it, one facing away, and one
+        // turned almost edge-on to it.
+        // clang-format off
+        const LayerPtr shapes = makeLayer(
+            {{-0.25f, -0.1f, 0}, {-0.1f, -0.1f, 0}, {-0.1f, 0.1f, 0}, {-0.25f, 0.1f, 0},
+             {-0.05f, -0.1f, 0}, {0.05f, -0.1f, 0}, {0.05f, 0.1f, 0}, {-0.05f, 0.1f, 0},
+             {0.1f, -0.1f, 0}, {0.16f, -0.1f, -0.2f}, {0.16f, 0.1f, -0.2f}, {0.1f, 0.1f, 0}},
+            FaceList::polygons({{0, 1, 2, 3}, {4, 7, 6, 5}, {8, 9, 10, 11}}));
+        // clang-format on
+        const MeshPtr mesh = Mesh::make(Model::make(shapes), "Shapes");
+        document().scene()->root()->setChildren({mesh});
+        document().setSelectedNode(nullptr);
+        view(0).viewport().renderLines = false;
+        view(0).viewport().renderPoints = false;
+        const QImage image = frame(view(0));
+        const auto at = [&](const Vector3& p) {
+            return pixel(image, view(0), pixelOf(view(0), p));
+        };
+        const QRgb headOn = at({-0.175f, 0, 0});
+        const QRgb behind = at({0, 0, 0});
+        const QRgb grazing = at({0.13f, 0, -0.1f});
+        QVERIFY(isFace(headOn) && isFace(grazing));
+        QVERIFY(qGray(grazing) < qGray(headOn) * 0.7);
+        QVERIFY(qRed(behind) > qBlue(behind) + 20);
+
+        // An orbit moves a camera only: nothing is uploaded again.
+        std::uint64_t before = bytesUploadedToGpu();
+        drag(&view(1), Qt::RightButton, {}, pixelAt(view(1), 0.5f, 0.5f),
+             pixelAt(view(1), 0.6f, 0.55f));
+        for (int i = 0; i < 4; ++i) {
+            frame(view(i));
+        }
+        QCOMPARE(bytesUploadedToGpu(), before);
+
+        // A drag of ten points of a row uploads their positions and nothing else.
+        const MeshPtr grid = Mesh::make(QuadGenerator(20, 20).generate(), "Grid");
+        document().scene()->root()->setChildren({grid});
+        document().setSelectedNode(grid);
+        for (int i = 0; i < 4; ++i) {
+            frame(view(i));
+        }
+        std::vector<std::int64_t> row(10);
+        std::iota(row.begin(), row.end(), std::int64_t{21 * 10 + 5});
+        editor().selectedPointsIds() = row;
+        const QPointF from = pixelOf(view(0), grid->model()->committed()->positions[21 * 10 + 5]);
+        press(&view(0), from);
+        frame(view(0));
+        before = bytesUploadedToGpu();
+        moveTo(&view(0), from + QPointF(6, -4));
+        for (int i = 0; i < 4; ++i) {
+            frame(view(i));
+        }
+        QCOMPARE(editor().selectedPointsIds(), row);
+        QCOMPARE(bytesUploadedToGpu() - before, 10 * sizeof(Vector3));
+        release(&view(0), from + QPointF(6, -4));
     }
 };
 

@@ -11,7 +11,7 @@ using namespace testing;
 
 class GltfRoundTrip : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
+TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityShadingAndGridExactly) {
     const NodePtr scene = smallScene();
     const WriteResult written = writeSceneFile(*scene, GetParam());
     ASSERT_TRUE(written.ok()) << written.failure;
@@ -29,6 +29,7 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityAndGridExactly) {
         EXPECT_EQ(actual.positions, expected.positions) << before[i]->name();
         EXPECT_EQ(actual.faces, expected.faces) << before[i]->name();
         EXPECT_EQ(after[i]->material->opacity, before[i]->material->opacity);
+        EXPECT_EQ(after[i]->smoothShading, before[i]->smoothShading) << before[i]->name();
         EXPECT_EQ(after[i]->model()->params() != nullptr, before[i]->model()->params() != nullptr);
     }
 

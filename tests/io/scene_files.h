@@ -32,7 +32,7 @@ inline MeshPtr polygonMesh() {
 }
 
 // root ─ Quad (3 × 3 grid), Group ─ Cube (opacity 0.4), Edited (4 × 2 grid, subdivided and
-// extruded: positions that are no round numbers), Polygons (polygonMesh).
+// extruded: positions that are no round numbers), Polygons (polygonMesh, shaded smooth).
 inline NodePtr smallScene() {
     MeshPtr quad = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
     MeshPtr cube = Mesh::make(Model::makeCube(), "Cube");
@@ -42,8 +42,10 @@ inline NodePtr smallScene() {
     subdivide(*layer, 0);
     extrude(*layer, 3, 0.25f);
     edited->setCommitted(layer);
-    return Node::make(
-        "Scene", {quad, Node::make("Group", {cube, Mesh::make(edited, "Edited"), polygonMesh()})});
+    MeshPtr polygons = polygonMesh();
+    polygons->smoothShading = true;
+    return Node::make("Scene",
+                      {quad, Node::make("Group", {cube, Mesh::make(edited, "Edited"), polygons})});
 }
 
 // Every node's name, indented by its depth.

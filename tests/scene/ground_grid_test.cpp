@@ -21,69 +21,47 @@ Vector3 placed(const GroundGrid& grid, float a, float b) {
 // power of ten with 10 to 100 lines across. The lines the world numbers 0 lie on the axes.
 TEST(GroundGridTest, CentresOnWhatTheCameraLooksAtWithTenToAHundredLinesAcross) {
     const struct {
-        Vector3 pivot, from, up;
-        float distance, aspect;
-        GridPlane plane;
-        float spacing, minorWeight;
-        std::array<float, 2> centre;
-        Vector3 a, b; // the world's unit steps along the grid's a and b
-        std::array<Vector3, 2> colours;
+        struct {
+            Vector3 pivot, from, up;
+            float distance, aspect;
+            GridPlane plane;
+        } view;
+        struct {
+            float spacing, minorWeight;
+            std::array<float, 2> centre;
+            Vector3 a, b; // the world's steps along the grid's a and b
+            std::array<int, 2> axes;
+        } grid;
     } cases[] = {
         // A starting camera: 7.5 wide at 2.5 away.
-        {{0, 0, 0},
-         {0, 0, 1},
-         {0, 1, 0},
-         2.5f,
-         1.5f,
-         GridPlane::Z,
-         0.1f,
-         0,
-         {0, 0},
-         {0.1f, 0, 0},
-         {0, 0.1f, 0},
-         {axisColour(0), axisColour(1)}},
+        {{{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, 2.5f, 1.5f, GridPlane::Z},
+         {0.1f, 0, {0, 0}, {0.1f, 0, 0}, {0, 0.1f, 0}, {0, 1}}},
         // From above, in a tall view: 16 wide at 4 away.
-        {{26.3f, 0, -14.8f},
-         {0, 1, 0},
-         {0, 0, -1},
-         4,
-         0.5f,
-         GridPlane::Y,
-         1,
-         1 - 0.20412f / 0.7f,
-         {30, -10},
-         {1, 0, 0},
-         {0, 0, 1},
-         {axisColour(0), axisColour(2)}},
+        {{{26.3f, 0, -14.8f}, {0, 1, 0}, {0, 0, -1}, 4, 0.5f, GridPlane::Y},
+         {1, 1 - 0.20412f / 0.7f, {30, -10}, {1, 0, 0}, {0, 0, 1}, {0, 2}}},
         // Looking away from x = 0 from x = 2: the centre is under the camera, 2 away.
-        {{7, 0.7f, 0},
-         {-1, 0, 0},
-         {0, 1, 0},
-         5,
-         1,
-         GridPlane::X,
-         0.1f,
-         1 - 0.60206f / 0.7f,
-         {10, 0},
-         {0, 0.1f, 0},
-         {0, 0, 0.1f},
-         {axisColour(1), axisColour(2)}},
+        {{{7, 0.7f, 0}, {-1, 0, 0}, {0, 1, 0}, 5, 1, GridPlane::X},
+         {0.1f, 1 - 0.60206f / 0.7f, {10, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}, {1, 2}}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.plane));
+    for (const auto& [view, expected] : cases) {
+        SCOPED_TRACE(static_cast<int>(view.plane));
         Camera camera("camera");
-        lookFrom(camera, c.pivot, c.from, c.up, c.distance);
-        const GroundGrid grid = placeGroundGrid(camera, c.aspect, c.plane);
-        EXPECT_FLOAT_EQ(grid.spacing, c.spacing);
-        EXPECT_NEAR(grid.minorWeight, c.minorWeight, 1e-4f);
-        EXPECT_EQ(grid.centre, c.centre);
+        lookFrom(camera, view.pivot, view.from, view.up, view.distance);
+        const GroundGrid grid = placeGroundGrid(camera, view.aspect, view.plane);
+        EXPECT_FLOAT_EQ(grid.spacing, expected.spacing);
+        EXPECT_NEAR(grid.minorWeight, expected.minorWeight, 1e-4f);
+        EXPECT_EQ(grid.centre, expected.centre);
+        const std::array<float, 2>& centre = expected.centre;
+        const Vector3& a = expected.a;
+        const Vector3& b = expected.b;
         const Vector3 origin = placed(grid, 0, 0);
-        expectNear(origin, c.a * c.centre[0] + c.b * c.centre[1]);
-        expectNear(placed(grid, 1, 0) - origin, c.a);
-        expectNear(placed(grid, 0, 1) - origin, c.b);
-        expectNear(placed(grid, 3, -grid.centre[1]), c.a * (c.centre[0] + 3));
-        expectNear(placed(grid, -grid.centre[0], 3), c.b * (c.centre[1] + 3));
-        EXPECT_EQ(grid.axisColours, c.colours);
+        expectNear(origin, a * centre[0] + b * centre[1]);
+        expectNear(placed(grid, 1, 0) - origin, a);
+        expectNear(placed(grid, 0, 1) - origin, b);
+        expectNear(placed(grid, 3, -centre[1]), a * (centre[0] + 3));
+        expectNear(placed(grid, -centre[0], 3), b * (centre[1] + 3));
+        EXPECT_EQ(grid.axisColours[0], axisColour(expected.axes[0]));
+        EXPECT_EQ(grid.axisColours[1], axisColour(expected.axes[1]));
     }
 }
 

@@ -44,6 +44,7 @@ struct UserAction {
         Rows,           // `amount` typed into the rows field
         Opacity,        // the opacity slider moved to `amount` of 100
         StaleSelection, // ids that name no point or face are selected beside real ones
+        Display,        // `amount` % 3 toggles the smooth shading box, Face Orientation, Normals
     };
     Kind kind = Kind::Press;
     int view = 0;
@@ -105,7 +106,7 @@ public:
                 Kind::Mode,    Kind::Tool,           Kind::Apply,        Kind::Mode,
                 Kind::Tool,    Kind::Apply,          Kind::RenderOption, Kind::SelectRow,
                 Kind::AddMesh, Kind::Rows,           Kind::RemoveMesh,   Kind::SelectRow,
-                Kind::Opacity, Kind::StaleSelection, Kind::Menu};
+                Kind::Opacity, Kind::StaleSelection, Kind::Menu,         Kind::Display};
             a.kind = others[pick(std::size(others))];
             toolPending_ = a.kind == Kind::Mode;
             a.amount = a.kind == Kind::Mode   ? pick(4)
@@ -157,18 +158,23 @@ inline std::optional<std::string> sceneFault(Editor& editor,
         for (const DrawItem& item : editor.prepareFrame(*view)) {
             const Layer& layer = *item.layer;
             const LayerDrawData& data = *item.data;
-            const auto outside = [&](const LayerDrawData::Lists& lists) {
-                const auto past = [&](auto i) { return i >= layer.positions.size(); };
-                return std::ranges::any_of(lists.ordinary, past) ||
-                       std::ranges::any_of(lists.selected, past);
+            const auto past = [&](auto i) { return i >= layer.positions.size(); };
+            const auto covered = [](const IndexRanges& a, const IndexRanges& b) {
+                size_t n = 0;
+                for (const IndexRanges* list : {&a, &b}) {
+                    for (const IndexRange& r : *list) {
+                        n += r.count;
+                    }
+                }
+                return n;
             };
-            if (hasBrokenFace(layer) || data.triangles.ordinary.size() % 3 != 0 ||
-                data.triangles.ordinary.size() + data.triangles.selected.size() !=
-                    3 * layer.faces.triangleCount() ||
-                data.points.ordinary.size() + data.points.selected.size() !=
-                    layer.positions.size() ||
-                data.edges.ordinary.size() % 2 != 0 || outside(data.triangles) ||
-                outside(data.points) || outside(data.edges)) {
+            if (hasBrokenFace(layer) || data.triangles.size() != 3 * layer.faces.triangleCount() ||
+                covered(data.ordinaryTriangles, data.selectedTriangles) != data.triangles.size() ||
+                covered(data.ordinaryPoints, data.selectedPoints) != layer.positions.size() ||
+                data.edges.size() % 2 != 0 || data.selectedEdges.size() % 2 != 0 ||
+                std::ranges::any_of(data.triangles, past) ||
+                std::ranges::any_of(data.edges, past) ||
+                std::ranges::any_of(data.selectedEdges, past)) {
                 return "a drawn layer of " + std::to_string(layer.faces.size()) +
                        " faces or its draw lists are broken";
             }
