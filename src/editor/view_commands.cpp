@@ -55,6 +55,9 @@ void Editor::orbit(Viewport& view, Vec2 delta) {
     constexpr float kHalfTurnPerUnit = 1.5707964f;
     tessel::orbit(*view.camera, navigationPivot_, delta.x * kHalfTurnPerUnit,
                   delta.y * kHalfTurnPerUnit);
+    if (delta.x != 0 || delta.y != 0) {
+        view.viewName = ViewName::User;
+    }
     refresh();
 }
 
@@ -74,12 +77,12 @@ void Editor::zoom(Viewport& view, Vec2 at, float steps) {
 
 void Editor::perform(Command command, Viewport& view) {
     switch (command) {
-    case Command::ViewFront: ViewportSet::lookAlong(view, pivot(), {0, 0, 1}, {0, 1, 0}); break;
-    case Command::ViewBack: ViewportSet::lookAlong(view, pivot(), {0, 0, -1}, {0, 1, 0}); break;
-    case Command::ViewLeft: ViewportSet::lookAlong(view, pivot(), {-1, 0, 0}, {0, 1, 0}); break;
-    case Command::ViewRight: ViewportSet::lookAlong(view, pivot(), {1, 0, 0}, {0, 1, 0}); break;
-    case Command::ViewTop: ViewportSet::lookAlong(view, pivot(), {0, 1, 0}, {0, 0, -1}); break;
-    case Command::ViewBottom: ViewportSet::lookAlong(view, pivot(), {0, -1, 0}, {0, 0, 1}); break;
+    case Command::ViewFront: ViewportSet::lookAlong(view, pivot(), ViewName::Front); break;
+    case Command::ViewBack: ViewportSet::lookAlong(view, pivot(), ViewName::Back); break;
+    case Command::ViewLeft: ViewportSet::lookAlong(view, pivot(), ViewName::Left); break;
+    case Command::ViewRight: ViewportSet::lookAlong(view, pivot(), ViewName::Right); break;
+    case Command::ViewTop: ViewportSet::lookAlong(view, pivot(), ViewName::Top); break;
+    case Command::ViewBottom: ViewportSet::lookAlong(view, pivot(), ViewName::Bottom); break;
     case Command::FrameSelected:
     case Command::FrameAll:
         if (const std::optional<Box> box = bounds(command == Command::FrameSelected)) {

@@ -6,6 +6,7 @@
 #include "scene/navigation.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tessel {
 
@@ -77,6 +78,9 @@ void ViewportSet::resetCameras() {
     for (size_t i = 0; i < cameras_.size(); ++i) {
         cameras_[i]->localMatrix = Matrix::translation({0, 0, i == 0 ? 0.5f : 2.5f});
     }
+    for (Viewport* view : viewports_) {
+        view->viewName = ViewName::Perspective;
+    }
 }
 
 bool ViewportSet::stepCamera(Viewport& view, const std::optional<std::string>& characters) {
@@ -112,14 +116,33 @@ bool ViewportSet::stepCamera(Viewport& view, const std::optional<std::string>& c
         x = y.cross(z);
     }
     camera.localMatrix = Matrix::columns({x, y, z, position + translation});
+    if (step.pitch != 0 || step.yaw != 0) {
+        view.viewName = ViewName::User;
+    }
     return true;
 }
 
-void ViewportSet::lookAlong(Viewport& view, const Vector3& centre, const Vector3& direction,
-                            const Vector3& up) {
+void ViewportSet::lookAlong(Viewport& view, const Vector3& centre, ViewName name) {
+    // From the centre toward the eye, and the screen's up; the world is y-up.
+    struct Axis {
+        ViewName name;
+        Vector3 direction;
+        Vector3 up;
+    };
+    static constexpr Axis axes[] = {
+        {ViewName::Front, {0, 0, 1}, {0, 1, 0}}, {ViewName::Back, {0, 0, -1}, {0, 1, 0}},
+        {ViewName::Left, {-1, 0, 0}, {0, 1, 0}}, {ViewName::Right, {1, 0, 0}, {0, 1, 0}},
+        {ViewName::Top, {0, 1, 0}, {0, 0, -1}},  {ViewName::Bottom, {0, -1, 0}, {0, 0, 1}},
+    };
+    const Axis* axis = std::find_if(std::begin(axes), std::end(axes),
+                                    [name](const Axis& a) { return a.name == name; });
+    TESSEL_CHECK(axis != std::end(axes), "ViewportSet::lookAlong",
+                 "view " << static_cast<int>(name) << " is no axis view");
     // The camera keeps its distance to what it looks at.
     const float distance = (view.camera->localMatrix.translationPart() - centre).length();
-    lookFrom(*view.camera, centre, direction, up, std::max(distance, 4 * view.camera->zn));
+    lookFrom(*view.camera, centre, axis->direction, axis->up,
+             std::max(distance, 4 * view.camera->zn));
+    view.viewName = name;
 }
 
 } // namespace tessel

@@ -29,15 +29,17 @@ public:
     Viewport& recent();
     void setRecent(Viewport& view) { recent_ = &view; }
 
-    // Puts every camera back: the first close to the grid, the others further back.
+    // Puts every camera back: the first close to the grid, the others further back. Each bound
+    // view is named after its starting camera again.
     void resetCameras();
 
     // Moves the view's camera one step for a camera key (a, d: sideways; s, w: up and down;
-    // q, e: along the view; z, x: pitch; c, v: yaw); whether `characters` was one.
+    // q, e: along the view; z, x: pitch; c, v: yaw); whether `characters` was one. A turn makes
+    // it a user view.
     static bool stepCamera(Viewport& view, const std::optional<std::string>& characters);
-    // Turns the view's camera to look at `centre` along `direction`, keeping its distance.
-    static void lookAlong(Viewport& view, const Vector3& centre, const Vector3& direction,
-                          const Vector3& up);
+    // Turns the view's camera to look at `centre` as the axis view `name` (Front … Bottom) does,
+    // keeping its distance, and names the view so. Any other name is a programming error.
+    static void lookAlong(Viewport& view, const Vector3& centre, ViewName name);
 
 private:
     std::vector<CameraPtr> cameras_;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -29,6 +30,26 @@ GLView::GLView(QWidget* parent) : QOpenGLWidget(parent) {
     // it out of the window's composition and of grabbed pictures.
     setTextureFormat(GL_RGB8);
     buildCornerMenu();
+    // Light text on a translucent dark box reads on any background and scene; clicks go
+    // through it to the view.
+    m_viewLabel = new QLabel(this);
+    m_viewLabel->setObjectName("viewLabel");
+    m_viewLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_viewLabel->setStyleSheet("QLabel { color: white; background: rgba(0, 0, 0, 120);"
+                               " padding: 2px 6px; border-radius: 3px; }");
+    m_viewLabel->move(4, 4);
+    m_viewLabel->hide();
+}
+
+void GLView::showViewLabel() {
+    const QString text =
+        m_editor != nullptr ? QString::fromStdString(viewLabel(m_viewport)) : QString();
+    // A label that changes repaints over the view: only a change is worth it.
+    if (text != m_viewLabel->text()) {
+        m_viewLabel->setText(text);
+        m_viewLabel->adjustSize();
+        m_viewLabel->setVisible(!text.isEmpty());
+    }
 }
 
 const std::array<std::optional<Command>, 9>& GLView::cornerCommands() {
@@ -118,6 +139,7 @@ void GLView::releaseGL() {
 }
 
 void GLView::paintGL() {
+    showViewLabel();
     if (!m_renderer) {
         return;
     }

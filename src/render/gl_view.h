@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QToolButton;
 
 namespace tessel {
@@ -66,6 +67,8 @@ protected:
 private:
     Vec2 normalized(const QPointF& position) const;
     void buildCornerMenu();
+    // Shows the view's name at the top-left (the label "viewLabel"); nothing without an editor.
+    void showViewLabel();
     void releaseGL();
 
     Viewport m_viewport;
@@ -82,6 +85,7 @@ private:
     bool m_clickAdds = false;
     QPointF m_pressPosition;
     QToolButton* m_cornerButton = nullptr;
+    QLabel* m_viewLabel = nullptr;
 };
 
 } // namespace tessel

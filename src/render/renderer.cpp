@@ -76,6 +76,7 @@ void Renderer::initialize() {
 
     m_layers = GpuLayers::shared();
     glGenVertexArrays(1, &m_vertexArray);
+    m_guides.initialize();
     m_initialized = true;
 }
 
@@ -83,6 +84,7 @@ void Renderer::release() {
     if (!m_initialized) {
         return;
     }
+    m_guides.release();
     m_programs.clear();
     m_shaders.clear();
     glDeleteVertexArrays(1, &m_vertexArray);
@@ -132,6 +134,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    m_guides.drawGround(view);
     GLint pixels[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, pixels);
     m_pixelWidth = static_cast<float>(std::max(pixels[2], 0));
@@ -163,6 +166,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     m_layers->endFrame();
+    m_guides.drawTriad(view);
 }
 
 void Renderer::drawItem(const Viewport& view, const DrawItem& item) {

@@ -3,6 +3,7 @@
 #include "editor/frame_data.h"
 #include "geometry/matrix.h"
 #include "render/gpu_layers.h"
+#include "render/guides.h"
 
 #include <QOpenGLFunctions_3_3_Core>
 
@@ -90,6 +91,7 @@ private:
     void useProgram(GLenum primitive, const std::string& fragment, const std::string& vertex);
 
     bool m_initialized = false;
+    Guides m_guides;
     std::map<std::pair<std::string, bool>, std::unique_ptr<QOpenGLShader>> m_shaders;
     std::map<std::tuple<std::string, std::string, bool>, Program> m_programs;
     std::shared_ptr<GpuLayers> m_layers;

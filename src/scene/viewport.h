@@ -4,6 +4,8 @@
 #include "scene/camera.h"
 #include "scene/mesh.h"
 
+#include <string>
+
 namespace tessel {
 
 // A pointer position or a drag delta.
@@ -12,6 +14,10 @@ struct Vec2 {
     float y = 0;
     bool operator==(const Vec2&) const = default;
 };
+
+// Where a viewport looks from: its starting camera, one of the six axis views, or a camera
+// turned away from those (a user view).
+enum class ViewName { Perspective, User, Front, Back, Left, Right, Top, Bottom };
 
 // The state of one viewport: what it looks through, how it draws, and where the pointer is.
 //
@@ -23,6 +29,9 @@ struct Viewport {
     CameraPtr camera;
     // Width over height of the drawable, in pixels.
     float aspectRatio = 1.0f;
+
+    // Set by the commands and gestures that place the camera; panning and zooming keep it.
+    ViewName viewName = ViewName::Perspective;
 
     bool renderPoints = true;
     bool renderLines = true;
@@ -42,5 +51,9 @@ struct Viewport {
     // What this viewport shows of the world: the camera's view-projection at this aspect.
     Matrix viewProjection() const { return camera->viewProjection(aspectRatio); }
 };
+
+// The viewport's caption: "<camera name> · Perspective" for a starting camera, else the view's
+// name ("Front", "User" …).
+std::string viewLabel(const Viewport& view);
 
 } // namespace tessel

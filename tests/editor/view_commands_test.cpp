@@ -1,3 +1,4 @@
+#include "scene/ground_grid.h"
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
 #include "tools/polygon_tools.h"
@@ -90,6 +91,38 @@ TEST(ViewCommandsTest, SideViewsLookAtThePivotAlongTheirAxisWithTheirUpAndKeepTh
     editor.window.setSelectedNode(nullptr);
     editor.controller.perform(Command::ViewTop, editor.views[1]);
     expectNear(camera->localMatrix.translationPart(), {0, 4 * camera->zn, 0});
+}
+
+// The axis views name themselves and the plane of their grid; a turn of the camera makes a user
+// view; moves that keep the direction keep the name; resetting names every view afresh.
+TEST(ViewCommandsTest, EachViewIsNamedAfterWhatLastTurnedItsCamera) {
+    FakeEditor editor;
+    Editor& c = editor.controller;
+    FakeViewport& view = editor.views[1];
+    const auto label = [&view] { return viewLabel(view); };
+    EXPECT_EQ(label(), "Camera 2 · Perspective");
+    c.perform(Command::ViewFront, view);
+    EXPECT_EQ(label(), "Front");
+    c.beginNavigation(view);
+    c.pan(view, {0.5f, 0.5f}, {0.6f, 0.4f});
+    c.zoom(view, {0.3f, 0.5f}, 1);
+    c.orbit(view, {0, 0});
+    c.perform(Command::FrameAll, view);
+    view.key("a");
+    view.key("q");
+    EXPECT_EQ(label(), "Front");
+    c.perform(Command::ViewTop, view);
+    EXPECT_EQ(gridPlaneFor(view.viewName), GridPlane::Y);
+    view.key("x");
+    EXPECT_EQ(label(), "User");
+    EXPECT_EQ(gridPlaneFor(view.viewName), GridPlane::Z);
+    c.perform(Command::ViewLeft, view);
+    EXPECT_EQ(gridPlaneFor(view.viewName), GridPlane::X);
+    c.orbit(view, {0.1f, 0});
+    EXPECT_EQ(label(), "User");
+    EXPECT_EQ(viewLabel(editor.views[0]), "Camera 1 · Perspective");
+    c.perform(Command::ResetCameras, editor.views[0]);
+    EXPECT_EQ(label(), "Camera 2 · Perspective");
 }
 
 TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRepaints) {

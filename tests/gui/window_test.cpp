@@ -40,6 +40,12 @@ bool isOrange(QRgb p) {
 }
 bool isEdge(QRgb p) { return near(p, 209, 214, 219, 4); }
 bool isWhite(QRgb p) { return near(p, 255, 255, 255, 4); }
+// The ground grid's axes (x red, y yellow-green, z blue) and, a little darker than the
+// background, its major lines.
+bool isRedAxis(QRgb p) { return qRed(p) > 200 && qGreen(p) < 90 && qBlue(p) < 90; }
+bool isGreenAxis(QRgb p) { return qGreen(p) > 230 && qRed(p) > 120 && qRed(p) < 200; }
+bool isBlueAxis(QRgb p) { return qBlue(p) > 230 && qRed(p) < 100; }
+bool isGridLine(QRgb p) { return near(p, 16, 91, 36, 6); }
 
 template <class Test> int count(const QImage& image, Test test, QRectF inside = {}) {
     int found = 0;
@@ -136,9 +142,10 @@ private Q_SLOTS:
         const QPointF to = from + QPointF(40, -30);
         press(&target, from);
         moveTo(&target, to);
-        // While the button is held that viewport's background is bluer, and no other's.
-        QVERIFY(isHeldBackground(frame(target).pixel(0, 0)));
-        QVERIFY(isBackground(frame(view(3)).pixel(0, 0)));
+        // While the button is held that viewport's background is bluer, and no other's (between
+        // the grid's lines).
+        QVERIFY(count(frame(target), isHeldBackground, QRectF(0, 0, 6, 6)) > 0);
+        QVERIFY(count(frame(view(3)), isBackground, QRectF(0, 0, 6, 6)) > 0);
         release(&target, to);
         const QPointF landed = pixelOf(target, mesh(0)->model()->committed()->positions[6]);
         QVERIFY((landed - to).manhattanLength() < 1);
@@ -244,8 +251,8 @@ private Q_SLOTS:
         press(&target, {4, 4}, Qt::LeftButton, Qt::ShiftModifier);
         moveTo(&target, end);
         const QImage image = frame(target);
-        QVERIFY(!isHeldBackground(pixel(image, target, {12, 12})));
-        QVERIFY(isHeldBackground(pixel(image, target, {target.width() - 4.0, 12})));
+        QCOMPARE(count(image, isHeldBackground, QRectF(10, 10, 6, 6)), 0);
+        QVERIFY(count(image, isHeldBackground, QRectF(image.width() - 10.0, 10, 6, 6)) > 0);
         release(&target, end);
         QCOMPARE(status(), QStringLiteral("25 of 25 points selected"));
     }
@@ -279,6 +286,41 @@ private Q_SLOTS:
 
         QCOMPARE(cameras[0]->localMatrix, first);
         QCOMPARE(mesh(0)->model()->layer(), shown);
+    }
+
+    void groundGridAxesTriadAndLabelShowWhereEachViewLooksFrom() {
+        GLView& target = view(1);
+        const auto label = [&target] { return target.findChild<QLabel*>("viewLabel")->text(); };
+        const QImage start = frame(target);
+        QCOMPARE(label(), QStringLiteral("Camera 2 · Perspective"));
+        // Beside the cube, the grid on z = 0 with the x and y axes; the triad at the bottom-left.
+        QVERIFY(showsNear(1, {2.2f, 0, 0}, isRedAxis));
+        QVERIFY(showsNear(1, {0, 2.2f, 0}, isGreenAxis));
+        QVERIFY(showsNear(1, {2, 1.55f, 0}, isGridLine));
+        const QRectF corner(0, start.height() - 100.0, 100, 100);
+        for (const auto& axis : {isRedAxis, isGreenAxis, isBlueAxis}) {
+            QVERIFY(count(start, axis, corner) > 0);
+        }
+
+        const QList<QAction*> actions =
+            target.findChild<QToolButton*>("viewMenuButton")->menu()->actions();
+        actions[0]->trigger();
+        frame(target);
+        QCOMPARE(label(), QStringLiteral("Front"));
+        // From the top the grid lies on y = 0, with the x and z axes.
+        actions[4]->trigger();
+        frame(target);
+        QCOMPARE(label(), QStringLiteral("Top"));
+        QVERIFY(showsNear(1, {2.2f, 0, 0}, isRedAxis));
+        QVERIFY(showsNear(1, {0, 0, 2.2f}, isBlueAxis));
+        QVERIFY(!showsNear(1, {0, 0, 2.2f}, isGreenAxis));
+
+        const QPointF middle = QRectF(target.rect()).center();
+        drag(&target, Qt::RightButton, {}, middle, middle + QPointF(30, 20));
+        frame(target);
+        QCOMPARE(label(), QStringLiteral("User"));
+        QCOMPARE(view(2).findChild<QLabel*>("viewLabel")->text(),
+                 QStringLiteral("Camera 3 · Perspective"));
     }
 
     void everyKeyBindingRunsItsCommandInTheViewportItReaches() {
@@ -406,14 +448,23 @@ private Q_SLOTS:
             cube = cube.united(QRectF(pixelOf(target, corner), QSizeF(1, 1)));
         }
         cube = cube.normalized().adjusted(-6, -6, 6, 6);
+        // The triad's z axis is bluer than any face.
         const auto meshColoured = [](QRgb p) {
-            return isFace(p) || isEdge(p) || isWhite(p) || isOrange(p);
+            return (isFace(p) && !isBlueAxis(p)) || isEdge(p) || isWhite(p) || isOrange(p);
         };
+        // Off the cube, and off the grid's x and z axes, which the patch tints.
+        const QPointF axes = pixelOf(target, {0, 0, 0});
         const auto beyondCube = [&](const QImage& image) {
-            return count(image, meshColoured) -
-                   count(image, meshColoured,
-                         QRectF(cube.topLeft() * image.width() / target.width(),
-                                cube.size() * image.width() / target.width()));
+            const double scale = double(image.width()) / target.width();
+            int found = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QPointF at(x / scale, y / scale);
+                    found += !cube.contains(at) && std::abs(at.x() - axes.x()) > 3 &&
+                             std::abs(at.y() - axes.y()) > 3 && meshColoured(image.pixel(x, y));
+                }
+            }
+            return found;
         };
         // Yellow at a little under half over the background, so the cut mesh shows through.
         QVERIFY(near(shown(2, {1.9f, 0, 0.1f}), 129, 174, 51));
