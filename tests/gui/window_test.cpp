@@ -718,6 +718,43 @@ private Q_SLOTS:
         QVERIFY(qGray(grazing) < qGray(headOn) * 0.7);
         QVERIFY(qRed(behind) > qBlue(behind) + 20);
 
+        // Face orientation colours fronts blue and backs red; normal lines (cyan) stand out of
+        // the selected mesh's faces, here out of the one turned aside.
+        child<QAction>("faceOrientationAction")->trigger();
+        document().setSelectedNode(mesh);
+        child<QAction>("normalsAction")->trigger();
+        const QImage oriented = frame(view(0));
+        const auto orientedAt = [&](const Vector3& p) {
+            return pixel(oriented, view(0), pixelOf(view(0), p));
+        };
+        QVERIFY(qBlue(orientedAt({-0.2f, 0.05f, 0})) > qRed(orientedAt({-0.2f, 0.05f, 0})) + 80);
+        QVERIFY(qRed(orientedAt({0, 0.05f, 0})) > qBlue(orientedAt({0, 0.05f, 0})) + 80);
+        const auto isNormalLine = [](QRgb p) { return near(p, 89, 217, 255, 6); };
+        QVERIFY(count(oriented, isNormalLine) > 10);
+        child<QAction>("faceOrientationAction")->trigger();
+        child<QAction>("normalsAction")->trigger();
+        document().setSelectedNode(nullptr);
+
+        // A steep and a gentle face meeting at a ridge: flat, each has its own shade; smooth, the
+        // shade runs on across the ridge.
+        const LayerPtr roof = makeLayer({{-0.1f, -0.1f, -0.2f},
+                                         {0, -0.1f, 0},
+                                         {0.2f, -0.1f, -0.05f},
+                                         {-0.1f, 0.1f, -0.2f},
+                                         {0, 0.1f, 0},
+                                         {0.2f, 0.1f, -0.05f}},
+                                        FaceList::polygons({{0, 1, 4, 3}, {1, 2, 5, 4}}));
+        mesh->model()->setCommitted(roof);
+        const auto acrossRidge = [&] {
+            const QImage image = frame(view(0));
+            const QPointF ridge = pixelOf(view(0), {0, 0, 0});
+            return std::abs(qGray(pixel(image, view(0), ridge - QPointF(4, 0))) -
+                            qGray(pixel(image, view(0), ridge + QPointF(4, 0))));
+        };
+        QVERIFY(acrossRidge() > 20);
+        mesh->smoothShading = true;
+        QVERIFY(acrossRidge() < 8);
+
         // An orbit moves a camera only: nothing is uploaded again.
         std::uint64_t before = bytesUploadedToGpu();
         drag(&view(1), Qt::RightButton, {}, pixelAt(view(1), 0.5f, 0.5f),
