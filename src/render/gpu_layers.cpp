@@ -167,16 +167,18 @@ GpuLayers::Buffers GpuLayers::update(const DrawItem& item) {
 }
 
 const GpuLayers::RunBounds& GpuLayers::runBounds(const DrawItem& item) {
-    // Runs of a few thousand primitives: tight boxes, few enough to test each frame.
-    constexpr size_t kRun = 4096;
+    // Runs shorter than a row of a large grid, so that a view of a corner of it leaves out the
+    // other columns too, and few enough to test each frame.
+    const auto run = [](size_t primitives) { return std::max<size_t>(64, primitives / 8192); };
     Slot& slot = slots_[item.key];
     const LayerDrawData& data = *item.data;
     const std::vector<Vector3>& positions = item.layer->positions;
     if (slot.boundsLayer != item.layer || slot.boundsTriangles != data.trianglesOwner ||
         slot.boundsEdges != data.edgesOwner) {
-        slot.bounds.triangles = boundsOfRuns(positions, data.triangles, 3 * kRun);
-        slot.bounds.edges = boundsOfRuns(positions, data.edges, 2 * kRun);
-        slot.bounds.points = boundsOfRuns(positions, {}, kRun);
+        slot.bounds.triangles =
+            boundsOfRuns(positions, data.triangles, 3 * run(data.triangles.size() / 3));
+        slot.bounds.edges = boundsOfRuns(positions, data.edges, 2 * run(data.edges.size() / 2));
+        slot.bounds.points = boundsOfRuns(positions, {}, run(positions.size()));
         slot.boundsLayer = item.layer;
         slot.boundsTriangles = data.trianglesOwner;
         slot.boundsEdges = data.edgesOwner;
