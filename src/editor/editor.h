@@ -89,6 +89,8 @@ public:
     Signal<> pickersChanged;
     // Something visible changed and the preview is up to date: the viewports repaint.
     Signal<> viewsChanged;
+    // Only this viewport's camera moved (orbit, pan, zoom): it alone repaints.
+    Signal<Viewport&> viewMoved;
     // Something visible changed (the editor's own events call it, and so does whoever changes
     // the scene beside them): brings the selected mesh's preview up to date, reports a refused
     // edit, ends the frame of the draw data and emits viewsChanged.

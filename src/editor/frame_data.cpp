@@ -192,16 +192,10 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
     return data;
 }
 
-bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) {
-    // Below this many pixels of extent per point, points and edges fill the faces.
-    constexpr float kPixelsPerPoint = 6;
-    const float points = static_cast<float>(item.layer->positions.size());
-    if (points > pixelWidth * pixelHeight) {
-        return true;
-    }
+float pixelsPerPoint(const DrawItem& item, float pixelWidth, float pixelHeight) {
     const std::optional<Box>& box = item.data->bounds;
     if (!box) {
-        return false;
+        return INFINITY;
     }
     // The extent of the box's corners on the screen, unclipped; a corner behind the camera makes
     // it unbounded.
@@ -214,7 +208,7 @@ bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) 
                         corner & 4 ? box->max.z : box->min.z};
         const Vector4 clip = item.matrix * Vector4(p, 1);
         if (clip.w() <= 0) {
-            return false;
+            return INFINITY;
         }
         left = std::min(left, clip.x() / clip.w());
         right = std::max(right, clip.x() / clip.w());
@@ -222,7 +216,22 @@ bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) 
         top = std::max(top, clip.y() / clip.w());
     }
     const float area = (right - left) * pixelWidth / 2 * (top - bottom) * pixelHeight / 2;
-    return area < kPixelsPerPoint * points;
+    return area / static_cast<float>(item.layer->positions.size());
+}
+
+bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    // Below this many pixels of extent per point, points and edges fill the faces.
+    constexpr float kPixelsPerPoint = 6;
+    const auto points = static_cast<float>(item.layer->positions.size());
+    return points > pixelWidth * pixelHeight ||
+           pixelsPerPoint(item, pixelWidth, pixelHeight) < kPixelsPerPoint;
+}
+
+bool largePointsCoverFaces(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    // Points ten pixels wide at most five apart cover every pixel between them several times.
+    constexpr float kCovered = 25;
+    return item.isSelected && !outlineTooDense(item, pixelWidth, pixelHeight) &&
+           pixelsPerPoint(item, pixelWidth, pixelHeight) <= kCovered;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {

@@ -80,6 +80,12 @@ struct DrawItem {
 // points than the viewport has pixels, or fewer than a few pixels of the layer's extent on the
 // screen per point. The selection is drawn either way.
 bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight);
+// Whether the selected mesh's points, drawn large, lie so close together in that viewport that
+// they cover its faces and edges wholly (and are not left out as too dense to show).
+bool largePointsCoverFaces(const DrawItem& item, float pixelWidth, float pixelHeight);
+// Pixels of the layer's extent on the screen per point: its box's corners, unclipped (infinite
+// when the box reaches behind the camera or there are no points that are numbers).
+float pixelsPerPoint(const DrawItem& item, float pixelWidth, float pixelHeight);
 
 // The CPU side of drawing the editor's viewports, shared between them.
 //

@@ -58,21 +58,21 @@ void Editor::orbit(Viewport& view, Vec2 delta) {
     if (delta.x != 0 || delta.y != 0) {
         view.viewName = ViewName::User;
     }
-    refresh();
+    viewMoved.emit(view);
 }
 
 void Editor::pan(Viewport& view, Vec2 from, Vec2 to) {
     const Vec2 a = device(from);
     const Vec2 b = device(to);
     tessel::pan(*view.camera, view.aspectRatio, navigationPivot_, a.x, a.y, b.x, b.y);
-    refresh();
+    viewMoved.emit(view);
 }
 
 void Editor::zoom(Viewport& view, Vec2 at, float steps) {
     // A wheel turn is no click: the recent view stays, also for a tool dragging in another one.
     const Vec2 p = device(at);
     tessel::zoom(*view.camera, view.aspectRatio, pivot(), p.x, p.y, std::pow(0.85f, steps));
-    refresh();
+    viewMoved.emit(view);
 }
 
 void Editor::perform(Command command, Viewport& view) {

@@ -212,9 +212,13 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     // edges are left out. Its selection is still drawn.
     const bool denserThanPixels =
         view.renderFilled && outlineTooDense(item, m_pixelWidth, m_pixelHeight);
+    // The selected mesh's points, drawn large and close together, cover its faces and edges:
+    // those would draw nothing that shows.
+    const bool underPoints =
+        view.renderPoints && largePointsCoverFaces(item, m_pixelWidth, m_pixelHeight);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (view.renderLines && !omitted.edges) {
-        if (!denserThanPixels && !data.edges.empty()) {
+        if (!denserThanPixels && !underPoints && !data.edges.empty()) {
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.edges);
             m_whole.assign(1, {0, static_cast<std::uint32_t>(data.edges.size())});
             drawRanges(GL_LINES, m_whole, runs ? &runs->edges : nullptr, layerFragment,
@@ -257,7 +261,7 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
         glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
     }
-    if (!view.renderFilled || omitted.faces) {
+    if (!view.renderFilled || omitted.faces || underPoints) {
         return;
     }
     // Pushes faces back so that the edges and points drawn on them stay visible.

@@ -72,6 +72,13 @@ MainWindow::MainWindow(QWidget* parent)
         followDivider(m_ui->bottomSplitView, m_ui->topSplitView, index);
     });
 
+    m_moveConnection = m_editor.viewMoved.connect([this](Viewport& moved) {
+        for (GLView* view : viewports()) {
+            if (&view->viewport() == &moved) {
+                view->update();
+            }
+        }
+    });
     m_repaintConnection = m_editor.viewsChanged.connect([this] {
         updateViewports();
         // A commit, undo or redo may change what the panel says of the selected mesh.
@@ -148,6 +155,7 @@ MainWindow::~MainWindow() {
     m_editor.editRefused.disconnect(m_refusalConnection);
     m_editor.pickersChanged.disconnect(m_pickersConnection);
     m_editor.viewsChanged.disconnect(m_repaintConnection);
+    m_editor.viewMoved.disconnect(m_moveConnection);
     m_editor.viewsChanged.disconnect(m_statusConnection);
     m_editor.pickersChanged.disconnect(m_statusPickersConnection);
 }

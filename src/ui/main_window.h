@@ -91,6 +91,7 @@ private:
     Editor m_editor{m_document};
     QUndoStack m_history;
     Signal<>::Connection m_repaintConnection = 0;
+    Signal<Viewport&>::Connection m_moveConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
     Signal<Model::Refusal>::Connection m_refusalConnection = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection m_selectionConnection = 0;

@@ -125,11 +125,14 @@ TEST(ViewCommandsTest, EachViewIsNamedAfterWhatLastTurnedItsCamera) {
     EXPECT_EQ(label(), "Camera 2 · Perspective");
 }
 
-TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRepaints) {
+TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRepaintsItsView) {
     FakeEditor editor;
     FakeViewport& view = editor.views[1];
     int repaints = 0;
-    editor.controller.viewsChanged.connect([&] { ++repaints; });
+    int others = 0;
+    editor.controller.viewMoved.connect(
+        [&](Viewport& moved) { ++(&moved == &view ? repaints : others); });
+    editor.controller.viewsChanged.connect([&] { ++others; });
     // At the depth of the pivot, the grid's centre.
     const Vector3 under{0.3f, 0.2f, 0};
     const Vec2 at = view.normalizedOf(under);
@@ -143,6 +146,7 @@ TEST(ViewCommandsTest, TheWheelZoomsTowardThePointUnderThePointerAndEveryMoveRep
     editor.controller.orbit(view, {0.1f, 0});
     editor.controller.pan(view, {0.5f, 0.5f}, {0.6f, 0.5f});
     EXPECT_EQ(repaints, 3);
+    EXPECT_EQ(others, 0);
 }
 
 TEST(ViewCommandsTest, ShiftAddsAndCtrlRemovesPointsByClickAndByRectangleInEitherDirection) {
