@@ -127,7 +127,7 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
 }
 
 // Points along x from -3 to 3 seen through the identity: the view holds -1 ≤ x, y ≤ 1, 0 ≤ z ≤ 1.
-TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNoOutlineDenserThanItsPixels) {
+TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNothingHiddenOrDenserThanItsPixels) {
     std::vector<Vector3> points;
     for (int x = -3; x <= 3; ++x) {
         points.push_back({static_cast<float>(x), 0, 0.5f});
@@ -161,6 +161,11 @@ TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNoOutlineDenserThanItsPixels
     item.matrix = Matrix::translation({0, 0, 0.5f});
     EXPECT_TRUE(outlineTooDense(item, 100, 100));
     EXPECT_FALSE(outlineTooDense(item, 1000, 1000));
+    // Selected, its points are drawn ten pixels wide: four pixels apart they hide all beneath.
+    item.isSelected = true;
+    EXPECT_TRUE(largePointsCoverFaces(item, 400, 400));
+    EXPECT_FALSE(largePointsCoverFaces(item, 1000, 1000));
+    EXPECT_FALSE(largePointsCoverFaces(item, 100, 100));
 }
 
 } // namespace tessel::testing
