@@ -4,8 +4,6 @@
 #include "mesh/layer.h"
 #include "render/upload_count.h"
 
-#include <QOpenGLContext>
-
 #include <algorithm>
 #include <cstring>
 
@@ -32,26 +30,20 @@ std::shared_ptr<GpuLayers> GpuLayers::shared() {
     static std::weak_ptr<GpuLayers> current;
     std::shared_ptr<GpuLayers> store = current.lock();
     if (!store) {
-        store = std::shared_ptr<GpuLayers>(new GpuLayers);
+        store = std::make_shared<GpuLayers>();
         current = store;
     }
     return store;
 }
 
-GpuLayers::GpuLayers() {
-    TESSEL_CHECK(initializeOpenGLFunctions(), "GpuLayers",
-                 "no OpenGL 3.3 core functions in the current context");
-}
+GpuLayers::~GpuLayers() = default;
 
-GpuLayers::~GpuLayers() {
-    // The last renderer lets go with its context current; without one the buffers go with the
-    // share group.
-    if (QOpenGLContext::currentContext() == nullptr) {
-        return;
-    }
+void GpuLayers::release(QOpenGLFunctions_3_3_Core& gl) {
+    m_gl = &gl;
     for (auto& [key, slot] : slots_) {
         free(slot);
     }
+    slots_.clear();
 }
 
 std::uint64_t bytesUploadedToGpu() { return uploaded; }
@@ -65,7 +57,7 @@ void GpuLayers::free(Slot& slot) {
 
 void GpuLayers::free(Array& array) {
     if (array.name != 0) {
-        glDeleteBuffers(1, &array.name);
+        m_gl->glDeleteBuffers(1, &array.name);
         array.name = 0;
     }
 }
@@ -73,9 +65,9 @@ void GpuLayers::free(Array& array) {
 void GpuLayers::put(GLenum target, Array& array, std::shared_ptr<const void> owner,
                     std::span<const std::byte> data, size_t unit) {
     if (array.name == 0) {
-        glGenBuffers(1, &array.name);
+        m_gl->glGenBuffers(1, &array.name);
     }
-    glBindBuffer(target, array.name);
+    m_gl->glBindBuffer(target, array.name);
     const bool kept = owner != nullptr;
     if (kept && owner == array.owner && data.data() == array.data && data.size() == array.bytes) {
         return;
@@ -86,7 +78,8 @@ void GpuLayers::put(GLenum target, Array& array, std::shared_ptr<const void> own
         return;
     }
     if (data.size() != array.bytes || held == nullptr) {
-        glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(), GL_DYNAMIC_DRAW);
+        m_gl->glBufferData(target, static_cast<GLsizeiptr>(data.size()), data.data(),
+                           GL_DYNAMIC_DRAW);
         uploaded += data.size();
     } else if (held != data.data()) {
         // Compare block by block, then element by element inside a block that differs.
@@ -96,9 +89,9 @@ void GpuLayers::put(GLenum target, Array& array, std::shared_ptr<const void> own
         size_t end = 0;
         bool open = false;
         const auto flush = [&] {
-            glBufferSubData(target, static_cast<GLintptr>(start * unit),
-                            static_cast<GLsizeiptr>((end - start) * unit),
-                            data.data() + start * unit);
+            m_gl->glBufferSubData(target, static_cast<GLintptr>(start * unit),
+                                  static_cast<GLsizeiptr>((end - start) * unit),
+                                  data.data() + start * unit);
             uploaded += (end - start) * unit;
         };
         for (size_t b = 0; b < count; b += kBlock) {
@@ -138,7 +131,8 @@ void GpuLayers::put(GLenum target, Array& array, std::shared_ptr<const void> own
     }
 }
 
-GpuLayers::Buffers GpuLayers::update(const DrawItem& item) {
+GpuLayers::Buffers GpuLayers::update(QOpenGLFunctions_3_3_Core& gl, const DrawItem& item) {
+    m_gl = &gl;
     Slot& slot = slots_[item.key];
     slot.lastFrame = frame_;
     const Layer& layer = *item.layer;
@@ -186,7 +180,8 @@ const GpuLayers::RunBounds& GpuLayers::runBounds(const DrawItem& item) {
     return slot.bounds;
 }
 
-void GpuLayers::endFrame() {
+void GpuLayers::endFrame(QOpenGLFunctions_3_3_Core& gl) {
+    m_gl = &gl;
     ++frame_;
     for (auto it = slots_.begin(); it != slots_.end();) {
         Slot& slot = it->second;

@@ -24,12 +24,14 @@ namespace tessel {
 // A camera move or a repaint therefore uploads nothing, and a drag that moves a few points
 // uploads those points and the few triangles they change.
 //
-// All members need a context of the share group to be current.
-class GpuLayers : protected QOpenGLFunctions_3_3_Core {
+// Members that touch GL take the caller's functions, with its context (of the share group)
+// current: a context may go while the store lives on.
+class GpuLayers {
 public:
-    // The store of the current context's share group, made on first use. Renderers hold it; the
-    // last to let go frees its buffers, with a context of the group current.
+    // The store of the share group, made on first use. Renderers hold it; the last to let go
+    // frees its buffers with release().
     static std::shared_ptr<GpuLayers> shared();
+    GpuLayers() = default;
     ~GpuLayers();
     GpuLayers(const GpuLayers&) = delete;
     GpuLayers& operator=(const GpuLayers&) = delete;
@@ -44,7 +46,7 @@ public:
         GLuint normals = 0;
         GLuint normalLines = 0;
     };
-    Buffers update(const DrawItem& item);
+    Buffers update(QOpenGLFunctions_3_3_Core& gl, const DrawItem& item);
 
     // Boxes around runs of the item's triangles, edges and points, for drawing only what a
     // viewport may see of it. Built on first request for a layer and kept while its slot draws
@@ -58,11 +60,11 @@ public:
 
     // Called once per viewport frame: slots not drawn for a while (a deleted mesh, a finished
     // rectangle selection) are freed.
-    void endFrame();
+    void endFrame(QOpenGLFunctions_3_3_Core& gl);
+    // Frees every buffer.
+    void release(QOpenGLFunctions_3_3_Core& gl);
 
 private:
-    GpuLayers();
-
     // One GL buffer and what was last put into it.
     struct Array {
         GLuint name = 0;
@@ -97,6 +99,8 @@ private:
 
     std::unordered_map<const void*, Slot> slots_;
     std::uint64_t frame_ = 0;
+    // The functions of the call in progress.
+    QOpenGLFunctions_3_3_Core* m_gl = nullptr;
 };
 
 } // namespace tessel

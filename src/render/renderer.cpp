@@ -89,6 +89,10 @@ void Renderer::release() {
     m_shaders.clear();
     glDeleteVertexArrays(1, &m_vertexArray);
     m_vertexArray = 0;
+    // The last viewport to go frees the shared buffers, with its own context current.
+    if (m_layers.use_count() == 1) {
+        m_layers->release(*this);
+    }
     m_layers.reset();
     m_initialized = false;
 }
@@ -165,7 +169,7 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    m_layers->endFrame();
+    m_layers->endFrame(*this);
     m_guides.drawTriad(view);
 }
 
@@ -185,7 +189,7 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     }
     const GpuLayers::RunBounds* runs =
         shown == Visibility::Partly ? &m_layers->runBounds(item) : nullptr;
-    const GpuLayers::Buffers buffers = m_layers->update(item);
+    const GpuLayers::Buffers buffers = m_layers->update(*this, item);
     glBindBuffer(GL_ARRAY_BUFFER, buffers.positions);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
 
