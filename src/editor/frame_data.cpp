@@ -264,14 +264,18 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         const ModelPtr& model = mesh->model();
         const bool isSelected = mesh == selectedNode;
         const LayerPtr layer = model->shownLayer();
-        DrawItem& item = items.emplace_back();
-        item.layer = layer;
+        const auto add = [&](const LayerPtr& shown, const void* key, bool large) -> DrawItem& {
+            DrawItem& item = items.emplace_back();
+            item.layer = shown;
+            item.key = key;
+            item.matrix = mvp;
+            item.modelView = modelView;
+            item.material = mesh->material;
+            item.isSelected = large;
+            return item;
+        };
+        DrawItem& item = add(layer, mesh.get(), isSelected);
         item.data = &dataFor(layer, isSelected, selection);
-        item.key = mesh.get();
-        item.matrix = mvp;
-        item.modelView = modelView;
-        item.material = mesh->material;
-        item.isSelected = isSelected;
         item.isSelectionVolume = view.selectionVolume && model == view.selectionVolume->model();
         item.faceOrientation = content.options.faceOrientation;
         if (mesh->smoothShading) {
@@ -283,14 +287,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
         if (const LayerPtr tool = model->toolLayer()) {
-            DrawItem& geometry = items.emplace_back();
-            geometry.layer = tool;
-            geometry.data = &dataFor(tool, false, selection);
-            geometry.key = model.get();
-            geometry.matrix = mvp;
-            geometry.modelView = modelView;
-            geometry.material = mesh->material;
-            geometry.isSelected = true;
+            add(tool, model.get(), true).data = &dataFor(tool, false, selection);
         }
     }
     // The layers this frame draws are known (every viewport draws the same ones), and each new
