@@ -204,8 +204,7 @@ float pixelsPerPoint(const DrawItem& item, float pixelWidth, float pixelHeight) 
     float bottom = INFINITY;
     float top = -INFINITY;
     for (int corner = 0; corner < 8; ++corner) {
-        const Vector3 p{corner & 1 ? box->max.x : box->min.x, corner & 2 ? box->max.y : box->min.y,
-                        corner & 4 ? box->max.z : box->min.z};
+        const Vector3 p = box->corner(corner);
         const Vector4 clip = item.matrix * Vector4(p, 1);
         if (clip.w() <= 0) {
             return INFINITY;

@@ -41,8 +41,7 @@ Visibility visibility(const Box& box, const Matrix& mvp) {
     int outside[6] = {0, 0, 0, 0, 0, 0};
     bool allInside = true;
     for (int corner = 0; corner < 8; ++corner) {
-        const Vector3 p{corner & 1 ? box.max.x : box.min.x, corner & 2 ? box.max.y : box.min.y,
-                        corner & 4 ? box.max.z : box.min.z};
+        const Vector3 p = box.corner(corner);
         const Vector4 c = mvp * Vector4(p, 1);
         const bool out[6] = {c.x() < -c.w(), c.x() > c.w(), c.y() < -c.w(),
                              c.y() > c.w(),  c.z() < 0,     c.z() > c.w()};
@@ -91,6 +90,66 @@ IndexRanges visibleParts(const IndexRanges& ranges, const ListBounds& bounds, co
         }
     }
     return parts;
+}
+
+namespace {
+
+bool isOpaque(const DrawItem& item) {
+    return !item.isSelectionVolume && !item.layer->fragmentShader &&
+           (!item.material || item.material->opacity >= 1);
+}
+
+// The nearest depth of the item's box in front of the camera, or 0 when it has none.
+float nearestDepth(const DrawItem& item) {
+    const std::optional<Box>& box = item.data->bounds;
+    if (!box) {
+        return 0;
+    }
+    float nearest = INFINITY;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p = box->corner(corner);
+        nearest = std::min(nearest, (item.matrix * Vector4(p, 1)).w());
+    }
+    return nearest;
+}
+
+} // namespace
+
+std::vector<size_t> drawOrder(const std::vector<DrawItem>& items) {
+    std::vector<size_t> order(items.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    const bool allOpaque = std::all_of(items.begin(), items.end(), [](const DrawItem& item) {
+        return item.isSelectionVolume || isOpaque(item);
+    });
+    if (!allOpaque) {
+        return order;
+    }
+    std::vector<float> depth(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        depth[i] = items[i].isSelectionVolume ? INFINITY : nearestDepth(items[i]);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return depth[a] < depth[b]; });
+    return order;
+}
+
+bool worthHiddenTest(const DrawItem& item) {
+    // Below this, drawing the mesh costs about what the test does.
+    constexpr size_t kTriangles = 20000;
+    const std::optional<Box>& box = item.data->bounds;
+    if (!box || !isOpaque(item) || item.data->triangles.size() < 3 * kTriangles) {
+        return false;
+    }
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p = box->corner(corner);
+        const Vector4 c = item.matrix * Vector4(p, 1);
+        if (c.w() <= 0 || c.z() < 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace tessel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/frame_data.h"
 #include "editor/render_index_data.h"
 #include "geometry/matrix.h"
 #include "scene/navigation.h"
@@ -33,5 +34,15 @@ Visibility visibility(const Box& box, const Matrix& mvp);
 
 // The parts of `ranges` (sorted, apart) inside runs that `mvp` may see.
 IndexRanges visibleParts(const IndexRanges& ranges, const ListBounds& bounds, const Matrix& mvp);
+
+// The order to draw a frame's items in: as listed, unless every item is opaque (the rectangle
+// selection's volume aside, which stays last); then the nearest first, so that a large mesh
+// wholly behind the others can be found hidden before it is drawn. Opaque meshes look the same
+// in any order.
+std::vector<size_t> drawOrder(const std::vector<DrawItem>& items);
+// Whether testing the item's box against what is drawn before it may save drawing it: an opaque
+// mesh of many triangles whose box lies wholly in front of the camera (a box around the camera
+// could show nothing of itself while the mesh shows).
+bool worthHiddenTest(const DrawItem& item);
 
 } // namespace tessel

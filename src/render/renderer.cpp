@@ -76,6 +76,22 @@ void Renderer::initialize() {
 
     m_layers = GpuLayers::shared();
     glGenVertexArrays(1, &m_vertexArray);
+    // The unit box a mesh's bounds are tested as: two triangles per side.
+    std::vector<float> box;
+    const int sides[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1},
+                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    for (const auto& side : sides) {
+        for (const int corner : {side[0], side[1], side[2], side[0], side[2], side[3]}) {
+            box.insert(box.end(),
+                       {static_cast<float>(corner & 1), static_cast<float>((corner >> 1) & 1),
+                        static_cast<float>((corner >> 2) & 1)});
+        }
+    }
+    glGenBuffers(1, &m_boxBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, m_boxBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(box.size() * sizeof(float)), box.data(),
+                 GL_STATIC_DRAW);
+    glGenQueries(1, &m_hiddenQuery);
     m_guides.initialize();
     m_initialized = true;
 }
@@ -88,7 +104,11 @@ void Renderer::release() {
     m_programs.clear();
     m_shaders.clear();
     glDeleteVertexArrays(1, &m_vertexArray);
+    glDeleteBuffers(1, &m_boxBuffer);
+    glDeleteQueries(1, &m_hiddenQuery);
     m_vertexArray = 0;
+    m_boxBuffer = 0;
+    m_hiddenQuery = 0;
     // The last viewport to go frees the shared buffers, with its own context current.
     if (m_layers.use_count() == 1) {
         m_layers->release(*this);
@@ -163,14 +183,51 @@ void Renderer::render(Viewport& view, Editor& owner) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindVertexArray(m_vertexArray);
     glEnableVertexAttribArray(0);
-    for (const DrawItem& item : items) {
+    bool first = true;
+    for (const size_t i : drawOrder(items)) {
+        const DrawItem& item = items[i];
+        // A large mesh is first tested, as its box, against what is drawn: wholly behind it, the
+        // mesh is not drawn.
+        const bool tested = !first && worthHiddenTest(item);
+        first = false;
+        if (tested) {
+            testHidden(item);
+            glBeginConditionalRender(m_hiddenQuery, GL_QUERY_WAIT);
+        }
         drawItem(view, item);
+        if (tested) {
+            glEndConditionalRender();
+        }
     }
     glBindVertexArray(0);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     m_layers->endFrame(*this);
     m_guides.drawTriad(view);
+}
+
+void Renderer::testHidden(const DrawItem& item) {
+    const Box& box = *item.data->bounds;
+    const Vector3 size = box.max - box.min;
+    Matrix scale;
+    scale.data = {size.x, 0, 0, 0, 0, size.y, 0, 0, 0, 0, size.z, 0, 0, 0, 0, 1};
+    const Matrix boxMatrix = item.matrix * Matrix::translation(box.min) * scale;
+    glBindBuffer(GL_ARRAY_BUFFER, m_boxBuffer);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    glDisableVertexAttribArray(1);
+    m_matrix = &boxMatrix;
+    m_modelView = &item.modelView;
+    useProgram(GL_TRIANGLES, "fragmentShader", "whiteVertexShader");
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glBeginQuery(GL_ANY_SAMPLES_PASSED, m_hiddenQuery);
+    glDrawArrays(GL_TRIANGLES, 0, 36);
+    glEndQuery(GL_ANY_SAMPLES_PASSED);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    m_matrix = nullptr;
 }
 
 void Renderer::drawItem(const Viewport& view, const DrawItem& item) {

@@ -89,6 +89,8 @@ private:
     void drawRanges(GLenum primitive, const IndexRanges& ranges, const ListBounds* bounds,
                     const std::string& fragment, const std::string& vertex);
     void useProgram(GLenum primitive, const std::string& fragment, const std::string& vertex);
+    // Draws the item's box into the hidden-test query, changing neither colour nor depth.
+    void testHidden(const DrawItem& item);
 
     bool m_initialized = false;
     Guides m_guides;
@@ -96,6 +98,8 @@ private:
     std::map<std::tuple<std::string, std::string, bool>, Program> m_programs;
     std::shared_ptr<GpuLayers> m_layers;
     GLuint m_vertexArray = 0;
+    GLuint m_boxBuffer = 0;
+    GLuint m_hiddenQuery = 0;
     // Storage for the counts and offsets of multi-draw calls.
     std::vector<GLsizei> m_counts;
     std::vector<const void*> m_offsets;

@@ -19,6 +19,10 @@ struct Box {
     Vector3 min;
     Vector3 max;
     Vector3 centre() const { return (min + max) * 0.5f; }
+    // Corner i of 8: bit 0 takes max.x, bit 1 max.y, bit 2 max.z (else min's).
+    Vector3 corner(int i) const {
+        return {i & 1 ? max.x : min.x, i & 2 ? max.y : min.y, i & 4 ? max.z : min.z};
+    }
     // Grows the box to hold `p`.
     void add(const Vector3& p);
 };

@@ -166,6 +166,28 @@ TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNothingHiddenOrDenserThanIts
     EXPECT_TRUE(largePointsCoverFaces(item, 400, 400));
     EXPECT_FALSE(largePointsCoverFaces(item, 1000, 1000));
     EXPECT_FALSE(largePointsCoverFaces(item, 100, 100));
+
+    // Opaque meshes are drawn nearest first, so that the large grid, behind the cube here, is
+    // tested before it is drawn; with a translucent mesh the order stays. The depth is w = z.
+    Matrix depth;
+    depth.data = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0};
+    LayerDrawData near;
+    near.bounds = Box{{-1, -1, -1}, {1, 1, -1}};
+    DrawItem cube = item;
+    cube.layer = Model::makeCube()->committed();
+    cube.data = &near;
+    cube.matrix = depth * Matrix::translation({0, 0, 3});
+    item.matrix = depth * Matrix::translation({0, 0, 5});
+    data.triangles = grid->faces.corners();
+    EXPECT_THAT(drawOrder({item, cube}), ElementsAre(1, 0));
+    EXPECT_TRUE(worthHiddenTest(item));
+    EXPECT_FALSE(worthHiddenTest(cube));
+    cube.material = std::make_shared<Material>();
+    cube.material->opacity = 0.5f;
+    EXPECT_THAT(drawOrder({item, cube}), ElementsAre(0, 1));
+    // A box around the camera could hide itself while the mesh shows.
+    data.bounds = Box{{-1, -1, -6}, {1, 1, 0}};
+    EXPECT_FALSE(worthHiddenTest(item));
 }
 
 } // namespace tessel::testing
