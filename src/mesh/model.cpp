@@ -47,8 +47,8 @@ Model::Model(LayerPtr layer) : committed_(layer ? std::move(layer) : makeLayer()
 ModelPtr Model::snapshot() const {
     auto copy = make(committed_);
     if (params_) {
-        copy->params_ = Params::make(static_cast<double>(params_->u()),
-                                     static_cast<double>(params_->v()));
+        copy->params_ =
+            Params::make(static_cast<double>(params_->u()), static_cast<double>(params_->v()));
     }
     copy->followsParams_ = followsParams_;
     copy->isCube_ = isCube_;

@@ -12,8 +12,8 @@ NodePtr snapshotOf(const Node& root) {
     }
     NodePtr copy;
     if (const auto* mesh = dynamic_cast<const Mesh*>(&root)) {
-        MeshPtr meshCopy = Mesh::make(mesh->model() ? mesh->model()->snapshot() : nullptr,
-                                      mesh->name());
+        MeshPtr meshCopy =
+            Mesh::make(mesh->model() ? mesh->model()->snapshot() : nullptr, mesh->name());
         *meshCopy->material = *mesh->material;
         meshCopy->smoothShading = mesh->smoothShading;
         meshCopy->setChildren(children);

@@ -8,8 +8,8 @@
 namespace tessel {
 
 TEST(RecoveryRecordTest, ReadsBackWhatItWroteAndRefusesDamageAndPathsOutOfItsFolder) {
-    const RecoveryRecord record{"/home/u/a “b”.glb", "a “b”.glb", 1765170000123, "s-1.glb", 42,
-                                18446744073709551557ull};
+    const RecoveryRecord record{"/home/u/a “b”.glb", "a “b”.glb", 1765170000123,
+                                "s-1.glb",           42,          18446744073709551557ull};
     std::string why;
     const std::optional<RecoveryRecord> read = parseRecoveryRecord(recoveryRecordText(record), why);
     ASSERT_TRUE(read);
@@ -21,9 +21,11 @@ TEST(RecoveryRecordTest, ReadsBackWhatItWroteAndRefusesDamageAndPathsOutOfItsFol
     EXPECT_EQ(read->checksum, record.checksum);
 
     const std::string text = recoveryRecordText(record);
-    for (const std::string& damaged :
-         {text.substr(0, text.size() / 2), std::string("{}"), std::string("\xff\xfe"),
-          std::string(R"({"version":1,"document":"","name":"x","savedAt":1,"file":"x","size":"1","checksum":"1"})")}) {
+    for (
+        const std::string& damaged :
+        {text.substr(0, text.size() / 2), std::string("{}"), std::string("\xff\xfe"),
+         std::string(
+             R"({"version":1,"document":"","name":"x","savedAt":1,"file":"x","size":"1","checksum":"1"})")}) {
         EXPECT_FALSE(parseRecoveryRecord(damaged, why)) << damaged;
     }
     for (const std::string file : {"../a.glb", "/etc/passwd", "", ".."}) {
