@@ -8,6 +8,7 @@
 #include "tools/orientation.h"
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
+#include "tools/subdivision_surface.h"
 #include "tools/transform_tool.h"
 #include "tools/vertex_translation.h"
 #include "tools/weld.h"
@@ -107,6 +108,8 @@ inline constexpr ToolEntry kMeshTools[] = {
      makeToolFor<Mirror, Element::Mesh>},
     {"Merge by distance", true, false, "Apply merges the points closer than Distance",
      makeToolFor<MergeByDistance, Element::Mesh>},
+    {"Subdivision surface", true, false, "Shows the mesh smoothed Level times; drag a cage point to move it; Apply commits the smooth mesh",
+     makeTool<SubdivisionSurfaceTool>},
 };
 // clang-format on
 
