@@ -24,7 +24,8 @@ int clampedLevel(int level) {
 }
 
 // The cage's topology refined `level` times, or null when OpenSubdiv refuses it.
-RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level) {
+RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level,
+                  SubdivisionBoundary boundary) {
     const std::vector<std::uint32_t> counts = cage.faces.counts();
     Far::TopologyDescriptor descriptor;
     descriptor.numVertices = static_cast<int>(cage.positions.size());
@@ -36,8 +37,10 @@ RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level) {
         reinterpret_cast<const Far::Index*>(cage.faces.corners().data());
 
     Sdc::Options options;
-    // Boundary edges stay sharp and points with one face stay where they are.
-    options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER);
+    // Boundary edges are sharp; corners too, when kept.
+    options.SetVtxBoundaryInterpolation(boundary == SubdivisionBoundary::KeepCorners
+                                            ? Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER
+                                            : Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
     using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
     const Sdc::SchemeType type =
         scheme == SubdivisionScheme::Loop ? Sdc::SCHEME_LOOP : Sdc::SCHEME_CATMARK;
@@ -102,13 +105,13 @@ struct SubdivisionSurface::Weights {
     std::unique_ptr<const Far::StencilTable> table;
 };
 
-SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level)
-    : scheme_(subdivisionSchemeOf(cage)), level_(clampedLevel(level)), cageFaces_(cage.faces),
-      cagePoints_(cage.positions.size()) {
+SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level, SubdivisionBoundary boundary)
+    : scheme_(subdivisionSchemeOf(cage)), level_(clampedLevel(level)), boundary_(boundary),
+      cageFaces_(cage.faces), cagePoints_(cage.positions.size()) {
     if (cage.faces.empty()) {
         return;
     }
-    const RefinerPtr refiner = refine(cage, scheme_, level_);
+    const RefinerPtr refiner = refine(cage, scheme_, level_, boundary_);
     if (!refiner) {
         // A cage OpenSubdiv cannot take stays as it is.
         faces_ = cage.faces;
@@ -124,9 +127,9 @@ SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level)
 
 SubdivisionSurface::~SubdivisionSurface() = default;
 
-bool SubdivisionSurface::fits(const Layer& cage, int level) const {
-    return clampedLevel(level) == level_ && cage.positions.size() == cagePoints_ &&
-           cage.faces == cageFaces_;
+bool SubdivisionSurface::fits(const Layer& cage, int level, SubdivisionBoundary boundary) const {
+    return clampedLevel(level) == level_ && boundary == boundary_ &&
+           cage.positions.size() == cagePoints_ && cage.faces == cageFaces_;
 }
 
 std::size_t SubdivisionSurface::pointCount() const {
@@ -172,13 +175,13 @@ LayerPtr SubdivisionSurface::layer(std::span<const Vector3> cagePositions) const
     return result;
 }
 
-Layer subdivisionSurface(const Layer& cage, int level) {
+Layer subdivisionSurface(const Layer& cage, int level, SubdivisionBoundary boundary) {
     level = clampedLevel(level);
     if (cage.faces.empty()) {
         return {};
     }
     const SubdivisionScheme scheme = subdivisionSchemeOf(cage);
-    const RefinerPtr refiner = refine(cage, scheme, level);
+    const RefinerPtr refiner = refine(cage, scheme, level, boundary);
     if (!refiner) {
         return {cage.positions, cage.faces, std::nullopt};
     }

@@ -13,11 +13,15 @@ namespace tessel {
 //
 // A layer whose faces are all triangles is refined by Loop's rules into triangles; any other by
 // Catmull-Clark's into quads (a face of n corners becomes n quads at the first level, each quad
-// four at every further one). Boundary edges stay where the cage puts them: a boundary point
-// moves along its boundary only, and a point with a single face (a box corner of an open grid)
-// stays put. Non-manifold cages are refined as well (each sheet on its own); the result's faces
+// four at every further one). Boundary edges stay sharp: a boundary point is refined from its
+// boundary neighbours alone, so an open border stays a curve through the cage's border; the
+// corners of the border (points of a single face) are smoothed with it or kept where they are.
+// Non-manifold cages are refined as well (each sheet on its own); the result's faces
 // keep the orientation of the cage faces they come from.
 enum class SubdivisionScheme { CatmullClark, Loop };
+
+// What becomes of the corners of a cage's open border (points with a single face).
+enum class SubdivisionBoundary { SmoothCorners, KeepCorners };
 
 // The scheme a layer is refined by: Loop for a layer of triangles only, else Catmull-Clark.
 SubdivisionScheme subdivisionSchemeOf(const Layer& cage);
@@ -37,15 +41,17 @@ class SubdivisionSurface {
 public:
     // Refines `cage` (its faces and its point count) `level` times (clamped to 1 … 4). A cage
     // without faces refines to a layer without faces or points.
-    SubdivisionSurface(const Layer& cage, int level);
+    SubdivisionSurface(const Layer& cage, int level,
+                       SubdivisionBoundary boundary = SubdivisionBoundary::SmoothCorners);
     ~SubdivisionSurface();
     SubdivisionSurface(const SubdivisionSurface&) = delete;
     SubdivisionSurface& operator=(const SubdivisionSurface&) = delete;
 
     SubdivisionScheme scheme() const { return scheme_; }
     int level() const { return level_; }
-    // Whether it was made for a cage with these faces and this many points, at `level`.
-    bool fits(const Layer& cage, int level) const;
+    // Whether it was made for a cage with these faces and this many points, at `level`, with
+    // `boundary`.
+    bool fits(const Layer& cage, int level, SubdivisionBoundary boundary) const;
 
     std::size_t pointCount() const;
     const FaceList& faces() const { return faces_; }
@@ -60,6 +66,7 @@ private:
 
     SubdivisionScheme scheme_;
     int level_;
+    SubdivisionBoundary boundary_;
     FaceList cageFaces_;
     std::size_t cagePoints_;
     FaceList faces_;
@@ -68,6 +75,7 @@ private:
 
 // `cage` refined `level` times (clamped to 1 … 4), computed level by level without keeping the
 // weights: the quicker way to refine a cage once.
-Layer subdivisionSurface(const Layer& cage, int level);
+Layer subdivisionSurface(const Layer& cage, int level,
+                         SubdivisionBoundary boundary = SubdivisionBoundary::SmoothCorners);
 
 } // namespace tessel

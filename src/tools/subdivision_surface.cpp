@@ -76,8 +76,8 @@ ModifierResult SubdivisionSurfaceTool::evaluate(const Layer& committed) {
         surface_.reset();
         return {copyOf(committed), nullptr};
     }
-    if (!surface_ || !surface_->fits(committed, level_)) {
-        surface_ = std::make_shared<const SubdivisionSurface>(committed, level_);
+    if (!surface_ || !surface_->fits(committed, level_, boundary_)) {
+        surface_ = std::make_shared<const SubdivisionSurface>(committed, level_, boundary_);
     }
     std::vector<Vector3> cage = cagePositions(committed);
     LayerPtr layer = surface_->layer(cage);
@@ -109,7 +109,14 @@ std::vector<ToolSetting> SubdivisionSurfaceTool::settings() const {
                       .maximum = kMaxSubdivisionLevel,
                       .decimals = 0,
                       .choices = {}};
-    return {scheme, level};
+    ToolSetting corners{.name = "Border corners",
+                        .kind = ToolSetting::Kind::Choice,
+                        .value = boundary_ == SubdivisionBoundary::KeepCorners ? 1.0 : 0.0,
+                        .minimum = 0,
+                        .maximum = 1,
+                        .decimals = 0,
+                        .choices = {"Smooth", "Keep"}};
+    return {scheme, level, corners};
 }
 
 void SubdivisionSurfaceTool::set(size_t index, double value) {

@@ -20,8 +20,8 @@ namespace tessel {
 // kept while the cage's faces stay the same, so that a drag only sums each refined point's
 // weights again.
 //
-// Once applied, the preview is the committed layer as it is, without cage points, until the
-// Level is set again.
+// Once applied, the preview is the committed layer as it is, without cage points, until a
+// setting is set again.
 class SubdivisionSurfaceTool final : public Operation,
                                      public Modifier,
                                      public std::enable_shared_from_this<SubdivisionSurfaceTool> {
@@ -39,7 +39,7 @@ public:
     ModifierResult evaluate(const Layer& committed) override;
     size_t trianglesAfter(const Layer& committed) const override;
 
-    // Scheme (shown only), Level.
+    // Scheme (shown only), Level, Border corners.
     std::vector<ToolSetting> settings() const override;
     void set(size_t index, double value) override;
 
@@ -53,6 +53,7 @@ private:
 
     ToolContext& context_;
     int level_ = 1;
+    SubdivisionBoundary boundary_ = SubdivisionBoundary::SmoothCorners;
     // The refinement of the last cage evaluated, kept while it fits.
     std::shared_ptr<const SubdivisionSurface> surface_;
     // The layer the last evaluation made; a committed layer that is it was applied.

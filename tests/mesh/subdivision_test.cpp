@@ -59,9 +59,11 @@ TEST(SubdivisionTest, ABoxOfQuadsRefinesToQuadsInsideItsCorners) {
     testing::expectNear(subdivisionSurface(cage, 1).positions[6], {5 / 9.0f, 5 / 9.0f, 5 / 9.0f});
 }
 
-TEST(SubdivisionTest, AnOpenGridKeepsItsCornersAndBorderAndSmoothsItsInside) {
+TEST(SubdivisionTest, AnOpenGridKeepsItsBorderFlatAndItsCornersWhenAskedAndSmoothsItsInside) {
     const Layer cage = tent();
-    const Layer smooth = subdivisionSurface(cage, 1);
+    // Smoothed, a corner goes to 3/4 of itself plus 1/8 of each border neighbour.
+    testing::expectNear(subdivisionSurface(cage, 1).positions[8], {1.875f, 1.875f, 0});
+    const Layer smooth = subdivisionSurface(cage, 1, SubdivisionBoundary::KeepCorners);
     EXPECT_EQ(smooth.positions.size(), 25u);
     EXPECT_EQ(smooth.faces.size(), 16u);
     // The cage's points come first: corners stay, the border stays flat along its line, and the
@@ -108,8 +110,9 @@ TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     Layer cage = box();
     const SubdivisionSurface surface(cage, 2);
     cage.positions[6] = {2, 3, 1.5f};
-    ASSERT_TRUE(surface.fits(cage, 2));
-    EXPECT_FALSE(surface.fits(cage, 3));
+    ASSERT_TRUE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
+    EXPECT_FALSE(surface.fits(cage, 3, SubdivisionBoundary::SmoothCorners));
+    EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::KeepCorners));
     const LayerPtr stored = surface.layer(cage.positions);
     const Layer again = subdivisionSurface(cage, 2);
     ASSERT_EQ(stored->positions.size(), again.positions.size());
@@ -118,7 +121,7 @@ TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
         testing::expectNear(stored->positions[i], again.positions[i]);
     }
     cage.faces.replace(0, {0, 3, 2});
-    EXPECT_FALSE(surface.fits(cage, 2));
+    EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
 }
 
 TEST(SubdivisionTest, UnusedPointsAndEdgesOfThreeFacesStillGiveAWholeLayer) {

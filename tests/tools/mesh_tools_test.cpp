@@ -82,7 +82,7 @@ TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEach
     editor.pick(Mode::Mesh, static_cast<int>(std::size(kMeshTools)) - 1);
     ASSERT_NE(editor.tool<SubdivisionSurfaceTool>(), nullptr);
     const std::vector<ToolSetting> settings = editor.controller.toolSettings();
-    ASSERT_EQ(settings.size(), 2u);
+    ASSERT_EQ(settings.size(), 3u);
     EXPECT_EQ(settings[0].choices.at(static_cast<size_t>(settings[0].value)),
               "Loop (triangles only)");
     EXPECT_EQ(grid.layer()->faces.size(), 128u);
@@ -105,7 +105,7 @@ TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEach
 
     editor.controller.apply();
     EXPECT_EQ(grid.committed()->faces.size(), 512u);
-    // Applied, the mesh shows as committed until the Level is set again.
+    // Applied, the mesh shows as committed until a setting is set again.
     EXPECT_EQ(grid.layer()->faces.size(), 512u);
     EXPECT_EQ(grid.toolLayer(), nullptr);
     EXPECT_EQ(history.names(),
