@@ -101,7 +101,7 @@ std::vector<ToolSetting> SubdivisionSurfaceTool::settings() const {
                        .minimum = 0,
                        .maximum = 1,
                        .decimals = 0,
-                       .choices = {"Catmull-Clark", "Loop (triangles only)"}};
+                       .choices = {"Catmull-Clark", "Loop"}};
     ToolSetting level{.name = "Level",
                       .kind = ToolSetting::Kind::Number,
                       .value = static_cast<double>(level_),

@@ -108,7 +108,7 @@ inline constexpr ToolEntry kMeshTools[] = {
      makeToolFor<Mirror, Element::Mesh>},
     {"Merge by distance", true, false, "Apply merges the points closer than Distance",
      makeToolFor<MergeByDistance, Element::Mesh>},
-    {"Subdivision surface", true, false, "Shows the mesh smoothed Level times; drag a cage point to move it; Apply commits the smooth mesh",
+    {"Subdivision surface", true, false, "Shows the mesh smoothed Level times (by Loop's rules when all faces are triangles); drag a cage point to move it; Apply commits",
      makeTool<SubdivisionSurfaceTool>},
 };
 // clang-format on

@@ -234,7 +234,7 @@ private Q_SLOTS:
         choose("modeButton", "Mesh");
         choose("toolButton", "Subdivision surface");
         Model& grid = *mesh(0)->model();
-        QCOMPARE(child<QLabel>("toolSetting0")->text(), QStringLiteral("Loop (triangles only)"));
+        QCOMPARE(child<QLabel>("toolSetting0")->text(), QStringLiteral("Loop"));
         QCOMPARE(grid.shownLayer()->faces.size(), size_t(128));
         child<QDoubleSpinBox>("toolSetting1")->setValue(2);
         QCOMPARE(grid.shownLayer()->faces.size(), size_t(512));

@@ -83,8 +83,7 @@ TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEach
     ASSERT_NE(editor.tool<SubdivisionSurfaceTool>(), nullptr);
     const std::vector<ToolSetting> settings = editor.controller.toolSettings();
     ASSERT_EQ(settings.size(), 3u);
-    EXPECT_EQ(settings[0].choices.at(static_cast<size_t>(settings[0].value)),
-              "Loop (triangles only)");
+    EXPECT_EQ(settings[0].choices.at(static_cast<size_t>(settings[0].value)), "Loop");
     EXPECT_EQ(grid.layer()->faces.size(), 128u);
     EXPECT_EQ(grid.layer()->positions.size(), 81u);
     EXPECT_EQ(grid.toolLayer()->positions, start->positions);
