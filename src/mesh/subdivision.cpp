@@ -102,7 +102,7 @@ std::size_t subdivisionTriangles(const Layer& cage, int level) {
 // The weights of every refined point: OpenSubdiv's stencils, one run of (cage point, weight)
 // pairs per refined point.
 struct SubdivisionSurface::Weights {
-    std::unique_ptr<const Far::StencilTable> table;
+    std::unique_ptr<const Far::StencilTableReal<float>> table;
 };
 
 SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level, SubdivisionBoundary boundary)
@@ -117,11 +117,14 @@ SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level, Subdivision
         faces_ = cage.faces;
         return;
     }
-    Far::StencilTableFactory::Options options;
+    // The float factory itself: the single-precision wrapper's Create casts down to a type its
+    // table is not.
+    using Factory = Far::StencilTableFactoryReal<float>;
+    Factory::Options options;
     options.generateIntermediateLevels = false;
     options.generateOffsets = true;
     weights_ = std::make_unique<Weights>();
-    weights_->table.reset(Far::StencilTableFactory::Create(*refiner, options));
+    weights_->table.reset(Factory::Create(*refiner, options));
     faces_ = lastLevelFaces(*refiner, scheme_);
 }
 
@@ -146,7 +149,7 @@ void SubdivisionSurface::evaluate(std::span<const Vector3> cagePositions,
                    faces_.empty() ? cagePositions.begin() : cagePositions.end());
         return;
     }
-    const Far::StencilTable& table = *weights_->table;
+    const Far::StencilTableReal<float>& table = *weights_->table;
     const std::vector<int>& sizes = table.GetSizes();
     const std::vector<Far::Index>& indices = table.GetControlIndices();
     const std::vector<float>& weights = table.GetWeights();

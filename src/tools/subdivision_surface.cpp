@@ -40,6 +40,15 @@ void SubdivisionSurfaceTool::press(Vec2 /*position*/, Viewport& view) {
             pickedDevice_ = q;
         }
     }
+    // The drag sums the weights of the refined points again at every event: made here, once per
+    // cage topology and settings (not for a result the model would refuse).
+    if (picked_ && (!surface_ || !surface_->fits(cage, level_, boundary_))) {
+        if (subdivisionTriangles(cage, level_) > kMaxTriangles) {
+            picked_.reset();
+            return;
+        }
+        surface_ = std::make_shared<const SubdivisionSurface>(cage, level_, boundary_);
+    }
 }
 
 void SubdivisionSurfaceTool::drag(Vec2 /*delta*/, Viewport& view) {
@@ -74,13 +83,23 @@ ModifierResult SubdivisionSurfaceTool::evaluate(const Layer& committed) {
     if (applied_ || &committed == lastResult_.lock().get()) {
         applied_ = true;
         surface_.reset();
+        refined_ = {};
         return {copyOf(committed), nullptr};
     }
-    if (!surface_ || !surface_->fits(committed, level_, boundary_)) {
-        surface_ = std::make_shared<const SubdivisionSurface>(committed, level_, boundary_);
-    }
     std::vector<Vector3> cage = cagePositions(committed);
-    LayerPtr layer = surface_->layer(cage);
+    LayerPtr layer;
+    if (surface_ && surface_->fits(committed, level_, boundary_)) {
+        layer = surface_->layer(cage);
+    } else {
+        // Without a drag, refining once is quicker than making the weights; the result stands
+        // while the cage and the settings do.
+        if (!refined_.layer || refined_.level != level_ || refined_.boundary != boundary_ ||
+            !(refined_.faces == committed.faces) || refined_.positions != cage) {
+            refined_ = {std::make_shared<Layer>(subdivisionSurface(committed, level_, boundary_)),
+                        committed.faces, cage, level_, boundary_};
+        }
+        layer = refined_.layer;
+    }
     lastResult_ = layer;
     return {layer, makeLayer(std::move(cage))};
 }

@@ -16,9 +16,11 @@ namespace tessel {
 // refined by (Catmull-Clark, or Loop for triangles only) beside the Level.
 //
 // A press within reach of a cage point on the screen picks the nearest; a drag moves it parallel
-// to the screen (the surface follows), and the release commits the moved cage. The refinement is
-// kept while the cage's faces stay the same, so that a drag only sums each refined point's
-// weights again.
+// to the screen (the surface follows), and the release commits the moved cage. The press makes
+// the weights of the refined points (SubdivisionSurface), kept while the cage's faces and the
+// settings stay the same, so that each drag event only sums them again; until then, and when
+// they no longer fit, the preview refines the cage once (quicker than making the weights) and
+// keeps that result while the cage and the settings stay the same.
 //
 // Once applied, the preview is the committed layer as it is, without cage points, until a
 // setting is set again.
@@ -54,8 +56,17 @@ private:
     ToolContext& context_;
     int level_ = 1;
     SubdivisionBoundary boundary_ = SubdivisionBoundary::SmoothCorners;
-    // The refinement of the last cage evaluated, kept while it fits.
+    // The weights made at the last press, kept while they fit.
     std::shared_ptr<const SubdivisionSurface> surface_;
+    // The last cage refined once, what for and the result.
+    struct Refined {
+        LayerPtr layer;
+        FaceList faces;
+        std::vector<Vector3> positions;
+        int level = 0;
+        SubdivisionBoundary boundary = SubdivisionBoundary::SmoothCorners;
+    };
+    Refined refined_;
     // The layer the last evaluation made; a committed layer that is it was applied.
     std::weak_ptr<const Layer> lastResult_;
     bool applied_ = false;
