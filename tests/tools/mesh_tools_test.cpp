@@ -1,6 +1,5 @@
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
-#include "support/step_history.h"
 #include "tools/subdivision_surface.h"
 #include "tools/tool_table.h"
 
@@ -76,7 +75,6 @@ TEST(MeshToolsTest, SubdivideIsRefusedOnlyPastTheTriangleLimit) {
 // faces, each further level four times the faces. The cage's points come first in the result.
 TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEachCommitIsOneStep) {
     FakeEditor editor;
-    StepHistory history(editor.window);
     Model& grid = editor.grid();
     const LayerPtr start = grid.committed();
     editor.pick(Mode::Mesh, static_cast<int>(std::size(kMeshTools)) - 1);
@@ -89,7 +87,7 @@ TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEach
     EXPECT_EQ(grid.toolLayer()->positions, start->positions);
     editor.controller.setToolSetting(1, 2);
     EXPECT_EQ(grid.layer()->faces.size(), 512u);
-    EXPECT_TRUE(history.steps.empty());
+    EXPECT_TRUE(editor.stepNames().empty());
 
     // Point 12 sits at the origin, in the middle of viewport 0; the drag takes it 0.1 along x.
     FakeViewport& view = editor.views[0];
@@ -107,11 +105,11 @@ TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEach
     // Applied, the mesh shows as committed until a setting is set again.
     EXPECT_EQ(grid.layer()->faces.size(), 512u);
     EXPECT_EQ(grid.toolLayer(), nullptr);
-    EXPECT_EQ(history.names(),
+    EXPECT_EQ(editor.stepNames(),
               (std::vector<std::string>{"Subdivision surface", "Subdivision surface"}));
-    history.undo();
+    editor.history.undo();
     expectNear(grid.committed()->positions[12], {0.1f, 0, 0});
-    history.undo();
+    editor.history.undo();
     EXPECT_EQ(grid.committed()->positions, start->positions);
 }
 
