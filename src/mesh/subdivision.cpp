@@ -1,5 +1,6 @@
 #include "mesh/subdivision.h"
 
+#include <opensubdiv/far/error.h>
 #include <opensubdiv/far/primvarRefiner.h>
 #include <opensubdiv/far/stencilTable.h>
 #include <opensubdiv/far/stencilTableFactory.h>
@@ -23,9 +24,19 @@ int clampedLevel(int level) {
     return std::clamp(level, kMinSubdivisionLevel, kMaxSubdivisionLevel);
 }
 
-// The cage's topology refined `level` times, or null when OpenSubdiv refuses it.
+void ignore(Far::ErrorType /*type*/, const char* /*message*/) {}
+void ignoreWarning(const char* /*message*/) {}
+
+// The cage's topology refined `level` times, or null when OpenSubdiv refuses it (a face or a
+// point with more than 65,535 neighbours), which it would otherwise print.
 RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level,
                   SubdivisionBoundary boundary) {
+    static const bool quiet = [] {
+        Far::SetErrorCallback(ignore);
+        Far::SetWarningCallback(ignoreWarning);
+        return true;
+    }();
+    (void)quiet;
     const std::vector<std::uint32_t> counts = cage.faces.counts();
     Far::TopologyDescriptor descriptor;
     descriptor.numVertices = static_cast<int>(cage.positions.size());

@@ -16,8 +16,9 @@ namespace tessel {
 // four at every further one). Boundary edges stay sharp: a boundary point is refined from its
 // boundary neighbours alone, so an open border stays a curve through the cage's border; the
 // corners of the border (points of a single face) are smoothed with it or kept where they are.
-// Non-manifold cages are refined as well (each sheet on its own); the result's faces
-// keep the orientation of the cage faces they come from.
+// Non-manifold cages (an edge of three faces) are refined too, such edges kept sharp; a cage with
+// a face of more than 65,535 corners or a point of more than 65,535 edges is not refined: it
+// stays as it is. The result's faces keep the orientation of the cage faces they come from.
 enum class SubdivisionScheme { CatmullClark, Loop };
 
 // What becomes of the corners of a cage's open border (points with a single face).

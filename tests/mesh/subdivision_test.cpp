@@ -138,6 +138,19 @@ TEST(SubdivisionTest, UnusedPointsAndEdgesOfThreeFacesStillGiveAWholeLayer) {
         EXPECT_EQ(surface.pointCount(), smooth.positions.size());
     }
     EXPECT_TRUE(subdivisionSurface(Layer{}, 2).positions.empty());
+
+    // A face of more corners than the refinement takes stays as it is.
+    Layer disc;
+    std::vector<std::uint32_t> corners;
+    for (std::uint32_t i = 0; i < 70'000; ++i) {
+        disc.positions.push_back({std::cos(i * 1e-4f), std::sin(i * 1e-4f), 0});
+        corners.push_back(i);
+    }
+    disc.faces.push_back(FaceList::Face(corners));
+    const Layer same = subdivisionSurface(disc, 1);
+    EXPECT_EQ(same.positions, disc.positions);
+    EXPECT_EQ(same.faces, disc.faces);
+    EXPECT_EQ(SubdivisionSurface(disc, 1).layer(disc.positions)->faces, disc.faces);
 }
 
 } // namespace
