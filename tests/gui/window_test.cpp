@@ -246,6 +246,20 @@ private Q_SLOTS:
         QVERIFY(!child<QPushButton>("applyButton")->isEnabled());
     }
 
+    void subdivisionSurfaceShowsItsSchemeFollowsItsLevelAndApplies() {
+        choose("modeButton", "Mesh");
+        choose("toolButton", "Subdivision surface");
+        Model& grid = *mesh(0)->model();
+        QCOMPARE(child<QLabel>("toolSetting0")->text(), QStringLiteral("Loop"));
+        QCOMPARE(grid.shownLayer()->faces.size(), size_t(128));
+        child<QDoubleSpinBox>("toolSetting1")->setValue(2);
+        QCOMPARE(grid.shownLayer()->faces.size(), size_t(512));
+        const int steps = m_window->history().count();
+        click("applyButton");
+        QCOMPARE(grid.committed()->faces.size(), size_t(512));
+        QCOMPARE(m_window->history().count(), steps + 1);
+    }
+
     void shiftAndCtrlRectanglesAddAndRemovePointsShownOrange() {
         const auto status = [this] { return child<QLabel>("selectionStatus")->text(); };
         const Vector3 point = mesh(0)->model()->committed()->positions[6];
