@@ -53,7 +53,7 @@ void Model::setCommitted(LayerPtr layer) {
 
 void Model::restoreCommitted(LayerPtr layer, bool followsParams) {
     setCommitted(std::move(layer));
-    followsParams_ = followsParams && params_ != nullptr;
+    followsParams_ = followsParams && (params_ != nullptr || primitive_ != nullptr);
 }
 
 LayerPtr Model::layer() {
