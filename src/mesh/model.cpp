@@ -44,6 +44,17 @@ void Model::Params::setV(double value) {
 
 Model::Model(LayerPtr layer) : committed_(layer ? std::move(layer) : makeLayer()) {}
 
+ModelPtr Model::snapshot() const {
+    auto copy = make(committed_);
+    if (params_) {
+        copy->params_ =
+            Params::make(static_cast<double>(params_->u()), static_cast<double>(params_->v()));
+    }
+    copy->followsParams_ = followsParams_;
+    copy->isCube_ = isCube_;
+    return copy;
+}
+
 void Model::setCommitted(LayerPtr layer) {
     TESSEL_CHECK(layer != nullptr, "Model::setCommitted", "no layer");
     committed_ = std::move(layer);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/document.h"
+#include "editor/history.h"
 #include "io/file_format.h"
 #include "io/scene_reader.h"
 
@@ -11,7 +12,6 @@
 #include <optional>
 
 class QMenu;
-class QUndoStack;
 class QWidget;
 
 namespace tessel {
@@ -27,7 +27,7 @@ class FileMenu : public QObject {
     Q_OBJECT
 
 public:
-    FileMenu(QWidget* window, Document& document, QUndoStack& history);
+    FileMenu(QWidget* window, Document& document, History& history);
 
     // Fills the menu (the window adds it to its menu bar first, so that it comes first).
     void build(QMenu* menu);
@@ -87,7 +87,7 @@ private:
 
     QWidget* m_window;
     Document& m_document;
-    QUndoStack& m_history;
+    History& m_history;
     QString m_path;
     QString m_lastMessage;
 };

@@ -2,10 +2,10 @@
 
 #include "editor/document.h"
 #include "editor/editor.h"
+#include "editor/history.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QUndoStack>
 
 #include <array>
 #include <map>
@@ -46,7 +46,7 @@ public:
     // Top-left, top-right, bottom-left, bottom-right.
     std::array<GLView*, 4> viewports() const;
     // Every recorded change, for undo and redo.
-    QUndoStack& history() { return m_history; }
+    History& history() { return m_history; }
     FileMenu& files() { return *m_files; }
 
 protected:
@@ -66,6 +66,8 @@ private:
     void updateViewports();
     void showRefusal(Model::Refusal refusal);
     void buildEditMenu();
+    // The first time steps are dropped for the budget, the status bar says so.
+    void tellStepsDropped();
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
@@ -89,7 +91,8 @@ private:
     FileMenu* m_files = nullptr;
     Document m_document;
     Editor m_editor{m_document};
-    QUndoStack m_history;
+    History m_history;
+    bool m_toldStepsDropped = false;
     Signal<>::Connection m_repaintConnection = 0;
     Signal<Viewport&>::Connection m_moveConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
