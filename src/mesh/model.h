@@ -133,8 +133,9 @@ public:
     void markAsCube() { isCube_ = true; }
 
     // A model holding what this one has committed (the layer shared, never changed in place),
-    // its grid params as values and its marks, without a preview: what a document written
-    // elsewhere (an autosave on another thread) needs while this model goes on being edited.
+    // its grid or primitive params as values and its marks, without a preview: what a document
+    // written elsewhere (an autosave on another thread) needs while this model goes on being
+    // edited.
     ModelPtr snapshot() const;
 
     // --- Generators ---

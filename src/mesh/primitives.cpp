@@ -278,6 +278,12 @@ constexpr double kHole = 0.99;
 
 PrimitiveParams::PrimitiveParams(PrimitiveKind kind) : kind_(kind), parameters_(defaults(kind)) {}
 
+std::shared_ptr<PrimitiveParams> PrimitiveParams::copy() const {
+    auto same = make(kind_);
+    same->parameters_ = parameters_;
+    return same;
+}
+
 std::string PrimitiveParams::nameOf(PrimitiveKind kind) {
     switch (kind) {
     case PrimitiveKind::Plane: return "Plane";

@@ -74,6 +74,9 @@ public:
         return std::make_shared<PrimitiveParams>(kind);
     }
 
+    // Settings of the same kind and values, with nothing connected to them.
+    std::shared_ptr<PrimitiveParams> copy() const;
+
     PrimitiveKind kind() const { return kind_; }
     // "Plane", "Box", "UV sphere", "Icosphere", "Cylinder", "Cone", "Torus".
     static std::string nameOf(PrimitiveKind kind);

@@ -127,7 +127,7 @@ TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
 // A primitive comes selected, centred in every view, with its settings in the panel until its
 // points are edited; its creation and each change of a setting are one step each.
 TEST_F(SceneOutlineTest, PrimitivesAreFramedAndTheirSettingsRegenerateThemAsSteps) {
-    StepHistory history(editor.window);
+    History& history = editor.history;
     const MeshPtr sphere = outline.addNode("UV sphere");
     EXPECT_EQ(sphere->name(), "UV sphere");
     EXPECT_EQ(editor.window.selectedNode(), sphere);
@@ -143,7 +143,7 @@ TEST_F(SceneOutlineTest, PrimitivesAreFramedAndTheirSettingsRegenerateThemAsStep
     panel.setValue(0, std::nullopt);
     panel.setValue(9, 8);
     EXPECT_EQ(sphere->model()->committed()->positions.size(), 8u * 15 + 2);
-    EXPECT_EQ(history.names(), (std::vector<std::string>{"Add UV sphere", "Segments 32 → 8"}));
+    EXPECT_EQ(editor.stepNames(), (std::vector<std::string>{"Add UV sphere", "Segments 32 → 8"}));
     history.undo();
     EXPECT_EQ(sphere->model()->committed()->positions.size(), 482u);
     history.redo();

@@ -618,7 +618,7 @@ private Q_SLOTS:
         QTest::keyClick(segments, Qt::Key_Return);
         const MeshPtr torus = asMesh(document().selectedNode());
         QCOMPARE(torus->model()->committed()->positions.size(), size_t(48));
-        QCOMPARE(m_window->history().undoText(), QStringLiteral("Major segments 48 → 4"));
+        QCOMPARE(m_window->history().undoName(), std::string("Major segments 48 → 4"));
         m_window->history().undo();
         QCOMPARE(torus->model()->committed()->positions.size(), size_t(576));
         QCOMPARE(segments->text(), QStringLiteral("48"));

@@ -1,4 +1,5 @@
 #include "io/scene_files.h"
+#include "scene/snapshot.h"
 
 #include <nlohmann/json.hpp>
 
@@ -46,7 +47,8 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityShadingAndGridExactly) {
     EXPECT_EQ(after[2]->model()->committed()->faces, before[2]->model()->committed()->faces);
 }
 
-// A primitive reopens with its settings, following them, unless its points were edited.
+// A primitive reopens with its settings, following them, unless its points were edited; the
+// snapshot an autosave writes keeps them too.
 TEST(GltfFile, PrimitivesKeepTheirSettings) {
     const auto torus = PrimitiveParams::make(PrimitiveKind::Torus);
     const MeshPtr ring = Mesh::make(Model::makePrimitive(torus), "Torus");
@@ -57,7 +59,7 @@ TEST(GltfFile, PrimitivesKeepTheirSettings) {
         Mesh::make(Model::makePrimitive(PrimitiveParams::make(PrimitiveKind::Cylinder)), "Tube");
     edited->model()->setCommitted(makeBoxLayer(1));
     const NodePtr scene = Node::make("Scene", {ring, edited});
-    const WriteResult written = writeSceneFile(*scene, "p.glb");
+    const WriteResult written = writeSceneFile(*snapshotOf(*scene), "p.glb");
     ASSERT_TRUE(written.ok()) << written.failure;
     const ReadResult read = readBack(written, "p.glb");
     ASSERT_TRUE(read.ok()) << read.failure;
