@@ -338,6 +338,17 @@ void FileMenu::replaceScene(const NodePtr& root) {
     m_history.clear();
 }
 
+void FileMenu::openRecovered(const NodePtr& root, const QString& documentPath, const QString& name,
+                             const QString& autosavedAt) {
+    replaceScene(root);
+    setPath(isDocument(documentPath) ? documentPath : QString());
+    m_history.clearUnsaved();
+    updateTitle();
+    tell(tr("Recovered %1 as autosaved %2; not saved yet")
+             .arg(QStringLiteral("“%1”").arg(name), autosavedAt));
+    Q_EMIT sceneRead();
+}
+
 void FileMenu::fail(const QString& verb, const QString& path, const QString& why) {
     const QString text = fileFailure(verb, path, why);
     tell(text);

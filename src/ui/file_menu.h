@@ -44,6 +44,11 @@ public:
     bool saveTo(const QString& path);
     bool importFile(const QString& path);
     bool exportTo(const QString& path, Encoding encoding = Encoding::Binary);
+    // Puts recovered work in place of the document, as unsaved changes to `documentPath` (a
+    // document's file; empty or another format: a new document), and says when it was
+    // autosaved. The caller asked about the document's own unsaved changes.
+    void openRecovered(const NodePtr& root, const QString& documentPath, const QString& name,
+                       const QString& autosavedAt);
     // Replaces the document with a new one, asking first about unsaved changes.
     bool newDocument();
 

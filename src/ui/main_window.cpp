@@ -2,6 +2,8 @@
 
 #include "render/gl_view.h"
 #include "tools/tool_table.h"
+#include "ui/autosave.h"
+#include "ui/exit_signals.h"
 #include "ui/file_menu.h"
 #include "ui/outline_panel.h"
 #include "ui/scene_tree_model.h"
@@ -122,6 +124,7 @@ MainWindow::MainWindow(QWidget* parent)
         }
     });
     buildEditMenu();
+    setUpAutosave();
     setAcceptDrops(true);
 
     m_editor.bindViewports({&m_ui->topLeftView->viewport(), &m_ui->topRightView->viewport(),
@@ -279,6 +282,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_files->mayDiscardChanges()) {
+        // A clean end: nothing is left to recover.
+        m_autosave->discard();
         event->accept();
     } else {
         event->ignore();

@@ -3,6 +3,7 @@
 #include "editor/document.h"
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "ui/preferences.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -22,6 +23,8 @@ class MainWindow;
 
 namespace tessel {
 
+class Autosave;
+class ExitSignals;
 class FileMenu;
 class GLView;
 class HelpWindow;
@@ -48,6 +51,12 @@ public:
     // Every recorded change, for undo and redo.
     History& history() { return m_history; }
     FileMenu& files() { return *m_files; }
+    Autosave& autosave() { return *m_autosave; }
+
+    // Starts the session (main_window_recovery.cpp): exits by signal or by losing the display
+    // autosave first; work a session before left unsaved is offered for recovery; then the file
+    // the command line names is opened. `--recover RECORD` recovers that record's work instead.
+    void start(const QStringList& arguments);
 
 protected:
     // A wheel turn over the mode or tool picker changes nothing; Tab keeps the keyboard in the
@@ -68,6 +77,8 @@ private:
     void buildEditMenu();
     // The first time steps are dropped for the budget, the status bar says so.
     void tellStepsDropped();
+    void setUpAutosave();
+    void applyPreferences(const Preferences& preferences);
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
@@ -108,6 +119,10 @@ private:
     QAction* m_frameTimeAction = nullptr;
     HelpWindow* m_helpWindow = nullptr;
     std::map<GLView*, QElapsedTimer> m_framesSince;
+    // After the history: it stops listening to it first.
+    std::unique_ptr<Autosave> m_autosave;
+    std::unique_ptr<ExitSignals> m_exitSignals;
+    Preferences m_preferences;
 };
 
 } // namespace tessel
