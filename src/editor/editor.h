@@ -99,6 +99,8 @@ public:
     // exceed kMaxTriangles; emitted once per change that met the refusal, before the viewports
     // hear of it.
     Signal<Model::Refusal> editRefused;
+    // A command refused what is selected and changed nothing: why, for the status bar.
+    Signal<const std::string&> commandRefused;
     // The viewports' draw data, shared between them within a frame; every viewsChanged ends
     // the frame.
     FrameData frameData;
@@ -236,6 +238,17 @@ private:
     // selection spans) as one recorded edit, selects the copy and starts moving it from the
     // pointer in `view`.
     void duplicateSelection(Viewport& view);
+    // Without a held button: in Edge mode fills each selected closed border with a face, in
+    // Vertex mode joins the two selected points across their face, as one recorded edit (a
+    // selection that allows neither is refused); in the other modes frames the selected mesh in
+    // `view`.
+    void fillSelection(Viewport& view);
+    // Without a held button, in Edge mode: joins the two selected closed borders with a band of
+    // faces as one recorded edit, or refuses anything else.
+    void bridgeSelection();
+    // Commits `layer` as the selected mesh's edit named `name`, unless it would draw too many
+    // triangles; the selection stays.
+    void commitEdit(LayerPtr layer, std::string name);
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();

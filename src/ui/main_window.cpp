@@ -158,6 +158,7 @@ MainWindow::~MainWindow() {
     m_editor.viewMoved.disconnect(m_moveConnection);
     m_editor.viewsChanged.disconnect(m_statusConnection);
     m_editor.pickersChanged.disconnect(m_statusPickersConnection);
+    m_editor.commandRefused.disconnect(m_commandRefusedConnection);
 }
 
 std::array<GLView*, 4> MainWindow::viewports() const {
