@@ -59,7 +59,7 @@ void Editor::fillSelection(Viewport& view) {
     if (mode_ == Mode::Edge) {
         const BorderEdit fill = fillBorders(*layer, selection_.edges);
         if (fill.fault != BorderFault::None) {
-            commandRefused.emit(borderFaultText("Fill", fill.fault, 0));
+            commandMessage.emit(borderFaultText("Fill", fill.fault, 0));
             return;
         }
         commitEdit(std::move(layer), "Fill " + counted(fill.faces.size(), "border"));
@@ -72,14 +72,14 @@ void Editor::fillSelection(Viewport& view) {
     std::ranges::sort(points);
     points.erase(std::unique(points.begin(), points.end()), points.end());
     if (points.size() != 2) {
-        commandRefused.emit("Connect: select exactly two points (" +
-                            std::to_string(points.size()) + " selected)");
+        commandMessage.emit("Connect: select exactly two points (" + std::to_string(points.size()) +
+                            " selected)");
         return;
     }
     const ConnectFault fault = connectPoints(*layer, static_cast<std::uint32_t>(points[0]),
                                              static_cast<std::uint32_t>(points[1]));
     if (fault != ConnectFault::None) {
-        commandRefused.emit(connectFaultText(fault));
+        commandMessage.emit(connectFaultText(fault));
         return;
     }
     commitEdit(std::move(layer), "Connect");
@@ -91,18 +91,18 @@ void Editor::bridgeSelection() {
         return;
     }
     if (mode_ != Mode::Edge) {
-        commandRefused.emit("Bridge: select two closed borders in Edge mode");
+        commandMessage.emit("Bridge: select two closed borders in Edge mode");
         return;
     }
     const LayerPtr committed = mesh->model()->committed();
     auto layer = std::make_shared<Layer>(*committed);
     const BorderEdit bridge = bridgeLoops(*layer, selection_.edges);
     if (bridge.fault != BorderFault::None) {
-        const size_t loops = bridge.fault == BorderFault::NotTwoLoops
-                                 ? borderLoops(topologyOf(committed), *committed, selection_.edges)
-                                       .loops.size()
-                                 : 0;
-        commandRefused.emit(borderFaultText("Bridge", bridge.fault, loops));
+        const size_t loops =
+            bridge.fault == BorderFault::NotTwoLoops
+                ? borderLoops(topologyOf(committed), *committed, selection_.edges).loops.size()
+                : 0;
+        commandMessage.emit(borderFaultText("Bridge", bridge.fault, loops));
         return;
     }
     commitEdit(std::move(layer), "Bridge");
@@ -117,6 +117,7 @@ void Editor::commitEdit(LayerPtr layer, std::string name) {
     before.toolName = std::move(name);
     selectedMesh()->model()->setCommitted(std::move(layer));
     recordCommit(std::move(before));
+    commandMessage.emit({});
     refresh();
 }
 

@@ -99,8 +99,9 @@ public:
     // exceed kMaxTriangles; emitted once per change that met the refusal, before the viewports
     // hear of it.
     Signal<Model::Refusal> editRefused;
-    // A command refused what is selected and changed nothing: why, for the status bar.
-    Signal<const std::string&> commandRefused;
+    // What a command on the selection tells the status bar: why it refused the selection and
+    // changed nothing, or, once it did its work, nothing (an earlier refusal is out of date).
+    Signal<const std::string&> commandMessage;
     // The viewports' draw data, shared between them within a frame; every viewsChanged ends
     // the frame.
     FrameData frameData;

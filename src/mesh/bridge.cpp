@@ -29,7 +29,8 @@ BorderEdit bridgeLoops(Layer& layer, std::span<const Edge> edges) {
     for (size_t r = 0; r < m; ++r) {
         double sum = 0;
         for (size_t k = 0; k < n; ++k) {
-            sum += (layer.positions[longer[k]] - layer.positions[other[(step(k) + r) % m]]).length();
+            sum +=
+                (layer.positions[longer[k]] - layer.positions[other[(step(k) + r) % m]]).length();
         }
         if (sum < least) {
             least = sum;

@@ -39,7 +39,8 @@ ConnectFault connectPoints(Layer& layer, std::uint32_t p, std::uint32_t q) {
         // Corners i to j go to the new face; the rest, from the face's first corner, stay.
         const std::vector<std::uint32_t> cut(face.begin() + static_cast<std::ptrdiff_t>(i),
                                              face.begin() + static_cast<std::ptrdiff_t>(j) + 1);
-        std::vector<std::uint32_t> kept(face.begin(), face.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        std::vector<std::uint32_t> kept(face.begin(),
+                                        face.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         kept.insert(kept.end(), face.begin() + static_cast<std::ptrdiff_t>(j), face.end());
         const std::array<double, 3> whole = polygon::areaVector(layer.positions, face);
         if (!(along(polygon::areaVector(layer.positions, cut), whole) > 0) ||

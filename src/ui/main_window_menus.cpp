@@ -162,7 +162,7 @@ void MainWindow::buildStatusBar() {
     bar->addPermanentWidget(m_frameLabel);
     m_statusConnection = m_editor.viewsChanged.connect([this] { refreshStatus(); });
     m_statusPickersConnection = m_editor.pickersChanged.connect([this] { refreshStatus(); });
-    m_commandRefusedConnection = m_editor.commandRefused.connect([this](const std::string& why) {
+    m_commandMessageConnection = m_editor.commandMessage.connect([this](const std::string& why) {
         statusBar()->showMessage(QString::fromStdString(why), 6000);
     });
     for (GLView* view : viewports()) {

@@ -152,7 +152,11 @@ TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {
     Editor& c = editor.controller;
     FakeViewport& view = editor.views[0];
     std::vector<std::string> refusals;
-    c.commandRefused.connect([&](const std::string& why) { refusals.push_back(why); });
+    c.commandMessage.connect([&](const std::string& why) {
+        if (!why.empty()) {
+            refusals.push_back(why);
+        }
+    });
     const auto faces = [&] { return editor.grid().committed()->faces.size(); };
     // Cells 5 and 10 (around points 6, 7, 12, 11 and 12, 13, 18, 17) are taken out.
     editor.pick(Mode::Polygon, 0);

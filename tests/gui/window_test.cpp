@@ -225,6 +225,7 @@ private Q_SLOTS:
         QTest::keyClick(&target, Qt::Key_F);
         QCOMPARE(faces(), before + 1);
         QCOMPARE(m_window->history().undoText(), QStringLiteral("Fill 1 border"));
+        QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
     }
 
     void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {

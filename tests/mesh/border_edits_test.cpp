@@ -25,14 +25,11 @@ Layer box() {
         points.push_back({static_cast<float>(p & 1), static_cast<float>(p >> 1 & 1),
                           static_cast<float>(p >> 2 & 1)});
     }
-    return {points,
-            FaceList::polygons({{0, 2, 3, 1},
-                                {4, 5, 7, 6},
-                                {0, 1, 5, 4},
-                                {2, 6, 7, 3},
-                                {0, 4, 6, 2},
-                                {1, 3, 7, 5}}),
-            std::nullopt};
+    return {
+        points,
+        FaceList::polygons(
+            {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}}),
+        std::nullopt};
 }
 
 // Every edge of the listed faces, each once.
@@ -126,9 +123,10 @@ TEST(ConnectTest, CutsTheSharedFaceInTwoKeepingItsWinding) {
         std::uint32_t p, q;
         ConnectFault fault;
     };
-    for (const Case c : {Case{0, 1, ConnectFault::Neighbours}, Case{5, 0, ConnectFault::Neighbours},
-                         Case{2, 4, ConnectFault::OutsideFace}, Case{2, 2, ConnectFault::NoSharedFace},
-                         Case{2, 9, ConnectFault::NoSharedFace}}) {
+    for (const Case c :
+         {Case{0, 1, ConnectFault::Neighbours}, Case{5, 0, ConnectFault::Neighbours},
+          Case{2, 4, ConnectFault::OutsideFace}, Case{2, 2, ConnectFault::NoSharedFace},
+          Case{2, 9, ConnectFault::NoSharedFace}}) {
         layer = ell;
         EXPECT_EQ(connectPoints(layer, c.p, c.q), c.fault) << c.p << " " << c.q;
         EXPECT_EQ(layer.faces, ell.faces);
@@ -142,16 +140,10 @@ TEST(ConnectTest, CutsTheSharedFaceInTwoKeepingItsWinding) {
 TEST(BridgeTest, JoinsTwoSquaresIntoAClosedBox) {
     // A square at z = 0 facing down and one at z = 1 facing up, its points listed from another
     // corner: the pairing turns to put each above its partner.
-    const Layer squares{{{0, 0, 0},
-                         {0, 1, 0},
-                         {1, 1, 0},
-                         {1, 0, 0},
-                         {1, 1, 1},
-                         {0, 1, 1},
-                         {0, 0, 1},
-                         {1, 0, 1}},
-                        FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7}}),
-                        std::nullopt};
+    const Layer squares{
+        {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {1, 1, 1}, {0, 1, 1}, {0, 0, 1}, {1, 0, 1}},
+        FaceList::polygons({{0, 1, 2, 3}, {4, 5, 6, 7}}),
+        std::nullopt};
     Layer layer = squares;
     const BorderEdit bridge = bridgeLoops(layer, rims(squares, {0, 1}));
     EXPECT_EQ(bridge.fault, BorderFault::None);
@@ -160,7 +152,8 @@ TEST(BridgeTest, JoinsTwoSquaresIntoAClosedBox) {
     for (const std::uint32_t f : bridge.faces) {
         // Upright sides of the unit box, pointing out.
         const Vector3 n = normalOf(layer, f);
-        const Vector3 out = polygon::centroid(layer.positions, layer.faces[f]) - Vector3{0.5f, 0.5f, 0.5f};
+        const Vector3 out =
+            polygon::centroid(layer.positions, layer.faces[f]) - Vector3{0.5f, 0.5f, 0.5f};
         testing::expectNear(n, out * 2);
     }
 
