@@ -39,6 +39,8 @@ public:
     // Steps kept, and how many of them are done.
     std::size_t count() const { return steps_.size(); }
     std::size_t doneCount() const { return done_; }
+    // Kept step `index`, the oldest first.
+    const Step& step(std::size_t index) const { return *steps_.at(index).step; }
 
     // The document stands where it was last saved.
     bool isClean() const;
@@ -61,7 +63,10 @@ public:
     Signal<std::size_t> stepsDropped;
 
 private:
-    void trim();
+    // Drops the oldest done steps while over the budget, keeping the latest; returns how many.
+    std::size_t trim();
+    // Forgets every step, the current state clean when `clean` is 0.
+    void forget(std::optional<std::size_t> clean);
 
     struct Kept {
         StepPtr step;

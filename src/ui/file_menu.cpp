@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
-#include <QUndoStack>
 #include <QWidget>
 
 #include <optional>
@@ -64,9 +63,13 @@ QString withExtension(const QString& path, const QString& filter) {
 
 } // namespace
 
-FileMenu::FileMenu(QWidget* window, Document& document, QUndoStack& history)
+FileMenu::FileMenu(QWidget* window, Document& document, History& history)
     : QObject(window), m_window(window), m_document(document), m_history(history) {
-    connect(&m_history, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
+    m_history.changed.connect([this] {
+        if (m_window->isWindowModified() == m_history.isClean()) {
+            updateTitle();
+        }
+    });
     updateTitle();
 }
 
@@ -215,7 +218,7 @@ bool FileMenu::save() {
     if (!saveTo(m_path)) {
         return false;
     }
-    m_history.setClean();
+    m_history.markClean();
     remember(m_path);
     tell(tr("Saved %1").arg(quoted(m_path)));
     return true;
@@ -239,7 +242,7 @@ bool FileMenu::saveAs() {
         return false;
     }
     setPath(path);
-    m_history.setClean();
+    m_history.markClean();
     remember(path);
     tell(tr("Saved %1").arg(quoted(path)));
     return true;
@@ -312,7 +315,7 @@ void FileMenu::remember(const QString& path) {
 
 void FileMenu::setPath(const QString& path) {
     m_path = path;
-    m_history.setClean();
+    m_history.markClean();
     updateTitle();
 }
 
@@ -333,6 +336,17 @@ void FileMenu::replaceScene(const NodePtr& root) {
     m_document.scene()->setNodes(root ? std::vector<NodePtr>{root} : std::vector<NodePtr>{});
     m_document.setSelectedNode(m_document.firstMesh());
     m_history.clear();
+}
+
+void FileMenu::openRecovered(const NodePtr& root, const QString& documentPath, const QString& name,
+                             const QString& autosavedAt) {
+    replaceScene(root);
+    setPath(isDocument(documentPath) ? documentPath : QString());
+    m_history.clearUnsaved();
+    updateTitle();
+    tell(tr("Recovered %1 as autosaved %2; not saved yet")
+             .arg(QStringLiteral("“%1”").arg(name), autosavedAt));
+    Q_EMIT sceneRead();
 }
 
 void FileMenu::fail(const QString& verb, const QString& path, const QString& why) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/document.h"
+#include "editor/history.h"
 #include "io/file_format.h"
 #include "io/scene_reader.h"
 
@@ -11,7 +12,6 @@
 #include <optional>
 
 class QMenu;
-class QUndoStack;
 class QWidget;
 
 namespace tessel {
@@ -27,7 +27,7 @@ class FileMenu : public QObject {
     Q_OBJECT
 
 public:
-    FileMenu(QWidget* window, Document& document, QUndoStack& history);
+    FileMenu(QWidget* window, Document& document, History& history);
 
     // Fills the menu (the window adds it to its menu bar first, so that it comes first).
     void build(QMenu* menu);
@@ -44,6 +44,11 @@ public:
     bool saveTo(const QString& path);
     bool importFile(const QString& path);
     bool exportTo(const QString& path, Encoding encoding = Encoding::Binary);
+    // Puts recovered work in place of the document, as unsaved changes to `documentPath` (a
+    // document's file; empty or another format: a new document), and says when it was
+    // autosaved. The caller asked about the document's own unsaved changes.
+    void openRecovered(const NodePtr& root, const QString& documentPath, const QString& name,
+                       const QString& autosavedAt);
     // Replaces the document with a new one, asking first about unsaved changes.
     bool newDocument();
 
@@ -87,7 +92,7 @@ private:
 
     QWidget* m_window;
     Document& m_document;
-    QUndoStack& m_history;
+    History& m_history;
     QString m_path;
     QString m_lastMessage;
 };

@@ -15,9 +15,12 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: tessel [FILE]\n"
+    "       tessel --recover RECORD\n"
     "       tessel --convert IN OUT\n"
     "\n"
     "  FILE                open FILE in the modeller\n"
+    "  --recover RECORD    open the unsaved work an autosave RECORD (a .json in the recovery\n"
+    "                      folder) holds, as the recovery question at start does\n"
     "  --convert IN OUT    read IN as the modeller reads it and write its meshes to OUT, in the\n"
     "                      format of OUT's extension (.glb, .gltf, .obj, .ply, .stl; PLY and STL\n"
     "                      binary), without a window or a display; what reading changed goes to\n"
@@ -49,9 +52,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tessel"));
     tessel::MainWindow window;
     window.show();
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
-        window.files().openFile(arguments.at(1));
-    }
+    window.start(QApplication::arguments().mid(1));
     return app.exec();
 }

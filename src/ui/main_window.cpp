@@ -2,10 +2,11 @@
 
 #include "render/gl_view.h"
 #include "tools/tool_table.h"
+#include "ui/autosave.h"
+#include "ui/exit_signals.h"
 #include "ui/file_menu.h"
 #include "ui/outline_panel.h"
 #include "ui/scene_tree_model.h"
-#include "ui/step_command.h"
 #include "ui/tool_settings_panel.h"
 #include "ui_main_window.h"
 
@@ -105,8 +106,9 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_outline, &OutlinePanel::viewsChanged, this, [this] { m_editor.refresh(); });
 
     // Taken from the first user change on: the initial scene is not one.
-    m_stepConnection = m_document.stepRecorded.connect(
-        [this](const StepPtr& step) { m_history.push(new StepCommand(step)); });
+    m_stepConnection =
+        m_document.stepRecorded.connect([this](const StepPtr& step) { m_history.record(step); });
+    m_history.stepsDropped.connect([this](std::size_t) { tellStepsDropped(); });
     m_files = new FileMenu(this, m_document, m_history);
     m_files->build(menuBar()->addMenu(tr("&File")));
     connect(m_files, &FileMenu::message, this,
@@ -122,6 +124,7 @@ MainWindow::MainWindow(QWidget* parent)
         }
     });
     buildEditMenu();
+    setUpAutosave();
     setAcceptDrops(true);
 
     m_editor.bindViewports({&m_ui->topLeftView->viewport(), &m_ui->topRightView->viewport(),
@@ -147,7 +150,7 @@ MainWindow::~MainWindow() {
     }
     // The panel refers to m_document, which members' destruction ends before the child widgets go.
     delete m_outline;
-    // The history's last signals still refresh the pickers, and with them this panel.
+    // This one refers to m_editor likewise.
     delete m_toolSettings;
     m_toolSettings = nullptr;
     m_document.stepRecorded.disconnect(m_stepConnection);
@@ -221,21 +224,45 @@ void MainWindow::showRefusal(Model::Refusal refusal) {
 
 void MainWindow::buildEditMenu() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    QAction* undo = m_history.createUndoAction(this, tr("&Undo"));
+    QAction* undo = edit->addAction(tr("&Undo"), this, [this] { m_history.undo(); });
+    undo->setObjectName("undoAction");
     undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = m_history.createRedoAction(this, tr("&Redo"));
+    QAction* redo = edit->addAction(tr("&Redo"), this, [this] { m_history.redo(); });
+    redo->setObjectName("redoAction");
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    // Help names them without the step's name the stack adds to their text.
+    // Help names them without the step's name their text adds.
     undo->setIconText(tr("Undo"));
     redo->setIconText(tr("Redo"));
-    edit->addAction(undo);
-    edit->addAction(redo);
+    // "&Undo Move", or "&Undo" disabled.
+    const auto name = [](QAction* action, const QString& verb, bool can, const std::string& step) {
+        action->setEnabled(can);
+        action->setText(step.empty() ? verb : verb + ' ' + QString::fromStdString(step));
+    };
+    const auto refreshActions = [this, undo, redo, name] {
+        name(undo, tr("&Undo"), m_history.canUndo(), m_history.undoName());
+        name(redo, tr("&Redo"), m_history.canRedo(), m_history.redoName());
+    };
+    refreshActions();
     // Undo may change anything the toolbar and the viewports show.
-    connect(&m_history, &QUndoStack::indexChanged, this, [this] {
+    m_history.changed.connect([this, refreshActions] {
+        refreshActions();
         refreshPickers();
         updateViewports();
     });
+}
+
+void MainWindow::tellStepsDropped() {
+    if (m_toldStepsDropped) {
+        return;
+    }
+    m_toldStepsDropped = true;
+    const QString budget = QLocale().formattedDataSize(static_cast<qint64>(m_history.budget()), 0,
+                                                       QLocale::DataSizeTraditionalFormat);
+    statusBar()->showMessage(tr("Undo history over its %1: the oldest steps are dropped "
+                                "(Edit → Preferences sets the budget).")
+                                 .arg(budget),
+                             12000);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -256,6 +283,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_files->mayDiscardChanges()) {
+        // A clean end: nothing is left to recover.
+        m_autosave->discard();
         event->accept();
     } else {
         event->ignore();

@@ -2,10 +2,11 @@
 
 #include "editor/document.h"
 #include "editor/editor.h"
+#include "editor/history.h"
+#include "ui/preferences.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QUndoStack>
 
 #include <array>
 #include <map>
@@ -22,6 +23,8 @@ class MainWindow;
 
 namespace tessel {
 
+class Autosave;
+class ExitSignals;
 class FileMenu;
 class GLView;
 class HelpWindow;
@@ -46,8 +49,14 @@ public:
     // Top-left, top-right, bottom-left, bottom-right.
     std::array<GLView*, 4> viewports() const;
     // Every recorded change, for undo and redo.
-    QUndoStack& history() { return m_history; }
+    History& history() { return m_history; }
     FileMenu& files() { return *m_files; }
+    Autosave& autosave() { return *m_autosave; }
+
+    // Starts the session (main_window_recovery.cpp): exits by signal or by losing the display
+    // autosave first; work a session before left unsaved is offered for recovery; then the file
+    // the command line names is opened. `--recover RECORD` recovers that record's work instead.
+    void start(const QStringList& arguments);
 
 protected:
     // A wheel turn over the mode or tool picker changes nothing; Tab keeps the keyboard in the
@@ -66,6 +75,10 @@ private:
     void updateViewports();
     void showRefusal(Model::Refusal refusal);
     void buildEditMenu();
+    // The first time steps are dropped for the budget, the status bar says so.
+    void tellStepsDropped();
+    void setUpAutosave();
+    void applyPreferences(const Preferences& preferences);
     // The user moved divider `index` of `moved`: the other row's divider follows.
     void followDivider(QSplitter* moved, QSplitter* other, int index);
 
@@ -89,7 +102,8 @@ private:
     FileMenu* m_files = nullptr;
     Document m_document;
     Editor m_editor{m_document};
-    QUndoStack m_history;
+    History m_history;
+    bool m_toldStepsDropped = false;
     Signal<>::Connection m_repaintConnection = 0;
     Signal<Viewport&>::Connection m_moveConnection = 0;
     Signal<>::Connection m_pickersConnection = 0;
@@ -106,6 +120,10 @@ private:
     QAction* m_frameTimeAction = nullptr;
     HelpWindow* m_helpWindow = nullptr;
     std::map<GLView*, QElapsedTimer> m_framesSince;
+    // After the history: it stops listening to it first.
+    std::unique_ptr<Autosave> m_autosave;
+    std::unique_ptr<ExitSignals> m_exitSignals;
+    Preferences m_preferences;
 };
 
 } // namespace tessel

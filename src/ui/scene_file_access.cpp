@@ -19,7 +19,8 @@ constexpr qint64 kLargestFile = qint64{2} << 30;
 
 QString tr(const char* text) { return QCoreApplication::translate("SceneFiles", text); }
 
-// The whole file, or why it cannot be read.
+} // namespace
+
 std::optional<Bytes> readAll(const QString& path, QString& why) {
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -48,7 +49,6 @@ std::optional<Bytes> readAll(const QString& path, QString& why) {
     return Bytes(data.begin(), data.end());
 }
 
-// Writes all of it or nothing: the old file stays until the new one is complete.
 bool writeAll(const QString& path, const Bytes& bytes, QString& why) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -63,8 +63,6 @@ bool writeAll(const QString& path, const Bytes& bytes, QString& why) {
     }
     return true;
 }
-
-} // namespace
 
 ReadResult readSceneFileAt(const QString& path) {
     QString why;

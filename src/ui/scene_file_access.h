@@ -8,9 +8,16 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tessel {
 
 class Node;
+
+// The whole file, or nothing with why it cannot be read.
+std::optional<Bytes> readAll(const QString& path, QString& why);
+// Writes all of it or nothing: the old file stays until the new one is complete.
+bool writeAll(const QString& path, const Bytes& bytes, QString& why);
 
 // Reads the scene file at `path`, the files it names (a .gltf's buffer) from its folder.
 ReadResult readSceneFileAt(const QString& path);

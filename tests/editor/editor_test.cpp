@@ -2,7 +2,6 @@
 
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
-#include "support/step_history.h"
 #include "tools/mesh_tools.h"
 #include "tools/polygon_tools.h"
 
@@ -117,7 +116,6 @@ TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
         SCOPED_TRACE(::testing::Message()
                      << static_cast<int>(mode) << "/" << tool << " from " << pressAt.x);
         FakeEditor editor;
-        StepHistory history(editor.window);
         Editor& c = editor.controller;
         FakeViewport& view = editor.views[0];
         editor.pick(mode, tool);
@@ -135,7 +133,7 @@ TEST(EditorTest, EscapeCancelsTheGestureInProgressInEveryTool) {
         view.release();
         EXPECT_EQ(editor.grid().committed(), committed);
         EXPECT_EQ(editor.grid().layer()->positions, committed->positions);
-        EXPECT_TRUE(history.steps.empty());
+        EXPECT_EQ(editor.history.count(), 0u);
         EXPECT_EQ(c.selectedPointsIds(), points);
         EXPECT_EQ(c.selectedFacesIds(), faces);
 

@@ -2,7 +2,6 @@
 
 #include "support/event_script.h"
 #include "support/fake_viewport.h"
-#include "support/step_history.h"
 
 #include <gtest/gtest.h>
 
@@ -91,13 +90,13 @@ public:
             }
             break;
         case Kind::Undo:
-            if (history_.canUndo()) {
-                history_.undo();
+            if (editor_.history.canUndo()) {
+                editor_.history.undo();
             }
             break;
         case Kind::Redo:
-            if (history_.canRedo()) {
-                history_.redo();
+            if (editor_.history.canRedo()) {
+                editor_.history.redo();
             }
             break;
         case Kind::RenderOption: {
@@ -199,7 +198,6 @@ private:
 
     FakeEditor editor_;
     SceneOutline outline_{editor_.window};
-    StepHistory history_{editor_.window};
     std::optional<Command> gesture_;
     Vec2 last_;
 };

@@ -2,7 +2,6 @@
 // editor as the viewports drive it.
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
-#include "support/step_history.h"
 
 #include <gmock/gmock.h>
 
@@ -22,7 +21,7 @@ struct QuadEditor : FakeEditor {
 
 TEST(ModellingTest, AKeyboardMoveTakesAxisAndTypedAmountAndIsOneStepOrNothing) {
     QuadEditor editor;
-    StepHistory history(editor.window);
+    History& history = editor.history;
     Editor& c = editor.controller;
     const Layer start = *editor.grid().committed();
     c.selectedPointsIds() = {0, 1, 6};
@@ -36,7 +35,7 @@ TEST(ModellingTest, AKeyboardMoveTakesAxisAndTypedAmountAndIsOneStepOrNothing) {
     c.perform(Command::CancelGesture, view);
     EXPECT_FALSE(c.isTransforming());
     EXPECT_EQ(editor.grid().layer()->positions, start.positions);
-    EXPECT_TRUE(history.steps.empty());
+    EXPECT_EQ(history.count(), 0u);
 
     // x holds the move to the axis (the camera key does not run), typed digits give the amount.
     const Matrix camera = c.cameras()[0]->localMatrix;
@@ -54,7 +53,7 @@ TEST(ModellingTest, AKeyboardMoveTakesAxisAndTypedAmountAndIsOneStepOrNothing) {
         const bool selected = i == 0 || i == 1 || i == 6;
         expectNear(moved.positions[i], start.positions[i] + Vector3{selected ? 1.5f : 0, 0, 0});
     }
-    ASSERT_THAT(history.names(), ::testing::ElementsAre("Move"));
+    ASSERT_THAT(editor.stepNames(), ::testing::ElementsAre("Move"));
 
     // The panel's amount commits the same move again from before it, as a step of its own.
     const std::vector<ToolSetting> settings = c.toolSettings();
@@ -63,7 +62,7 @@ TEST(ModellingTest, AKeyboardMoveTakesAxisAndTypedAmountAndIsOneStepOrNothing) {
     c.setToolSetting(1, -0.25);
     expectNear(editor.grid().committed()->positions[6],
                start.positions[6] + Vector3{1.5f, -0.25f, 0});
-    EXPECT_EQ(history.steps.size(), 2u);
+    EXPECT_EQ(history.count(), 2u);
     history.undo();
     history.undo();
     EXPECT_EQ(editor.grid().committed()->positions, start.positions);
@@ -114,7 +113,6 @@ TEST(ModellingTest, DeleteKindsAndDuplicateAreNamedStepsOnTheModesElements) {
     };
     for (const Case& k : cases) {
         QuadEditor editor;
-        StepHistory history(editor.window);
         Editor& c = editor.controller;
         editor.pick(k.mode, 0);
         c.selectedPointsIds() = {12};
@@ -123,13 +121,12 @@ TEST(ModellingTest, DeleteKindsAndDuplicateAreNamedStepsOnTheModesElements) {
         c.perform(k.command, editor.views[0]);
         EXPECT_EQ(editor.grid().committed()->positions.size(), k.points) << k.name;
         EXPECT_EQ(editor.grid().committed()->faces.size(), k.faces) << k.name;
-        EXPECT_EQ(history.names(),
+        EXPECT_EQ(editor.stepNames(),
                   k.name ? std::vector<std::string>{k.name} : std::vector<std::string>{});
     }
 
     // Duplicate copies the face and starts moving the copy, selected.
     QuadEditor editor;
-    StepHistory history(editor.window);
     Editor& c = editor.controller;
     editor.pick(Mode::Polygon, 0);
     c.selectedFacesIds() = {5};
@@ -143,7 +140,7 @@ TEST(ModellingTest, DeleteKindsAndDuplicateAreNamedStepsOnTheModesElements) {
     const Layer& after = *editor.grid().committed();
     EXPECT_EQ(after.positions.size(), 29u);
     expectNear(after.positions[25], after.positions[after.faces[5][0]] + Vector3{0, 0, 1});
-    EXPECT_THAT(history.names(), ::testing::ElementsAre("Duplicate", "Move"));
+    EXPECT_THAT(editor.stepNames(), ::testing::ElementsAre("Duplicate", "Move"));
 }
 
 TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {

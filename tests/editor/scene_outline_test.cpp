@@ -1,7 +1,6 @@
 #include "editor/scene_outline.h"
 
 #include "support/fake_viewport.h"
-#include "support/step_history.h"
 
 #include <gtest/gtest.h>
 
@@ -88,17 +87,17 @@ TEST_F(SceneOutlineTest, PanelsEditTheSelectedMeshsGridSizeAndOpacity) {
 // writing them records nothing), a cube's size and centre follow its points, any other mesh has
 // only its name and counts.
 TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
-    StepHistory history(editor.window);
+    History& history = editor.history;
     GridSizePanel& size = outline.gridSizePanel;
     EXPECT_TRUE(size.applies());
     editor.pick(Editor::Mode::Polygon, 5);
     editor.views[0].press(Vector3{-0.45f, 0.45f, 0});
     editor.views[0].release();
-    ASSERT_EQ(history.steps.size(), 1u);
+    ASSERT_EQ(history.count(), 1u);
     EXPECT_FALSE(size.applies());
     size.setRows(6);
     EXPECT_EQ(size.rows(), 4);
-    EXPECT_EQ(history.steps.size(), 1u);
+    EXPECT_EQ(history.count(), 1u);
     history.undo();
     EXPECT_TRUE(size.applies());
 

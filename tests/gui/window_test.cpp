@@ -149,7 +149,7 @@ private Q_SLOTS:
         release(&target, to);
         const QPointF landed = pixelOf(target, mesh(0)->model()->committed()->positions[6]);
         QVERIFY((landed - to).manhattanLength() < 1);
-        QCOMPARE(m_window->history().undoText(), QStringLiteral("Move"));
+        QCOMPARE(m_window->history().undoName(), "Move");
     }
 
     void keyboardTransformsTakeTypedAmountsCancelAndAreSetAgainInTheToolSettings() {
@@ -167,7 +167,7 @@ private Q_SLOTS:
             return true;
         };
         const std::vector<Vector3> before = points();
-        const int steps = m_window->history().count();
+        const size_t steps = m_window->history().count();
         editor().selectedPointsIds() = {0, 5};
         const QPointF at = pixelAt(target, 0.5f, 0.5f);
         // The pointer, buttons up, is where Shift+G starts from and then drives the move; x and
@@ -247,6 +247,22 @@ private Q_SLOTS:
             QTest::keySequence(&view(0), QKeySequence(keys));
             QCOMPARE(triangles(), size_t(expected));
         }
+        // Steps dropped for the history's budget are told once; the menu names the steps left.
+        auto* undo = child<QAction>("undoAction");
+        auto* redo = child<QAction>("redoAction");
+        QCOMPARE(undo->text(), QStringLiteral("&Undo Subdivide"));
+        click("applyButton");
+        m_window->history().setBudget(0);
+        QVERIFY(m_window->statusBar()->currentMessage().contains("oldest steps are dropped"));
+        m_window->statusBar()->clearMessage();
+        QTest::keySequence(&view(0), QKeySequence("Ctrl+Z"));
+        QCOMPARE(triangles(), size_t(96));
+        QVERIFY(!undo->isEnabled() && undo->text() == QStringLiteral("&Undo"));
+        QCOMPARE(redo->text(), QStringLiteral("&Redo Subdivide"));
+        click("applyButton");
+        click("applyButton");
+        QCOMPARE(m_window->history().count(), size_t(1));
+        QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
 
         // Without a selected mesh there is nothing to apply to.
         document().setSelectedNode(nullptr);

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "editor/editor.h"
+#include "editor/history.h"
 #include "tools/tool_support.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace tessel::testing {
 
@@ -45,7 +48,8 @@ struct FakeViewport : Viewport {
 // The editor with four fake viewports as at start-up. The "Quad" grid is selected: point 5j + i
 // at (i/4 − 0.5, j/4 − 0.5, 0); faces 2c = (k, k + 1, k + 6) and 2c + 1 = (k, k + 6, k + 5) for
 // cell c = 4j + i, k = 5j + i. The "Cube" is beside it. Camera 0 sits at z = 0.5, so viewport 0
-// shows z = 0 at (0.5 − x, 0.5 + y); the other cameras sit at z = 2.5.
+// shows z = 0 at (0.5 − x, 0.5 + y); the other cameras sit at z = 2.5. The history takes the
+// document's steps, as the window's does.
 struct FakeEditor {
     explicit FakeEditor(float aspect = 1.0f)
         : views{FakeViewport(aspect), FakeViewport(aspect), FakeViewport(aspect),
@@ -55,7 +59,10 @@ struct FakeEditor {
         for (FakeViewport& view : views) {
             view.editor = &controller;
         }
+        window.stepRecorded.connect([this](const StepPtr& step) { history.record(step); });
     }
+    FakeEditor(const FakeEditor&) = delete;
+    FakeEditor& operator=(const FakeEditor&) = delete;
 
     MeshPtr quad() const { return asMesh(window.scene()->root()->children().at(0)); }
     MeshPtr cube() const { return asMesh(window.scene()->root()->children().at(1)); }
@@ -68,10 +75,19 @@ struct FakeEditor {
     template <class Tool> std::shared_ptr<Tool> tool() const {
         return std::dynamic_pointer_cast<Tool>(controller.tool());
     }
+    // The kept steps' names, the oldest first.
+    std::vector<std::string> stepNames() const {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < history.count(); ++i) {
+            names.push_back(history.step(i).name());
+        }
+        return names;
+    }
 
     Document window;
     std::array<FakeViewport, 4> views;
     Editor controller;
+    History history;
 };
 
 } // namespace tessel::testing

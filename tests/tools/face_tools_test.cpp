@@ -3,7 +3,6 @@
 #include "mesh/orientation.h"
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
-#include "support/step_history.h"
 #include "tools/tool_table.h"
 
 namespace tessel::testing {
@@ -29,12 +28,11 @@ Ids cornersOf(const Layer& layer, std::uint32_t face) {
 }
 
 // Undoing the one step recorded gives back the layer exactly.
-void expectOneUndoRestores(StepHistory& history, Model& model, const Layer& start,
-                           std::string_view name) {
-    ASSERT_EQ(history.names(), std::vector<std::string>{std::string(name)});
-    history.undo();
-    EXPECT_EQ(model.committed()->positions, start.positions);
-    EXPECT_EQ(model.committed()->faces, start.faces);
+void expectOneUndoRestores(FakeEditor& editor, const Layer& start, std::string_view name) {
+    ASSERT_EQ(editor.stepNames(), std::vector<std::string>{std::string(name)});
+    editor.history.undo();
+    EXPECT_EQ(editor.grid().committed()->positions, start.positions);
+    EXPECT_EQ(editor.grid().committed()->faces, start.faces);
 }
 
 // Face 20 (12, 13, 18) and face 21 (12, 18, 17) make the grid cell (0, 0) … (0.25, 0.25).
@@ -70,7 +68,6 @@ TEST(FaceToolsTest, DragsEditTheSelectedFacesAsARegionOrEachAndCommitOnRelease) 
         if (c.eachFace) {
             editor.controller.setToolSetting(0, 0);
         }
-        StepHistory history(editor.window);
         const Layer start = *editor.grid().committed();
         view.press(inFace21, FakeViewport::Change::Add);
         view.dragTo(view.pointerPosition.x + 0.01f, view.pointerPosition.y + 0.01f);
@@ -81,7 +78,7 @@ TEST(FaceToolsTest, DragsEditTheSelectedFacesAsARegionOrEachAndCommitOnRelease) 
         EXPECT_EQ(layer.positions.size(), c.points);
         EXPECT_EQ(cornersOf(layer, 20), c.face20);
         expectNear(layer.positions[layer.faces[20][0]], c.corner);
-        expectOneUndoRestores(history, editor.grid(), start, c.tool);
+        expectOneUndoRestores(editor, start, c.tool);
     }
 }
 
@@ -117,7 +114,6 @@ TEST(FaceToolsTest, ApplyCommitsThePreviewOfTheSelectionAsItStands) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeEditor editor;
-        StepHistory history(editor.window);
         const Layer start = *editor.grid().committed();
         editor.pick(c.mode, tagOf(c.mode, c.tool));
         editor.controller.selectedPointsIds() = c.points;
@@ -131,7 +127,7 @@ TEST(FaceToolsTest, ApplyCommitsThePreviewOfTheSelectionAsItStands) {
         EXPECT_EQ(editor.grid().committed()->faces.size(), c.facesAfter);
         EXPECT_EQ(editor.grid().committed()->positions.size(), c.pointsAfter);
         if (c.facesAfter != start.faces.size()) {
-            expectOneUndoRestores(history, editor.grid(), start, c.tool);
+            expectOneUndoRestores(editor, start, c.tool);
         }
     }
 }
@@ -142,14 +138,13 @@ TEST(FaceToolsTest, RecalculateOutsideTurnsInwardFacesOfTheMeshOrOfTheSelection)
     flipFaces(inward, Ids{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     for (const Mode mode : {Mode::Mesh, Mode::Polygon}) {
         FakeEditor editor;
-        StepHistory history(editor.window);
         editor.grid().setCommitted(std::make_shared<Layer>(inward));
         editor.pick(mode, tagOf(mode, "Recalculate outside"));
         editor.controller.selectedFacesIds() = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
         editor.controller.refresh();
         editor.controller.apply();
         EXPECT_EQ(editor.grid().committed()->faces, cube->faces);
-        expectOneUndoRestores(history, editor.grid(), inward, "Recalculate outside");
+        expectOneUndoRestores(editor, inward, "Recalculate outside");
     }
 }
 
