@@ -145,7 +145,6 @@ TEST(ModellingTest, DeleteKindsAndDuplicateAreNamedStepsOnTheModesElements) {
 
 TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {
     QuadEditor editor;
-    StepHistory history(editor.window);
     Editor& c = editor.controller;
     FakeViewport& view = editor.views[0];
     std::vector<std::string> refusals;
@@ -180,7 +179,7 @@ TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {
     EXPECT_EQ(faces(), 16u);
     c.perform(Command::Fill, view);
     EXPECT_EQ(faces(), 16u);
-    EXPECT_THAT(history.names(),
+    EXPECT_THAT(editor.stepNames(),
                 ::testing::ElementsAre("Delete 2 faces only", "Fill 1 border", "Connect"));
     EXPECT_THAT(refusals, ::testing::ElementsAre(
                               "Fill: the selected edges do not close into a loop",
@@ -193,7 +192,7 @@ TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {
     const Matrix camera = c.cameras()[0]->localMatrix;
     c.perform(Command::Fill, view);
     EXPECT_NE(c.cameras()[0]->localMatrix, camera);
-    EXPECT_EQ(history.steps.size(), 3u);
+    EXPECT_EQ(editor.history.count(), 3u);
 }
 
 } // namespace

@@ -224,7 +224,7 @@ private Q_SLOTS:
         editor().selectedEdges() = border;
         QTest::keyClick(&target, Qt::Key_F);
         QCOMPARE(faces(), before + 1);
-        QCOMPARE(m_window->history().undoText(), QStringLiteral("Fill 1 border"));
+        QCOMPARE(m_window->history().undoName(), "Fill 1 border");
         QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
     }
 
