@@ -144,6 +144,7 @@ private Q_SLOTS:
     void init() {
         QDir folder = recoveryFolder();
         folder.removeRecursively();
+        QSettings().clear();
         QSettings().setValue(QStringLiteral("autosave/intervalSeconds"), 1);
     }
 
@@ -186,6 +187,26 @@ private Q_SLOTS:
         QVERIFY(server.waitForFinished());
         QVERIFY(child.waitForFinished(20000));
         verifyRecovered();
+    }
+
+    void preferencesAreAppliedAndKept() {
+        {
+            MainWindow window;
+            window.show();
+            QTimer::singleShot(0, [] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                dialog->findChild<QSpinBox*>(QStringLiteral("autosaveMinutes"))->setValue(5);
+                dialog->findChild<QSpinBox*>(QStringLiteral("historyMegabytes"))->setValue(64);
+                dialog->accept();
+            });
+            window.findChild<QAction*>(QStringLiteral("preferencesAction"))->trigger();
+            QCOMPARE(window.autosave().interval(), 300);
+            QCOMPARE(window.history().budget(), std::size_t{64} << 20);
+        }
+        MainWindow next;
+        QCOMPARE(next.autosave().interval(), 300);
+        QCOMPARE(next.history().budget(), std::size_t{64} << 20);
     }
 
     void aDamagedRecoveryIsRefusedAndReplacesNothing() {
