@@ -44,6 +44,8 @@ std::string_view commandName(Command command) {
     case Command::DeletePoints: return "Delete Points";
     case Command::DeleteEdges: return "Delete Edges";
     case Command::DeleteOnlyFaces: return "Delete Only Faces";
+    case Command::Fill: return "Fill";
+    case Command::BridgeLoops: return "Bridge Edge Loops";
     default: return {};
     }
 }

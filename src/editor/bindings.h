@@ -39,8 +39,10 @@ enum class Command {
     DeletePoints,
     DeleteEdges,
     DeleteOnlyFaces,
+    Fill,
+    BridgeLoops,
 };
-inline constexpr int kCommandCount = static_cast<int>(Command::DeleteOnlyFaces) + 1;
+inline constexpr int kCommandCount = static_cast<int>(Command::BridgeLoops) + 1;
 
 // How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
 // a menu entry.
@@ -87,7 +89,8 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Ctrl, "3", Command::ViewLeft, "View from the left"},
     {Trigger::Key, NoModifier, "7", Command::ViewTop, "View from the top"},
     {Trigger::Key, Ctrl, "7", Command::ViewBottom, "View from the bottom"},
-    {Trigger::Key, NoModifier, "f", Command::FrameSelected, "Frame the selected mesh"},
+    {Trigger::Key, NoModifier, "f", Command::Fill, "Edge mode: fill each selected closed border with a face; Vertex mode: join the two selected points across their face; other modes: frame the selected mesh"},
+    {Trigger::Menu, NoModifier, "", Command::FrameSelected, "Frame Selected (View menu): frame the selected mesh"},
     {Trigger::Key, NoModifier, "Home", Command::FrameAll, "Frame every mesh"},
     {Trigger::Menu, NoModifier, "", Command::ResetCameras, "Reset cameras (View menu): the four starting cameras"},
     {Trigger::Key, Ctrl, "a", Command::SelectAll, "Select all points (Vertex mode) or faces (Polygon mode)"},
@@ -106,6 +109,7 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Menu, NoModifier, "", Command::DeletePoints, "Delete Points (Edit menu): the selected points and the faces that use them"},
     {Trigger::Menu, NoModifier, "", Command::DeleteEdges, "Delete Edges (Edit menu): the faces along the selected edges"},
     {Trigger::Menu, NoModifier, "", Command::DeleteOnlyFaces, "Delete Only Faces (Edit menu): the selected faces, keeping every point"},
+    {Trigger::Menu, NoModifier, "", Command::BridgeLoops, "Bridge Edge Loops (Edit menu, Edge mode): join two selected closed borders with a band of faces"},
 };
 // clang-format on
 

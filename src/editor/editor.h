@@ -99,6 +99,9 @@ public:
     // exceed kMaxTriangles; emitted once per change that met the refusal, before the viewports
     // hear of it.
     Signal<Model::Refusal> editRefused;
+    // What a command on the selection tells the status bar: why it refused the selection and
+    // changed nothing, or, once it did its work, nothing (an earlier refusal is out of date).
+    Signal<const std::string&> commandMessage;
     // The viewports' draw data, shared between them within a frame; every viewsChanged ends
     // the frame.
     FrameData frameData;
@@ -238,6 +241,17 @@ private:
     // selection spans) as one recorded edit, selects the copy and starts moving it from the
     // pointer in `view`.
     void duplicateSelection(Viewport& view);
+    // Without a held button: in Edge mode fills each selected closed border with a face, in
+    // Vertex mode joins the two selected points across their face, as one recorded edit (a
+    // selection that allows neither is refused); in the other modes frames the selected mesh in
+    // `view`.
+    void fillSelection(Viewport& view);
+    // Without a held button, in Edge mode: joins the two selected closed borders with a band of
+    // faces as one recorded edit, or refuses anything else.
+    void bridgeSelection();
+    // Commits `layer` as the selected mesh's edit named `name`, unless it would draw too many
+    // triangles; the selection stays.
+    void commitEdit(LayerPtr layer, std::string name);
 
     // Gives the memory of a large preview back to the system once it is dropped.
     void returnMemoryOfDroppedPreview();

@@ -121,6 +121,8 @@ void Editor::perform(Command command, Viewport& view) {
         return;
     case Command::ConfirmTransform: confirmTransform(); return;
     case Command::Duplicate: duplicateSelection(view); return;
+    case Command::Fill: fillSelection(view); return;
+    case Command::BridgeLoops: bridgeSelection(); return;
     case Command::SelectLoop:
     case Command::SelectRing:
     case Command::ToolGesture:

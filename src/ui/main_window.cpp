@@ -161,6 +161,7 @@ MainWindow::~MainWindow() {
     m_editor.viewMoved.disconnect(m_moveConnection);
     m_editor.viewsChanged.disconnect(m_statusConnection);
     m_editor.pickersChanged.disconnect(m_statusPickersConnection);
+    m_editor.commandMessage.disconnect(m_commandMessageConnection);
 }
 
 std::array<GLView*, 4> MainWindow::viewports() const {

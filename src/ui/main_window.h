@@ -112,6 +112,7 @@ private:
     Signal<const StepPtr&>::Connection m_stepConnection = 0;
     Signal<>::Connection m_statusConnection = 0;
     Signal<>::Connection m_statusPickersConnection = 0;
+    Signal<const std::string&>::Connection m_commandMessageConnection = 0;
     QLabel* m_hintLabel = nullptr;
     QLabel* m_meshLabel = nullptr;
     QLabel* m_selectionLabel = nullptr;

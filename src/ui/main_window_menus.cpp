@@ -81,6 +81,9 @@ void MainWindow::buildSelectionActions() {
          {Command::StartMove, Command::StartRotate, Command::StartScale, Command::Duplicate}) {
         addCommand(edit, command);
     }
+    edit->addSeparator();
+    addCommand(edit, Command::Fill);
+    addCommand(edit, Command::BridgeLoops);
     QMenu* removal = edit->addMenu(tr("Delete"));
     removal->setObjectName("deleteMenu");
     addCommand(removal, Command::DeletePoints);
@@ -159,6 +162,9 @@ void MainWindow::buildStatusBar() {
     bar->addPermanentWidget(m_frameLabel);
     m_statusConnection = m_editor.viewsChanged.connect([this] { refreshStatus(); });
     m_statusPickersConnection = m_editor.pickersChanged.connect([this] { refreshStatus(); });
+    m_commandMessageConnection = m_editor.commandMessage.connect([this](const std::string& why) {
+        statusBar()->showMessage(QString::fromStdString(why), 6000);
+    });
     for (GLView* view : viewports()) {
         connect(view, &GLView::framePainted, this,
                 [this, view](double milliseconds) { showFrameTime(view, milliseconds); });

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tessel::testing {
 
 namespace {
@@ -64,10 +66,14 @@ public:
             } else if (const Binding& b = kBindings[a.amount]; b.command == Command::CameraKey) {
                 view.key(std::string(b.key));
             } else {
+                selectForBorderCommand(b.command, a);
                 c.perform(b.command, view);
             }
             break;
-        case Kind::Menu: c.perform(static_cast<Command>(a.amount % kCommandCount), view); break;
+        case Kind::Menu:
+            selectForBorderCommand(static_cast<Command>(a.amount % kCommandCount), a);
+            c.perform(static_cast<Command>(a.amount % kCommandCount), view);
+            break;
         case Kind::Mode: c.modeSelected(a.amount); break;
         case Kind::Tool: c.toolSelected(a.amount); break;
         case Kind::Apply:
@@ -139,6 +145,43 @@ public:
     }
 
 private:
+    // Half the time Fill and Bridge get a selection they can act on, which random clicks seldom
+    // make: every border edge of the mesh (Edge mode; for Bridge, after a face is deleted), or two
+    // corners of a face (Vertex mode).
+    void selectForBorderCommand(Command command, const UserAction& a) {
+        Editor& c = editor_.controller;
+        const MeshPtr mesh = c.selectedMesh();
+        if ((command != Command::Fill && command != Command::BridgeLoops) || !mesh || a.x < 0.5f) {
+            return;
+        }
+        const auto pick = [&a](size_t count) {
+            return static_cast<size_t>(std::abs(a.y) * 1000) % count;
+        };
+        if (command == Command::BridgeLoops && c.mode() == Editor::Mode::Edge &&
+            !mesh->model()->committed()->faces.empty()) {
+            // A face taken out first makes a second border where it was inside the surface.
+            FakeViewport& view = editor_.views[0];
+            c.modeSelected(2);
+            c.selectedFacesIds() = {
+                static_cast<std::uint32_t>(pick(mesh->model()->committed()->faces.size()))};
+            c.perform(Command::DeleteOnlyFaces, view);
+            c.modeSelected(1);
+        }
+        const Layer& layer = *mesh->model()->committed();
+        if (c.mode() == Editor::Mode::Edge) {
+            const EdgeTopology topology = edgeTopology(layer);
+            c.selectedEdges().clear();
+            for (std::uint32_t e = 0; e < topology.edges.size(); ++e) {
+                if (topology.facesOf(e).size() == 1) {
+                    c.selectedEdges().push_back(topology.edges[e]);
+                }
+            }
+        } else if (c.mode() == Editor::Mode::Vertex && !layer.faces.empty()) {
+            const FaceList::Face face = layer.faces[pick(layer.faces.size())];
+            c.selectedPointsIds() = {face[0], face[face.size() / 2]};
+        }
+    }
+
     // What the window's viewport does with a press: the bindings name the gesture; the left
     // button with modifiers no binding names works the tool. One gesture at a time.
     void press(FakeViewport& view, const UserAction& a) {

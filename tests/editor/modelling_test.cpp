@@ -143,5 +143,57 @@ TEST(ModellingTest, DeleteKindsAndDuplicateAreNamedStepsOnTheModesElements) {
     EXPECT_THAT(editor.stepNames(), ::testing::ElementsAre("Duplicate", "Move"));
 }
 
+TEST(ModellingTest, FillConnectAndBridgeAreNamedStepsOrRefusedWithAReason) {
+    QuadEditor editor;
+    Editor& c = editor.controller;
+    FakeViewport& view = editor.views[0];
+    std::vector<std::string> refusals;
+    c.commandMessage.connect([&](const std::string& why) {
+        if (!why.empty()) {
+            refusals.push_back(why);
+        }
+    });
+    const auto faces = [&] { return editor.grid().committed()->faces.size(); };
+    // Cells 5 and 10 (around points 6, 7, 12, 11 and 12, 13, 18, 17) are taken out.
+    editor.pick(Mode::Polygon, 0);
+    c.selectedFacesIds() = {5, 10};
+    c.perform(Command::DeleteOnlyFaces, view);
+
+    // Edge mode: a border with one edge missing is refused; closed, it gets its face back.
+    editor.pick(Mode::Edge, 0);
+    c.selectedEdges() = {{6, 7}, {7, 12}, {11, 12}};
+    c.perform(Command::Fill, view);
+    EXPECT_EQ(faces(), 14u);
+    c.selectedEdges() = {{6, 7}, {7, 12}, {11, 12}, {6, 11}};
+    c.perform(Command::Fill, view);
+    EXPECT_EQ(faces(), 15u);
+    // One hole's rim is no pair of loops to bridge.
+    c.selectedEdges() = {{12, 13}, {13, 18}, {17, 18}, {12, 17}};
+    c.perform(Command::BridgeLoops, view);
+    EXPECT_EQ(faces(), 15u);
+
+    // Vertex mode joins two points across their face.
+    editor.pick(Mode::Vertex, 0);
+    c.selectedPointsIds() = {0, 6};
+    c.perform(Command::Fill, view);
+    EXPECT_EQ(faces(), 16u);
+    c.perform(Command::Fill, view);
+    EXPECT_EQ(faces(), 16u);
+    EXPECT_THAT(editor.stepNames(),
+                ::testing::ElementsAre("Delete 2 faces only", "Fill 1 border", "Connect"));
+    EXPECT_THAT(refusals, ::testing::ElementsAre(
+                              "Fill: the selected edges do not close into a loop",
+                              "Bridge: select exactly two closed borders (the selected edges make "
+                              "1 loop)",
+                              "Connect: the two points are already joined by an edge"));
+
+    // Elsewhere the key frames the selected mesh, as it always has.
+    editor.pick(Mode::Polygon, 0);
+    const Matrix camera = c.cameras()[0]->localMatrix;
+    c.perform(Command::Fill, view);
+    EXPECT_NE(c.cameras()[0]->localMatrix, camera);
+    EXPECT_EQ(editor.history.count(), 3u);
+}
+
 } // namespace
 } // namespace tessel::testing

@@ -206,6 +206,29 @@ private Q_SLOTS:
         QCOMPARE(m_window->history().count(), steps + 2);
     }
 
+    void fInEdgeModeFillsTheSelectedBorderOrSaysWhyItCannot() {
+        choose("modeButton", "Edge");
+        GLView& target = view(1);
+        const auto faces = [this] { return mesh(0)->model()->committed()->faces.size(); };
+        const size_t before = faces();
+        const EdgeTopology topology = edgeTopology(*mesh(0)->model()->committed());
+        std::vector<Edge> border;
+        for (std::uint32_t e = 0; e < topology.edges.size(); ++e) {
+            if (topology.facesOf(e).size() == 1) {
+                border.push_back(topology.edges[e]);
+            }
+        }
+        editor().selectedEdges() = {border.front()};
+        QTest::keyClick(&target, Qt::Key_F);
+        QVERIFY(m_window->statusBar()->currentMessage().startsWith("Fill: "));
+        QCOMPARE(faces(), before);
+        editor().selectedEdges() = border;
+        QTest::keyClick(&target, Qt::Key_F);
+        QCOMPARE(faces(), before + 1);
+        QCOMPARE(m_window->history().undoName(), "Fill 1 border");
+        QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
+    }
+
     void meshToolAppliesWithTheButtonAndTheKeysUndoAndRedoIt() {
         choose("modeButton", "Mesh");
         // The tool picker lists the mode's tools, showing the first.
