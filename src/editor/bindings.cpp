@@ -44,6 +44,7 @@ std::string_view commandName(Command command) {
     case Command::DeletePoints: return "Delete Points";
     case Command::DeleteEdges: return "Delete Edges";
     case Command::DeleteOnlyFaces: return "Delete Only Faces";
+    case Command::StartLoopCut: return "Loop Cut";
     default: return {};
     }
 }

@@ -94,6 +94,7 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::SelectNone: selection_.clear(); break;
     case Command::InvertSelection: invertSelection(); break;
     case Command::CancelGesture:
+        cancelLoopCut();
         cancelTransform();
         cancelGesture();
         break;
@@ -112,6 +113,7 @@ void Editor::perform(Command command, Viewport& view) {
         return;
     case Command::ConfirmTransform: confirmTransform(); return;
     case Command::Duplicate: duplicateSelection(view); return;
+    case Command::StartLoopCut: startLoopCut(view, view.pointerPosition); return;
     case Command::SelectLoop:
     case Command::SelectRing:
     case Command::ToolGesture:

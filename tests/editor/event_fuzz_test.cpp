@@ -53,7 +53,14 @@ public:
             }
             gesture_.reset();
             break;
-        case Kind::Wheel: c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount)); break;
+        case Kind::Wheel:
+            // A running loop cut (Ctrl+R) takes the wheel for its number of cuts.
+            if (c.isLoopCutting()) {
+                c.loopCutWheel(a.amount);
+            } else {
+                c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount));
+            }
+            break;
         case Kind::Key:
             if (a.amount < 0) {
                 // Unbound keys, and what a running transform takes: axes, planes, an amount.
@@ -138,6 +145,13 @@ private:
         constexpr Trigger triggers[] = {Trigger::LeftDrag, Trigger::RightDrag, Trigger::MiddleDrag};
         const Binding* binding = findBinding(triggers[a.button], a.modifiers);
         if (gesture_ || (!binding && a.button != 0)) {
+            return;
+        }
+        // A running loop cut: the right button drops it, the middle one does nothing.
+        if (editor_.controller.isLoopCutting() && a.button != 0) {
+            if (a.button == 1) {
+                editor_.controller.cancelLoopCut();
+            }
             return;
         }
         gesture_ = binding ? binding->command : Command::ToolGesture;
