@@ -3,7 +3,11 @@
 #include "support/event_script.h"
 #include "support/fake_viewport.h"
 
+#include "tools/tool_support.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tessel::testing {
 
@@ -14,8 +18,12 @@ namespace {
 // window can: a release reaches the editor even with no button held.
 class HeadlessSession {
 public:
-    // With `polygons`, the cube's mesh is made of four-cornered faces and a concave hexagon.
-    explicit HeadlessSession(bool polygons) {
+    // With `polygons`, the cube's mesh is made of four-cornered faces and a concave hexagon; with
+    // `quadGrid` the grid's mesh is of four-cornered faces too, rings across which Ctrl+R cuts.
+    HeadlessSession(bool polygons, bool quadGrid) {
+        if (quadGrid) {
+            editor_.quad()->setModel(Model::make(QuadGenerator(4, 4).generateQuadLayer()));
+        }
         if (polygons) {
             const std::vector<Vector3> points{{0, 0, 0}, {1, 0, 0},    {2, 0, 0}, {3, 0, 0},
                                               {0, 1, 0}, {1, 1, 0},    {2, 1, 0}, {3, 1, 0},
@@ -42,6 +50,18 @@ public:
                 c.pan(view, last_, {a.x, a.y});
             } else if (gesture_) {
                 view.dragTo(a.x, a.y);
+            } else if (const MeshPtr mesh = c.selectedMesh(); mesh && c.isLoopCutting()) {
+                // A running loop cut (Ctrl+R) is moved onto the middle of an edge, to show a ring.
+                const LayerPtr layer = mesh->model()->committed();
+                const auto f =
+                    static_cast<size_t>(a.x * 997) % std::max<size_t>(layer->faces.size(), 1);
+                const Vector3 p = layer->faces.empty()
+                                      ? Vector3{}
+                                      : project((layer->positions[layer->faces[f][0]] +
+                                                 layer->positions[layer->faces[f][1]]) *
+                                                    0.5f,
+                                                view);
+                c.hover(view, {(p.x + 1) / 2, (p.y + 1) / 2});
             } else {
                 c.hover(view, {a.x, a.y});
             }
@@ -175,15 +195,15 @@ private:
 
 } // namespace
 
-// Sessions from fixed seeds, every other one with a mesh of polygons; after every action all that
-// the viewports would draw is well formed.
+// Sessions from fixed seeds, every other one with a mesh of polygons (every fourth a grid of them
+// too); after every action all that the viewports would draw is well formed.
 // TESSEL_EVENT_FUZZ_SEQUENCES, _LENGTH and _FIRST_SEED change the sessions run.
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
     const long sessions = setting("TESSEL_EVENT_FUZZ_SEQUENCES", 300);
     const long length = setting("TESSEL_EVENT_FUZZ_LENGTH", 300);
     const long first = setting("TESSEL_EVENT_FUZZ_FIRST_SEED", 1);
     for (long seed = first; seed < first + sessions; ++seed) {
-        HeadlessSession session(seed % 2 == 0);
+        HeadlessSession session(seed % 2 == 0, seed % 4 == 0);
         EventScript script(static_cast<unsigned>(seed));
         for (long step = 0; step < length; ++step) {
             session.act(script.next());
