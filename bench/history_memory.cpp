@@ -7,6 +7,7 @@
 //   tessel_history_memory [budget in MB, 0 for none (256 by default)] [edits (10,000)]
 // Resident memory is the whole process's: run it once per budget (scripts/bench --history).
 #include "editor/history.h"
+#include "resident_memory.h"
 #include "tools/transform.h"
 
 #include "../tests/support/fake_viewport.h"
@@ -23,22 +24,6 @@
 namespace {
 
 using namespace tessel;
-
-double residentMegabytes() {
-    char text[128] = {};
-    const int file = ::open("/proc/self/statm", O_RDONLY);
-    if (file < 0) {
-        return 0;
-    }
-    const ssize_t length = ::read(file, text, sizeof text - 1);
-    ::close(file);
-    long pages = 0;
-    long resident = 0;
-    if (length <= 0 || std::sscanf(text, "%ld %ld", &pages, &resident) != 2) {
-        return 0;
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
-}
 
 } // namespace
 

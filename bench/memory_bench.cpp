@@ -14,6 +14,7 @@
 // the blocks it has seen freed, and a fresh process is the easy case.
 
 #include "editor/render_index_data.h"
+#include "resident_memory.h"
 
 #include "../tests/support/fake_viewport.h"
 
@@ -29,23 +30,6 @@ namespace tessel {
 namespace {
 
 using Mode = Editor::Mode;
-
-// Read with plain system calls: a FILE would allocate, and so change the heap it measures.
-double residentMegabytes() {
-    char text[128] = {};
-    const int file = ::open("/proc/self/statm", O_RDONLY);
-    if (file < 0) {
-        return 0;
-    }
-    const ssize_t length = ::read(file, text, sizeof text - 1);
-    ::close(file);
-    long pages = 0;
-    long resident = 0;
-    if (length <= 0 || std::sscanf(text, "%ld %ld", &pages, &resident) != 2) {
-        return 0;
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
-}
 
 void BM_DragMemory(benchmark::State& state) {
     const int events = static_cast<int>(state.range(0));

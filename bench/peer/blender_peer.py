@@ -16,17 +16,22 @@
 #   TransformRotate   rotate about their centroid and scale about it, all in place, each call
 #   TransformScale    undoing the last one's turn or factor so that the grid stays as it was (ours
 #                     makes a preview layer: the committed positions copied, those points moved)
+#   SubdivisionLevel3 on the grid of 316 × 316 quads (99,856 faces), a Subdivision Surface
+#                     modifier at level 3 ("Keep Corners" boundaries, "Use Limit Surface" off: the
+#                     refined points, as ours) evaluated by the dependency graph (6,390,784 quads)
 import argparse
 import json
 import sys
 import time
 
 import bmesh
+import bpy
 from mathutils import Matrix, Vector
 from mathutils.bvhtree import BVHTree
 
 SIZES = {100352: 224, 200978: 317}
 TRANSFORM_SIZES = {999698: 707}
+SUBDIVISION_SIZES = {99856: 316}
 
 
 def grid(n):
@@ -116,6 +121,35 @@ WORKLOADS = [
 ]
 
 
+def quad_grid_object(n):
+    """An object of n × n quads over −0.5 … 0.5 in z = 0, as QuadGenerator's quad layer."""
+    row = n + 1
+    points = [(i / n - 0.5, j / n - 0.5, 0.0) for j in range(n + 1) for i in range(n + 1)]
+    faces = [(j * row + i, j * row + i + 1, (j + 1) * row + i + 1, (j + 1) * row + i)
+             for j in range(n) for i in range(n)]
+    mesh = bpy.data.meshes.new("cage")
+    mesh.from_pydata(points, [], faces)
+    obj = bpy.data.objects.new("cage", mesh)
+    bpy.context.scene.collection.objects.link(obj)
+    return obj
+
+
+def subdivision_level3(obj, n):
+    """The modifier evaluated again: the cage tagged as changed, the graph updated."""
+    obj.data.update()
+    graph = bpy.context.evaluated_depsgraph_get()
+    graph.update()
+    return len(obj.evaluated_get(graph).data.polygons)
+
+
+def subdivision_object(n):
+    obj = quad_grid_object(n)
+    modifier = obj.modifiers.new("Subdivision", "SUBSURF")
+    modifier.levels = 3
+    modifier.use_limit_surface = False
+    return obj
+
+
 def measure(function, source, n, min_time):
     """CPU milliseconds of one call, averaged over as many calls as fill min_time. Freeing the
     result is not timed (ours times the release of its layer, two arrays)."""
@@ -162,6 +196,20 @@ def main():
                                 "cpu_time": ms, "real_time": ms, "time_unit": "ms"})
                 print(f"{run_name}: {ms:.2f} ms", file=sys.stderr)
         source.free()
+    for faces, n in SUBDIVISION_SIZES.items():
+        run_name = f"SubdivisionLevel3/{faces}"
+        if args.filter and args.filter not in run_name:
+            continue
+        obj = subdivision_object(n)
+        # The first evaluation builds what the modifier keeps from one evaluation to the next.
+        if subdivision_level3(obj, n) != 64 * faces:
+            raise RuntimeError("the modifier made another number of faces")
+        for repetition in range(args.repetitions):
+            ms, calls = measure(subdivision_level3, obj, n, args.min_time)
+            entries.append({"name": run_name, "run_name": run_name, "run_type": "iteration",
+                            "repetition_index": repetition, "iterations": calls,
+                            "cpu_time": ms, "real_time": ms, "time_unit": "ms"})
+            print(f"{run_name}: {ms:.2f} ms", file=sys.stderr)
     with open(args.out, "w") as f:
         json.dump({"benchmarks": entries}, f, indent=1)
 

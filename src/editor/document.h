@@ -31,6 +31,9 @@ public:
     void setSelectedNode(NodePtr node);
     Signal<const NodePtr&, const NodePtr&> selectedNodeChanged;
 
+    // A mesh was made and added from the add menu, and selected: the viewports show it whole.
+    Signal<const MeshPtr&> meshAdded;
+
     // A change happened that undo can take back: the history takes the step.
     void record(StepPtr step) { stepRecorded.emit(step); }
     Signal<const StepPtr&> stepRecorded;

@@ -104,6 +104,35 @@ void GridSizeChange::set(std::int64_t value) {
     document_.setSelectedNode(mesh_);
 }
 
+namespace {
+
+std::string primitiveChangeName(const Mesh& mesh, std::size_t index, double old, double now) {
+    const PrimitiveParameter& parameter = mesh.model()->primitive()->parameters()[index];
+    const auto shown = [&parameter](double value) {
+        const auto choice = static_cast<std::size_t>(value);
+        if (choice < parameter.choices.size()) {
+            return parameter.choices[choice];
+        }
+        std::ostringstream number;
+        number << value;
+        return number.str();
+    };
+    return parameter.name + " " + shown(old) + " → " + shown(now);
+}
+
+} // namespace
+
+PrimitiveChange::PrimitiveChange(Document& document, MeshPtr mesh, std::size_t index, double old,
+                                 double now)
+    : Step(primitiveChangeName(*mesh, index, old, now)), document_(document),
+      mesh_(std::move(mesh)), index_(index), old_(old), now_(now) {}
+
+void PrimitiveChange::set(double value) {
+    mesh_->model()->primitive()->set(index_, value);
+    // Selected again, so that the panels and the tool pick up the regenerated mesh.
+    document_.setSelectedNode(mesh_);
+}
+
 OpacityChange::OpacityChange(Document& document, MeshPtr mesh, float old, float now,
                              Signal<>& changed)
     : Step("Opacity"), document_(document), mesh_(std::move(mesh)), old_(old), now_(now),

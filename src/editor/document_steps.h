@@ -65,6 +65,23 @@ private:
     std::int64_t now_;
 };
 
+// One setting of a primitive changed from `old` to `now`.
+class PrimitiveChange final : public Step {
+public:
+    PrimitiveChange(Document& document, MeshPtr mesh, std::size_t index, double old, double now);
+    void undo() override { set(old_); }
+    void redo() override { set(now_); }
+
+private:
+    void set(double value);
+
+    Document& document_;
+    MeshPtr mesh_;
+    std::size_t index_;
+    double old_;
+    double now_;
+};
+
 // A mesh's opacity changed from `old` to `now`; `changed` is told after undo and redo.
 class OpacityChange final : public Step {
 public:

@@ -42,6 +42,7 @@ void Editor::setViewOptions(const ViewOptions& options) {
 Editor::~Editor() {
     if (selectionConnection_ != 0) {
         owner_.selectedNodeChanged.disconnect(selectionConnection_);
+        owner_.meshAdded.disconnect(addedConnection_);
     }
     // Installed previews capture their tools, and tools refer to this editor: drop them
     // all so nothing left in the scene can call back into a dead editor.
@@ -93,6 +94,8 @@ void Editor::bindViewports(const std::array<Viewport*, 4>& views) {
     // Subscribed before the first selection below, so that selection builds the first tool.
     selectionConnection_ = owner_.selectedNodeChanged.connect(
         [this](const NodePtr&, const NodePtr&) { modeSelected(modeTag()); });
+    addedConnection_ =
+        owner_.meshAdded.connect([this](const MeshPtr&) { frameSelectedEverywhere(); });
 
     scene()->insert(Document::startingRoot());
     owner_.setSelectedNode(owner_.firstMesh());

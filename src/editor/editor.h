@@ -183,6 +183,8 @@ public:
     // selection commands, cancelling the gesture in progress and deleting the selected faces.
     // Gesture commands are ignored. Ends with one viewsChanged.
     void perform(Command command, Viewport& view);
+    // Frames the selected mesh in every viewport, as a new mesh from the add menu is shown.
+    void frameSelectedEverywhere();
     // The centre of the selected mesh's bounds, else of every mesh's, else the origin.
     Vector3 pivot() const;
     // The bounds of the selected mesh as shown (with its node's transform), or of every mesh.
@@ -318,6 +320,7 @@ private:
     // The largest preview shown since memory was last given back, in bytes.
     size_t largestPreviewBytes_ = 0;
     Signal<const NodePtr&, const NodePtr&>::Connection selectionConnection_ = 0;
+    Signal<const MeshPtr&>::Connection addedConnection_ = 0;
 };
 
 } // namespace tessel

@@ -4,8 +4,24 @@
 
 namespace tessel {
 
+namespace {
+
+std::optional<PrimitiveKind> primitiveNamed(const std::string& title) {
+    for (const PrimitiveKind kind :
+         {PrimitiveKind::Plane, PrimitiveKind::Box, PrimitiveKind::UvSphere,
+          PrimitiveKind::Icosphere, PrimitiveKind::Cylinder, PrimitiveKind::Cone,
+          PrimitiveKind::Torus}) {
+        if (PrimitiveParams::nameOf(kind) == title) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 SceneOutline::SceneOutline(Document& owner)
-    : gridSizePanel(&owner), materialPanel(&owner), owner_(owner) {
+    : gridSizePanel(&owner), primitivePanel(&owner), materialPanel(&owner), owner_(owner) {
     const auto resized = [this](GridSizeChange::Axis axis) {
         return [this, axis](std::int64_t old, std::int64_t now) {
             const MeshPtr grid = mesh();
@@ -16,6 +32,11 @@ SceneOutline::SceneOutline(Document& owner)
     rowsConnection_ = gridSizePanel.rowsChanged.connect(resized(GridSizeChange::Axis::Rows));
     columnsConnection_ =
         gridSizePanel.columnsChanged.connect(resized(GridSizeChange::Axis::Columns));
+    primitiveConnection_ = primitivePanel.valueChanged.connect(
+        [this](const MeshPtr& changed, std::size_t index, double old, double now) {
+            setSelectedNode(changed);
+            owner_.record(std::make_shared<PrimitiveChange>(owner_, changed, index, old, now));
+        });
     opacityConnection_ =
         materialPanel.opacitySet.connect([this](const MeshPtr& changed, float old, float now) {
             owner_.record(std::make_shared<OpacityChange>(owner_, changed, old, now,
@@ -31,6 +52,7 @@ SceneOutline::SceneOutline(Document& owner)
 SceneOutline::~SceneOutline() {
     materialPanel.shadingSet.disconnect(shadingConnection_);
     materialPanel.opacitySet.disconnect(opacityConnection_);
+    primitivePanel.valueChanged.disconnect(primitiveConnection_);
     gridSizePanel.columnsChanged.disconnect(columnsConnection_);
     gridSizePanel.rowsChanged.disconnect(rowsConnection_);
 }
@@ -42,6 +64,8 @@ MeshPtr SceneOutline::addNode(const std::string& title) {
         mesh = Mesh::make(Model::makeQuad(Model::Params::make(3, 3)), "Quad");
     } else if (title == "Cube") {
         mesh = Document::makeCube();
+    } else if (const std::optional<PrimitiveKind> kind = primitiveNamed(title)) {
+        mesh = Mesh::make(Model::makePrimitive(PrimitiveParams::make(*kind)), title);
     } else {
         return nullptr;
     }
@@ -53,6 +77,7 @@ MeshPtr SceneOutline::addNode(const std::string& title) {
             "Add " + title, owner_, std::vector{NodesPlaced::Entry{mesh, *placement}}, true, before,
             mesh));
     }
+    owner_.meshAdded.emit(mesh);
     return mesh;
 }
 
@@ -81,6 +106,9 @@ SceneOutline::CreationPanel SceneOutline::creationPanel() const {
     }
     if (selected->model()->params()) {
         return CreationPanel::Grid;
+    }
+    if (selected->model()->primitive()) {
+        return CreationPanel::Primitive;
     }
     return selected->model()->isCube() ? CreationPanel::Cube : CreationPanel::Mesh;
 }

@@ -4,6 +4,7 @@
 #include "editor/document.h"
 #include "editor/grid_size_panel.h"
 #include "editor/material_panel.h"
+#include "editor/primitive_panel.h"
 #include "scene/navigation.h"
 
 #include <memory>
@@ -30,12 +31,15 @@ public:
     MeshPtr mesh() const { return asMesh(owner_.selectedNode()); }
 
     // The entries of the add menu, in order.
-    const std::vector<std::string> addNodeMenuItems{"Quad", "Cube"};
+    const std::vector<std::string> addNodeMenuItems{
+        "Quad", "Cube", "Plane", "Box", "UV sphere", "Icosphere", "Cylinder", "Cone", "Torus"};
 
     // Adds the mesh the menu entry names below the root (or as the root of an empty scene) and
-    // selects it: "Quad" a 3 × 3 grid, "Cube" the 2-unit cube. For "Quad", planeCreationRequested
-    // is emitted first so the grid's rows and columns can be set at once. Any other title adds
-    // nothing and returns null.
+    // selects it: "Quad" a 3 × 3 grid, "Cube" the 2-unit cube, any other entry that primitive
+    // with its default settings (PrimitiveParams), all centred on the origin. For "Quad",
+    // planeCreationRequested is emitted first so the grid's rows and columns can be set at once.
+    // The document's meshAdded follows the selection. Any other title adds nothing and returns
+    // null.
     MeshPtr addNode(const std::string& title);
     Signal<> planeCreationRequested;
 
@@ -46,9 +50,9 @@ public:
     void removeNode();
 
     // The panel the selected node is described by: a grid's rows and columns, a cube's size and
-    // centre, the name and counts of any other mesh (imported, or opened from a file), none
-    // without a selected mesh.
-    enum class CreationPanel { None, Grid, Cube, Mesh };
+    // centre, a primitive's settings, the name and counts of any other mesh (imported, or opened
+    // from a file), none without a selected mesh.
+    enum class CreationPanel { None, Grid, Cube, Primitive, Mesh };
     CreationPanel creationPanel() const;
     // The box around the selected cube's committed points, as they are after any edits; none for
     // another mesh or a cube with no points left.
@@ -66,9 +70,11 @@ public:
     void outlineSelectionChanged(const NodePtr& node);
 
     // The sub-panels, bound to the selected mesh for the panel's whole life. A change of
-    // the grid's rows or columns writes the selected node again, so everything that follows the
-    // selection (the editor's tool, the viewports) picks up the regenerated grid.
+    // the grid's rows or columns, or of a primitive's settings, writes the selected node again,
+    // so everything that follows the selection (the editor's tool, the viewports) picks up the
+    // regenerated mesh.
     GridSizePanel gridSizePanel;
+    PrimitivePanel primitivePanel;
     MaterialPanel materialPanel;
 
 private:
@@ -77,6 +83,7 @@ private:
     mutable std::optional<Box> bounds_;
     Signal<std::int64_t, std::int64_t>::Connection rowsConnection_ = 0;
     Signal<std::int64_t, std::int64_t>::Connection columnsConnection_ = 0;
+    Signal<const MeshPtr&, std::size_t, double, double>::Connection primitiveConnection_ = 0;
     Signal<const MeshPtr&, float, float>::Connection opacityConnection_ = 0;
     Signal<const MeshPtr&, bool>::Connection shadingConnection_ = 0;
 };

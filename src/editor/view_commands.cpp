@@ -46,6 +46,15 @@ Vector3 Editor::pivot() const {
     return box ? box->centre() : Vector3{0, 0, 0};
 }
 
+void Editor::frameSelectedEverywhere() {
+    if (const std::optional<Box> box = bounds(true)) {
+        for (Viewport* view : views_.viewports()) {
+            frame(*view->camera, view->aspectRatio, *box);
+        }
+        refresh();
+    }
+}
+
 void Editor::beginNavigation(Viewport& view) {
     makeRecent(view);
     navigationPivot_ = pivot();

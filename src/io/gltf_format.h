@@ -11,6 +11,9 @@ namespace tessel::gltf {
 // The keys of a grid's segment counts in a mesh's extras.
 inline constexpr const char* kGridRows = "gridRows";
 inline constexpr const char* kGridColumns = "gridColumns";
+// The key of a primitive's settings in a mesh's extras: {"kind": its name, "settings": its
+// values in order}.
+inline constexpr const char* kPrimitive = "primitive";
 // The key of a mesh's face corner counts in its extras, as runs [corners, faces]: so many faces
 // in a row with that many corners, each drawn by corners − 2 triangles in a row, the first of
 // them starting with the face's first two corners. Written only when some face is no triangle.

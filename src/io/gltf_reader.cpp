@@ -530,16 +530,58 @@ bool TreeBuilder::appendPrimitive(const tinygltf::Primitive& primitive, const Ma
     return true;
 }
 
+// The primitive settings a mesh's extras hold, or null when they hold none that fit a known kind.
+PrimitiveParamsPtr primitiveOf(const tinygltf::Value& extras) {
+    if (!extras.Has(kPrimitive)) {
+        return nullptr;
+    }
+    const tinygltf::Value& saved = extras.Get(kPrimitive);
+    if (!saved.IsObject() || !saved.Get("kind").IsString() || !saved.Get("settings").IsArray()) {
+        return nullptr;
+    }
+    for (const PrimitiveKind kind :
+         {PrimitiveKind::Plane, PrimitiveKind::Box, PrimitiveKind::UvSphere,
+          PrimitiveKind::Icosphere, PrimitiveKind::Cylinder, PrimitiveKind::Cone,
+          PrimitiveKind::Torus}) {
+        if (PrimitiveParams::nameOf(kind) != saved.Get("kind").Get<std::string>()) {
+            continue;
+        }
+        const tinygltf::Value& settings = saved.Get("settings");
+        auto params = PrimitiveParams::make(kind);
+        if (settings.ArrayLen() != params->parameters().size()) {
+            return nullptr;
+        }
+        // Twice: a setting bounded by a later one (a torus's radii) takes its value once the
+        // later one has been read.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (std::size_t i = 0; i < settings.ArrayLen(); ++i) {
+                if (settings.Get(static_cast<int>(i)).IsNumber()) {
+                    params->set(i, settings.Get(static_cast<int>(i)).GetNumberAsDouble());
+                }
+            }
+        }
+        return params;
+    }
+    return nullptr;
+}
+
 ModelPtr TreeBuilder::modelOf(const tinygltf::Mesh& mesh, LayerPtr layer) const {
     const tinygltf::Value& extras = mesh.extras;
-    if (!extras.IsObject() || !extras.Has(kGridRows) || !extras.Has(kGridColumns) ||
-        !extras.Get(kGridRows).IsNumber() || !extras.Get(kGridColumns).IsNumber()) {
+    ModelPtr model;
+    if (!extras.IsObject()) {
         return Model::make(std::move(layer));
     }
-    const Model::ParamsPtr params = Model::Params::make(
-        extras.Get(kGridColumns).GetNumberAsDouble(), extras.Get(kGridRows).GetNumberAsDouble());
-    ModelPtr model = Model::makeQuad(params);
-    // A grid as generated keeps following its rows and columns; an edited one keeps its points.
+    if (const PrimitiveParamsPtr primitive = primitiveOf(extras)) {
+        model = Model::makePrimitive(primitive);
+    } else if (extras.Has(kGridRows) && extras.Has(kGridColumns) &&
+               extras.Get(kGridRows).IsNumber() && extras.Get(kGridColumns).IsNumber()) {
+        model = Model::makeQuad(Model::Params::make(extras.Get(kGridColumns).GetNumberAsDouble(),
+                                                    extras.Get(kGridRows).GetNumberAsDouble()));
+    } else {
+        return Model::make(std::move(layer));
+    }
+    // A grid or primitive as generated keeps following its settings; an edited one keeps its
+    // points.
     const Layer& generated = *model->committed();
     if (generated.positions != layer->positions || generated.faces != layer->faces) {
         model->setCommitted(std::move(layer));

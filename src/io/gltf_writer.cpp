@@ -159,6 +159,16 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
         extras[kGridRows] = tinygltf::Value(static_cast<int>(params->v()));
         extras[kGridColumns] = tinygltf::Value(static_cast<int>(params->u()));
     }
+    if (const PrimitiveParamsPtr& params = node.model()->primitive()) {
+        tinygltf::Value::Array settings;
+        for (const PrimitiveParameter& parameter : params->parameters()) {
+            settings.emplace_back(parameter.value);
+        }
+        tinygltf::Value::Object primitiveExtras;
+        primitiveExtras["kind"] = tinygltf::Value(PrimitiveParams::nameOf(params->kind()));
+        primitiveExtras["settings"] = tinygltf::Value(std::move(settings));
+        extras[kPrimitive] = tinygltf::Value(std::move(primitiveExtras));
+    }
     if (!layer.faces.allTriangles()) {
         extras[kFaceCornerRuns] = cornerRunsOf(layer.faces);
     }

@@ -91,6 +91,21 @@ ModelPtr Model::makeQuad(const ParamsPtr& params) {
     return model;
 }
 
+ModelPtr Model::makePrimitive(const PrimitiveParamsPtr& params) {
+    TESSEL_CHECK(params != nullptr, "Model::makePrimitive", "no primitive parameters");
+    ModelPtr model = Model::make(params->generate());
+    model->primitive_ = params;
+    model->followsParams_ = true;
+    params->changed.connect([weak = std::weak_ptr<Model>(model)](std::size_t, double, double) {
+        const ModelPtr self = weak.lock();
+        if (self && self->followsParams_) {
+            self->committed_ = self->primitive_->generate();
+            self->stale_ = true;
+        }
+    });
+    return model;
+}
+
 ModelPtr Model::makeCube() {
     LayerPtr layer = makeLayer({{-1, -1, -1},
                                 {1, -1, -1},

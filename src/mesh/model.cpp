@@ -50,6 +50,9 @@ ModelPtr Model::snapshot() const {
         copy->params_ =
             Params::make(static_cast<double>(params_->u()), static_cast<double>(params_->v()));
     }
+    if (primitive_) {
+        copy->primitive_ = primitive_->copy();
+    }
     copy->followsParams_ = followsParams_;
     copy->isCube_ = isCube_;
     return copy;
@@ -64,7 +67,7 @@ void Model::setCommitted(LayerPtr layer) {
 
 void Model::restoreCommitted(LayerPtr layer, bool followsParams) {
     setCommitted(std::move(layer));
-    followsParams_ = followsParams && params_ != nullptr;
+    followsParams_ = followsParams && (params_ != nullptr || primitive_ != nullptr);
 }
 
 LayerPtr Model::layer() {

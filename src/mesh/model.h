@@ -3,6 +3,7 @@
 #include "base/signal.h"
 #include "geometry/plane.h"
 #include "mesh/layer.h"
+#include "mesh/primitives.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -87,16 +88,17 @@ public:
         return std::make_shared<Model>(std::move(layer));
     }
 
-    // The committed layer. A grid's is generated again on every change of its params, until the
-    // first commit.
+    // The committed layer. A grid's or primitive's is generated again on every change of its
+    // params, until the first commit.
     const LayerPtr& committed() const { return committed_; }
-    // Replaces the committed layer; a grid keeps its params but stops following them. The
-    // preview is stale.
+    // Replaces the committed layer; a grid or primitive keeps its params but stops following
+    // them. The preview is stale.
     void setCommitted(LayerPtr layer);
-    // Whether a grid's committed layer still follows its params (false for other models).
+    // Whether a grid's or primitive's committed layer still follows its params (false for other
+    // models).
     bool followsParams() const { return followsParams_; }
-    // Puts back a committed layer as undo or redo finds it, with the grid following its params
-    // again when it did then. The preview is stale.
+    // Puts back a committed layer as undo or redo finds it, with the grid or primitive following
+    // its params again when it did then. The preview is stale.
     void restoreCommitted(LayerPtr layer, bool followsParams);
 
     // The layer the model shows: the preview's while a modifier is installed (evaluated first
@@ -123,20 +125,26 @@ public:
 
     // The grid's Params when this is a quad grid model, else null.
     const ParamsPtr& params() const { return params_; }
+    // The settings of a primitive model (a plane, box, sphere …), else null.
+    const PrimitiveParamsPtr& primitive() const { return primitive_; }
     // Whether the model is a scene's "Cube" (made by makeCube and marked by whoever added it),
     // which the scene panel describes by its size and centre. Edits keep the mark.
     bool isCube() const { return isCube_; }
     void markAsCube() { isCube_ = true; }
 
     // A model holding what this one has committed (the layer shared, never changed in place),
-    // its grid params as values and its marks, without a preview: what a document written
-    // elsewhere (an autosave on another thread) needs while this model goes on being edited.
+    // its grid or primitive params as values and its marks, without a preview: what a document
+    // written elsewhere (an autosave on another thread) needs while this model goes on being
+    // edited.
     ModelPtr snapshot() const;
 
     // --- Generators ---
 
     // A grid generated from `params`, following every change of them until the first commit.
     static ModelPtr makeQuad(const ParamsPtr& params);
+    // A primitive generated from `params`, following every change of them until the first
+    // commit.
+    static ModelPtr makePrimitive(const PrimitiveParamsPtr& params);
     // The 2-unit cube centred on the origin: 8 shared corners, 12 triangles facing outward.
     static ModelPtr makeCube();
     // A 4-triangle patch in the plane around its origin, drawn with the cutting-plane fragment
@@ -146,6 +154,7 @@ public:
 private:
     LayerPtr committed_;
     ParamsPtr params_;
+    PrimitiveParamsPtr primitive_;
     bool followsParams_ = false;
     bool isCube_ = false;
 

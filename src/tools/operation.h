@@ -13,9 +13,9 @@ class ToolContext;
 
 // A value of a tool the user sets in the tool's panel: a number (within its bounds, shown with
 // `decimals` places), one of several `choices` (the value is the index), or on and off (the
-// value is 0 or 1).
+// value is 0 or 1); or one of several `choices` the tool only shows (the value is the index).
 struct ToolSetting {
-    enum class Kind { Number, Choice, Toggle };
+    enum class Kind { Number, Choice, Toggle, Label };
     std::string name;
     Kind kind = Kind::Number;
     double value = 0;

@@ -8,6 +8,7 @@
 #include "tools/orientation.h"
 #include "tools/plane_cut.h"
 #include "tools/polygon_tools.h"
+#include "tools/subdivision_surface.h"
 #include "tools/transform_tool.h"
 #include "tools/vertex_translation.h"
 #include "tools/weld.h"
@@ -107,6 +108,8 @@ inline constexpr ToolEntry kMeshTools[] = {
      makeToolFor<Mirror, Element::Mesh>},
     {"Merge by distance", true, false, "Apply merges the points closer than Distance",
      makeToolFor<MergeByDistance, Element::Mesh>},
+    {"Subdivision surface", true, false, "Shows the mesh smoothed Level times (by Loop's rules when all faces are triangles); drag a cage point to move it; Apply commits",
+     makeTool<SubdivisionSurfaceTool>},
 };
 // clang-format on
 

@@ -74,12 +74,18 @@ void Autosave::setInterval(int seconds) {
 
 void Autosave::historyChanged() {
     if (m_history.isClean()) {
-        // Saved, or back where the file is: nothing to recover.
+        // Saved, or back where the file is: nothing to recover. A write under way is not waited
+        // for: its files go when it is done.
         m_changed = false;
         m_timer.stop();
-        discard();
+        if (m_writer.joinable()) {
+            m_discardAfterWrite = true;
+        } else {
+            discard();
+        }
         return;
     }
+    m_discardAfterWrite = false;
     m_changed = true;
     if (m_seconds > 0 && !m_timer.isActive()) {
         m_timer.start(m_seconds * 1000);
@@ -174,7 +180,10 @@ bool Autosave::start() {
             this,
             [this] {
                 waitForWrite();
-                if (std::exchange(m_pending, false)) {
+                if (std::exchange(m_discardAfterWrite, false)) {
+                    m_pending = false;
+                    discard();
+                } else if (std::exchange(m_pending, false)) {
                     start();
                 }
             },

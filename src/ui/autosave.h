@@ -89,6 +89,8 @@ private:
         QString file;
     } m_result;
     bool m_pending = false;
+    // The document became clean while a write was under way: its files go once it is done.
+    bool m_discardAfterWrite = false;
     // The document changed since the scene the last write took.
     bool m_changed = false;
     int m_generation = 0;

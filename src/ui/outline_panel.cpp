@@ -1,6 +1,7 @@
 #include "ui/outline_panel.h"
 
 #include "ui/panel_views.h"
+#include "ui/primitive_creation_view.h"
 #include "ui/scene_tree_model.h"
 #include "ui_outline_panel.h"
 
@@ -28,6 +29,7 @@ OutlinePanel::OutlinePanel(Document& owner, QWidget* parent)
     m_ui->outlineView->setModel(m_model);
     m_ui->planeCreationView->setPanel(&m_outline.gridSizePanel);
     m_popoverView->setPanel(&m_outline.gridSizePanel);
+    m_ui->primitiveCreationView->setPanel(&m_outline.primitivePanel);
 
     m_popover->setObjectName(QStringLiteral("planeCreationPopover"));
     m_popover->setFrameShape(QFrame::StyledPanel);
@@ -102,6 +104,10 @@ QCheckBox* OutlinePanel::smoothShadingBox() const { return m_ui->smoothShadingBo
 
 PlaneCreationView* OutlinePanel::planeCreationView() const { return m_ui->planeCreationView; }
 
+PrimitiveCreationView* OutlinePanel::primitiveCreationView() const {
+    return m_ui->primitiveCreationView;
+}
+
 void OutlinePanel::addNode(const QString& title) {
     m_popoverRequested = false;
     m_outline.addNode(title.toStdString());
@@ -167,6 +173,7 @@ void OutlinePanel::refreshPanels() {
     m_ui->planeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Grid);
     m_ui->cubeCreationContainerView->setVisible(creation == SceneOutline::CreationPanel::Cube);
     m_ui->cubeCreationView->setBounds(m_outline.cubeBounds());
+    m_ui->primitiveCreationView->refresh();
     const std::optional<SceneOutline::MeshSummary> summary = m_outline.meshSummary();
     m_ui->meshSummaryView->setVisible(creation == SceneOutline::CreationPanel::Mesh);
     if (summary && creation == SceneOutline::CreationPanel::Mesh) {

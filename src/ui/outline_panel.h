@@ -18,11 +18,13 @@ class OutlinePanel;
 namespace tessel {
 
 class PlaneCreationView;
+class PrimitiveCreationView;
 class SceneTreeModel;
 
-// The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube") and the
-// remove button, and below them the description of the selected mesh (a grid's rows and
-// columns, a cube's title, size and centre, or another mesh's name and counts), its opacity and
+// The side panel of the window: the scene's node tree, the add menu ("Quad", "Cube" and the
+// primitives) and the remove button, and below them the description of the selected mesh (a
+// grid's rows and columns, a cube's title, size and centre, a primitive's settings, or another
+// mesh's name and counts), its opacity and
 // whether it is shaded smooth. The
 // tree's selected row and the window's selected node follow each other whichever side changes.
 // Adding a "Quad" opens a pop-up with the new grid's rows and columns beside the tree.
@@ -45,6 +47,8 @@ public:
     PlaneCreationView* planeCreationView() const;
     QFrame* planeCreationPopover() const { return m_popover; }
     PlaneCreationView* popoverPlaneCreationView() const { return m_popoverView; }
+    // The settings of a selected primitive (plane, box, sphere …).
+    PrimitiveCreationView* primitiveCreationView() const;
 
     // Shows the selected mesh as it is now (after an edit, undo or redo).
     void refreshPanels();

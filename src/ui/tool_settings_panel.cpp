@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -60,6 +61,10 @@ void ToolSettingsPanel::refresh(bool rebuild) {
             choice->setCurrentIndex(static_cast<int>(value));
         } else if (auto* toggle = qobject_cast<QCheckBox*>(widget)) {
             toggle->setChecked(value != 0);
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            const auto shown = static_cast<size_t>(value);
+            label->setText(shown < settings[i].choices.size() ? text(settings[i].choices[shown])
+                                                              : QString());
         }
     }
     setVisible(!settings.empty());
@@ -112,9 +117,12 @@ void ToolSettingsPanel::build(const std::vector<ToolSetting>& settings) {
             widget = toggle;
             break;
         }
+        case ToolSetting::Kind::Label: widget = new QLabel(this); break;
         }
         // Keys typed into a field stay there; the viewports keep theirs.
-        widget->setFocusPolicy(Qt::StrongFocus);
+        if (setting.kind != ToolSetting::Kind::Label) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+        }
         widget->setObjectName(QString("toolSetting%1").arg(i));
         m_layout->addRow(text(setting.name), widget);
         m_fields.push_back(widget);

@@ -131,9 +131,16 @@ public:
             editor_.window.setSelectedNode(rows[static_cast<size_t>(a.amount) % rows.size()]);
             break;
         }
-        case Kind::AddMesh: outline_.addNode(a.amount % 2 ? "Cube" : "Quad"); break;
+        case Kind::AddMesh: {
+            const std::vector<std::string>& items = outline_.addNodeMenuItems;
+            outline_.addNode(items[static_cast<size_t>(a.amount) % items.size()]);
+            break;
+        }
         case Kind::RemoveMesh: outline_.removeNode(); break;
-        case Kind::Rows: outline_.gridSizePanel.setRows(a.amount); break;
+        case Kind::Rows:
+            outline_.gridSizePanel.setRows(a.amount);
+            outline_.primitivePanel.setValue(static_cast<size_t>(a.amount + 2) % 4, a.amount);
+            break;
         case Kind::Opacity: outline_.materialPanel.slideAlpha(a.amount); break;
         case Kind::StaleSelection:
             c.selectedPointsIds() = {a.amount % 40 - 5, a.amount, INT64_MAX};

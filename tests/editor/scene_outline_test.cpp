@@ -124,6 +124,39 @@ TEST_F(SceneOutlineTest, PanelsDescribeWhatTheSelectedMeshIsNow) {
     }
 }
 
+// A primitive comes selected, centred in every view, with its settings in the panel until its
+// points are edited; its creation and each change of a setting are one step each.
+TEST_F(SceneOutlineTest, PrimitivesAreFramedAndTheirSettingsRegenerateThemAsSteps) {
+    History& history = editor.history;
+    const MeshPtr sphere = outline.addNode("UV sphere");
+    EXPECT_EQ(sphere->name(), "UV sphere");
+    EXPECT_EQ(editor.window.selectedNode(), sphere);
+    EXPECT_EQ(outline.creationPanel(), SceneOutline::CreationPanel::Primitive);
+    for (const FakeViewport& view : editor.views) {
+        const Vector4 centre = view.camera->viewProjection(view.aspectRatio) * Vector4{0, 0, 0, 1};
+        EXPECT_NEAR(centre[0] / centre[3], 0, 1e-4);
+        EXPECT_NEAR(centre[1] / centre[3], 0, 1e-4);
+    }
+
+    PrimitivePanel& panel = outline.primitivePanel;
+    panel.setValue(0, 8);
+    panel.setValue(0, std::nullopt);
+    panel.setValue(9, 8);
+    EXPECT_EQ(sphere->model()->committed()->positions.size(), 8u * 15 + 2);
+    EXPECT_EQ(editor.stepNames(), (std::vector<std::string>{"Add UV sphere", "Segments 32 → 8"}));
+    history.undo();
+    EXPECT_EQ(sphere->model()->committed()->positions.size(), 482u);
+    history.redo();
+
+    // Edited, the settings no longer apply.
+    sphere->model()->setCommitted(makeBoxLayer(1));
+    EXPECT_FALSE(panel.applies());
+    panel.setValue(1, 4);
+    EXPECT_EQ(sphere->model()->primitive()->value(1), 16);
+    EXPECT_EQ(outline.addNode("Cone")->model()->committed()->faces.size(), 33u);
+    EXPECT_EQ(panel.params()->kind(), PrimitiveKind::Cone);
+}
+
 TEST(NamingTest, MeshesAFileLeavesNamelessAreNamedAfterTheFile) {
     const NodePtr root =
         Node::make({}, {Mesh::make(Model::make()), Mesh::make(Model::make(), "wing"),

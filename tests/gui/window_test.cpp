@@ -8,6 +8,7 @@
 #include "ui/main_window.h"
 #include "ui/outline_panel.h"
 #include "ui/panel_views.h"
+#include "ui/primitive_creation_view.h"
 #include "ui/scene_tree_model.h"
 
 #include "support/fake_viewport.h"
@@ -244,6 +245,20 @@ private Q_SLOTS:
         // Without a selected mesh there is nothing to apply to.
         document().setSelectedNode(nullptr);
         QVERIFY(!child<QPushButton>("applyButton")->isEnabled());
+    }
+
+    void subdivisionSurfaceShowsItsSchemeFollowsItsLevelAndApplies() {
+        choose("modeButton", "Mesh");
+        choose("toolButton", "Subdivision surface");
+        Model& grid = *mesh(0)->model();
+        QCOMPARE(child<QLabel>("toolSetting0")->text(), QStringLiteral("Loop"));
+        QCOMPARE(grid.shownLayer()->faces.size(), size_t(128));
+        child<QDoubleSpinBox>("toolSetting1")->setValue(2);
+        QCOMPARE(grid.shownLayer()->faces.size(), size_t(512));
+        const int steps = m_window->history().count();
+        click("applyButton");
+        QCOMPARE(grid.committed()->faces.size(), size_t(512));
+        QCOMPARE(m_window->history().count(), steps + 1);
     }
 
     void shiftAndCtrlRectanglesAddAndRemovePointsShownOrange() {
@@ -618,6 +633,50 @@ private Q_SLOTS:
         document().setSelectedNode(mesh(1));
         QCOMPARE(child<QLabel>("cubeSize")->text(), QStringLiteral("2 × 2 × 2"));
         QVERIFY(!smooth->isChecked() && !mesh(1)->smoothShading);
+    }
+
+    void addMenuMakesEachPrimitiveSelectedFramedAndWithItsSettings() {
+        const std::pair<const char*, size_t> made[] = {
+            {"Plane", 4},     {"Box", 8},   {"UV sphere", 482}, {"Icosphere", 42},
+            {"Cylinder", 64}, {"Cone", 33}, {"Torus", 576}};
+        for (const auto& [title, points] : made) {
+            QTimer::singleShot(0, this, [title] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(menu != nullptr);
+                for (QAction* action : menu->actions()) {
+                    if (action->text() == QLatin1String(title)) {
+                        QTest::mouseClick(menu, Qt::LeftButton, {},
+                                          menu->actionGeometry(action).center());
+                    }
+                }
+            });
+            click("addNodeButton");
+            const MeshPtr added = asMesh(document().selectedNode());
+            QVERIFY(added && added->name() == title);
+            QCOMPARE(added->model()->committed()->positions.size(), points);
+            QCOMPARE(child<QLabel>("primitiveTitle")->text(), QLatin1String(title));
+        }
+        QCOMPARE(document().scene()->root()->children().size(), size_t(9));
+
+        // The torus fills every viewport; its settings rebuild it, and undo takes that back.
+        const Box box = editor().bounds(true).value();
+        for (int i = 0; i < 4; ++i) {
+            const Vector3 p = project(box.max, view(i).viewport());
+            QVERIFY(std::abs(p.x) <= 1 && std::abs(p.y) <= 1 &&
+                    std::abs(p.x) + std::abs(p.y) > 0.5f);
+        }
+        auto* segments = qobject_cast<QLineEdit*>(panel()->primitiveCreationView()->field(0));
+        QCOMPARE(segments->text(), QStringLiteral("48"));
+        segments->setFocus();
+        segments->selectAll();
+        QTest::keyClicks(segments, "4");
+        QTest::keyClick(segments, Qt::Key_Return);
+        const MeshPtr torus = asMesh(document().selectedNode());
+        QCOMPARE(torus->model()->committed()->positions.size(), size_t(48));
+        QCOMPARE(m_window->history().undoName(), std::string("Major segments 48 → 4"));
+        m_window->history().undo();
+        QCOMPARE(torus->model()->committed()->positions.size(), size_t(576));
+        QCOMPARE(segments->text(), QStringLiteral("48"));
     }
 
     void viewMenuOptionsReachTheEditor() {

@@ -1,4 +1,5 @@
 #include "io/scene_files.h"
+#include "scene/snapshot.h"
 
 #include <nlohmann/json.hpp>
 
@@ -44,6 +45,35 @@ TEST_P(GltfRoundTrip, KeepsTreeGeometryOpacityShadingAndGridExactly) {
     EXPECT_EQ(edited->v(), 2);
     edited->setU(6);
     EXPECT_EQ(after[2]->model()->committed()->faces, before[2]->model()->committed()->faces);
+}
+
+// A primitive reopens with its settings, following them, unless its points were edited; the
+// snapshot an autosave writes keeps them too.
+TEST(GltfFile, PrimitivesKeepTheirSettings) {
+    const auto torus = PrimitiveParams::make(PrimitiveKind::Torus);
+    const MeshPtr ring = Mesh::make(Model::makePrimitive(torus), "Torus");
+    torus->set(2, 0.2);
+    torus->set(3, 0.1);
+    torus->set(2, 0.2);
+    const MeshPtr edited =
+        Mesh::make(Model::makePrimitive(PrimitiveParams::make(PrimitiveKind::Cylinder)), "Tube");
+    edited->model()->setCommitted(makeBoxLayer(1));
+    const NodePtr scene = Node::make("Scene", {ring, edited});
+    const WriteResult written = writeSceneFile(*snapshotOf(*scene), "p.glb");
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readBack(written, "p.glb");
+    ASSERT_TRUE(read.ok()) << read.failure;
+    const std::vector<MeshPtr> after = meshesOf(read.root);
+    ASSERT_EQ(after.size(), 2u);
+    const PrimitiveParamsPtr reread = after[0]->model()->primitive();
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(reread->kind(), PrimitiveKind::Torus);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(reread->value(i), torus->value(i));
+    }
+    EXPECT_TRUE(after[0]->model()->followsParams());
+    EXPECT_FALSE(after[1]->model()->followsParams());
+    EXPECT_EQ(after[1]->model()->committed()->positions.size(), 8u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, GltfRoundTrip, ::testing::Values("scene.glb", "scene.gltf"));

@@ -41,7 +41,7 @@ struct UserAction {
         SelectRow,      // the outline's row `amount` (or none) is clicked
         AddMesh,        //
         RemoveMesh,     //
-        Rows,           // `amount` typed into the rows field
+        Rows,           // `amount` typed into the rows field, and into a primitive's setting
         Opacity,        // the opacity slider moved to `amount` of 100
         StaleSelection, // ids that name no point or face are selected beside real ones
         Display,        // `amount` % 3 toggles the smooth shading box, Face Orientation, Normals

@@ -1,5 +1,7 @@
 #include "support/fake_viewport.h"
 #include "support/mesh_helpers.h"
+#include "tools/subdivision_surface.h"
+#include "tools/tool_table.h"
 
 namespace tessel::testing {
 
@@ -67,6 +69,48 @@ TEST(MeshToolsTest, SubdivideIsRefusedOnlyPastTheTriangleLimit) {
         }
         EXPECT_EQ(grid.shownLayer(), grid.committed());
     }
+}
+
+// The grid's triangles refine by Loop's rules: 25 points and 56 edges give 81 points and 128
+// faces, each further level four times the faces. The cage's points come first in the result.
+TEST(MeshToolsTest, SubdivisionSurfaceFollowsTheLevelAndADraggedCagePointAndEachCommitIsOneStep) {
+    FakeEditor editor;
+    Model& grid = editor.grid();
+    const LayerPtr start = grid.committed();
+    editor.pick(Mode::Mesh, static_cast<int>(std::size(kMeshTools)) - 1);
+    ASSERT_NE(editor.tool<SubdivisionSurfaceTool>(), nullptr);
+    const std::vector<ToolSetting> settings = editor.controller.toolSettings();
+    ASSERT_EQ(settings.size(), 3u);
+    EXPECT_EQ(settings[0].choices.at(static_cast<size_t>(settings[0].value)), "Loop");
+    EXPECT_EQ(grid.layer()->faces.size(), 128u);
+    EXPECT_EQ(grid.layer()->positions.size(), 81u);
+    EXPECT_EQ(grid.toolLayer()->positions, start->positions);
+    editor.controller.setToolSetting(1, 2);
+    EXPECT_EQ(grid.layer()->faces.size(), 512u);
+    EXPECT_TRUE(editor.stepNames().empty());
+
+    // Point 12 sits at the origin, in the middle of viewport 0; the drag takes it 0.1 along x.
+    FakeViewport& view = editor.views[0];
+    view.press(0.5f, 0.5f);
+    view.dragTo(0.4f, 0.5f);
+    EXPECT_EQ(grid.committed(), start);
+    expectNear(grid.layer()->positions[12], {0.05f, 0, 0}, 0.02f);
+    expectNear(grid.toolLayer()->positions[12], {0.1f, 0, 0});
+    view.release();
+    expectNear(grid.committed()->positions[12], {0.1f, 0, 0});
+    EXPECT_EQ(grid.committed()->faces, start->faces);
+
+    editor.controller.apply();
+    EXPECT_EQ(grid.committed()->faces.size(), 512u);
+    // Applied, the mesh shows as committed until a setting is set again.
+    EXPECT_EQ(grid.layer()->faces.size(), 512u);
+    EXPECT_EQ(grid.toolLayer(), nullptr);
+    EXPECT_EQ(editor.stepNames(),
+              (std::vector<std::string>{"Subdivision surface", "Subdivision surface"}));
+    editor.history.undo();
+    expectNear(grid.committed()->positions[12], {0.1f, 0, 0});
+    editor.history.undo();
+    EXPECT_EQ(grid.committed()->positions, start->positions);
 }
 
 } // namespace tessel::testing
