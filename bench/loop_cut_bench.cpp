@@ -1,8 +1,12 @@
 // Loop cut previews on the grid of 199,809 four-cornered faces (QuadGenerator(447, 447)). One
 // iteration is what a pointer move over the same edge costs: the cut layer made anew from the
-// shown one with the ring found when the pointer came onto the edge. LoopCutRing times that walk.
+// shown one with the ring found when the pointer came onto the edge. LoopCutRing times that walk;
+// LoopCutHover a move onto another edge as the Ctrl+R tool takes it: the pick, the walk and the
+// preview.
 #include "mesh/edge_topology.h"
 #include "mesh/loop_cut.h"
+#include "scene/camera.h"
+#include "tools/loop_cut.h"
 
 #include "grid_layer.h"
 
@@ -45,5 +49,27 @@ void LoopCutRingWalk(benchmark::State& state) {
     }
 }
 BENCHMARK(LoopCutRingWalk)->Arg(199809)->Unit(benchmark::kMillisecond);
+
+void LoopCutHover(benchmark::State& state) {
+    const Layer& grid = quadGridLayer(state.range(0));
+    const LayerPtr shown = std::make_shared<Layer>(grid);
+    LoopCutTool tool(shown);
+    // The grid seen as the edge workloads see it: from (0, 0, 0.75) at aspect 1.25.
+    Viewport view;
+    view.camera = Camera::make("camera");
+    view.camera->localMatrix = Matrix::translation({0, 0, 0.75f});
+    view.aspectRatio = 1.25f;
+    // Two pointer positions over two different edges near the middle, in turn.
+    const Vec2 positions[] = {{0.5065f, 0.4895f}, {0.4935f, 0.5105f}};
+    int turn = 0;
+    std::size_t faces = 0;
+    for (auto _ : state) {
+        tool.pointAt(view, positions[turn ^= 1], 0.02f);
+        faces = tool.evaluate(*shown).layer->faces.size();
+        benchmark::DoNotOptimize(faces);
+    }
+    state.counters["added"] = static_cast<double>(faces - grid.faces.size());
+}
+BENCHMARK(LoopCutHover)->Arg(199809)->Unit(benchmark::kMillisecond);
 
 } // namespace
