@@ -46,6 +46,7 @@ std::string_view commandName(Command command) {
     case Command::DeleteOnlyFaces: return "Delete Only Faces";
     case Command::Fill: return "Fill";
     case Command::BridgeLoops: return "Bridge Edge Loops";
+    case Command::StartLoopCut: return "Loop Cut";
     default: return {};
     }
 }

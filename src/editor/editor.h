@@ -28,6 +28,8 @@
 
 namespace tessel {
 
+class LoopCutTool;
+
 // The editor of the editing area: modes and tools, the active tool, the selection and the input
 // handlers, over the four viewports (viewport_set.h). It is the context of the tools it makes
 // and what undo puts edits back through.
@@ -159,6 +161,16 @@ public:
     // The running transform's amount for the status bar ("Rotate z: 45°"), else empty.
     std::string transformStatus() const;
 
+    // --- Loop cut from the keyboard (Edge and Polygon mode) ---
+    // Starts previewing the cut across the ring of the edge under the pointer, unless a gesture
+    // or transform is held. While it runs the pointer picks the ring, digits (transformKey) and
+    // the wheel set the number of cuts, a press and drag slides them, the release commits one
+    // recorded edit and cancelling drops it.
+    void startLoopCut(Viewport& view, Vec2 position);
+    bool isLoopCutting() const { return loopCut_ != nullptr; }
+    void loopCutWheel(int notches);
+    void cancelLoopCut();
+
     // --- Navigation: each changes only the view's camera (no preview goes stale) ---
     // A navigation gesture starts in `view`: it becomes the recent view (as a press makes it),
     // and the pivot (the centre of the selected mesh, or of the scene) is fixed for the gesture.
@@ -257,6 +269,13 @@ private:
     void returnMemoryOfDroppedPreview();
     // Ends a running transform with nothing committed, leaving the tool to the caller.
     void dropTransform();
+    // The loop cut's side of the pointer handlers: whether it took the event.
+    enum class LoopCutEvent { Hover, Press, Drag, Release };
+    bool loopCutPointer(Viewport& view, Vec2 position, LoopCutEvent event);
+    void loopCutChanged();
+    void confirmLoopCut();
+    // Ends a running loop cut with nothing committed, leaving the tool to the caller.
+    void dropLoopCut();
 
     // The element the mode works on.
     Element element() const;
@@ -277,6 +296,10 @@ private:
     ViewportSet views_;
     // The transform started from the keyboard, while it runs.
     std::shared_ptr<TransformTool> transform_;
+    // The loop cut started from the keyboard, while it runs, and the mesh it previews on.
+    std::shared_ptr<LoopCutTool> loopCut_;
+    std::weak_ptr<Mesh> loopCutMesh_;
+    bool loopCutPressed_ = false;
     // The last transform it committed, whose amounts the panel sets.
     std::shared_ptr<TransformTool> lastTransform_;
     Mode mode_ = Mode::Vertex;

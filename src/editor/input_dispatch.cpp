@@ -67,6 +67,9 @@ void Editor::makeRecent(Viewport& view) {
 }
 
 void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
+    if (loopCutPointer(view, position, LoopCutEvent::Press)) {
+        return;
+    }
     // A press confirms a transform the keyboard started, and is nothing else.
     if (isTransforming()) {
         confirmTransform();
@@ -155,6 +158,9 @@ bool Editor::pressSelects(std::vector<Id>& selected, std::vector<Id>& before,
 }
 
 void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
+    if (loopCutPointer(view, to, LoopCutEvent::Drag)) {
+        return;
+    }
     view.pointerPosition = to;
     if (gestureCancelled_) {
         return;
@@ -201,6 +207,9 @@ void Editor::drag(Viewport& view, Vec2 to, Vec2 delta) {
 }
 
 void Editor::release(Viewport& view) {
+    if (loopCutPointer(view, view.pointerPosition, LoopCutEvent::Release)) {
+        return;
+    }
     view.isMouseDown = false;
     view.isMouseDragged = false;
     gestureHeld_ = false;

@@ -79,7 +79,7 @@ void Editor::deleteSelection(Command command) {
 
 void Editor::duplicateSelection(Viewport& view) {
     const MeshPtr mesh = selectedMesh();
-    if (gestureHeld_ || isTransforming() || !mesh || mode_ == Mode::Mesh) {
+    if (gestureHeld_ || isTransforming() || isLoopCutting() || !mesh || mode_ == Mode::Mesh) {
         return;
     }
     const LayerPtr committed = mesh->model()->committed();

@@ -3,6 +3,8 @@
 
 #include "editor/editor.h"
 
+#include "tools/loop_cut.h"
+
 #include <utility>
 
 namespace tessel {
@@ -21,7 +23,7 @@ const char* nameOf(TransformGesture::Kind kind) {
 } // namespace
 
 void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 position) {
-    if (gestureHeld_ || isTransforming() || !selectedMesh()) {
+    if (gestureHeld_ || isTransforming() || isLoopCutting() || !selectedMesh()) {
         return;
     }
     makeRecent(view);
@@ -44,6 +46,9 @@ bool Editor::isTransforming() const { return transform_ && transform_->isRunning
 
 void Editor::hover(Viewport& view, Vec2 position) {
     view.pointerPosition = position;
+    if (loopCutPointer(view, position, LoopCutEvent::Hover)) {
+        return;
+    }
     if (isTransforming()) {
         transform_->pointerAt(position);
         refresh();
@@ -51,6 +56,13 @@ void Editor::hover(Viewport& view, Vec2 position) {
 }
 
 bool Editor::transformKey(char c) {
+    if (loopCut_) {
+        if (!loopCut_->key(c)) {
+            return false;
+        }
+        loopCutChanged();
+        return true;
+    }
     if (!isTransforming() || !transform_->key(c)) {
         return false;
     }
@@ -94,6 +106,7 @@ void Editor::cancelTransform() {
 }
 
 void Editor::dropTransform() {
+    dropLoopCut();
     if (transform_) {
         std::exchange(transform_, nullptr)->cancel();
     }
@@ -125,6 +138,9 @@ void Editor::setToolSetting(size_t index, double value) {
 }
 
 std::string Editor::transformStatus() const {
+    if (loopCut_) {
+        return loopCut_->status();
+    }
     return isTransforming() ? transform_->status() : std::string();
 }
 

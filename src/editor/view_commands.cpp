@@ -103,6 +103,7 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::SelectNone: selection_.clear(); break;
     case Command::InvertSelection: invertSelection(); break;
     case Command::CancelGesture:
+        cancelLoopCut();
         cancelTransform();
         cancelGesture();
         break;
@@ -123,6 +124,7 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::Duplicate: duplicateSelection(view); return;
     case Command::Fill: fillSelection(view); return;
     case Command::BridgeLoops: bridgeSelection(); return;
+    case Command::StartLoopCut: startLoopCut(view, view.pointerPosition); return;
     case Command::SelectLoop:
     case Command::SelectRing:
     case Command::ToolGesture:

@@ -226,6 +226,14 @@ void GLView::mousePressEvent(QMouseEvent* event) {
         }
         return;
     }
+    // A running loop cut: the left button slides and cuts (the editor's gesture), the right one
+    // drops it.
+    if (m_editor->isLoopCutting() && *trigger != Trigger::LeftDrag) {
+        if (*trigger == Trigger::RightDrag) {
+            m_editor->cancelLoopCut();
+        }
+        return;
+    }
     const unsigned modifiers = heldModifiers(event->modifiers());
     const Binding* binding = findBinding(*trigger, modifiers);
     std::optional<Command> command = binding ? std::optional(binding->command) : std::nullopt;
@@ -326,6 +334,13 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void GLView::wheelEvent(QWheelEvent* event) {
+    // A running loop cut takes the wheel: a notch up adds a cut, one down takes one away.
+    if (m_editor != nullptr && m_editor->isLoopCutting()) {
+        if (const int notches = event->angleDelta().y() / 120; notches != 0) {
+            m_editor->loopCutWheel(notches);
+        }
+        return;
+    }
     const Binding* binding = findBinding(Trigger::Wheel, heldModifiers(event->modifiers()));
     if (m_editor == nullptr || !binding || binding->command != Command::Zoom) {
         QOpenGLWidget::wheelEvent(event);
@@ -356,7 +371,7 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // A running transform hears the typed keys first: its axes and amount, not the camera's.
-    if (m_editor->isTransforming()) {
+    if (m_editor->isTransforming() || m_editor->isLoopCutting()) {
         const QString typed = event->text();
         const char c = event->key() == Qt::Key_Backspace ? '\b'
                        : typed.size() == 1               ? typed.front().toLatin1()

@@ -3,9 +3,12 @@
 #include "support/event_script.h"
 #include "support/fake_viewport.h"
 
+#include "tools/tool_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 
 namespace tessel::testing {
 
@@ -16,8 +19,12 @@ namespace {
 // window can: a release reaches the editor even with no button held.
 class HeadlessSession {
 public:
-    // With `polygons`, the cube's mesh is made of four-cornered faces and a concave hexagon.
-    explicit HeadlessSession(bool polygons) {
+    // With `polygons`, the cube's mesh is made of four-cornered faces and a concave hexagon; with
+    // `quadGrid` the grid's mesh is of four-cornered faces too, rings across which Ctrl+R cuts.
+    HeadlessSession(bool polygons, bool quadGrid) {
+        if (quadGrid) {
+            editor_.quad()->setModel(Model::make(QuadGenerator(4, 4).generateQuadLayer()));
+        }
         if (polygons) {
             const std::vector<Vector3> points{{0, 0, 0}, {1, 0, 0},    {2, 0, 0}, {3, 0, 0},
                                               {0, 1, 0}, {1, 1, 0},    {2, 1, 0}, {3, 1, 0},
@@ -44,6 +51,18 @@ public:
                 c.pan(view, last_, {a.x, a.y});
             } else if (gesture_) {
                 view.dragTo(a.x, a.y);
+            } else if (const MeshPtr mesh = c.selectedMesh(); mesh && c.isLoopCutting()) {
+                // A running loop cut (Ctrl+R) is moved onto the middle of an edge, to show a ring.
+                const LayerPtr layer = mesh->model()->committed();
+                const auto f =
+                    static_cast<size_t>(a.x * 997) % std::max<size_t>(layer->faces.size(), 1);
+                const Vector3 p = layer->faces.empty()
+                                      ? Vector3{}
+                                      : project((layer->positions[layer->faces[f][0]] +
+                                                 layer->positions[layer->faces[f][1]]) *
+                                                    0.5f,
+                                                view);
+                c.hover(view, {(p.x + 1) / 2, (p.y + 1) / 2});
             } else {
                 c.hover(view, {a.x, a.y});
             }
@@ -55,7 +74,14 @@ public:
             }
             gesture_.reset();
             break;
-        case Kind::Wheel: c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount)); break;
+        case Kind::Wheel:
+            // A running loop cut (Ctrl+R) takes the wheel for its number of cuts.
+            if (c.isLoopCutting()) {
+                c.loopCutWheel(a.amount);
+            } else {
+                c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount));
+            }
+            break;
         case Kind::Key:
             if (a.amount < 0) {
                 // Unbound keys, and what a running transform takes: axes, planes, an amount.
@@ -190,6 +216,13 @@ private:
         if (gesture_ || (!binding && a.button != 0)) {
             return;
         }
+        // A running loop cut: the right button drops it, the middle one does nothing.
+        if (editor_.controller.isLoopCutting() && a.button != 0) {
+            if (a.button == 1) {
+                editor_.controller.cancelLoopCut();
+            }
+            return;
+        }
         gesture_ = binding ? binding->command : Command::ToolGesture;
         last_ = {a.x, a.y};
         switch (*gesture_) {
@@ -211,15 +244,15 @@ private:
 
 } // namespace
 
-// Sessions from fixed seeds, every other one with a mesh of polygons; after every action all that
-// the viewports would draw is well formed.
+// Sessions from fixed seeds, every other one with a mesh of polygons (every fourth a grid of them
+// too); after every action all that the viewports would draw is well formed.
 // TESSEL_EVENT_FUZZ_SEQUENCES, _LENGTH and _FIRST_SEED change the sessions run.
 TEST(EventFuzzTest, NoSessionBreaksALayerOrDrawsAnIdThatNamesNoPoint) {
     const long sessions = setting("TESSEL_EVENT_FUZZ_SEQUENCES", 300);
     const long length = setting("TESSEL_EVENT_FUZZ_LENGTH", 300);
     const long first = setting("TESSEL_EVENT_FUZZ_FIRST_SEED", 1);
     for (long seed = first; seed < first + sessions; ++seed) {
-        HeadlessSession session(seed % 2 == 0);
+        HeadlessSession session(seed % 2 == 0, seed % 4 == 0);
         EventScript script(static_cast<unsigned>(seed));
         for (long step = 0; step < length; ++step) {
             session.act(script.next());

@@ -446,6 +446,47 @@ private Q_SLOTS:
         QVERIFY(child<QAbstractButton>("linesButton")->isChecked());
     }
 
+    void loopCutFollowsThePointerTheWheelAndCommitsOnAClick() {
+        // Three quads in a row, alone in the top-left viewport; the ring of any upright edge
+        // crosses all three.
+        const LayerPtr strip =
+            makeLayer({{-0.3f, -0.2f, 0},
+                       {-0.1f, -0.2f, 0},
+                       {0.1f, -0.2f, 0},
+                       {0.3f, -0.2f, 0},
+                       {-0.3f, 0.2f, 0},
+                       {-0.1f, 0.2f, 0},
+                       {0.1f, 0.2f, 0},
+                       {0.3f, 0.2f, 0}},
+                      FaceList::polygons({{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}}));
+        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
+        document().scene()->root()->setChildren({quads});
+        document().setSelectedNode(quads);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        GLView& target = view(0);
+        const QPointF edge = pixelOf(target, {-0.1f, 0.05f, 0});
+        const auto faces = [&] { return quads->model()->layer()->faces.size(); };
+        moveTo(&target, edge, Qt::NoButton);
+        QTest::keyClick(&target, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(faces(), size_t(6));
+        turnWheel(&target, edge, 1);
+        QCOMPARE(faces(), size_t(9));
+        // Escape drops the preview; started again, a digit sets one cut and a click commits.
+        QTest::keyClick(&target, Qt::Key_Escape);
+        QCOMPARE(faces(), size_t(3));
+        QTest::keyClick(&target, Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClicks(&target, "1");
+        const size_t steps = m_window->history().count();
+        drag(&target, Qt::LeftButton, {}, edge, pixelOf(target, {-0.1f, -0.1f, 0}));
+        QCOMPARE(quads->model()->committed()->faces.size(), size_t(6));
+        QCOMPARE(quads->model()->committed()->positions.size(), size_t(12));
+        QCOMPARE(m_window->history().count(), steps + 1);
+        QCOMPARE(m_window->history().undoName(), "Loop Cut");
+        // The drag slid the cut a quarter of the way up from the bottom.
+        QVERIFY(std::abs(quads->model()->committed()->positions[8].y + 0.1f) < 0.02f);
+        QVERIFY(!editor().isLoopCutting());
+    }
+
     void quadsShowTheirOwnEdgesAndAClickOnTheDiagonalShowsTheQuadSelectedWhole() {
         // Alone in the top-left viewport, seen along its normal: a quad (0 to 3) and an L-shaped
         // hexagon (4 to 9), as the polygon tools' picking test has them.
