@@ -84,6 +84,7 @@ void MainWindow::buildSelectionActions() {
     edit->addSeparator();
     addCommand(edit, Command::Fill);
     addCommand(edit, Command::BridgeLoops);
+    addCommand(edit, Command::StartLoopCut);
     QMenu* removal = edit->addMenu(tr("Delete"));
     removal->setObjectName("deleteMenu");
     addCommand(removal, Command::DeletePoints);
