@@ -5,6 +5,7 @@
 // "box" (a 2-unit box of six quads), "grid" (an open grid of 4 × 3 quads over a bumpy height
 // field) and "cylinder" (eight sides of two rings of quads, capped by two octagons), positions
 // with nine significant digits.
+#include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 
 #include <cmath>
@@ -19,20 +20,7 @@ namespace {
 
 using namespace tessel;
 
-Layer box() {
-    return {
-        {{-1, -1, -1},
-         {1, -1, -1},
-         {1, 1, -1},
-         {-1, 1, -1},
-         {-1, -1, 1},
-         {1, -1, 1},
-         {1, 1, 1},
-         {-1, 1, 1}},
-        FaceList::polygons(
-            {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}}),
-        std::nullopt};
-}
+Layer box() { return *makeBoxLayer(2); }
 
 Layer grid() {
     constexpr int kColumns = 4, kRows = 3;

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 
 namespace tessel::testing {
 

@@ -1,5 +1,6 @@
 // Smooth subdivision: counts, the rules at boundaries and in the interior, and the stored weights
 // agreeing with refinement level by level.
+#include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 #include "support/layer_checks.h"
 #include "support/mesh_helpers.h"
@@ -12,20 +13,7 @@ namespace tessel {
 namespace {
 
 // The 2-unit box centred on the origin: eight corners, six quads facing outward.
-Layer box() {
-    return {
-        {{-1, -1, -1},
-         {1, -1, -1},
-         {1, 1, -1},
-         {-1, 1, -1},
-         {-1, -1, 1},
-         {1, -1, 1},
-         {1, 1, 1},
-         {-1, 1, 1}},
-        FaceList::polygons(
-            {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}}),
-        std::nullopt};
-}
+Layer box() { return *makeBoxLayer(2); }
 
 // A 2 × 2 grid of quads in z = 0 from (0, 0) to (2, 2), its middle point (id 4) raised to z = 1.
 Layer tent() {
