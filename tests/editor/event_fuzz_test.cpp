@@ -54,8 +54,8 @@ public:
             } else if (const MeshPtr mesh = c.selectedMesh(); mesh && c.isLoopCutting()) {
                 // A running loop cut (Ctrl+R) is moved onto the middle of an edge, to show a ring.
                 const LayerPtr layer = mesh->model()->committed();
-                const auto f =
-                    static_cast<size_t>(a.x * 997) % std::max<size_t>(layer->faces.size(), 1);
+                const auto f = static_cast<size_t>(std::abs(a.x) * 997) %
+                               std::max<size_t>(layer->faces.size(), 1);
                 const Vector3 p = layer->faces.empty()
                                       ? Vector3{}
                                       : project((layer->positions[layer->faces[f][0]] +
