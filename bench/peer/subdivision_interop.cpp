@@ -4,7 +4,11 @@
 // borders smoothed (<name>-<level>.obj) and kept (<name>-<level>-keep.obj):
 // "box" (a 2-unit box of six quads), "grid" (an open grid of 4 × 3 quads over a bumpy height
 // field) and "cylinder" (eight sides of two rings of quads, capped by two octagons), positions
-// with nine significant digits.
+// with nine significant digits; then "creased-box" (the box with two edges of one face creased 1
+// and one of the opposite face ½) and "creased-cylinder" (its top rim creased 1, its bottom rim
+// 0.3), whose creases follow the points as "# crease <a> <b> <weight>" lines (ids from 1).
+#include "mesh/crease.h"
+#include "mesh/edge.h"
 #include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 
@@ -65,6 +69,31 @@ Layer cylinder() {
     return layer;
 }
 
+Layer creasedBox() {
+    Layer layer = box();
+    const FaceList::Face first = layer.faces[0];
+    const FaceList::Face last = layer.faces[layer.faces.size() - 1];
+    const Edge sharp[] = {Edge::between(first[0], first[1]), Edge::between(first[1], first[2])};
+    const Edge half[] = {Edge::between(last[0], last[1])};
+    setCreases(layer, sharp, 1);
+    setCreases(layer, half, 0.5f);
+    return layer;
+}
+
+Layer creasedCylinder() {
+    Layer layer = cylinder();
+    std::vector<Edge> top, bottom;
+    const FaceList::Face bottomFace = layer.faces[layer.faces.size() - 2];
+    const FaceList::Face topFace = layer.faces[layer.faces.size() - 1];
+    for (std::size_t i = 0; i < topFace.size(); ++i) {
+        top.push_back(Edge::between(topFace[i], topFace[(i + 1) % topFace.size()]));
+        bottom.push_back(Edge::between(bottomFace[i], bottomFace[(i + 1) % bottomFace.size()]));
+    }
+    setCreases(layer, top, 1);
+    setCreases(layer, bottom, 0.3f);
+    return layer;
+}
+
 bool writeObj(const Layer& layer, const std::string& path) {
     std::ofstream out(path);
     char line[128];
@@ -79,6 +108,10 @@ bool writeObj(const Layer& layer, const std::string& path) {
         }
         out << "\n";
     }
+    for (const Crease& c : layer.creases) {
+        std::snprintf(line, sizeof line, "# crease %u %u %.9g\n", c.a + 1, c.b + 1, c.weight);
+        out << line;
+    }
     return static_cast<bool>(out);
 }
 
@@ -90,8 +123,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const std::pair<const char*, Layer> cages[] = {
-        {"box", box()}, {"grid", grid()}, {"cylinder", cylinder()}};
+    const std::pair<const char*, Layer> cages[] = {{"box", box()},
+                                                   {"grid", grid()},
+                                                   {"cylinder", cylinder()},
+                                                   {"creased-box", creasedBox()},
+                                                   {"creased-cylinder", creasedCylinder()}};
     bool ok = true;
     for (const auto& [name, cage] : cages) {
         ok &= writeObj(cage, folder + "/" + name + ".obj");

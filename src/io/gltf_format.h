@@ -18,6 +18,9 @@ inline constexpr const char* kPrimitive = "primitive";
 // in a row with that many corners, each drawn by corners − 2 triangles in a row, the first of
 // them starting with the face's first two corners. Written only when some face is no triangle.
 inline constexpr const char* kFaceCornerRuns = "faceCornerRuns";
+// The key of a mesh's creased edges in its extras: [a, b, weight, a, b, weight …], the points
+// numbered as the mesh's positions, each weight above 0 and at most 1.
+inline constexpr const char* kEdgeCreases = "edgeCreases";
 // The key, in a mesh node's extras, of its smooth shading: true when smooth, absent when flat.
 inline constexpr const char* kSmoothShading = "smoothShading";
 

@@ -8,6 +8,7 @@
 #include "io/gltf_structure.h"
 #include "io/import_cleanup.h"
 #include "io/import_report.h"
+#include "mesh/crease.h"
 #include "scene/mesh.h"
 
 #include "io/gltf_library.h"
@@ -174,6 +175,33 @@ std::size_t componentSize(int componentType) {
     }
 }
 
+// The creases an extras list gives, as far as they fit the points: whole triples of numbers whose
+// points are ids of the mesh (validCreases drops or clamps the rest).
+std::vector<Crease> creasesOf(const tinygltf::Value& list, std::size_t pointCount) {
+    std::vector<Crease> creases;
+    if (!list.IsArray()) {
+        return creases;
+    }
+    const auto id = [pointCount](const tinygltf::Value& value) -> std::optional<std::uint32_t> {
+        const double v = value.IsNumber() ? value.GetNumberAsDouble() : -1;
+        if (!(v >= 0 && v < static_cast<double>(pointCount)) || v != std::floor(v)) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint32_t>(v);
+    };
+    for (std::size_t i = 0; i + 2 < list.ArrayLen(); i += 3) {
+        const std::optional<std::uint32_t> a = id(list.Get(static_cast<int>(i)));
+        const std::optional<std::uint32_t> b = id(list.Get(static_cast<int>(i + 1)));
+        const tinygltf::Value& weight = list.Get(static_cast<int>(i + 2));
+        if (a && b && weight.IsNumber()) {
+            const double w = weight.GetNumberAsDouble();
+            creases.push_back(
+                {*a, *b, std::isfinite(w) ? static_cast<float>(std::min(w, 1.0)) : 0});
+        }
+    }
+    return validCreases(std::move(creases), pointCount);
+}
+
 class TreeBuilder {
 public:
     TreeBuilder(const tinygltf::Model& model) : model_(model) {}
@@ -298,6 +326,9 @@ NodePtr TreeBuilder::makeNode(int index, const Matrix4& world) {
         report.meshesKeptAsTriangles += !faces;
     }
     layer->faces = faces ? std::move(*faces) : FaceList(triangles);
+    if (mesh.extras.IsObject() && mesh.extras.Has(kEdgeCreases)) {
+        layer->creases = creasesOf(mesh.extras.Get(kEdgeCreases), layer->positions.size());
+    }
     if (applies) {
         ++report.transformsApplied;
     }

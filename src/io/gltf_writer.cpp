@@ -4,6 +4,7 @@
 
 #include "io/gltf_faces.h"
 #include "io/gltf_format.h"
+#include "mesh/crease.h"
 #include "mesh/polygon.h"
 #include "scene/mesh.h"
 
@@ -171,6 +172,17 @@ int addMesh(tinygltf::Model& out, const Mesh& node) {
     }
     if (!layer.faces.allTriangles()) {
         extras[kFaceCornerRuns] = cornerRunsOf(layer.faces);
+    }
+    // The points are written in the layer's order, so the creases keep their ids.
+    if (const std::vector<Crease> creases = creasesOnEdges(layer); !creases.empty()) {
+        tinygltf::Value::Array list;
+        list.reserve(3 * creases.size());
+        for (const Crease& c : creases) {
+            list.emplace_back(static_cast<int>(c.a));
+            list.emplace_back(static_cast<int>(c.b));
+            list.emplace_back(static_cast<double>(c.weight));
+        }
+        extras[kEdgeCreases] = tinygltf::Value(std::move(list));
     }
     if (!extras.empty()) {
         mesh.extras = tinygltf::Value(std::move(extras));

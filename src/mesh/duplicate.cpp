@@ -1,5 +1,6 @@
 #include "mesh/duplicate.h"
 
+#include "mesh/crease.h"
 #include "mesh/region.h"
 
 namespace tessel {
@@ -32,6 +33,7 @@ Duplicated duplicateFaces(Layer& layer, std::span<const std::uint32_t> faces) {
         copies.faces.push_back(static_cast<std::uint32_t>(layer.faces.size()));
         layer.faces.push_back(face);
     }
+    copyCreases(layer.creases, copyOf);
     return copies;
 }
 

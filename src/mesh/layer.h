@@ -13,6 +13,15 @@
 
 namespace tessel {
 
+// How sharp the edge between two points is kept by a subdivision surface: from 0 (smooth, never
+// stored) to 1 (a sharp edge). Named by the points' ids, the smaller first.
+struct Crease {
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+    float weight = 0;
+    friend bool operator==(const Crease&, const Crease&) = default;
+};
+
 // A ray from `first` through `second` and beyond.
 using Line = std::pair<Vector3, Vector3>;
 
@@ -28,16 +37,27 @@ using Line = std::pair<Vector3, Vector3>;
 // edit are the caller's obligation (a bad one is a programming error that stops the program, never
 // undefined behaviour).
 struct Layer {
+    Layer() = default;
+    // Every part but the points may be left out.
+    Layer(std::vector<Vector3> positions, FaceList faces = {},
+          std::optional<std::string> fragmentShader = std::nullopt,
+          std::vector<Crease> creases = {})
+        : positions(std::move(positions)), faces(std::move(faces)),
+          fragmentShader(std::move(fragmentShader)), creases(std::move(creases)) {}
+
     std::vector<Vector3> positions;
     FaceList faces;
     // The fragment stage the renderer draws the faces with, when not the default.
     std::optional<std::string> fragmentShader;
+    // The creased edges, ascending by their points, each once (crease.h keeps them so). A pair
+    // that is no edge of the faces (any more) weighs nothing.
+    std::vector<Crease> creases;
 };
 
 using LayerPtr = std::shared_ptr<Layer>;
 
 inline LayerPtr makeLayer(std::vector<Vector3> positions = {}, FaceList faces = {}) {
-    return std::make_shared<Layer>(Layer{std::move(positions), std::move(faces), std::nullopt});
+    return std::make_shared<Layer>(Layer{std::move(positions), std::move(faces), std::nullopt, {}});
 }
 inline LayerPtr makeLayer(std::vector<Vector3> positions, const std::vector<Triangle>& triangles) {
     return makeLayer(std::move(positions), FaceList(triangles));

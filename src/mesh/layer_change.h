@@ -28,7 +28,8 @@ public:
     // Both versions are equal.
     bool isEmpty() const {
         return positions_.hunks.empty() && corners_.hunks.empty() && counts_.hunks.empty() &&
-               cornersPerFaceBefore_ == cornersPerFaceAfter_ && shaderBefore_ == shaderAfter_;
+               cornersPerFaceBefore_ == cornersPerFaceAfter_ && shaderBefore_ == shaderAfter_ &&
+               creasesBefore_ == creasesAfter_;
     }
     // The memory the change holds, in bytes.
     std::size_t bytes() const;
@@ -73,6 +74,9 @@ private:
     std::uint32_t cornersPerFaceAfter_ = 0;
     std::optional<std::string> shaderBefore_;
     std::optional<std::string> shaderAfter_;
+    // The creases of both versions, whole: few, and set apart from the other edits.
+    std::vector<Crease> creasesBefore_;
+    std::vector<Crease> creasesAfter_;
 };
 
 } // namespace tessel

@@ -1,5 +1,7 @@
 #include "mesh/mirror.h"
 
+#include "mesh/crease.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -56,6 +58,7 @@ std::vector<std::uint32_t> mirrorFaces(Layer& layer, std::span<const std::uint32
         added.push_back(static_cast<std::uint32_t>(layer.faces.size()));
         layer.faces.push_back(ring);
     }
+    copyCreases(layer.creases, copyOf);
     return added;
 }
 

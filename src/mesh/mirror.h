@@ -15,7 +15,8 @@ namespace tessel {
 // face is appended in id order with its corners reversed (c0, cn−1, …, c1), so that the copy faces
 // outward as the original does. With `weldSeam`, a point within `seamTolerance` of the plane
 // (|coordinate| ≤ tolerance) is not copied: the copy shares it as it is, and a face all of whose
-// corners are such points gets no copy. Returns the ids of the appended faces.
+// corners are such points gets no copy. Copied edges are creased as their originals. Returns the
+// ids of the appended faces.
 std::vector<std::uint32_t> mirrorFaces(Layer& layer, std::span<const std::uint32_t> faces, int axis,
                                        bool weldSeam, float seamTolerance);
 

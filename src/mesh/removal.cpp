@@ -1,6 +1,7 @@
 #include "mesh/removal.h"
 
 #include "base/check.h"
+#include "mesh/crease.h"
 
 #include <algorithm>
 
@@ -10,6 +11,7 @@ void remapCorners(Layer& layer, const std::vector<std::uint32_t>& remap) {
     for (std::uint32_t& v : layer.faces.allCorners()) {
         v = remap[v];
     }
+    remapCreases(layer.creases, remap);
 }
 
 std::vector<std::uint32_t> removeFaces(Layer& layer, std::span<const std::uint32_t> faces) {

@@ -46,7 +46,8 @@ std::vector<std::uint32_t> compact(std::vector<T>& list, const std::vector<std::
     return remap;
 }
 
-// Rewrites every corner through a points' remap table; no corner may name a removed point.
+// Rewrites every corner through a points' remap table; no corner may name a removed point. The
+// creases follow the table too (remapCreases).
 void remapCorners(Layer& layer, const std::vector<std::uint32_t>& remap);
 
 } // namespace tessel

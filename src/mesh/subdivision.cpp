@@ -1,5 +1,7 @@
 #include "mesh/subdivision.h"
 
+#include "mesh/crease.h"
+
 #include <opensubdiv/far/error.h>
 #include <opensubdiv/far/primvarRefiner.h>
 #include <opensubdiv/far/stencilTable.h>
@@ -27,6 +29,26 @@ int clampedLevel(int level) {
 void ignore(Far::ErrorType /*type*/, const char* /*message*/) {}
 void ignoreWarning(const char* /*message*/) {}
 
+// The cage's creased edges as the descriptor takes them: point pairs and their sharpness. A crease
+// of weight w is sharpness 10·w² (10 is infinitely sharp), as the modeller's peers map it.
+struct CreaseArrays {
+    std::vector<Far::Index> pairs;
+    std::vector<float> sharpness;
+
+    explicit CreaseArrays(const Layer& cage) {
+        for (const Crease& c : creasesOnEdges(cage)) {
+            pairs.push_back(static_cast<Far::Index>(c.a));
+            pairs.push_back(static_cast<Far::Index>(c.b));
+            sharpness.push_back(std::min(10.0f * c.weight * c.weight, 10.0f));
+        }
+    }
+    void describe(Far::TopologyDescriptor& descriptor) const {
+        descriptor.numCreases = static_cast<int>(sharpness.size());
+        descriptor.creaseVertexIndexPairs = pairs.data();
+        descriptor.creaseWeights = sharpness.data();
+    }
+};
+
 // The cage's topology refined `level` times, or null when OpenSubdiv refuses it (a face or a
 // point with more than 65,535 neighbours), which it would otherwise print.
 RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level,
@@ -46,6 +68,8 @@ RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level,
     descriptor.numVertsPerFace = reinterpret_cast<const int*>(counts.data());
     descriptor.vertIndicesPerFace =
         reinterpret_cast<const Far::Index*>(cage.faces.corners().data());
+    const CreaseArrays creases(cage);
+    creases.describe(descriptor);
 
     Sdc::Options options;
     // Boundary edges are sharp; corners too, when kept.
@@ -118,7 +142,7 @@ struct SubdivisionSurface::Weights {
 
 SubdivisionSurface::SubdivisionSurface(const Layer& cage, int level, SubdivisionBoundary boundary)
     : scheme_(subdivisionSchemeOf(cage)), level_(clampedLevel(level)), boundary_(boundary),
-      cageFaces_(cage.faces), cagePoints_(cage.positions.size()) {
+      cageFaces_(cage.faces), cagePoints_(cage.positions.size()), cageCreases_(cage.creases) {
     if (cage.faces.empty()) {
         return;
     }
@@ -143,7 +167,8 @@ SubdivisionSurface::~SubdivisionSurface() = default;
 
 bool SubdivisionSurface::fits(const Layer& cage, int level, SubdivisionBoundary boundary) const {
     return clampedLevel(level) == level_ && boundary == boundary_ &&
-           cage.positions.size() == cagePoints_ && cage.faces == cageFaces_;
+           cage.positions.size() == cagePoints_ && cage.faces == cageFaces_ &&
+           cage.creases == cageCreases_;
 }
 
 std::size_t SubdivisionSurface::pointCount() const {
@@ -197,7 +222,7 @@ Layer subdivisionSurface(const Layer& cage, int level, SubdivisionBoundary bound
     const SubdivisionScheme scheme = subdivisionSchemeOf(cage);
     const RefinerPtr refiner = refine(cage, scheme, level, boundary);
     if (!refiner) {
-        return {cage.positions, cage.faces, std::nullopt};
+        return {cage.positions, cage.faces, std::nullopt, cage.creases};
     }
     // Each level's points from the last's.
     std::vector<Point> points(cage.positions.size());
@@ -213,7 +238,7 @@ Layer subdivisionSurface(const Layer& cage, int level, SubdivisionBoundary bound
         interpolation.Interpolate(k, source, destination);
         points.swap(next);
     }
-    Layer result{{}, lastLevelFaces(*refiner, scheme), std::nullopt};
+    Layer result{{}, lastLevelFaces(*refiner, scheme), std::nullopt, {}};
     result.positions.resize(points.size());
     for (size_t i = 0; i < points.size(); ++i) {
         result.positions[i] = points[i].p;

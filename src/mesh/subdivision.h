@@ -19,6 +19,9 @@ namespace tessel {
 // Non-manifold cages (an edge of three faces) are refined too, such edges kept sharp; a cage with
 // a face of more than 65,535 corners or a point of more than 65,535 edges is not refined: it
 // stays as it is. The result's faces keep the orientation of the cage faces they come from.
+// A creased edge of the cage (Layer::creases) of weight w stays sharp through the first 10·w²
+// levels (a fraction blends the next): for good at 1, like a border; the refined layer itself has
+// no creases.
 enum class SubdivisionScheme { CatmullClark, Loop };
 
 // What becomes of the corners of a cage's open border (points with a single face).
@@ -50,8 +53,8 @@ public:
 
     SubdivisionScheme scheme() const { return scheme_; }
     int level() const { return level_; }
-    // Whether it was made for a cage with these faces and this many points, at `level`, with
-    // `boundary`.
+    // Whether it was made for a cage with these faces, creases and this many points, at `level`,
+    // with `boundary`.
     bool fits(const Layer& cage, int level, SubdivisionBoundary boundary) const;
 
     std::size_t pointCount() const;
@@ -70,6 +73,7 @@ private:
     SubdivisionBoundary boundary_;
     FaceList cageFaces_;
     std::size_t cagePoints_;
+    std::vector<Crease> cageCreases_;
     FaceList faces_;
     std::unique_ptr<Weights> weights_;
 };

@@ -1,6 +1,7 @@
 #include "mesh/weld.h"
 
 #include "base/check.h"
+#include "mesh/crease.h"
 
 #include <algorithm>
 #include <numeric>
@@ -74,6 +75,8 @@ std::vector<std::uint32_t> mergePoints(Layer& layer, std::span<const std::uint32
     TESSEL_CHECK(into.size() == count, "mergePoints",
                  into.size() << " targets for " << count << " points");
     TESSEL_CHECK(count < kRemoved, "mergePoints", "too many points: " << count);
+    // A crease on a merged point's edge goes to the edge of the point it merges into.
+    remapCreases(layer.creases, into);
     // One table serves two turns: how many corners hold each point once merged (so that the
     // points left unused are known without another pass over the faces), then the remap.
     std::vector<std::uint32_t> table(count, 0);
@@ -148,6 +151,7 @@ std::vector<std::uint32_t> mergePoints(Layer& layer, std::span<const std::uint32
             v = table[v];
         }
     }
+    remapCreases(layer.creases, table);
     return table;
 }
 

@@ -30,8 +30,8 @@ Welded weld(Layer& layer, std::span<const std::uint32_t> points);
 // that stays, and a point that receives corners must stay). A face then keeps only the first of
 // its corners holding one point, and goes when fewer than three corners are left. Then these
 // points go, survivors keeping their order: those sent elsewhere, and those no face uses any more
-// (with `keepLoose`, only those some face used before; else every one). Returns the points' remap
-// table.
+// (with `keepLoose`, only those some face used before; else every one). Creases follow the points.
+// Returns the points' remap table.
 std::vector<std::uint32_t> mergePoints(Layer& layer, std::span<const std::uint32_t> into,
                                        bool keepLoose);
 

@@ -94,9 +94,14 @@ ModifierResult SubdivisionSurfaceTool::evaluate(const Layer& committed) {
         // Without a drag, refining once is quicker than making the weights; the result stands
         // while the cage and the settings do.
         if (!refined_.layer || refined_.level != level_ || refined_.boundary != boundary_ ||
-            !(refined_.faces == committed.faces) || refined_.positions != cage) {
+            !(refined_.faces == committed.faces) || refined_.creases != committed.creases ||
+            refined_.positions != cage) {
             refined_ = {std::make_shared<Layer>(subdivisionSurface(committed, level_, boundary_)),
-                        committed.faces, cage, level_, boundary_};
+                        committed.faces,
+                        committed.creases,
+                        cage,
+                        level_,
+                        boundary_};
         }
         layer = refined_.layer;
     }

@@ -62,6 +62,7 @@ private:
     struct Refined {
         LayerPtr layer;
         FaceList faces;
+        std::vector<Crease> creases;
         std::vector<Vector3> positions;
         int level = 0;
         SubdivisionBoundary boundary = SubdivisionBoundary::SmoothCorners;

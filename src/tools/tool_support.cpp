@@ -30,6 +30,7 @@ LayerPtr copyOf(const Layer& committed, size_t addedPoints, size_t addedFaces) {
                             committed.faces.corners().size() + 4 * addedFaces);
     }
     copy->fragmentShader = committed.fragmentShader;
+    copy->creases = committed.creases;
     return copy;
 }
 

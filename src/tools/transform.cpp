@@ -426,7 +426,8 @@ std::vector<std::uint32_t> pointsToTransform(const Layer& layer,
 
 LayerPtr transformedLayer(const Layer& committed, std::span<const std::uint32_t> points,
                           const Matrix& matrix) {
-    LayerPtr layer = std::make_shared<Layer>(Layer{{}, committed.faces, committed.fragmentShader});
+    LayerPtr layer = std::make_shared<Layer>(
+        Layer{{}, committed.faces, committed.fragmentShader, committed.creases});
     const std::array<float, 16>& m = matrix.data;
     const auto moved = [&m](const Vector3& p) {
         return Vector3{m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3],

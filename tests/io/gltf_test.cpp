@@ -1,4 +1,5 @@
 #include "io/scene_files.h"
+#include "mesh/crease.h"
 #include "scene/snapshot.h"
 
 #include <nlohmann/json.hpp>
@@ -108,6 +109,37 @@ TEST(GltfFile, CornerCountsThatDisagreeWithTheTrianglesLeaveTheTriangles) {
                                                          "face corners do not match them"})
             << what;
     }
+}
+
+// Creases keep their points' ids through a file; pairs that are no edge are not written, and a
+// damaged list keeps only what fits the mesh.
+TEST(GltfFile, EdgeCreasesRoundTripAndDamagedListsKeepWhatFits) {
+    const MeshPtr mesh = polygonMesh();
+    LayerPtr layer = std::make_shared<Layer>(*mesh->model()->committed());
+    const FaceList::Face face = layer->faces[1];
+    const Edge sharp[] = {Edge::between(face[0], face[1])};
+    const Edge half[] = {Edge::between(face[2], face[3]), Edge::between(face[5], face[0])};
+    setCreases(*layer, sharp, 1);
+    setCreases(*layer, half, 0.5f);
+    const std::vector<Crease> onEdges = layer->creases;
+    layer->creases.insert(layer->creases.begin(), Crease{0, 8, 1}); // no edge
+    mesh->model()->setCommitted(layer);
+    const WriteResult written = writeSceneFile(*mesh, "c.gltf");
+    ASSERT_TRUE(written.ok()) << written.failure;
+    const ReadResult read = readBack(written, "c.gltf");
+    ASSERT_TRUE(read.ok()) << read.failure;
+    EXPECT_EQ(meshesOf(read.root)[0]->model()->committed()->creases, onEdges);
+
+    // Kept: (1, 0) put in order with its weight made 1, and (4, 5). Dropped: a point past the
+    // end, a pair of one point, an id that is no whole number, a weight not above 0 or no number,
+    // and the two numbers left over.
+    nlohmann::json json = nlohmann::json::parse(written.bytes);
+    json["meshes"][0]["extras"]["edgeCreases"] = nlohmann::json::parse(
+        "[1, 0, 7.5, 9, 0, 1, 2, 2, 1, 0.5, 1, 1, 3, 4, -1, 0, 3, \"x\", 4, 5, 0.25, 6, 5]");
+    const ReadResult damaged = readBack({bytesOf(json.dump()), written.siblings, {}}, "c.gltf");
+    ASSERT_TRUE(damaged.ok()) << damaged.failure;
+    EXPECT_EQ(meshesOf(damaged.root)[0]->model()->committed()->creases,
+              (std::vector<Crease>{{0, 1, 1}, {4, 5, 0.25f}}));
 }
 
 TEST(SceneWriter, RefusesPointsWithoutAFinitePositionInEveryFormat) {

@@ -1,11 +1,15 @@
 // Mirror, merge by distance, dissolve and the delete variants on small exact meshes, and every one
 // of them keeping the layer's invariants whatever it is given.
+#include "mesh/crease.h"
 #include "mesh/dissolve.h"
+#include "mesh/duplicate.h"
+#include "mesh/layer_change.h"
 #include "mesh/merge_by_distance.h"
 #include "mesh/mirror.h"
 #include "mesh/model.h"
 #include "mesh/polygon.h"
 #include "mesh/removal.h"
+#include "mesh/weld.h"
 #include "support/layer_checks.h"
 #include "support/mesh_helpers.h"
 
@@ -223,6 +227,34 @@ TEST(RemovalTest, DeleteVariantsKeepWhatTheySay) {
     const std::int64_t corner[] = {0};
     removePoints(layer, corner);
     EXPECT_EQ(layer.faces, FaceList::polygons({{0, 1, 4, 3}, {2, 3, 6, 5}, {3, 4, 7, 6}}));
+}
+
+// Creases name points: removals renumber them and drop those that lose a point, a weld moves them
+// to the merged point and drops those it closes up, copies copy them; undo and redo give them back.
+TEST(RemovalTest, CreasesFollowTheirPoints) {
+    Layer layer = quadGrid(2, 2);
+    const Edge edges[] = {{0, 1}, {1, 4}, {4, 5}, {5, 8}};
+    setCreases(layer, edges, 0.5f);
+    const Edge sharp[] = {{7, 8}};
+    setCreases(layer, sharp, 1);
+    const Layer before = layer;
+    const std::int64_t corner[] = {0};
+    removePoints(layer, corner);
+    EXPECT_EQ(layer.creases,
+              (std::vector<Crease>{{0, 3, 0.5f}, {3, 4, 0.5f}, {4, 7, 0.5f}, {6, 7, 1}}));
+    const std::uint32_t joined[] = {3, 4};
+    weld(layer, joined);
+    // 3 and 4 become the new point, last (6 once they go): the crease between them goes.
+    EXPECT_EQ(layer.creases, (std::vector<Crease>{{0, 6, 0.5f}, {4, 5, 1}, {5, 6, 0.5f}}));
+    // Copied faces copy the creases of their edges.
+    Layer copied = layer;
+    const std::uint32_t all[] = {0, 1, 2};
+    duplicateFaces(copied, all);
+    EXPECT_EQ(copied.creases.size(), 2 * layer.creases.size());
+    const LayerChange change = LayerChange::between(before, layer);
+    EXPECT_FALSE(change.isEmpty());
+    EXPECT_EQ(change.undone(layer)->creases, before.creases);
+    EXPECT_EQ(change.redone(before)->creases, layer.creases);
 }
 
 TEST(CleanupEditsTest, AnyIdsOnAnyMeshKeepTheInvariants) {

@@ -1,5 +1,6 @@
 // Smooth subdivision: counts, the rules at boundaries and in the interior, and the stored weights
 // agreeing with refinement level by level.
+#include "mesh/crease.h"
 #include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 #include "support/layer_checks.h"
@@ -94,6 +95,27 @@ TEST(SubdivisionTest, TrianglesOnlyRefineByLoopAndAMixedCageByCatmullClark) {
     EXPECT_EQ(subdivisionSurface(mixed, 1).faces.size(), 18u);
 }
 
+TEST(SubdivisionTest, CreasedEdgesStaySharpByTheirWeight) {
+    // The tent's middle line (1, 4, 7) creased: the raised point follows the crease's rule, 3/4 of
+    // itself and 1/8 of each end, z = 0.75; the crease's new points lie halfway along it. A weight
+    // w is sharpness 10·w²: 0.3 is 0.9, nine tenths of the sharp rule and one of the smooth.
+    Layer cage = tent();
+    const Edge line[] = {{1, 4}, {4, 7}};
+    for (const auto& [weight, z] : {std::pair{1.0f, 0.75f}, {0.5f, 0.75f}, {0.3f, 0.73125f}}) {
+        setCreases(cage, line, weight);
+        const Layer smooth = subdivisionSurface(cage, 1);
+        testing::expectNear(smooth.positions[4], {1, 1, z});
+    }
+    setCreases(cage, line, 1);
+    const Layer sharp = subdivisionSurface(cage, 1);
+    EXPECT_NE(std::ranges::find(sharp.positions, Vector3{1, 0.5f, 0.5f}), sharp.positions.end());
+    // A pair that is no edge weighs nothing.
+    Layer across = tent();
+    const Edge diagonal[] = {{0, 4}};
+    setCreases(across, diagonal, 1);
+    EXPECT_EQ(subdivisionSurface(across, 2).positions, subdivisionSurface(tent(), 2).positions);
+}
+
 TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     Layer cage = box();
     const SubdivisionSurface surface(cage, 2);
@@ -107,6 +129,16 @@ TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     EXPECT_EQ(stored->faces, again.faces);
     for (size_t i = 0; i < again.positions.size(); ++i) {
         testing::expectNear(stored->positions[i], again.positions[i]);
+    }
+    // Creases are part of the topology the weights were made for.
+    const Edge edge[] = {Edge::between(cage.faces[0][0], cage.faces[0][1])};
+    setCreases(cage, edge, 0.5f);
+    EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
+    const LayerPtr creased = SubdivisionSurface(cage, 2).layer(cage.positions);
+    const Layer creasedAgain = subdivisionSurface(cage, 2);
+    ASSERT_NE(creased->positions, stored->positions);
+    for (size_t i = 0; i < creasedAgain.positions.size(); ++i) {
+        testing::expectNear(creased->positions[i], creasedAgain.positions[i]);
     }
     cage.faces.replace(0, {0, 3, 2});
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
