@@ -42,8 +42,9 @@ enum class Command {
     Fill,
     BridgeLoops,
     StartLoopCut,
+    StartEdgeCrease,
 };
-inline constexpr int kCommandCount = static_cast<int>(Command::StartLoopCut) + 1;
+inline constexpr int kCommandCount = static_cast<int>(Command::StartEdgeCrease) + 1;
 
 // How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
 // a menu entry.
@@ -107,6 +108,7 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Shift, "s", Command::StartScale, "Scale the selection about its centre from the pointer; keys as for Move"},
     {Trigger::Key, NoModifier, "Return", Command::ConfirmTransform, "Confirm the transform (a left click does too; Escape or a right click cancels it)"},
     {Trigger::Key, Ctrl, "r", Command::StartLoopCut, "Edge and Polygon mode: loop cut across the four-cornered faces of the edge under the pointer; the wheel or digits set the cuts, a drag slides them, a click cuts"},
+    {Trigger::Key, Shift, "e", Command::StartEdgeCrease, "Edge mode: crease the selected edges for the subdivision surface; the pointer toward their centre sharpens, digits type the weight (0 to 1), a click or Return sets it"},
     {Trigger::Key, Shift, "d", Command::Duplicate, "Duplicate the selected faces (or those the selection spans), then move the copy"},
     {Trigger::Menu, NoModifier, "", Command::DeletePoints, "Delete Points (Edit menu): the selected points and the faces that use them"},
     {Trigger::Menu, NoModifier, "", Command::DeleteEdges, "Delete Edges (Edit menu): the faces along the selected edges"},

@@ -28,6 +28,7 @@
 
 namespace tessel {
 
+class EdgeCrease;
 class LoopCutTool;
 
 // The editor of the editing area: modes and tools, the active tool, the selection and the input
@@ -171,6 +172,15 @@ public:
     void loopCutWheel(int notches);
     void cancelLoopCut();
 
+    // --- Edge crease from the keyboard (Edge mode) ---
+    // Starts setting one crease weight on the selected edges (none selected: the status bar says
+    // so), unless a gesture, transform or loop cut is held. It runs as a transform does
+    // (isTransforming): the pointer and typed digits (transformKey) set the weight, shown in the
+    // status bar, a press or confirmTransform commits it as one recorded edit "Edge Crease" and
+    // cancelTransform drops it.
+    void startEdgeCrease(Viewport& view, Vec2 position);
+    bool isCreasing() const { return crease_ != nullptr; }
+
     // --- Navigation: each changes only the view's camera (no preview goes stale) ---
     // A navigation gesture starts in `view`: it becomes the recent view (as a press makes it),
     // and the pivot (the centre of the selected mesh, or of the scene) is fixed for the gesture.
@@ -276,6 +286,11 @@ private:
     void confirmLoopCut();
     // Ends a running loop cut with nothing committed, leaving the tool to the caller.
     void dropLoopCut();
+    void creaseChanged();
+    void confirmEdgeCrease();
+    void cancelEdgeCrease();
+    // Ends a running edge crease with nothing committed: the mesh shows its tool's preview again.
+    void dropEdgeCrease();
 
     // The element the mode works on.
     Element element() const;
@@ -300,6 +315,9 @@ private:
     std::shared_ptr<LoopCutTool> loopCut_;
     std::weak_ptr<Mesh> loopCutMesh_;
     bool loopCutPressed_ = false;
+    // The edge crease started from the keyboard, while it runs, and the mesh it previews on.
+    std::shared_ptr<EdgeCrease> crease_;
+    std::weak_ptr<Mesh> creaseMesh_;
     // The last transform it committed, whose amounts the panel sets.
     std::shared_ptr<TransformTool> lastTransform_;
     Mode mode_ = Mode::Vertex;

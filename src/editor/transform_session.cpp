@@ -3,6 +3,7 @@
 
 #include "editor/editor.h"
 
+#include "tools/edge_crease.h"
 #include "tools/loop_cut.h"
 
 #include <utility>
@@ -42,14 +43,19 @@ void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 po
     refresh();
 }
 
-bool Editor::isTransforming() const { return transform_ && transform_->isRunning(); }
+bool Editor::isTransforming() const {
+    return (transform_ && transform_->isRunning()) || crease_ != nullptr;
+}
 
 void Editor::hover(Viewport& view, Vec2 position) {
     view.pointerPosition = position;
     if (loopCutPointer(view, position, LoopCutEvent::Hover)) {
         return;
     }
-    if (isTransforming()) {
+    if (crease_) {
+        crease_->pointAt(position);
+        creaseChanged();
+    } else if (isTransforming()) {
         transform_->pointerAt(position);
         refresh();
     }
@@ -63,6 +69,13 @@ bool Editor::transformKey(char c) {
         loopCutChanged();
         return true;
     }
+    if (crease_) {
+        if (!crease_->key(c)) {
+            return false;
+        }
+        creaseChanged();
+        return true;
+    }
     if (!isTransforming() || !transform_->key(c)) {
         return false;
     }
@@ -71,13 +84,17 @@ bool Editor::transformKey(char c) {
 }
 
 void Editor::setSnapping(bool snapping) {
-    if (isTransforming()) {
+    if (isTransforming() && transform_) {
         transform_->setSnapping(snapping);
         refresh();
     }
 }
 
 void Editor::confirmTransform() {
+    if (crease_) {
+        confirmEdgeCrease();
+        return;
+    }
     if (!isTransforming()) {
         return;
     }
@@ -94,6 +111,7 @@ void Editor::confirmTransform() {
 }
 
 void Editor::cancelTransform() {
+    cancelEdgeCrease();
     if (!transform_) {
         return;
     }
@@ -107,6 +125,7 @@ void Editor::cancelTransform() {
 
 void Editor::dropTransform() {
     dropLoopCut();
+    dropEdgeCrease();
     if (transform_) {
         std::exchange(transform_, nullptr)->cancel();
     }
@@ -140,6 +159,9 @@ void Editor::setToolSetting(size_t index, double value) {
 std::string Editor::transformStatus() const {
     if (loopCut_) {
         return loopCut_->status();
+    }
+    if (crease_) {
+        return crease_->status();
     }
     return isTransforming() ? transform_->status() : std::string();
 }

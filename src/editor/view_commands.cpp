@@ -125,6 +125,7 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::Fill: fillSelection(view); return;
     case Command::BridgeLoops: bridgeSelection(); return;
     case Command::StartLoopCut: startLoopCut(view, view.pointerPosition); return;
+    case Command::StartEdgeCrease: startEdgeCrease(view, view.pointerPosition); return;
     case Command::SelectLoop:
     case Command::SelectRing:
     case Command::ToolGesture:

@@ -171,13 +171,15 @@ public:
     }
 
 private:
-    // Half the time Fill and Bridge get a selection they can act on, which random clicks seldom
-    // make: every border edge of the mesh (Edge mode; for Bridge, after a face is deleted), or two
-    // corners of a face (Vertex mode).
+    // Half the time Fill, Bridge and Edge Crease get a selection they can act on, which random
+    // clicks seldom make: every border edge of the mesh (Edge mode; for Bridge, after a face is
+    // deleted), or two corners of a face (Vertex mode).
     void selectForBorderCommand(Command command, const UserAction& a) {
         Editor& c = editor_.controller;
         const MeshPtr mesh = c.selectedMesh();
-        if ((command != Command::Fill && command != Command::BridgeLoops) || !mesh || a.x < 0.5f) {
+        if ((command != Command::Fill && command != Command::BridgeLoops &&
+             command != Command::StartEdgeCrease) ||
+            !mesh || a.x < 0.5f) {
             return;
         }
         const auto pick = [&a](size_t count) {

@@ -487,6 +487,41 @@ private Q_SLOTS:
         QVERIFY(!editor().isLoopCutting());
     }
 
+    void shiftEInEdgeModeCreasesTheSelectedEdgesAsOneStep() {
+        // The strip of three quads alone in the top-left viewport; a click selects an upright edge.
+        const LayerPtr strip = makeLayer({{-0.3f, -0.2f, 0},
+                                          {-0.1f, -0.2f, 0},
+                                          {0.1f, -0.2f, 0},
+                                          {-0.3f, 0.2f, 0},
+                                          {-0.1f, 0.2f, 0},
+                                          {0.1f, 0.2f, 0}},
+                                         FaceList::polygons({{0, 1, 4, 3}, {1, 2, 5, 4}}));
+        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
+        document().scene()->root()->setChildren({quads});
+        document().setSelectedNode(quads);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        GLView& target = view(0);
+        const QPointF edge = pixelOf(target, {-0.1f, 0.05f, 0});
+        drag(&target, Qt::LeftButton, {}, edge, edge, 1);
+        QVERIFY((editor().selectedEdges() == std::vector<Edge>{Edge{1, 4}}));
+        const size_t steps = m_window->history().count();
+        // Escape drops it; started again, typed digits set the weight and Return commits it.
+        QTest::keyClick(&target, Qt::Key_E, Qt::ShiftModifier);
+        QCOMPARE(child<QLabel>("toolHint")->text(), QStringLiteral("Edge Crease: 0.000"));
+        QTest::keyClicks(&target, "1");
+        QTest::keyClick(&target, Qt::Key_Escape);
+        QVERIFY(quads->model()->committed()->creases.empty());
+        QTest::keyClick(&target, Qt::Key_E, Qt::ShiftModifier);
+        QTest::keyClicks(&target, "1");
+        QCOMPARE(child<QLabel>("toolHint")->text(), QStringLiteral("Edge Crease: 1|"));
+        QTest::keyClick(&target, Qt::Key_Return);
+        QVERIFY(quads->model()->committed()->creases == (std::vector<Crease>{{1, 4, 1}}));
+        QCOMPARE(m_window->history().count(), steps + 1);
+        QCOMPARE(m_window->history().undoName(), "Edge Crease");
+        QTest::keySequence(&target, QKeySequence("Ctrl+Z"));
+        QVERIFY(quads->model()->committed()->creases.empty());
+    }
+
     void quadsShowTheirOwnEdgesAndAClickOnTheDiagonalShowsTheQuadSelectedWhole() {
         // Alone in the top-left viewport, seen along its normal: a quad (0 to 3) and an L-shaped
         // hexagon (4 to 9), as the polygon tools' picking test has them.

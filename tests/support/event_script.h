@@ -3,6 +3,7 @@
 // Random user sessions for fuzzing the editor: a seeded script of abstract actions that a driver
 // acts out, on a headless editor or on the real window, and the check both run afterwards.
 #include "editor/editor.h"
+#include "mesh/crease.h"
 #include "support/layer_checks.h"
 
 #include <algorithm>
@@ -146,12 +147,17 @@ private:
 
 // The first fault of what the viewports draw now or of a mesh's committed points and faces: a
 // face whose corners are not three different points of its layer, or draw lists that do not
-// hold every triangle of the faces and every point once, or edges outside the layer.
+// hold every triangle of the faces and every point once, or edges outside the layer, or creases
+// out of order or naming points it does not have.
 inline std::optional<std::string> sceneFault(Editor& editor,
                                              const std::array<Viewport*, 4>& views) {
     for (const MeshPtr& mesh : editor.meshes()) {
-        if (hasBrokenFace(*mesh->model()->committed())) {
+        const Layer& committed = *mesh->model()->committed();
+        if (hasBrokenFace(committed)) {
             return mesh->name() + ": a committed face is broken";
+        }
+        if (validCreases(committed.creases, committed.positions.size()) != committed.creases) {
+            return mesh->name() + ": a crease names no pair of its points";
         }
     }
     for (Viewport* view : views) {
