@@ -273,7 +273,11 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
             item.isSelected = large;
             return item;
         };
-        DrawItem& item = add(layer, mesh.get(), isSelected);
+        // While a tool draws geometry of its own (the cage of a smooth preview, a cutting plane),
+        // that is what the pointer handles: the mesh's own points are drawn small, so that
+        // hundreds of thousands of refined points do not hide the surface and the cage.
+        const LayerPtr tool = model->toolLayer();
+        DrawItem& item = add(layer, mesh.get(), isSelected && tool == nullptr);
         item.data = &dataFor(layer, isSelected, selection);
         item.isSelectionVolume = view.selectionVolume && model == view.selectionVolume->model();
         item.faceOrientation = content.options.faceOrientation;
@@ -285,7 +289,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         }
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
-        if (const LayerPtr tool = model->toolLayer()) {
+        if (tool != nullptr) {
             add(tool, model.get(), true).data = &dataFor(tool, false, selection);
         }
     }

@@ -62,8 +62,8 @@ struct DrawItem {
     Matrix matrix;
     Matrix modelView;
     MaterialPtr material;
-    // The selected mesh's layer, or a tool's geometry: drawn with large points. Only the selected
-    // mesh's draw data holds the selections.
+    // The selected mesh's layer (unless its tool draws geometry of its own), or a tool's
+    // geometry: drawn with large points. Only the selected mesh's draw data holds the selections.
     bool isSelected = false;
     bool isSelectionVolume = false;
     // A normal per point when the mesh is shaded smooth (null when flat).
