@@ -226,11 +226,21 @@ bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) 
            pixelsPerPoint(item, pixelWidth, pixelHeight) < kPixelsPerPoint;
 }
 
+float pointSizeOf(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    constexpr float kLargest = 10;
+    constexpr float kSmallest = 4;
+    if (!item.isSelected) {
+        return 1;
+    }
+    const float spacing = std::sqrt(pixelsPerPoint(item, pixelWidth, pixelHeight));
+    return std::clamp(0.5f * spacing, kSmallest, kLargest);
+}
+
 bool largePointsCoverFaces(const DrawItem& item, float pixelWidth, float pixelHeight) {
-    // Points ten pixels wide at most five apart cover every pixel between them several times.
-    constexpr float kCovered = 25;
+    // Squares as wide as the points' spacing cover every pixel between them.
+    const float size = pointSizeOf(item, pixelWidth, pixelHeight);
     return item.isSelected && !outlineTooDense(item, pixelWidth, pixelHeight) &&
-           pixelsPerPoint(item, pixelWidth, pixelHeight) <= kCovered;
+           pixelsPerPoint(item, pixelWidth, pixelHeight) <= size * size;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {

@@ -173,8 +173,12 @@ TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNothingHiddenOrDenserThanIts
     item.matrix = Matrix::translation({0, 0, 0.5f});
     EXPECT_TRUE(outlineTooDense(item, 100, 100));
     EXPECT_FALSE(outlineTooDense(item, 1000, 1000));
-    // Selected, its points are drawn ten pixels wide: four pixels apart they hide all beneath.
+    // Selected, its points are drawn large, but no wider than about their spacing: four pixels
+    // apart they still hide all beneath, ten apart they leave room between them.
     item.isSelected = true;
+    EXPECT_EQ(pointSizeOf(item, 400, 400), 4);
+    EXPECT_NEAR(pointSizeOf(item, 1000, 1000), 4.95, 0.01);
+    EXPECT_EQ(pointSizeOf(item, 4000, 4000), 10);
     EXPECT_TRUE(largePointsCoverFaces(item, 400, 400));
     EXPECT_FALSE(largePointsCoverFaces(item, 1000, 1000));
     EXPECT_FALSE(largePointsCoverFaces(item, 100, 100));
