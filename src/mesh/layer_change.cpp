@@ -182,8 +182,7 @@ LayerChange LayerChange::between(const Layer& before, const Layer& after) {
     change.shaderBefore_ = before.fragmentShader;
     change.shaderAfter_ = after.fragmentShader;
     if (before.creases != after.creases) {
-        change.creasesBefore_ = before.creases;
-        change.creasesAfter_ = after.creases;
+        change.creases_ = std::make_shared<const Creases>(Creases{before.creases, after.creases});
     }
     return change;
 }
@@ -202,7 +201,7 @@ LayerPtr LayerChange::undone(const Layer& after) const {
         makeLayer(replay(positions_, after.positions, false),
                   facesFrom(replay(corners_, after.faces.corners(), false), after.faces, false));
     layer->fragmentShader = shaderBefore_;
-    layer->creases = creasesBefore_ == creasesAfter_ ? after.creases : creasesBefore_;
+    layer->creases = creases_ ? creases_->before : after.creases;
     return layer;
 }
 
@@ -211,13 +210,16 @@ LayerPtr LayerChange::redone(const Layer& before) const {
         makeLayer(replay(positions_, before.positions, true),
                   facesFrom(replay(corners_, before.faces.corners(), true), before.faces, true));
     layer->fragmentShader = shaderAfter_;
-    layer->creases = creasesBefore_ == creasesAfter_ ? before.creases : creasesAfter_;
+    layer->creases = creases_ ? creases_->after : before.creases;
     return layer;
 }
 
 std::size_t LayerChange::bytes() const {
     return bytesOf(positions_) + bytesOf(corners_) + bytesOf(counts_) +
-           (creasesBefore_.size() + creasesAfter_.size()) * sizeof(Crease) + sizeof(*this);
+           (creases_ ? sizeof(Creases) +
+                           (creases_->before.size() + creases_->after.size()) * sizeof(Crease)
+                     : 0) +
+           sizeof(*this);
 }
 
 } // namespace tessel

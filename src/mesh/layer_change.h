@@ -3,6 +3,7 @@
 #include "mesh/layer.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,7 @@ public:
     bool isEmpty() const {
         return positions_.hunks.empty() && corners_.hunks.empty() && counts_.hunks.empty() &&
                cornersPerFaceBefore_ == cornersPerFaceAfter_ && shaderBefore_ == shaderAfter_ &&
-               creasesBefore_ == creasesAfter_;
+               !creases_;
     }
     // The memory the change holds, in bytes.
     std::size_t bytes() const;
@@ -74,9 +75,13 @@ private:
     std::uint32_t cornersPerFaceAfter_ = 0;
     std::optional<std::string> shaderBefore_;
     std::optional<std::string> shaderAfter_;
-    // The creases of both versions, whole: few, and set apart from the other edits.
-    std::vector<Crease> creasesBefore_;
-    std::vector<Crease> creasesAfter_;
+    // The creases of both versions, whole (few, and set apart from the other edits), when they
+    // differ.
+    struct Creases {
+        std::vector<Crease> before;
+        std::vector<Crease> after;
+    };
+    std::shared_ptr<const Creases> creases_;
 };
 
 } // namespace tessel
