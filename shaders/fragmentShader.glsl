@@ -4,7 +4,7 @@
 // so a mesh that faces inward shows it. With face orientation on, fronts are blue and backs red.
 
 uniform float opacity;
-// What is drawn: 0 edges, 1 points, 2 faces, 3 normal lines.
+// What is drawn: 0 edges, 1 points, 2 faces, 3 normal lines, 4 creased edges.
 uniform int primitiveKind;
 uniform bool faceOrientation;
 
@@ -31,6 +31,10 @@ void main() {
     }
     if (primitiveKind == 3) {
         color = vec4(0.35, 0.85, 1.0, 1.0);
+        return;
+    }
+    if (primitiveKind == 4) {
+        color = vec4(0.95, 0.25, 0.85, opacity);
         return;
     }
     if (primitiveKind != 2) {

@@ -166,6 +166,16 @@ const LayerDrawData& FrameData::dataFor(const LayerPtr& layer, bool isSelected,
         entry.selectedEdges.clear();
     }
     data.selectedEdges = entry.selectedEdges;
+    entry.creasedEdges.clear();
+    if (isSelected && !layer->creases.empty()) {
+        std::vector<Edge> creased;
+        creased.reserve(layer->creases.size());
+        for (const Crease& c : layer->creases) {
+            creased.push_back({c.a, c.b});
+        }
+        selectedEdgesOf(*faces.edges, creased, entry.creasedEdges);
+    }
+    data.creasedEdges = entry.creasedEdges;
     pointRanges(layer->positions.size(),
                 isSelected ? std::span<const std::int64_t>(selection.points)
                            : std::span<const std::int64_t>{},

@@ -43,6 +43,8 @@ struct LayerDrawData {
     // The edges of the selected faces (or the selected edges), which `edges` holds too; they
     // live as long as the frame.
     std::span<const std::uint32_t> selectedEdges;
+    // The selected mesh's creased edges, which `edges` holds too; they live as long as the frame.
+    std::span<const std::uint32_t> creasedEdges;
     // The runs of point ids of the ordinary and the selected points.
     IndexRanges ordinaryPoints;
     IndexRanges selectedPoints;
@@ -171,6 +173,7 @@ private:
         bool used = false;
         // The selected edges when there are any (the data's span points here).
         std::vector<std::uint32_t> selectedEdges;
+        std::vector<std::uint32_t> creasedEdges;
         LayerDrawData data;
     };
 

@@ -50,7 +50,7 @@ std::uint64_t bytesUploadedToGpu() { return uploaded; }
 
 void GpuLayers::free(Slot& slot) {
     for (Array* array : {&slot.positions, &slot.triangles, &slot.edges, &slot.selectedEdges,
-                         &slot.normals, &slot.normalLines}) {
+                         &slot.creasedEdges, &slot.normals, &slot.normalLines}) {
         free(*array);
     }
 }
@@ -145,8 +145,11 @@ GpuLayers::Buffers GpuLayers::update(QOpenGLFunctions_3_3_Core& gl, const DrawIt
         2 * sizeof(std::uint32_t));
     put(GL_ELEMENT_ARRAY_BUFFER, slot.selectedEdges, nullptr, bytesOf(data.selectedEdges),
         2 * sizeof(std::uint32_t));
+    put(GL_ELEMENT_ARRAY_BUFFER, slot.creasedEdges, nullptr, bytesOf(data.creasedEdges),
+        2 * sizeof(std::uint32_t));
     Buffers buffers{slot.positions.name, slot.triangles.name, slot.edges.name,
                     slot.selectedEdges.name};
+    buffers.creasedEdges = slot.creasedEdges.name;
     if (item.pointNormals) {
         put(GL_ARRAY_BUFFER, slot.normals, item.pointNormals,
             bytesOf(std::span<const Vector3>(*item.pointNormals)), sizeof(Vector3));

@@ -42,6 +42,7 @@ public:
         GLuint triangles = 0;
         GLuint edges = 0;
         GLuint selectedEdges = 0;
+        GLuint creasedEdges = 0;
         // 0 when the item has none.
         GLuint normals = 0;
         GLuint normalLines = 0;
@@ -79,6 +80,7 @@ private:
         Array triangles;
         Array edges;
         Array selectedEdges;
+        Array creasedEdges;
         Array normals;
         Array normalLines;
         std::uint64_t lastFrame = 0;

@@ -285,6 +285,16 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
             drawRanges(GL_LINES, m_whole, runs ? &runs->edges : nullptr, layerFragment,
                        "whiteVertexShader");
         }
+        // Creased edges take their own colour, and the selection's over it.
+        if (!data.creasedEdges.empty()) {
+            glDepthFunc(GL_LEQUAL);
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.creasedEdges);
+            m_whole.assign(1, {0, static_cast<std::uint32_t>(data.creasedEdges.size())});
+            m_primitiveKind = 4;
+            drawRanges(GL_LINES, m_whole, nullptr, "fragmentShader", "whiteVertexShader");
+            m_primitiveKind = -1;
+            glDepthFunc(GL_LESS);
+        }
         // The selected faces' edges are in the ordinary list as well: drawn again, the same
         // lines at the same depth take the selection's colour.
         if (!data.selectedEdges.empty()) {

@@ -127,14 +127,16 @@ TEST(FrameDataTest, QuadsDrawTheirOwnEdgesOnceAndTheirTrianglesBuiltOncePerLayer
     EXPECT_EQ(frame.faceListBuilds(), built);
 
     // A new layer with point 3 moved into the first quad, now concave: that face is cut again,
-    // the edges are those of the faces before.
+    // the edges are those of the faces before. Of its creases, those on edges are drawn.
     const auto dented = std::make_shared<Layer>(*quads);
     dented->positions[3] = {0.7f, 0.3f, 0};
+    dented->creases = {{0, 4, 1}, {1, 4, 0.5f}};
     editor.grid().setCommitted(dented);
     editor.controller.selectedFacesIds().clear();
     data = drawQuads();
     EXPECT_THAT(data->triangles, ElementsAre(3, 0, 1, 4, 3, 1, 1, 2, 5, 1, 5, 4));
     EXPECT_EQ(edges(data->edges).size(), 7u);
+    EXPECT_EQ(edges(data->creasedEdges), (Edges{{1, 4}}));
     EXPECT_EQ(frame.faceListBuilds(), built + 1);
 }
 

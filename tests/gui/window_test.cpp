@@ -40,6 +40,8 @@ bool isOrange(QRgb p) {
            qBlue(p) < 0.2 * qRed(p);
 }
 bool isEdge(QRgb p) { return near(p, 209, 214, 219, 4); }
+// Creased edges of the selected mesh are magenta.
+bool isMagenta(QRgb p) { return near(p, 242, 64, 217, 6); }
 bool isWhite(QRgb p) { return near(p, 255, 255, 255, 4); }
 // The ground grid's axes (x red, y yellow-green, z blue) and, a little darker than the
 // background, its major lines.
@@ -518,8 +520,12 @@ private Q_SLOTS:
         QVERIFY(quads->model()->committed()->creases == (std::vector<Crease>{{1, 4, 1}}));
         QCOMPARE(m_window->history().count(), steps + 1);
         QCOMPARE(m_window->history().undoName(), "Edge Crease");
+        // Once no longer selected, the creased edge shows magenta, until undone.
+        QTest::keyClick(&target, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(showsNear(0, {-0.1f, 0, 0}, isMagenta));
         QTest::keySequence(&target, QKeySequence("Ctrl+Z"));
         QVERIFY(quads->model()->committed()->creases.empty());
+        QVERIFY(!showsNear(0, {-0.1f, 0, 0}, isMagenta));
     }
 
     void quadsShowTheirOwnEdgesAndAClickOnTheDiagonalShowsTheQuadSelectedWhole() {
