@@ -1,5 +1,6 @@
 // Smooth subdivision: counts, the rules at boundaries and in the interior, and the stored weights
 // agreeing with refinement level by level.
+#include "mesh/model.h"
 #include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 #include "support/layer_checks.h"
@@ -94,6 +95,14 @@ TEST(SubdivisionTest, TrianglesOnlyRefineByLoopAndAMixedCageByCatmullClark) {
     EXPECT_EQ(subdivisionSurface(mixed, 1).faces.size(), 18u);
 }
 
+void expectSameLayer(const Layer& stored, const Layer& again) {
+    ASSERT_EQ(stored.positions.size(), again.positions.size());
+    EXPECT_EQ(stored.faces, again.faces);
+    for (size_t i = 0; i < again.positions.size(); ++i) {
+        testing::expectNear(stored.positions[i], again.positions[i]);
+    }
+}
+
 TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     Layer cage = box();
     const SubdivisionSurface surface(cage, 2);
@@ -101,15 +110,14 @@ TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     ASSERT_TRUE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
     EXPECT_FALSE(surface.fits(cage, 3, SubdivisionBoundary::SmoothCorners));
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::KeepCorners));
-    const LayerPtr stored = surface.layer(cage.positions);
-    const Layer again = subdivisionSurface(cage, 2);
-    ASSERT_EQ(stored->positions.size(), again.positions.size());
-    EXPECT_EQ(stored->faces, again.faces);
-    for (size_t i = 0; i < again.positions.size(); ++i) {
-        testing::expectNear(stored->positions[i], again.positions[i]);
-    }
+    expectSameLayer(*surface.layer(cage.positions), subdivisionSurface(cage, 2));
     cage.faces.replace(0, {0, 3, 2});
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
+
+    // Refined into enough faces that refining once copies them on a second thread.
+    const LayerPtr grid = QuadGenerator(80, 80).generateQuadLayer();
+    expectSameLayer(*SubdivisionSurface(*grid, 2).layer(grid->positions),
+                    subdivisionSurface(*grid, 2));
 }
 
 TEST(SubdivisionTest, UnusedPointsAndEdgesOfThreeFacesStillGiveAWholeLayer) {
