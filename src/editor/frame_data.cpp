@@ -226,11 +226,21 @@ bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight) 
            pixelsPerPoint(item, pixelWidth, pixelHeight) < kPixelsPerPoint;
 }
 
+float pointSizeOf(const DrawItem& item, float pixelWidth, float pixelHeight) {
+    constexpr float kLargest = 10;
+    constexpr float kSmallest = 4;
+    if (!item.isSelected) {
+        return 1;
+    }
+    const float spacing = std::sqrt(pixelsPerPoint(item, pixelWidth, pixelHeight));
+    return std::clamp(0.5f * spacing, kSmallest, kLargest);
+}
+
 bool largePointsCoverFaces(const DrawItem& item, float pixelWidth, float pixelHeight) {
-    // Points ten pixels wide at most five apart cover every pixel between them several times.
-    constexpr float kCovered = 25;
+    // Squares as wide as the points' spacing cover every pixel between them.
+    const float size = pointSizeOf(item, pixelWidth, pixelHeight);
     return item.isSelected && !outlineTooDense(item, pixelWidth, pixelHeight) &&
-           pixelsPerPoint(item, pixelWidth, pixelHeight) <= kCovered;
+           pixelsPerPoint(item, pixelWidth, pixelHeight) <= size * size;
 }
 
 std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& content) {
@@ -273,7 +283,11 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
             item.isSelected = large;
             return item;
         };
-        DrawItem& item = add(layer, mesh.get(), isSelected);
+        // While a tool draws geometry of its own (the cage of a smooth preview, a cutting plane),
+        // that is what the pointer handles: the mesh's own points are drawn small, so that
+        // hundreds of thousands of refined points do not hide the surface and the cage.
+        const LayerPtr tool = model->toolLayer();
+        DrawItem& item = add(layer, mesh.get(), isSelected && tool == nullptr);
         item.data = &dataFor(layer, isSelected, selection);
         item.isSelectionVolume = view.selectionVolume && model == view.selectionVolume->model();
         item.faceOrientation = content.options.faceOrientation;
@@ -285,7 +299,7 @@ std::vector<DrawItem> FrameData::prepare(Viewport& view, const FrameContent& con
         }
         // A tool's geometry is drawn large, as the selected mesh is, but the selections are ids of
         // the mesh: none of them names a part of it.
-        if (const LayerPtr tool = model->toolLayer()) {
+        if (tool != nullptr) {
             add(tool, model.get(), true).data = &dataFor(tool, false, selection);
         }
     }

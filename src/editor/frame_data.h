@@ -62,8 +62,8 @@ struct DrawItem {
     Matrix matrix;
     Matrix modelView;
     MaterialPtr material;
-    // The selected mesh's layer, or a tool's geometry: drawn with large points. Only the selected
-    // mesh's draw data holds the selections.
+    // The selected mesh's layer (unless its tool draws geometry of its own), or a tool's
+    // geometry: drawn with large points. Only the selected mesh's draw data holds the selections.
     bool isSelected = false;
     bool isSelectionVolume = false;
     // A normal per point when the mesh is shaded smooth (null when flat).
@@ -80,6 +80,11 @@ struct DrawItem {
 // points than the viewport has pixels, or fewer than a few pixels of the layer's extent on the
 // screen per point. The selection is drawn either way.
 bool outlineTooDense(const DrawItem& item, float pixelWidth, float pixelHeight);
+// How wide, in pixels, the item's points are drawn in a viewport of that many pixels: one pixel
+// for a mesh not selected; for the selected mesh or a tool's geometry, ten where they lie far
+// enough apart, smaller as they crowd (half their spacing, but at least four pixels), so
+// that a finely divided mesh still shows its faces between them.
+float pointSizeOf(const DrawItem& item, float pixelWidth, float pixelHeight);
 // Whether the selected mesh's points, drawn large, lie so close together in that viewport that
 // they cover its faces and edges wholly (and are not left out as too dense to show).
 bool largePointsCoverFaces(const DrawItem& item, float pixelWidth, float pixelHeight);

@@ -325,6 +325,16 @@ void PrimitiveParams::set(std::size_t index, double value) {
 }
 
 LayerPtr PrimitiveParams::generate() const {
+    LayerPtr layer = generateUpright();
+    // z up → y up, as Blender's glTF and OBJ exporters turn its shapes: a turn about x, which
+    // keeps every face's winding.
+    for (Vector3& p : layer->positions) {
+        p = {p.x, p.z, -p.y};
+    }
+    return layer;
+}
+
+LayerPtr PrimitiveParams::generateUpright() const {
     const auto whole = [this](std::size_t i) { return static_cast<std::int64_t>(value(i)); };
     const auto real = [this](std::size_t i) { return static_cast<float>(value(i)); };
     switch (kind_) {

@@ -91,10 +91,15 @@ public:
     // (index, old, new).
     Signal<std::size_t, double, double> changed;
 
-    // The mesh these settings make.
+    // The mesh these settings make, standing in the modeller's world, where y is up (the way
+    // glTF and OBJ files have it): the shape made with z up above, turned so that its +z points
+    // along +y and its +y along −z. A cylinder's axis is y, a plane faces +y.
     LayerPtr generate() const;
 
 private:
+    // The same with z up.
+    LayerPtr generateUpright() const;
+
     PrimitiveKind kind_;
     std::vector<PrimitiveParameter> parameters_;
 };

@@ -261,7 +261,7 @@ void Renderer::drawItem(const Viewport& view, const DrawItem& item) {
     m_faceOrientation = item.faceOrientation;
     m_matrix = &item.matrix;
     m_modelView = &item.modelView;
-    m_pointSize = item.isSelected ? 10.0f : 1.0f;
+    m_pointSize = pointSizeOf(item, m_pixelWidth, m_pixelHeight);
     m_opacity = item.isSelectionVolume ? 0.5f : item.material->opacity;
 
     // A layer that names its own fragment stage (the cutting plane's patch) is drawn with it in

@@ -19,9 +19,10 @@ struct CountingLift : Modifier {
         ++evaluations;
         LayerPtr layer = std::make_shared<Layer>(committed);
         layer->positions.at(0).z += 1;
-        return {layer, nullptr};
+        return {layer, withTool ? makeLayer({Vector3{}}) : nullptr};
     }
     int evaluations = 0;
+    bool withTool = false;
 };
 
 TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterAChange) {
@@ -51,6 +52,17 @@ TEST(FrameDataTest, FramesOnlyReadPreviewsShareTheirDataAndAreBuiltAnewAfterACha
     EXPECT_EQ(frame.builds(), builds + 2);
     EXPECT_EQ(gridLift->evaluations, 1);
     EXPECT_EQ(cubeLift->evaluations, 0);
+    EXPECT_TRUE(first[0].isSelected);
+    // A tool that draws points of its own has the large ones; the mesh's are drawn small.
+    gridLift->withTool = true;
+    editor.grid().invalidatePreview();
+    editor.grid().updatePreview();
+    const std::vector<DrawItem> withTool = prepare(0);
+    EXPECT_FALSE(withTool.at(0).isSelected);
+    EXPECT_TRUE(withTool.at(1).isSelected);
+    EXPECT_EQ(withTool[1].layer->positions.size(), 1u);
+    gridLift->withTool = false;
+    editor.grid().invalidatePreview();
 
     // A selection change ends the frame. Ids that name nothing are ignored, and only the
     // selected mesh shows a selection.
@@ -161,8 +173,12 @@ TEST(FrameDataTest, AViewportDrawsTheRunsItMaySeeAndNothingHiddenOrDenserThanIts
     item.matrix = Matrix::translation({0, 0, 0.5f});
     EXPECT_TRUE(outlineTooDense(item, 100, 100));
     EXPECT_FALSE(outlineTooDense(item, 1000, 1000));
-    // Selected, its points are drawn ten pixels wide: four pixels apart they hide all beneath.
+    // Selected, its points are drawn large, but no wider than about their spacing: four pixels
+    // apart they still hide all beneath, ten apart they leave room between them.
     item.isSelected = true;
+    EXPECT_EQ(pointSizeOf(item, 400, 400), 4);
+    EXPECT_NEAR(pointSizeOf(item, 1000, 1000), 4.95, 0.01);
+    EXPECT_EQ(pointSizeOf(item, 4000, 4000), 10);
     EXPECT_TRUE(largePointsCoverFaces(item, 400, 400));
     EXPECT_FALSE(largePointsCoverFaces(item, 1000, 1000));
     EXPECT_FALSE(largePointsCoverFaces(item, 100, 100));

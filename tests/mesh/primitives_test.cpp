@@ -1,5 +1,6 @@
 #include "mesh/model.h"
 #include "mesh/orientation.h"
+#include "mesh/polygon.h"
 #include "mesh/primitives.h"
 
 #include "support/layer_checks.h"
@@ -86,6 +87,13 @@ TEST(PrimitivesTest, ShapesHaveTheirSizes) {
     const Vector3 cylinder = extent(makeCylinderLayer(4, 1, 3, CapFill::Fan));
     EXPECT_NEAR(cylinder.x, 1, 1e-6);
     EXPECT_NEAR(cylinder.z, 1.5, 1e-6);
+    // In the modeller's world it stands along y, its top cap facing +y.
+    const auto standing = PrimitiveParams::make(PrimitiveKind::Cylinder);
+    standing->set(2, 3);
+    const LayerPtr upright = standing->generate();
+    EXPECT_NEAR(extent(upright).y, 1.5, 1e-6);
+    EXPECT_NEAR(extent(upright).z, 1, 1e-6);
+    EXPECT_GT(polygon::normal(upright->positions, upright->faces[32]).y, 0.99f);
     EXPECT_NEAR(extent(makeTorusLayer(48, 12, 1, 0.25f)).x, 1.25, 1e-6);
 }
 
