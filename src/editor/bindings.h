@@ -42,8 +42,10 @@ enum class Command {
     Fill,
     BridgeLoops,
     StartLoopCut,
+    StartBevel,
+    StartPointBevel,
 };
-inline constexpr int kCommandCount = static_cast<int>(Command::StartLoopCut) + 1;
+inline constexpr int kCommandCount = static_cast<int>(Command::StartPointBevel) + 1;
 
 // How a binding is triggered: a button held and dragged (or clicked), the wheel, a key, or only
 // a menu entry.
@@ -107,6 +109,8 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Shift, "s", Command::StartScale, "Scale the selection about its centre from the pointer; keys as for Move"},
     {Trigger::Key, NoModifier, "Return", Command::ConfirmTransform, "Confirm the transform (a left click does too; Escape or a right click cancels it)"},
     {Trigger::Key, Ctrl, "r", Command::StartLoopCut, "Edge and Polygon mode: loop cut across the four-cornered faces of the edge under the pointer; the wheel or digits set the cuts, a drag slides them, a click cuts"},
+    {Trigger::Key, Ctrl, "b", Command::StartBevel, "Edge mode: bevel the selected edges; Vertex mode: the selected points. The width follows the pointer away from the selection (or type it), the wheel sets the segments (or s, then digits), a click or Return bevels"},
+    {Trigger::Key, Ctrl | Shift, "b", Command::StartPointBevel, "Bevel points: cut off the selected points (in Edge mode, the points of the selected edges); controls as for Bevel"},
     {Trigger::Key, Shift, "d", Command::Duplicate, "Duplicate the selected faces (or those the selection spans), then move the copy"},
     {Trigger::Menu, NoModifier, "", Command::DeletePoints, "Delete Points (Edit menu): the selected points and the faces that use them"},
     {Trigger::Menu, NoModifier, "", Command::DeleteEdges, "Delete Edges (Edit menu): the faces along the selected edges"},

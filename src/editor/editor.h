@@ -28,6 +28,7 @@
 
 namespace tessel {
 
+class BevelTool;
 class LoopCutTool;
 
 // The editor of the editing area: modes and tools, the active tool, the selection and the input
@@ -171,6 +172,18 @@ public:
     void loopCutWheel(int notches);
     void cancelLoopCut();
 
+    // --- Bevel from the keyboard ---
+    // Starts previewing the bevel of the selected edges (Edge mode) or points (Vertex mode, or
+    // with `points` the points of the selected edges in Edge mode), unless a gesture, transform
+    // or loop cut is held; a selection that cannot be bevelled is refused with a commandMessage.
+    // While it runs the pointer's distance from the selection sets the width, digits
+    // (transformKey) type it, the wheel sets the segments, a press or Return commits one
+    // recorded edit and cancelling drops it.
+    void startBevel(Viewport& view, Vec2 position, bool points);
+    bool isBevelling() const { return bevel_ != nullptr; }
+    void bevelWheel(int notches);
+    void cancelBevel();
+
     // --- Navigation: each changes only the view's camera (no preview goes stale) ---
     // A navigation gesture starts in `view`: it becomes the recent view (as a press makes it),
     // and the pivot (the centre of the selected mesh, or of the scene) is fixed for the gesture.
@@ -276,6 +289,10 @@ private:
     void confirmLoopCut();
     // Ends a running loop cut with nothing committed, leaving the tool to the caller.
     void dropLoopCut();
+    void bevelChanged();
+    void confirmBevel();
+    // Ends a running bevel with nothing committed, leaving the tool to the caller.
+    void dropBevel();
 
     // The element the mode works on.
     Element element() const;
@@ -300,6 +317,9 @@ private:
     std::shared_ptr<LoopCutTool> loopCut_;
     std::weak_ptr<Mesh> loopCutMesh_;
     bool loopCutPressed_ = false;
+    // The bevel started from the keyboard, while it runs, and the mesh it previews on.
+    std::shared_ptr<BevelTool> bevel_;
+    std::weak_ptr<Mesh> bevelMesh_;
     // The last transform it committed, whose amounts the panel sets.
     std::shared_ptr<TransformTool> lastTransform_;
     Mode mode_ = Mode::Vertex;

@@ -3,6 +3,7 @@
 
 #include "editor/editor.h"
 
+#include "tools/bevel.h"
 #include "tools/loop_cut.h"
 
 #include <utility>
@@ -23,7 +24,7 @@ const char* nameOf(TransformGesture::Kind kind) {
 } // namespace
 
 void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 position) {
-    if (gestureHeld_ || isTransforming() || isLoopCutting() || !selectedMesh()) {
+    if (gestureHeld_ || isTransforming() || isLoopCutting() || isBevelling() || !selectedMesh()) {
         return;
     }
     makeRecent(view);
@@ -49,6 +50,13 @@ void Editor::hover(Viewport& view, Vec2 position) {
     if (loopCutPointer(view, position, LoopCutEvent::Hover)) {
         return;
     }
+    if (bevel_) {
+        makeRecent(view);
+        if (bevel_->pointAt(view, position)) {
+            bevelChanged();
+        }
+        return;
+    }
     if (isTransforming()) {
         transform_->pointerAt(position);
         refresh();
@@ -56,6 +64,13 @@ void Editor::hover(Viewport& view, Vec2 position) {
 }
 
 bool Editor::transformKey(char c) {
+    if (bevel_) {
+        if (!bevel_->key(c)) {
+            return false;
+        }
+        bevelChanged();
+        return true;
+    }
     if (loopCut_) {
         if (!loopCut_->key(c)) {
             return false;
@@ -78,6 +93,10 @@ void Editor::setSnapping(bool snapping) {
 }
 
 void Editor::confirmTransform() {
+    if (bevel_) {
+        confirmBevel();
+        return;
+    }
     if (!isTransforming()) {
         return;
     }
@@ -107,6 +126,7 @@ void Editor::cancelTransform() {
 
 void Editor::dropTransform() {
     dropLoopCut();
+    dropBevel();
     if (transform_) {
         std::exchange(transform_, nullptr)->cancel();
     }
@@ -140,6 +160,9 @@ void Editor::setToolSetting(size_t index, double value) {
 std::string Editor::transformStatus() const {
     if (loopCut_) {
         return loopCut_->status();
+    }
+    if (bevel_) {
+        return bevel_->status();
     }
     return isTransforming() ? transform_->status() : std::string();
 }
