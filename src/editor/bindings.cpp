@@ -47,6 +47,8 @@ std::string_view commandName(Command command) {
     case Command::Fill: return "Fill";
     case Command::BridgeLoops: return "Bridge Edge Loops";
     case Command::StartLoopCut: return "Loop Cut";
+    case Command::StartBevel: return "Bevel";
+    case Command::StartPointBevel: return "Bevel Points";
     case Command::StartEdgeCrease: return "Edge Crease";
     default: return {};
     }

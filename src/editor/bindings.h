@@ -42,6 +42,8 @@ enum class Command {
     Fill,
     BridgeLoops,
     StartLoopCut,
+    StartBevel,
+    StartPointBevel,
     StartEdgeCrease,
 };
 inline constexpr int kCommandCount = static_cast<int>(Command::StartEdgeCrease) + 1;
@@ -108,6 +110,8 @@ inline constexpr Binding kBindings[] = {
     {Trigger::Key, Shift, "s", Command::StartScale, "Scale the selection about its centre from the pointer; keys as for Move"},
     {Trigger::Key, NoModifier, "Return", Command::ConfirmTransform, "Confirm the transform (a left click does too; Escape or a right click cancels it)"},
     {Trigger::Key, Ctrl, "r", Command::StartLoopCut, "Edge and Polygon mode: loop cut across the four-cornered faces of the edge under the pointer; the wheel or digits set the cuts, a drag slides them, a click cuts"},
+    {Trigger::Key, Ctrl, "b", Command::StartBevel, "Edge mode: bevel the selected edges; Vertex mode: the selected points. The width follows the pointer away from the selection (or type it), the wheel sets the segments (or s, then digits), a click or Return bevels"},
+    {Trigger::Key, Ctrl | Shift, "b", Command::StartPointBevel, "Bevel points: cut off the selected points (in Edge mode, the points of the selected edges); controls as for Bevel"},
     {Trigger::Key, Shift, "e", Command::StartEdgeCrease, "Edge mode: crease the selected edges for the subdivision surface; the pointer toward their centre sharpens, digits type the weight (0 to 1), a click or Return sets it"},
     {Trigger::Key, Shift, "d", Command::Duplicate, "Duplicate the selected faces (or those the selection spans), then move the copy"},
     {Trigger::Menu, NoModifier, "", Command::DeletePoints, "Delete Points (Edit menu): the selected points and the faces that use them"},

@@ -11,7 +11,7 @@ namespace tessel {
 
 void Editor::startEdgeCrease(Viewport& view, Vec2 position) {
     const MeshPtr mesh = selectedMesh();
-    if (mode_ != Mode::Edge || gestureHeld_ || isTransforming() || loopCut_ || !mesh) {
+    if (mode_ != Mode::Edge || gestureHeld_ || isTransforming() || loopCut_ || bevel_ || !mesh) {
         return;
     }
     if (selection_.edges.empty()) {

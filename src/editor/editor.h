@@ -28,6 +28,7 @@
 
 namespace tessel {
 
+class BevelTool;
 class EdgeCrease;
 class LoopCutTool;
 
@@ -172,6 +173,17 @@ public:
     void loopCutWheel(int notches);
     void cancelLoopCut();
 
+    // --- Bevel from the keyboard ---
+    // Starts previewing the bevel of the selected edges (Edge mode) or points (Vertex mode, or
+    // with `points` the points of the selected edges in Edge mode), unless a gesture, transform
+    // or loop cut is held; a selection that cannot be bevelled is refused with a commandMessage.
+    // While it runs the pointer's distance from the selection sets the width, digits
+    // (transformKey) type it, the wheel sets the segments, a press or Return commits one
+    // recorded edit and cancelling drops it.
+    void startBevel(Viewport& view, Vec2 position, bool points);
+    bool isBevelling() const { return bevel_ != nullptr; }
+    void bevelWheel(int notches);
+    void cancelBevel();
     // --- Edge crease from the keyboard (Edge mode) ---
     // Starts setting one crease weight on the selected edges (none selected: the status bar says
     // so), unless a gesture, transform or loop cut is held. It runs as a transform does
@@ -286,6 +298,10 @@ private:
     void confirmLoopCut();
     // Ends a running loop cut with nothing committed, leaving the tool to the caller.
     void dropLoopCut();
+    void bevelChanged();
+    void confirmBevel();
+    // Ends a running bevel with nothing committed, leaving the tool to the caller.
+    void dropBevel();
     void creaseChanged();
     void confirmEdgeCrease();
     void cancelEdgeCrease();
@@ -315,6 +331,9 @@ private:
     std::shared_ptr<LoopCutTool> loopCut_;
     std::weak_ptr<Mesh> loopCutMesh_;
     bool loopCutPressed_ = false;
+    // The bevel started from the keyboard, while it runs, and the mesh it previews on.
+    std::shared_ptr<BevelTool> bevel_;
+    std::weak_ptr<Mesh> bevelMesh_;
     // The edge crease started from the keyboard, while it runs, and the mesh it previews on.
     std::shared_ptr<EdgeCrease> crease_;
     std::weak_ptr<Mesh> creaseMesh_;

@@ -70,6 +70,12 @@ void Editor::press(Viewport& view, Vec2 position, SelectionChange change) {
     if (loopCutPointer(view, position, LoopCutEvent::Press)) {
         return;
     }
+    // A press commits a bevel the keyboard started, and is nothing else.
+    if (bevel_) {
+        makeRecent(view);
+        confirmBevel();
+        return;
+    }
     // A press confirms a transform the keyboard started, and is nothing else.
     if (isTransforming()) {
         confirmTransform();

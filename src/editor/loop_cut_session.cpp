@@ -12,7 +12,7 @@ namespace tessel {
 void Editor::startLoopCut(Viewport& view, Vec2 position) {
     const MeshPtr mesh = selectedMesh();
     if ((mode_ != Mode::Edge && mode_ != Mode::Polygon) || gestureHeld_ || isTransforming() ||
-        loopCut_ || !mesh) {
+        loopCut_ || bevel_ || !mesh) {
         return;
     }
     makeRecent(view);

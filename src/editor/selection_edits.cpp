@@ -79,7 +79,8 @@ void Editor::deleteSelection(Command command) {
 
 void Editor::duplicateSelection(Viewport& view) {
     const MeshPtr mesh = selectedMesh();
-    if (gestureHeld_ || isTransforming() || isLoopCutting() || !mesh || mode_ == Mode::Mesh) {
+    if (gestureHeld_ || isTransforming() || isLoopCutting() || isBevelling() || !mesh ||
+        mode_ == Mode::Mesh) {
         return;
     }
     const LayerPtr committed = mesh->model()->committed();

@@ -3,6 +3,7 @@
 
 #include "editor/editor.h"
 
+#include "tools/bevel.h"
 #include "tools/edge_crease.h"
 #include "tools/loop_cut.h"
 
@@ -24,7 +25,7 @@ const char* nameOf(TransformGesture::Kind kind) {
 } // namespace
 
 void Editor::startTransform(TransformGesture::Kind kind, Viewport& view, Vec2 position) {
-    if (gestureHeld_ || isTransforming() || isLoopCutting() || !selectedMesh()) {
+    if (gestureHeld_ || isTransforming() || isLoopCutting() || isBevelling() || !selectedMesh()) {
         return;
     }
     makeRecent(view);
@@ -52,16 +53,32 @@ void Editor::hover(Viewport& view, Vec2 position) {
     if (loopCutPointer(view, position, LoopCutEvent::Hover)) {
         return;
     }
+    if (bevel_) {
+        makeRecent(view);
+        if (bevel_->pointAt(view, position)) {
+            bevelChanged();
+        }
+        return;
+    }
     if (crease_) {
         crease_->pointAt(position);
         creaseChanged();
-    } else if (isTransforming()) {
+        return;
+    }
+    if (isTransforming()) {
         transform_->pointerAt(position);
         refresh();
     }
 }
 
 bool Editor::transformKey(char c) {
+    if (bevel_) {
+        if (!bevel_->key(c)) {
+            return false;
+        }
+        bevelChanged();
+        return true;
+    }
     if (loopCut_) {
         if (!loopCut_->key(c)) {
             return false;
@@ -91,6 +108,10 @@ void Editor::setSnapping(bool snapping) {
 }
 
 void Editor::confirmTransform() {
+    if (bevel_) {
+        confirmBevel();
+        return;
+    }
     if (crease_) {
         confirmEdgeCrease();
         return;
@@ -125,6 +146,7 @@ void Editor::cancelTransform() {
 
 void Editor::dropTransform() {
     dropLoopCut();
+    dropBevel();
     dropEdgeCrease();
     if (transform_) {
         std::exchange(transform_, nullptr)->cancel();
@@ -159,6 +181,9 @@ void Editor::setToolSetting(size_t index, double value) {
 std::string Editor::transformStatus() const {
     if (loopCut_) {
         return loopCut_->status();
+    }
+    if (bevel_) {
+        return bevel_->status();
     }
     if (crease_) {
         return crease_->status();

@@ -104,6 +104,7 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::InvertSelection: invertSelection(); break;
     case Command::CancelGesture:
         cancelLoopCut();
+        cancelBevel();
         cancelTransform();
         cancelGesture();
         break;
@@ -125,6 +126,8 @@ void Editor::perform(Command command, Viewport& view) {
     case Command::Fill: fillSelection(view); return;
     case Command::BridgeLoops: bridgeSelection(); return;
     case Command::StartLoopCut: startLoopCut(view, view.pointerPosition); return;
+    case Command::StartBevel: startBevel(view, view.pointerPosition, false); return;
+    case Command::StartPointBevel: startBevel(view, view.pointerPosition, true); return;
     case Command::StartEdgeCrease: startEdgeCrease(view, view.pointerPosition); return;
     case Command::SelectLoop:
     case Command::SelectRing:

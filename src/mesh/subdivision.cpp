@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <thread>
 
 namespace tessel {
 
@@ -21,6 +22,9 @@ namespace Far = OpenSubdiv::Far;
 namespace Sdc = OpenSubdiv::Sdc;
 
 using RefinerPtr = std::unique_ptr<Far::TopologyRefiner>;
+
+// From how many refined faces a one-off refinement copies them on a second thread.
+constexpr int kFacesCopiedAside = 100'000;
 
 int clampedLevel(int level) {
     return std::clamp(level, kMinSubdivisionLevel, kMaxSubdivisionLevel);
@@ -90,27 +94,47 @@ RefinerPtr refine(const Layer& cage, SubdivisionScheme scheme, int level,
 // The faces of the refiner's last level, in its order.
 FaceList lastLevelFaces(const Far::TopologyRefiner& refiner, SubdivisionScheme scheme) {
     const Far::TopologyLevel& last = refiner.GetLevel(refiner.GetMaxLevel());
-    const int faces = last.GetNumFaces();
+    const size_t faces = static_cast<size_t>(last.GetNumFaces());
     const std::uint32_t perFace = scheme == SubdivisionScheme::Loop ? 3 : 4;
+    if (faces == 0) {
+        return {};
+    }
+    // Refined faces all have perFace corners, kept face after face in one array: copied at once
+    // when they are (the indices are below 2^31, so converting them keeps their values).
+    const Far::Index* first = last.GetFaceVertices(0).begin();
+    const Far::Index* end = first + faces * perFace;
+    if (last.GetFaceVertices(static_cast<Far::Index>(faces - 1)).end() == end) {
+        return FaceList(std::vector<std::uint32_t>(first, end), perFace);
+    }
     std::vector<std::uint32_t> corners;
-    corners.reserve(static_cast<size_t>(faces) * perFace);
-    for (int f = 0; f < faces; ++f) {
-        for (const Far::Index v : last.GetFaceVertices(f)) {
+    corners.reserve(faces * perFace);
+    for (size_t f = 0; f < faces; ++f) {
+        for (const Far::Index v : last.GetFaceVertices(static_cast<Far::Index>(f))) {
             corners.push_back(static_cast<std::uint32_t>(v));
         }
     }
     return FaceList(std::move(corners), perFace);
 }
 
-// A point as OpenSubdiv's level-by-level interpolation adds it up.
-struct Point {
-    Vector3 p;
-    void Clear(void* = nullptr) { p = {0, 0, 0}; }
-    void AddWithWeight(const Point& source, float weight) {
-        p.x += weight * source.p.x;
-        p.y += weight * source.p.y;
-        p.z += weight * source.p.z;
+// Positions as OpenSubdiv's level-by-level interpolation reads and sums them, in place in arrays
+// of points.
+struct Sum {
+    Vector3& p;
+    void Clear(void* /*options*/ = nullptr) { p = {0, 0, 0}; }
+    void AddWithWeight(const Vector3& source, float weight) {
+        p.x += weight * source.x;
+        p.y += weight * source.y;
+        p.z += weight * source.z;
     }
+    void AddWithWeight(const Sum& source, float weight) { AddWithWeight(source.p, weight); }
+};
+struct Source {
+    const Vector3* points;
+    const Vector3& operator[](Far::Index i) const { return points[i]; }
+};
+struct Target {
+    Vector3* points;
+    Sum operator[](Far::Index i) const { return {points[i]}; }
 };
 
 } // namespace
@@ -224,24 +248,29 @@ Layer subdivisionSurface(const Layer& cage, int level, SubdivisionBoundary bound
     if (!refiner) {
         return {cage.positions, cage.faces, std::nullopt, cage.creases};
     }
-    // Each level's points from the last's.
-    std::vector<Point> points(cage.positions.size());
-    for (size_t i = 0; i < points.size(); ++i) {
-        points[i].p = cage.positions[i];
+    // This thread sums each level's points from the last's, the last level's into the result;
+    // the faces of a large result are copied on a second thread meanwhile.
+    Layer result;
+    std::jthread copier;
+    if (refiner->GetLevel(level).GetNumFaces() >= kFacesCopiedAside) {
+        copier = std::jthread([&] { result.faces = lastLevelFaces(*refiner, scheme); });
+    } else {
+        result.faces = lastLevelFaces(*refiner, scheme);
     }
     const Far::PrimvarRefiner interpolation(*refiner);
-    std::vector<Point> next;
+    std::vector<Vector3> points;
+    std::vector<Vector3> next;
+    Source source{cage.positions.data()};
     for (int k = 1; k <= level; ++k) {
-        next.resize(static_cast<size_t>(refiner->GetLevel(k).GetNumVertices()));
-        const Point* source = points.data();
-        Point* destination = next.data();
-        interpolation.Interpolate(k, source, destination);
+        std::vector<Vector3>& refined = k == level ? result.positions : next;
+        refined.resize(static_cast<size_t>(refiner->GetLevel(k).GetNumVertices()));
+        Target target{refined.data()};
+        interpolation.Interpolate(k, source, target);
+        source.points = refined.data();
         points.swap(next);
     }
-    Layer result{{}, lastLevelFaces(*refiner, scheme), std::nullopt, {}};
-    result.positions.resize(points.size());
-    for (size_t i = 0; i < points.size(); ++i) {
-        result.positions[i] = points[i].p;
+    if (copier.joinable()) {
+        copier.join();
     }
     return result;
 }

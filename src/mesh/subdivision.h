@@ -79,7 +79,8 @@ private:
 };
 
 // `cage` refined `level` times (clamped to 1 … 4), computed level by level without keeping the
-// weights: the quicker way to refine a cage once.
+// weights: the quicker way to refine a cage once. A large result's faces are copied on a second
+// thread while its points are computed.
 Layer subdivisionSurface(const Layer& cage, int level,
                          SubdivisionBoundary boundary = SubdivisionBoundary::SmoothCorners);
 

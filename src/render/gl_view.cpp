@@ -226,6 +226,16 @@ void GLView::mousePressEvent(QMouseEvent* event) {
         }
         return;
     }
+    // A running bevel: the left button commits it (the editor's press does), the right one drops
+    // it.
+    if (m_editor->isBevelling()) {
+        if (*trigger == Trigger::LeftDrag) {
+            m_editor->press(m_viewport, at);
+        } else if (*trigger == Trigger::RightDrag) {
+            m_editor->cancelBevel();
+        }
+        return;
+    }
     // A running loop cut: the left button slides and cuts (the editor's gesture), the right one
     // drops it.
     if (m_editor->isLoopCutting() && *trigger != Trigger::LeftDrag) {
@@ -341,6 +351,13 @@ void GLView::wheelEvent(QWheelEvent* event) {
         }
         return;
     }
+    // A running bevel takes it too: a notch up adds a segment.
+    if (m_editor != nullptr && m_editor->isBevelling()) {
+        if (const int notches = event->angleDelta().y() / 120; notches != 0) {
+            m_editor->bevelWheel(notches);
+        }
+        return;
+    }
     const Binding* binding = findBinding(Trigger::Wheel, heldModifiers(event->modifiers()));
     if (m_editor == nullptr || !binding || binding->command != Command::Zoom) {
         QOpenGLWidget::wheelEvent(event);
@@ -371,7 +388,7 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // A running transform hears the typed keys first: its axes and amount, not the camera's.
-    if (m_editor->isTransforming() || m_editor->isLoopCutting()) {
+    if (m_editor->isTransforming() || m_editor->isLoopCutting() || m_editor->isBevelling()) {
         const QString typed = event->text();
         const char c = event->key() == Qt::Key_Backspace ? '\b'
                        : typed.size() == 1               ? typed.front().toLatin1()

@@ -85,6 +85,8 @@ void MainWindow::buildSelectionActions() {
     addCommand(edit, Command::Fill);
     addCommand(edit, Command::BridgeLoops);
     addCommand(edit, Command::StartLoopCut);
+    addCommand(edit, Command::StartBevel);
+    addCommand(edit, Command::StartPointBevel);
     addCommand(edit, Command::StartEdgeCrease);
     QMenu* removal = edit->addMenu(tr("Delete"));
     removal->setObjectName("deleteMenu");

@@ -78,6 +78,8 @@ public:
             // A running loop cut (Ctrl+R) takes the wheel for its number of cuts.
             if (c.isLoopCutting()) {
                 c.loopCutWheel(a.amount);
+            } else if (c.isBevelling()) {
+                c.bevelWheel(a.amount);
             } else {
                 c.zoom(view, {a.x, a.y}, static_cast<float>(a.amount));
             }
@@ -173,10 +175,23 @@ public:
 private:
     // Half the time Fill, Bridge and Edge Crease get a selection they can act on, which random
     // clicks seldom make: every border edge of the mesh (Edge mode; for Bridge, after a face is
-    // deleted), or two corners of a face (Vertex mode).
+    // deleted), or two corners of a face (Vertex mode). Bevel gets every few edges or points.
     void selectForBorderCommand(Command command, const UserAction& a) {
         Editor& c = editor_.controller;
         const MeshPtr mesh = c.selectedMesh();
+        if (mesh && a.x >= 0.5f &&
+            (command == Command::StartBevel || command == Command::StartPointBevel)) {
+            const Layer& layer = *mesh->model()->committed();
+            const EdgeTopology topology = edgeTopology(layer);
+            const auto step = 1 + static_cast<std::uint32_t>(std::abs(a.y) * 7) % 5;
+            c.selectedEdges().clear();
+            c.selectedPointsIds().clear();
+            for (std::uint32_t e = 0; e < topology.edges.size(); e += step) {
+                c.selectedEdges().push_back(topology.edges[e]);
+                c.selectedPointsIds().push_back(topology.edges[e].a);
+            }
+            return;
+        }
         if ((command != Command::Fill && command != Command::BridgeLoops &&
              command != Command::StartEdgeCrease) ||
             !mesh || a.x < 0.5f) {
@@ -222,6 +237,15 @@ private:
         if (editor_.controller.isLoopCutting() && a.button != 0) {
             if (a.button == 1) {
                 editor_.controller.cancelLoopCut();
+            }
+            return;
+        }
+        // A running bevel: the left button commits it, the right one drops it.
+        if (editor_.controller.isBevelling()) {
+            if (a.button == 0) {
+                view.press(a.x, a.y);
+            } else if (a.button == 1) {
+                editor_.controller.cancelBevel();
             }
             return;
         }

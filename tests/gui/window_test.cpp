@@ -528,6 +528,60 @@ private Q_SLOTS:
         QVERIFY(!showsNear(0, {-0.1f, 0, 0}, isMagenta));
     }
 
+    void bevelFollowsThePointerTheWheelAndTypedWidthAndUndoesInOneStep() {
+        // Three quads in a row seen face-on; the upright edge between the first two is bevelled.
+        const LayerPtr strip =
+            makeLayer({{-0.3f, -0.2f, 0},
+                       {-0.1f, -0.2f, 0},
+                       {0.1f, -0.2f, 0},
+                       {0.3f, -0.2f, 0},
+                       {-0.3f, 0.2f, 0},
+                       {-0.1f, 0.2f, 0},
+                       {0.1f, 0.2f, 0},
+                       {0.3f, 0.2f, 0}},
+                      FaceList::polygons({{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}}));
+        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
+        document().scene()->root()->setChildren({quads});
+        document().setSelectedNode(quads);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        GLView& target = view(0);
+        const auto faces = [&] { return quads->model()->layer()->faces.size(); };
+        QTest::keyClick(&target, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(m_window->statusBar()->currentMessage().startsWith("Bevel: select the edges"));
+        const QPointF edge = pixelOf(target, {-0.1f, 0.05f, 0});
+        QTest::mouseClick(&target, Qt::LeftButton, {}, edge.toPoint());
+        QVERIFY(editor().selectedEdges() == std::vector<Edge>({Edge{1, 5}}));
+        moveTo(&target, edge, Qt::NoButton);
+        QTest::keyClick(&target, Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(editor().isBevelling());
+        moveTo(&target, pixelOf(target, {0.0f, 0.05f, 0}), Qt::NoButton);
+        QCOMPARE(faces(), size_t(4));
+        turnWheel(&target, edge, 1);
+        QCOMPARE(faces(), size_t(5));
+        QVERIFY(QString::fromStdString(editor().transformStatus()).contains("2 segments"));
+        // A right click drops the preview; started again, a typed width and Return commit.
+        QTest::mouseClick(&target, Qt::RightButton, {}, edge.toPoint());
+        QCOMPARE(faces(), size_t(3));
+        QTest::keyClick(&target, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClicks(&target, "0.05");
+        const size_t steps = m_window->history().count();
+        QTest::keyClick(&target, Qt::Key_Return);
+        const Layer& bevelled = *quads->model()->committed();
+        QCOMPARE(bevelled.faces.size(), size_t(4));
+        QCOMPARE(bevelled.positions.size(), size_t(10));
+        // The edge at x = −0.1 became a band from −0.15 to −0.05.
+        for (const float x : {-0.15f, -0.05f}) {
+            const auto near = [&](const Vector3& p) { return std::abs(p.x - x) < 1e-6f; };
+            QCOMPARE(std::ranges::count_if(bevelled.positions, near), 2);
+        }
+        QCOMPARE(m_window->history().count(), steps + 1);
+        QCOMPARE(m_window->history().undoName(), "Bevel");
+        QVERIFY(!editor().isBevelling());
+        QTest::keySequence(&target, QKeySequence("Ctrl+Z"));
+        QCOMPARE(quads->model()->committed()->faces, strip->faces);
+        QCOMPARE(quads->model()->committed()->positions, strip->positions);
+    }
+
     void quadsShowTheirOwnEdgesAndAClickOnTheDiagonalShowsTheQuadSelectedWhole() {
         // Alone in the top-left viewport, seen along its normal: a quad (0 to 3) and an L-shaped
         // hexagon (4 to 9), as the polygon tools' picking test has them.

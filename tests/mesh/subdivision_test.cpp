@@ -1,6 +1,7 @@
 // Smooth subdivision: counts, the rules at boundaries and in the interior, and the stored weights
 // agreeing with refinement level by level.
 #include "mesh/crease.h"
+#include "mesh/model.h"
 #include "mesh/primitives.h"
 #include "mesh/subdivision.h"
 #include "support/layer_checks.h"
@@ -95,6 +96,14 @@ TEST(SubdivisionTest, TrianglesOnlyRefineByLoopAndAMixedCageByCatmullClark) {
     EXPECT_EQ(subdivisionSurface(mixed, 1).faces.size(), 18u);
 }
 
+void expectSameLayer(const Layer& stored, const Layer& again) {
+    ASSERT_EQ(stored.positions.size(), again.positions.size());
+    EXPECT_EQ(stored.faces, again.faces);
+    for (size_t i = 0; i < again.positions.size(); ++i) {
+        testing::expectNear(stored.positions[i], again.positions[i]);
+    }
+}
+
 TEST(SubdivisionTest, CreasedEdgesStaySharpByTheirWeight) {
     // The tent's middle line (1, 4, 7) creased: the raised point follows the crease's rule, 3/4 of
     // itself and 1/8 of each end, z = 0.75; the crease's new points lie halfway along it. A weight
@@ -123,25 +132,21 @@ TEST(SubdivisionTest, StoredWeightsFollowAMovedPointAsRefiningAgainWould) {
     ASSERT_TRUE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
     EXPECT_FALSE(surface.fits(cage, 3, SubdivisionBoundary::SmoothCorners));
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::KeepCorners));
-    const LayerPtr stored = surface.layer(cage.positions);
-    const Layer again = subdivisionSurface(cage, 2);
-    ASSERT_EQ(stored->positions.size(), again.positions.size());
-    EXPECT_EQ(stored->faces, again.faces);
-    for (size_t i = 0; i < again.positions.size(); ++i) {
-        testing::expectNear(stored->positions[i], again.positions[i]);
-    }
+    expectSameLayer(*surface.layer(cage.positions), subdivisionSurface(cage, 2));
     // Creases are part of the topology the weights were made for.
     const Edge edge[] = {Edge::between(cage.faces[0][0], cage.faces[0][1])};
     setCreases(cage, edge, 0.5f);
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
     const LayerPtr creased = SubdivisionSurface(cage, 2).layer(cage.positions);
-    const Layer creasedAgain = subdivisionSurface(cage, 2);
-    ASSERT_NE(creased->positions, stored->positions);
-    for (size_t i = 0; i < creasedAgain.positions.size(); ++i) {
-        testing::expectNear(creased->positions[i], creasedAgain.positions[i]);
-    }
+    ASSERT_NE(creased->positions, surface.layer(cage.positions)->positions);
+    expectSameLayer(*creased, subdivisionSurface(cage, 2));
     cage.faces.replace(0, {0, 3, 2});
     EXPECT_FALSE(surface.fits(cage, 2, SubdivisionBoundary::SmoothCorners));
+
+    // Refined into enough faces that refining once copies them on a second thread.
+    const LayerPtr grid = QuadGenerator(80, 80).generateQuadLayer();
+    expectSameLayer(*SubdivisionSurface(*grid, 2).layer(grid->positions),
+                    subdivisionSurface(*grid, 2));
 }
 
 TEST(SubdivisionTest, UnusedPointsAndEdgesOfThreeFacesStillGiveAWholeLayer) {
