@@ -1,6 +1,7 @@
 #include "mesh/loop_cut.h"
 
 #include "base/check.h"
+#include "mesh/crease.h"
 
 #include <algorithm>
 #include <cmath>
@@ -239,6 +240,29 @@ void loopCut(Layer& layer, const EdgeTopology& topology, const LoopCutRing& ring
     layer.faces.replace(ids, replacements);
     for (const std::vector<std::uint32_t>& face : added) {
         layer.faces.push_back(FaceList::Face(face));
+    }
+
+    // A creased ring edge cut in pieces: each piece keeps its weight.
+    if (layer.creases.empty()) {
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t from = ring.starts[i];
+        const std::uint32_t to = otherEnd(topology.edges[ring.edges[i]], from);
+        const float weight = creaseOf(layer, Edge::between(from, to));
+        if (weight <= 0) {
+            continue;
+        }
+        std::vector<Edge> pieces;
+        std::uint32_t previous = from;
+        for (std::size_t k = 0; k < count; ++k) {
+            pieces.push_back(Edge::between(previous, cutPoint(i, from, k)));
+            previous = cutPoint(i, from, k);
+        }
+        pieces.push_back(Edge::between(previous, to));
+        const Edge whole = Edge::between(from, to);
+        setCreases(layer, {&whole, 1}, 0);
+        setCreases(layer, pieces, weight);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "mesh/loop_cut.h"
 
+#include "mesh/crease.h"
 #include "mesh/model.h"
 #include "support/layer_checks.h"
 #include "support/mesh_helpers.h"
@@ -37,7 +38,8 @@ Layer tube() {
 } // namespace
 
 TEST(LoopCut, CutsAClosedRingAroundATubeOnce) {
-    const Layer before = tube();
+    Layer before = tube();
+    before.creases = {{1, 9, 0.5f}};
     const std::optional<Layer> cut = loopCut(before, Edge{0, 8}, 1, 0.25f);
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->positions.size(), 24u);
@@ -53,6 +55,10 @@ TEST(LoopCut, CutsAClosedRingAroundATubeOnce) {
     for (std::uint32_t p = 16; p < 24; ++p) {
         EXPECT_FLOAT_EQ(cut->positions[p].z, 0.5f);
     }
+    // The creased upright edge 1–9, cut at point 17, leaves its weight to both pieces.
+    EXPECT_EQ(creaseOf(*cut, Edge{1, 9}), 0);
+    EXPECT_EQ(creaseOf(*cut, Edge{1, 17}), 0.5f);
+    EXPECT_EQ(creaseOf(*cut, Edge{9, 17}), 0.5f);
 }
 
 TEST(LoopCut, CutsAcrossAGridBetweenItsBorders) {
