@@ -55,6 +55,17 @@ struct Vector3 {
 
 constexpr Vector3 operator*(float s, const Vector3& v) { return v * s; }
 
+// Whether every component is a number and finite.
+inline bool isFinite(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The unit vector along v, or zero when v has no direction (zero, or not finite).
+inline Vector3 unitOrZero(const Vector3& v) {
+    const Vector3 u = v.normalized();
+    return isFinite(u) ? u : Vector3{};
+}
+
 static_assert(sizeof(Vector3) == 12, "Vector3 must stay packed");
 
 // Homogeneous coordinates: elements are x, y, z, w in that order.

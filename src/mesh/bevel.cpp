@@ -15,15 +15,6 @@ namespace tessel {
 
 namespace {
 
-bool isFinite(const Vector3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
-Vector3 unit(const Vector3& v) {
-    const Vector3 u = v.normalized();
-    return isFinite(u) ? u : Vector3{};
-}
-
 // One face around a point: the edges into and out of the point in the face's winding, the
 // neighbouring corners along them, and the face's normal.
 struct FanFace {
@@ -158,7 +149,7 @@ struct Planner {
         return id < base ? Vector3{} : added[id - base].perWidth;
     }
     Vector3 direction(std::uint32_t from, std::uint32_t to) const {
-        return unit(layer.positions[to] - layer.positions[from]);
+        return unitOrZero(layer.positions[to] - layer.positions[from]);
     }
 
     // The inner points of the profile from l to r, both moved from `v`, rounded about the
@@ -266,10 +257,10 @@ void planEdgeEnd(Planner& p, std::uint32_t v, const Fan& fan,
     const std::vector<FanFace>& f = fan.faces;
     const std::size_t k = f.size();
     const auto inwardIn = [&](std::size_t j) {
-        return unit(p.direction(v, f[j].prev).cross(f[j].normal));
+        return unitOrZero(p.direction(v, f[j].prev).cross(f[j].normal));
     };
     const auto inwardOut = [&](std::size_t j) {
-        return unit(f[j].normal.cross(p.direction(v, f[j].next)));
+        return unitOrZero(f[j].normal.cross(p.direction(v, f[j].next)));
     };
 
     std::vector<std::size_t> at;

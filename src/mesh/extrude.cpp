@@ -9,10 +9,6 @@ namespace tessel {
 
 namespace {
 
-bool isFinite(const Vector3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 bool extrudeTriangle(Layer& layer, size_t face, float distance) {
     const FaceList::Face corners = layer.faces[face];
     const std::uint32_t a = corners[0], b = corners[1], e = corners[2];

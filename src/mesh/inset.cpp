@@ -12,16 +12,6 @@ namespace tessel {
 
 namespace {
 
-bool isFinite(const Vector3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
-// The unit vector along v, or zero when v has no direction.
-Vector3 unit(const Vector3& v) {
-    const Vector3 u = v.normalized();
-    return isFinite(u) ? u : Vector3{};
-}
-
 // How far a corner moves per unit of thickness to stay that far from the lines of both its
 // sides, given the sides' unit inward directions (either may be zero: the other alone counts).
 Vector3 bisector(const Vector3& in, const Vector3& out) {
@@ -87,7 +77,7 @@ void inset(Layer& layer, const Region& region, float thickness, bool perFace) {
                 }
                 continue;
             }
-            const Vector3 inward = unit(normal.cross(p[b] - p[a]));
+            const Vector3 inward = unitOrZero(normal.cross(p[b] - p[a]));
             FanMotion& atA = motion[fans.root(s)];
             atA.out += inward, ++atA.borderSides;
             FanMotion& atB = motion[fans.root(next)];
@@ -99,12 +89,12 @@ void inset(Layer& layer, const Region& region, float thickness, bool perFace) {
         if (fans.root(s) != s || fan.borderSides == 0) {
             continue;
         }
-        const Vector3 in = unit(fan.in), out = unit(fan.out);
+        const Vector3 in = unitOrZero(fan.in), out = unitOrZero(fan.out);
         fan.perUnit = bisector(in, out);
         if (fan.sharedEdges == 1) {
             // Along the shared edge, as far as keeps the strip as wide on both sides; unless the
             // edge leans so far from the bisector that the slide would run along the border.
-            const Vector3 along = unit(p[fan.sharedEnd] - p[region.corners[s]]);
+            const Vector3 along = unitOrZero(p[fan.sharedEnd] - p[region.corners[s]]);
             const float facing = along.dot(in + out);
             if (facing >= 1) {
                 fan.perUnit = along * (2 / facing);

@@ -11,10 +11,6 @@ namespace tessel {
 
 namespace {
 
-bool isFinite(const Vector3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // Twice the face's area along its normal, over the corners that name a point: the fan of
 // cross products about the first of them, which is Newell's sum rewritten so that it stays
 // exact for faces far from the origin. Zero for fewer than three such corners.

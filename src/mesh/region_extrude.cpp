@@ -10,10 +10,6 @@ namespace tessel {
 
 namespace {
 
-bool isFinite(const Vector3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 // The area-weighted mean normal, or zero when the areas cancel out: a closed surface's area
 // vectors add up to zero but for rounding, far below the areas themselves.
 Vector3 meanNormal(const Layer& layer, std::span<const std::uint32_t> faces) {

@@ -30,10 +30,6 @@ float largestExtent(const std::vector<Vector3>& points) {
     return std::isfinite(extent) ? extent : 0;
 }
 
-bool isFinite(const Vector3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 } // namespace
 
 std::shared_ptr<Mirror> Mirror::make(ToolContext& context, Element scope) {

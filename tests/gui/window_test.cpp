@@ -73,6 +73,27 @@ private:
     // The starting scene's meshes: 0 the 4 × 4 "Quad", 1 the "Cube".
     MeshPtr mesh(size_t index) { return asMesh(document().scene()->root()->children().at(index)); }
     template <class T> T* child(const char* name) { return m_window->findChild<T*>(name); }
+    // A strip of `count` quads 0.2 wide and 0.4 high in a row from x = −0.3, alone in the scene,
+    // selected, in Edge mode: point i of the bottom row, count + 1 + i above it.
+    MeshPtr showStripInEdgeMode(std::uint32_t count) {
+        std::vector<Vector3> points;
+        for (const float y : {-0.2f, 0.2f}) {
+            for (std::uint32_t i = 0; i <= count; ++i) {
+                points.push_back({-0.3f + 0.2f * static_cast<float>(i), y, 0});
+            }
+        }
+        FaceList faces;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            faces.push_back({i, i + 1, count + 2 + i, count + 1 + i});
+        }
+        const MeshPtr strip =
+            Mesh::make(Model::make(makeLayer(std::move(points), std::move(faces))), "Strip");
+        document().scene()->root()->setChildren({strip});
+        document().setSelectedNode(strip);
+        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        return strip;
+    }
+
     void click(const char* button) {
         QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton);
     }
@@ -451,20 +472,7 @@ private Q_SLOTS:
     void loopCutFollowsThePointerTheWheelAndCommitsOnAClick() {
         // Three quads in a row, alone in the top-left viewport; the ring of any upright edge
         // crosses all three.
-        const LayerPtr strip =
-            makeLayer({{-0.3f, -0.2f, 0},
-                       {-0.1f, -0.2f, 0},
-                       {0.1f, -0.2f, 0},
-                       {0.3f, -0.2f, 0},
-                       {-0.3f, 0.2f, 0},
-                       {-0.1f, 0.2f, 0},
-                       {0.1f, 0.2f, 0},
-                       {0.3f, 0.2f, 0}},
-                      FaceList::polygons({{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}}));
-        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
-        document().scene()->root()->setChildren({quads});
-        document().setSelectedNode(quads);
-        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        const MeshPtr quads = showStripInEdgeMode(3);
         GLView& target = view(0);
         const QPointF edge = pixelOf(target, {-0.1f, 0.05f, 0});
         const auto faces = [&] { return quads->model()->layer()->faces.size(); };
@@ -490,18 +498,8 @@ private Q_SLOTS:
     }
 
     void shiftEInEdgeModeCreasesTheSelectedEdgesAsOneStep() {
-        // The strip of three quads alone in the top-left viewport; a click selects an upright edge.
-        const LayerPtr strip = makeLayer({{-0.3f, -0.2f, 0},
-                                          {-0.1f, -0.2f, 0},
-                                          {0.1f, -0.2f, 0},
-                                          {-0.3f, 0.2f, 0},
-                                          {-0.1f, 0.2f, 0},
-                                          {0.1f, 0.2f, 0}},
-                                         FaceList::polygons({{0, 1, 4, 3}, {1, 2, 5, 4}}));
-        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
-        document().scene()->root()->setChildren({quads});
-        document().setSelectedNode(quads);
-        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        // Two quads in a row alone in the top-left viewport; a click selects an upright edge.
+        const MeshPtr quads = showStripInEdgeMode(2);
         GLView& target = view(0);
         const QPointF edge = pixelOf(target, {-0.1f, 0.05f, 0});
         drag(&target, Qt::LeftButton, {}, edge, edge, 1);
@@ -530,20 +528,8 @@ private Q_SLOTS:
 
     void bevelFollowsThePointerTheWheelAndTypedWidthAndUndoesInOneStep() {
         // Three quads in a row seen face-on; the upright edge between the first two is bevelled.
-        const LayerPtr strip =
-            makeLayer({{-0.3f, -0.2f, 0},
-                       {-0.1f, -0.2f, 0},
-                       {0.1f, -0.2f, 0},
-                       {0.3f, -0.2f, 0},
-                       {-0.3f, 0.2f, 0},
-                       {-0.1f, 0.2f, 0},
-                       {0.1f, 0.2f, 0},
-                       {0.3f, 0.2f, 0}},
-                      FaceList::polygons({{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7, 6}}));
-        const MeshPtr quads = Mesh::make(Model::make(strip), "Strip");
-        document().scene()->root()->setChildren({quads});
-        document().setSelectedNode(quads);
-        editor().modeSelected(static_cast<int>(Editor::Mode::Edge));
+        const MeshPtr quads = showStripInEdgeMode(3);
+        const LayerPtr strip = quads->model()->committed();
         GLView& target = view(0);
         const auto faces = [&] { return quads->model()->layer()->faces.size(); };
         QTest::keyClick(&target, Qt::Key_B, Qt::ControlModifier);
