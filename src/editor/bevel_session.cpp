@@ -3,6 +3,7 @@
 
 #include "editor/editor.h"
 
+#include "mesh/edge_topology.h"
 #include "tools/bevel.h"
 
 #include <utility>
@@ -84,10 +85,17 @@ void Editor::confirmBevel() {
     BeforeCommit before = beforeCommit();
     before.toolName = "Bevel";
     mesh->model()->applyModifier();
-    // Points were removed and added: the old ids name other elements now.
-    selection_.points.clear();
-    selection_.edges.clear();
-    selection_.faces.clear();
+    // Points were removed and added: the old ids name other elements now. What the bevel made
+    // is selected instead, as the points it added (Vertex mode) or the edges between them.
+    selection_.clear();
+    const LayerPtr& bevelled = mesh->model()->committed();
+    for (std::size_t p = bevel_->keptPoints(); p < bevelled->positions.size(); ++p) {
+        selection_.points.push_back(static_cast<std::int64_t>(p));
+    }
+    if (mode_ == Mode::Edge) {
+        selection_.edges = pointsToEdges(topologyOf(bevelled), selection_.points);
+        selection_.points.clear();
+    }
     recordCommit(std::move(before));
     cancelBevel();
 }

@@ -38,6 +38,8 @@ public:
     Target target() const { return target_; }
     // The layer the bevel was planned on.
     const LayerPtr& committed() const { return committed_; }
+    // How many of its points the bevelled layer keeps: they come first, the bevel's after them.
+    std::size_t keptPoints() const { return plan_.kept.size(); }
     // The width the preview shows, after the clamp that keeps every face valid.
     float width() const;
     int segments() const { return segments_; }

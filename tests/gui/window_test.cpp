@@ -562,6 +562,8 @@ private Q_SLOTS:
         }
         QCOMPARE(m_window->history().count(), steps + 1);
         QCOMPARE(m_window->history().undoName(), "Bevel");
+        // The band's border is selected: its two rails and its ends.
+        QCOMPARE(editor().selectedEdges().size(), size_t(4));
         QVERIFY(!editor().isBevelling());
         QTest::keySequence(&target, QKeySequence("Ctrl+Z"));
         QCOMPARE(quads->model()->committed()->faces, strip->faces);
